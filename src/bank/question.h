@@ -1,0 +1,81 @@
+// Question records and the chain of questions of the loaded topic.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/handles.h"
+
+// One answer variant.
+struct vrnt {
+  char Text[1024];  // Windows-1251 bytes as read, zero-terminated
+  bool bExists;     // the variant is present in the file
+  bool bCorrect;    // the variant is a correct answer
+
+  // Rows of 20 pixels its answer button takes, 1 to 8 (board/place.cpp).
+  int GetCoefficient(float lineChars);
+};
+
+// One question. The variants, Id and Next are set by the record's owner.
+struct QuestionClass {
+  char Task[2048];
+  vrnt Vrnt[12];
+  bool bExists;
+  bool bSolved;
+  int ShowCount;
+  int Id;
+  QuestionClass* Next;
+
+  QuestionClass();
+  // Sum of GetCoefficient over variants 0 to n-1, present or not (board/place.cpp).
+  int GetSumCoefficient(int n, float lineChars);
+};
+
+inline constexpr int kMaxVariants = 12;
+inline constexpr int kTaskCapacity = 2048;
+inline constexpr int kVariantCapacity = 1024;
+
+// The loaded topic: a singly linked chain whose record 0 is the embedded head.
+//
+// Besides the chain, a loaded topic keeps an index of its records and of the number of present
+// variants before each one, built by LoadQuestions once the file has been read. It gives Get,
+// GetIDComponent and the walks of the quiz constant-time access on topics of any size; anything
+// that changes the chain's shape (myNew, UnloadQuestions) drops it, and the operations then walk
+// the chain as before. Variant presence is fixed once a topic is loaded.
+struct TopicClass {
+  int Count;
+  int Round;
+  int Current;
+  QuestionClass Head;
+
+  // The index: Index[i] is record i and VariantsBefore[i] the present variants in records 0 to
+  // i-1, for i < IndexSize (VariantsBefore has IndexSize + 1 entries). Null when dropped.
+  QuestionClass** Index;
+  int* VariantsBefore;
+  int IndexSize;
+
+  TopicClass();
+
+  QuestionClass* Get(int n);
+  int GetNextQuestion(int n);
+  int GetIDComponent(int n);
+  // Appends a record after `after`. Returns null, and leaves the chain as it was, when no
+  // memory is left.
+  QuestionClass* myNew(QuestionClass* after);
+  void UnloadQuestions();
+  void LoadQuestions(char* path);
+  // The statistics line in the window's title, and with `showBox` the round summary box
+  // (quiz/statistics.cpp).
+  void GetStat(bool showBox, HWND window);
+
+  // Builds the index of a freshly loaded chain; without memory for it the topic walks.
+  void BuildIndex();
+  void DropIndex();
+};
+
+namespace bank {
+// Allocates the memory of one record, or returns null. Replaceable so that tests can make
+// allocation fail; defaults to the nothrow operator new.
+extern void* (*AllocateRecord)(std::size_t size);
+// Releases what AllocateRecord gave.
+extern void (*ReleaseRecord)(void* record);
+}  // namespace bank

@@ -1,0 +1,53 @@
+// The board: 64 question slots in two columns over the main window's client area.
+#pragma once
+
+#include "platform/handles.h"
+
+// One slot of the board.
+struct SingleVisualEntry2 {
+  int Question = -1;     // chain index of the question shown, -1 for none
+  Rect TextRect;         // where the task text is drawn
+  Rect VrntRect;         // the answer buttons; top = TextRect.bottom
+  HWND hVrnt[4096] = {};  // entries 0..11: check box of variant i, or null
+  HWND hOK = nullptr;    // the slot's OK button, or null
+  bool bVisible = false;
+  // Identifier of the check box of variant 0 of the question shown (variant k has IdBase + k);
+  // 0 while the slot holds no check boxes. The quiz finds the current question's boxes by it.
+  int IdBase = 0;
+};
+
+inline constexpr int kSlots = 64;
+inline constexpr int kColumnSlots = 32;
+inline constexpr int kOkId = 300;
+inline constexpr int kFirstAnswerId = 1000;
+
+struct Screen2 {
+  Rect Client;
+  SingleVisualEntry2 Entry[64];
+  HINSTANCE hInst = nullptr;
+  HWND hWnd = nullptr;
+  HFONT hFontRight = nullptr;
+  HFONT hFontMissed = nullptr;
+  HFONT hFontWrong = nullptr;
+  int CurrentSlot = -1;
+  bool bAsk = true;
+  bool bAllRight = true;
+  int CharWidth = 0;
+  float LineChars = 0;
+
+  void Init();
+  void HideAll();
+  void RemoveInvisible();
+  void Cleaner();
+  void InsertPosition(int a);
+
+  // Menu item insertion (shell/menu.cpp) and the help boxes (shell/help.cpp); they use no
+  // board state.
+  bool CreateMenuItem(HMENU menu, char* text, unsigned before, unsigned id, HMENU submenu);
+  void Anounce(unsigned command);
+};
+
+// Draws the task texts of all visible slots (the main window's paint handler).
+void WM_PaintTask(HDC context);
+// Puts question `a` of Topic_test into the next slot of the board; false for -1.
+bool PlaceQuestion2(int a);

@@ -1,0 +1,35 @@
+// Files as the question bank sees them.
+//
+// Paths are Windows-1251 bytes with backslash separators, relative to the working directory,
+// exactly as the database stores them. Each platform maps them to its own names.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace files {
+
+// A file opened for shared reading. One that cannot be opened reads as empty: Read returns 0.
+class InputFile {
+ public:
+  explicit InputFile(const char* path);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Reads up to `capacity` bytes into `buffer`; 0 at the end of the file or on a failed read.
+  std::size_t Read(unsigned char* buffer, std::size_t capacity);
+  bool IsOpen() const { return handle_ != kClosed; }
+
+ private:
+  static constexpr std::intptr_t kClosed = -1;
+  std::intptr_t handle_ = kClosed;
+};
+
+// Calls `visit` with the bare name (Windows-1251) of every file matching `pattern`, which has
+// the form "dir\*.ext" (the extension is matched without regard to case), in a stable order,
+// until `visit` returns false. Names that cannot be written in Windows-1251 are passed over.
+void ForEachFile(const char* pattern, bool (*visit)(const char* name, void* context),
+                 void* context);
+
+}  // namespace files

@@ -1,0 +1,110 @@
+// The window system as the program sees it.
+//
+// Every operation the board, the quiz, the chooser and the shell need of the window system,
+// named for what they expect of it. One implementation is linked in: the Win32 one
+// (platform/win32) in the program, the in-memory one (tests/fake) in the tests. Texts are
+// Windows-1251 bytes; an operation on a null handle does nothing and reads as zero.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/handles.h"
+
+namespace ws {
+
+// Window messages and styles the core names, with their Win32 values.
+inline constexpr unsigned kMsgCreate = 1;
+inline constexpr unsigned kMsgDestroy = 2;
+inline constexpr unsigned kMsgPaint = 15;
+inline constexpr unsigned kMsgCommand = 273;
+inline constexpr unsigned kMsgUser = 1024;
+
+inline constexpr std::uint32_t kStyleChild = 0x40000000;
+inline constexpr std::uint32_t kStyleVisible = 0x10000000;
+inline constexpr std::uint32_t kStyleMultiline = 0x00002000;    // BS_MULTILINE
+inline constexpr std::uint32_t kStyleAutoCheckBox = 0x00000003;  // BS_AUTOCHECKBOX
+inline constexpr std::uint32_t kStyleAutoRadio = 0x00000009;     // BS_AUTORADIOBUTTON
+inline constexpr std::uint32_t kStylePushButton = 0x00000000;    // BS_PUSHBUTTON
+
+// Message box styles.
+inline constexpr unsigned kBoxOk = 0x00;           // MB_OK
+inline constexpr unsigned kBoxInformation = 0x40;  // MB_ICONINFORMATION
+
+// ---- Measuring (the main window's default font) ----
+
+// The client rectangle of a window: left and top 0.
+Rect ClientRect(HWND window);
+// The average character width of the window's default font (tmAveCharWidth).
+int AverageCharWidth(HWND window);
+// The height of `text` broken into lines at word boundaries to fit `width` pixels, in the
+// window's default font: the bottom that DT_CALCRECT | DT_WORDBREAK gives for the rectangle
+// (0, 0, width, 15), minus its top.
+int MeasureWrappedHeight(HWND window, const char* text, int width);
+
+// ---- Drawing ----
+
+// Draws `text` into `rect` of the window at once, transparent, broken at word boundaries and
+// clipped to the rectangle (a device context is taken and released around it).
+void DrawWrappedNow(HWND window, const char* text, Rect rect);
+// The same into a paint context handed to the paint handler.
+void SetTransparent(HDC context);
+void DrawWrapped(HDC context, const char* text, Rect rect);
+// Marks the rectangle for repainting with its background erased.
+void Invalidate(HWND window, Rect rect);
+// Repaints what is marked at once (the paint handler runs before this returns); nothing when
+// nothing is marked.
+void RepaintNow(HWND window);
+
+// ---- Fonts ----
+
+// A font of the default height and face with the given weight and decorations; never deleted.
+HFONT CreateMarkFont(int weight, bool underline, bool strikeOut);
+
+// ---- Controls and windows ----
+
+// Creates a child control of class "button".
+HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int y, int width,
+                  int height, int id, HINSTANCE instance);
+// Creates the topic chooser: a top-level window of class "OwnedWClass" owned by `owner`, with
+// the outer size and screen position given.
+HWND CreateChooserWindow(HINSTANCE instance, HWND owner, const char* title, int x, int y,
+                         int width, int height);
+// Shows a window (SW_SHOW) and paints it at once.
+void ShowNow(HWND window);
+void Destroy(HWND window);
+// The first child of `parent` with identifier `id`, or null.
+HWND FindChild(HWND parent, int id);
+// The first child window of `parent`, or null when it has none.
+HWND FirstChild(HWND parent);
+void Enable(HWND window, bool enabled);
+void BringToTop(HWND window);
+void SetTitle(HWND window, const char* text);
+
+// ---- Check boxes and radio buttons ----
+
+// The tick as BM_GETCHECK reports it: 1 ticked, 0 clear (other values are possible).
+int ReadTick(HWND control);
+// Sets the tick; no command comes back from it.
+void SetTick(HWND control, int state);
+// Sets the font a control draws its text in, and redraws it.
+void SetMark(HWND control, HFONT font);
+
+// ---- Boxes and messages ----
+
+// A modal message box with one OK button; returns when it is closed. A null owner gives a
+// box owned by no window.
+void ShowBox(HWND owner, const char* text, const char* caption, unsigned style);
+// Posts the quiz start message (WM_USER, 0, 0) to the window; it is handled later, from the
+// message loop.
+void PostStart(HWND window);
+
+// ---- Menus ----
+
+HMENU CreateMenuBar();
+HMENU CreatePopup();
+// Inserts an enabled, unticked text item with identifier `id` (and popup `submenu`, if not
+// null) before the item whose identifier is `before`; at the end when no item has it.
+// Returns true when the item was inserted.
+bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HMENU submenu);
+
+}  // namespace ws

@@ -1,0 +1,25 @@
+// Command identifiers of menus, buttons and accelerator keys, and the accelerator table.
+#pragma once
+
+inline constexpr unsigned kCmdAbout = 10;
+inline constexpr unsigned kCmdDatabase = 11;
+inline constexpr unsigned kCmdHotKeys = 12;
+inline constexpr unsigned kCmdFirstDiscipline = 20;  // 20 + i, i = 0..63
+inline constexpr unsigned kCmdFirstTopic = 100;      // radio button of topic i, in the chooser
+inline constexpr unsigned kCmdChooserOk = 200;
+inline constexpr unsigned kCmdOk = 300;
+inline constexpr unsigned kCmdFirstAnswerKey = 10000;  // 10000 + n, n = 0..11
+
+// One accelerator: a character code (no virtual key, no modifiers) and its command.
+struct Accelerator {
+  unsigned char Key;
+  unsigned short Command;
+};
+
+// Entry n < 12 maps character 49 + n ("1".."9", ":", ";", "<") to answer key n; then Enter and
+// space give OK.
+inline constexpr Accelerator kAccelerators[14] = {
+    {49, 10000}, {50, 10001}, {51, 10002}, {52, 10003}, {53, 10004},
+    {54, 10005}, {55, 10006}, {56, 10007}, {57, 10008}, {58, 10009},
+    {59, 10010}, {60, 10011}, {13, 300},   {32, 300},
+};

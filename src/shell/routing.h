@@ -1,0 +1,14 @@
+// What the window procedures of the main window and the chooser do, without the window system:
+// the Win32 procedures and the in-memory window system of the tests call these unchanged.
+#pragma once
+
+#include "platform/handles.h"
+
+// WM_COMMAND of the main window: the command chain, in its fixed order. Returns -1.
+long RouteCommand(unsigned wParam);
+// WM_USER of the main window: start the quiz on the loaded topic. Returns 0.
+long StartQuiz();
+// WM_COMMAND of a chooser window. Returns -1.
+long ChooserCommand(HWND chooser, unsigned wParam);
+// WM_DESTROY of a chooser window: enable the main window and bring it to the top. Returns 0.
+long ChooserDestroyed();

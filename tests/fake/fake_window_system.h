@@ -1,0 +1,118 @@
+// The in-memory window system of the tests.
+//
+// A faithful model of what the program relies on of Win32: a window tree with identifiers,
+// styles, texts, rectangles, ticks, fonts and enabled state; lookups that behave like
+// GetDlgItem (first match, none after destroy, every call on none a no-op); a deterministic text
+// measurer; invalid regions with a synchronous repaint that calls the paint handler only when
+// something is invalid; modal boxes recorded with a hook to act while one is up; a queue of
+// posted messages; and user actions that reach the program's window procedures the way
+// Windows delivers them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+
+enum class FakeKind { Main, Chooser, Control };
+
+// A fake window. Handles stay valid (never freed) until fake::Reset, so a test can still look
+// at a destroyed window; `alive` tells whether it exists.
+struct HWND__ {
+  FakeKind kind = FakeKind::Control;
+  HWND__* parent = nullptr;  // parent of a control, owner of a chooser
+  std::vector<HWND__*> children;  // live children, in creation order
+  int id = 0;
+  std::string className;  // "button", "MainWClass", "OwnedWClass"
+  std::string text;       // Windows-1251 bytes
+  std::uint32_t style = 0;
+  Rect rect;              // client coordinates of the parent; screen ones for top-level windows
+  int tick = 0;           // BM_GETCHECK
+  HFONT font = nullptr;   // null: the default font
+  bool enabled = true;
+  bool alive = true;
+  HMENU menu = nullptr;   // the main window's menu bar
+};
+
+// A fake font: what CreateMarkFont was asked for.
+struct HFONT__ {
+  int weight = 400;
+  bool underline = false;
+  bool strikeOut = false;
+};
+
+struct FakeMenuItem {
+  std::string text;
+  unsigned id = 0;
+  HMENU submenu = nullptr;
+};
+struct HMENU__ {
+  bool popup = false;
+  std::vector<FakeMenuItem> items;
+};
+
+namespace fake {
+
+// The measurer: every character is 8 pixels wide, a line is 16 pixels high; text breaks at
+// spaces (a word longer than the width is broken where it no longer fits), and at LF.
+inline constexpr int kCharWidth = 8;
+inline constexpr int kLineHeight = 16;
+
+struct Box {
+  HWND owner;
+  std::string text;     // Windows-1251
+  std::string caption;  // Windows-1251
+  unsigned style;
+};
+struct DrawCall {
+  std::string text;
+  Rect rect;
+  bool transparent;
+  bool duringPaint;  // drawn by the paint handler (WM_PaintTask), not by DrawWrappedNow
+};
+
+// Forgets every window, menu, font, box, post and log. Tests call it first.
+void Reset();
+// Creates the main window with the given client size (its procedure is the program's main
+// window routing) and returns it. It does not touch OnScreen2.
+HWND CreateMainWindow(int clientWidth, int clientHeight);
+HWND MainWindow();
+
+// What the user saw.
+const std::vector<Box>& Boxes();
+// Called while a box is up, before it closes (to act during a modal box).
+void SetBoxHook(std::function<void(const Box&)> hook);
+const std::vector<DrawCall>& DrawLog();
+void ClearDrawLog();
+int PaintCount();  // how often the paint handler ran
+bool HasInvalid(HWND window);
+const std::vector<Rect>& Invalidated(HWND window);  // since the last repaint
+
+// The posted-message queue: PostStart appends; Pump delivers everything queued (WM_USER to
+// the main window's routing) and returns how many messages it delivered.
+std::size_t PendingPosts();
+std::size_t Pump();
+
+// User actions.
+// A click on a control: an automatic check box toggles itself, an automatic radio button
+// selects itself and clears the other radio buttons of its parent, then WM_COMMAND with the
+// control's identifier (high word 0) goes to the parent's procedure. A disabled or destroyed
+// control takes no click (returns false).
+bool Click(HWND control);
+// A typed character, translated through the program's accelerator table as the message loop
+// does: a match sends WM_COMMAND (command | 1 << 16) to the main window and returns true.
+bool TypeChar(char c);
+// Sends WM_COMMAND with the given first parameter to the main window, as a menu item does.
+long Command(unsigned wParam);
+// Closes a top-level window with its close box (destroys it and its children).
+void Close(HWND window);
+
+// Queries.
+std::vector<HWND> LiveChildren(HWND parent);
+std::vector<HWND> LiveChoosers();
+int LiveWindowCount();
+HFONT DefaultFont();  // what a control reports before any SetMark
+
+}  // namespace fake
