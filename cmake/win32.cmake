@@ -1,0 +1,43 @@
+# The Windows program: the Win32 window system, the entry point, and the zip that ships.
+#
+# Also run as a script (cmake -P) by the `package` target to stage the zip's files at build
+# time, so that files added to sample/ later are picked up without configuring again.
+if(CMAKE_SCRIPT_MODE_FILE)
+  file(REMOVE_RECURSE ${STAGE})
+  file(MAKE_DIRECTORY ${STAGE})
+  file(COPY ${EXE} DESTINATION ${STAGE})
+  if(EXISTS ${SAMPLE}/Base)
+    file(COPY ${SAMPLE}/Base DESTINATION ${STAGE})
+  endif()
+  if(EXISTS ${SAMPLE}/readme.txt)
+    file(COPY ${SAMPLE}/readme.txt DESTINATION ${STAGE})
+  endif()
+  return()
+endif()
+
+# The window system on Win32 and the window procedures, without the entry point: the program
+# and the Win32 tests link it. Object files rather than an archive, so that they come first at
+# link time and the core's calls of the window system bind to them.
+file(GLOB EXAMEO_WS_WIN32_SOURCES CONFIGURE_DEPENDS ${EXAMEO_SRC}/platform/win32/*.cpp)
+list(FILTER EXAMEO_WS_WIN32_SOURCES EXCLUDE REGEX "/(files_win32|winmain)\\.cpp$")
+add_library(exameo_ws_win32 OBJECT ${EXAMEO_WS_WIN32_SOURCES})
+target_link_libraries(exameo_ws_win32 PUBLIC exameo_core)
+
+# Linked statically, so that no MinGW runtime DLL has to travel beside the program.
+add_executable(exameo WIN32 ${EXAMEO_SRC}/platform/win32/winmain.cpp)
+target_link_libraries(exameo PRIVATE exameo_ws_win32 exameo_core)
+target_link_options(exameo PRIVATE -static -static-libgcc -static-libstdc++)
+
+# exameo-<version>.zip: exameo.exe, the sample database Base\ and the readme, in one folder.
+set(EXAMEO_PACKAGE_NAME exameo-${PROJECT_VERSION})
+set(EXAMEO_PACKAGE_STAGE ${CMAKE_BINARY_DIR}/package/${EXAMEO_PACKAGE_NAME})
+add_custom_target(package
+  COMMAND ${CMAKE_COMMAND} -DSTAGE=${EXAMEO_PACKAGE_STAGE} -DEXE=$<TARGET_FILE:exameo>
+          -DSAMPLE=${CMAKE_SOURCE_DIR}/sample -P ${CMAKE_CURRENT_LIST_FILE}
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${CMAKE_BINARY_DIR}/${EXAMEO_PACKAGE_NAME}.zip
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/${EXAMEO_PACKAGE_NAME}.zip
+          --format=zip ${EXAMEO_PACKAGE_NAME}
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/package
+  DEPENDS exameo
+  COMMENT "Packing ${EXAMEO_PACKAGE_NAME}.zip"
+  VERBATIM)

@@ -1,0 +1,228 @@
+// The window system of the program: every operation of platform/window_system.h on the Win32
+// API, one or two calls each.
+//
+// Texts arrive as Windows-1251 bytes. They are converted to UTF-16 with code page 1251 named
+// explicitly and passed to the wide-character calls: the ...A calls would read them in the
+// system's code page and show garbage wherever that is not 1251.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/window_system.h"
+
+namespace {
+
+// A Windows-1251 text as UTF-16, for the length of one call.
+class Wide {
+ public:
+  explicit Wide(const char* text) {
+    if (text == nullptr) return;
+    int length = MultiByteToWideChar(1251, 0, text, -1, nullptr, 0);
+    if (length <= 0) return;
+    text_.resize(static_cast<std::size_t>(length));
+    MultiByteToWideChar(1251, 0, text, -1, text_.data(), length);
+    text_.resize(static_cast<std::size_t>(length) - 1);  // the terminator stays in the buffer
+  }
+  const wchar_t* c_str() const { return text_.c_str(); }
+  wchar_t* data() { return text_.data(); }
+  int length() const { return static_cast<int>(text_.size()); }
+
+ private:
+  std::wstring text_;
+};
+
+RECT ToRect(Rect r) {
+  return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+// A device context of a window, released when it goes out of scope.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_ != nullptr) ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+}  // namespace
+
+namespace ws {
+
+// A null window is guarded wherever Win32 gives null a meaning of its own: GetDC(null) is the
+// screen, InvalidateRect(null) all windows, PostMessage(null) the thread's queue.
+
+Rect ClientRect(HWND window) {
+  RECT r{};
+  if (window != nullptr) GetClientRect(window, &r);
+  return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+int AverageCharWidth(HWND window) {
+  if (window == nullptr) return 0;
+  WindowDc dc(window);
+  TEXTMETRICW metrics{};
+  if (dc.get() == nullptr || !GetTextMetricsW(dc.get(), &metrics)) return 0;
+  return metrics.tmAveCharWidth;
+}
+
+int MeasureWrappedHeight(HWND window, const char* text, int width) {
+  if (window == nullptr) return 0;
+  WindowDc dc(window);
+  if (dc.get() == nullptr) return 0;
+  Wide wide(text);
+  RECT r{0, 0, width, 15};
+  DrawTextW(dc.get(), wide.c_str(), wide.length(), &r, DT_CALCRECT | DT_WORDBREAK);
+  return r.bottom - r.top;
+}
+
+void DrawWrappedNow(HWND window, const char* text, Rect rect) {
+  if (window == nullptr) return;
+  WindowDc dc(window);
+  if (dc.get() == nullptr) return;
+  SetBkMode(dc.get(), TRANSPARENT);
+  DrawWrapped(dc.get(), text, rect);
+}
+
+void SetTransparent(HDC context) {
+  if (context != nullptr) SetBkMode(context, TRANSPARENT);
+}
+
+void DrawWrapped(HDC context, const char* text, Rect rect) {
+  if (context == nullptr) return;
+  Wide wide(text);
+  RECT r = ToRect(rect);
+  DrawTextW(context, wide.c_str(), wide.length(), &r, DT_WORDBREAK);
+}
+
+void Invalidate(HWND window, Rect rect) {
+  if (window == nullptr) return;
+  RECT r = ToRect(rect);
+  InvalidateRect(window, &r, TRUE);
+}
+
+void RepaintNow(HWND window) {
+  if (window != nullptr) UpdateWindow(window);
+}
+
+HFONT CreateMarkFont(int weight, bool underline, bool strikeOut) {
+  // DEFAULT_CHARSET: the OEM character set would select the OEM raster font, which has no
+  // Cyrillic letters outside Russian systems.
+  return CreateFontW(0, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, strikeOut ? TRUE : FALSE,
+                     DEFAULT_CHARSET, 0, 0, 0, 0, nullptr);
+}
+
+HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int y, int width,
+                  int height, int id, HINSTANCE instance) {
+  if (parent == nullptr) return nullptr;
+  Wide wide(text);
+  return CreateWindowExW(0, L"button", wide.c_str(), style, x, y, width, height, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+HWND CreateChooserWindow(HINSTANCE instance, HWND owner, const char* title, int x, int y, int width,
+                         int height) {
+  Wide wide(title);
+  return CreateWindowExW(0, L"OwnedWClass", wide.c_str(), WS_OVERLAPPEDWINDOW, x, y, width, height,
+                         owner, nullptr, instance, nullptr);
+}
+
+void ShowNow(HWND window) {
+  if (window == nullptr) return;
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+}
+
+void Destroy(HWND window) {
+  if (window != nullptr) DestroyWindow(window);
+}
+
+HWND FindChild(HWND parent, int id) {
+  return parent == nullptr ? nullptr : GetDlgItem(parent, id);
+}
+
+HWND FirstChild(HWND parent) {
+  return parent == nullptr ? nullptr : GetWindow(parent, GW_CHILD);
+}
+
+void Enable(HWND window, bool enabled) {
+  if (window != nullptr) EnableWindow(window, enabled ? TRUE : FALSE);
+}
+
+void BringToTop(HWND window) {
+  if (window != nullptr) BringWindowToTop(window);
+}
+
+void SetTitle(HWND window, const char* text) {
+  if (window == nullptr) return;
+  Wide wide(text);
+  SetWindowTextW(window, wide.c_str());
+}
+
+int ReadTick(HWND control) {
+  if (control == nullptr) return 0;
+  return static_cast<int>(SendMessageW(control, BM_GETCHECK, 0, 0));
+}
+
+void SetTick(HWND control, int state) {
+  if (control != nullptr) SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+}
+
+void SetMark(HWND control, HFONT font) {
+  if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) {
+  Wide wideText(text);
+  Wide wideCaption(caption);
+  MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), style);
+}
+
+void PostStart(HWND window) {
+  if (window != nullptr) PostMessageW(window, WM_USER, 0, 0);
+}
+
+HMENU CreateMenuBar() {
+  return CreateMenu();
+}
+
+HMENU CreatePopup() {
+  return CreatePopupMenu();
+}
+
+bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HMENU submenu) {
+  if (menu == nullptr) return false;
+  // The item goes before the item of this menu (not of one of its popups, which a search by
+  // command would also look into) that carries `before`; at the end when there is none.
+  int count = GetMenuItemCount(menu);
+  if (count < 0) return false;
+  UINT position = static_cast<UINT>(count);
+  for (int i = 0; i < count; ++i) {
+    MENUITEMINFOW probe{};
+    probe.cbSize = sizeof probe;
+    probe.fMask = MIIM_ID;
+    if (GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &probe) && probe.wID == before) {
+      position = static_cast<UINT>(i);
+      break;
+    }
+  }
+  Wide wide(text);  // the menu copies the text; the buffer needs to live only for the call
+  MENUITEMINFOW item{};
+  item.cbSize = sizeof item;
+  item.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+  item.fType = MFT_STRING;
+  item.fState = 0;
+  item.wID = id;
+  item.hSubMenu = submenu;
+  item.dwTypeData = wide.data();
+  item.cch = static_cast<UINT>(wide.length());
+  return InsertMenuItemW(menu, position, TRUE, &item) != FALSE;
+}
+
+}  // namespace ws
