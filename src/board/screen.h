@@ -51,3 +51,5 @@ struct Screen2 {
 void WM_PaintTask(HDC context);
 // Puts question `a` of Topic_test into the next slot of the board; false for -1.
 bool PlaceQuestion2(int a);
+// The identifier of the current question's check box for variant k, or 0 when there is none.
+int AnswerId(int k);

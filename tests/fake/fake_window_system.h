@@ -9,6 +9,7 @@
 // Windows delivers them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,22 +19,32 @@
 
 enum class FakeKind { Main, Chooser, Control };
 
-// A fake window. Handles stay valid (never freed) until fake::Reset, so a test can still look
-// at a destroyed window; `alive` tells whether it exists.
+// A fake window. Handles are never freed, so a test can still look at a destroyed window;
+// `alive` tells whether it exists. fake::Reset marks every window of the test dead.
 struct HWND__ {
   FakeKind kind = FakeKind::Control;
-  HWND__* parent = nullptr;  // parent of a control, owner of a chooser
+  HWND__* parent = nullptr;       // parent of a control, owner of a chooser
   std::vector<HWND__*> children;  // live children, in creation order
   int id = 0;
   std::string className;  // "button", "MainWClass", "OwnedWClass"
   std::string text;       // Windows-1251 bytes
   std::uint32_t style = 0;
-  Rect rect;              // client coordinates of the parent; screen ones for top-level windows
-  int tick = 0;           // BM_GETCHECK
-  HFONT font = nullptr;   // null: the default font
+  Rect rect;             // client coordinates of the parent; screen ones for top-level windows
+  int tick = 0;          // BM_GETCHECK
+  HFONT font = nullptr;  // null: the default font
   bool enabled = true;
   bool alive = true;
-  HMENU menu = nullptr;   // the main window's menu bar
+  HMENU menu = nullptr;          // the main window's menu bar
+  std::vector<Rect> invalid;     // marked for repainting since the last repaint
+  std::vector<Rect> invalidLog;  // every rectangle the program invalidated (not uncovered ones)
+  int broughtToTop = 0;          // how often BringToTop was called on it
+};
+
+// A fake device context: the window it belongs to and its background mode.
+struct HDC__ {
+  HWND__* window = nullptr;
+  bool transparent = false;
+  bool paint = false;  // handed to the paint handler
 };
 
 // A fake font: what CreateMarkFont was asked for.
@@ -114,5 +125,16 @@ std::vector<HWND> LiveChildren(HWND parent);
 std::vector<HWND> LiveChoosers();
 int LiveWindowCount();
 HFONT DefaultFont();  // what a control reports before any SetMark
+
+// Additions: what else the tests look at.
+const std::vector<HFONT>& Fonts();  // every font CreateMarkFont made, in order
+bool QuitPosted();                  // the main window was destroyed (its WM_DESTROY ran)
+int BoxDepth();                     // modal boxes up right now (non-zero inside the box hook)
+// Every rectangle the program invalidated in the window since Reset or the last clear,
+// whether repainted since or not; areas uncovered by destroyed controls are not in it.
+const std::vector<Rect>& InvalidationLog(HWND window);
+void ClearInvalidationLog(HWND window);
+// The lines the measurer breaks `text` into at `width` pixels (what MeasureWrappedHeight counts).
+std::vector<std::string> WrapLines(const char* text, int width);
 
 }  // namespace fake

@@ -1,0 +1,148 @@
+// Placing a question: sizing the answer buttons, choosing the slot, laying out and creating
+// the controls.
+#include <cstdint>
+#include <cstring>
+
+#include "board/screen.h"
+#include "platform/window_system.h"
+#include "shell/globals.h"
+
+namespace {
+constexpr int kTop = 10;       // top of each column; also the margin kept above the bottom
+constexpr int kMargin = 15;    // left margin of a column; slack added to the text height
+constexpr int kRow = 20;       // one answer row
+constexpr int kOkHeight = 30;  // the OK button, reserved below every question
+constexpr int kMaxRows = 8;
+constexpr int kLastAnswerId = 9999;  // 10000 and up are the answer keys
+constexpr int kIdBlocks = (kLastAnswerId + 1 - kFirstAnswerId) / 12;  // 750
+constexpr std::uint32_t kCheckBoxStyle =
+    ws::kStyleChild | ws::kStyleVisible | ws::kStyleMultiline | ws::kStyleAutoCheckBox;
+constexpr std::uint32_t kOkStyle = ws::kStyleChild | ws::kStyleVisible | ws::kStylePushButton;
+
+bool HoldsCheckBoxes(const SingleVisualEntry2& slot) {
+  for (int j = 0; j < 12; ++j) {
+    if (slot.hVrnt[j] != nullptr) return true;
+  }
+  return false;
+}
+
+// The identifier of variant 0's check box for question `a` placed into slot `s`. While the
+// whole topic's numbering stays below the answer keys, every present variant of the topic
+// keeps its running number; a larger topic gives the question the lowest block of twelve
+// identifiers that no other slot's check boxes use (64 slots, 750 blocks: one is always free).
+int ChooseIdBase(int a, int s) {
+  int total = Topic_test.GetIDComponent(Topic_test.Count);
+  if (kFirstAnswerId + total - 1 <= kLastAnswerId) {
+    return kFirstAnswerId + Topic_test.GetIDComponent(a);
+  }
+  bool used[kIdBlocks] = {};
+  for (int i = 0; i < kSlots; ++i) {
+    const SingleVisualEntry2& slot = OnScreen2.Entry[i];
+    if (i == s || slot.IdBase < kFirstAnswerId || !HoldsCheckBoxes(slot)) continue;
+    // Mark every block the slot's twelve identifiers touch.
+    int first = (slot.IdBase - kFirstAnswerId) / 12;
+    int last = (slot.IdBase + 11 - kFirstAnswerId) / 12;
+    for (int b = first; b <= last && b < kIdBlocks; ++b) used[b] = true;
+  }
+  for (int b = 0; b < kIdBlocks; ++b) {
+    if (!used[b]) return kFirstAnswerId + 12 * b;
+  }
+  return kFirstAnswerId;  // not reached: at most 63 other slots
+}
+}  // namespace
+
+int vrnt::GetCoefficient(float lineChars) {
+  // A text that fills its whole field without a terminator counts as the full field.
+  const void* end = std::memchr(Text, 0, sizeof Text);
+  std::size_t n =
+      end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - Text) : sizeof Text;
+  if (!(lineChars > 0.0f)) return n > 0 ? kMaxRows : 1;
+  float q = static_cast<float>(n) / lineChars;
+  int rows = 1;
+  for (int k = 1; k < kMaxRows; ++k) {
+    if (q >= 0.6f * static_cast<float>(k)) ++rows;
+  }
+  return rows;
+}
+
+int QuestionClass::GetSumCoefficient(int n, float lineChars) {
+  int sum = 0;
+  for (int i = 0; i < n && i < 12; ++i) sum += Vrnt[i].GetCoefficient(lineChars);
+  return sum;
+}
+
+bool PlaceQuestion2(int a) {
+  // -1 is "no question"; an index outside the chain would place some other record.
+  if (a < 0 || a >= Topic_test.Count) return false;
+  Screen2& board = OnScreen2;
+  QuestionClass* q = Topic_test.Get(a);
+  const int width = board.Client.right;
+  const int height = board.Client.bottom;
+  const int half = width / 2;
+
+  const int textHeight = ws::MeasureWrappedHeight(board.hWnd, q->Task, half) + kMargin;
+  int answerHeight = 0;
+  for (vrnt& v : q->Vrnt) {
+    if (v.bExists) answerHeight += kRow * v.GetCoefficient(board.LineChars);
+  }
+  const int need = textHeight + answerHeight + kOkHeight;
+
+  int s = board.CurrentSlot + 1;
+  board.CurrentSlot = s;
+  if (s >= kSlots || s < 0) {
+    s = 0;
+  } else if (s != 0) {
+    if (board.Entry[s - 1].VrntRect.bottom + need > height - kTop) {
+      s = s > kColumnSlots ? 0 : kColumnSlots;
+    }
+  }
+  board.CurrentSlot = s;
+
+  if (s != 0 && s != kColumnSlots &&
+      board.Entry[s - 1].VrntRect.bottom + need < board.Entry[s].TextRect.top) {
+    board.InsertPosition(s);
+  }
+
+  SingleVisualEntry2& slot = board.Entry[s];
+  slot.bVisible = false;
+  board.RemoveInvisible();
+
+  const int y = (s == 0 || s == kColumnSlots) ? kTop : board.Entry[s - 1].VrntRect.bottom;
+  const bool left = s < kColumnSlots;
+  const int x0 = left ? kMargin : half + kMargin;
+  const int x1 = left ? half : width;
+  slot.TextRect = {x0, y, x1, y + textHeight};
+  slot.VrntRect = {x0, y + textHeight, x1, y + textHeight + answerHeight};
+  slot.Question = a;
+  slot.bVisible = true;
+
+  const int columnLast = left ? kColumnSlots - 1 : kSlots - 1;
+  for (int i = s + 1; i <= columnLast; ++i) {
+    if (board.Entry[i].TextRect.top < slot.VrntRect.bottom + kOkHeight) {
+      board.Entry[i].bVisible = false;
+    }
+  }
+  board.RemoveInvisible();
+
+  ws::DrawWrappedNow(board.hWnd, q->Task, slot.TextRect);
+
+  const int idBase = ChooseIdBase(a, s);
+  int k = 0;
+  for (int i = 0; i < 12; ++i) {
+    vrnt& v = q->Vrnt[i];
+    if (!v.bExists) continue;
+    slot.hVrnt[i] =
+        ws::CreateButton(board.hWnd, v.Text, kCheckBoxStyle, slot.VrntRect.left,
+                         slot.VrntRect.top + kRow * q->GetSumCoefficient(i, board.LineChars),
+                         slot.VrntRect.right - slot.VrntRect.left,
+                         kRow * v.GetCoefficient(board.LineChars), idBase + k, board.hInst);
+    ++k;
+  }
+  slot.IdBase = k > 0 ? idBase : 0;
+
+  slot.hOK = ws::CreateButton(board.hWnd, "OK", kOkStyle, slot.VrntRect.left,
+                              slot.VrntRect.top + kRow * q->GetSumCoefficient(k, board.LineChars),
+                              half - kOkHeight, kOkHeight, kOkId, board.hInst);
+  ++q->ShowCount;
+  return true;
+}

@@ -1,0 +1,518 @@
+// The in-memory window system: the ws:: seam for the tests, and the fake:: controls and queries.
+#include "fake/fake_window_system.h"
+
+#include <algorithm>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+#include "board/screen.h"
+#include "platform/window_system.h"
+#include "shell/commands.h"
+#include "shell/routing.h"
+
+namespace {
+
+// Everything the fake holds. Windows, fonts and menus are kept until Reset so that a test may
+// still look at a destroyed window through its handle.
+struct FakeState {
+  std::vector<std::unique_ptr<HWND__>> windows;
+  std::vector<std::unique_ptr<HFONT__>> fontStore;
+  std::vector<HFONT> fonts;
+  std::vector<std::unique_ptr<HMENU__>> menus;
+  HWND main = nullptr;
+  std::vector<fake::Box> boxes;
+  std::function<void(const fake::Box&)> boxHook;
+  int boxDepth = 0;
+  std::vector<fake::DrawCall> drawLog;
+  int paintCount = 0;
+  std::vector<HWND> posts;
+  bool quitPosted = false;
+};
+
+FakeState& State() {
+  static FakeState state;
+  return state;
+}
+
+bool Alive(HWND window) {
+  return window != nullptr && window->alive;
+}
+
+// The control style's button type, as the button class reads it.
+constexpr std::uint32_t kButtonTypeMask = 0xF;
+
+HWND NewWindow(FakeKind kind, HWND parent, const char* className, const char* text,
+               std::uint32_t style, Rect rect, int id) {
+  auto window = std::make_unique<HWND__>();
+  window->kind = kind;
+  window->parent = parent;
+  window->className = className;
+  window->text = text != nullptr ? text : "";
+  window->style = style;
+  window->rect = rect;
+  window->id = id;
+  HWND handle = window.get();
+  State().windows.push_back(std::move(window));
+  return handle;
+}
+
+// A window takes input only when it and every window above it are enabled (a modal box
+// disables its owner).
+bool TakesInput(HWND window) {
+  for (HWND w = window; w != nullptr; w = w->kind == FakeKind::Control ? w->parent : nullptr) {
+    if (!Alive(w) || !w->enabled) return false;
+  }
+  return true;
+}
+
+// The window procedure's WM_DESTROY.
+void SendDestroy(HWND window) {
+  if (window->kind == FakeKind::Chooser) {
+    ChooserDestroyed();
+  } else if (window->kind == FakeKind::Main) {
+    State().quitPosted = true;
+  }
+}
+
+void DestroyTree(HWND window) {
+  if (!Alive(window)) return;
+  // Owned windows go first, then the window gets WM_DESTROY, then its children.
+  for (auto& other : State().windows) {
+    if (other->kind == FakeKind::Chooser && other->parent == window && other->alive) {
+      DestroyTree(other.get());
+    }
+  }
+  if (!Alive(window)) return;  // an owned window's WM_DESTROY may have destroyed it
+  SendDestroy(window);
+  if (!Alive(window)) return;
+  std::vector<HWND> children = window->children;
+  for (HWND child : children) DestroyTree(child);
+  window->alive = false;
+  window->children.clear();
+  window->invalid.clear();
+  if (window->kind == FakeKind::Control) {
+    HWND parent = window->parent;
+    if (Alive(parent)) {
+      auto& siblings = parent->children;
+      siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
+      // The parent repaints what the control covered.
+      if ((window->style & ws::kStyleVisible) != 0) parent->invalid.push_back(window->rect);
+    }
+  }
+  if (window == State().main) {
+    // The posted messages of a destroyed window are dropped.
+    auto& posts = State().posts;
+    posts.erase(std::remove(posts.begin(), posts.end(), window), posts.end());
+  }
+}
+
+// One line of a paragraph (text without line breaks) broken at spaces to `maxChars`
+// characters; a word longer than a line is broken where it no longer fits. Spaces at a break
+// are dropped; leading spaces of the paragraph stay.
+void WrapParagraph(std::string_view paragraph, std::size_t maxChars,
+                   std::vector<std::string>& lines) {
+  std::string line;
+  bool wrapped = false;
+  bool any = false;
+  std::size_t pos = 0;
+  while (pos < paragraph.size()) {
+    std::size_t spaces = 0;
+    while (pos < paragraph.size() && paragraph[pos] == ' ') ++spaces, ++pos;
+    std::size_t start = pos;
+    while (pos < paragraph.size() && paragraph[pos] != ' ') ++pos;
+    std::string_view word = paragraph.substr(start, pos - start);
+    if (word.empty()) break;  // trailing spaces take no room
+    std::string piece;
+    std::size_t gap = 0;
+    if (line.empty() && !wrapped) {
+      piece.assign(spaces, ' ');
+    } else if (!line.empty()) {
+      gap = spaces;
+    }
+    piece.append(word);
+    if (line.size() + gap + piece.size() <= maxChars) {
+      line.append(gap, ' ');
+      line += piece;
+      continue;
+    }
+    if (!line.empty()) {
+      lines.push_back(line);
+      any = true;
+      line.clear();
+      piece.assign(word);
+    }
+    wrapped = true;
+    while (piece.size() > maxChars) {
+      lines.push_back(piece.substr(0, maxChars));
+      any = true;
+      piece.erase(0, maxChars);
+    }
+    line = piece;
+  }
+  if (!line.empty() || !any) lines.push_back(line);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+namespace ws {
+
+Rect ClientRect(HWND window) {
+  if (!Alive(window)) return {};
+  return {0, 0, window->rect.right - window->rect.left, window->rect.bottom - window->rect.top};
+}
+
+int AverageCharWidth(HWND window) {
+  return Alive(window) ? fake::kCharWidth : 0;
+}
+
+int MeasureWrappedHeight(HWND window, const char* text, int width) {
+  if (!Alive(window)) return 0;
+  return static_cast<int>(fake::WrapLines(text, width).size()) * fake::kLineHeight;
+}
+
+void DrawWrappedNow(HWND window, const char* text, Rect rect) {
+  if (!Alive(window)) return;
+  State().drawLog.push_back({text != nullptr ? text : "", rect, true, false});
+}
+
+void SetTransparent(HDC context) {
+  if (context != nullptr) context->transparent = true;
+}
+
+void DrawWrapped(HDC context, const char* text, Rect rect) {
+  if (context == nullptr || !Alive(context->window)) return;
+  State().drawLog.push_back(
+      {text != nullptr ? text : "", rect, context->transparent, context->paint});
+}
+
+void Invalidate(HWND window, Rect rect) {
+  if (!Alive(window)) return;
+  window->invalid.push_back(rect);
+  window->invalidLog.push_back(rect);
+}
+
+void RepaintNow(HWND window) {
+  if (!Alive(window) || window->invalid.empty()) return;
+  // BeginPaint validates first: what the handler invalidates again stays for the next repaint.
+  window->invalid.clear();
+  if (window->kind != FakeKind::Main) return;  // choosers paint nothing of their own
+  HDC__ context;
+  context.window = window;
+  context.paint = true;
+  ++State().paintCount;
+  WM_PaintTask(&context);
+}
+
+HFONT CreateMarkFont(int weight, bool underline, bool strikeOut) {
+  auto font = std::make_unique<HFONT__>();
+  font->weight = weight;
+  font->underline = underline;
+  font->strikeOut = strikeOut;
+  HFONT handle = font.get();
+  State().fontStore.push_back(std::move(font));
+  State().fonts.push_back(handle);
+  return handle;
+}
+
+HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int y, int width,
+                  int height, int id, HINSTANCE) {
+  if (!Alive(parent)) return nullptr;  // a child needs a parent
+  HWND control = NewWindow(FakeKind::Control, parent, "button", text, style,
+                           {x, y, x + width, y + height}, id);
+  parent->children.push_back(control);
+  return control;
+}
+
+HWND CreateChooserWindow(HINSTANCE, HWND owner, const char* title, int x, int y, int width,
+                         int height) {
+  if (owner != nullptr && !owner->alive) return nullptr;
+  return NewWindow(FakeKind::Chooser, owner, "OwnedWClass", title, 0, {x, y, x + width, y + height},
+                   0);
+}
+
+void ShowNow(HWND window) {
+  if (!Alive(window)) return;
+  window->style |= kStyleVisible;
+  RepaintNow(window);
+}
+
+void Destroy(HWND window) {
+  DestroyTree(window);
+}
+
+HWND FindChild(HWND parent, int id) {
+  if (!Alive(parent)) return nullptr;
+  for (HWND child : parent->children) {
+    if (child->alive && child->id == id) return child;
+  }
+  return nullptr;
+}
+
+HWND FirstChild(HWND parent) {
+  if (!Alive(parent)) return nullptr;
+  for (HWND child : parent->children) {
+    if (child->alive) return child;
+  }
+  return nullptr;
+}
+
+void Enable(HWND window, bool enabled) {
+  if (Alive(window)) window->enabled = enabled;
+}
+
+void BringToTop(HWND window) {
+  if (Alive(window)) ++window->broughtToTop;
+}
+
+void SetTitle(HWND window, const char* text) {
+  if (Alive(window)) window->text = text != nullptr ? text : "";
+}
+
+int ReadTick(HWND control) {
+  return Alive(control) ? control->tick : 0;
+}
+
+void SetTick(HWND control, int state) {
+  if (Alive(control)) control->tick = state;
+}
+
+void SetMark(HWND control, HFONT font) {
+  if (Alive(control)) control->font = font;
+}
+
+void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) {
+  FakeState& state = State();
+  fake::Box box{Alive(owner) ? owner : nullptr, text != nullptr ? text : "",
+                caption != nullptr ? caption : "", style};
+  state.boxes.push_back(box);
+  // A modal box disables its owner while it is up.
+  bool reenable = Alive(owner) && owner->enabled;
+  if (reenable) owner->enabled = false;
+  ++state.boxDepth;
+  if (state.boxHook) state.boxHook(box);
+  --state.boxDepth;
+  if (reenable && Alive(owner)) owner->enabled = true;
+}
+
+void PostStart(HWND window) {
+  if (Alive(window)) State().posts.push_back(window);
+}
+
+HMENU CreateMenuBar() {
+  State().menus.push_back(std::make_unique<HMENU__>());
+  return State().menus.back().get();
+}
+
+HMENU CreatePopup() {
+  HMENU menu = CreateMenuBar();
+  menu->popup = true;
+  return menu;
+}
+
+bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HMENU submenu) {
+  if (menu == nullptr) return false;
+  FakeMenuItem item{text != nullptr ? text : "", id, submenu};
+  auto& items = menu->items;
+  auto at = std::find_if(items.begin(), items.end(),
+                         [before](const FakeMenuItem& other) { return other.id == before; });
+  items.insert(at, std::move(item));
+  return true;
+}
+
+}  // namespace ws
+
+// ---------------------------------------------------------------------------------------------
+namespace fake {
+
+void Reset() {
+  FakeState& state = State();
+  // The windows of earlier tests are kept, dead, for good: a handle that a global object still
+  // holds then reads as destroyed instead of pointing at freed memory.
+  static std::vector<std::unique_ptr<HWND__>> graveyard;
+  for (auto& window : state.windows) {
+    window->alive = false;
+    window->children.clear();
+    graveyard.push_back(std::move(window));
+  }
+  static std::vector<std::unique_ptr<HFONT__>> oldFonts;
+  for (auto& font : state.fontStore) oldFonts.push_back(std::move(font));
+  static std::vector<std::unique_ptr<HMENU__>> oldMenus;
+  for (auto& menu : state.menus) oldMenus.push_back(std::move(menu));
+  state = FakeState{};
+}
+
+HWND CreateMainWindow(int clientWidth, int clientHeight) {
+  HWND window = NewWindow(FakeKind::Main, nullptr, "MainWClass", "Exameo 2.0", ws::kStyleVisible,
+                          {0, 0, clientWidth, clientHeight}, 0);
+  State().main = window;
+  return window;
+}
+
+HWND MainWindow() {
+  return State().main;
+}
+
+const std::vector<Box>& Boxes() {
+  return State().boxes;
+}
+void SetBoxHook(std::function<void(const Box&)> hook) {
+  State().boxHook = std::move(hook);
+}
+const std::vector<DrawCall>& DrawLog() {
+  return State().drawLog;
+}
+void ClearDrawLog() {
+  State().drawLog.clear();
+}
+int PaintCount() {
+  return State().paintCount;
+}
+bool HasInvalid(HWND window) {
+  return Alive(window) && !window->invalid.empty();
+}
+
+const std::vector<Rect>& Invalidated(HWND window) {
+  static const std::vector<Rect> none;
+  return window != nullptr ? window->invalid : none;
+}
+
+const std::vector<Rect>& InvalidationLog(HWND window) {
+  static const std::vector<Rect> none;
+  return window != nullptr ? window->invalidLog : none;
+}
+
+void ClearInvalidationLog(HWND window) {
+  if (window != nullptr) window->invalidLog.clear();
+}
+
+std::size_t PendingPosts() {
+  return State().posts.size();
+}
+
+std::size_t Pump() {
+  std::size_t delivered = 0;
+  // Messages posted while one is handled wait for the loop to come round, as in a real queue.
+  while (!State().posts.empty()) {
+    HWND target = State().posts.front();
+    State().posts.erase(State().posts.begin());
+    if (!Alive(target)) continue;
+    ++delivered;
+    if (target->kind == FakeKind::Main) StartQuiz();
+  }
+  return delivered;
+}
+
+bool Click(HWND control) {
+  if (control == nullptr || control->kind != FakeKind::Control || !TakesInput(control)) {
+    return false;
+  }
+  switch (control->style & kButtonTypeMask) {
+    case ws::kStyleAutoCheckBox:
+      control->tick = (control->tick & 1) != 0 ? 0 : 1;
+      break;
+    case ws::kStyleAutoRadio:
+      for (HWND sibling : control->parent->children) {
+        if (sibling != control && sibling->alive &&
+            (sibling->style & kButtonTypeMask) == ws::kStyleAutoRadio) {
+          sibling->tick = 0;
+        }
+      }
+      control->tick = 1;
+      break;
+    default:
+      break;
+  }
+  // WM_COMMAND carries the identifier in its low word only.
+  unsigned command = static_cast<unsigned>(control->id) & 0xFFFFu;
+  HWND parent = control->parent;
+  if (parent->kind == FakeKind::Main) {
+    RouteCommand(command);
+  } else if (parent->kind == FakeKind::Chooser) {
+    ChooserCommand(parent, command);
+  }
+  return true;
+}
+
+bool TypeChar(char c) {
+  // The program's loop translates keys; while a modal box runs its own loop it does not.
+  if (!Alive(State().main) || State().boxDepth > 0) return false;
+  for (const Accelerator& entry : kAccelerators) {
+    if (entry.Key == static_cast<unsigned char>(c)) {
+      RouteCommand(entry.Command | 1u << 16);
+      return true;
+    }
+  }
+  return false;
+}
+
+long Command(unsigned wParam) {
+  if (!Alive(State().main)) return 0;
+  return RouteCommand(wParam);
+}
+
+void Close(HWND window) {
+  if (!Alive(window) || window->kind == FakeKind::Control) return;
+  DestroyTree(window);
+}
+
+std::vector<HWND> LiveChildren(HWND parent) {
+  std::vector<HWND> live;
+  if (!Alive(parent)) return live;
+  for (HWND child : parent->children) {
+    if (child->alive) live.push_back(child);
+  }
+  return live;
+}
+
+std::vector<HWND> LiveChoosers() {
+  std::vector<HWND> live;
+  for (auto& window : State().windows) {
+    if (window->alive && window->kind == FakeKind::Chooser) live.push_back(window.get());
+  }
+  return live;
+}
+
+int LiveWindowCount() {
+  int count = 0;
+  for (auto& window : State().windows) count += window->alive ? 1 : 0;
+  return count;
+}
+
+HFONT DefaultFont() {
+  return nullptr;
+}
+
+const std::vector<HFONT>& Fonts() {
+  return State().fonts;
+}
+bool QuitPosted() {
+  return State().quitPosted;
+}
+int BoxDepth() {
+  return State().boxDepth;
+}
+
+std::vector<std::string> WrapLines(const char* text, int width) {
+  std::vector<std::string> lines;
+  std::string_view all = text != nullptr ? text : "";
+  std::size_t maxChars = static_cast<std::size_t>(std::max(1, width / kCharWidth));
+  // CR LF, LF and CR each end a line; a break at the very end opens no further line.
+  std::size_t start = 0;
+  std::size_t pos = 0;
+  while (pos < all.size()) {
+    char c = all[pos];
+    if (c != '\n' && c != '\r') {
+      ++pos;
+      continue;
+    }
+    WrapParagraph(all.substr(start, pos - start), maxChars, lines);
+    pos += (c == '\r' && pos + 1 < all.size() && all[pos + 1] == '\n') ? 2 : 1;
+    start = pos;
+  }
+  if (start < all.size() || lines.empty()) WrapParagraph(all.substr(start), maxChars, lines);
+  return lines;
+}
+
+}  // namespace fake
