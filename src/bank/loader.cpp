@@ -1,0 +1,125 @@
+// The question file loader.
+//
+// A question file is read in large blocks, but every byte is handled as if it had been read
+// on its own: the parser keeps its whole state between blocks and never looks ahead.
+#include <cstring>
+
+#include "bank/question.h"
+#include "platform/files.h"
+
+namespace {
+
+constexpr std::size_t kBlockSize = 64 * 1024;
+
+// What the bytes of the current line go into.
+enum class Mode {
+  kTask,     // the task text of the current record
+  kVariant,  // the text of the current variant
+  kSkip,     // nowhere: a variant line that has no place (see Begin)
+};
+
+struct Parser {
+  TopicClass* topic;
+  QuestionClass* current;
+  bool lineStart = true;
+  bool haveQuestion = false;  // a task line has been seen
+  bool outOfMemory = false;
+  Mode mode = Mode::kSkip;
+  int position = 0;
+  int variant = -1;
+
+  // The first byte of a line decides its kind. Returns false when the byte has been used up
+  // (a variant line's TAB) or loading has to stop.
+  bool BeginLine(unsigned char c) {
+    if (c == '\t') {
+      // A variant line before any task line has no question to belong to, and a thirteenth
+      // one has no field: both are passed over whole.
+      if (variant < kMaxVariants) ++variant;
+      position = 0;
+      if (haveQuestion && variant < kMaxVariants) {
+        mode = Mode::kVariant;
+        current->Vrnt[variant].bExists = true;
+      } else {
+        mode = Mode::kSkip;
+      }
+      return false;
+    }
+    if (haveQuestion) {
+      QuestionClass* next = topic->myNew(current);
+      if (next == nullptr) {
+        // Out of memory: what has been read stays, as after a failed read.
+        outOfMemory = true;
+        return false;
+      }
+      current = next;
+    }
+    haveQuestion = true;
+    current->bExists = true;
+    current->bSolved = false;
+    mode = Mode::kTask;
+    position = 0;
+    variant = -1;
+    return true;
+  }
+
+  void Feed(const unsigned char* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+      unsigned char c = bytes[i];
+      if (lineStart) {
+        lineStart = false;
+        if (!BeginLine(c)) {
+          if (outOfMemory) return;
+          continue;
+        }
+      }
+      if (c == '\n') {
+        lineStart = true;
+        continue;
+      }
+      if (c == '\r') continue;
+      if (mode == Mode::kTask) {
+        // Text beyond the field is dropped up to the end of the line.
+        if (position < kTaskCapacity - 1) {
+          current->Task[position++] = static_cast<char>(c);
+          // The rest of a task line up to its break is copied as a run.
+          std::size_t end = i + 1;
+          std::size_t room = static_cast<std::size_t>(kTaskCapacity - 1 - position);
+          std::size_t limit = size - end < room ? size : end + room;
+          while (end < limit && bytes[end] != '\n' && bytes[end] != '\r') ++end;
+          std::size_t run = end - (i + 1);
+          std::memcpy(current->Task + position, bytes + i + 1, run);
+          position += static_cast<int>(run);
+          i = end - 1;
+        }
+      } else if (mode == Mode::kVariant) {
+        if (c == '\t') continue;
+        vrnt& v = current->Vrnt[variant];
+        if (position == 0 && (c == '+' || c == '-')) {
+          v.bCorrect = c == '+';
+        } else if (position < kVariantCapacity - 1) {
+          v.Text[position++] = static_cast<char>(c);
+        }
+      }
+    }
+  }
+};
+
+}  // namespace
+
+void TopicClass::LoadQuestions(char* path) {
+  // Loading relies on cleared records; a topic still holding questions is emptied first so
+  // that old and new texts never mix.
+  if (Count > 1 || Head.bExists) UnloadQuestions();
+  DropIndex();
+
+  Parser parser{this, &Head};
+  files::InputFile file(path);
+  unsigned char buffer[kBlockSize];
+  for (;;) {
+    std::size_t got = file.Read(buffer, sizeof buffer);
+    if (got == 0) break;
+    parser.Feed(buffer, got);
+    if (parser.outOfMemory) break;
+  }
+  BuildIndex();
+}
