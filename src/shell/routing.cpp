@@ -1,7 +1,64 @@
-// PLACEHOLDER until the quiz and shell logic land: lets the board and the fake link.
+// The portable halves of the main window's and the chooser's window procedures.
 #include "shell/routing.h"
 
-long RouteCommand(unsigned) { return -1; }
-long StartQuiz() { return 0; }
-long ChooserCommand(HWND, unsigned) { return -1; }
-long ChooserDestroyed() { return 0; }
+#include "bank/catalogue.h"
+#include "platform/window_system.h"
+#include "quiz/quiz.h"
+#include "shell/commands.h"
+#include "shell/globals.h"
+#include "shell/menu.h"
+
+long RouteCommand(unsigned wParam) {
+  // A box of the quiz flow is up and the flow waits for it halfway through an OK: nothing may
+  // change the board, the topic or the catalogue under it.
+  if (quiz::bFlowBusy) return -1;
+
+  // Only the low 16 bits name the command; the high ones tell a key from a click.
+  const unsigned id = wParam & 0xFFFF;
+
+  // Every step runs, in this order; a step that does not match does nothing.
+  OnScreen2.Anounce(wParam);
+  if (id >= kCmdFirstDiscipline && id < kCmdFirstDiscipline + kMaxDisciplines &&
+      Discipline.Disciplines[id - kCmdFirstDiscipline].bExists)
+    OpenDiscipline(static_cast<int>(id - kCmdFirstDiscipline));
+  if (id >= kCmdFirstAnswerKey && id < kCmdFirstAnswerKey + 12 && OnScreen2.bAsk)
+    quiz::AnswerKey(static_cast<int>(id - kCmdFirstAnswerKey));
+  if (!OnScreen2.bAsk) quiz::UndoClick(id);
+  if (id == kCmdOk && !bNobodyHome) quiz::Ok();
+  return -1;
+}
+
+long StartQuiz() {
+  quiz::Start();
+  return 0;
+}
+
+long ChooserCommand(HWND chooser, unsigned wParam) {
+  // The radio buttons' own commands need nothing; their state is read when OK comes.
+  if ((wParam & 0xFFFF) != kCmdChooserOk) return -1;
+  // Loading now would pull the topic from under the flow's box: the chooser stays open and its
+  // OK can be pressed again once the box is gone.
+  if (quiz::bFlowBusy) return -1;
+
+  bool loaded = false;
+  for (int i = 0; i < kMaxTopics; ++i) {
+    if (!Discipline.Topics[i].bExists) continue;
+    if (ws::ReadTick(ws::FindChild(chooser, static_cast<int>(kCmdFirstTopic) + i)) != 1) continue;
+    Topic_test.UnloadQuestions();
+    Topic_test.LoadQuestions(Discipline.Topics[i].Path);
+    bNobodyHome = false;
+    loaded = true;
+  }
+  if (loaded) {
+    quiz::NoteStartPosted();
+    ws::PostStart(OnScreen2.hWnd);
+  }
+  ws::Destroy(chooser);
+  return -1;
+}
+
+long ChooserDestroyed() {
+  ws::Enable(OnScreen2.hWnd, true);
+  ws::BringToTop(OnScreen2.hWnd);
+  return 0;
+}

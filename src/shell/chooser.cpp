@@ -1,0 +1,34 @@
+// The topic chooser: the discipline command that opens it, and its layout.
+#include "bank/catalogue.h"
+#include "platform/window_system.h"
+#include "shell/commands.h"
+#include "shell/globals.h"
+#include "shell/menu.h"
+
+void OpenDiscipline(int i) {
+  if (i < 0 || i >= kMaxDisciplines) return;
+  Discipline.UnloadTopics();
+  Discipline.LoadTopics(Discipline.Disciplines[i]);
+  Discipline.DrawChooser(OnScreen2.hInst, OnScreen2.hWnd, nullptr, OnScreen2.Client,
+                         Discipline.Disciplines[i].Path);
+}
+
+void DisciplineClass::DrawChooser(HINSTANCE instance, HWND owner, HWND, Rect client, char* title) {
+  // The table never holds more than 128 topics; a value outside it must not run off the table.
+  int last = LastTopic < -1 ? -1 : LastTopic > kMaxTopics - 1 ? kMaxTopics - 1 : LastTopic;
+  // The top of the last row of radio buttons: 60 per row of three; -60 for an empty table.
+  int r = 20 * (last - ((last + 3) % 3));
+  int height = r + 150;
+  HWND chooser = ws::CreateChooserWindow(instance, owner, title, (client.right - 810) / 2,
+                                         (client.bottom - height) / 2, 810, height);
+  constexpr std::uint32_t kRadioStyle =
+      ws::kStyleChild | ws::kStyleVisible | ws::kStyleMultiline | ws::kStyleAutoRadio;
+  for (int i = 0; i <= last; ++i) {
+    int col = (i + 3) % 3;
+    ws::CreateButton(chooser, Topics[i].Title, kRadioStyle, 15 + 265 * col, 15 + 20 * (i - col),
+                     250, 60, static_cast<int>(kCmdFirstTopic) + i, instance);
+  }
+  ws::CreateButton(chooser, "OK", ws::kStyleChild | ws::kStyleVisible | ws::kStylePushButton, 15,
+                   r + 75, 780, 30, static_cast<int>(kCmdChooserOk), instance);
+  ws::ShowNow(chooser);
+}

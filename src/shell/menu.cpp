@@ -1,0 +1,39 @@
+// The main menu bar, built once at start-up.
+#include "shell/menu.h"
+
+#include "bank/catalogue.h"
+#include "board/screen.h"
+#include "common/cp1251.h"
+#include "platform/window_system.h"
+#include "shell/commands.h"
+#include "shell/globals.h"
+
+bool Screen2::CreateMenuItem(HMENU menu, char* text, unsigned before, unsigned id, HMENU submenu) {
+  return ws::AddMenuItem(menu, text, before, id, submenu);
+}
+
+HMENU BuildMenuBar() {
+  HMENU bar = ws::CreateMenuBar();
+
+  // No item carries identifier 0 or 1 while the menus are built, so every item is appended.
+  HMENU disciplines = ws::CreatePopup();
+  int last =
+      Discipline.LastDiscipline < kMaxDisciplines ? Discipline.LastDiscipline : kMaxDisciplines - 1;
+  for (int i = 0; i <= last; ++i)
+    OnScreen2.CreateMenuItem(disciplines, Discipline.Disciplines[i].Title, 0,
+                             kCmdFirstDiscipline + i, nullptr);
+
+  HMENU help = ws::CreatePopup();
+  auto about = Cp1251("О программе");
+  auto hotKeys = Cp1251("Горячие клавиши");
+  auto database = Cp1251("База данных");
+  OnScreen2.CreateMenuItem(help, about.bytes, 1, kCmdAbout, nullptr);
+  OnScreen2.CreateMenuItem(help, hotKeys.bytes, 1, kCmdHotKeys, nullptr);
+  OnScreen2.CreateMenuItem(help, database.bytes, 1, kCmdDatabase, nullptr);
+
+  auto disciplinesTitle = Cp1251("Дисциплины");
+  auto helpTitle = Cp1251("Помощь");
+  OnScreen2.CreateMenuItem(bar, disciplinesTitle.bytes, 0, 0, disciplines);
+  OnScreen2.CreateMenuItem(bar, helpTitle.bytes, 1, 0, help);
+  return bar;
+}

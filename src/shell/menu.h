@@ -1,0 +1,12 @@
+// The main menu: the bar built at start-up, and what a discipline item does.
+#pragma once
+
+#include "platform/handles.h"
+
+// Builds the menu bar: the "Дисциплины" popup with one item per catalogue entry (identifier
+// 20 + i) and the "Помощь" popup (About 10, hot keys 12, database 11). Call it after the
+// catalogue has been scanned.
+HMENU BuildMenuBar();
+
+// The discipline command for catalogue entry i: reads its topics and opens the topic chooser.
+void OpenDiscipline(int i);
