@@ -1,8 +1,8 @@
 // The core time of the OK command on a large topic, on the in-memory window system: one press
 // (grading, or moving on with the placement of the next question), and a whole round.
 //
-//   cmake --build build/native --target exameo_bench && build/native/bench/exameo_bench \
-//       --benchmark_filter=Quiz
+//   cmake --build build/native --target exameo_bench
+//   build/native/bench/exameo_bench --benchmark_filter=Quiz
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
