@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tools_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tools_test::Put;
+using tools_test::RunTool;
+
+class CheckTool : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(scratch_.Made()); }
+  fs::path Root() const { return scratch_.Root(); }
+  fs::path Base() const { return scratch_.Base(); }
+  std::string At(const std::string& relative) const { return (Root() / relative).string(); }
+  static std::string Sep() {
+    return std::string(1, static_cast<char>(fs::path::preferred_separator));
+  }
+
+ private:
+  check::ScratchDatabase scratch_;
+};
+
+TEST_F(CheckTool, CleanDatabaseExitsZero) {
+  Put(Base() / "1.txt", "Disc\r\n\tT\"t\\q.txt\"\r\n\tU\"t\\q.txt\"\r\n");
+  Put(Base() / "t" / "q.txt", "Q\r\n\t+a\r\n");
+  for (const std::string& path : {Root().string(), Base().string(), Base().string() + Sep()}) {
+    tools_test::Result r = RunTool({path});
+    EXPECT_EQ(check::kExitClean, r.code) << path << "\n" << r.out;
+    EXPECT_EQ("", r.out);
+  }
+}
+
+TEST_F(CheckTool, DatabaseProblemsNameFileAndLine) {
+  Put(Base() / "1.txt",
+      "Disc\r\n\tT\"t\\q.txt\"\r\n\tGone\"t\\none.txt\"\r\n\tBase\"Base\\t\\q.txt\"\r\n"
+      "\tLoose\"loose.txt\"\r\n");
+  Put(Base() / "2.txt", "Other\r\n\tT\"t\\q.txt\"\r\n");  // the same question file again
+  Put(Base() / "t" / "q.txt", "Q\r\n\t+a\r\n\r\n");
+  Put(Base() / "loose.txt", "Loose question\r\n\t+a\r\n");
+  tools_test::Result r = RunTool({Root().string()});
+  EXPECT_EQ(check::kExitProblems, r.code);
+  std::string base = Base().string() + Sep();
+  EXPECT_NE(std::string::npos,
+            r.out.find(base + "1.txt:3: the question file \"t\\none.txt\" does not exist\n"))
+      << r.out;
+  EXPECT_NE(std::string::npos, r.out.find(base + "1.txt:4: the question file \"Base\\t\\q.txt\" "
+                                                 "does not exist (paths are relative to the "
+                                                 "Base folder"));
+  EXPECT_NE(std::string::npos, r.out.find(base + "1.txt:5: the question file \"loose.txt\" lies "
+                                                 "in Base itself"));
+  // The empty line of the shared question file is reported once, and loose.txt is not taken
+  // for a description file.
+  std::string empty = base + "t" + Sep() + "q.txt:3: empty line";
+  std::size_t first = r.out.find(empty);
+  EXPECT_NE(std::string::npos, first) << r.out;
+  EXPECT_EQ(std::string::npos, r.out.find(empty, first + 1));
+  EXPECT_EQ(std::string::npos, r.out.find("loose.txt:2"));
+  EXPECT_NE(std::string::npos, r.err.find("4 problems in 2 files"));
+}
+
+TEST_F(CheckTool, DatabaseWideLimits) {
+  tools_test::Result none = RunTool({Root().string()});
+  EXPECT_EQ(check::kExitProblems, none.code);
+  EXPECT_NE(std::string::npos, none.out.find("no description files"));
+
+  Put(Base() / "q.dat", "Q\r\n");
+  for (int i = 0; i < 65; ++i) Put(Base() / (std::to_string(i) + ".txt"), "D\r\n\tT\"q.dat\"\r\n");
+  Put(Base() / (std::string(39, 'n') + ".txt"), "D\r\n");
+  tools_test::Result r = RunTool({Root().string()});
+  EXPECT_EQ(check::kExitProblems, r.code);
+  EXPECT_NE(std::string::npos,
+            r.out.find(Base().string() + ": 66 description files: the program lists at most 64"))
+      << r.out;
+  EXPECT_NE(std::string::npos,
+            r.out.find(std::string(39, 'n') + ".txt: the file name is 43 bytes"));
+}
+
+TEST_F(CheckTool, FilesGivenDirectlyAreClassifiedOrForced) {
+  Put(Base() / "1.txt", "Disc\r\n\tT\"t\\q.txt\"\r\n\tX\"t\\none.txt\"\r\n");
+  Put(Base() / "t" / "q.txt", "Q\r\n\t\"quoted\"\r\n");  // looks like a description file
+  tools_test::Result d = RunTool({At("Base/1.txt")});
+  EXPECT_EQ(check::kExitProblems, d.code);
+  EXPECT_NE(std::string::npos, d.out.find(At("Base/1.txt") + ":3: the question file")) << d.out;
+
+  tools_test::Result asTopics = RunTool({At("Base/t/q.txt")});
+  EXPECT_NE(std::string::npos, asTopics.out.find("\"quoted\" does not exist")) << asTopics.out;
+  tools_test::Result forced = RunTool({"--questions", At("Base/t/q.txt")});
+  EXPECT_EQ(check::kExitClean, forced.code) << forced.out;
+
+  Put(Root() / "lone.txt", "Task\r\n\t+a\r\n");
+  EXPECT_NE(std::string::npos,
+            RunTool({"--topics", At("lone.txt")}).out.find(":2: no double quotes"));
+}
+
+TEST_F(CheckTool, UsageErrorsExitTwo) {
+  Put(Root() / "q.txt", "Q\n");
+  EXPECT_EQ(check::kExitUsage, RunTool({}).code);
+  tools_test::Result unknown = RunTool({"--quiet", At("q.txt")});
+  EXPECT_EQ(check::kExitUsage, unknown.code);
+  EXPECT_NE(std::string::npos, unknown.err.find("unknown option '--quiet'"));
+  EXPECT_EQ(check::kExitUsage, RunTool({"--questions", "--topics", At("q.txt")}).code);
+
+  // A missing path is said plainly, and the other paths are still checked.
+  Put(Root() / "bad.txt", "\t+a\n");
+  tools_test::Result missing = RunTool({At("nothing.txt"), At("bad.txt")});
+  EXPECT_EQ(check::kExitUsage, missing.code);
+  EXPECT_NE(std::string::npos, missing.err.find(At("nothing.txt") + ": no such file or folder"));
+  EXPECT_NE(std::string::npos, missing.out.find(At("bad.txt") + ":1: answer variant"));
+
+  fs::create_directories(Root() / "plain");
+  tools_test::Result folder = RunTool({At("plain")});
+  EXPECT_EQ(check::kExitUsage, folder.code);
+  EXPECT_NE(std::string::npos, folder.err.find("neither holds a Base folder nor is one"));
+
+  EXPECT_EQ(check::kExitUsage, RunTool({"--json", "questions"}).code);
+  EXPECT_EQ(check::kExitUsage, RunTool({"--json", "answers", At("q.txt")}).code);
+  EXPECT_EQ(check::kExitUsage, RunTool({"--json", "questions", At("nothing.txt")}).code);
+  EXPECT_EQ(check::kExitUsage, RunTool({At("q.txt"), "--json"}).code);
+
+  // "--" lets a file name begin with a dash.
+  Put(fs::current_path() / "-q.txt", "Q\n");
+  EXPECT_EQ(check::kExitClean, RunTool({"--", "-q.txt"}).code);
+  fs::remove(fs::current_path() / "-q.txt");
+}
+
+TEST_F(CheckTool, HelpExplainsFormatAndExitCodes) {
+  tools_test::Result r = RunTool({"--help"});
+  EXPECT_EQ(check::kExitClean, r.code);
+  for (const char* part :
+       {"--questions", "--topics", "--json questions", "Windows-1251", "2047", "1023", "12 answer",
+        "128 topics", "64 description", "42", "Exit status: 0", "1 when", "2 when"})
+    EXPECT_NE(std::string::npos, r.out.find(part)) << part;
+}
+
+TEST_F(CheckTool, JsonOfQuestionsIsWhatTheLoaderReads) {
+  // CR LF, LF, signs, a quote, a backslash, a TAB in the task, a control byte, 0x98 and
+  // Russian text; a thirteenth variant the loader passes over; no final line break.
+  std::string file = "\xC2\xEE\xEF\xF0\xEE\xF1 \"1\"\\\t\x01\x98\r\n\t+-+\xC4\xE0\r\n\t\r\n";
+  file += "Second\n";
+  for (int i = 0; i < 13; ++i) file += "\t-" + std::to_string(i) + "\n";
+  file += "Third";
+  Put(Root() / "q.any", file);
+  tools_test::Result r = RunTool({"--json", "questions", At("q.any")});
+  ASSERT_EQ(check::kExitClean, r.code) << r.err;
+  EXPECT_NE(std::string::npos, r.out.find("{\"count\": 3, \"questions\": [\n")) << r.out;
+  EXPECT_NE(std::string::npos,
+            r.out.find("{\"exists\": true, \"task\": \"\xD0\x92\xD0\xBE\xD0\xBF\xD1\x80\xD0\xBE"
+                       "\xD1\x81 \\\"1\\\"\\\\\\u0009\\u0001\xEF\xBF\xBD\", \"variants\": "
+                       "[{\"text\": \"\xD0\x94\xD0\xB0\", \"correct\": true}, "
+                       "{\"text\": \"\", \"correct\": false}]}"))
+      << r.out;
+  EXPECT_NE(std::string::npos, r.out.find("{\"text\": \"11\", \"correct\": false}]}"));
+  EXPECT_EQ(std::string::npos, r.out.find("\"12\""));
+  EXPECT_NE(std::string::npos,
+            r.out.find("{\"exists\": true, \"task\": \"Third\", \"variants\": []}\n]}\n"));
+}
+
+TEST_F(CheckTool, JsonOfAnEmptyTopic) {
+  Put(Root() / "empty.txt", "");
+  tools_test::Result r = RunTool({"--json", "questions", At("empty.txt")});
+  ASSERT_EQ(check::kExitClean, r.code);
+  EXPECT_EQ(
+      "{\"count\": 1, \"questions\": [\n  {\"exists\": false, \"task\": \"\", \"variants\": "
+      "[]}\n]}\n",
+      r.out);
+}
+
+TEST_F(CheckTool, JsonOfTopicsFromAnyFolder) {
+  // Named neither N.txt nor placed in Base, and with a name too long for the program's Path.
+  std::string name = std::string(60, 'd') + ".desc";
+  Put(Root() / "elsewhere" / name, "\xCC\xE0\xF2\\\"\r\n\tA \"a\\1.txt\"\r\n\t\xC1\"b.txt\"");
+  tools_test::Result r = RunTool({"--json", "topics", At("elsewhere/" + name)});
+  ASSERT_EQ(check::kExitClean, r.code) << r.err;
+  EXPECT_EQ(
+      "{\"title\": \"\xD0\x9C\xD0\xB0\xD1\x82\\\\\\\"\", \"topics\": [\n"
+      "  {\"title\": \"A \", \"path\": \"Base\\\\a\\\\1.txt\"},\n"
+      "  {\"title\": \"\xD0\x91\", \"path\": \"Base\\\\b.txt\"}\n]}\n",
+      r.out);
+  // The working directory is left as it was.
+  EXPECT_TRUE(fs::exists(fs::current_path()));
+
+  Put(Root() / "title-only.txt", "T");
+  EXPECT_EQ("{\"title\": \"T\", \"topics\": [\n]}\n",
+            RunTool({"--json", "topics", At("title-only.txt")}).out);
+}
+
+}  // namespace
