@@ -37,7 +37,7 @@ die() { say "$*"; exit 1; }
 needs=(
   "x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix"
   "wine wine"
-  "wine64 wine64"
+  "/usr/lib/wine/wine64 wine64"
   "cmake cmake"
   "ninja ninja-build"
   "/usr/src/googletest/CMakeLists.txt googletest"
@@ -166,17 +166,18 @@ click "$chooser" 400 90
 for ((i = 0; i < 50; i++)); do gone '^Base' && break; sleep 0.1; done
 sleep 1
 
-# Question 1: 2^10, variant 1 is right. Question 2: the increasing functions, variants 1, 2
-# and 5. Question 3: the word problem, variant 1. Question 4: the roots of x^2 - 5x + 6,
-# variants 1 and 3 are right; ticking 1 and 2 leaves it graded with all three marks: bold
-# (x = 2, chosen and right), struck out (x = -2, chosen but wrong) and bold underlined
-# (x = 3, right but missed).
-keys 1 Return
-keys Return
-keys 1 2 5 Return
-keys Return
-keys 1 Return
-keys Return
+# The algebra topic, answered by key. Right: 2^10 (variant 1), the increasing functions (1, 2
+# and 5), the word problem (1); wrong: (a + b)^2 - (a - b)^2 (2 instead of 1); right: the
+# inequality, the discriminant and the sum of the roots (1 each); the formula card has no
+# variants. By then the left column is full and the right one has begun. Last, the roots of
+# x^2 - 5x + 6, whose right variants are 1 and 3: ticking 1 and 2 leaves it graded with all
+# three marks, bold (x = 2, chosen and right), struck out (x = -2, chosen but wrong) and bold
+# underlined (x = 3, right but missed).
+for answer in "1" "1 2 5" "1" "2" "1" "1" "1" ""; do
+  # shellcheck disable=SC2086 # one key per word
+  keys $answer Return
+  keys Return
+done
 keys 1 2 Return
 sleep 1
 
