@@ -23,6 +23,7 @@ struct FakeState {
   HWND main = nullptr;
   std::vector<fake::Box> boxes;
   std::function<void(const fake::Box&)> boxHook;
+  std::function<void(HWND, unsigned)> commandHook;
   int boxDepth = 0;
   std::vector<fake::DrawCall> drawLog;
   int paintCount = 0;
@@ -427,6 +428,7 @@ bool Click(HWND control) {
   // WM_COMMAND carries the identifier in its low word only.
   unsigned command = static_cast<unsigned>(control->id) & 0xFFFFu;
   HWND parent = control->parent;
+  if (State().commandHook) State().commandHook(parent, command);
   if (parent->kind == FakeKind::Main) {
     RouteCommand(command);
   } else if (parent->kind == FakeKind::Chooser) {
@@ -440,7 +442,9 @@ bool TypeChar(char c) {
   if (!Alive(State().main) || State().boxDepth > 0) return false;
   for (const Accelerator& entry : kAccelerators) {
     if (entry.Key == static_cast<unsigned char>(c)) {
-      RouteCommand(entry.Command | 1u << 16);
+      unsigned command = entry.Command | 1u << 16;
+      if (State().commandHook) State().commandHook(State().main, command);
+      RouteCommand(command);
       return true;
     }
   }
@@ -449,6 +453,7 @@ bool TypeChar(char c) {
 
 long Command(unsigned wParam) {
   if (!Alive(State().main)) return 0;
+  if (State().commandHook) State().commandHook(State().main, wParam);
   return RouteCommand(wParam);
 }
 

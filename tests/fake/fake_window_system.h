@@ -134,6 +134,9 @@ int BoxDepth();                     // modal boxes up right now (non-zero inside
 // whether repainted since or not; areas uncovered by destroyed controls are not in it.
 const std::vector<Rect>& InvalidationLog(HWND window);
 void ClearInvalidationLog(HWND window);
+// Called with the target window and the first parameter just before a WM_COMMAND from Click,
+// TypeChar or Command reaches the program's procedure (to see what arrived, and when).
+void SetCommandHook(std::function<void(HWND target, unsigned wParam)> hook);
 // The lines the measurer breaks `text` into at `width` pixels (what MeasureWrappedHeight counts).
 std::vector<std::string> WrapLines(const char* text, int width);
 
