@@ -21,7 +21,7 @@ endif()
 file(GLOB EXAMEO_WS_WIN32_SOURCES CONFIGURE_DEPENDS ${EXAMEO_SRC}/platform/win32/*.cpp)
 list(FILTER EXAMEO_WS_WIN32_SOURCES EXCLUDE REGEX "/(files_win32|winmain)\\.cpp$")
 add_library(exameo_ws_win32 OBJECT ${EXAMEO_WS_WIN32_SOURCES})
-target_link_libraries(exameo_ws_win32 PUBLIC exameo_core)
+target_link_libraries(exameo_ws_win32 PUBLIC exameo_core user32 gdi32)
 
 # Linked statically, so that no MinGW runtime DLL has to travel beside the program.
 add_executable(exameo WIN32 ${EXAMEO_SRC}/platform/win32/winmain.cpp)

@@ -17,9 +17,9 @@ ATOM Init() {
   main.lpfnWndProc = WndProc;
   main.hInstance = OnScreen2.hInst;
   // The program carries no icon of its own: both stay empty and the default icon shows.
-  main.hIcon = LoadIconW(OnScreen2.hInst, IDI_APPLICATION);
-  main.hIconSm = LoadIconW(OnScreen2.hInst, IDI_APPLICATION);
-  main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  main.hIcon = LoadIconW(OnScreen2.hInst, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+  main.hIconSm = main.hIcon;
+  main.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   main.lpszClassName = L"MainWClass";
   RegisterClassExW(&main);
@@ -27,7 +27,7 @@ ATOM Init() {
   WNDCLASSW owned{};
   owned.lpfnWndProc = OwnedProc;
   owned.hInstance = OnScreen2.hInst;
-  owned.hCursor = LoadCursorW(nullptr, IDC_CROSS);
+  owned.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32515));  // IDC_CROSS
   owned.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   owned.lpszClassName = L"OwnedWClass";
   return RegisterClassW(&owned);

@@ -1,0 +1,74 @@
+// The accelerator keys as the message loop translates them: every character of the table typed
+// into the main window or into an open chooser becomes its command to the main window.
+#include <gtest/gtest.h>
+
+#include "shell/commands.h"
+#include "win32_test_support.h"
+
+namespace {
+
+class KeysTest : public ::testing::Test {
+ protected:
+  void TearDown() override { CloseChoosers(); }
+};
+
+TEST_F(KeysTest, EveryTableCharacterInTheMainWindowGivesItsCommand) {
+  MessageSpy main(MainWindow(), true);
+  for (const Accelerator& key : kAccelerators) {
+    SCOPED_TRACE(key.Key);
+    main.Clear();
+    TypeChar(MainWindow(), key.Key);
+    ASSERT_EQ(main.Commands().size(), 1u);
+    // The high word 1 marks a command from an accelerator.
+    EXPECT_EQ(main.Commands()[0], MAKEWPARAM(key.Command, 1));
+    EXPECT_TRUE(main.Chars().empty());  // consumed: no character message reaches the window
+  }
+  // The table's run is "1".."9", ":", ";", "<", Enter, space.
+  const wchar_t typed[] = L"123456789:;<\r ";
+  const unsigned expected[] = {10000, 10001, 10002, 10003, 10004, 10005, 10006,
+                               10007, 10008, 10009, 10010, 10011, 300,   300};
+  for (int i = 0; i < 14; ++i) {
+    main.Clear();
+    TypeChar(MainWindow(), typed[i]);
+    ASSERT_EQ(main.Commands().size(), 1u) << i;
+    EXPECT_EQ(LOWORD(main.Commands()[0]), expected[i]);
+  }
+}
+
+TEST_F(KeysTest, CharactersOutsideTheTableAreNotCommands) {
+  MessageSpy main(MainWindow(), true);
+  for (wchar_t c : {L'0', L'=', L'a', L'\t', L'\x0431'}) {
+    main.Clear();
+    TypeChar(MainWindow(), c);
+    EXPECT_TRUE(main.Commands().empty()) << static_cast<int>(c);
+    ASSERT_EQ(main.Chars().size(), 1u);
+    EXPECT_EQ(main.Chars()[0], static_cast<WPARAM>(c));
+  }
+}
+
+TEST_F(KeysTest, KeysTypedInAChooserGoToTheMainWindowAndNeverPressItsOk) {
+  HWND chooser = OpenChooser(kArithmetic);
+  ASSERT_NE(chooser, nullptr);
+  HWND radio = GetDlgItem(chooser, 100);
+  MessageSpy main(MainWindow(), true);
+  MessageSpy owned(chooser, false);
+  for (HWND target : {chooser, radio, GetDlgItem(chooser, 200)}) {
+    for (const Accelerator& key : kAccelerators) {
+      main.Clear();
+      owned.Clear();
+      TypeChar(target, key.Key);
+      ASSERT_EQ(main.Commands().size(), 1u) << key.Key;
+      EXPECT_EQ(main.Commands()[0], MAKEWPARAM(key.Command, 1));
+      EXPECT_TRUE(owned.Commands().empty());
+      EXPECT_TRUE(owned.Chars().empty());
+    }
+  }
+  EXPECT_TRUE(IsWindow(chooser));  // Enter and space did not press the chooser's OK
+  // A character outside the table still reaches the chooser.
+  main.Clear();
+  TypeChar(chooser, L'x');
+  EXPECT_TRUE(main.Commands().empty());
+  ASSERT_EQ(owned.Chars().size(), 1u);
+}
+
+}  // namespace
