@@ -91,7 +91,7 @@ build=$(cd "$build" && pwd)
 # --- Run ----------------------------------------------------------------------------------
 # Xvfb with openbox when there is no display, a Wine prefix in the build folder and a
 # persistent Wine server; all of it ends when this script exits.
-# shellcheck source=wine-session.sh
+# shellcheck disable=SC1091 # sourced from the same folder
 source "$repo/scripts/wine-session.sh" "$build"
 
 if [[ -z ${WINE_SESSION_XVFB:-} ]]; then
@@ -147,7 +147,9 @@ sleep 1
 # one until the chooser of Base\1.txt (mathematics) comes up.
 chooser=""
 for item in 0 1 2 3 4 5 6 7; do
-  keys F10 Down $(for ((i = 0; i < item; i++)); do echo Down; done) Return
+  moves=(F10 Down)
+  for ((i = 0; i < item; i++)); do moves+=(Down); done
+  keys "${moves[@]}" Return
   chooser=$(wait_window '^Base')
   name=$(xdotool getwindowname "$chooser")
   [[ $name == 'Base\1.txt' ]] && break
