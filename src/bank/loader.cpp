@@ -3,6 +3,7 @@
 // A question file is read in large blocks, but every byte is handled as if it had been read
 // on its own: the parser keeps its whole state between blocks and never looks ahead.
 #include <cstring>
+#include <new>
 
 #include "bank/question.h"
 #include "platform/files.h"
@@ -18,15 +19,78 @@ enum class Mode {
   kSkip,     // nowhere: a variant line that has no place (see Begin)
 };
 
+// The topic's index, gathered while loading: walking a large topic afterwards would touch a
+// dozen cache lines of every record again just to count its variants.
+struct IndexBuilder {
+  QuestionClass** records = nullptr;
+  int* before = nullptr;  // size + 1 entries; the last one grows with the current record
+  int size = 0;
+  int capacity = 0;
+  bool failed = false;
+
+  ~IndexBuilder() {
+    delete[] records;
+    delete[] before;
+  }
+
+  void Add(QuestionClass* q) {
+    if (failed) return;
+    if (size == capacity) {
+      int grown = capacity < 64 ? 64 : capacity < (1 << 29) ? capacity * 2 : 0;
+      auto* moreRecords = grown > 0 ? new (std::nothrow) QuestionClass*[grown] : nullptr;
+      auto* moreBefore = grown > 0 ? new (std::nothrow) int[grown + 1] : nullptr;
+      if (moreRecords == nullptr || moreBefore == nullptr) {
+        delete[] moreRecords;
+        delete[] moreBefore;
+        failed = true;
+        return;
+      }
+      if (size > 0) {
+        std::memcpy(moreRecords, records, sizeof(QuestionClass*) * size);
+        std::memcpy(moreBefore, before, sizeof(int) * (size + 1));
+      } else {
+        moreBefore[0] = 0;
+      }
+      delete[] records;
+      delete[] before;
+      records = moreRecords;
+      before = moreBefore;
+      capacity = grown;
+    }
+    records[size] = q;
+    before[size + 1] = before[size];
+    ++size;
+  }
+
+  void AddVariant() {
+    if (!failed) ++before[size];
+  }
+
+  // Hands the index to the topic, or has the topic build its own when memory ran short.
+  void Finish(TopicClass* topic) {
+    if (failed || size != topic->Count) {
+      topic->BuildIndex();
+      return;
+    }
+    topic->DropIndex();
+    topic->Index = records;
+    topic->VariantsBefore = before;
+    topic->IndexSize = size;
+    records = nullptr;
+    before = nullptr;
+  }
+};
+
 struct Parser {
-  TopicClass* topic;
-  QuestionClass* current;
+  TopicClass* topic = nullptr;
+  QuestionClass* current = nullptr;
   bool lineStart = true;
   bool haveQuestion = false;  // a task line has been seen
   bool outOfMemory = false;
   Mode mode = Mode::kSkip;
   int position = 0;
   int variant = -1;
+  IndexBuilder index;
 
   // The first byte of a line decides its kind. Returns false when the byte has been used up
   // (a variant line's TAB) or loading has to stop.
@@ -39,6 +103,7 @@ struct Parser {
       if (haveQuestion && variant < kMaxVariants) {
         mode = Mode::kVariant;
         current->Vrnt[variant].bExists = true;
+        index.AddVariant();
       } else {
         mode = Mode::kSkip;
       }
@@ -52,6 +117,7 @@ struct Parser {
         return false;
       }
       current = next;
+      index.Add(current);
     }
     haveQuestion = true;
     current->bExists = true;
@@ -112,7 +178,10 @@ void TopicClass::LoadQuestions(char* path) {
   if (Count > 1 || Head.bExists) UnloadQuestions();
   DropIndex();
 
-  Parser parser{this, &Head};
+  Parser parser;
+  parser.topic = this;
+  parser.current = &Head;
+  parser.index.Add(&Head);
   files::InputFile file(path);
   unsigned char buffer[kBlockSize];
   for (;;) {
@@ -121,5 +190,5 @@ void TopicClass::LoadQuestions(char* path) {
     parser.Feed(buffer, got);
     if (parser.outOfMemory) break;
   }
-  BuildIndex();
+  parser.index.Finish(this);
 }

@@ -178,6 +178,9 @@ TEST(Loader, VariantLinesWithoutAPlaceArePassedOver) {
   EXPECT_EQ("Second", t.Task(1));
   EXPECT_EQ("ok", t.Text(1, 0));
   EXPECT_EQ(1, t.Variants(1));
+  // Lines passed over give no answer button a number.
+  EXPECT_EQ(12, t.topic.GetIDComponent(1));
+  EXPECT_EQ(13, t.topic.GetIDComponent(2));
 }
 
 struct FailingAllocator {
@@ -240,6 +243,15 @@ TEST(Loader, LargeFileMatchesWhatWasWritten) {
   ASSERT_GT(bytes.size(), 8u * 65536u);
   Loaded t(bytes);
   ASSERT_EQ(static_cast<int>(questions.size()), t.topic.Count);
+  ASSERT_NE(nullptr, t.topic.Index);
+  for (bool indexed : {true, false}) {
+    if (!indexed) t.topic.DropIndex();
+    int before = 0;
+    for (std::size_t i = 0; i <= questions.size(); ++i) {
+      ASSERT_EQ(before, t.topic.GetIDComponent(static_cast<int>(i))) << i << " " << indexed;
+      if (i < questions.size()) before += static_cast<int>(questions[i].texts.size());
+    }
+  }
   for (std::size_t i = 0; i < questions.size(); ++i) {
     const Question& want = questions[i];
     QuestionClass& got = t.Q(static_cast<int>(i));
