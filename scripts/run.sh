@@ -89,10 +89,11 @@ build=$(cd "$build" && pwd)
 [[ $shot == /* ]] || shot=$repo/$shot
 
 # --- Run ----------------------------------------------------------------------------------
-# Xvfb with openbox when there is no display, a Wine prefix in the build folder and a
-# persistent Wine server; all of it ends when this script exits.
+# Xvfb with openbox when there is no display, a Wine prefix of its own in the build folder
+# (not the tests' one: ending this session stops its Wine server) and a persistent Wine
+# server; all of it ends when this script exits.
 # shellcheck disable=SC1091 # sourced from the same folder
-source "$repo/scripts/wine-session.sh" "$build"
+source "$repo/scripts/wine-session.sh" "$build/run"
 
 if [[ -z ${WINE_SESSION_XVFB:-} ]]; then
   say "starting $exe in $repo/sample"
