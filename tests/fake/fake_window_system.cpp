@@ -361,6 +361,9 @@ const std::vector<Box>& Boxes() {
 void SetBoxHook(std::function<void(const Box&)> hook) {
   State().boxHook = std::move(hook);
 }
+void SetCommandHook(std::function<void(HWND, unsigned)> hook) {
+  State().commandHook = std::move(hook);
+}
 const std::vector<DrawCall>& DrawLog() {
   return State().drawLog;
 }
