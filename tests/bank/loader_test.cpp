@@ -248,10 +248,13 @@ TEST(Loader, LargeFileMatchesWhatWasWritten) {
     if (!indexed) t.topic.DropIndex();
     int before = 0;
     for (std::size_t i = 0; i <= questions.size(); ++i) {
-      ASSERT_EQ(before, t.topic.GetIDComponent(static_cast<int>(i))) << i << " " << indexed;
+      // Each walk is linear; a sample keeps the unindexed pass short.
+      if (indexed || i % 101 == 0 || i == questions.size())
+        ASSERT_EQ(before, t.topic.GetIDComponent(static_cast<int>(i))) << i << " " << indexed;
       if (i < questions.size()) before += static_cast<int>(questions[i].texts.size());
     }
   }
+  t.topic.BuildIndex();
   for (std::size_t i = 0; i < questions.size(); ++i) {
     const Question& want = questions[i];
     QuestionClass& got = t.Q(static_cast<int>(i));
