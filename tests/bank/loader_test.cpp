@@ -249,8 +249,9 @@ TEST(Loader, LargeFileMatchesWhatWasWritten) {
     int before = 0;
     for (std::size_t i = 0; i <= questions.size(); ++i) {
       // Each walk is linear; a sample keeps the unindexed pass short.
-      if (indexed || i % 101 == 0 || i == questions.size())
+      if (indexed || i % 101 == 0 || i == questions.size()) {
         ASSERT_EQ(before, t.topic.GetIDComponent(static_cast<int>(i))) << i << " " << indexed;
+      }
       if (i < questions.size()) before += static_cast<int>(questions[i].texts.size());
     }
   }
