@@ -6,6 +6,11 @@ if(CMAKE_SCRIPT_MODE_FILE)
   file(REMOVE_RECURSE ${STAGE})
   file(MAKE_DIRECTORY ${STAGE})
   file(COPY ${EXE} DESTINATION ${STAGE})
+  # Debug information stays in the build; the shipped program is stripped of it.
+  if(STRIP)
+    get_filename_component(exe_name ${EXE} NAME)
+    execute_process(COMMAND ${STRIP} ${STAGE}/${exe_name} COMMAND_ERROR_IS_FATAL ANY)
+  endif()
   if(EXISTS ${SAMPLE}/Base)
     file(COPY ${SAMPLE}/Base DESTINATION ${STAGE})
   endif()
@@ -31,8 +36,10 @@ target_link_options(exameo PRIVATE -static -static-libgcc -static-libstdc++)
 # exameo-<version>.zip: exameo.exe, the sample database Base\ and the readme, in one folder.
 set(EXAMEO_PACKAGE_NAME exameo-${PROJECT_VERSION})
 set(EXAMEO_PACKAGE_STAGE ${CMAKE_BINARY_DIR}/package/${EXAMEO_PACKAGE_NAME})
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 add_custom_target(package
   COMMAND ${CMAKE_COMMAND} -DSTAGE=${EXAMEO_PACKAGE_STAGE} -DEXE=$<TARGET_FILE:exameo>
+          -DSTRIP=${CMAKE_STRIP}
           -DSAMPLE=${CMAKE_SOURCE_DIR}/sample -P ${CMAKE_CURRENT_LIST_FILE}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${CMAKE_BINARY_DIR}/${EXAMEO_PACKAGE_NAME}.zip
   COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/${EXAMEO_PACKAGE_NAME}.zip
