@@ -81,6 +81,15 @@ TEST(Files, SpecialFilesReadEmptyWithoutBlocking) {
   EXPECT_FALSE(device.IsOpen());
   EXPECT_TRUE(List("Base\\*.txt").empty());
 }
+
+// Such a name could only be opened as a path into a subdirectory, so it is not offered.
+TEST(Files, NamesWithABackslashAreNotListed) {
+  ScratchDir dir;
+  WriteBytes("Base\\a\\b.txt", "in a subdirectory");
+  std::ofstream("Base/a\\b.txt", std::ios::binary) << "named with a backslash";
+  WriteBytes("Base\\c.txt", "x");
+  EXPECT_EQ(std::vector<std::string>({"c.txt"}), List("Base\\*.txt"));
+}
 #endif
 
 TEST(Files, ForEachFileMatchesTheExtensionInAStableOrder) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,8 @@ void ForEachFile(const char* pattern, bool (*visit)(const char* name, void* cont
   std::vector<std::string> names;
   while (const dirent* entry = ::readdir(dir)) {
     if (!MatchesMask(mask.c_str(), entry->d_name)) continue;
+    // A backslash would become a slash on opening, naming another file.
+    if (std::strchr(entry->d_name, '\\') != nullptr) continue;
     struct stat st;
     if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
     names.emplace_back(entry->d_name);
