@@ -299,7 +299,7 @@ TEST_F(FlowTest, ANewTopicMidQuizStartsAtQuestionZeroInRoundOne) {
   StartTopic({"+", "+", "+"});
   Answer({});  // round 2 will come
   Answer({0});
-  Answer({0});  // round 2 begins with question 0
+  Answer({0});           // round 2 begins with question 0
   fake::TypeChar('\r');  // graded wrong: bAllRight false
   ASSERT_EQ(Topic_test.Round, 2);
   ASSERT_FALSE(OnScreen2.bAsk);
