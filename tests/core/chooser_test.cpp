@@ -85,6 +85,19 @@ TEST_F(ChooserTest, LayoutForNoneOneFourAndAllTopics) {
   }
 }
 
+TEST_F(ChooserTest, ATopicCountOutsideTheTableNeverRunsOffIt) {
+  FillTopics(128);
+  Discipline.LastTopic = 500;
+  HWND chooser = OpenChooser();
+  EXPECT_EQ(fake::LiveChildren(chooser).size(), 129u);
+  EXPECT_EQ(chooser->rect.bottom - chooser->rect.top, 2670);
+  fake::Close(chooser);
+  Discipline.LastTopic = -7;
+  chooser = OpenChooser();
+  EXPECT_EQ(fake::LiveChildren(chooser).size(), 1u);
+  EXPECT_EQ(chooser->rect.bottom - chooser->rect.top, 90);
+}
+
 TEST_F(ChooserTest, FirstRowsLieWhereTheyShould) {
   FillTopics(4);
   HWND chooser = OpenChooser();
