@@ -57,6 +57,13 @@ click_client() {
   xdotool mousemove --sync $((x + $2)) $((y + $3)) click 1
 }
 shot() { import -window root "$work/$1.png"; }
+# The window manager holds the window maximized both ways.
+expect_maximized() {
+  local state
+  state=$(xprop -id "$1" _NET_WM_STATE)
+  [[ $state == *_NET_WM_STATE_MAXIMIZED_VERT* && $state == *_NET_WM_STATE_MAXIMIZED_HORZ* ]] ||
+    fail "not maximized: $state"
+}
 
 cd "$work"
 start=$(date +%s%N)
@@ -66,6 +73,7 @@ main=$(find_window 'Exameo 2.0') || fail "the main window did not appear"
 ready=$(date +%s%N)
 echo "start-up to the shown main window: $(((ready - start) / 1000000)) ms"
 echo "size of exameo.exe: $(stat -c %s "$exe") bytes"
+expect_maximized "$main"
 
 # The discipline menu with the keyboard: F10 selects the bar, Down opens "Дисциплины",
 # Return takes its first item.
@@ -116,4 +124,17 @@ xdotool key alt+F4
 code=0
 wait "$program" || code=$?
 [[ $code -eq 0 ]] || fail "exit code $code"
+
+# Started minimized, the program still shows its window maximized.
+wine start /min exameo.exe
+main=$(find_window 'Exameo 2.0') || fail "the main window did not appear when started minimized"
+expect_maximized "$main"
+[[ $(xprop -id "$main" _NET_WM_STATE) != *_NET_WM_STATE_HIDDEN* ]] || fail "started hidden"
+xdotool windowactivate --sync "$main"
+xdotool key alt+F4
+for _ in $(seq 200); do
+  xdotool search --onlyvisible --name '^Exameo 2\.0$' >/dev/null 2>&1 || break
+  sleep 0.05
+done
+xdotool search --onlyvisible --name '^Exameo 2\.0$' >/dev/null 2>&1 && fail "did not close"
 echo "e2e: passed; screenshots in $work"

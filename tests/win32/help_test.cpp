@@ -16,6 +16,7 @@ SeenBox BoxOf(unsigned command) {
 
 void ExpectInformationBox(const SeenBox& box) {
   EXPECT_EQ(box.owner, MainWindow());
+  EXPECT_FALSE(box.mainEnabled);  // modal to the main window: its menu and keys wait
   EXPECT_TRUE(box.icon);
   ASSERT_EQ(box.buttons.size(), 1u);
   EXPECT_EQ(box.buttons[0], L"OK");

@@ -132,6 +132,7 @@ TEST(Quiz, TwoRoundsToGameOverAsTheUserSeesThem) {
     EXPECT_EQ(log.Boxes()[0].caption, L"Statistics");
     EXPECT_EQ(log.Boxes()[0].text, L"Правильных 1, всего 2 (50.000 %)");
     EXPECT_EQ(log.Boxes()[0].owner, MainWindow());
+    EXPECT_FALSE(log.Boxes()[0].mainEnabled);
     ASSERT_EQ(log.Boxes()[0].buttons.size(), 1u);
   }
   EXPECT_EQ(TextOf(MainWindow()), L"Exameo 2.0");
@@ -158,6 +159,7 @@ TEST(Quiz, TwoRoundsToGameOverAsTheUserSeesThem) {
     EXPECT_EQ(log.Boxes()[1].caption, L"Game over");
     EXPECT_EQ(log.Boxes()[1].text, L"Game over");
     EXPECT_EQ(log.Boxes()[1].owner, nullptr);
+    EXPECT_TRUE(log.Boxes()[1].mainEnabled);  // no owner: the menu stays usable
     EXPECT_FALSE(log.Boxes()[1].icon);
   }
   EXPECT_TRUE(Buttons().empty());
@@ -215,6 +217,34 @@ TEST(Quiz, TopicWithoutQuestionsGivesAnEmptySlotAndEndsAtOnce) {
   ASSERT_EQ(log.Boxes().size(), 2u);
   EXPECT_EQ(log.Boxes()[0].text, L"Правильных 0, всего 0 (0.000 %)");
   EXPECT_EQ(log.Boxes()[1].caption, L"Game over");
+}
+
+TEST(Quiz, AChooserOkPressedWhileTheQuizBoxesAreUpWaits) {
+  StartTopic(kSingle, 0);
+  HWND chooser = OpenChooser(kArithmetic);
+  ASSERT_NE(chooser, nullptr);
+  SendMessageW(GetDlgItem(chooser, 100), BM_CLICK, 0, 0);
+  Type(L'1');
+  Type(L'\r');
+  MessageSpy owned(chooser, false);
+  {
+    // The user presses the chooser's OK while "Statistics" and then "Game over" are up; the
+    // boxes' own message loops deliver the clicks.
+    WindowLog log;
+    log.WhileBoxIsUp([&](HWND) { PostMessageW(GetDlgItem(chooser, 200), BM_CLICK, 0, 0); });
+    Type(L'\r');
+    ASSERT_EQ(log.Boxes().size(), 2u);
+    EXPECT_EQ(log.Boxes()[0].caption, L"Statistics");
+    EXPECT_EQ(log.Boxes()[1].caption, L"Game over");
+    EXPECT_EQ(owned.Commands(), (std::vector<WPARAM>{200, 200}));
+  }
+  // Nothing was loaded or started under the boxes: the quiz ended as it should.
+  EXPECT_TRUE(IsWindow(chooser));
+  EXPECT_TRUE(Buttons().empty());
+  EXPECT_EQ(TextOf(MainWindow()), L"Exameo 2.0");
+  MSG pending;
+  EXPECT_FALSE(PeekMessageW(&pending, MainWindow(), WM_USER, WM_USER, PM_NOREMOVE));
+  CloseChoosers();
 }
 
 }  // namespace

@@ -121,6 +121,7 @@ SeenBox ReadBox(HWND box) {
   SeenBox seen;
   seen.owner = GetWindow(box, GW_OWNER);
   seen.caption = TextOf(box);
+  seen.mainEnabled = IsWindowEnabled(MainWindow()) != FALSE;
   // The box itself may not be visible yet when it is activated: look at the children's own
   // visibility, which the box sets up before it shows.
   for (HWND child : Children(box)) {
@@ -291,6 +292,7 @@ LRESULT CALLBACK WindowLog::Hook(int code, WPARAM wParam, LPARAM lParam) {
     HWND window = reinterpret_cast<HWND>(wParam);
     if (ClassOf(window) == L"#32770") {
       gLog->boxes_.push_back(ReadBox(window));
+      if (gLog->action_) gLog->action_(window);
       PostMessageW(window, WM_COMMAND, IDOK, 0);
     }
   }

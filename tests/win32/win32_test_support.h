@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,7 @@ struct SeenBox {
   HWND owner = nullptr;
   std::wstring caption;
   std::wstring text;
+  bool mainEnabled = false;           // the main window took input while the box was up
   bool icon = false;                  // a visible icon
   std::vector<std::wstring> buttons;  // texts of the visible buttons
 };
@@ -82,6 +84,9 @@ class WindowLog {
   const std::vector<CreatedWindow>& Created() const { return created_; }
   std::vector<CreatedWindow> CreatedOfClass(const wchar_t* className) const;
   void Refuse(const wchar_t* className) { refused_ = className; }
+  // Called with each box once it has been read, before it is closed: what the user does while
+  // the box is up. Messages it posts are handled by the box's own loop before the box closes.
+  void WhileBoxIsUp(std::function<void(HWND box)> action) { action_ = std::move(action); }
 
  private:
   static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
@@ -89,6 +94,7 @@ class WindowLog {
   std::vector<SeenBox> boxes_;
   std::vector<CreatedWindow> created_;
   std::wstring refused_;
+  std::function<void(HWND)> action_;
 };
 
 // While alive, replaces a window's procedure to record the messages it gets; by default they
