@@ -146,6 +146,25 @@ TEST_F(ChooserTest, CloseBoxClosesWithoutLoadingAndLeavesTheMainWindowUsable) {
   EXPECT_TRUE(IsWindowEnabled(MainWindow()));
 }
 
+TEST_F(ChooserTest, TopicHundredIsSelectedLikeAnyOtherDespiteSharingTheOkIdentifier) {
+  HWND chooser = OpenChooser(kMany);
+  ASSERT_NE(chooser, nullptr);
+  HWND radio = GetDlgItem(chooser, 200);  // the first control with 200: topic 100's radio button
+  ASSERT_EQ(StyleOf(radio) & BS_TYPEMASK, BS_AUTORADIOBUTTON);
+  EXPECT_EQ(TextOf(radio), L"Тема 100 ");
+  SendMessageW(radio, BM_CLICK, 0, 0);
+  EXPECT_TRUE(IsWindow(chooser));
+  EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
+  MSG pending;
+  EXPECT_FALSE(PeekMessageW(&pending, MainWindow(), WM_USER, WM_USER, PM_NOREMOVE));
+  // Its OK button loads it.
+  HWND ok = GetWindow(GetWindow(chooser, GW_CHILD), GW_HWNDLAST);
+  SendMessageW(ok, BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsWindow(chooser));
+  Pump();
+  EXPECT_EQ(TextOf(GetDlgItem(MainWindow(), 1000)), L"Нет, сто");
+}
+
 TEST_F(ChooserTest, TwoChoosersAtOnceAreIndependent) {
   HWND first = OpenChooser(kArithmetic);
   HWND second = OpenChooser(kArithmetic);

@@ -43,6 +43,7 @@ void WriteDatabase() {
     many += line;
   }
   WriteBytes("Base\\4.txt", many);
+  WriteBytes("Base\\many\\t100.txt", std::string(Cp1251("Сто один?\r\n\t+Нет, сто\r\n")));
 
   WriteBytes("Base\\arith\\add.txt", std::string(Cp1251("Сколько будет 2 + 2?\r\n"
                                                         "\t+Четыре\r\n"
