@@ -94,8 +94,12 @@ xdotool search --onlyvisible --name '^Base\\1\.txt$' >/dev/null 2>&1 && fail "th
 
 # The main window is active again once the chooser is gone: the user types straight away.
 # Question 0: "1" ticks the correct answer, Enter grades it.
-sleep 0.3
+for _ in $(seq 100); do
+  [[ $(xdotool getactivewindow 2>/dev/null) == "$main" ]] && break
+  sleep 0.05
+done
 [[ $(xdotool getactivewindow) == "$main" ]] || fail "the main window is not active"
+sleep 0.2
 xdotool key 1
 sleep 0.2
 xdotool key Return
