@@ -123,6 +123,19 @@ expect_title "$main" 'Exameo 2.0'
 sleep 0.3
 shot round-2
 
+# The help menu: F10, over to "Помощь", its first item "О программе".
+xdotool windowactivate --sync "$main"
+xdotool key F10 Right Down Return
+about=$(find_window 'О программе') || fail "no About box"
+sleep 0.3
+shot about
+xdotool windowactivate --sync "$about"
+xdotool key Return
+for _ in $(seq 100); do
+  xdotool search --onlyvisible --name '^О программе$' >/dev/null 2>&1 || break
+  sleep 0.05
+done
+
 # Closing the main window ends the program with exit code 0.
 xdotool windowactivate --sync "$main"
 xdotool key alt+F4
