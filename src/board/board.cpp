@@ -22,6 +22,9 @@ void DestroyControls(SingleVisualEntry2& slot) {
 }
 }  // namespace
 
+// The member initialisers give the new board; see the declaration for why this is out of line.
+Screen2::Screen2() = default;
+
 void Screen2::Init() {
   CurrentSlot = -1;
   Client = ws::ClientRect(hWnd);

@@ -57,10 +57,12 @@ int vrnt::GetCoefficient(float lineChars) {
   std::size_t n =
       end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - Text) : sizeof Text;
   if (!(lineChars > 0.0f)) return n > 0 ? kMaxRows : 1;
-  float q = static_cast<float>(n) / lineChars;
+  // q = n / lineChars reaches 0.6 k exactly when 5 n >= 3 k lineChars. Compared in double, where
+  // both sides are exact, so a text that reaches a threshold exactly gets its row; the float
+  // quotient and threshold can round apart there (225 / 62.5 = 3.6 would give one row less).
   int rows = 1;
   for (int k = 1; k < kMaxRows; ++k) {
-    if (q >= 0.6f * static_cast<float>(k)) ++rows;
+    if (5.0 * static_cast<double>(n) >= 3.0 * k * static_cast<double>(lineChars)) ++rows;
   }
   return rows;
 }

@@ -5,11 +5,11 @@
 
 // One slot of the board.
 struct SingleVisualEntry2 {
-  int Question = -1;     // chain index of the question shown, -1 for none
-  Rect TextRect;         // where the task text is drawn
-  Rect VrntRect;         // the answer buttons; top = TextRect.bottom
+  int Question = -1;      // chain index of the question shown, -1 for none
+  Rect TextRect;          // where the task text is drawn
+  Rect VrntRect;          // the answer buttons; top = TextRect.bottom
   HWND hVrnt[4096] = {};  // entries 0..11: check box of variant i, or null
-  HWND hOK = nullptr;    // the slot's OK button, or null
+  HWND hOK = nullptr;     // the slot's OK button, or null
   bool bVisible = false;
   // Identifier of the check box of variant 0 of the question shown (variant k has IdBase + k);
   // 0 while the slot holds no check boxes. The quiz finds the current question's boxes by it.
@@ -35,6 +35,10 @@ struct Screen2 {
   int CharWidth = 0;
   float LineChars = 0;
 
+  // Defined out of line on purpose: a constant-initialised board would put its 2 MB image
+  // (64 slots of 4096 handles, with -1 and true among the zeros) into the program file; built at
+  // start-up it lives in zeroed storage.
+  Screen2();
   void Init();
   void HideAll();
   void RemoveInvisible();

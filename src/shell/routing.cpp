@@ -33,9 +33,13 @@ long StartQuiz() {
   return 0;
 }
 
-long ChooserCommand(HWND chooser, unsigned wParam) {
+long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
   // The radio buttons' own commands need nothing; their state is read when OK comes.
   if ((wParam & 0xFFFF) != kCmdChooserOk) return -1;
+  // With more than 100 topics the radio button of topic 100 carries the OK button's identifier
+  // 200. A click on it has just selected it, and a push button never reads ticked, so a ticked
+  // sender is that radio button: selecting it must not load it and close the chooser.
+  if (ws::ReadTick(sender) == 1) return -1;
   // Loading now would pull the topic from under the flow's box: the chooser stays open and its
   // OK can be pressed again once the box is gone.
   if (quiz::bFlowBusy) return -1;

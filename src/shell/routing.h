@@ -8,7 +8,7 @@
 long RouteCommand(unsigned wParam);
 // WM_USER of the main window: start the quiz on the loaded topic. Returns 0.
 long StartQuiz();
-// WM_COMMAND of a chooser window. Returns -1.
-long ChooserCommand(HWND chooser, unsigned wParam);
+// WM_COMMAND of a chooser window from the control `sender` (null for none). Returns -1.
+long ChooserCommand(HWND chooser, unsigned wParam, HWND sender);
 // WM_DESTROY of a chooser window: enable the main window and bring it to the top. Returns 0.
 long ChooserDestroyed();

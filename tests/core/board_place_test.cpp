@@ -296,18 +296,13 @@ TEST(CoefficientTest, ThresholdsCountWhenReachedExactly) {
   EXPECT_EQ(rows(43, 10.0f), 8);
   EXPECT_EQ(rows(75, 62.5f), 3);  // q = 1.2 exactly
   EXPECT_EQ(rows(1023, 10.0f), 8);
-  // Away from exact ties the rule is min(8, 1 + floor(5n / (3 lineChars))). At a tie the
-  // single-precision quotient and threshold may round apart (225 / 62.5 = 3.6 gives 6 rows,
-  // not 7), as they do in the program on every platform.
+  // The rule is min(8, 1 + floor(5n / (3 lineChars))), ties included: 225 / 62.5 is 3.6 exactly,
+  // which reaches the sixth threshold, although 225 / 62.5f and 0.6f * 6 round apart in float.
   for (int n = 0; n <= 400; ++n) {
-    if (n % 189 != 0) {
-      EXPECT_EQ(rows(n, 63.0f), std::min(8, 1 + 5 * n / 189)) << n;
-    }
-    if (n % 75 != 0) {
-      EXPECT_EQ(rows(n, 62.5f), std::min(8, 1 + 2 * n / 75)) << n;
-    }
+    EXPECT_EQ(rows(n, 63.0f), std::min(8, 1 + 5 * n / 189)) << n;
+    EXPECT_EQ(rows(n, 62.5f), std::min(8, 1 + 2 * n / 75)) << n;
   }
-  EXPECT_EQ(rows(225, 62.5f), 6);
+  EXPECT_EQ(rows(225, 62.5f), 7);
   // No measured width: long answers take every row rather than dividing by zero.
   EXPECT_EQ(rows(0, 0.0f), 1);
   EXPECT_EQ(rows(10, 0.0f), 8);

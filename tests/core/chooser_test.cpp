@@ -113,7 +113,7 @@ TEST_F(ChooserTest, OkWithoutASelectionLoadsNothingAndCloses) {
   FillTopics(2);
   HWND chooser = OpenChooser();
   int before = OnScreen2.hWnd->broughtToTop;
-  EXPECT_EQ(ChooserCommand(chooser, 200), -1);
+  EXPECT_EQ(ChooserCommand(chooser, 200, nullptr), -1);
   EXPECT_FALSE(chooser->alive);
   EXPECT_EQ(fake::PendingPosts(), 0u);
   EXPECT_EQ(Topic_test.Count, 2) << "the quiz goes on";
@@ -140,6 +140,24 @@ TEST_F(ChooserTest, OkLoadsTheSelectedTopicAndTheQuizStartsOnlyAfterThePump) {
   EXPECT_EQ(OnScreen2.CurrentSlot, 0);
   EXPECT_EQ(fake::LiveChildren(OnScreen2.hWnd).size(), 3u);
   EXPECT_EQ(std::string(Topic_test.Get(2)->Vrnt[0].Text), "v0");
+}
+
+TEST_F(ChooserTest, TopicHundredSharesTheOkIdentifierButOnlySelects) {
+  FillTopics(128);
+  WriteBytes("Base\\t100.txt", QuestionFile({"+-"}));
+  HWND chooser = OpenChooser();
+  HWND radio = ws::FindChild(chooser, 200);  // the first child with 200 is topic 100's radio
+  ASSERT_EQ(radio->style, kRadioStyle);
+  EXPECT_TRUE(fake::Click(radio));
+  EXPECT_TRUE(chooser->alive) << "selecting topic 100 must not press OK";
+  EXPECT_EQ(fake::PendingPosts(), 0u);
+  EXPECT_EQ(radio->tick, 1);
+  HWND ok = fake::LiveChildren(chooser).back();
+  ASSERT_EQ(ok->style, kOkStyle);
+  EXPECT_TRUE(fake::Click(ok));
+  EXPECT_FALSE(chooser->alive);
+  EXPECT_EQ(fake::Pump(), 1u);
+  EXPECT_EQ(std::string(Topic_test.Get(0)->Vrnt[0].Text), "v0");
 }
 
 TEST_F(ChooserTest, OkReadsItsOwnButtonsAgainstTheTableAsItIsNow) {
@@ -191,10 +209,10 @@ TEST_F(ChooserTest, RadioCommandsDoNothingAndOnlyTheLowWordCounts) {
   HWND chooser = OpenChooser();
   fake::Click(ws::FindChild(chooser, 101));
   EXPECT_TRUE(chooser->alive);
-  EXPECT_EQ(ChooserCommand(chooser, 101), -1);
-  EXPECT_EQ(ChooserCommand(chooser, 300), -1);
+  EXPECT_EQ(ChooserCommand(chooser, 101, nullptr), -1);
+  EXPECT_EQ(ChooserCommand(chooser, 300, nullptr), -1);
   EXPECT_TRUE(chooser->alive);
-  EXPECT_EQ(ChooserCommand(chooser, 200 | 5u << 16), -1);
+  EXPECT_EQ(ChooserCommand(chooser, 200 | 5u << 16, nullptr), -1);
   EXPECT_FALSE(chooser->alive);
   EXPECT_EQ(fake::PendingPosts(), 1u);
   EXPECT_EQ(ChooserDestroyed(), 0);

@@ -78,8 +78,11 @@ void SendDestroy(HWND window) {
 
 void DestroyTree(HWND window) {
   if (!Alive(window)) return;
-  // Owned windows go first, then the window gets WM_DESTROY, then its children.
+  // Owned windows go first, then the window gets WM_DESTROY, then its children. Only top-level
+  // windows own others; skipping the scan for controls keeps a destroy from growing with every
+  // window a long run has created.
   for (auto& other : State().windows) {
+    if (window->kind == FakeKind::Control) break;
     if (other->kind == FakeKind::Chooser && other->parent == window && other->alive) {
       DestroyTree(other.get());
     }
@@ -435,7 +438,7 @@ bool Click(HWND control) {
   if (parent->kind == FakeKind::Main) {
     RouteCommand(command);
   } else if (parent->kind == FakeKind::Chooser) {
-    ChooserCommand(parent, command);
+    ChooserCommand(parent, command, control);
   }
   return true;
 }

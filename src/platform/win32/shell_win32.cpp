@@ -61,13 +61,7 @@ LRESULT CALLBACK OwnedProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       // (-1 would abort it).
       return 0;
     case WM_COMMAND:
-      // With more than 100 topics the radio button of topic 100 carries the OK button's
-      // identifier 200; a click on it only selects it, as on every other radio button.
-      if (LOWORD(wParam) == kCmdChooserOk && lParam != 0 &&
-          (GetWindowLongW(reinterpret_cast<HWND>(lParam), GWL_STYLE) & BS_TYPEMASK) ==
-              BS_AUTORADIOBUTTON)
-        return -1;
-      return ChooserCommand(window, static_cast<unsigned>(wParam));
+      return ChooserCommand(window, static_cast<unsigned>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DESTROY:
       return ChooserDestroyed();
     default:
