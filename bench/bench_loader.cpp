@@ -73,9 +73,10 @@ std::string MakeTopic() {
   return file;
 }
 
-// The file, written once per process and removed at its end.
+// The file, written once per process and removed at its end (the string is never destroyed,
+// so the exit handler can still read it).
 const std::string& TopicPath() {
-  static const std::string path = [] {
+  static const std::string& path = *new std::string([] {
     std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("exameo-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
@@ -87,7 +88,7 @@ const std::string& TopicPath() {
       std::filesystem::remove_all(std::filesystem::path(TopicPath()).parent_path(), ec);
     });
     return file;
-  }();
+  }());
   return path;
 }
 
