@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest
   libbenchmark-dev g++-mingw-w64-x86-64-posix wine64 xvfb openbox xdotool x11-utils
-  imagemagick zip)
+  imagemagick unzip)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -58,6 +58,9 @@ build/native/bench/exameo_bench --benchmark_min_time=0.01
 step "Windows build (MinGW-w64), tests under Wine on a virtual display"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
+cmake --build --preset mingw --target package
+unzip -l build/mingw/exameo-2.0.zip | grep -E "exameo.exe|readme.txt|Base/1.txt" >/dev/null ||
+  { echo "the zip lacks the program, the readme or the database" >&2; exit 1; }
 # shellcheck source=scripts/wine-session.sh
 source scripts/wine-session.sh build/mingw
 ctest --preset mingw
