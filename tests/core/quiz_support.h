@@ -25,6 +25,7 @@
 #include "quiz/quiz.h"
 #include "shell/globals.h"
 #include "shell/routing.h"
+#include "support/scratch.h"
 
 namespace quiztest {
 
@@ -52,50 +53,9 @@ inline HWND ResetProgram(int width = kWidth, int height = kHeight) {
   return main;
 }
 
-// The native form of a relative Windows-1251 path with backslashes (ASCII names only here).
-inline std::filesystem::path NativePath(std::string_view path) {
-  std::string native(path);
-#ifndef _WIN32
-  for (char& c : native)
-    if (c == '\\') c = '/';
-#endif
-  return std::filesystem::path(native);
-}
-
-inline void WriteBytes(std::string_view path, std::string_view bytes) {
-  std::filesystem::path native = NativePath(path);
-  if (native.has_parent_path()) std::filesystem::create_directories(native.parent_path());
-  std::ofstream out(native, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << "cannot write " << path;
-}
-
-// A fresh temporary directory as the working directory while the guard lives.
-class ScratchDir {
- public:
-  ScratchDir() {
-    static std::atomic<int> serial{0};
-    previous_ = std::filesystem::current_path();
-    auto base = std::filesystem::temp_directory_path();
-    for (int attempt = 0;; ++attempt) {
-      dir_ = base / ("exameo-quiz-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
-                     std::to_string(serial++) + "-" + std::to_string(attempt));
-      if (std::filesystem::create_directory(dir_)) break;
-    }
-    std::filesystem::current_path(dir_);
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::current_path(previous_, ignored);
-    std::filesystem::remove_all(dir_, ignored);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
- private:
-  std::filesystem::path previous_;
-  std::filesystem::path dir_;
-};
+using testsupport::NativePath;
+using testsupport::ScratchDir;
+using testsupport::WriteBytes;
 
 // A question file from one pattern per question: one character per variant, '+' correct and
 // '-' wrong; "" is a question without variants. Task i reads "Q<i>", variant k "v<k>".

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_mask.h"
 #include "platform/files.h"
 
 namespace files {
@@ -22,34 +23,6 @@ std::string NativePath(const char* path) {
   std::string native(path);
   std::replace(native.begin(), native.end(), '\\', '/');
   return native;
-}
-
-unsigned char FoldCase(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-// Matches `name` against a mask of literal bytes, '?' and '*', ignoring the case of ASCII
-// letters as the Windows search does.
-bool MatchesMask(const char* mask, const char* name) {
-  const char* starMask = nullptr;
-  const char* starName = nullptr;
-  while (*name != '\0') {
-    if (*mask == '*') {
-      starMask = ++mask;
-      starName = name;
-    } else if (*mask != '\0' && (*mask == '?' || FoldCase(static_cast<unsigned char>(*mask)) ==
-                                                     FoldCase(static_cast<unsigned char>(*name)))) {
-      ++mask;
-      ++name;
-    } else if (starMask != nullptr) {
-      mask = starMask;
-      name = ++starName;
-    } else {
-      return false;
-    }
-  }
-  while (*mask == '*') ++mask;
-  return *mask == '\0';
 }
 
 }  // namespace

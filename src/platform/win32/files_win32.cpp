@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_mask.h"
 #include "platform/files.h"
 
 namespace files {
@@ -44,35 +45,6 @@ bool Narrow(const wchar_t* wide, std::string* out) {
     return false;
   out->resize(static_cast<std::size_t>(length - 1));
   return true;
-}
-
-unsigned char FoldCase(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-// The search also matches short 8.3 names ("*.txt" finds "a.txtx" through "A~1.TXT"), so
-// each long name is checked against the mask again: literal bytes, '?' and '*', ignoring the
-// case of ASCII letters.
-bool MatchesMask(const char* mask, const char* name) {
-  const char* starMask = nullptr;
-  const char* starName = nullptr;
-  while (*name != '\0') {
-    if (*mask == '*') {
-      starMask = ++mask;
-      starName = name;
-    } else if (*mask != '\0' && (*mask == '?' || FoldCase(static_cast<unsigned char>(*mask)) ==
-                                                     FoldCase(static_cast<unsigned char>(*name)))) {
-      ++mask;
-      ++name;
-    } else if (starMask != nullptr) {
-      mask = starMask;
-      name = ++starName;
-    } else {
-      return false;
-    }
-  }
-  while (*mask == '*') ++mask;
-  return *mask == '\0';
 }
 
 }  // namespace
@@ -122,6 +94,8 @@ void ForEachFile(const char* pattern, bool (*visit)(const char* name, void* cont
     if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) continue;
     std::string name;
     if (!Narrow(found.cFileName, &name)) continue;
+    // The search also matches short 8.3 names ("*.txt" finds "a.txtx" through "A~1.TXT"), so
+    // each long name is checked against the mask again.
     if (!MatchesMask(mask, name.c_str())) continue;
     names.push_back(std::move(name));
   } while (FindNextFileW(search, &found));
