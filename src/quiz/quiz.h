@@ -3,7 +3,7 @@
 //
 // The flow works on the global objects (OnScreen2, Topic_test, Discipline, bNobodyHome). Beside
 // them it keeps three guards against the nesting that modal boxes and the posted start message
-// allow; see docs/decisions/quiz.md.
+// allow; see docs/decisions.md.
 #pragma once
 
 namespace quiz {
