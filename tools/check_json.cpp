@@ -52,10 +52,11 @@ bool QuestionsJson(const std::string& file, std::string* json, std::string* erro
   topic.UnloadQuestions();
   topic.LoadQuestions(path);
 
+  // One line in the documented shape, so that a reader can compare it as text as well.
   std::string out = "{\"count\": " + std::to_string(topic.Count) + ", \"questions\": [";
   const QuestionClass* q = &topic.Head;
   for (int i = 0; i < topic.Count; ++i, q = q->Next) {
-    out += i == 0 ? "\n  " : ",\n  ";
+    out += i == 0 ? "" : ", ";
     out += "{\"exists\": ";
     out += q->bExists ? "true" : "false";
     out += ", \"task\": " + Field(q->Task, sizeof q->Task) + ", \"variants\": [";
@@ -69,7 +70,7 @@ bool QuestionsJson(const std::string& file, std::string* json, std::string* erro
     }
     out += "]}";
   }
-  out += "\n]}\n";
+  out += "]}\n";
   topic.UnloadQuestions();
   *json = std::move(out);
   return true;
@@ -98,11 +99,11 @@ bool TopicsJson(const std::string& file, std::string* json, std::string* error) 
       "{\"title\": " + Field(discipline.Title, sizeof discipline.Title) + ", \"topics\": [";
   for (int i = 0; i <= catalogue.LastTopic && i < kMaxTopics; ++i) {
     const TitlePath& t = catalogue.Topics[i];
-    out += i == 0 ? "\n  " : ",\n  ";
+    out += i == 0 ? "" : ", ";
     out += "{\"title\": " + Field(t.Title, sizeof t.Title) +
            ", \"path\": " + Field(t.Path, sizeof t.Path) + "}";
   }
-  out += "\n]}\n";
+  out += "]}\n";
   catalogue.UnloadTopics();
   *json = std::move(out);
   return true;
