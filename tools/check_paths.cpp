@@ -7,6 +7,7 @@
 
 #include "check_host.h"
 #include "check_run.h"
+#include "common/cp1251.h"
 #include "platform/files.h"
 
 namespace check {
@@ -33,11 +34,21 @@ std::string Shown(const std::string& shownDir, const std::string& relative) {
   return shownDir + static_cast<char>(fs::path::preferred_separator) + tail;
 }
 
-// A name as the program would hold it: names in UTF-8 on disk count in Windows-1251 bytes.
+// A name as the program would hold it: a name in UTF-8 on disk counts in Windows-1251 bytes.
+// Any other name is Windows-1251 already (the Windows file layer gives every name so) and is
+// counted as it stands: decoded as UTF-8, a pair such as "\xD2\xB8" would count as one byte.
 std::string NameBytes(const std::string& name) {
-  for (char c : name)
-    if (static_cast<unsigned char>(c) >= 0x80) return ToCp1251(name);
-  return name;
+  bool multibyte = false;
+  for (std::size_t i = 0; i < name.size();) {
+    if (static_cast<unsigned char>(name[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t u = cp1251::DecodeUtf8(name.data(), name.size(), &i);
+    if (u == 0xFFFFFFFFu || u < 0x80) return name;
+    multibyte = true;
+  }
+  return multibyte ? ToCp1251(name) : name;
 }
 
 bool EndsWithTxt(const std::string& path) {

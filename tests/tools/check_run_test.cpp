@@ -80,6 +80,27 @@ TEST_F(CheckTool, DatabaseWideLimits) {
             r.out.find(std::string(39, 'n') + ".txt: the file name is 43 bytes"));
 }
 
+TEST_F(CheckTool, DescriptionNamesInWindows1251CountByteForByte) {
+  // "\xD2\xB8\xEC\xE0" and 35 letters: 43 bytes, one more than fits. Read as UTF-8, its first
+  // two bytes would make one character and the name would seem to fit.
+#ifdef _WIN32
+  fs::path name = L"\u0422\u0451\u043C\u0430" + std::wstring(35, L'a') + L".txt";
+#else
+  fs::path name = "\xD2\xB8\xEC\xE0" + std::string(35, 'a') + ".txt";
+  // A UTF-8 name counts as the program on Windows holds it: "\u0422\u0451\u043C" are 3 bytes
+  // there, so 42 in all.
+  Put(Base() / ("\xD0\xA2\xD1\x91\xD0\xBC" + std::string(35, 'b') + ".txt"),
+      "D\r\n\tT\"q.dat\"\r\n");
+#endif
+  Put(Base() / "q.dat", "Q\r\n");
+  Put(Base() / name, "D\r\n\tT\"q.dat\"\r\n");
+  tools_test::Result r = RunTool({Root().string()});
+  EXPECT_EQ(check::kExitProblems, r.code);
+  std::size_t first = r.out.find(": the file name is");
+  EXPECT_NE(std::string::npos, r.out.find(": the file name is 43 bytes")) << r.out;
+  EXPECT_EQ(std::string::npos, r.out.find(": the file name is", first + 1)) << r.out;
+}
+
 TEST_F(CheckTool, FilesGivenDirectlyAreClassifiedOrForced) {
   Put(Base() / "1.txt", "Disc\r\n\tT\"t\\q.txt\"\r\n\tX\"t\\none.txt\"\r\n");
   Put(Base() / "t" / "q.txt", "Q\r\n\t\"quoted\"\r\n");  // looks like a description file
