@@ -82,9 +82,12 @@ inline std::vector<std::string> RowsVariants(std::initializer_list<int> rows) {
   for (int r : rows) texts.push_back(RowsText(r));
   return texts;
 }
-// A task that the fake measures as `lines` lines at width 500 (62 characters a line).
+// A task that the fake measures as `lines` lines at width 500 (62 characters a line): words of
+// 61 letters, each with the space after it filling its line, and a last word of 62.
 inline std::string TaskLines(int lines) {
-  return std::string(static_cast<std::size_t>(62 * lines), 't');
+  std::string text;
+  for (int i = 1; i < lines; ++i) text += std::string(61, 't') + ' ';
+  return text + std::string(62, 't');
 }
 
 class BoardTest : public ::testing::Test {

@@ -88,22 +88,46 @@ TEST_F(FakeTest, MainWindowMeasures) {
   EXPECT_EQ(fake::MainWindow(), main_);
 }
 
-TEST_F(FakeTest, MeasurerBreaksAtSpacesLongWordsAndLineFeeds) {
+TEST_F(FakeTest, MeasurerBreaksAtSpacesAndLineFeedsButNeverInsideAWord) {
   using Lines = std::vector<std::string>;
   EXPECT_EQ(fake::WrapLines("", 100), Lines{""});  // one line, as DrawText measures it
   EXPECT_EQ(ws::MeasureWrappedHeight(main_, "", 100), 16);
-  EXPECT_EQ(fake::WrapLines("aaaa bbbb", 72), Lines{"aaaa bbbb"});  // 9 characters fit 72
-  EXPECT_EQ(fake::WrapLines("aaaa bbbb", 71), (Lines{"aaaa", "bbbb"}));
-  EXPECT_EQ(fake::WrapLines("aaaa  bbbb cc", 80), (Lines{"aaaa  bbbb", "cc"}));
-  EXPECT_EQ(fake::WrapLines("abcdefghij", 32), (Lines{"abcd", "efgh", "ij"}));
-  EXPECT_EQ(fake::WrapLines("ab abcdefghij", 32), (Lines{"ab", "abcd", "efgh", "ij"}));
   EXPECT_EQ(fake::WrapLines("ab\ncd\r\nef\rgh", 100), (Lines{"ab", "cd", "ef", "gh"}));
   EXPECT_EQ(fake::WrapLines("ab\n\ncd", 100), (Lines{"ab", "", "cd"}));
   EXPECT_EQ(fake::WrapLines("ab\n", 100), Lines{"ab"});
-  EXPECT_EQ(fake::WrapLines("  ab cd", 40), (Lines{"  ab", "cd"}));
-  EXPECT_EQ(fake::WrapLines("ab   ", 16), Lines{"ab"});          // trailing spaces take no room
-  EXPECT_EQ(fake::WrapLines("abc", 3), (Lines{"a", "b", "c"}));  // narrower than a character
   EXPECT_EQ(ws::MeasureWrappedHeight(main_, "aaaa bbbb cccc", 71), 48);
+  // Line counts as DrawText (DT_CALCRECT | DT_WORDBREAK) gives them under Wine with a fixed-pitch
+  // font, widths in characters: a word wider than the line is never broken, and a break drops
+  // only one space.
+  struct Case {
+    const char* text;
+    int chars;
+    std::size_t lines;
+  };
+  const Case cases[] = {
+      {"aaaa bbbb", 9, 1},
+      {"aaaa bbbb", 8, 2},
+      {"aaaa  bbbb cc", 10, 2},
+      {"abcdefghij", 4, 1},
+      {"ab abcdefghij", 4, 2},
+      {"  ab cd", 5, 2},
+      {"ab   ", 2, 2},
+      {"abc", 0, 1},
+      {"      abcdefghij", 4, 3},
+      {"  abcdefghij", 4, 2},
+      {"  abcd", 4, 2},
+      {"  abc", 4, 2},
+      {"abcdefghij ab", 4, 2},
+      {"abcdefghij abcdefghij", 4, 2},
+      {"   ", 2, 1},
+      {"ab      cd", 4, 3},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fake::WrapLines(c.text, c.chars * fake::kCharWidth).size(), c.lines)
+        << '"' << c.text << "\" at " << c.chars;
+  }
+  EXPECT_EQ(fake::WrapLines("aaaa bbbb", 64), (Lines{"aaaa ", "bbbb"}));
+  EXPECT_EQ(fake::WrapLines("ab abcdefghij cd", 32), (Lines{"ab ", "abcdefghij", "cd"}));
 }
 
 TEST_F(FakeTest, AutoCheckBoxTogglesBeforeItsCommandArrives) {

@@ -111,50 +111,41 @@ void DestroyTree(HWND window) {
   }
 }
 
-// One line of a paragraph (text without line breaks) broken at spaces to `maxChars`
-// characters; a word longer than a line is broken where it no longer fits. Spaces at a break
-// are dropped; leading spaces of the paragraph stay.
+// A paragraph (text without line breaks) broken into lines of at most `maxChars` characters the
+// way DrawText's DT_WORDBREAK does it (measured under Wine with a fixed-pitch font):
+// - what is left of the paragraph stays on one line when it fits, spaces included;
+// - else, when the first character past the line is a space, the line ends there and that one
+//   space is dropped;
+// - else the line ends after the last space that fits (the space stays on it);
+// - a word that does not fit on a line by itself is never broken: it takes the line whole,
+//   and the one space after it is dropped.
+// Only one space is dropped at a break; further spaces open the next line.
 void WrapParagraph(std::string_view paragraph, std::size_t maxChars,
                    std::vector<std::string>& lines) {
-  std::string line;
-  bool wrapped = false;
-  bool any = false;
   std::size_t pos = 0;
-  while (pos < paragraph.size()) {
-    std::size_t spaces = 0;
-    while (pos < paragraph.size() && paragraph[pos] == ' ') ++spaces, ++pos;
-    std::size_t start = pos;
-    while (pos < paragraph.size() && paragraph[pos] != ' ') ++pos;
-    std::string_view word = paragraph.substr(start, pos - start);
-    if (word.empty()) break;  // trailing spaces take no room
-    std::string piece;
-    std::size_t gap = 0;
-    if (line.empty() && !wrapped) {
-      piece.assign(spaces, ' ');
-    } else if (!line.empty()) {
-      gap = spaces;
+  do {
+    std::string_view rest = paragraph.substr(pos);
+    if (rest.size() <= maxChars) {
+      lines.emplace_back(rest);
+      return;
     }
-    piece.append(word);
-    if (line.size() + gap + piece.size() <= maxChars) {
-      line.append(gap, ' ');
-      line += piece;
+    std::size_t fit = maxChars;
+    if (fit > 0 && rest[fit] == ' ') {
+      lines.emplace_back(rest.substr(0, fit));
+      pos += fit + 1;
       continue;
     }
-    if (!line.empty()) {
-      lines.push_back(line);
-      any = true;
-      line.clear();
-      piece.assign(word);
+    std::size_t space = fit > 0 ? rest.find_last_of(' ', fit - 1) : std::string_view::npos;
+    if (space != std::string_view::npos) {
+      lines.emplace_back(rest.substr(0, space + 1));
+      pos += space + 1;
+      continue;
     }
-    wrapped = true;
-    while (piece.size() > maxChars) {
-      lines.push_back(piece.substr(0, maxChars));
-      any = true;
-      piece.erase(0, maxChars);
-    }
-    line = piece;
-  }
-  if (!line.empty() || !any) lines.push_back(line);
+    // A single word wider than the line.
+    std::size_t end = std::min(rest.find(' '), rest.size());
+    lines.emplace_back(rest.substr(0, end));
+    pos += std::min(end + 1, rest.size());
+  } while (pos < paragraph.size());
 }
 
 }  // namespace
@@ -508,7 +499,7 @@ int BoxDepth() {
 std::vector<std::string> WrapLines(const char* text, int width) {
   std::vector<std::string> lines;
   std::string_view all = text != nullptr ? text : "";
-  std::size_t maxChars = static_cast<std::size_t>(std::max(1, width / kCharWidth));
+  std::size_t maxChars = static_cast<std::size_t>(std::max(0, width / kCharWidth));
   // CR LF, LF and CR each end a line; a break at the very end opens no further line.
   std::size_t start = 0;
   std::size_t pos = 0;

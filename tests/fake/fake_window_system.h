@@ -67,7 +67,8 @@ struct HMENU__ {
 namespace fake {
 
 // The measurer: every character is 8 pixels wide, a line is 16 pixels high; text breaks at
-// spaces (a word longer than the width is broken where it no longer fits), and at LF.
+// spaces as DT_WORDBREAK does (a word longer than the width is never broken), and at CR, LF
+// and CR LF.
 inline constexpr int kCharWidth = 8;
 inline constexpr int kLineHeight = 16;
 
