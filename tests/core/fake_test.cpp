@@ -48,6 +48,22 @@ TEST_F(FakeTest, FindChildGivesFirstLiveMatchInCreationOrder) {
   EXPECT_EQ(ws::FirstChild(main_)->id, 1001);
 }
 
+TEST_F(FakeTest, TicksAreSetAsButtonsTakeThem) {
+  // Measured under Wine: BM_SETCHECK leaves a push button unticked and takes 2 (or more) as
+  // ticked on a two-state check box or radio button.
+  HWND ok = Control(main_, 300, 0x50000000);
+  ws::SetTick(ok, 1);
+  EXPECT_EQ(ws::ReadTick(ok), 0);
+  HWND box = Control(main_, 1000);
+  HWND radio = Control(main_, 100, 0x50000009);
+  for (HWND control : {box, radio}) {
+    ws::SetTick(control, 2);
+    EXPECT_EQ(ws::ReadTick(control), 1);
+    ws::SetTick(control, 0);
+    EXPECT_EQ(ws::ReadTick(control), 0);
+  }
+}
+
 TEST_F(FakeTest, CallsOnNoWindowOrADestroyedOneDoNothingAndReadZero) {
   HWND box = Control(main_, 1000);
   ws::SetTick(box, 1);
@@ -140,7 +156,7 @@ TEST_F(FakeTest, AutoCheckBoxTogglesBeforeItsCommandArrives) {
   EXPECT_TRUE(ClickAndNote(box));
   EXPECT_EQ(box->tick, 0);
   EXPECT_EQ(ticksAtCommand_[1], 0);
-  ws::SetTick(box, 2);  // indeterminate counts as not ticked
+  box->tick = 2;  // indeterminate (forced; BM_SETCHECK gives 1) counts as not ticked
   EXPECT_TRUE(ClickAndNote(box));
   EXPECT_EQ(box->tick, 1);
   // A push button has no tick; its command still arrives.
@@ -260,6 +276,15 @@ TEST_F(FakeTest, RepaintRunsOnlyWhenSomethingIsInvalid) {
   EXPECT_EQ(fake::InvalidationLog(main_).size(), 2u);  // not the program's own
   ws::RepaintNow(main_);
   EXPECT_EQ(fake::PaintCount(), 2);
+  // What lies outside the client area (1000 x 700), or is empty, leaves nothing to repaint, as
+  // Windows clips the update region; a rectangle across the edge is clipped to it.
+  ws::Invalidate(main_, {10, 700, 100, 750});
+  ws::Invalidate(main_, {10, 10, 10, 40});
+  ws::Destroy(Control(main_, 1002, 0x50002003, 10, 720));
+  EXPECT_FALSE(fake::HasInvalid(main_));
+  EXPECT_EQ(fake::InvalidationLog(main_).size(), 4u);
+  ws::Invalidate(main_, {-5, 690, 100, 750});
+  EXPECT_EQ(fake::Invalidated(main_), (std::vector<Rect>{{0, 690, 100, 700}}));
 }
 
 TEST_F(FakeTest, DrawingIsLogged) {

@@ -67,6 +67,15 @@ bool TakesInput(HWND window) {
   return true;
 }
 
+// Adds to the window's update region what of `rect` lies in its client area: as on Windows,
+// an empty rectangle or one outside the client area leaves nothing to repaint.
+void MarkInvalid(HWND window, Rect rect) {
+  Rect clip{std::max(rect.left, 0), std::max(rect.top, 0),
+            std::min(rect.right, window->rect.right - window->rect.left),
+            std::min(rect.bottom, window->rect.bottom - window->rect.top)};
+  if (clip.left < clip.right && clip.top < clip.bottom) window->invalid.push_back(clip);
+}
+
 // The window procedure's WM_DESTROY.
 void SendDestroy(HWND window) {
   if (window->kind == FakeKind::Chooser) {
@@ -101,7 +110,7 @@ void DestroyTree(HWND window) {
       auto& siblings = parent->children;
       siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
       // The parent repaints what the control covered.
-      if ((window->style & ws::kStyleVisible) != 0) parent->invalid.push_back(window->rect);
+      if ((window->style & ws::kStyleVisible) != 0) MarkInvalid(parent, window->rect);
     }
   }
   if (window == State().main) {
@@ -184,7 +193,7 @@ void DrawWrapped(HDC context, const char* text, Rect rect) {
 
 void Invalidate(HWND window, Rect rect) {
   if (!Alive(window)) return;
-  window->invalid.push_back(rect);
+  MarkInvalid(window, rect);
   window->invalidLog.push_back(rect);
 }
 
@@ -270,7 +279,16 @@ int ReadTick(HWND control) {
 }
 
 void SetTick(HWND control, int state) {
-  if (Alive(control)) control->tick = state;
+  if (!Alive(control)) return;
+  // As BM_SETCHECK: a push button has no tick, and a two-state box or radio button takes any
+  // state above 1 as ticked (only three-state boxes, which the program never makes, read 2).
+  switch (control->style & kButtonTypeMask) {
+    case 0x0:  // BS_PUSHBUTTON
+    case 0x1:  // BS_DEFPUSHBUTTON
+      return;
+    default:
+      control->tick = state > 1 ? 1 : state;
+  }
 }
 
 void SetMark(HWND control, HFONT font) {

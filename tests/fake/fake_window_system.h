@@ -100,7 +100,8 @@ const std::vector<DrawCall>& DrawLog();
 void ClearDrawLog();
 int PaintCount();  // how often the paint handler ran
 bool HasInvalid(HWND window);
-const std::vector<Rect>& Invalidated(HWND window);  // since the last repaint
+// Marked for repainting since the last repaint, clipped to the client area.
+const std::vector<Rect>& Invalidated(HWND window);
 
 // The posted-message queue: PostStart appends; Pump delivers everything queued (WM_USER to
 // the main window's routing) and returns how many messages it delivered.
