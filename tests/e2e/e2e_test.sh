@@ -136,7 +136,12 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 
-# Closing the main window ends the program with exit code 0.
+# Closing the main window ends the program with exit code 0, also while a chooser is open (it
+# goes with its owner).
+xdotool windowactivate --sync "$main"
+sleep 0.2
+xdotool key F10 Down Return
+find_window 'Base\\1.txt' >/dev/null || fail "the chooser did not open before closing"
 xdotool windowactivate --sync "$main"
 xdotool key alt+F4
 code=0
