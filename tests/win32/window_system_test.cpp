@@ -2,6 +2,10 @@
 // system code page, null handles, menu insertion, fonts and the measurer.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "common/cp1251.h"
 #include "platform/window_system.h"
 #include "win32_test_support.h"
@@ -118,6 +122,80 @@ TEST_F(WindowSystem, MeasuredHeightGrowsByLinesAndMatchesDrawing) {
   for (std::size_t i = 7; i < longer.size(); i += 8) longer[i] = ' ';
   EXPECT_GT(ws::MeasureWrappedHeight(window_, longer.c_str(), 300), 20 * line);
   EXPECT_EQ(ws::AverageCharWidth(window_), metrics.tmAveCharWidth);
+}
+
+// The pixels of what `draw` draws into a white 600 x 120 bitmap in the default font.
+template <class Draw>
+std::vector<std::uint32_t> Pixels(Draw draw) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 600, 120);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all{0, 0, 600, 120};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  draw(dc);
+  SelectObject(dc, old);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 600;
+  info.bmiHeader.biHeight = -120;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint32_t> pixels(600 * 120);
+  GetDIBits(dc, bitmap, 0, 120, pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return pixels;
+}
+
+// `text` drawn as written, every "&" a character.
+std::vector<std::uint32_t> AsWritten(const std::wstring& text) {
+  return Pixels([&](HDC dc) {
+    RECT r{0, 0, 600, 120};
+    DrawTextW(dc, text.c_str(), -1, &r, DT_WORDBREAK | DT_NOPREFIX);
+  });
+}
+
+// `text` drawn the way a button or a menu item draws its text: "&" marks a mnemonic.
+std::vector<std::uint32_t> AsAControlShowsIt(const std::wstring& text) {
+  return Pixels([&](HDC dc) {
+    RECT r{0, 0, 600, 120};
+    DrawTextW(dc, text.c_str(), -1, &r, DT_WORDBREAK);
+  });
+}
+
+TEST_F(WindowSystem, AmpersandsInTextsAreShownAsWritten) {
+  const char* text = "AT&T, R&D: a && b & c&";
+  const std::wstring written = L"AT&T, R&D: a && b & c&";
+  ASSERT_NE(AsWritten(written), AsAControlShowsIt(written)) << "a mnemonic mark would show";
+
+  // Task texts: drawn and measured with every "&" as a character.
+  EXPECT_EQ(Pixels([&](HDC dc) {
+              ws::DrawWrapped(dc, text, Rect{0, 0, 600, 120});
+            }),
+            AsWritten(written));
+  std::string many;
+  for (int i = 0; i < 30; ++i) many += "AT&T && R&D ";
+  std::wstring manyWide(many.begin(), many.end());
+  HDC dc = GetDC(window_);
+  RECT expected{0, 0, 120, 15};
+  DrawTextW(dc, manyWide.c_str(), -1, &expected, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  ReleaseDC(window_, dc);
+  EXPECT_EQ(ws::MeasureWrappedHeight(window_, many.c_str(), 120), expected.bottom);
+
+  // Answer check boxes, the chooser's radio buttons and the discipline items of the menu.
+  HWND button =
+      ws::CreateButton(window_, text, ws::kStyleChild, 0, 0, 300, 20, 7, GetModuleHandleW(nullptr));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(AsAControlShowsIt(TextOf(button)), AsWritten(written));
+  HMENU popup = ws::CreatePopup();
+  ASSERT_TRUE(ws::AddMenuItem(popup, text, 0, 20, nullptr));
+  wchar_t item[64] = {};
+  ASSERT_GT(GetMenuStringW(popup, 0, item, 64, MF_BYPOSITION), 0);
+  EXPECT_EQ(AsAControlShowsIt(item), AsWritten(written));
+  DestroyMenu(popup);
 }
 
 TEST_F(WindowSystem, MenuItemsGoBeforeTheItemWithTheIdentifierOrAtTheEnd) {

@@ -24,12 +24,24 @@ class Wide {
     text_.resize(static_cast<std::size_t>(length) - 1);  // the terminator stays in the buffer
   }
   const wchar_t* c_str() const { return text_.c_str(); }
-  wchar_t* data() { return text_.data(); }
   int length() const { return static_cast<int>(text_.size()); }
 
  private:
   std::wstring text_;
 };
+
+// Buttons and menu items take "&" as the mark of a keyboard mnemonic: "AT&T" would show as
+// "ATT" with the last T underlined, and "a && b" as "a & b". The texts come from the question
+// banks and mean the character itself, so controls and menu items get each "&" doubled, and
+// texts drawn by DrawTextW are drawn and measured with DT_NOPREFIX.
+std::wstring LiteralAmpersands(const Wide& text) {
+  std::wstring shown;
+  for (const wchar_t* c = text.c_str(); *c != 0; ++c) {
+    if (*c == L'&') shown += L'&';
+    shown += *c;
+  }
+  return shown;
+}
 
 RECT ToRect(Rect r) {
   return RECT{r.left, r.top, r.right, r.bottom};
@@ -78,7 +90,7 @@ int MeasureWrappedHeight(HWND window, const char* text, int width) {
   if (dc.get() == nullptr) return 0;
   Wide wide(text);
   RECT r{0, 0, width, 15};
-  DrawTextW(dc.get(), wide.c_str(), wide.length(), &r, DT_CALCRECT | DT_WORDBREAK);
+  DrawTextW(dc.get(), wide.c_str(), wide.length(), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   return r.bottom - r.top;
 }
 
@@ -98,7 +110,7 @@ void DrawWrapped(HDC context, const char* text, Rect rect) {
   if (context == nullptr) return;
   Wide wide(text);
   RECT r = ToRect(rect);
-  DrawTextW(context, wide.c_str(), wide.length(), &r, DT_WORDBREAK);
+  DrawTextW(context, wide.c_str(), wide.length(), &r, DT_WORDBREAK | DT_NOPREFIX);
 }
 
 void Invalidate(HWND window, Rect rect) {
@@ -121,8 +133,8 @@ HFONT CreateMarkFont(int weight, bool underline, bool strikeOut) {
 HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int y, int width,
                   int height, int id, HINSTANCE instance) {
   if (parent == nullptr) return nullptr;
-  Wide wide(text);
-  return CreateWindowExW(0, L"button", wide.c_str(), style, x, y, width, height, parent,
+  std::wstring shown = LiteralAmpersands(Wide(text));
+  return CreateWindowExW(0, L"button", shown.c_str(), style, x, y, width, height, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }
 
@@ -212,7 +224,8 @@ bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HME
       break;
     }
   }
-  Wide wide(text);  // the menu copies the text; the buffer needs to live only for the call
+  // The menu copies the text; the buffer needs to live only for the call.
+  std::wstring shown = LiteralAmpersands(Wide(text));
   MENUITEMINFOW item{};
   item.cbSize = sizeof item;
   item.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
@@ -220,8 +233,8 @@ bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HME
   item.fState = 0;
   item.wID = id;
   item.hSubMenu = submenu;
-  item.dwTypeData = wide.data();
-  item.cch = static_cast<UINT>(wide.length());
+  item.dwTypeData = shown.data();
+  item.cch = static_cast<UINT>(shown.size());
   return InsertMenuItemW(menu, position, TRUE, &item) != FALSE;
 }
 
