@@ -104,6 +104,20 @@ TEST_F(WindowSystem, TicksFontsAndEnabledStateReachTheControl) {
   EXPECT_EQ(ws::FindChild(window_, 1000), nullptr);
 }
 
+TEST_F(WindowSystem, DisablingTheFocusedControlHandsTheFocusToItsParent) {
+  HWND box =
+      ws::CreateButton(window_, "a", ws::kStyleChild | ws::kStyleVisible | ws::kStyleAutoCheckBox,
+                       0, 0, 50, 20, 1000, GetModuleHandleW(nullptr));
+  ASSERT_NE(box, nullptr);
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+  SetFocus(box);
+  if (GetFocus() != box) GTEST_SKIP() << "this display gives the test window no focus";
+  ws::Enable(box, false);
+  EXPECT_FALSE(IsWindowEnabled(box));
+  EXPECT_EQ(GetFocus(), window_) << "the keys must keep reaching the program's window";
+}
+
 TEST_F(WindowSystem, MeasuredHeightGrowsByLinesAndMatchesDrawing) {
   TEXTMETRICW metrics{};
   HDC dc = GetDC(window_);

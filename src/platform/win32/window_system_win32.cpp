@@ -164,7 +164,13 @@ HWND FirstChild(HWND parent) {
 }
 
 void Enable(HWND window, bool enabled) {
-  if (window != nullptr) EnableWindow(window, enabled ? TRUE : FALSE);
+  if (window == nullptr) return;
+  // A control disabled while it has the keyboard focus leaves no window with the focus, and then
+  // Windows sends the keys to the active window as system keys, which the accelerator table of
+  // plain characters need not match: after the second OK the answer keys, Enter and space could
+  // stop working until a click. The parent takes the focus first.
+  if (!enabled && GetFocus() == window) SetFocus(GetParent(window));
+  EnableWindow(window, enabled ? TRUE : FALSE);
 }
 
 void BringToTop(HWND window) {
