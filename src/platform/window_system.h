@@ -21,7 +21,7 @@ inline constexpr unsigned kMsgUser = 1024;
 
 inline constexpr std::uint32_t kStyleChild = 0x40000000;
 inline constexpr std::uint32_t kStyleVisible = 0x10000000;
-inline constexpr std::uint32_t kStyleMultiline = 0x00002000;    // BS_MULTILINE
+inline constexpr std::uint32_t kStyleMultiline = 0x00002000;     // BS_MULTILINE
 inline constexpr std::uint32_t kStyleAutoCheckBox = 0x00000003;  // BS_AUTOCHECKBOX
 inline constexpr std::uint32_t kStyleAutoRadio = 0x00000009;     // BS_AUTORADIOBUTTON
 inline constexpr std::uint32_t kStylePushButton = 0x00000000;    // BS_PUSHBUTTON
@@ -67,8 +67,8 @@ HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int
                   int height, int id, HINSTANCE instance);
 // Creates the topic chooser: a top-level window of class "OwnedWClass" owned by `owner`, with
 // the outer size and screen position given.
-HWND CreateChooserWindow(HINSTANCE instance, HWND owner, const char* title, int x, int y,
-                         int width, int height);
+HWND CreateChooserWindow(HINSTANCE instance, HWND owner, const char* title, int x, int y, int width,
+                         int height);
 // Shows a window (SW_SHOW) and paints it at once.
 void ShowNow(HWND window);
 void Destroy(HWND window);

@@ -8,8 +8,8 @@ namespace {
 
 TEST(Cp1251, ConvertsRussianAndAsciiAtCompileTime) {
   constexpr auto text = Cp1251("Ёж, ёлка: Яя №1");
-  const unsigned char want[] = {0xA8, 0xE6, ',', ' ', 0xB8, 0xEB, 0xEA, 0xE0, ':',
-                                ' ',  0xDF, 0xFF, ' ', 0xB9, '1',  0};
+  const unsigned char want[] = {0xA8, 0xE6, ',',  ' ',  0xB8, 0xEB, 0xEA, 0xE0,
+                                ':',  ' ',  0xDF, 0xFF, ' ',  0xB9, '1',  0};
   EXPECT_EQ(0, std::memcmp(text.c_str(), want, sizeof want));
 }
 
