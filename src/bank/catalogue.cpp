@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr std::size_t kBlockSize = 64 * 1024;
 // The longest name or path that fits behind "Base\" in Path with its terminating zero.
 constexpr int kMaxRelativePath = kPathCapacity - 1 - (static_cast<int>(sizeof kBaseDir) - 1);
 
@@ -167,12 +166,9 @@ void DisciplineClass::LoadTopics(TitlePath discipline) {
 
   if (LastTopic < -1 || LastTopic >= kMaxTopics) LastTopic = kMaxTopics - 1;
   TopicParser parser{this};
-  files::InputFile file(path);
-  unsigned char buffer[kBlockSize];
-  for (;;) {
-    std::size_t got = file.Read(buffer, sizeof buffer);
-    if (got == 0) break;
-    parser.Feed(buffer, got);
-  }
+  files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
+    parser.Feed(bytes, size);
+    return true;
+  });
   parser.EndLine();  // the last line needs no line break
 }

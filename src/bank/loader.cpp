@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr std::size_t kBlockSize = 64 * 1024;
-
 // What the bytes of the current line go into.
 enum class Mode {
   kTask,     // the task text of the current record
@@ -182,13 +180,9 @@ void TopicClass::LoadQuestions(char* path) {
   parser.topic = this;
   parser.current = &Head;
   parser.index.Add(&Head);
-  files::InputFile file(path);
-  unsigned char buffer[kBlockSize];
-  for (;;) {
-    std::size_t got = file.Read(buffer, sizeof buffer);
-    if (got == 0) break;
-    parser.Feed(buffer, got);
-    if (parser.outOfMemory) break;
-  }
+  files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
+    parser.Feed(bytes, size);
+    return !parser.outOfMemory;
+  });
   parser.index.Finish(this);
 }

@@ -26,6 +26,18 @@ class InputFile {
   std::intptr_t handle_ = kClosed;
 };
 
+// Reads the file at `path` in blocks of 64 KiB and hands each to `feed(bytes, size)` until the
+// end of the file, a failed read, or `feed` returning false.
+template <class Feed>
+void ReadBlocks(const char* path, Feed&& feed) {
+  InputFile file(path);
+  unsigned char buffer[64 * 1024];
+  for (;;) {
+    std::size_t got = file.Read(buffer, sizeof buffer);
+    if (got == 0 || !feed(static_cast<const unsigned char*>(buffer), got)) return;
+  }
+}
+
 // Calls `visit` with the bare name (Windows-1251) of every file matching `pattern`, which has
 // the form "dir\*.ext" (the extension is matched without regard to case), in a stable order,
 // until `visit` returns false. Names that cannot be written in Windows-1251 are passed over.
