@@ -15,16 +15,13 @@
 #include <vector>
 
 #include "bank/question.h"
+#include "fuzz_support.h"
 
 namespace {
 
-TopicClass topic;  // in zeroed static storage, like the program's own
+using fuzzsupport::Require;
 
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "invariant broken: %s\n", what);
-  std::abort();
-}
+TopicClass topic;  // in zeroed static storage, like the program's own
 
 std::string scratchDir;
 std::string inputPath;
@@ -38,23 +35,14 @@ void RemoveScratch() {
 // /dev/shm, since a file is written for every run.
 const char* InputPath() {
   if (!inputPath.empty()) return inputPath.c_str();
-  const char* tmp = std::getenv("TMPDIR");
-  std::string parent = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : tmp ? tmp : "/tmp";
-  std::string pattern = parent + "/exameo-fuzz-questions-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  Require(::mkdtemp(buffer.data()) != nullptr, "a scratch folder can be made");
-  scratchDir = buffer.data();
+  scratchDir = fuzzsupport::MakeScratchDir("questions");
   inputPath = scratchDir + "/q.txt";
   std::atexit(RemoveScratch);
   return inputPath.c_str();
 }
 
 void WriteInput(const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(InputPath(), "wb");
-  Require(f != nullptr, "the input file can be written");
-  Require(size == 0 || std::fwrite(data, 1, size, f) == size, "the input is written whole");
-  std::fclose(f);
+  fuzzsupport::WriteInput(InputPath(), data, size);
 }
 
 struct ModelVariant {

@@ -15,16 +15,13 @@
 #include <vector>
 
 #include "bank/catalogue.h"
+#include "fuzz_support.h"
 
 namespace {
 
-DisciplineClass catalogue;  // in zeroed static storage, like the program's own
+using fuzzsupport::Require;
 
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "invariant broken: %s\n", what);
-  std::abort();
-}
+DisciplineClass catalogue;  // in zeroed static storage, like the program's own
 
 std::string scratchDir;
 
@@ -37,13 +34,7 @@ void RemoveScratch() {
 // Made once per process, in memory where there is /dev/shm.
 void MakeScratch() {
   if (!scratchDir.empty()) return;
-  const char* tmp = std::getenv("TMPDIR");
-  std::string parent = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : tmp ? tmp : "/tmp";
-  std::string pattern = parent + "/exameo-fuzz-topics-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  Require(::mkdtemp(buffer.data()) != nullptr, "a scratch folder can be made");
-  scratchDir = buffer.data();
+  scratchDir = fuzzsupport::MakeScratchDir("topics");
   Require(::mkdir((scratchDir + "/Base").c_str(), 0700) == 0, "Base can be made");
   std::atexit(RemoveScratch);
 }
@@ -66,10 +57,7 @@ class InScratch {
 };
 
 void WriteInput(const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen((scratchDir + "/Base/d.txt").c_str(), "wb");
-  Require(f != nullptr, "the input file can be written");
-  Require(size == 0 || std::fwrite(data, 1, size, f) == size, "the input is written whole");
-  std::fclose(f);
+  fuzzsupport::WriteInput(scratchDir + "/Base/d.txt", data, size);
 }
 
 // Compared by the library rather than a loop of ours, which the fuzzer would trace byte by byte.
