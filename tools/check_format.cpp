@@ -1,6 +1,8 @@
 #include "check_format.h"
 
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 #include "common/cp1251.h"
 
@@ -20,13 +22,16 @@ constexpr int kMaxTitle = 1023;
 constexpr int kMaxPath = 42;
 constexpr int kMaxTopicLines = 128;
 
-// One line of a file, without its LF; CR bytes stay in it.
+enum class Ending { kNone, kCrLf, kCr, kLf };
+
+// One line of a file, without its line break.
 struct Line {
   int number;
   std::string_view text;
-  bool endsWithLf;
+  Ending ending;
 };
 
+// Lines as the loader ends them: at LF only; CR bytes stay in the text.
 std::vector<Line> SplitLines(std::string_view bytes) {
   std::vector<Line> lines;
   std::size_t start = 0;
@@ -34,11 +39,34 @@ std::vector<Line> SplitLines(std::string_view bytes) {
   while (start < bytes.size()) {
     std::size_t lf = bytes.find(kLf, start);
     if (lf == std::string_view::npos) {
-      lines.push_back({number, bytes.substr(start), false});
+      lines.push_back({number, bytes.substr(start), Ending::kNone});
       break;
     }
-    lines.push_back({number++, bytes.substr(start, lf - start), true});
+    lines.push_back({number++, bytes.substr(start, lf - start), Ending::kLf});
     start = lf + 1;
+  }
+  return lines;
+}
+
+// Lines as the catalogue ends them: at CR LF, at a lone CR and at a lone LF.
+std::vector<Line> SplitCatalogueLines(std::string_view bytes) {
+  std::vector<Line> lines;
+  std::size_t start = 0;
+  int number = 1;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.push_back({number, bytes.substr(start), Ending::kNone});
+      break;
+    }
+    Ending ending = bytes[end] == kLf ? Ending::kLf : Ending::kCr;
+    std::size_t next = end + 1;
+    if (ending == Ending::kCr && next < bytes.size() && bytes[next] == kLf) {
+      ending = Ending::kCrLf;
+      ++next;
+    }
+    lines.push_back({number++, bytes.substr(start, end - start), ending});
+    start = next;
   }
   return lines;
 }
@@ -56,7 +84,7 @@ std::string Format(const char* format, long long a, long long b = 0) {
 }
 
 std::string Quoted(std::string_view bytes) {
-  return "\"" + ToUtf8(bytes) + "\"";
+  return "\"" + ForMessage(bytes) + "\"";
 }
 
 enum class Encoding { kCp1251, kUtf8, kUtf16 };
@@ -160,6 +188,118 @@ bool CheckCommon(std::string_view bytes, const std::vector<Line>& lines, const s
   return true;
 }
 
+// Where a run of joined lines came from: the offset in the joined text at which a line begins.
+struct Piece {
+  std::size_t offset;
+  int line;
+};
+
+// The line and column of an offset into joined lines.
+std::pair<int, long long> Locate(const std::vector<Piece>& pieces, std::size_t offset) {
+  std::size_t i = 0;
+  while (i + 1 < pieces.size() && pieces[i + 1].offset <= offset) ++i;
+  return {pieces[i].line, static_cast<long long>(offset - pieces[i].offset) + 1};
+}
+
+// Explains a topic line (or the lines a broken title joined) from its bytes: every way in which
+// it breaks the format, whether the program keeps the topic or not.
+void ExplainTopicLine(std::string_view text, const std::vector<Piece>& pieces,
+                      const std::string& file, Report* report) {
+  int line = pieces.front().line;
+  // Adds a message about the byte at `offset` of the text, on the line it stands in.
+  auto at = [&](std::size_t offset, const char* format) {
+    auto [where, column] = Locate(pieces, offset);
+    report->Add(file, where, Format(format, column));
+  };
+  if (text.empty() || text[0] != kTab) {
+    report->Add(file, line,
+                "line does not begin with a TAB: a topic line is a TAB, the topic's title, "
+                "and the path of its question file in double quotes");
+    return;
+  }
+  std::size_t open = text.find(kQuote, 1);
+  if (open == std::string_view::npos) {
+    report->Add(file, line,
+                "no double quotes: write the path of the topic's question file in double "
+                "quotes after its title");
+    return;
+  }
+  std::string_view topicTitle = text.substr(1, open - 1);
+  if (std::size_t tab = topicTitle.find(kTab); tab != std::string_view::npos)
+    at(1 + tab, "TAB inside the topic's title (column %lld): a title may not contain a TAB");
+  if (topicTitle.empty()) report->Add(file, line, "the topic's title is empty");
+  if (static_cast<long long>(topicTitle.size()) > kMaxTitle)
+    report->Add(file, line,
+                Format("the topic's title is %lld bytes long; at most %lld fit",
+                       static_cast<long long>(topicTitle.size()), kMaxTitle));
+  std::size_t close = text.find(kQuote, open + 1);
+  if (close == std::string_view::npos) {
+    report->Add(file, line, "the path has no closing double quote");
+    return;
+  }
+  std::string_view path = text.substr(open + 1, close - open - 1);
+  std::string_view after = text.substr(close + 1);
+  std::size_t quotes = 2;
+  for (char c : after) quotes += c == kQuote;
+  if (quotes > 2) {
+    report->Add(file, line,
+                Format("%lld double quotes: only the two around the path may stand in a "
+                       "topic line (a title may not hold a double quote)",
+                       static_cast<long long>(quotes)));
+  } else if (!after.empty()) {
+    at(close + 1, "text after the closing quote (column %lld): nothing may follow the path");
+  }
+  if (std::size_t tab = path.find(kTab); tab != std::string_view::npos)
+    at(open + 1 + tab, "TAB inside the path (column %lld): a path may not contain a TAB");
+  if (std::size_t zero = path.find('\0'); zero != std::string_view::npos) {
+    auto [where, column] = Locate(pieces, open + 1 + zero);
+    report->Add(file, where,
+                "NUL byte inside the path " + Quoted(path) +
+                    Format(" (column %lld): the program leaves the topic out, since the path "
+                           "would end there",
+                           column));
+  }
+  if (path.empty()) {
+    report->Add(file, line, "the path between the quotes is empty");
+  } else if (static_cast<long long>(path.size()) > kMaxPath) {
+    report->Add(file, line,
+                Format("the path is %lld bytes long; at most %lld fit (the program keeps "
+                       "\"Base\\\" and the path in 47 bytes)",
+                       static_cast<long long>(path.size()), kMaxPath));
+  }
+}
+
+// The program's catalogue, for its reading of description files; like the program's own it
+// lives in zeroed static storage.
+DisciplineClass programCatalogue;
+
+void Hear(void* context, int first, int last, bank::TopicLines what, int topic) {
+  static_cast<ProgramTopics*>(context)->runs.push_back({first, last, what, topic});
+}
+
+ProgramTopics ReadProgramTopics(const TitlePath* discipline, std::string_view bytes) {
+  ProgramTopics program;
+  bank::TopicObserver observer{Hear, &program};
+  bank::TopicObserver* saved = bank::topicObserver;
+  bank::topicObserver = &observer;
+  programCatalogue.UnloadTopics();
+  if (discipline != nullptr)
+    programCatalogue.LoadTopics(*discipline);
+  else
+    bank::LoadTopicsFromBytes(&programCatalogue,
+                              reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  bank::topicObserver = saved;
+  for (int i = 0; i <= programCatalogue.LastTopic && i < kMaxTopics; ++i) {
+    const char* path = programCatalogue.Topics[i].Path;
+    std::size_t length = strnlen(path, sizeof programCatalogue.Topics[i].Path);
+    std::size_t base = sizeof kBaseDir - 1;
+    program.paths.emplace_back(length >= base ? std::string(path + base, length - base)
+                                              : std::string());
+  }
+  programCatalogue.UnloadTopics();
+  return program;
+}
+
 }  // namespace
 
 void Report::Add(const std::string& file, int line, std::string message) {
@@ -167,10 +307,12 @@ void Report::Add(const std::string& file, int line, std::string message) {
 }
 
 FileKind Classify(std::string_view bytes) {
-  std::vector<Line> lines = SplitLines(bytes);
+  // Lines as the catalogue ends them, so that a description file with CR-only line ends is
+  // still taken for one.
+  std::vector<Line> lines = SplitCatalogueLines(bytes);
   int topicLines = 0;
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    std::string_view text = Content(lines[i].text);
+    std::string_view text = lines[i].text;
     if (text.empty()) continue;
     if (text[0] != kTab || text.find(kQuote) == std::string_view::npos) return FileKind::kQuestions;
     ++topicLines;
@@ -178,13 +320,17 @@ FileKind Classify(std::string_view bytes) {
   return topicLines > 0 ? FileKind::kTopics : FileKind::kQuestions;
 }
 
-void CheckQuestions(std::string_view bytes, const std::string& file, Report* report) {
+QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, Report* report) {
+  QuestionCounts counts;
   if (bytes.empty()) {
     report->Add(file, 0, "the file is empty: the topic would have no questions");
-    return;
+    return counts;
   }
   std::vector<Line> lines = SplitLines(bytes);
-  if (!CheckCommon(bytes, lines, file, report)) return;
+  if (!CheckCommon(bytes, lines, file, report)) {
+    counts.questions = -1;  // UTF-16: nothing more to say, nothing to compare
+    return counts;
+  }
 
   int taskLine = 0;  // line of the question being read; 0 before the first
   int variants = 0;
@@ -202,6 +348,7 @@ void CheckQuestions(std::string_view bytes, const std::string& file, Report* rep
       }
     }
     if (!text.empty() && text[0] == kTab) {
+      if (taskLine > 0 && variants < kMaxVariantLines) ++counts.variants;
       if (taskLine == 0) {
         if (variants++ == 0)
           report->Add(file, line.number,
@@ -230,6 +377,7 @@ void CheckQuestions(std::string_view bytes, const std::string& file, Report* rep
     }
     taskLine = line.number;
     variants = 0;
+    ++counts.questions;
     long long stored = 0;
     for (char c : text) stored += c != kCr;
     if (stored == 0) {
@@ -239,12 +387,24 @@ void CheckQuestions(std::string_view bytes, const std::string& file, Report* rep
       report->Add(file, line.number,
                   Format("task text is %lld bytes long; at most %lld fit", stored, kMaxTask));
     }
-    std::size_t spaces = text.find_first_not_of(' ');
-    if (spaces != std::string_view::npos && spaces > 0 &&
-        (text[spaces] == '+' || text[spaces] == '-'))
+    // Spaces where a TAB belongs: the program reads a task line, a question without answers.
+    std::string_view content = Content(text);
+    std::size_t spaces = content.find_first_not_of(' ');
+    if (spaces == std::string_view::npos && !content.empty()) {
+      report->Add(file, line.number,
+                  "line of spaces only: the program makes it a question with a blank task and "
+                  "no answers; remove the line");
+    } else if (spaces != std::string_view::npos && spaces > 0 && content[spaces] == kTab) {
+      report->Add(file, line.number,
+                  "line begins with spaces before its TAB, so it is read as a new question "
+                  "without answers (the TAB and the text become its task); an answer variant "
+                  "begins with the TAB itself");
+    } else if (spaces != std::string_view::npos && spaces > 0 &&
+               (content[spaces] == '+' || content[spaces] == '-')) {
       report->Add(file, line.number,
                   "line begins with spaces and a sign, so it is read as a new question; an "
                   "answer variant begins with a TAB (did an editor turn it into spaces?)");
+    }
   }
   if (loneCrLines > 0) {
     std::string more =
@@ -255,21 +415,35 @@ void CheckQuestions(std::string_view bytes, const std::string& file, Report* rep
                        firstLoneCrColumn) +
                     more);
   }
+  return counts;
+}
+
+ProgramTopics ReadTopics(std::string_view bytes) {
+  return ReadProgramTopics(nullptr, bytes);
+}
+
+ProgramTopics ReadTopics(const TitlePath& discipline) {
+  return ReadProgramTopics(&discipline, {});
 }
 
 std::vector<TopicPath> CheckTopics(std::string_view bytes, const std::string& file,
                                    Report* report) {
+  return CheckTopics(bytes, ReadTopics(bytes), file, report);
+}
+
+std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& program,
+                                   const std::string& file, Report* report) {
   std::vector<TopicPath> paths;
   if (bytes.empty()) {
     report->Add(file, 0, "the file is empty: the discipline would have no title and no topics");
     return paths;
   }
-  std::vector<Line> lines = SplitLines(bytes);
+  std::vector<Line> lines = SplitCatalogueLines(bytes);
   if (!CheckCommon(bytes, lines, file, report)) return paths;
 
   // The title line.
-  std::string_view title = Content(lines[0].text);
-  if (!lines[0].endsWithLf && (lines[0].text.empty() || lines[0].text.back() != kCr))
+  std::string_view title = lines[0].text;
+  if (lines[0].ending == Ending::kNone)
     report->Add(file, 1, "the title line does not end with CR LF");
   if (title.empty()) report->Add(file, 1, "the discipline's title is empty");
   if (static_cast<long long>(title.size()) > kMaxTitle)
@@ -287,97 +461,68 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const std::string& fi
                        "contain a double quote",
                        static_cast<long long>(quote) + 1));
 
-  int lfOnly = 0, firstLfOnly = 0;
-  int topics = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const Line& line = lines[i];
-    if (line.endsWithLf && (line.text.empty() || line.text.back() != kCr) && lfOnly++ == 0)
-      firstLfOnly = line.number;
-    std::string_view text = Content(line.text);
-    if (std::size_t stray = text.find(kCr); stray != std::string_view::npos)
-      report->Add(file, line.number,
-                  Format("CR inside the line (column %lld); lines end with CR LF",
-                         static_cast<long long>(stray) + 1));
-    if (i == 0) continue;
-    if (text.empty()) {
-      report->Add(file, line.number,
+  // Line ends other than CR LF read alike, but are not the format: each kind once, counted.
+  int endings[2] = {0, 0}, firstEnding[2] = {0, 0};
+  for (const Line& line : lines) {
+    int kind = line.ending == Ending::kLf ? 0 : line.ending == Ending::kCr ? 1 : -1;
+    if (kind >= 0 && endings[kind]++ == 0) firstEnding[kind] = line.number;
+  }
+  for (int kind = 0; kind < 2; ++kind) {
+    if (endings[kind] == 0) continue;
+    std::string more =
+        endings[kind] > 1 ? Format(" (%lld lines end so)", endings[kind]) : std::string();
+    report->Add(file, firstEnding[kind],
+                std::string(kind == 0 ? "line ends with LF alone" : "line ends with CR alone") +
+                    "; lines of a description file end with CR LF" + more);
+  }
+
+  // What the program made of the lines decides what is a topic; every line it read lies in one
+  // run, and each run is explained from its bytes.
+  std::vector<bool> covered(lines.size() + 1, false);
+  int full = 0;
+  for (const TopicRun& run : program.runs) {
+    if (run.first < 2 || run.last < run.first || run.last > static_cast<int>(lines.size()))
+      continue;  // never from the catalogue; nothing to explain
+    for (int n = run.first; n <= run.last; ++n) covered[static_cast<std::size_t>(n)] = true;
+    std::size_t before = report->problems.size();
+    std::vector<Piece> pieces;
+    std::string joined;
+    for (int n = run.first; n <= run.last; ++n) {
+      pieces.push_back({joined.size(), n});
+      joined += lines[static_cast<std::size_t>(n - 1)].text;
+    }
+    if (run.last > run.first && !joined.empty() && joined[0] == kTab)
+      report->Add(file, run.first,
+                  Format("the topic's title goes on over a line break to line %lld: the program "
+                         "drops the break and reads the lines as one; write a topic on one line",
+                         run.last));
+    ExplainTopicLine(joined, pieces, file, report);
+    if (run.what == bank::TopicLines::kTableFull && full++ == 0) {
+      long long rest = 0;
+      for (const TopicRun& r : program.runs) rest += r.what == bank::TopicLines::kTableFull;
+      report->Add(file, run.first,
+                  Format("more than %lld topic lines: a discipline holds at most %lld topics",
+                         kMaxTopicLines, kMaxTopicLines) +
+                      Format("; the program leaves out this one and the rest (%lld in all)", rest));
+    }
+    if (run.what == bank::TopicLines::kLeftOut && report->problems.size() == before)
+      report->Add(file, run.first,
+                  "the program leaves this line out: it reads no topic from it (a topic line is "
+                  "a TAB, the topic's title, and the path of its question file in double quotes)");
+    if (run.what == bank::TopicLines::kKept && run.topic >= 0 &&
+        run.topic < static_cast<int>(program.paths.size()))
+      paths.push_back({program.paths[static_cast<std::size_t>(run.topic)], run.first});
+  }
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    if (covered[lines[i].number]) continue;
+    if (lines[i].text.empty())
+      report->Add(file, lines[i].number,
                   "empty line: every line after the title is a topic: a TAB, the topic's "
                   "title, and the path of its question file in double quotes");
-      continue;
-    }
-    if (text[0] != kTab) {
-      report->Add(file, line.number,
-                  "line does not begin with a TAB: a topic line is a TAB, the topic's title, "
-                  "and the path of its question file in double quotes");
-      continue;
-    }
-    if (++topics == kMaxTopicLines + 1)
-      report->Add(file, line.number,
-                  Format("more than %lld topic lines: a discipline holds at most %lld topics",
-                         kMaxTopicLines, kMaxTopicLines));
-    std::string_view rest = text.substr(1);
-    std::size_t open = rest.find(kQuote);
-    if (open == std::string_view::npos) {
-      report->Add(file, line.number,
-                  "no double quotes: write the path of the topic's question file in double "
-                  "quotes after its title");
-      continue;
-    }
-    std::string_view topicTitle = rest.substr(0, open);
-    auto column = [&](std::size_t inRest) { return static_cast<long long>(inRest) + 2; };
-    if (std::size_t tab = topicTitle.find(kTab); tab != std::string_view::npos)
-      report->Add(file, line.number,
-                  Format("TAB inside the topic's title (column %lld): a title may not contain "
-                         "a TAB",
-                         column(tab)));
-    if (topicTitle.empty()) report->Add(file, line.number, "the topic's title is empty");
-    if (static_cast<long long>(topicTitle.size()) > kMaxTitle)
-      report->Add(file, line.number,
-                  Format("the topic's title is %lld bytes long; at most %lld fit",
-                         static_cast<long long>(topicTitle.size()), kMaxTitle));
-    std::size_t close = rest.find(kQuote, open + 1);
-    if (close == std::string_view::npos) {
-      report->Add(file, line.number, "the path has no closing double quote");
-      continue;
-    }
-    std::string_view path = rest.substr(open + 1, close - open - 1);
-    std::string_view after = rest.substr(close + 1);
-    std::size_t quotes = 2;
-    for (char c : after) quotes += c == kQuote;
-    if (quotes > 2) {
-      report->Add(file, line.number,
-                  Format("%lld double quotes: only the two around the path may stand in a "
-                         "topic line (a title may not hold a double quote)",
-                         static_cast<long long>(quotes)));
-    } else if (!after.empty()) {
-      report->Add(file, line.number,
-                  Format("text after the closing quote (column %lld): nothing may follow the "
-                         "path",
-                         column(close + 1)));
-    }
-    bool usable = true;
-    if (std::size_t tab = path.find(kTab); tab != std::string_view::npos) {
-      report->Add(file, line.number,
-                  Format("TAB inside the path (column %lld): a path may not contain a TAB",
-                         column(open + 1 + tab)));
-      usable = false;
-    }
-    if (path.empty()) {
-      report->Add(file, line.number, "the path between the quotes is empty");
-      usable = false;
-    } else if (static_cast<long long>(path.size()) > kMaxPath) {
-      report->Add(file, line.number,
-                  Format("the path is %lld bytes long; at most %lld fit (the program keeps "
-                         "\"Base\\\" and the path in 47 bytes)",
-                         static_cast<long long>(path.size()), kMaxPath));
-      usable = false;
-    }
-    if (usable && quotes == 2) paths.push_back({std::string(path), line.number});
-  }
-  if (lfOnly > 0) {
-    std::string more = lfOnly > 1 ? Format(" (%lld lines end so)", lfOnly) : std::string();
-    report->Add(file, firstLfOnly,
-                "line ends with LF alone; lines of a description file end with CR LF" + more);
+    else
+      report->Add(file, lines[i].number,
+                  "exameo-check and the program read this line differently; the program's "
+                  "reading counts");
   }
   return paths;
 }
@@ -407,6 +552,17 @@ std::string ToUtf8(std::string_view bytes) {
     }
   }
   return out;
+}
+
+std::string ForMessage(std::string_view bytes) {
+  std::string out;
+  for (std::size_t start = 0;;) {
+    std::size_t zero = bytes.find('\0', start);
+    out += ToUtf8(bytes.substr(start, zero == std::string_view::npos ? zero : zero - start));
+    if (zero == std::string_view::npos) return out;
+    out += "\\0";
+    start = zero + 1;
+  }
 }
 
 std::string ToCp1251(std::string_view utf8) {

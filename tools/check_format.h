@@ -1,13 +1,16 @@
 // What exameo-check knows about the two file formats of a question bank.
 //
 // The program itself says nothing when a file is wrong: a stray byte quietly becomes part of a
-// title, a line without its TAB becomes a question. These checks look at the raw bytes of a file
-// and say, line by line, what the program would make of each mistake.
+// title, a line without its TAB becomes a question. What a file holds is what the program's own
+// catalogue and loader read from it; these checks add what the raw bytes tell beyond that (line
+// numbers, what was cut or left out, why) and say what the program would make of each mistake.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "bank/catalogue.h"
 
 namespace check {
 
@@ -30,8 +33,17 @@ enum class FileKind { kQuestions, kTopics };
 // it is a question file.
 FileKind Classify(std::string_view bytes);
 
+// What a question file holds as the checks count it, to be compared with the program's loader:
+// the questions (task lines) and the answer variants that have a place (12 per question).
+// `questions` is -1 when the checks stopped early (a UTF-16 file) and counted nothing.
+struct QuestionCounts {
+  int questions = 0;
+  long long variants = 0;
+  bool operator==(const QuestionCounts&) const = default;
+};
+
 // Checks the bytes of a question file.
-void CheckQuestions(std::string_view bytes, const std::string& file, Report* report);
+QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, Report* report);
 
 // A question file named by a description file, as written between the quotes.
 struct TopicPath {
@@ -39,16 +51,36 @@ struct TopicPath {
   int line;
 };
 
-// Checks the bytes of a description file and returns the paths of its well-formed topic lines,
-// for the caller to look up.
-std::vector<TopicPath> CheckTopics(std::string_view bytes, const std::string& file, Report* report);
+// What the program's catalogue made of the lines of a description file after its title.
+struct TopicRun {
+  int first, last;  // lines, numbered as the catalogue ends them (CR LF, CR, LF)
+  bank::TopicLines what;
+  int topic;  // the entry, for kKept
+};
+struct ProgramTopics {
+  std::vector<TopicRun> runs;
+  std::vector<std::string> paths;  // of the kept topics, relative to the database directory
+};
+// The program's reading of description-file bytes held in memory (bank::LoadTopicsFromBytes),
+// or, given a discipline entry, of its file (DisciplineClass::LoadTopics).
+ProgramTopics ReadTopics(std::string_view bytes);
+ProgramTopics ReadTopics(const TitlePath& discipline);
 
-// The program keeps "Base\" and the name of a description file in 47 bytes.
+// Checks the bytes of a description file and returns the paths of the topics the program keeps,
+// for the caller to look up. The program's reading decides what is a topic; the bytes explain.
+std::vector<TopicPath> CheckTopics(std::string_view bytes, const std::string& file, Report* report);
+std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& program,
+                                   const std::string& file, Report* report);
+
+// The program keeps "Base\" and the name of a description file in 47 bytes. `name` holds the
+// bytes the program's file layer gives.
 inline constexpr int kMaxDescriptionName = 42;
 void CheckDescriptionName(std::string_view name, const std::string& file, Report* report);
 
 // Windows-1251 bytes as UTF-8, for messages and JSON; 0x98 becomes U+FFFD.
 std::string ToUtf8(std::string_view bytes);
+// Windows-1251 bytes as UTF-8 for a message: a zero byte shows as \0 instead of ending the text.
+std::string ForMessage(std::string_view bytes);
 // UTF-8 (a file name as the system gives it) as Windows-1251; characters the code page lacks
 // become '?'.
 std::string ToCp1251(std::string_view utf8);

@@ -1,11 +1,14 @@
 // Checking files where they lie: a single file, or a whole database directory read the way the
 // program reads it (through the same file layer, from the database's root).
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <system_error>
 
 #include "check_host.h"
+#include "bank/catalogue.h"
+#include "bank/question.h"
 #include "check_run.h"
 #include "common/cp1251.h"
 #include "platform/files.h"
@@ -34,21 +37,19 @@ std::string Shown(const std::string& shownDir, const std::string& relative) {
   return shownDir + static_cast<char>(fs::path::preferred_separator) + tail;
 }
 
-// A name as the program would hold it: a name in UTF-8 on disk counts in Windows-1251 bytes.
-// Any other name is Windows-1251 already (the Windows file layer gives every name so) and is
-// counted as it stands: decoded as UTF-8, a pair such as "\xD2\xB8" would count as one byte.
-std::string NameBytes(const std::string& name) {
-  bool multibyte = false;
-  for (std::size_t i = 0; i < name.size();) {
-    if (static_cast<unsigned char>(name[i]) < 0x80) {
-      ++i;
-      continue;
-    }
-    char32_t u = cp1251::DecodeUtf8(name.data(), name.size(), &i);
-    if (u == 0xFFFFFFFFu || u < 0x80) return name;
-    multibyte = true;
+// The name of a file given on the command line as the program's file layer gives it: the bytes
+// on POSIX, Windows-1251 (a character the code page lacks as '?') on Windows.
+std::string ProgramName(const fs::path& path) {
+#ifdef _WIN32
+  std::string name;
+  for (wchar_t c : path.filename().wstring()) {
+    int b = cp1251::FromUnicode(static_cast<char32_t>(c));
+    name += b < 0 ? '?' : static_cast<char>(b);
   }
-  return multibyte ? ToCp1251(name) : name;
+  return name;
+#else
+  return path.filename().string();
+#endif
 }
 
 bool EndsWithTxt(const std::string& path) {
@@ -64,14 +65,14 @@ bool InBaseItself(const std::string& path) {
 }
 
 std::string Missing(const std::string& path) {
-  std::string message = "the question file \"" + ToUtf8(path) + "\" does not exist";
+  std::string message = "the question file \"" + ForMessage(path) + "\" does not exist";
   if (path.size() >= 5 && (path.compare(0, 5, "Base\\") == 0 || path.compare(0, 5, "base\\") == 0))
     message += " (paths are relative to the Base folder: leave out \"Base\\\")";
   return message;
 }
 
 std::string InBaseMessage(const std::string& path) {
-  return "the question file \"" + ToUtf8(path) +
+  return "the question file \"" + ForMessage(path) +
          "\" lies in Base itself and ends in .txt, so the program lists it as a discipline as "
          "well; move it into a folder of its own";
 }
@@ -81,70 +82,124 @@ bool CollectName(const char* name, void* context) {
   return true;
 }
 
+// The program's loader, to compare its reading of each question file with the checks'.
+TopicClass programTopic;
+DisciplineClass programCatalogue;
+
+// Checks a question file as the program opens it, once, and compares the loader's reading.
+void CheckQuestionFile(const std::string& relative, const std::string& shown,
+                       const std::string& bytes, Report* report) {
+  QuestionCounts counts = CheckQuestions(bytes, shown, report);
+  if (counts.questions < 0) return;  // the checks stopped early: nothing to compare
+  std::string path = std::string(kBaseDir) + relative;
+  programTopic.UnloadQuestions();
+  programTopic.LoadQuestions(path.data());
+  QuestionCounts loaded;
+  loaded.questions = programTopic.Head.bExists ? programTopic.Count : 0;
+  loaded.variants = programTopic.GetIDComponent(programTopic.Count);
+  programTopic.UnloadQuestions();
+  if (!(loaded == counts))
+    report->Add(shown, 0,
+                "exameo-check counts " + std::to_string(counts.questions) + " questions with " +
+                    std::to_string(counts.variants) + " answers, the program's loader " +
+                    std::to_string(loaded.questions) + " with " + std::to_string(loaded.variants) +
+                    "; the program's reading counts");
+}
+
 void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* report) {
   WorkingDirectory here(root);
   if (!here.Entered()) {
     report->Add(baseShown, 0, "cannot enter the database folder");
     return;
   }
+  char pattern[] = "Base\\*.txt";
   std::vector<std::string> names;
-  files::ForEachFile("Base\\*.txt", CollectName, &names);
+  files::ForEachFile(pattern, CollectName, &names);
   if (names.empty()) {
     report->Add(baseShown, 0,
                 "no description files (*.txt) in this Base folder: the program would list no "
                 "discipline");
     return;
   }
-  if (static_cast<int>(names.size()) > 64)
-    report->Add(baseShown, 0,
-                std::to_string(names.size()) +
-                    " description files: the program lists at most 64 disciplines");
 
+  // What the program lists decides which description files there are; the rest are explained.
+  programCatalogue.LoadDisciplines(pattern);
   struct Description {
+    TitlePath entry;
     std::string name;
     std::string bytes;
-    std::vector<TopicPath> paths;
+    ProgramTopics program;
   };
   std::vector<Description> descriptions;
-  for (const std::string& name : names) {
-    Description d{name, {}, {}};
-    if (!ReadProgramFile(std::string("Base\\") + name, &d.bytes)) {
-      report->Add(Shown(baseShown, name), 0, "cannot read the file");
-      continue;
-    }
-    descriptions.push_back(std::move(d));
+  std::set<std::string> taken;
+  for (int i = 0; i <= programCatalogue.LastDiscipline && i < kMaxDisciplines; ++i) {
+    const TitlePath& entry = programCatalogue.Disciplines[i];
+    std::string name(entry.Path + sizeof kBaseDir - 1,
+                     strnlen(entry.Path, sizeof entry.Path) - (sizeof kBaseDir - 1));
+    taken.insert(name);
+    descriptions.push_back({entry, name, {}, {}});
   }
+  int left = 0;
+  std::string firstLeft;
+  for (const std::string& name : names) {
+    if (taken.count(name) > 0) continue;
+    std::string shown = Shown(baseShown, name);
+    if (static_cast<int>(name.size()) > kMaxDescriptionName) {
+      CheckDescriptionName(name, shown, report);
+    } else if (!files::InputFile((std::string(kBaseDir) + name).c_str()).IsOpen()) {
+      report->Add(shown, 0, "cannot read the file: the program leaves the discipline out");
+    } else if (left++ == 0) {
+      firstLeft = name;
+    }
+  }
+  if (left > 0)
+    report->Add(baseShown, 0,
+                std::to_string(descriptions.size() + static_cast<std::size_t>(left)) +
+                    " description files: the program lists at most 64 disciplines and leaves "
+                    "out the last " +
+                    std::to_string(left) + " in name order, from \"" + firstLeft + "\"");
 
-  // First the description files, and the question files they name.
+  // What the program reads from each, and which question files they name.
   std::set<std::string> named;
   for (Description& d : descriptions) {
-    Report scratch;
-    d.paths = CheckTopics(d.bytes, Shown(baseShown, d.name), &scratch);
-    for (const TopicPath& p : d.paths) named.insert(p.path);
+    ReadProgramFile(d.entry.Path, &d.bytes);
+    d.program = ReadTopics(d.entry);
+    for (const TopicRun& run : d.program.runs)
+      if (run.what == bank::TopicLines::kKept && run.topic >= 0 &&
+          run.topic < static_cast<int>(d.program.paths.size()))
+        named.insert(d.program.paths[static_cast<std::size_t>(run.topic)]);
   }
   std::set<std::string> checked;
   for (const Description& d : descriptions) {
-    // A question file in Base itself is named by another description; it is checked as what
-    // it was meant to be.
-    if (named.count(d.name) > 0) continue;
     std::string shown = Shown(baseShown, d.name);
-    CheckDescriptionName(NameBytes(d.name), shown, report);
-    CheckTopics(d.bytes, shown, report);
-    for (const TopicPath& p : d.paths) {
+    // A question file in Base itself is a discipline too. When it reads as a question file and
+    // offers no topic, the message at the line that names it says all there is to say.
+    bool offersTopics = !d.program.paths.empty();
+    if (named.count(d.name) > 0 && !offersTopics && Classify(d.bytes) == FileKind::kQuestions)
+      continue;
+    std::vector<TopicPath> paths = CheckTopics(d.bytes, d.program, shown, report);
+    std::string title(
+        d.bytes.substr(0, d.bytes.find_first_of("\r\n")).substr(0, kTitleCapacity - 1));
+    if (title != std::string(d.entry.Title, strnlen(d.entry.Title, sizeof d.entry.Title)))
+      report->Add(shown, 1,
+                  "exameo-check and the program read the title differently; the program's "
+                  "reading counts");
+    for (const TopicPath& p : paths) {
       std::string bytes;
-      if (!ReadProgramFile(std::string("Base\\") + p.path, &bytes)) {
+      if (!ReadProgramFile(std::string(kBaseDir) + p.path, &bytes)) {
         report->Add(shown, p.line, Missing(p.path));
         continue;
       }
       if (InBaseItself(p.path)) report->Add(shown, p.line, InBaseMessage(p.path));
-      if (checked.insert(p.path).second) CheckQuestions(bytes, Shown(baseShown, p.path), report);
+      if (checked.insert(p.path).second)
+        CheckQuestionFile(p.path, Shown(baseShown, p.path), bytes, report);
     }
   }
 }
 
 void CheckDescriptionFile(const fs::path& path, const std::string& shown, const std::string& bytes,
                           Report* report) {
-  CheckDescriptionName(NameBytes(path.filename().string()), shown, report);
+  CheckDescriptionName(ProgramName(path), shown, report);
   std::vector<TopicPath> paths = CheckTopics(bytes, shown, report);
   // The paths are relative to the Base folder, which is where a description file lies.
   fs::path dir = path.parent_path();

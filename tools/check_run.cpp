@@ -76,10 +76,10 @@ void Print(const Report& report, std::FILE* out, std::FILE* err) {
     return fa != fb ? fa < fb : a.line < b.line;
   });
   for (const Problem& p : sorted) {
-    if (p.line > 0)
-      std::fprintf(out, "%s:%d: %s\n", p.file.c_str(), p.line, p.message.c_str());
-    else
-      std::fprintf(out, "%s: %s\n", p.file.c_str(), p.message.c_str());
+    // Written whole: a text may hold a zero byte that %s would stop at.
+    std::string line = p.file + (p.line > 0 ? ":" + std::to_string(p.line) : std::string()) + ": " +
+                       p.message + "\n";
+    std::fwrite(line.data(), 1, line.size(), out);
   }
   if (!sorted.empty())
     std::fprintf(err, "exameo-check: %zu problem%s in %zu file%s\n", sorted.size(),

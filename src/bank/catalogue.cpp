@@ -70,50 +70,107 @@ struct TopicParser {
   int position = 0;
   char path[kMaxRelativePath + 1] = {};
   int pathLength = 0;
+  // A CR or LF inside a title is dropped and the title goes on; this marks that one was.
+  bool titleBroken = false;
+  // Line numbers, for the observer only.
+  int line = 1;
+  bool afterCr = false;
+  int first = 0;  // first line of the current topic line (or of the run a broken title made)
+  int last = 0;   // its last line that holds a byte
+
+  void Tell(bank::TopicLines what, int topic) {
+    if (bank::topicObserver != nullptr)
+      bank::topicObserver->report(bank::topicObserver->context, first, last, what, topic);
+  }
 
   void Commit() {
-    if (catalogue->LastTopic + 1 >= kMaxTopics) return;  // further topics are left out
-    if (!FormatPath(entry.Path, path)) return;
+    // Further topics are left out once the table is full.
+    if (catalogue->LastTopic + 1 >= kMaxTopics || !FormatPath(entry.Path, path)) {
+      Tell(bank::TopicLines::kTableFull, -1);
+      return;
+    }
     entry.bExists = true;
     catalogue->Topics[++catalogue->LastTopic] = entry;
+    Tell(bank::TopicLines::kKept, catalogue->LastTopic);
   }
 
   void EndLine() {
-    if (state == State::kAfterPath) Commit();
+    if (state == State::kAfterPath)
+      Commit();
+    else if (state == State::kSkip || state == State::kPath)
+      Tell(bank::TopicLines::kLeftOut, -1);
     state = State::kLineStart;
+  }
+
+  // The end of the file ends the last line, which needs no line break; a title still waiting
+  // for its quote gives nothing.
+  void Finish() {
+    if (state == State::kTitle) {
+      if (!titleBroken) last = line;
+      Tell(bank::TopicLines::kLeftOut, -1);
+      state = State::kLineStart;
+    } else {
+      last = line;
+      EndLine();
+    }
+  }
+
+  void BeginTopicLine() {
+    entry = TitlePath{};
+    position = 0;
+    std::memset(path, 0, sizeof path);
+    pathLength = 0;
+    titleBroken = false;
+    first = line;
+    state = State::kTitle;
   }
 
   void Feed(const unsigned char* bytes, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
       unsigned char c = bytes[i];
       // Lines end at CR or at LF, so CR LF, LF and CR files read alike; the empty line
-      // between CR and LF is no topic line and passes unnoticed.
+      // between CR and LF is no topic line and passes unnoticed. Inside a title the break is
+      // dropped and the title goes on, as the original stores every title byte but CR and LF.
       if (c == '\r' || c == '\n') {
-        EndLine();
+        bool newLine = c == '\r' || !afterCr;
+        afterCr = c == '\r';
+        if (state == State::kTitle) {
+          if (!titleBroken) last = line;
+          titleBroken = true;
+        } else {
+          last = line;
+          EndLine();
+        }
+        if (newLine) ++line;
         continue;
       }
+      afterCr = false;
       switch (state) {
         case State::kFirstLine:
         case State::kSkip:
           break;
         case State::kLineStart:
           if (c == '\t') {
-            entry = TitlePath{};
-            position = 0;
-            std::memset(path, 0, sizeof path);
-            pathLength = 0;
-            state = State::kTitle;
+            BeginTopicLine();
           } else {
+            first = line;
             state = State::kSkip;
           }
           break;
         case State::kTitle:
-          if (c == '"') {
+          if (c == '\t' && titleBroken) {
+            // A TAB that opens a line after a broken title begins the next topic line; the
+            // broken one never found its quote.
+            Tell(bank::TopicLines::kLeftOut, -1);
+            BeginTopicLine();
+          } else if (c == '"') {
             state = State::kPath;
           } else if (c == '\t') {
             state = State::kSkip;
-          } else if (position < kTitleCapacity - 1) {
-            entry.Title[position++] = static_cast<char>(c);  // a longer title is cut
+          } else {
+            titleBroken = false;
+            if (position < kTitleCapacity - 1)
+              entry.Title[position++] = static_cast<char>(c);  // a longer title is cut
           }
           break;
         case State::kPath:
@@ -136,7 +193,24 @@ struct TopicParser {
   }
 };
 
+// The table must be in range before the parser adds to it.
+void ClampLastTopic(DisciplineClass* catalogue) {
+  if (catalogue->LastTopic < -1 || catalogue->LastTopic >= kMaxTopics)
+    catalogue->LastTopic = kMaxTopics - 1;
+}
+
 }  // namespace
+
+namespace bank {
+TopicObserver* topicObserver = nullptr;
+
+void LoadTopicsFromBytes(DisciplineClass* catalogue, const unsigned char* bytes, std::size_t size) {
+  ClampLastTopic(catalogue);
+  TopicParser parser{catalogue};
+  if (bytes != nullptr) parser.Feed(bytes, size);
+  parser.Finish();
+}
+}  // namespace bank
 
 DisciplineClass::DisciplineClass() {
   // Cleared here as well, for a catalogue that does not live in zeroed static storage.
@@ -164,11 +238,11 @@ void DisciplineClass::LoadTopics(TitlePath discipline) {
   char path[kPathCapacity + 1] = {};
   std::memcpy(path, discipline.Path, kPathCapacity);
 
-  if (LastTopic < -1 || LastTopic >= kMaxTopics) LastTopic = kMaxTopics - 1;
+  ClampLastTopic(this);
   TopicParser parser{this};
   files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
     parser.Feed(bytes, size);
     return true;
   });
-  parser.EndLine();  // the last line needs no line break
+  parser.Finish();
 }

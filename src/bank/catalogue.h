@@ -1,6 +1,8 @@
 // The catalogue of disciplines and topics read from the database directory.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/handles.h"
 
 // One catalogue entry, for a discipline or a topic.
@@ -30,3 +32,25 @@ struct DisciplineClass {
   // Builds and shows the topic chooser (shell/chooser.cpp). The second window is not read.
   void DrawChooser(HINSTANCE instance, HWND owner, HWND unused, Rect client, char* title);
 };
+
+namespace bank {
+// What LoadTopics made of the lines after the title, for tools that explain a description file.
+enum class TopicLines {
+  kKept,       // they gave the topic entry `topic`
+  kLeftOut,    // they are no well-formed topic line and gave nothing
+  kTableFull,  // well formed, but the table held 128 topics already
+};
+// Lines count from 1, and CR LF, a lone CR and a lone LF each end one. Every line that holds a
+// byte lies in exactly one report, in file order; empty lines lie in none (a title that runs on
+// over a line break may take empty lines into its report).
+struct TopicObserver {
+  void (*report)(void* context, int firstLine, int lastLine, TopicLines what, int topic);
+  void* context;
+};
+// Null unless a tool listens; the catalogue reads alike either way.
+extern TopicObserver* topicObserver;
+
+// Reads the topic lines of a whole description file held in memory exactly as LoadTopics reads
+// them from the file, for tools that already hold the bytes. Same precondition as LoadTopics.
+void LoadTopicsFromBytes(DisciplineClass* catalogue, const unsigned char* bytes, std::size_t size);
+}  // namespace bank

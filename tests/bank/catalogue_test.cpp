@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "bank_test_support.h"
 
@@ -215,16 +216,90 @@ TEST(Catalogue, MalformedTopicLinesAreLeftOut) {
   bytes += "\t" + std::string(1500, 'T') + "\"long title.txt\"\r\n";
   bytes += "\r\n\tok 5\"five.txt\"\r\n";
   auto c = Topics(bytes);
-  ASSERT_EQ(4, c->LastTopic);
+  ASSERT_EQ(5, c->LastTopic);
   EXPECT_STREQ("ok 0", c->Topics[0].Title);
   EXPECT_STREQ("Comment after ", c->Topics[1].Title);
   EXPECT_STREQ("Base\\one.txt", c->Topics[1].Path);
-  EXPECT_STREQ("Longest path ", c->Topics[2].Title);
-  EXPECT_EQ("Base\\" + path42, c->Topics[2].Path);
-  EXPECT_EQ(std::string(kTitleCapacity - 1, 'T'), c->Topics[3].Title);
-  EXPECT_STREQ("Base\\long title.txt", c->Topics[3].Path);
-  EXPECT_STREQ("ok 5", c->Topics[4].Title);
-  for (int i = 5; i < kMaxTopics; ++i) EXPECT_TRUE(IsZero(c->Topics[i])) << i;
+  // The line break inside a title is dropped and the topic kept.
+  EXPECT_STREQ("Title brokenacross lines ", c->Topics[2].Title);
+  EXPECT_STREQ("Base\\x.txt", c->Topics[2].Path);
+  EXPECT_STREQ("Longest path ", c->Topics[3].Title);
+  EXPECT_EQ("Base\\" + path42, c->Topics[3].Path);
+  EXPECT_EQ(std::string(kTitleCapacity - 1, 'T'), c->Topics[4].Title);
+  EXPECT_STREQ("Base\\long title.txt", c->Topics[4].Path);
+  EXPECT_STREQ("ok 5", c->Topics[5].Title);
+  for (int i = 6; i < kMaxTopics; ++i) EXPECT_TRUE(IsZero(c->Topics[i])) << i;
+}
+
+// CR and LF bytes inside a title are not stored; the rest of the title and the topic stay. A
+// TAB that opens the next line begins a new topic line instead, so a title that never meets its
+// quote takes no later topic with it.
+TEST(Catalogue, LineBreaksInsideATitleAreDropped) {
+  ScratchDir dir;
+  auto c = Topics(
+      "D\r\n\tAl\rge\nbra\r\n\r\n \"a.txt\"\r\n"  // lines 2 to 6: one topic
+      "\tNo quote\r\n"                            // line 7: left out
+      "\tNext\"n.txt\"\r\n"                       // line 8
+      "\tCut\r\npath\"p\r\nq.txt\"\r\n"           // lines 9 to 11: left out
+      "\tLast\r\n");                              // line 12: left out
+  ASSERT_EQ(1, c->LastTopic);
+  EXPECT_STREQ("Algebra ", c->Topics[0].Title);
+  EXPECT_STREQ("Base\\a.txt", c->Topics[0].Path);
+  EXPECT_STREQ("Next", c->Topics[1].Title);
+  EXPECT_STREQ("Base\\n.txt", c->Topics[1].Path);
+}
+
+struct Seen {
+  int first, last;
+  bank::TopicLines what;
+  int topic;
+  bool operator==(const Seen&) const = default;
+};
+
+void Record(void* context, int first, int last, bank::TopicLines what, int topic) {
+  static_cast<std::vector<Seen>*>(context)->push_back({first, last, what, topic});
+}
+
+// The observer hears of every line that holds a byte, numbered as an editor numbers them, and
+// the catalogue reads alike whether it listens or not.
+TEST(Catalogue, ObserverHearsWhatBecameOfEachLine) {
+  ScratchDir dir;
+  using enum bank::TopicLines;
+  std::string many = "D\r\n";                                       // line 1
+  many += "\tA\"a\"\r\n\r\n";                                       // 2 kept, 3 empty
+  many += "no tab\n";                                               // 4
+  many += "\tB\r\rb\"b\"\r";                                        // 5 to 7 kept (lone CRs)
+  many += "\tC\"c\td\"\n";                                          // 8 left out
+  for (int i = 0; i < kMaxTopics - 2; ++i) many += "\tT\"t\"\r\n";  // 9 to 134
+  many += "\tFull\"f\"\r\n\tEnd";                                   // 135 table full, 136 out
+
+  std::vector<Seen> seen;
+  bank::TopicObserver observer{Record, &seen};
+  bank::topicObserver = &observer;
+  auto heard = Topics(many);
+  bank::topicObserver = nullptr;
+  auto quiet = Topics(many);
+
+  ASSERT_EQ(kMaxTopics - 1, heard->LastTopic);
+  EXPECT_EQ(0, std::memcmp(heard->Topics, quiet->Topics, sizeof heard->Topics));
+  EXPECT_STREQ("Bb", heard->Topics[1].Title);
+  ASSERT_EQ(4u + (kMaxTopics - 2) + 2, seen.size());
+  EXPECT_EQ((Seen{2, 2, kKept, 0}), seen[0]);
+  EXPECT_EQ((Seen{4, 4, kLeftOut, -1}), seen[1]);
+  EXPECT_EQ((Seen{5, 7, kKept, 1}), seen[2]);
+  EXPECT_EQ((Seen{8, 8, kLeftOut, -1}), seen[3]);
+  EXPECT_EQ((Seen{9, 9, kKept, 2}), seen[4]);
+  EXPECT_EQ((Seen{134, 134, kKept, 127}), seen[seen.size() - 3]);
+  EXPECT_EQ((Seen{135, 135, kTableFull, -1}), seen[seen.size() - 2]);
+  EXPECT_EQ((Seen{136, 136, kLeftOut, -1}), seen[seen.size() - 1]);
+
+  // The same bytes held in memory read as from the file.
+  auto fromBytes = std::make_unique<DisciplineClass>();
+  fromBytes->UnloadTopics();
+  bank::LoadTopicsFromBytes(fromBytes.get(), reinterpret_cast<const unsigned char*>(many.data()),
+                            many.size());
+  EXPECT_EQ(0, std::memcmp(heard->Topics, fromBytes->Topics, sizeof heard->Topics));
+  EXPECT_EQ(heard->LastTopic, fromBytes->LastTopic);
 }
 
 TEST(Catalogue, AtMostAFullTableOfTopics) {

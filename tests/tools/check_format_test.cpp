@@ -51,9 +51,34 @@ TEST(CheckQuestions, LineShapesTheProgramMisreads) {
   EXPECT_TRUE(Has(QuestionProblems("T\n    +yes\n"), {"2: ", "spaces and a sign"}));
   EXPECT_TRUE(QuestionProblems("T\n\t  +1 is stored\n").empty());
 
+  // Spaces where the TAB of an answer belongs: each is a question without answers.
+  std::vector<std::string> spaces =
+      QuestionProblems("T\r\n\t+a\r\n   \r\n  \t+b\r\n \t\r\n \tText\r\n Leading space\r\n");
+  EXPECT_TRUE(Has(spaces, {"3: ", "line of spaces only"}));
+  EXPECT_TRUE(Has(spaces, {"4: ", "spaces before its TAB"}));
+  EXPECT_TRUE(Has(spaces, {"5: ", "spaces before its TAB"}));
+  EXPECT_TRUE(Has(spaces, {"6: ", "spaces before its TAB"}));
+  EXPECT_EQ(4u, spaces.size()) << "a task may begin with a space";
+  EXPECT_TRUE(Has(QuestionProblems("T\n \n"), {"2: ", "line of spaces only"}));
+
   std::vector<std::string> cr = QuestionProblems("A\r\t+x\r\t-y\rB\n\tz\rw\n");
   ASSERT_EQ(1u, cr.size());
   EXPECT_TRUE(Has(cr, {"1: ", "CR without LF (column 2)", "2 lines have one"}));
+}
+
+// What the checks count is compared with the program's loader, so it must count as the loader
+// reads: no question for an orphan variant, none of the 13th variant, a question for an empty
+// line, one line across a lone CR.
+TEST(CheckQuestions, CountsWhatTheLoaderReads) {
+  std::string file = "\t+orphan\nT1\r\n";
+  for (int i = 0; i < 13; ++i) file += "\tv\r\n";
+  file += "\nA\rB\n\tv";
+  check::Report report;
+  check::QuestionCounts counts = check::CheckQuestions(file, "q.txt", &report);
+  EXPECT_EQ(3, counts.questions);
+  EXPECT_EQ(13, counts.variants);
+  EXPECT_EQ((check::QuestionCounts{0, 0}), check::CheckQuestions("", "q.txt", &report));
+  EXPECT_EQ(-1, check::CheckQuestions("\xFF\xFEQ\0", "q.txt", &report).questions);  // UTF-16
 }
 
 TEST(CheckQuestions, EmptyFile) {
@@ -124,7 +149,7 @@ TEST(CheckTopics, MalformedTopicLines) {
                                 "\t\"i\"\r\n"         // 10: empty title
                                 "\tJ\"\"\r\n"         // 11: empty path
                                 "\r\n"                // 12: empty line
-                                "\tK\"k\rk\"\r\n"));  // 13: CR inside
+                                "\tK\"k\rk\"\r\n"));  // 13 and 14: a lone CR ends a line
   EXPECT_TRUE(Has(p, {"3: ", "does not begin with a TAB"}));
   EXPECT_TRUE(Has(p, {"4: ", "no double quotes"}));
   EXPECT_TRUE(Has(p, {"5: ", "no closing double quote"}));
@@ -135,8 +160,10 @@ TEST(CheckTopics, MalformedTopicLines) {
   EXPECT_TRUE(Has(p, {"10: ", "title is empty"}));
   EXPECT_TRUE(Has(p, {"11: ", "path between the quotes is empty"}));
   EXPECT_TRUE(Has(p, {"12: ", "empty line"}));
-  EXPECT_TRUE(Has(p, {"13: ", "CR inside the line (column 5)"}));
-  EXPECT_EQ(11u, p.size()) << "line 2 is well formed";
+  EXPECT_TRUE(Has(p, {"13: ", "line ends with CR alone"}));
+  EXPECT_TRUE(Has(p, {"13: ", "no closing double quote"}));
+  EXPECT_TRUE(Has(p, {"14: ", "does not begin with a TAB"}));
+  EXPECT_EQ(13u, p.size()) << "line 2 is well formed";
 }
 
 TEST(CheckTopics, LimitsAndLineEnds) {
@@ -158,6 +185,74 @@ TEST(CheckTopics, LimitsAndLineEnds) {
   std::vector<std::string> lf = TopicProblems("Title\n\tA\"a\"\n\tB\"b\"\r\n\tC\"c\"\n");
   ASSERT_EQ(1u, lf.size());
   EXPECT_TRUE(Has(lf, {"1: ", "LF alone", "3 lines end so"}));
+}
+
+// Lines end where the catalogue ends them: at CR LF, at a lone CR and at a lone LF.
+TEST(CheckTopics, CrOnlyLineEndsSplitLikeTheProgram) {
+  std::string cr = "\xCC\xE0\xF2\rA\"a\"\r\tT\"t\\q.txt\"\r\tU\"u.txt\"\r";
+  check::Report report;
+  std::vector<check::TopicPath> paths = check::CheckTopics(cr, "1.txt", &report);
+  std::vector<std::string> p = tools_test::Messages(report);
+  // No complaint about a TAB or a quote in the title: it is the first line alone.
+  ASSERT_EQ(2u, p.size());
+  EXPECT_TRUE(Has(p, {"1: ", "line ends with CR alone", "(4 lines end so)"}));
+  EXPECT_TRUE(Has(p, {"2: ", "does not begin with a TAB"}));
+  ASSERT_EQ(2u, paths.size());
+  EXPECT_EQ("t\\q.txt", paths[0].path);
+  EXPECT_EQ(3, paths[0].line);
+  EXPECT_EQ("u.txt", paths[1].path);
+  EXPECT_EQ(4, paths[1].line);
+  EXPECT_EQ(check::FileKind::kTopics, check::Classify("T\r\tA\"a\"\r\tB\"b\""));
+}
+
+// The program drops a line break inside a topic's title and keeps the topic; a title that never
+// meets its quote gives nothing, and a TAB opening the next line begins a topic of its own.
+TEST(CheckTopics, ATitleBrokenOverLinesIsJoinedAsTheProgramJoinsIt) {
+  check::Report report;
+  std::vector<check::TopicPath> paths = check::CheckTopics(
+      Description("\tAl\r\nge\tbra\"a\"\r\n\tNo quote\r\n\r\n\tB\"b\"\r\n"), "1.txt", &report);
+  std::vector<std::string> p = tools_test::Messages(report);
+  EXPECT_TRUE(Has(p, {"2: ", "goes on over a line break to line 3"}));
+  EXPECT_TRUE(Has(p, {"3: ", "TAB inside the topic's title (column 3)"}));  // of line 3
+  EXPECT_TRUE(Has(p, {"4: ", "no double quotes"}));
+  EXPECT_TRUE(Has(p, {"5: ", "empty line"}));
+  EXPECT_EQ(4u, p.size());
+  ASSERT_EQ(1u, paths.size());  // the TAB leaves the joined title out
+  EXPECT_EQ("b", paths[0].path);
+  EXPECT_EQ(6, paths[0].line);
+
+  check::Report kept;
+  paths = check::CheckTopics(Description("\tAl\r\ngebra \"a\"\r\n"), "1.txt", &kept);
+  ASSERT_EQ(1u, paths.size());
+  EXPECT_EQ(2, paths[0].line);
+  ASSERT_EQ(1u, kept.problems.size());
+}
+
+// The limit counts the topics the program keeps, not the lines it leaves out.
+TEST(CheckTopics, TopicLimitCountsWhatTheProgramKeeps) {
+  std::string lines;
+  for (int i = 0; i < 128; ++i)
+    lines += i % 40 == 0 ? "\tBad\tline\"x\"\r\n\tT\"p\"\r\n" : "\tT\"p\"\r\n";
+  std::vector<std::string> within = TopicProblems(Description(lines));
+  EXPECT_EQ(4u, within.size());  // the four bad lines, no limit
+  EXPECT_FALSE(Has(within, {"more than 128"}));
+
+  // Lines 2 to 133 hold 128 topics and 4 bad lines; 134 and 136 are the 129th and 130th topics.
+  std::vector<std::string> over =
+      TopicProblems(Description(lines + "\tT\"p\"\r\n\tBad\"x\r\n\tT\"p\"\r\n"));
+  EXPECT_TRUE(Has(over, {"134: ", "more than 128 topic lines", "(2 in all)"}));
+  EXPECT_EQ(6u, over.size());
+}
+
+// A zero byte in a path leaves the topic out; the message shows the whole path.
+TEST(CheckTopics, AZeroByteInAPathIsShownAndTheTopicLeftOut) {
+  check::Report report;
+  std::vector<check::TopicPath> paths =
+      check::CheckTopics(Description(std::string("\tT\"t\\q.txt\0x\"\r\n", 15)), "1.txt", &report);
+  EXPECT_TRUE(paths.empty());
+  EXPECT_TRUE(Has(tools_test::Messages(report),
+                  {"2: NUL byte inside the path \"t\\q.txt\\0x\" (column 11): the program leaves "
+                   "the topic out"}));
 }
 
 TEST(CheckTopics, PathsOfWellFormedLinesAreHandedBack) {
@@ -199,6 +294,11 @@ TEST(Text, JsonEscapesAndDecodesWindows1251) {
   EXPECT_EQ("\"\xD0\x81\xD0\xB6\xEF\xBF\xBD\xE2\x84\x96\xE2\x82\xAC\"",
             check::JsonString("\xA8\xE6\x98\xB9\x88"));
   EXPECT_EQ("\"\"", check::JsonString(""));
+}
+
+TEST(Text, MessagesShowAZeroByte) {
+  EXPECT_EQ("a\\0\xD0\xB0\\0", check::ForMessage(std::string_view("a\0\xE0\0", 4)));
+  EXPECT_EQ("", check::ForMessage(""));
 }
 
 TEST(Text, FileNamesBetweenCodePages) {

@@ -11,6 +11,12 @@ namespace fs = std::filesystem;
 using tools_test::Put;
 using tools_test::RunTool;
 
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
 class CheckTool : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(scratch_.Made()); }
@@ -74,7 +80,9 @@ TEST_F(CheckTool, DatabaseWideLimits) {
   tools_test::Result r = RunTool({Root().string()});
   EXPECT_EQ(check::kExitProblems, r.code);
   EXPECT_NE(std::string::npos,
-            r.out.find(Base().string() + ": 66 description files: the program lists at most 64"))
+            r.out.find(Base().string() + ": 65 description files: the program lists at most 64 "
+                                         "disciplines and leaves out the last 1 in name order, "
+                                         "from \"9.txt\""))
       << r.out;
   EXPECT_NE(std::string::npos,
             r.out.find(std::string(39, 'n') + ".txt: the file name is 43 bytes"));
@@ -82,23 +90,84 @@ TEST_F(CheckTool, DatabaseWideLimits) {
 
 TEST_F(CheckTool, DescriptionNamesInWindows1251CountByteForByte) {
   // "\xD2\xB8\xEC\xE0" and 35 letters: 43 bytes, one more than fits. Read as UTF-8, its first
-  // two bytes would make one character and the name would seem to fit.
+  // two bytes would make one character and the name would seem to fit. Twenty times
+  // "\xD2\xB8" is even valid UTF-8 as a whole: 44 bytes, which a count of characters would
+  // take for 24.
 #ifdef _WIN32
   fs::path name = L"\u0422\u0451\u043C\u0430" + std::wstring(35, L'a') + L".txt";
+  std::wstring pairs;
+  for (int i = 0; i < 20; ++i) pairs += L"\u0422\u0451";
+  fs::path valid = pairs + L".txt";
 #else
   fs::path name = "\xD2\xB8\xEC\xE0" + std::string(35, 'a') + ".txt";
-  // A UTF-8 name counts as the program on Windows holds it: "\u0422\u0451\u043C" are 3 bytes
-  // there, so 42 in all.
+  std::string pairs;
+  for (int i = 0; i < 20; ++i) pairs += "\xD2\xB8";
+  fs::path valid = pairs + ".txt";
+  // A UTF-8 name is counted in the bytes the file layer gives, as the program counts them:
+  // 6 + 35 + 4 = 45, so the program leaves it out too.
   Put(Base() / ("\xD0\xA2\xD1\x91\xD0\xBC" + std::string(35, 'b') + ".txt"),
       "D\r\n\tT\"q.dat\"\r\n");
 #endif
   Put(Base() / "q.dat", "Q\r\n");
   Put(Base() / name, "D\r\n\tT\"q.dat\"\r\n");
+  Put(Base() / valid, "D\r\n\tT\"q.dat\"\r\n");
+  Put(Base() / (std::string(38, 'n') + ".txt"), "D\r\n\tT\"q.dat\"\r\n");  // 42: fits
   tools_test::Result r = RunTool({Root().string()});
   EXPECT_EQ(check::kExitProblems, r.code);
-  std::size_t first = r.out.find(": the file name is");
   EXPECT_NE(std::string::npos, r.out.find(": the file name is 43 bytes")) << r.out;
-  EXPECT_EQ(std::string::npos, r.out.find(": the file name is", first + 1)) << r.out;
+  EXPECT_NE(std::string::npos, r.out.find(": the file name is 44 bytes")) << r.out;
+#ifdef _WIN32
+  EXPECT_EQ(2u, Count(r.out, ": the file name is")) << r.out;
+#else
+  EXPECT_NE(std::string::npos, r.out.find(": the file name is 45 bytes")) << r.out;
+  EXPECT_EQ(3u, Count(r.out, ": the file name is")) << r.out;
+#endif
+}
+
+// Line ends, limits and names as the program reads them: what it reads decides what exists.
+TEST_F(CheckTool, TheProgramsReadingDecidesWhatIsLookedUp) {
+  // CR-only line ends: the title is the first line alone, and a missing question file is found.
+  Put(Base() / "1.txt", "Disc\r\tT\"t\\q.txt\"\r\tGone\"t\\none.txt\"\r");
+  Put(Base() / "t" / "q.txt", "Q\r\n\t+a\r\n");
+  std::string base = Base().string() + Sep();
+  tools_test::Result cr = RunTool({Root().string()});
+  EXPECT_EQ(check::kExitProblems, cr.code);
+  EXPECT_EQ(base +
+                "1.txt:1: line ends with CR alone; lines of a description file end with CR LF "
+                "(3 lines end so)\n" +
+                base + "1.txt:3: the question file \"t\\none.txt\" does not exist\n",
+            cr.out);
+  // The same file given on its own is still taken for a description file.
+  tools_test::Result alone = RunTool({At("Base/1.txt")});
+  EXPECT_NE(std::string::npos, alone.out.find(":3: the question file \"t\\none.txt\" does not "
+                                              "exist"))
+      << alone.out;
+
+  // A path with a zero byte: the program leaves the topic out and never opens "t\q.txt", whose
+  // empty line therefore goes unreported; the message shows the path whole.
+  Put(Base() / "1.txt", std::string("Disc\r\n\tT\"t\\q.txt\0x\"\r\n", 21));
+  Put(Base() / "t" / "q.txt", "Q\r\n\r\n");
+  tools_test::Result zero = RunTool({Root().string()});
+  EXPECT_EQ(check::kExitProblems, zero.code);
+  EXPECT_NE(std::string::npos,
+            zero.out.find(base + "1.txt:2: NUL byte inside the path \"t\\q.txt\\0x\" (column "
+                                 "11): the program leaves the topic out, since the path would "
+                                 "end there\n"))
+      << zero.out;
+  EXPECT_EQ(std::string::npos, zero.out.find("q.txt:2")) << zero.out;
+
+  // A description file that another names as its question file is still a discipline, and is
+  // checked as one: its own missing question file is reported.
+  Put(Base() / "1.txt", "One\r\n\tT\"2.txt\"\r\n");
+  Put(Base() / "2.txt", "Two\r\n\tU\"t\\none.txt\"\r\n");
+  tools_test::Result both = RunTool({Root().string()});
+  EXPECT_EQ(check::kExitProblems, both.code);
+  EXPECT_NE(std::string::npos, both.out.find(base + "1.txt:2: the question file \"2.txt\" lies in "
+                                                    "Base itself"))
+      << both.out;
+  EXPECT_NE(std::string::npos,
+            both.out.find(base + "2.txt:2: the question file \"t\\none.txt\" does not exist"))
+      << both.out;
 }
 
 TEST_F(CheckTool, FilesGivenDirectlyAreClassifiedOrForced) {
