@@ -82,16 +82,16 @@ bool CollectName(const char* name, void* context) {
   return true;
 }
 
-// The program's loader, to compare its reading of each question file with the checks'.
+// The program's loader and catalogue, for their reading of the files; like the program's own
+// they live in zeroed static storage.
 TopicClass programTopic;
 DisciplineClass programCatalogue;
 
-// Checks a question file as the program opens it, once, and compares the loader's reading.
-void CheckQuestionFile(const std::string& relative, const std::string& shown,
-                       const std::string& bytes, Report* report) {
-  QuestionCounts counts = CheckQuestions(bytes, shown, report);
+// Compares what the checks counted in a question file with what the program's loader reads from
+// it at `path` (a database path from the working directory).
+void CompareWithLoader(std::string path, QuestionCounts counts, const std::string& shown,
+                       Report* report) {
   if (counts.questions < 0) return;  // the checks stopped early: nothing to compare
-  std::string path = std::string(kBaseDir) + relative;
   programTopic.UnloadQuestions();
   programTopic.LoadQuestions(path.data());
   QuestionCounts loaded;
@@ -104,6 +104,23 @@ void CheckQuestionFile(const std::string& relative, const std::string& shown,
                     std::to_string(counts.variants) + " answers, the program's loader " +
                     std::to_string(loaded.questions) + " with " + std::to_string(loaded.variants) +
                     "; the program's reading counts");
+}
+
+// A question file given on its own is loaded from a scratch copy, as the loader needs a path in
+// a database.
+void CheckLooseQuestionFile(const std::string& shown, const std::string& bytes, Report* report) {
+  QuestionCounts counts = CheckQuestions(bytes, shown, report);
+  ScratchDatabase scratch;
+  if (!scratch.Made() || !WriteHostFile(scratch.Base() / "questions.txt", bytes)) {
+    report->Add(shown, 0, "cannot compare with the program's loader: no temporary copy");
+    return;
+  }
+  WorkingDirectory here(scratch.Root());
+  if (!here.Entered()) {
+    report->Add(shown, 0, "cannot compare with the program's loader: no temporary folder");
+    return;
+  }
+  CompareWithLoader(std::string(kBaseDir) + "questions.txt", counts, shown, report);
 }
 
 void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* report) {
@@ -191,8 +208,11 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
         continue;
       }
       if (InBaseItself(p.path)) report->Add(shown, p.line, InBaseMessage(p.path));
-      if (checked.insert(p.path).second)
-        CheckQuestionFile(p.path, Shown(baseShown, p.path), bytes, report);
+      if (checked.insert(p.path).second) {
+        std::string questions = Shown(baseShown, p.path);
+        CompareWithLoader(std::string(kBaseDir) + p.path, CheckQuestions(bytes, questions, report),
+                          questions, report);
+      }
     }
   }
 }
@@ -254,7 +274,7 @@ bool CheckPath(const std::string& arg, Force force, Report* report, std::string*
   if (kind == FileKind::kTopics)
     CheckDescriptionFile(path, arg, bytes, report);
   else
-    CheckQuestions(bytes, arg, report);
+    CheckLooseQuestionFile(arg, bytes, report);
   return true;
 }
 

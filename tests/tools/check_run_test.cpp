@@ -187,6 +187,23 @@ TEST_F(CheckTool, FilesGivenDirectlyAreClassifiedOrForced) {
             RunTool({"--topics", At("lone.txt")}).out.find(":2: no double quotes"));
 }
 
+// The checks' count of questions and answers is compared with the program's loader; on files
+// full of shapes outside the format both must still agree, or the tool says they differ.
+TEST_F(CheckTool, CountsAgreeWithTheLoaderOnAwkwardFiles) {
+  std::string awkward = "\t+orphan\nT1\r\n";
+  for (int i = 0; i < 13; ++i) awkward += "\tv\r\n";
+  awkward +=
+      "\n   \nA\rB\n  \t+c\n\t\t-d\n" + std::string(3000, 'x') + "\n\t" + std::string(2000, 'y');
+  Put(Base() / "1.txt", "D\r\n\tT\"t\\q.txt\"\r\n");
+  Put(Base() / "t" / "q.txt", awkward);
+  for (const std::string& path : {Root().string(), At("Base/t/q.txt")}) {
+    tools_test::Result r = RunTool({"--questions", path});
+    EXPECT_EQ(check::kExitProblems, r.code);
+    EXPECT_NE(std::string::npos, r.out.find("q.txt:1: answer variant before")) << r.out;
+    EXPECT_EQ(std::string::npos, r.out.find("exameo-check counts")) << r.out;
+  }
+}
+
 TEST_F(CheckTool, UsageErrorsExitTwo) {
   Put(Root() / "q.txt", "Q\n");
   EXPECT_EQ(check::kExitUsage, RunTool({}).code);
