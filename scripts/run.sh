@@ -144,8 +144,9 @@ keys() { # keys to the main window
 main=$(wait_window '^Exameo 2\.0$')
 sleep 1
 
-# The discipline menu lists the description files in directory order; open its items one by
-# one until the chooser of Base\1.txt (mathematics) comes up.
+# The discipline menu lists the description files sorted byte-wise by name, so Base\1.txt
+# (mathematics) is the first item; the items are still opened one by one until its chooser
+# comes up, so that a changed listing fails plainly rather than picturing the wrong topic.
 chooser=""
 for item in 0 1 2 3 4 5 6 7; do
   moves=(F10 Down)
