@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "tools_test_support.h"
@@ -253,6 +254,31 @@ TEST(CheckTopics, AZeroByteInAPathIsShownAndTheTopicLeftOut) {
   EXPECT_TRUE(Has(tools_test::Messages(report),
                   {"2: NUL byte inside the path \"t\\q.txt\\0x\" (column 11): the program leaves "
                    "the topic out"}));
+}
+
+// The checks number lines by their own split and take the topics from the catalogue's report;
+// on any bytes both must cover the same lines, or the tool says it reads a line differently.
+TEST(CheckTopics, LineNumbersAgreeWithTheCatalogueOnRandomFiles) {
+  std::mt19937 random(20261208);
+  const char alphabet[] = {'\t', '"', '\r', '\n', 'a', ' ', '\0', '\\'};
+  for (int round = 0; round < 3000; ++round) {
+    std::string file = "T\r\n";
+    int length = static_cast<int>(random() % 48);
+    for (int i = 0; i < length; ++i) file += alphabet[random() % sizeof alphabet];
+    check::ProgramTopics program = check::ReadTopics(file);
+    check::Report report;
+    std::vector<check::TopicPath> paths = check::CheckTopics(file, program, "1.txt", &report);
+    std::string seen;
+    for (const check::Problem& p : report.problems) seen += p.message + "\n";
+    ASSERT_EQ(std::string::npos, seen.find("differently")) << testing::PrintToString(file);
+    ASSERT_EQ(program.paths.size(), paths.size()) << testing::PrintToString(file);
+    for (const check::TopicRun& run : program.runs) {
+      if (run.what == bank::TopicLines::kKept) continue;
+      bool told = false;
+      for (const check::Problem& p : report.problems) told = told || p.line == run.first;
+      ASSERT_TRUE(told) << "line " << run.first << " of " << testing::PrintToString(file);
+    }
+  }
 }
 
 TEST(CheckTopics, PathsOfWellFormedLinesAreHandedBack) {
