@@ -195,8 +195,10 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
     if (named.count(d.name) > 0 && !offersTopics && Classify(d.bytes) == FileKind::kQuestions)
       continue;
     std::vector<TopicPath> paths = CheckTopics(d.bytes, d.program, shown, report);
-    std::string title(
-        d.bytes.substr(0, d.bytes.find_first_of("\r\n")).substr(0, kTitleCapacity - 1));
+    // The title as the program shows it: up to the line break, cut to its field, and ending at
+    // a zero byte (which has a message of its own).
+    std::string title(d.bytes.substr(0, d.bytes.find_first_of(std::string_view("\r\n\0", 3)))
+                          .substr(0, kTitleCapacity - 1));
     if (title != std::string(d.entry.Title, strnlen(d.entry.Title, sizeof d.entry.Title)))
       report->Add(shown, 1,
                   "exameo-check and the program read the title differently; the program's "

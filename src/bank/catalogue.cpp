@@ -130,7 +130,7 @@ struct TopicParser {
       unsigned char c = bytes[i];
       // Lines end at CR or at LF, so CR LF, LF and CR files read alike; the empty line
       // between CR and LF is no topic line and passes unnoticed. Inside a title the break is
-      // dropped and the title goes on, as the original stores every title byte but CR and LF.
+      // dropped and the title goes on to its quote: a title is every byte but CR and LF.
       if (c == '\r' || c == '\n') {
         bool newLine = c == '\r' || !afterCr;
         afterCr = c == '\r';

@@ -168,6 +168,13 @@ TEST_F(CheckTool, TheProgramsReadingDecidesWhatIsLookedUp) {
   EXPECT_NE(std::string::npos,
             both.out.find(base + "2.txt:2: the question file \"t\\none.txt\" does not exist"))
       << both.out;
+
+  // A zero byte in the title: the program's title ends there, which is no disagreement.
+  fs::remove(Base() / "2.txt");
+  Put(Base() / "1.txt", std::string("Ma\0th\r\n\tT\"t\\q.txt\"\r\n", 20));
+  Put(Base() / "t" / "q.txt", "Q\r\n");
+  tools_test::Result nul = RunTool({Root().string()});
+  EXPECT_EQ(base + "1.txt:1: NUL byte (column 3): the program's text ends there\n", nul.out);
 }
 
 TEST_F(CheckTool, FilesGivenDirectlyAreClassifiedOrForced) {
