@@ -7,9 +7,11 @@
 // did (recorded in an Act when it happened).
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/cp1251.h"
