@@ -54,6 +54,10 @@ TopicClass::TopicClass()
   Head.Next = &Head;
 }
 
+TopicClass::~TopicClass() {
+  UnloadQuestions();
+}
+
 QuestionClass* TopicClass::Get(int n) {
   if (n <= 0) return &Head;
   // Past the end the last record answers: following the last record's link would lead back

@@ -54,6 +54,11 @@ struct TopicClass {
   int IndexSize;
 
   TopicClass();
+  // The topic owns its appended records and its index and releases both.
+  ~TopicClass();
+  // A copy would share the records and the index and release them twice.
+  TopicClass(const TopicClass&) = delete;
+  TopicClass& operator=(const TopicClass&) = delete;
 
   QuestionClass* Get(int n);
   int GetNextQuestion(int n);

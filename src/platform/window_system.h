@@ -95,8 +95,9 @@ void SetMark(HWND control, HFONT font);
 // box owned by no window.
 void ShowBox(HWND owner, const char* text, const char* caption, unsigned style);
 // Posts the quiz start message (WM_USER, 0, 0) to the window; it is handled later, from the
-// message loop.
-void PostStart(HWND window);
+// message loop. False when it could not be posted (no window, or its queue is full): then no
+// start message will come.
+bool PostStart(HWND window);
 
 // ---- Menus ----
 

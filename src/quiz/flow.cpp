@@ -169,6 +169,14 @@ void NoteStartPosted() {
   ++StartsPending;
 }
 
+void PostStartMessage() {
+  if (ws::PostStart(OnScreen2.hWnd)) {
+    NoteStartPosted();
+    return;
+  }
+  if (StartsPending == 0) Start();
+}
+
 void ResetGuards() {
   bFlowBusy = false;
   StartsPending = 0;

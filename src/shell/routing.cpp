@@ -53,10 +53,7 @@ long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
     bNobodyHome = false;
     loaded = true;
   }
-  if (loaded) {
-    quiz::NoteStartPosted();
-    ws::PostStart(OnScreen2.hWnd);
-  }
+  if (loaded) quiz::PostStartMessage();
   ws::Destroy(chooser);
   return -1;
 }

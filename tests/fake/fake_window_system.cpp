@@ -28,6 +28,7 @@ struct FakeState {
   std::vector<fake::DrawCall> drawLog;
   int paintCount = 0;
   std::vector<HWND> posts;
+  bool failNextPost = false;
   bool quitPosted = false;
 };
 
@@ -309,8 +310,15 @@ void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) 
   if (reenable && Alive(owner)) owner->enabled = true;
 }
 
-void PostStart(HWND window) {
-  if (Alive(window)) State().posts.push_back(window);
+bool PostStart(HWND window) {
+  FakeState& state = State();
+  if (state.failNextPost) {
+    state.failNextPost = false;
+    return false;
+  }
+  if (!Alive(window)) return false;
+  state.posts.push_back(window);
+  return true;
 }
 
 HMENU CreateMenuBar() {
@@ -405,6 +413,10 @@ void ClearInvalidationLog(HWND window) {
 
 std::size_t PendingPosts() {
   return State().posts.size();
+}
+
+void FailNextPost() {
+  State().failNextPost = true;
 }
 
 std::size_t Pump() {

@@ -107,6 +107,9 @@ const std::vector<Rect>& Invalidated(HWND window);
 // the main window's routing) and returns how many messages it delivered.
 std::size_t PendingPosts();
 std::size_t Pump();
+// The next PostStart fails (returns false and queues nothing), as PostMessage does when the
+// queue is full. Reset clears it.
+void FailNextPost();
 
 // User actions.
 // A click on a control: an automatic check box toggles itself, an automatic radio button

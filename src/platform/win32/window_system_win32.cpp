@@ -202,8 +202,8 @@ void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) 
   MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), style);
 }
 
-void PostStart(HWND window) {
-  if (window != nullptr) PostMessageW(window, WM_USER, 0, 0);
+bool PostStart(HWND window) {
+  return window != nullptr && PostMessageW(window, WM_USER, 0, 0) != 0;
 }
 
 HMENU CreateMenuBar() {
