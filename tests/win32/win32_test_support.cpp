@@ -110,6 +110,21 @@ class ProgramEnvironment : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const gEnvironment =
     ::testing::AddGlobalTestEnvironment(new ProgramEnvironment);
 
+// Records the suite of every test started, so that tests of the fresh start-up state can tell
+// whether another test ran before them in this process.
+std::vector<std::string> gStarted;
+
+class StartedTests : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo& info) override {
+    gStarted.push_back(info.test_suite_name());
+  }
+};
+
+[[maybe_unused]] const bool gStartedListener = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new StartedTests);
+  return true;
+}();
+
 WindowLog* gLog = nullptr;
 
 BOOL CALLBACK CollectChooser(HWND window, LPARAM list) {
@@ -149,6 +164,23 @@ HWND MainWindow() {
 }
 HACCEL Accelerators() {
   return gTable;
+}
+
+int TestsOutsideSuiteSoFar(const char* suite) {
+  int count = 0;
+  for (const std::string& started : gStarted)
+    if (started != suite) ++count;
+  return count;
+}
+
+bool PumpUntil(const std::function<bool()>& done, int milliseconds) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+  while (!done()) {
+    if (GetTickCount64() >= deadline) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    Pump();
+  }
+  return true;
 }
 
 int DisciplineIndex(const char* path) {

@@ -20,6 +20,11 @@ inline constexpr char kMany[] = "Base\\4.txt";        // 128 topics
 
 HWND MainWindow();
 HACCEL Accelerators();
+// How many tests of suites other than `suite` this process has started so far.
+int TestsOutsideSuiteSoFar(const char* suite);
+// Pumps messages for up to `milliseconds` until `done()` holds; returns whether it did. For
+// what arrives from the display server (focus, activation) rather than from the program.
+bool PumpUntil(const std::function<bool()>& done, int milliseconds);
 // The catalogue index of a description file, or -1.
 int DisciplineIndex(const char* path);
 
