@@ -42,6 +42,15 @@ std::vector<HWND> Choosers();
 // Closes every chooser with its close box.
 void CloseChoosers();
 
+// Loads topic `topic` of a discipline through its chooser and lets the quiz start.
+void StartTopic(const char* descriptionPath, int topic);
+// A control of the main window by identifier (answer check boxes 1000 + ..., OK 300).
+HWND Answer(int id);
+bool Ticked(int id);
+// How a graded answer is marked, read from the font it is drawn with.
+enum class Mark { None, Right, Missed, Wrong };
+Mark MarkOf(int id);
+
 std::wstring TextOf(HWND window);
 std::wstring ClassOf(HWND window);
 LONG StyleOf(HWND window);
