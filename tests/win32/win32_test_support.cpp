@@ -44,6 +44,16 @@ void WriteDatabase() {
   }
   WriteBytes("Base\\4.txt", many);
   WriteBytes("Base\\many\\t100.txt", std::string(Cp1251("Сто один?\r\n\t+Нет, сто\r\n")));
+  // Topic 0 of the many: enough questions to fill both columns of the board and start again at
+  // the top of the left one.
+  std::string board;
+  for (int i = 0; i < 24; ++i) {
+    char question[160];
+    std::snprintf(question, sizeof question, "%s %d + %d?\r\n\t+%d\r\n\t-%d\r\n\t-%d\r\n\t-%d\r\n",
+                  Cp1251("Сколько будет").c_str(), i, i, 2 * i, 2 * i + 1, 2 * i + 2, 2 * i + 3);
+    board += question;
+  }
+  WriteBytes("Base\\many\\t0.txt", board);
 
   WriteBytes("Base\\arith\\add.txt", std::string(Cp1251("Сколько будет 2 + 2?\r\n"
                                                         "\t+Четыре\r\n"

@@ -16,7 +16,7 @@
 inline constexpr char kArithmetic[] = "Base\\1.txt";  // four topics
 inline constexpr char kEmpty[] = "Base\\2.txt";       // no topic
 inline constexpr char kSingle[] = "Base\\3.txt";      // one topic
-inline constexpr char kMany[] = "Base\\4.txt";        // 128 topics
+inline constexpr char kMany[] = "Base\\4.txt";        // 128 topics; topic 0 fills the board
 
 HWND MainWindow();
 HACCEL Accelerators();
