@@ -4,6 +4,8 @@
 // that a focused button would take for itself still reaches the quiz first.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "shell/globals.h"
 #include "win32_test_support.h"
 
@@ -74,7 +76,13 @@ TEST_F(Typing, ClickACheckBoxThenSpaceTwice) {
   // Space is the OK key: the loop turns its character into OK before the focused box acts on
   // the key. The first press grades; the box's own click on key-up is undone, as every click on
   // a graded answer is, so the tick stays as the user set it.
-  Press(VK_SPACE);
+  {
+    MessageSpy spy(MainWindow(), false);
+    Press(VK_SPACE);
+    // OK from the accelerator (high word 1) on key-down, then the box's click (high word 0,
+    // BN_CLICKED) on key-up.
+    EXPECT_EQ(spy.Commands(), (std::vector<WPARAM>{MAKEWPARAM(300, 1), MAKEWPARAM(1001, 0)}));
+  }
   EXPECT_EQ(TextOf(MainWindow()), L"Правильно 0.000 %, осталось 1");
   EXPECT_EQ(MarkOf(1000), Mark::Missed);
   EXPECT_EQ(MarkOf(1001), Mark::Wrong);
@@ -85,7 +93,12 @@ TEST_F(Typing, ClickACheckBoxThenSpaceTwice) {
   EXPECT_EQ(Answer(1003), nullptr);  // still question 0
 
   // The second press moves on: question 0 frozen as graded, question 1 below it, untouched.
-  Press(VK_SPACE);
+  // The box is disabled by then, so its key-up gives no click.
+  {
+    MessageSpy spy(MainWindow(), false);
+    Press(VK_SPACE);
+    EXPECT_EQ(spy.Commands(), (std::vector<WPARAM>{MAKEWPARAM(300, 1)}));
+  }
   EXPECT_TRUE(Ticked(1001));
   for (int id = 1000; id <= 1002; ++id) EXPECT_FALSE(IsWindowEnabled(Answer(id))) << id;
   ASSERT_NE(Answer(1003), nullptr);
