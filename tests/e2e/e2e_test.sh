@@ -107,6 +107,18 @@ echo "start-up to the shown main window: $(((ready - start) / 1000000)) ms"
 echo "size of exameo.exe: $(stat -c %s "$exe") bytes"
 expect_maximized "$main"
 
+# The program's own icon reaches the window manager (title bar, task list) in both sizes: the
+# 16-pixel one is a green tick on a white sheet, so its pixel (7, 10) is green.
+icons=$(xprop -id "$main" _NET_WM_ICON | grep -a -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+[[ $icons == *"Icon (32 x 32)"* && $icons == *"Icon (16 x 16)"* ]] ||
+  fail "the window carries the icons \"$icons\", expected 32 x 32 and 16 x 16"
+tick=$(xprop -id "$main" -notype 32c _NET_WM_ICON | sed 's/^[^=]*= //' | tr -d ' ' | awk -F, '
+  { i = 1; while (i < NF) { w = $i; h = $(i + 1); if (w == 16) { print $(i + 2 + 10 * 16 + 7); exit }
+    i += 2 + w * h } }')
+[[ -n $tick ]] || fail "no 16-pixel icon to read"
+red=$(((tick >> 16) & 255)) green=$(((tick >> 8) & 255))
+((green > 120 && red < 80)) || fail "the small icon's tick is not green: $(printf '%08x' "$tick")"
+
 # The discipline menu with the keyboard: F10 selects the bar, Down opens "Дисциплины",
 # Return takes its first item.
 xdotool windowactivate --sync "$main"
