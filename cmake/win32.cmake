@@ -28,9 +28,17 @@ list(FILTER EXAMEO_WS_WIN32_SOURCES EXCLUDE REGEX "/(files_win32|winmain)\\.cpp$
 add_library(exameo_ws_win32 OBJECT ${EXAMEO_WS_WIN32_SOURCES})
 target_link_libraries(exameo_ws_win32 PUBLIC exameo_core user32 gdi32)
 
+# The icon and the version, compiled by windres; the Win32 tests link them too, so that the
+# classes they register find the icon in their own module as the program does.
+enable_language(RC)
+add_library(exameo_resources OBJECT ${CMAKE_SOURCE_DIR}/res/exameo.rc)
+target_include_directories(exameo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/exameo.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/exameo.ico)
+
 # Linked statically, so that no MinGW runtime DLL has to travel beside the program.
 add_executable(exameo WIN32 ${EXAMEO_SRC}/platform/win32/winmain.cpp)
-target_link_libraries(exameo PRIVATE exameo_ws_win32 exameo_core)
+target_link_libraries(exameo PRIVATE exameo_ws_win32 exameo_core exameo_resources)
 target_link_options(exameo PRIVATE -static -static-libgcc -static-libstdc++)
 
 # exameo-<version>.zip: exameo.exe, the sample database Base\ and the readme, in one folder.

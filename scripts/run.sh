@@ -170,19 +170,19 @@ click "$chooser" 400 90
 for ((i = 0; i < 50; i++)); do gone '^Base' && break; sleep 0.1; done
 sleep 1
 
-# The algebra topic, answered by key. Right: 2^10 (variant 1), the increasing functions (1, 2
-# and 5), the word problem (1); wrong: (a + b)^2 - (a - b)^2 (2 instead of 1); right: the
-# inequality, the discriminant and the sum of the roots (1 each); the formula card has no
+# The algebra topic, answered by key. Right: 2^10 (variant 1), the increasing functions (2, 3
+# and 6), the word problem (4); wrong: (a + b)^2 - (a - b)^2 (1, "2ab", instead of 5); right:
+# the inequality (1), the discriminant (2) and the sum of the roots (3); the formula card has no
 # variants. By then the left column is full and the right one has begun. Last, the roots of
-# x^2 - 5x + 6, whose right variants are 1 and 3: ticking 1 and 2 leaves it graded with all
+# x^2 - 5x + 6, whose right variants are 2 and 4: ticking 2 and 3 leaves it graded with all
 # three marks, bold (x = 2, chosen and right), struck out (x = -2, chosen but wrong) and bold
 # underlined (x = 3, right but missed).
-for answer in "1" "1 2 5" "1" "2" "1" "1" "1" ""; do
+for answer in "1" "2 3 6" "4" "1" "1" "2" "3" ""; do
   # shellcheck disable=SC2086 # one key per word
   keys $answer Return
   keys Return
 done
-keys 1 2 Return
+keys 2 3 Return
 sleep 1
 
 mkdir -p "$(dirname "$shot")"

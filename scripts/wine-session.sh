@@ -7,9 +7,11 @@
 # Run, it wraps one command and ends the session after it:
 #     scripts/wine-session.sh build/mingw ctest --preset mingw
 #
-# Without a DISPLAY it starts Xvfb on a free display and openbox on it: without a window
-# manager Wine's windows never get the keyboard focus. A running `wineserver -p` makes each
-# Wine process start in a fraction of a second instead of about one. WINEDEBUG=-all.
+# Without a DISPLAY it starts Xvfb on a free display (from :90, or from $EXAMEO_DISPLAY_FROM)
+# and openbox on it: without a window manager Wine's windows are neither maximized nor
+# activated as the program expects. With or without a DISPLAY, the session fails to start when
+# no window manager answers on the display. A running `wineserver -p` makes each Wine process
+# start in a fraction of a second instead of about one. WINEDEBUG=-all.
 
 wine_session_start() {
   local build=${1:?usage: wine-session.sh BUILD_DIR [COMMAND...]}
@@ -25,7 +27,7 @@ wine_session_start() {
   WINE_SESSION_WM=""
 
   if [[ -z ${DISPLAY:-} ]]; then
-    local n=90
+    local n=${EXAMEO_DISPLAY_FROM:-90}
     while [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]]; do n=$((n + 1)); done
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     WINE_SESSION_XVFB=$!
@@ -42,6 +44,17 @@ wine_session_start() {
     openbox >/dev/null 2>&1 &
     WINE_SESSION_WM=$!
   fi
+  # The focus, activation and maximizing that the tests check come from the window manager:
+  # without one they would fail for a reason far from their own, so say it here.
+  local waited=0
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    waited=$((waited + 1))
+    if ((waited > 100)) || { [[ -n $WINE_SESSION_WM ]] && ! kill -0 "$WINE_SESSION_WM" 2>/dev/null; }; then
+      echo "wine-session: no window manager runs on $DISPLAY (openbox did not start)" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
 
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     wineboot -i >/dev/null 2>&1 || true

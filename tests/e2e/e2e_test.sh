@@ -57,6 +57,38 @@ click_client() {
   xdotool mousemove --sync $((x + $2)) $((y + $3)) click 1
 }
 shot() { import -window root "$work/$1.png"; }
+# Waits up to 5 s until no visible window has this title.
+gone_window() {
+  local deadline=$((SECONDS + 5))
+  while ((SECONDS < deadline)); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.05
+  done
+  return 1
+}
+# Waits up to 5 s for the window to be the active one, as the window manager sees it: the one
+# that gets the keys.
+expect_active() {
+  local deadline=$((SECONDS + 5))
+  while ((SECONDS < deadline)); do
+    [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]] && return 0
+    sleep 0.05
+  done
+  fail "\"$(xdotool getwindowname "$1" 2>&1)\" is not active $2 (active:" \
+    "\"$(xdotool getactivewindow getwindowname 2>&1)\")"
+}
+# Clicks the close box in the title bar that the window manager draws for the window: the last
+# button at the right end of the frame's top edge (openbox's layout).
+close_box() {
+  local x y width extents left right top
+  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print $4}')
+  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ {print $4}')
+  width=$(xwininfo -id "$1" | awk '/Width:/ {print $2}')
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //')
+  IFS=', ' read -r left right top _ <<<"$extents"
+  [[ -n $top && $top -gt 0 ]] || fail "the window has no title bar to click (extents: $extents)"
+  xdotool mousemove --sync $((x + width + right - top / 2 - 2)) $((y - top / 2)) click 1
+}
 # The window manager holds the window maximized both ways.
 expect_maximized() {
   local state
@@ -74,6 +106,18 @@ ready=$(date +%s%N)
 echo "start-up to the shown main window: $(((ready - start) / 1000000)) ms"
 echo "size of exameo.exe: $(stat -c %s "$exe") bytes"
 expect_maximized "$main"
+
+# The program's own icon reaches the window manager (title bar, task list) in both sizes: the
+# 16-pixel one is a green tick on a white sheet, so its pixel (7, 10) is green.
+icons=$(xprop -id "$main" _NET_WM_ICON | grep -a -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+[[ $icons == *"Icon (32 x 32)"* && $icons == *"Icon (16 x 16)"* ]] ||
+  fail "the window carries the icons \"$icons\", expected 32 x 32 and 16 x 16"
+tick=$(xprop -id "$main" -notype 32c _NET_WM_ICON | sed 's/^[^=]*= //' | tr -d ' ' | awk -F, '
+  { i = 1; while (i < NF) { w = $i; h = $(i + 1); if (w == 16) { print $(i + 2 + 10 * 16 + 7); exit }
+    i += 2 + w * h } }')
+[[ -n $tick ]] || fail "no 16-pixel icon to read"
+red=$(((tick >> 16) & 255)) green=$(((tick >> 8) & 255))
+((green > 120 && red < 80)) || fail "the small icon's tick is not green: $(printf '%08x' "$tick")"
 
 # The discipline menu with the keyboard: F10 selects the bar, Down opens "Дисциплины",
 # Return takes its first item.
@@ -122,6 +166,46 @@ xdotool key Return
 expect_title "$main" 'Exameo 2.0'
 sleep 0.3
 shot round-2
+
+# After the box the keys reach the main window again without a click. The chooser is opened by
+# key and closed with its close box (the window manager's, in its title bar); then round 2's
+# only question (1 + 1, right answer 2) is answered by key.
+expect_active "$main" "after the Statistics box"
+xdotool key F10 Down Return
+chooser=$(find_window 'Base\\1.txt') || fail "the chooser did not open after the Statistics box"
+sleep 0.3
+close_box "$chooser"
+gone_window 'Base\\1\.txt' || fail "the close box did not close the chooser"
+expect_active "$main" "after closing the chooser with its close box"
+xdotool key 2 Return
+expect_title "$main" 'Правильно 100.000 %, осталось 0'
+shot round-2-graded
+
+# The round's summary, then "Game over" (a box without an owner); Return closes each. The keys
+# then reach the main window: the menu opens by key and a new quiz is answered by key.
+xdotool key Return
+box=$(find_window 'Statistics') || fail "no Statistics box at the end of round 2"
+expect_active "$box" "when it comes up"
+xdotool key Return
+box=$(find_window 'Game over') || fail "no Game over box"
+shot game-over
+expect_active "$box" "when it comes up"
+xdotool key Return
+gone_window 'Game over' || fail "the Game over box stayed"
+expect_title "$main" 'Exameo 2.0'
+expect_active "$main" "after Game over"
+xdotool key 1 Return
+expect_title "$main" 'Exameo 2.0'  # no quiz: the keys do nothing
+xdotool key F10 Down Return
+chooser=$(find_window 'Base\\1.txt') || fail "the chooser did not open after Game over"
+sleep 0.3
+click_client "$chooser" 60 45
+click_client "$chooser" 400 90
+gone_window 'Base\\1\.txt' || fail "the chooser stayed"
+expect_active "$main" "after the chooser's OK"
+xdotool key 1 Return
+expect_title "$main" 'Правильно 100.000 %, осталось 1'
+shot new-quiz
 
 # The help menu: F10, over to "Помощь", its first item "О программе".
 xdotool windowactivate --sync "$main"

@@ -7,37 +7,6 @@
 
 namespace {
 
-// Loads topic `topic` of a discipline through its chooser and lets the quiz start.
-void StartTopic(const char* descriptionPath, int topic) {
-  HWND chooser = OpenChooser(descriptionPath);
-  ASSERT_NE(chooser, nullptr);
-  SendMessageW(GetDlgItem(chooser, 100 + topic), BM_CLICK, 0, 0);
-  SendMessageW(GetDlgItem(chooser, 200), BM_CLICK, 0, 0);
-  Pump();
-}
-
-HWND Answer(int id) {
-  return GetDlgItem(MainWindow(), id);
-}
-bool Ticked(int id) {
-  return SendMessageW(Answer(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-enum class Mark { None, Right, Missed, Wrong };
-
-Mark MarkOf(int id) {
-  LOGFONTW font{};
-  if (!FontOf(Answer(id), &font)) return Mark::None;
-  // Marks are drawn with fonts that have Cyrillic letters everywhere.
-  EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET) << id;
-  EXPECT_EQ(font.lfItalic, 0) << id;
-  if (font.lfWeight == FW_BOLD && !font.lfUnderline && !font.lfStrikeOut) return Mark::Right;
-  if (font.lfWeight == FW_BOLD && font.lfUnderline && !font.lfStrikeOut) return Mark::Missed;
-  if (font.lfWeight == FW_NORMAL && !font.lfUnderline && font.lfStrikeOut) return Mark::Wrong;
-  ADD_FAILURE() << "unexpected font on " << id << ": weight " << font.lfWeight;
-  return Mark::None;
-}
-
 void Type(wchar_t c) {
   TypeChar(MainWindow(), c);
 }

@@ -1,4 +1,8 @@
 // Start-up as the user meets it: the window classes, the maximized main window and its menus.
+//
+// These tests read the state that start-up leaves, so they run in a process of their own before
+// any other test has clicked, typed or loaded anything (a CTest entry of their own, filtered to
+// this suite); run after another test, they fail and say so.
 #include <gtest/gtest.h>
 
 #include "platform/win32/shell_win32.h"
@@ -31,7 +35,27 @@ std::vector<MenuEntry> Items(HMENU menu) {
   return list;
 }
 
-TEST(StartUp, MainWindowIsMaximizedWithItsTitleAndClass) {
+class StartUpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(TestsOutsideSuiteSoFar("StartUpTest"), 0)
+        << "other tests ran before the start-up state was read; run this suite alone "
+           "(--gtest_filter=StartUpTest.*)";
+  }
+};
+
+TEST_F(StartUpTest, MainWindowIsActiveWithTheFocusSoTheUserCanTypeAtOnce) {
+  HWND main = MainWindow();
+  ASSERT_TRUE(IsWindow(main));
+  // Activation comes from the window manager through the display server, a little later.
+  const bool active = PumpUntil([&] { return GetForegroundWindow() == main; }, 3000);
+  ASSERT_TRUE(active) << "the main window never became the foreground window: is a window "
+                         "manager running on this display (scripts/wine-session.sh starts one)?";
+  EXPECT_EQ(GetActiveWindow(), main);
+  EXPECT_EQ(GetFocus(), main);
+}
+
+TEST_F(StartUpTest, MainWindowIsMaximizedWithItsTitleAndClass) {
   HWND main = MainWindow();
   ASSERT_TRUE(IsWindow(main));
   EXPECT_TRUE(IsZoomed(main));
@@ -56,7 +80,7 @@ TEST(StartUp, MainWindowIsMaximizedWithItsTitleAndClass) {
   EXPECT_EQ(OnScreen2.hInst, GetModuleHandleW(nullptr));
 }
 
-TEST(StartUp, WindowClassesAreRegisteredAsTheProgramNeedsThem) {
+TEST_F(StartUpTest, WindowClassesAreRegisteredAsTheProgramNeedsThem) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW main{};
   main.cbSize = sizeof main;
@@ -78,7 +102,7 @@ TEST(StartUp, WindowClassesAreRegisteredAsTheProgramNeedsThem) {
   EXPECT_EQ(owned.hIcon, nullptr);
 }
 
-TEST(StartUp, MenuBarHasDisciplinesThenHelpWithTheirItemsInOrder) {
+TEST_F(StartUpTest, MenuBarHasDisciplinesThenHelpWithTheirItemsInOrder) {
   HMENU bar = GetMenu(MainWindow());
   ASSERT_NE(bar, nullptr);
   std::vector<MenuEntry> top = Items(bar);
@@ -121,7 +145,7 @@ TEST(StartUp, MenuBarHasDisciplinesThenHelpWithTheirItemsInOrder) {
   }
 }
 
-TEST(StartUp, AMainWindowThatCannotBeCreatedIsReportedAndStartUpFails) {
+TEST_F(StartUpTest, AMainWindowThatCannotBeCreatedIsReportedAndStartUpFails) {
   HWND main = OnScreen2.hWnd;
   HINSTANCE instance = OnScreen2.hInst;
   bool ok = true;
@@ -145,7 +169,7 @@ TEST(StartUp, AMainWindowThatCannotBeCreatedIsReportedAndStartUpFails) {
   EXPECT_EQ(Discipline.LastDiscipline, 3);
 }
 
-TEST(StartUp, ClosingTheMainWindowEndsTheLoopWithCodeZero) {
+TEST_F(StartUpTest, ClosingTheMainWindowEndsTheLoopWithCodeZero) {
   // A second main window of the same class, so that the program's own stays for the others.
   HWND other = CreateWindowExW(0, L"MainWClass", L"x", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
                                nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -44,6 +44,16 @@ void WriteDatabase() {
   }
   WriteBytes("Base\\4.txt", many);
   WriteBytes("Base\\many\\t100.txt", std::string(Cp1251("Сто один?\r\n\t+Нет, сто\r\n")));
+  // Topic 0 of the many: enough questions to fill both columns of the board and start again at
+  // the top of the left one.
+  std::string board;
+  for (int i = 0; i < 24; ++i) {
+    char question[160];
+    std::snprintf(question, sizeof question, "%s %d + %d?\r\n\t+%d\r\n\t-%d\r\n\t-%d\r\n\t-%d\r\n",
+                  Cp1251("Сколько будет").c_str(), i, i, 2 * i, 2 * i + 1, 2 * i + 2, 2 * i + 3);
+    board += question;
+  }
+  WriteBytes("Base\\many\\t0.txt", board);
 
   WriteBytes("Base\\arith\\add.txt", std::string(Cp1251("Сколько будет 2 + 2?\r\n"
                                                         "\t+Четыре\r\n"
@@ -110,6 +120,21 @@ class ProgramEnvironment : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const gEnvironment =
     ::testing::AddGlobalTestEnvironment(new ProgramEnvironment);
 
+// Records the suite of every test started, so that tests of the fresh start-up state can tell
+// whether another test ran before them in this process.
+std::vector<std::string> gStarted;
+
+class StartedTests : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo& info) override {
+    gStarted.push_back(info.test_suite_name());
+  }
+};
+
+[[maybe_unused]] const bool gStartedListener = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new StartedTests);
+  return true;
+}();
+
 WindowLog* gLog = nullptr;
 
 BOOL CALLBACK CollectChooser(HWND window, LPARAM list) {
@@ -149,6 +174,23 @@ HWND MainWindow() {
 }
 HACCEL Accelerators() {
   return gTable;
+}
+
+int TestsOutsideSuiteSoFar(const char* suite) {
+  int count = 0;
+  for (const std::string& started : gStarted)
+    if (started != suite) ++count;
+  return count;
+}
+
+bool PumpUntil(const std::function<bool()>& done, int milliseconds) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+  while (!done()) {
+    if (GetTickCount64() >= deadline) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    Pump();
+  }
+  return true;
 }
 
 int DisciplineIndex(const char* path) {
@@ -202,6 +244,35 @@ std::vector<HWND> Choosers() {
 void CloseChoosers() {
   for (HWND chooser : Choosers()) SendMessageW(chooser, WM_CLOSE, 0, 0);
   Pump();
+}
+
+void StartTopic(const char* descriptionPath, int topic) {
+  HWND chooser = OpenChooser(descriptionPath);
+  ASSERT_NE(chooser, nullptr);
+  SendMessageW(GetDlgItem(chooser, 100 + topic), BM_CLICK, 0, 0);
+  SendMessageW(GetDlgItem(chooser, 200), BM_CLICK, 0, 0);
+  Pump();
+}
+
+HWND Answer(int id) {
+  return GetDlgItem(MainWindow(), id);
+}
+
+bool Ticked(int id) {
+  return SendMessageW(Answer(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+Mark MarkOf(int id) {
+  LOGFONTW font{};
+  if (!FontOf(Answer(id), &font)) return Mark::None;
+  // Marks are drawn with fonts that have Cyrillic letters everywhere.
+  EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET) << id;
+  EXPECT_EQ(font.lfItalic, 0) << id;
+  if (font.lfWeight == FW_BOLD && !font.lfUnderline && !font.lfStrikeOut) return Mark::Right;
+  if (font.lfWeight == FW_BOLD && font.lfUnderline && !font.lfStrikeOut) return Mark::Missed;
+  if (font.lfWeight == FW_NORMAL && !font.lfUnderline && font.lfStrikeOut) return Mark::Wrong;
+  ADD_FAILURE() << "unexpected font on " << id << ": weight " << font.lfWeight;
+  return Mark::None;
 }
 
 std::wstring TextOf(HWND window) {

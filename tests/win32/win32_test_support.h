@@ -16,10 +16,15 @@
 inline constexpr char kArithmetic[] = "Base\\1.txt";  // four topics
 inline constexpr char kEmpty[] = "Base\\2.txt";       // no topic
 inline constexpr char kSingle[] = "Base\\3.txt";      // one topic
-inline constexpr char kMany[] = "Base\\4.txt";        // 128 topics
+inline constexpr char kMany[] = "Base\\4.txt";        // 128 topics; topic 0 fills the board
 
 HWND MainWindow();
 HACCEL Accelerators();
+// How many tests of suites other than `suite` this process has started so far.
+int TestsOutsideSuiteSoFar(const char* suite);
+// Pumps messages for up to `milliseconds` until `done()` holds; returns whether it did. For
+// what arrives from the display server (focus, activation) rather than from the program.
+bool PumpUntil(const std::function<bool()>& done, int milliseconds);
 // The catalogue index of a description file, or -1.
 int DisciplineIndex(const char* path);
 
@@ -36,6 +41,15 @@ HWND OpenChooser(const char* descriptionPath);
 std::vector<HWND> Choosers();
 // Closes every chooser with its close box.
 void CloseChoosers();
+
+// Loads topic `topic` of a discipline through its chooser and lets the quiz start.
+void StartTopic(const char* descriptionPath, int topic);
+// A control of the main window by identifier (answer check boxes 1000 + ..., OK 300).
+HWND Answer(int id);
+bool Ticked(int id);
+// How a graded answer is marked, read from the font it is drawn with.
+enum class Mark { None, Right, Missed, Wrong };
+Mark MarkOf(int id);
 
 std::wstring TextOf(HWND window);
 std::wstring ClassOf(HWND window);

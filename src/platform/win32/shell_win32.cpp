@@ -16,9 +16,13 @@ ATOM Init() {
   main.style = CS_HREDRAW | CS_VREDRAW;
   main.lpfnWndProc = WndProc;
   main.hInstance = OnScreen2.hInst;
-  // The program carries no icon of its own: both stay empty and the default icon shows.
+  // The program's own icon (res/exameo.rc) under the application icon's identifier. The small
+  // one is taken at its own size, so that the caption and the taskbar show the 16-pixel drawing
+  // rather than the large one shrunk; without the resource both stay empty.
   main.hIcon = LoadIconW(OnScreen2.hInst, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
-  main.hIconSm = main.hIcon;
+  main.hIconSm = static_cast<HICON>(LoadImageW(OnScreen2.hInst, MAKEINTRESOURCEW(32512), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   main.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   main.lpszClassName = L"MainWClass";
