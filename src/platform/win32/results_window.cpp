@@ -48,16 +48,16 @@ struct Column {
   bool right;  // numbers are aligned right
 };
 constexpr Column kColumns[] = {
-    {L"Дата и время", 120, false},
-    {L"Дисциплина", 150, false},
-    {L"Тема", 200, false},
-    {L"Вопросов", 70, true},
-    {L"Задано", 60, true},
-    {L"Верно", 60, true},
-    {L"%", 55, true},
-    {L"Кругов", 60, true},
-    {L"Секунд", 65, true},
-    {L"Продолжено", 85, false},
+    {L"Дата", 110, false},
+    {L"Дисциплина", 140, false},
+    {L"Тема", 180, false},
+    {L"Вопросов в теме", 100, true},
+    {L"Задано в первом круге", 140, true},
+    {L"Из них верно", 90, true},
+    {L"Процент", 65, true},
+    {L"Кругов", 55, true},
+    {L"Длительность, с", 105, true},
+    {L"Продолжено", 80, false},
 };
 
 std::wstring Cell(const study::ResultRecord& r, int column) {
@@ -212,7 +212,8 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (header->hwndFrom != gResults.list) break;
       if (header->code == LVN_KEYDOWN &&
           reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_ESCAPE) {
-        DestroyWindow(window);
+        // Posted: the list is still inside its own key handling.
+        PostMessageW(window, WM_CLOSE, 0, 0);
         return 0;
       }
       if (header->code == LVN_ITEMCHANGED) {
@@ -354,7 +355,7 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner) {
   // Centred on the owner, as large as the records need but never beyond the screen's work area.
   RECT work{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int width = 1000 < work.right - work.left ? 1000 : work.right - work.left;
+  int width = 1120 < work.right - work.left ? 1120 : work.right - work.left;
   int height = 680 < work.bottom - work.top ? 680 : work.bottom - work.top;
   int x = work.left + (work.right - work.left - width) / 2;
   int y = work.top + (work.bottom - work.top - height) / 2;
