@@ -2,37 +2,70 @@
 #include "study/progress.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <utility>
 
 #include "bank/question.h"
+#include "study/walk.h"
 
 namespace study {
 
+namespace {
+
+constexpr std::uint64_t kMix = 0x9e3779b97f4a7c15ull;
+
+std::uint64_t Finish(std::uint64_t z) {
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+  return z ^ (z >> 31);
+}
+
+// A text's bytes in little-endian words of eight, the last one padded with zeros, and its
+// length: no two texts give the same sequence.
+std::uint64_t HashText(const char* text, std::size_t size, std::uint64_t h) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  h = (h ^ size) * kMix;
+  std::size_t i = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 8 <= size; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p + i, 8);
+      h = (h ^ word) * kMix;
+      h ^= h >> 32;
+    }
+  }
+  for (; i < size; i += 8) {
+    std::uint64_t word = 0;
+    std::size_t n = size - i < 8 ? size - i : 8;
+    for (std::size_t b = 0; b < n; ++b) word |= static_cast<std::uint64_t>(p[i + b]) << (8 * b);
+    h = (h ^ word) * kMix;
+    h ^= h >> 32;
+  }
+  return Finish(h);
+}
+
+}  // namespace
+
 std::uint64_t ContentKey(const QuestionClass& q) {
+  return ContentKey(q, PresentRun(q));
+}
+
+std::uint64_t ContentKey(const QuestionClass& q, int present) {
   std::uint64_t variants[kMaxVariants];
-  int n = 0;
-  for (const vrnt& v : q.Vrnt) {
-    if (!v.bExists) continue;
-    char mark = v.bCorrect ? '+' : '-';
-    std::uint64_t h = Fnv1a(&mark, 1);
-    variants[n++] = Fnv1a(v.Text, strnlen(v.Text, sizeof v.Text), h);
+  int n = present < 0 ? 0 : present < kMaxVariants ? present : kMaxVariants;
+  for (int k = 0; k < n; ++k) {
+    const vrnt& v = q.Vrnt[k];
+    variants[k] = HashText(v.Text, strnlen(v.Text, sizeof v.Text), v.bCorrect ? 1 : 2);
   }
   // At most twelve: an insertion sort.
   for (int i = 1; i < n; ++i)
     for (int j = i; j > 0 && variants[j - 1] > variants[j]; --j)
       std::swap(variants[j - 1], variants[j]);
-  std::uint64_t h = Fnv1a(q.Task, strnlen(q.Task, sizeof q.Task));
-  // The task's end and the number of variants keep "AB" + "C" apart from "A" + "BC".
-  unsigned char separator[2] = {0, static_cast<unsigned char>(n)};
-  h = Fnv1a(separator, sizeof separator, h);
-  for (int k = 0; k < n; ++k) {
-    unsigned char bytes[8];
-    for (int b = 0; b < 8; ++b) bytes[b] = static_cast<unsigned char>(variants[k] >> (8 * b));
-    h = Fnv1a(bytes, sizeof bytes, h);
-  }
+  std::uint64_t h = HashText(q.Task, strnlen(q.Task, sizeof q.Task), static_cast<unsigned>(n));
+  for (int k = 0; k < n; ++k) h = Finish((h ^ variants[k]) * kMix);
   return h;
 }
 
@@ -96,16 +129,15 @@ ProgressRead ParseProgress(const char* bytes, std::size_t size, const char* full
   return read;
 }
 
-int MatchSolved(TopicClass& topic, const std::vector<std::uint64_t>& sortedKeys, bool mark) {
-  if (sortedKeys.empty()) return 0;
-  int matched = 0;
-  QuestionClass* q = &topic.Head;
-  for (int i = 0; i < topic.Count; ++i, q = q->Next) {
-    if (!q->bExists) continue;
-    if (!std::binary_search(sortedKeys.begin(), sortedKeys.end(), ContentKey(*q))) continue;
-    ++matched;
-    if (mark) q->bSolved = true;
-  }
+std::vector<QuestionClass*> MatchSolved(TopicClass& topic,
+                                        const std::vector<std::uint64_t>& sortedKeys) {
+  std::vector<QuestionClass*> matched;
+  if (sortedKeys.empty()) return matched;
+  ForEachRecord(topic, [&](QuestionClass& q, int present) {
+    if (q.bExists &&
+        std::binary_search(sortedKeys.begin(), sortedKeys.end(), ContentKey(q, present)))
+      matched.push_back(&q);
+  });
   return matched;
 }
 

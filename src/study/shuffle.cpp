@@ -1,11 +1,13 @@
 // Shuffling the loaded topic in place.
 #include "study/shuffle.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
 
 #include "bank/question.h"
+#include "study/walk.h"
 
 namespace study {
 
@@ -49,6 +51,19 @@ void SwapContents(QuestionClass* a, QuestionClass* b) {
   std::swap(a->ShowCount, b->ShowCount);
 }
 
+// Swaps two variants. Only the texts' used bytes move: past the longer text both fields hold
+// zeros (records are cleared before they are filled), which they still do afterwards.
+void SwapVariants(vrnt* a, vrnt* b) {
+  std::size_t used = std::max(strnlen(a->Text, sizeof a->Text), strnlen(b->Text, sizeof b->Text));
+  std::size_t n = used < sizeof a->Text ? used + 1 : used;
+  char keep[sizeof a->Text];
+  std::memcpy(keep, a->Text, n);
+  std::memcpy(a->Text, b->Text, n);
+  std::memcpy(b->Text, keep, n);
+  std::swap(a->bExists, b->bExists);
+  std::swap(a->bCorrect, b->bCorrect);
+}
+
 }  // namespace
 
 void ShuffleQuestions(TopicClass& topic, Random& random) {
@@ -57,12 +72,19 @@ void ShuffleQuestions(TopicClass& topic, Random& random) {
   if (topic.Index == nullptr || topic.IndexSize != n) topic.BuildIndex();
   if (topic.Index == nullptr || topic.IndexSize != n) return;  // no memory: the order stays
   QuestionClass** order = topic.Index;
+  // Each record's present variants, from the index, travel with it: the records themselves are
+  // not read again for them.
+  int* before = topic.VariantsBefore;
+  for (int i = n - 1; i >= 0; --i) before[i + 1] -= before[i];
+  int* present = before + 1;
   for (int i = n - 1; i > 0; --i) {
     int j = static_cast<int>(random.Below(static_cast<std::uint32_t>(i) + 1));
     std::swap(order[i], order[j]);
+    std::swap(present[i], present[j]);
   }
   // The chain must start at the embedded head: it takes the contents of the record drawn for
-  // place 0, and that record takes the head's contents and the head's place in the order.
+  // place 0, and that record takes the head's contents and the head's place in the order (so
+  // every place keeps the contents, and the variant count, it was drawn).
   QuestionClass* head = &topic.Head;
   if (order[0] != head) {
     QuestionClass* first = order[0];
@@ -79,25 +101,23 @@ void ShuffleQuestions(TopicClass& topic, Random& random) {
   for (int i = 0; i < n; ++i) {
     order[i]->Id = i;
     order[i]->Next = i + 1 < n ? order[i + 1] : head;
-    int present = 0;
-    for (const vrnt& v : order[i]->Vrnt) present += v.bExists ? 1 : 0;
-    topic.VariantsBefore[i + 1] = topic.VariantsBefore[i] + present;
+  }
+  before[0] = 0;
+  for (int i = 0; i < n; ++i) before[i + 1] += before[i];
+}
+
+void ShuffleVariants(QuestionClass& q, int present, Random& random) {
+  // The loader fills variants from slot 0 without gaps; only that run is shuffled, so the
+  // present variants stay in slots 0..present-1.
+  int m = present < kMaxVariants ? present : kMaxVariants;
+  for (int k = m - 1; k > 0; --k) {
+    int j = static_cast<int>(random.Below(static_cast<std::uint32_t>(k) + 1));
+    if (j != k) SwapVariants(&q.Vrnt[k], &q.Vrnt[j]);
   }
 }
 
 void ShuffleAnswers(TopicClass& topic, Random& random) {
-  const int n = topic.Count;
-  QuestionClass* q = &topic.Head;
-  for (int i = 0; i < n; ++i, q = q->Next) {
-    // The loader fills variants from slot 0 without gaps; only that run is shuffled, so the
-    // present variants stay in slots 0..m-1.
-    int m = 0;
-    while (m < kMaxVariants && q->Vrnt[m].bExists) ++m;
-    for (int k = m - 1; k > 0; --k) {
-      int j = static_cast<int>(random.Below(static_cast<std::uint32_t>(k) + 1));
-      if (j != k) std::swap(q->Vrnt[k], q->Vrnt[j]);
-    }
-  }
+  ForEachRecord(topic, [&](QuestionClass& q, int present) { ShuffleVariants(q, present, random); });
 }
 
 }  // namespace study

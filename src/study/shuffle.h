@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+struct QuestionClass;
 struct TopicClass;
 
 namespace study {
@@ -28,5 +29,7 @@ struct Random {
 void ShuffleQuestions(TopicClass& topic, Random& random);
 // Puts the present variants of every question in a random order, in slots 0..n-1.
 void ShuffleAnswers(TopicClass& topic, Random& random);
+// The same for one question whose present variants are slots 0..present-1.
+void ShuffleVariants(QuestionClass& q, int present, Random& random);
 
 }  // namespace study

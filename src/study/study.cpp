@@ -16,6 +16,7 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "study/progress.h"
+#include "study/walk.h"
 
 namespace study {
 namespace {
@@ -188,6 +189,23 @@ void AppendResult(int rounds) {
   if (!files::AppendBytes(path.c_str(), text.data(), text.size())) WarnUnwritable();
 }
 
+// The box asking whether to continue with `matched` remembered as solved: Yes marks them,
+// No forgets the topic's progress.
+void AskToResume(const std::vector<QuestionClass*>& matched, HWND owner) {
+  State& s = S();
+  char text[512];
+  int n = s.questions;
+  bool one = n % 10 == 1 && n % 100 != 11;  // "из 1 вопроса", "из 21 вопроса", "из 11 вопросов"
+  std::snprintf(text, sizeof text, kAskFormat.c_str(), static_cast<int>(matched.size()), n,
+                one ? kQuestionOne.c_str() : kQuestionMany.c_str());
+  if (ws::AskYesNo(owner, text, kAskCaption)) {
+    for (QuestionClass* q : matched) q->bSolved = true;
+    s.resumed = true;
+  } else {
+    Forget();
+  }
+}
+
 }  // namespace
 
 HMENU MenuBar = nullptr;
@@ -282,30 +300,31 @@ void TopicLoaded(int topic, HWND owner) {
     CopyTitle(s.topicTitle, Discipline.Topics[topic].Title);
     path = Discipline.Topics[topic].Path;
   }
-  s.questions = QuestionCount(Topic_test);
   s.fullPath = files::FullPath(path);
   s.progressPath = s.folder.empty() || s.fullPath.empty()
                        ? std::string()
                        : InFolder("progress") + "\\" + ProgressFileName(s.fullPath.c_str());
 
-  if (s.options.shuffleQuestions) ShuffleQuestions(Topic_test, Rng);
-  if (s.options.shuffleAnswers) ShuffleAnswers(Topic_test, Rng);
-
-  if (!s.options.resume || s.progressPath.empty()) return;
-  ReadProgress();
-  int solved = MatchSolved(Topic_test, s.solved, false);
-  if (solved == 0) return;
-  char text[512];
-  int n = s.questions;
-  bool one = n % 10 == 1 && n % 100 != 11;
-  std::snprintf(text, sizeof text, kAskFormat.c_str(), solved, n,
-                one ? kQuestionOne.c_str() : kQuestionMany.c_str());
-  if (ws::AskYesNo(owner, text, kAskCaption)) {
-    MatchSolved(Topic_test, s.solved, true);
-    s.resumed = true;
-  } else {
-    Forget();
+  bool resume = s.options.resume && !s.progressPath.empty();
+  if (resume) ReadProgress();
+  // Shuffling the answers and matching the progress read the same lines of every record: one
+  // pass does both (the content key does not depend on the variants' order). It runs before the
+  // questions are shuffled, while the records are still in the order they were allocated in,
+  // which the memory system reads far faster than a random order.
+  // Every record the loader links holds a question; only the head of an empty file has none.
+  s.questions = Topic_test.Count == 1 && !Topic_test.Head.bExists ? 0 : Topic_test.Count;
+  std::vector<QuestionClass*> matched;
+  if (s.options.shuffleAnswers || (resume && !s.solved.empty())) {
+    ForEachRecord(Topic_test, [&](QuestionClass& q, int present) {
+      if (s.options.shuffleAnswers) ShuffleVariants(q, present, Rng);
+      if (resume && !s.solved.empty() && s.questions > 0 &&
+          std::binary_search(s.solved.begin(), s.solved.end(), ContentKey(q, present)))
+        matched.push_back(&q);
+    });
   }
+  if (resume && !matched.empty()) AskToResume(matched, owner);
+  // Last: the marks of a resumed topic move with the questions' contents.
+  if (s.options.shuffleQuestions) ShuffleQuestions(Topic_test, Rng);
 }
 
 int QuizStarted() {
