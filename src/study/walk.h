@@ -1,8 +1,8 @@
-// One pass over the records of a loaded topic, with the records ahead fetched early.
+// One pass over the records of a loaded topic, with the records ahead read early.
 //
 // The records are 14 KiB apart, and a pass that reads a task and a few variants of each would
-// otherwise wait on memory at every one: with the index the addresses of the records ahead are
-// known, and their lines are requested while the current one is worked on.
+// otherwise wait on memory (and on a page walk) at every one. With the index the records ahead
+// are known: a batch of them is touched at once, so those waits overlap.
 #pragma once
 
 #include "bank/question.h"

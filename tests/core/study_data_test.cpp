@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -265,6 +266,106 @@ TEST(StudyRandom, SplitMixSequenceAndEvenDraws) {
   for (int c : counts) EXPECT_NEAR(c, 10000, 400);
   EXPECT_EQ(s.Below(0), 0u);
   EXPECT_EQ(s.Below(1), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// Loads `bytes` as a topic from a scratch file.
+void LoadTopic(TopicClass& topic, const std::string& bytes) {
+  WriteBytes("t.txt", bytes);
+  std::string path = "t.txt";
+  topic.UnloadQuestions();
+  topic.LoadQuestions(path.data());
+}
+
+// The chain, the ids and the index agree, as the loader leaves them.
+void ExpectWellFormed(TopicClass& topic) {
+  ASSERT_NE(topic.Index, nullptr);
+  ASSERT_EQ(topic.IndexSize, topic.Count);
+  QuestionClass* q = &topic.Head;
+  int variants = 0;
+  for (int i = 0; i < topic.Count; ++i) {
+    EXPECT_EQ(topic.Index[i], q) << i;
+    EXPECT_EQ(q->Id, i);
+    EXPECT_EQ(topic.VariantsBefore[i], variants) << i;
+    for (const vrnt& v : q->Vrnt) variants += v.bExists ? 1 : 0;
+    q = q->Next;
+  }
+  EXPECT_EQ(q, &topic.Head);  // the last record leads back to the head
+  EXPECT_EQ(topic.VariantsBefore[topic.Count], variants);
+}
+
+// Task -> its variants as "+text" / "-text", in slot order.
+std::map<std::string, std::vector<std::string>> Contents(TopicClass& topic) {
+  std::map<std::string, std::vector<std::string>> contents;
+  for (int i = 0; i < topic.Count; ++i) {
+    QuestionClass* q = topic.Get(i);
+    std::vector<std::string>& out = contents[q->Task];
+    for (const vrnt& v : q->Vrnt)
+      if (v.bExists) out.push_back((v.bCorrect ? "+" : "-") + std::string(v.Text));
+  }
+  return contents;
+}
+
+TEST(StudyShuffle, QuestionsAndAnswersArePermutedAndTheTopicStaysWhole) {
+  ScratchDir dir;
+  // Variant counts 0 to 5, so the identifiers' base differs from question to question.
+  std::string file;
+  for (int i = 0; i < 30; ++i) {
+    file += "Q" + std::to_string(i) + "\r\n";
+    for (int k = 0; k < i % 6; ++k)
+      file += std::string("\t") + (k == i % 3 ? "+" : "-") + "v" + std::to_string(k) + "\r\n";
+  }
+  static TopicClass topic;
+  LoadTopic(topic, file);
+  auto before = Contents(topic);
+
+  study::Random random{3};
+  study::ShuffleQuestions(topic, random);
+  ExpectWellFormed(topic);
+  auto after = Contents(topic);
+  EXPECT_EQ(after, before);  // the same questions, each with its variants in the file's order
+  int moved = 0;
+  for (int i = 0; i < topic.Count; ++i) moved += topic.Get(i)->Task != "Q" + std::to_string(i);
+  EXPECT_GT(moved, 20);
+  EXPECT_STRNE(topic.Head.Task, "Q0");  // seed 3 draws another question for the first place
+
+  study::ShuffleAnswers(topic, random);
+  ExpectWellFormed(topic);
+  after = Contents(topic);
+  int reordered = 0;
+  for (auto& [task, variants] : after) {
+    std::vector<std::string> sorted = variants;
+    std::vector<std::string> original = before[task];
+    std::sort(sorted.begin(), sorted.end());
+    std::sort(original.begin(), original.end());
+    EXPECT_EQ(sorted, original) << task;  // each text keeps its mark
+    reordered += variants != before[task];
+  }
+  EXPECT_GT(reordered, 5);
+  // Present variants stay in the first slots.
+  for (int i = 0; i < topic.Count; ++i) {
+    QuestionClass* q = topic.Get(i);
+    for (int k = 1; k < kMaxVariants; ++k)
+      EXPECT_FALSE(q->Vrnt[k].bExists && !q->Vrnt[k - 1].bExists) << q->Task;
+  }
+
+  // Without an index the topic builds one first; a topic of one question, or none, stays.
+  topic.DropIndex();
+  study::ShuffleQuestions(topic, random);
+  ExpectWellFormed(topic);
+  EXPECT_EQ(Contents(topic), after);
+  LoadTopic(topic, "Only\r\n\t+a\r\n");
+  study::ShuffleQuestions(topic, random);
+  EXPECT_STREQ(topic.Head.Task, "Only");
+  LoadTopic(topic, "");
+  study::ShuffleQuestions(topic, random);
+  study::ShuffleAnswers(topic, random);
+  EXPECT_EQ(topic.Count, 1);
+  EXPECT_FALSE(topic.Head.bExists);
+  topic.UnloadQuestions();
 }
 
 }  // namespace
