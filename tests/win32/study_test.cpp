@@ -487,10 +487,10 @@ std::vector<std::uint32_t> Render(int width, int height, Paint paint) {
   return pixels;
 }
 
-// In a 544 × 264 area the plot is 544 - 48 - 16 = 480 wide, 20 slots of 24 pixels with bars
-// 16 wide from 4 pixels into the slot; and 264 - 28 - 36 = 200 high, so a bar is two pixels per
+// In a 544 × 276 area the plot is 544 - 48 - 16 = 480 wide, 20 slots of 24 pixels with bars
+// 16 wide from 4 pixels into the slot; and 276 - 40 - 36 = 200 high, so a bar is two pixels per
 // percent. The middle of slot i is at x = 48 + 24 i + 12.
-constexpr int kW = 544, kH = 264;
+constexpr int kW = 544, kH = 276;
 int SlotMiddle(int i) {
   return 48 + 24 * i + 12;
 }
@@ -512,15 +512,15 @@ TEST(ResultsChart, BarsStandOnOneScaleInTheirSlots) {
   for (int i = 0; i < 20; ++i)
     EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(i)), expected[i]) << i;
   // The bar of slot 0 is 16 pixels wide: columns 52 to 67, none at 51 or 68; it stands on the
-  // 0 % line at y = 228, so its lowest pixel is at 227.
+  // 0 % line at y = 240, so its lowest pixel is at 239; its top at 40.
   EXPECT_EQ(BarPixels(pixels, kW, kH, 51), 0);
   EXPECT_EQ(BarPixels(pixels, kW, kH, 52), 200);
   EXPECT_EQ(BarPixels(pixels, kW, kH, 67), 200);
   EXPECT_EQ(BarPixels(pixels, kW, kH, 68), 0);
-  EXPECT_EQ(pixels[static_cast<std::size_t>(227 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
-  EXPECT_NE(pixels[static_cast<std::size_t>(228 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
-  EXPECT_EQ(pixels[static_cast<std::size_t>(28 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
-  EXPECT_NE(pixels[static_cast<std::size_t>(27 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
+  EXPECT_EQ(pixels[static_cast<std::size_t>(239 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
+  EXPECT_NE(pixels[static_cast<std::size_t>(240 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
+  EXPECT_EQ(pixels[static_cast<std::size_t>(40 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
+  EXPECT_NE(pixels[static_cast<std::size_t>(39 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
 }
 
 TEST(ResultsChart, NoAttemptsOrNoRoomDrawNoBar) {
@@ -577,7 +577,7 @@ std::vector<HWND> WindowsOfClass(const wchar_t* name) {
   return search.found;
 }
 
-// The chart control's pixels at 544 × 264, through WM_PRINTCLIENT.
+// The chart control's pixels at 544 × 276, through WM_PRINTCLIENT.
 std::vector<std::uint32_t> ChartPixels(HWND chart) {
   SetWindowPos(chart, nullptr, 0, 0, kW + 4, kH + 4, SWP_NOZORDER | SWP_NOMOVE);  // with edges
   RECT client{};
@@ -592,9 +592,9 @@ std::vector<std::uint32_t> ChartPixels(HWND chart) {
 TEST(ResultsWindow, ListsTheRecordsNewestFirstAndChartsTheSelectedTopic) {
   StudyFolder folder;
   WriteAll(folder.Path() + L"\\results.csv",
-           Csv({"2026-12-01 10:00;Математика;Алгебра;10;10;5;50.0;2;300;нет",
-                "2026-12-02 11:30;Физика;Механика;8;8;8;100.0;1;120;да",
-                "2026-12-03 09:15;Математика;Алгебра;10;4;3;75.0;2;200;да"}));
+           Csv({"2026-12-01 10:00;Математика;Алгебра;10;10;5;50,0;2;300;нет",
+                "2026-12-02 11:30;Физика;Механика;8;8;8;100,0;1;120;да",
+                "2026-12-03 09:15;Математика;Алгебра;10;4;3;75,0;2;200;да"}));
   MenuCommand(503);
   HWND window = ResultsWindow();
   ASSERT_NE(window, nullptr);
@@ -613,11 +613,11 @@ TEST(ResultsWindow, ListsTheRecordsNewestFirstAndChartsTheSelectedTopic) {
   ASSERT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 10);
   ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
   const wchar_t* rows[3][10] = {
-      {L"2026-12-03 09:15", L"Математика", L"Алгебра", L"10", L"4", L"3", L"75.0", L"2", L"200",
+      {L"2026-12-03 09:15", L"Математика", L"Алгебра", L"10", L"4", L"3", L"75,0", L"2", L"200",
        L"да"},
-      {L"2026-12-02 11:30", L"Физика", L"Механика", L"8", L"8", L"8", L"100.0", L"1", L"120",
+      {L"2026-12-02 11:30", L"Физика", L"Механика", L"8", L"8", L"8", L"100,0", L"1", L"120",
        L"да"},
-      {L"2026-12-01 10:00", L"Математика", L"Алгебра", L"10", L"10", L"5", L"50.0", L"2", L"300",
+      {L"2026-12-01 10:00", L"Математика", L"Алгебра", L"10", L"10", L"5", L"50,0", L"2", L"300",
        L"нет"},
   };
   for (int r = 0; r < 3; ++r)
@@ -655,7 +655,7 @@ TEST(ResultsWindow, ListsTheRecordsNewestFirstAndChartsTheSelectedTopic) {
 
   // A record added meanwhile: the menu item again brings the same window up with it.
   std::string more = ReadAll(folder.Path() + L"\\results.csv") +
-                     "2026-12-04 08:00;Физика;Механика;8;8;4;50.0;2;90;нет\r\n";
+                     "2026-12-04 08:00;Физика;Механика;8;8;4;50,0;2;90;нет\r\n";
   WriteAll(folder.Path() + L"\\results.csv", more);
   MenuCommand(503);
   EXPECT_EQ(ResultsWindow(), window);

@@ -35,9 +35,10 @@ std::wstring FromCp1251(const char* text) {
   return wide;
 }
 
+// With the decimal comma, as results.csv writes it.
 std::wstring Tenths(int tenths) {
   wchar_t text[32];
-  std::swprintf(text, 32, L"%d.%d", tenths / 10, tenths % 10);
+  std::swprintf(text, 32, L"%d,%d", tenths / 10, tenths % 10);
   return text;
 }
 
@@ -101,6 +102,21 @@ void FillList() {
       else
         SendMessageW(gResults.list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
+  }
+  // Each column as wide as its title or its widest text (of the first rows: they are enough to
+  // show the shape, and a long file opens as fast as a short one).
+  for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
+    auto measure = [](const std::wstring& text) {
+      return static_cast<int>(SendMessageW(gResults.list, LVM_GETSTRINGWIDTHW, 0,
+                                           reinterpret_cast<LPARAM>(text.c_str())));
+    };
+    int width = measure(kColumns[c].title) + 32;
+    std::size_t rows = gResults.records.size() < 500 ? gResults.records.size() : 500;
+    for (std::size_t i = 0; i < rows; ++i) {
+      int cell = measure(Cell(gResults.records[i], c)) + 16;
+      if (cell > width) width = cell;
+    }
+    SendMessageW(gResults.list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), width);
   }
   SendMessageW(gResults.list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(gResults.list, nullptr, TRUE);
@@ -274,7 +290,7 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 0));
 
-  RECT title{area.left + 8, area.top + 4, area.right - 8, area.top + kChartTop - 4};
+  RECT title{area.left + 8, area.top + 2, area.right - 8, area.top + 22};
   if (caption != nullptr && *caption != 0)
     TextAt(dc, caption, title, DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS);
 

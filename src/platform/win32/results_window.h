@@ -19,7 +19,7 @@ inline constexpr int kResultsChartId = 2;
 // the axis labels on its left, for the attempt numbers below it. The plot is split into
 // kChartBars equal slots, oldest attempt first; a bar fills the middle two thirds of its slot
 // and is PercentTenths × plot height / 1000 high (rounded), on the 0 % line.
-inline constexpr int kChartTop = 28;
+inline constexpr int kChartTop = 40;
 inline constexpr int kChartLeft = 48;
 inline constexpr int kChartRight = 16;
 inline constexpr int kChartBottom = 36;
