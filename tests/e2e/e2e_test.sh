@@ -123,9 +123,9 @@ expect_title "$main" 'Exameo 2.0'
 sleep 0.3
 shot round-2
 
-# The help menu: F10, over to "Помощь", its first item "О программе".
+# The help menu: F10, over "Параметры" to "Помощь", its first item "О программе".
 xdotool windowactivate --sync "$main"
-xdotool key F10 Right Down Return
+xdotool key F10 Right Right Down Return
 about=$(find_window 'О программе') || fail "no About box"
 sleep 0.3
 shot about
