@@ -169,8 +169,14 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   AnswerCurrent(true);  // round 1 ends: 2 of 3
   EXPECT_EQ(CurrentTask(), "Q1");
   gNow = 1075;
+  std::size_t recordsDuringBox = 99;
+  fake::SetBoxHook([&](const fake::Box& box) {
+    if (box.caption == "Game over") recordsDuringBox = study::ReadResults().size();
+  });
   AnswerCurrent(true);  // round 2 ends the quiz
+  fake::SetBoxHook(nullptr);
   EXPECT_EQ(Captions().back(), "Game over");
+  EXPECT_EQ(recordsDuringBox, 1u);  // written before the box: closing it loses nothing
   EXPECT_EQ(ReadAll("data/results.csv"),
             "\xEF\xBB\xBF"
             "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
@@ -315,6 +321,15 @@ TEST_F(StudyFlowTest, NoStartsAfreshAndForgets) {
   EXPECT_TRUE(ProgressFile().empty());
   AnswerCurrent(true);
   EXPECT_FALSE(ProgressFile().empty());  // remembered again from here
+
+  // With resume turned off nothing more is remembered, but "Game over" still forgets.
+  fake::Command(502);
+  std::string before = ReadAll(ProgressFile());
+  AnswerCurrent(true);
+  EXPECT_EQ(ReadAll(ProgressFile()), before);
+  AnswerCurrent(true);
+  EXPECT_EQ(Captions().back(), "Game over");
+  EXPECT_TRUE(ProgressFile().empty());
 }
 
 TEST_F(StudyFlowTest, AnEditedBankMatchesWhatIsUnchanged) {
