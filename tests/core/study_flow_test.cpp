@@ -307,6 +307,35 @@ TEST_F(StudyFlowTest, ResumeAcrossARestartAsksOnlyTheRest) {
   EXPECT_EQ(CurrentTask(), "Q0");
 }
 
+TEST_F(StudyFlowTest, AStartArrivingDuringTheContinueBoxWaitsForIt) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+", "+"}));
+  fake::Command(502);
+  Choose();
+  AnswerCurrent(true);  // Q0 remembered
+  auto chooseWithoutPump = [] {
+    fake::Command(20);
+    HWND chooser = fake::LiveChoosers().back();
+    fake::Click(ws::FindChild(chooser, 100));
+    fake::Click(ws::FindChild(chooser, 200));
+  };
+  chooseWithoutPump();  // continued; its start is still queued
+  std::size_t delivered = 0;
+  fake::SetBoxHook([&](const fake::Box&) {
+    delivered += fake::Pump();
+    EXPECT_EQ(fake::Command(300), -1);  // the flow takes nothing meanwhile
+  });
+  chooseWithoutPump();  // the second box delivers the first start
+  fake::SetBoxHook(nullptr);
+  EXPECT_EQ(delivered, 1u);
+  EXPECT_FALSE(quiz::bStartDeferred);
+  EXPECT_EQ(fake::Pump(), 1u);
+  EXPECT_EQ(quiz::StartsPending, 0);
+  EXPECT_EQ(CurrentTask(), "Q1");
+  EXPECT_TRUE(OnScreen2.bAsk);
+  AnswerCurrent(true);
+  EXPECT_EQ(CurrentTask(), "Q2");
+}
+
 TEST_F(StudyFlowTest, NoStartsAfreshAndForgets) {
   WriteBytes("Base\\t.txt", QuestionFile({"+", "+", "+"}));
   fake::Command(502);
