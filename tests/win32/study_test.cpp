@@ -653,7 +653,9 @@ TEST(ResultsWindow, ListsTheRecordsNewestFirstAndChartsTheSelectedTopic) {
   EXPECT_EQ(chartAt.bottom, client.bottom - 8);
   EXPECT_GT(chartAt.bottom - chartAt.top, 150);
 
-  // A record added meanwhile: the menu item again brings the same window up with it.
+  // A record added meanwhile: the menu item again brings the same window up with it, and the
+  // chart shows the new newest record's topic though row 0 was selected already.
+  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
   std::string more = ReadAll(folder.Path() + L"\\results.csv") +
                      "2026-12-04 08:00;Физика;Механика;8;8;4;50,0;2;90;нет\r\n";
   WriteAll(folder.Path() + L"\\results.csv", more);
@@ -662,6 +664,9 @@ TEST(ResultsWindow, ListsTheRecordsNewestFirstAndChartsTheSelectedTopic) {
   EXPECT_EQ(WindowsOfClass(L"ResultsWClass").size(), 1u);
   ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 4);
   EXPECT_EQ(ItemText(list, 0, 0), L"2026-12-04 08:00");
+  // The newest selected, alone.
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+  EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
   pixels = ChartPixels(chart);
   EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(0)), 200);  // mechanics: 100 %, then 50 %
   EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(1)), 100);

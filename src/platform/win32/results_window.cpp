@@ -86,31 +86,19 @@ std::wstring Cell(const study::ResultRecord& r, int column) {
   }
 }
 
+// The list holds no texts of its own (LVS_OWNERDATA): it asks for each cell it shows, so a long
+// file opens as fast as a short one.
 void FillList() {
   SendMessageW(gResults.list, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(gResults.list, LVM_DELETEALLITEMS, 0, 0);
-  for (std::size_t i = 0; i < gResults.records.size(); ++i) {
-    for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
-      std::wstring text = Cell(gResults.records[i], c);
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = static_cast<int>(i);
-      item.iSubItem = c;
-      item.pszText = text.data();
-      if (c == 0)
-        SendMessageW(gResults.list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-      else
-        SendMessageW(gResults.list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-  }
+  SendMessageW(gResults.list, LVM_SETITEMCOUNT, static_cast<WPARAM>(gResults.records.size()), 0);
   // Each column as wide as its title or its widest text (of the first rows: they are enough to
-  // show the shape, and a long file opens as fast as a short one).
+  // show the shape).
   for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
     auto measure = [](const std::wstring& text) {
       return static_cast<int>(SendMessageW(gResults.list, LVM_GETSTRINGWIDTHW, 0,
                                            reinterpret_cast<LPARAM>(text.c_str())));
     };
-    int width = measure(kColumns[c].title) + 32;
+    int width = measure(kColumns[c].title) + 44;
     std::size_t rows = gResults.records.size() < 500 ? gResults.records.size() : 500;
     for (std::size_t i = 0; i < rows; ++i) {
       int cell = measure(Cell(gResults.records[i], c)) + 16;
@@ -147,7 +135,11 @@ void Reload() {
   gResults.records = study::ReadResults();
   FillList();
   ChartSelected(-1);
-  if (!gResults.records.empty()) Select(0);
+  if (!gResults.records.empty()) {
+    // Row 0 may have been selected before, and then no change is notified.
+    Select(0);
+    ChartSelected(0);
+  }
 }
 
 void Layout(HWND window) {
@@ -230,6 +222,18 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
           reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_ESCAPE) {
         // Posted: the list is still inside its own key handling.
         PostMessageW(window, WM_CLOSE, 0, 0);
+        return 0;
+      }
+      if (header->code == LVN_GETDISPINFOW) {
+        auto* shown = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+        const int row = shown->item.iItem;
+        if ((shown->item.mask & LVIF_TEXT) && shown->item.pszText != nullptr &&
+            shown->item.cchTextMax > 0) {
+          std::wstring text;
+          if (row >= 0 && row < static_cast<int>(gResults.records.size()))
+            text = Cell(gResults.records[static_cast<std::size_t>(row)], shown->item.iSubItem);
+          lstrcpynW(shown->item.pszText, text.c_str(), shown->item.cchTextMax);
+        }
         return 0;
       }
       if (header->code == LVN_ITEMCHANGED) {
@@ -380,10 +384,12 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner) {
                                 height, owner, nullptr, instance, nullptr);
   if (window == nullptr) return;
   gResults.window = window;
-  gResults.list = CreateWindowExW(
-      WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 0,
-      0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kResultsListId)), instance, nullptr);
+  gResults.list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
+                                      LVS_SHOWSELALWAYS | LVS_OWNERDATA,
+                                  0, 0, 0, 0, window,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kResultsListId)),
+                                  instance, nullptr);
   gResults.chart = CreateWindowExW(
       WS_EX_CLIENTEDGE, kResultsChartClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kResultsChartId)), instance, nullptr);
