@@ -1,6 +1,8 @@
 // results.csv: the record lines, the tolerant reader, and the chart of a topic.
 #include "study/results.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -204,8 +206,11 @@ std::string FormatResult(const ResultRecord& r) {
 }
 
 std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size) {
-  std::vector<ResultRecord> records;
-  if (bytes == nullptr) return records;
+  // Only the newest records are kept, in a ring: a file of millions of lines must not cost
+  // gigabytes of records (each holds two 1 KiB titles).
+  std::vector<ResultRecord> ring;
+  std::size_t total = 0;
+  if (bytes == nullptr) return ring;
   std::string_view text(bytes, size);
   if (text.substr(0, 3) == kBom) text.remove_prefix(3);
   std::string fields[kFields];
@@ -215,16 +220,23 @@ std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size) {
     ResultRecord record;
     // The header has ten fields too, but no date: ToRecord drops it.
     if (NextRecord(&text, fields, &count) && count == kFields && ToRecord(fields, &record)) {
-      records.push_back(record);
+      if (ring.size() < kMaxResultRecords)
+        ring.push_back(record);
+      else
+        ring[total % kMaxResultRecords] = record;
+      ++total;
       continue;
     }
     // A damaged line costs only itself: a stray quote must not swallow the records after it.
     std::size_t end = start.find('\n');
     text = end == std::string_view::npos ? std::string_view() : start.substr(end + 1);
   }
-  // Newest first: records are appended as quizzes end.
-  std::vector<ResultRecord> newestFirst(records.rbegin(), records.rend());
-  return newestFirst;
+  // Oldest first again, then newest first: records are appended as quizzes end.
+  if (total > kMaxResultRecords)
+    std::rotate(ring.begin(), ring.begin() + static_cast<std::ptrdiff_t>(total % kMaxResultRecords),
+                ring.end());
+  std::reverse(ring.begin(), ring.end());
+  return ring;
 }
 
 Chart ChartOf(const std::vector<ResultRecord>& newestFirst, const char* discipline,

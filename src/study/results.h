@@ -32,8 +32,9 @@ struct ResultRecord {
 std::string ResultsHeader();
 // One record's line with CR LF (UTF-8; the texts converted from Windows-1251).
 std::string FormatResult(const ResultRecord& record);
-// Every record of a results file's bytes, newest first (the file's order reversed). Texts
-// with characters Windows-1251 lacks get '?' for them.
+// The newest kMaxResultRecords records of a results file's bytes, newest first (the file's
+// order reversed). Texts with characters Windows-1251 lacks get '?' for them.
+inline constexpr std::size_t kMaxResultRecords = 10000;
 std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size);
 // Rounded tenths of a percent of right / asked; 0 when nothing was asked.
 int PercentTenths(int right, int asked);

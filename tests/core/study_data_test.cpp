@@ -236,6 +236,19 @@ TEST(StudyResults, ReaderSkipsDamageAndGivesNewestFirst) {
   EXPECT_TRUE(study::ParseResults(nullptr, 3).empty());
 }
 
+TEST(StudyResults, AHugeFileKeepsOnlyTheNewestRecords) {
+  // Records numbered by their seconds, 1 the oldest; 2,503 more than are kept.
+  std::string file = study::ResultsHeader();
+  const int lines = static_cast<int>(study::kMaxResultRecords) + 2503;
+  for (int i = 1; i <= lines; ++i)
+    file += "2026-01-01 10:00;D;T;1;1;1;100,0;1;" + std::to_string(i) + ";нет\r\n";
+  std::vector<study::ResultRecord> records = study::ParseResults(file.data(), file.size());
+  ASSERT_EQ(records.size(), study::kMaxResultRecords);
+  EXPECT_EQ(records.front().Seconds, lines);
+  EXPECT_EQ(records[1].Seconds, lines - 1);
+  EXPECT_EQ(records.back().Seconds, 2504);
+}
+
 TEST(StudyResults, ChartTakesTheLastTwentyAttemptsOfTheTopicOldestFirst) {
   // Newest first: attempt 25 of topic T down to attempt 1, with another topic in between.
   std::vector<study::ResultRecord> records;
