@@ -17,6 +17,11 @@ if(CMAKE_SCRIPT_MODE_FILE)
   if(EXISTS ${SAMPLE}/readme.txt)
     file(COPY ${SAMPLE}/readme.txt DESTINATION ${STAGE})
   endif()
+  # Beside exameo.exe it tells the program to keep its options, progress and results in its
+  # own folder, wherever the zip is unpacked.
+  if(EXISTS ${SAMPLE}/exameo.ini)
+    file(COPY ${SAMPLE}/exameo.ini DESTINATION ${STAGE})
+  endif()
   return()
 endif()
 
@@ -26,7 +31,7 @@ endif()
 file(GLOB EXAMEO_WS_WIN32_SOURCES CONFIGURE_DEPENDS ${EXAMEO_SRC}/platform/win32/*.cpp)
 list(FILTER EXAMEO_WS_WIN32_SOURCES EXCLUDE REGEX "/(files_win32|winmain)\\.cpp$")
 add_library(exameo_ws_win32 OBJECT ${EXAMEO_WS_WIN32_SOURCES})
-target_link_libraries(exameo_ws_win32 PUBLIC exameo_core user32 gdi32)
+target_link_libraries(exameo_ws_win32 PUBLIC exameo_core user32 gdi32 comctl32 shell32)
 
 # The icon and the version, compiled by windres; the Win32 tests link them too, so that the
 # classes they register find the icon in their own module as the program does.
@@ -41,7 +46,8 @@ add_executable(exameo WIN32 ${EXAMEO_SRC}/platform/win32/winmain.cpp)
 target_link_libraries(exameo PRIVATE exameo_ws_win32 exameo_core exameo_resources)
 target_link_options(exameo PRIVATE -static -static-libgcc -static-libstdc++)
 
-# exameo-<version>.zip: exameo.exe, the sample database Base\ and the readme, in one folder.
+# exameo-<version>.zip: exameo.exe, exameo.ini, the sample database Base\ and the readme, in one
+# folder.
 set(EXAMEO_PACKAGE_NAME exameo-${PROJECT_VERSION})
 set(EXAMEO_PACKAGE_STAGE ${CMAKE_BINARY_DIR}/package/${EXAMEO_PACKAGE_NAME})
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/package)

@@ -61,6 +61,9 @@ cmake --build --preset mingw
 cmake --build --preset mingw --target package
 unzip -l build/mingw/exameo-2.0.zip | grep -E "exameo.exe|readme.txt|Base/1.txt" >/dev/null ||
   { echo "the zip lacks the program, the readme or the database" >&2; exit 1; }
+# Beside the program it keeps the study data in the unpacked folder.
+unzip -l build/mingw/exameo-2.0.zip | grep -q "exameo-2.0/exameo.ini$" ||
+  { echo "the zip lacks exameo.ini" >&2; exit 1; }
 # shellcheck source=scripts/wine-session.sh
 source scripts/wine-session.sh build/mingw
 ctest --preset mingw

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace files {
 
@@ -43,5 +44,23 @@ void ReadBlocks(const char* path, Feed&& feed) {
 // until `visit` returns false. Names that cannot be written in Windows-1251 are passed over.
 void ForEachFile(const char* pattern, bool (*visit)(const char* name, void* context),
                  void* context);
+
+// ---- Writing (the study data: options, progress, results) ----
+
+// Replaces the file at `path` with `size` bytes: they go to a temporary file beside it, which is
+// then renamed over it, so a crash leaves either the old file or the new one. False when it
+// could not be written (the old file is then unchanged and no temporary is left).
+bool WriteWhole(const char* path, const void* bytes, std::size_t size);
+// Appends `size` bytes to the file at `path` (created when missing) with one write call, the
+// file opened and closed around it. False when the bytes could not all be written.
+bool AppendBytes(const char* path, const void* bytes, std::size_t size);
+// Makes the folder `path` (its parent must exist). True when it exists afterwards.
+bool MakeFolder(const char* path);
+// Removes the file at `path`. True when it is gone afterwards (also when it never was).
+bool RemoveFile(const char* path);
+// True when a file can be created, written and removed in the folder `path`.
+bool CanWriteIn(const char* folder);
+// The absolute form of `path` (Windows-1251, backslashes); "" when it cannot be formed.
+std::string FullPath(const char* path);
 
 }  // namespace files

@@ -29,6 +29,9 @@ inline constexpr std::uint32_t kStylePushButton = 0x00000000;    // BS_PUSHBUTTO
 // Message box styles.
 inline constexpr unsigned kBoxOk = 0x00;           // MB_OK
 inline constexpr unsigned kBoxInformation = 0x40;  // MB_ICONINFORMATION
+inline constexpr unsigned kBoxYesNo = 0x04;        // MB_YESNO
+inline constexpr unsigned kBoxQuestion = 0x20;     // MB_ICONQUESTION
+inline constexpr unsigned kBoxWarning = 0x30;      // MB_ICONWARNING
 
 // ---- Measuring (the main window's default font) ----
 
@@ -94,6 +97,8 @@ void SetMark(HWND control, HFONT font);
 // A modal message box with one OK button; returns when it is closed. A null owner gives a
 // box owned by no window.
 void ShowBox(HWND owner, const char* text, const char* caption, unsigned style);
+// A modal Yes/No box (question icon), Yes the default button; true when the user chose Yes.
+bool AskYesNo(HWND owner, const char* text, const char* caption);
 // Posts the quiz start message (WM_USER, 0, 0) to the window; it is handled later, from the
 // message loop. False when it could not be posted (no window, or its queue is full): then no
 // start message will come.
@@ -107,5 +112,15 @@ HMENU CreatePopup();
 // null) before the item whose identifier is `before`; at the end when no item has it.
 // Returns true when the item was inserted.
 bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HMENU submenu);
+// A separator at the end of a popup menu.
+bool AddMenuSeparator(HMENU menu);
+// Ticks or clears the check mark of item `id` (searched in submenus too).
+void SetMenuTick(HMENU menu, unsigned id, bool ticked);
+
+// ---- The results window ----
+
+// Opens the results window (modeless, owned by `owner`); a second call brings it to the top.
+// What it shows comes from study::ReadResults and study::ChartOf (study/results.h).
+void OpenResultsWindow(HINSTANCE instance, HWND owner);
 
 }  // namespace ws

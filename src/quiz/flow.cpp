@@ -5,6 +5,7 @@
 #include "board/screen.h"
 #include "platform/window_system.h"
 #include "shell/globals.h"
+#include "study/study.h"
 
 namespace quiz {
 
@@ -56,12 +57,15 @@ void Grade() {
       }
     }
     if (OnScreen2.bAllRight) q->bSolved = true;
+    study::Graded(*q, Topic_test.Round, OnScreen2.bAllRight);
   }
   Topic_test.GetStat(false, OnScreen2.hWnd);
   OnScreen2.bAsk = false;
 }
 
 void EndQuiz() {
+  // Recorded before the box: closing the program while it is up loses nothing.
+  study::QuizOver(Topic_test.Round - 1);
   ws::ShowBox(nullptr, kGameOver, kGameOver, ws::kBoxOk);
   Topic_test.Round = 1;
   Topic_test.Current = -1;
@@ -157,24 +161,35 @@ void Start() {
   OnScreen2.HideAll();
   OnScreen2.RemoveInvisible();
   OnScreen2.Cleaner();
-  Topic_test.Current = 0;
+  // 0, or with a resumed topic its first question not solved before.
+  const int first = study::QuizStarted();
+  Topic_test.Current = first < 0 ? 0 : first;
   Topic_test.Round = 1;
   OnScreen2.bAsk = true;
   OnScreen2.bAllRight = true;
   ws::SetTitle(OnScreen2.hWnd, kTitle);
-  PlaceQuestion2(0);
+  if (first < 0) {
+    // Every question was solved before: the quiz is over at once.
+    bFlowBusy = true;
+    EndQuiz();
+    bFlowBusy = false;
+    return;
+  }
+  PlaceQuestion2(first);
 }
 
 void NoteStartPosted() {
   ++StartsPending;
 }
 
-void PostStartMessage() {
-  if (ws::PostStart(OnScreen2.hWnd)) {
-    NoteStartPosted();
-    return;
-  }
+void StartNotPosted() {
+  if (StartsPending > 0) --StartsPending;
   if (StartsPending == 0) Start();
+}
+
+void PostStartMessage() {
+  NoteStartPosted();
+  if (!ws::PostStart(OnScreen2.hWnd)) StartNotPosted();
 }
 
 void ResetGuards() {

@@ -36,6 +36,9 @@ void NoteStartPosted();
 // no earlier start is on its way, the quiz starts at once, so the board never goes on showing
 // the topic before; an earlier start still on its way starts the topic now loaded anyway.
 void PostStartMessage();
+// Takes back the count of a start whose message could not be posted, with the same outcome as
+// PostStartMessage's failed post.
+void StartNotPosted();
 // Clears the three guards (a fresh program).
 void ResetGuards();
 

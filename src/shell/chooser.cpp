@@ -4,11 +4,13 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
+#include "study/study.h"
 
 void OpenDiscipline(int i) {
   if (i < 0 || i >= kMaxDisciplines) return;
   Discipline.UnloadTopics();
   Discipline.LoadTopics(Discipline.Disciplines[i]);
+  study::DisciplineOpened(i);
   Discipline.DrawChooser(OnScreen2.hInst, OnScreen2.hWnd, nullptr, OnScreen2.Client,
                          Discipline.Disciplines[i].Path);
 }

@@ -22,3 +22,10 @@ inline constexpr Accelerator kAccelerators[14] = {
     {49, 10000}, {50, 10001}, {51, 10002}, {52, 10003}, {53, 10004}, {54, 10005}, {55, 10006},
     {56, 10007}, {57, 10008}, {58, 10009}, {59, 10010}, {60, 10011}, {13, 300},   {32, 300},
 };
+
+// The study menu ("Параметры"): three options and the results window. Taken from the menu only
+// (no control, high word 0): answer check boxes of huge topics may wrap onto any low word.
+inline constexpr unsigned kCmdShuffleQuestions = 500;
+inline constexpr unsigned kCmdShuffleAnswers = 501;
+inline constexpr unsigned kCmdResume = 502;
+inline constexpr unsigned kCmdResults = 503;

@@ -7,6 +7,7 @@
 #include "platform/window_system.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "study/study.h"
 
 bool Screen2::CreateMenuItem(HMENU menu, char* text, unsigned before, unsigned id, HMENU submenu) {
   return ws::AddMenuItem(menu, text, before, id, submenu);
@@ -31,9 +32,28 @@ HMENU BuildMenuBar() {
   OnScreen2.CreateMenuItem(help, hotKeys.bytes, 1, kCmdHotKeys, nullptr);
   OnScreen2.CreateMenuItem(help, database.bytes, 1, kCmdDatabase, nullptr);
 
+  HMENU options = ws::CreatePopup();
+  auto shuffleQuestions = Cp1251("Перемешивать вопросы");
+  auto shuffleAnswers = Cp1251("Перемешивать варианты ответов");
+  auto resume = Cp1251("Продолжать с места остановки");
+  auto results = Cp1251("Результаты...");
+  OnScreen2.CreateMenuItem(options, shuffleQuestions.bytes, 1, kCmdShuffleQuestions, nullptr);
+  OnScreen2.CreateMenuItem(options, shuffleAnswers.bytes, 1, kCmdShuffleAnswers, nullptr);
+  OnScreen2.CreateMenuItem(options, resume.bytes, 1, kCmdResume, nullptr);
+  ws::AddMenuSeparator(options);
+  OnScreen2.CreateMenuItem(options, results.bytes, 1, kCmdResults, nullptr);
+
   auto disciplinesTitle = Cp1251("Дисциплины");
+  auto optionsTitle = Cp1251("Параметры");
   auto helpTitle = Cp1251("Помощь");
   OnScreen2.CreateMenuItem(bar, disciplinesTitle.bytes, 0, 0, disciplines);
+  OnScreen2.CreateMenuItem(bar, optionsTitle.bytes, 1, 0, options);
   OnScreen2.CreateMenuItem(bar, helpTitle.bytes, 1, 0, help);
+  // The options read at start-up are shown ticked.
+  study::MenuBar = bar;
+  const study::Options& on = study::Current();
+  ws::SetMenuTick(bar, kCmdShuffleQuestions, on.shuffleQuestions);
+  ws::SetMenuTick(bar, kCmdShuffleAnswers, on.shuffleAnswers);
+  ws::SetMenuTick(bar, kCmdResume, on.resume);
   return bar;
 }

@@ -7,8 +7,9 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
+#include "study/study.h"
 
-long RouteCommand(unsigned wParam) {
+long RouteCommand(unsigned wParam, HWND sender) {
   // A box of the quiz flow is up and the flow waits for it halfway through an OK: nothing may
   // change the board, the topic or the catalogue under it.
   if (quiz::bFlowBusy) return -1;
@@ -25,6 +26,7 @@ long RouteCommand(unsigned wParam) {
     quiz::AnswerKey(static_cast<int>(id - kCmdFirstAnswerKey));
   if (!OnScreen2.bAsk) quiz::UndoClick(id);
   if (id == kCmdOk && !bNobodyHome) quiz::Ok();
+  study::MenuCommand(wParam, sender);
   return -1;
 }
 
@@ -45,6 +47,7 @@ long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
   if (quiz::bFlowBusy) return -1;
 
   bool loaded = false;
+  int topic = -1;
   for (int i = 0; i < kMaxTopics; ++i) {
     if (!Discipline.Topics[i].bExists) continue;
     if (ws::ReadTick(ws::FindChild(chooser, static_cast<int>(kCmdFirstTopic) + i)) != 1) continue;
@@ -52,8 +55,24 @@ long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
     Topic_test.LoadQuestions(Discipline.Topics[i].Path);
     bNobodyHome = false;
     loaded = true;
+    topic = i;
   }
-  if (loaded) quiz::PostStartMessage();
+  if (loaded) {
+    // Counted before the box asking whether to continue: a start of an earlier load that comes
+    // while the box is up then only counts itself off.
+    quiz::NoteStartPosted();
+    // Shuffling, and the box asking whether to continue: while it is up the flow and the
+    // chooser take nothing (the board still shows the topic before).
+    quiz::bFlowBusy = true;
+    study::TopicLoaded(topic, chooser);
+    quiz::bFlowBusy = false;
+    if (quiz::bStartDeferred) {
+      // A start of an earlier load that came during the box: it only counts itself off.
+      quiz::bStartDeferred = false;
+      quiz::Start();
+    }
+    if (!ws::PostStart(OnScreen2.hWnd)) quiz::StartNotPosted();
+  }
   ws::Destroy(chooser);
   return -1;
 }

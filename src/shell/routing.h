@@ -4,8 +4,11 @@
 
 #include "platform/handles.h"
 
-// WM_COMMAND of the main window: the command chain, in its fixed order. Returns -1.
-long RouteCommand(unsigned wParam);
+// WM_COMMAND of the main window: the command chain, in its fixed order. Returns -1. `sender` is
+// the control the command came from (WM_COMMAND's lParam): null for a menu item or an
+// accelerator key. The study menu's commands count only without a sender and with high word 0,
+// so a check box of a huge topic whose identifier wraps onto one of them is not taken for it.
+long RouteCommand(unsigned wParam, HWND sender = nullptr);
 // WM_USER of the main window: start the quiz on the loaded topic. Returns 0.
 long StartQuiz();
 // WM_COMMAND of a chooser window from the control `sender` (null for none). Returns -1.

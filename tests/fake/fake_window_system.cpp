@@ -25,6 +25,9 @@ struct FakeState {
   std::function<void(const fake::Box&)> boxHook;
   std::function<void(HWND, unsigned)> commandHook;
   int boxDepth = 0;
+  bool yesNoAnswer = true;
+  int resultsOpens = 0;
+  HWND resultsOwner = nullptr;
   std::vector<fake::DrawCall> drawLog;
   int paintCount = 0;
   std::vector<HWND> posts;
@@ -310,6 +313,11 @@ void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) 
   if (reenable && Alive(owner)) owner->enabled = true;
 }
 
+bool AskYesNo(HWND owner, const char* text, const char* caption) {
+  ShowBox(owner, text, caption, kBoxYesNo | kBoxQuestion);
+  return State().yesNoAnswer;
+}
+
 bool PostStart(HWND window) {
   FakeState& state = State();
   if (state.failNextPost) {
@@ -340,6 +348,32 @@ bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HME
                          [before](const FakeMenuItem& other) { return other.id == before; });
   items.insert(at, std::move(item));
   return true;
+}
+
+bool AddMenuSeparator(HMENU menu) {
+  if (menu == nullptr) return false;
+  FakeMenuItem item;
+  item.separator = true;
+  menu->items.push_back(std::move(item));
+  return true;
+}
+
+void SetMenuTick(HMENU menu, unsigned id, bool ticked) {
+  if (menu == nullptr) return;
+  // As CheckMenuItem with MF_BYCOMMAND: the first item with the identifier, submenus searched.
+  for (FakeMenuItem& item : menu->items) {
+    if (item.separator) continue;
+    if (item.submenu == nullptr && item.id == id) {
+      item.ticked = ticked;
+      return;
+    }
+    if (item.submenu != nullptr) SetMenuTick(item.submenu, id, ticked);
+  }
+}
+
+void OpenResultsWindow(HINSTANCE, HWND owner) {
+  ++State().resultsOpens;
+  State().resultsOwner = owner;
 }
 
 }  // namespace ws
@@ -377,6 +411,15 @@ HWND MainWindow() {
 
 const std::vector<Box>& Boxes() {
   return State().boxes;
+}
+void SetYesNoAnswer(bool yes) {
+  State().yesNoAnswer = yes;
+}
+int ResultsWindowOpens() {
+  return State().resultsOpens;
+}
+HWND ResultsWindowOwner() {
+  return State().resultsOwner;
 }
 void SetBoxHook(std::function<void(const Box&)> hook) {
   State().boxHook = std::move(hook);
@@ -457,7 +500,7 @@ bool Click(HWND control) {
   HWND parent = control->parent;
   if (State().commandHook) State().commandHook(parent, command);
   if (parent->kind == FakeKind::Main) {
-    RouteCommand(command);
+    RouteCommand(command, control);
   } else if (parent->kind == FakeKind::Chooser) {
     ChooserCommand(parent, command, control);
   }

@@ -58,6 +58,8 @@ struct FakeMenuItem {
   std::string text;
   unsigned id = 0;
   HMENU submenu = nullptr;
+  bool ticked = false;
+  bool separator = false;
 };
 struct HMENU__ {
   bool popup = false;
@@ -92,8 +94,14 @@ void Reset();
 HWND CreateMainWindow(int clientWidth, int clientHeight);
 HWND MainWindow();
 
-// What the user saw.
+// What the user saw. Yes/No boxes are recorded here too, with their style.
 const std::vector<Box>& Boxes();
+// The answer the next Yes/No boxes get (after the box hook ran); Yes, the default button,
+// until set. Reset sets it back to Yes.
+void SetYesNoAnswer(bool yes);
+// How often the program asked to open the results window, and its owner at the last call.
+int ResultsWindowOpens();
+HWND ResultsWindowOwner();
 // Called while a box is up, before it closes (to act during a modal box).
 void SetBoxHook(std::function<void(const Box&)> hook);
 const std::vector<DrawCall>& DrawLog();

@@ -106,9 +106,11 @@ TEST_F(StartUpTest, MenuBarHasDisciplinesThenHelpWithTheirItemsInOrder) {
   HMENU bar = GetMenu(MainWindow());
   ASSERT_NE(bar, nullptr);
   std::vector<MenuEntry> top = Items(bar);
-  ASSERT_EQ(top.size(), 2u);
+  // The options popup between them is looked at in study_test.cpp.
+  ASSERT_EQ(top.size(), 3u);
   EXPECT_EQ(top[0].text, L"Дисциплины");
-  EXPECT_EQ(top[1].text, L"Помощь");
+  EXPECT_EQ(top[1].text, L"Параметры");
+  EXPECT_EQ(top[2].text, L"Помощь");
   for (const MenuEntry& e : top) {
     EXPECT_EQ(e.id, 0u);
     EXPECT_NE(e.submenu, nullptr);
@@ -127,7 +129,7 @@ TEST_F(StartUpTest, MenuBarHasDisciplinesThenHelpWithTheirItemsInOrder) {
     EXPECT_EQ(disciplines[entry].id, static_cast<UINT>(20 + entry));
   }
 
-  std::vector<MenuEntry> help = Items(top[1].submenu);
+  std::vector<MenuEntry> help = Items(top[2].submenu);
   ASSERT_EQ(help.size(), 3u);
   EXPECT_EQ(help[0].text, L"О программе");
   EXPECT_EQ(help[0].id, 10u);

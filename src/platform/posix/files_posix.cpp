@@ -7,6 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstdio>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -85,6 +88,97 @@ void ForEachFile(const char* pattern, bool (*visit)(const char* name, void* cont
   std::sort(names.begin(), names.end());
   for (const std::string& name : names)
     if (!visit(name.c_str(), context)) break;
+}
+
+namespace {
+
+// Writes all of `size` bytes, going on after a partial or interrupted write.
+bool WriteAll(int fd, const unsigned char* bytes, std::size_t size) {
+  while (size > 0) {
+    ssize_t put = ::write(fd, bytes, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+int OpenForWriting(const std::string& native, int flags) {
+  int fd;
+  do {
+    fd = ::open(native.c_str(), flags | O_WRONLY | O_CLOEXEC, 0644);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+}  // namespace
+
+bool WriteWhole(const char* path, const void* bytes, std::size_t size) {
+  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0)) return false;
+  std::string native = NativePath(path);
+  // The temporary is named after the process, so two programs writing the same file never
+  // share one; the rename is atomic within the folder.
+  std::string temporary = native + "." + std::to_string(::getpid()) + ".tmp";
+  int fd = OpenForWriting(temporary, O_CREAT | O_TRUNC);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, static_cast<const unsigned char*>(bytes), size) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (ok && ::rename(temporary.c_str(), native.c_str()) == 0) return true;
+  ::unlink(temporary.c_str());
+  return false;
+}
+
+bool AppendBytes(const char* path, const void* bytes, std::size_t size) {
+  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0)) return false;
+  int fd = OpenForWriting(NativePath(path), O_CREAT | O_APPEND);
+  if (fd < 0) return false;
+  // One write call: an appended line is either in the file whole or torn at its end, where the
+  // readers pass it over.
+  ssize_t put;
+  do {
+    put = ::write(fd, bytes, size);
+  } while (put < 0 && errno == EINTR);
+  bool ok = put >= 0 && static_cast<std::size_t>(put) == size;
+  return ::close(fd) == 0 && ok;
+}
+
+bool MakeFolder(const char* path) {
+  if (path == nullptr || *path == '\0') return false;
+  std::string native = NativePath(path);
+  if (::mkdir(native.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  struct stat st;
+  return ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool RemoveFile(const char* path) {
+  if (path == nullptr || *path == '\0') return false;
+  return ::unlink(NativePath(path).c_str()) == 0 || errno == ENOENT;
+}
+
+bool CanWriteIn(const char* folder) {
+  if (folder == nullptr || *folder == '\0') return false;
+  std::string probe = NativePath(folder) + "/.exameo-probe-" + std::to_string(::getpid());
+  int fd = OpenForWriting(probe, O_CREAT | O_TRUNC);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, reinterpret_cast<const unsigned char*>("x"), 1);
+  ok = ::close(fd) == 0 && ok;
+  return ::unlink(probe.c_str()) == 0 && ok;
+}
+
+std::string FullPath(const char* path) {
+  if (path == nullptr || *path == '\0') return std::string();
+  std::string native = NativePath(path);
+  std::string full;
+  if (native[0] != '/') {
+    char cwd[PATH_MAX];
+    if (::getcwd(cwd, sizeof cwd) == nullptr) return std::string();
+    full = cwd;
+    if (full.empty() || full.back() != '/') full += '/';
+  }
+  full += native;
+  std::replace(full.begin(), full.end(), '/', '\\');
+  return full;
 }
 
 }  // namespace files

@@ -107,4 +107,101 @@ void ForEachFile(const char* pattern, bool (*visit)(const char* name, void* cont
     if (!visit(name.c_str(), context)) break;
 }
 
+namespace {
+
+HANDLE OpenForWriting(const std::wstring& wide, DWORD access, DWORD disposition) {
+  return CreateFileW(wide.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size) {
+  while (size > 0) {
+    DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    DWORD put = 0;
+    if (!WriteFile(file, bytes, want, &put, nullptr) || put == 0) return false;
+    bytes += put;
+    size -= put;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteWhole(const char* path, const void* bytes, std::size_t size) {
+  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0)) return false;
+  std::wstring wide = Widen(path);
+  if (wide.empty()) return false;
+  // Named after the process, so two programs writing the same file never share a temporary.
+  std::wstring temporary = wide + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  HANDLE file = OpenForWriting(temporary, GENERIC_WRITE, CREATE_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok =
+      WriteAll(file, static_cast<const unsigned char*>(bytes), size) && FlushFileBuffers(file) != 0;
+  ok = CloseHandle(file) != 0 && ok;
+  if (ok && MoveFileExW(temporary.c_str(), wide.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
+    return true;
+  DeleteFileW(temporary.c_str());
+  return false;
+}
+
+bool AppendBytes(const char* path, const void* bytes, std::size_t size) {
+  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0)) return false;
+  if (size > (1u << 30)) return false;
+  std::wstring wide = Widen(path);
+  if (wide.empty()) return false;
+  // FILE_APPEND_DATA alone: every write goes to the end of the file, and the line is one write
+  // call, so it is in the file whole or torn at its end, where the readers pass it over.
+  HANDLE file = OpenForWriting(wide, FILE_APPEND_DATA, OPEN_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  bool ok = WriteFile(file, bytes, static_cast<DWORD>(size), &put, nullptr) != 0 && put == size;
+  return CloseHandle(file) != 0 && ok;
+}
+
+bool MakeFolder(const char* path) {
+  if (path == nullptr || *path == '\0') return false;
+  std::wstring wide = Widen(path);
+  if (wide.empty()) return false;
+  CreateDirectoryW(wide.c_str(), nullptr);
+  DWORD attributes = GetFileAttributesW(wide.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool RemoveFile(const char* path) {
+  if (path == nullptr || *path == '\0') return false;
+  std::wstring wide = Widen(path);
+  if (wide.empty()) return false;
+  if (DeleteFileW(wide.c_str())) return true;
+  DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool CanWriteIn(const char* folder) {
+  if (folder == nullptr || *folder == '\0') return false;
+  std::wstring wide = Widen(folder);
+  if (wide.empty()) return false;
+  std::wstring probe = wide + L"\\.exameo-probe-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE file = OpenForWriting(probe, GENERIC_WRITE, CREATE_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = WriteAll(file, reinterpret_cast<const unsigned char*>("x"), 1);
+  ok = CloseHandle(file) != 0 && ok;
+  return DeleteFileW(probe.c_str()) != 0 && ok;
+}
+
+std::string FullPath(const char* path) {
+  if (path == nullptr || *path == '\0') return std::string();
+  std::wstring wide = Widen(path);
+  if (wide.empty()) return std::string();
+  DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return std::string();
+  std::wstring full(length, L'\0');
+  DWORD got = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+  if (got == 0 || got >= length) return std::string();
+  full.resize(got);
+  std::string out;
+  if (!Narrow(full.c_str(), &out)) return std::string();
+  return out;
+}
+
 }  // namespace files

@@ -50,7 +50,7 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     }
     case WM_COMMAND:
-      return RouteCommand(static_cast<unsigned>(wParam));
+      return RouteCommand(static_cast<unsigned>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_USER:
       return StartQuiz();
     default:

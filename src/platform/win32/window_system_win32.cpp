@@ -202,6 +202,13 @@ void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) 
   MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), style);
 }
 
+bool AskYesNo(HWND owner, const char* text, const char* caption) {
+  Wide wideText(text);
+  Wide wideCaption(caption);
+  return MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
+}
+
 bool PostStart(HWND window) {
   return window != nullptr && PostMessageW(window, WM_USER, 0, 0) != 0;
 }
@@ -242,6 +249,16 @@ bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HME
   item.dwTypeData = shown.data();
   item.cch = static_cast<UINT>(shown.size());
   return InsertMenuItemW(menu, position, TRUE, &item) != FALSE;
+}
+
+bool AddMenuSeparator(HMENU menu) {
+  if (menu == nullptr) return false;
+  return AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) != FALSE;
+}
+
+void SetMenuTick(HMENU menu, unsigned id, bool ticked) {
+  // By command, which also finds the item inside the bar's popups.
+  if (menu != nullptr) CheckMenuItem(menu, id, MF_BYCOMMAND | (ticked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 }  // namespace ws

@@ -1,0 +1,203 @@
+// The study options on the large topic, every option on: one OK press that grades a question
+// right (the progress line appended to its file included) or moves on, and what shuffling and
+// resuming add to loading the topic.
+//
+//   build/native/bench/exameo_bench --benchmark_filter=Study
+//
+// BM_StudyLoadExtra reports load_ms (the loader alone), extra_ms (shuffling the questions and
+// the answers, reading the progress file of 5,000 solved questions, matching and marking them)
+// and extra_pct, the second as a percentage of the first.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <string>
+
+#include "bank/catalogue.h"
+#include "bank/question.h"
+#include "board/screen.h"
+#include "fake/fake_window_system.h"
+#include "platform/files.h"
+#include "platform/window_system.h"
+#include "quiz/quiz.h"
+#include "shell/commands.h"
+#include "shell/globals.h"
+#include "shell/routing.h"
+#include "study/progress.h"
+#include "study/study.h"
+
+namespace {
+
+constexpr int kQuestions = 10000;
+
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// A working folder with Base\big.txt (kQuestions questions of one or two lines and four
+// variants, one correct) and a data folder, made once per process and removed at its end.
+const std::filesystem::path& Folder() {
+  static const std::filesystem::path& folder = *new std::filesystem::path([] {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("exameo-bench-study-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir / "Base");
+    std::filesystem::create_directories(dir / "data");
+    std::ofstream out(dir / "Base" / "big.txt", std::ios::binary | std::ios::trunc);
+    for (int i = 0; i < kQuestions; ++i) {
+      out << "Question " << i
+          << (i % 3 == 0 ? " with a task text long enough to take two lines"
+                           " of the board in most windows, and a bit more"
+                         : "")
+          << "\r\n";
+      for (int k = 0; k < 4; ++k)
+        out << '\t' << (k == i % 4 ? '+' : '-') << "answer " << k << " of question " << i << "\r\n";
+    }
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
+      std::filesystem::remove_all(Folder(), ec);
+    });
+    return dir;
+  }());
+  return folder;
+}
+
+std::string ProgressPath() {
+  std::string full = files::FullPath("Base\\big.txt");
+  return "data\\progress\\" + study::ProgressFileName(full.c_str());
+}
+
+// A fresh program in the working folder, every option on, the topic in the catalogue.
+void FreshProgram() {
+  std::filesystem::current_path(Folder());
+  fake::Reset();
+  HWND main = fake::CreateMainWindow(1920, 1017);
+  OnScreen2.~Screen2();
+  new (&OnScreen2) Screen2();
+  OnScreen2.hWnd = main;
+  OnScreen2.Init();
+  quiz::ResetGuards();
+  study::Init("data", true);
+  study::SetOptions({true, true, true});
+  Discipline.UnloadTopics();
+  std::snprintf(Discipline.Topics[0].Title, kTitleCapacity, "Big");
+  std::snprintf(Discipline.Topics[0].Path, kPathCapacity, "Base\\big.txt");
+  Discipline.Topics[0].bExists = true;
+  Discipline.LastTopic = 0;
+}
+
+// What the chooser's OK does: load, shuffle, ask about the progress; then the start.
+void LoadAndStart() {
+  Topic_test.UnloadQuestions();
+  std::string path = "Base\\big.txt";
+  Topic_test.LoadQuestions(path.data());
+  bNobodyHome = false;
+  study::TopicLoaded(0, OnScreen2.hWnd);
+  StartQuiz();
+}
+
+// Ticks the right variants of the current question, as the user would before OK.
+void TickRight() {
+  QuestionClass* q = Topic_test.Get(Topic_test.Current);
+  for (int k = 0; k < kMaxVariants; ++k)
+    if (q->Vrnt[k].bExists && q->Vrnt[k].bCorrect) fake::TypeChar(static_cast<char>('1' + k));
+}
+
+// The grading press of a question answered right: marking, statistics, the progress line.
+void BM_StudyGradePressRight(benchmark::State& state) {
+  FreshProgram();
+  fake::SetYesNoAnswer(false);  // start afresh every time
+  LoadAndStart();
+  if (Topic_test.Count != kQuestions) state.SkipWithError("the topic did not load");
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (bNobodyHome) LoadAndStart();
+    TickRight();
+    state.ResumeTiming();
+    RouteCommand(kCmdOk);  // grade: right, remembered
+    state.PauseTiming();
+    RouteCommand(kCmdOk);  // move on
+    fake::ClearDrawLog();
+    state.ResumeTiming();
+  }
+  Topic_test.UnloadQuestions();
+}
+BENCHMARK(BM_StudyGradePressRight)->Unit(benchmark::kMicrosecond);
+
+// The moving-on press after a right answer: freezing it, finding and placing the next one.
+void BM_StudyMoveOnPress(benchmark::State& state) {
+  FreshProgram();
+  fake::SetYesNoAnswer(false);
+  LoadAndStart();
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (bNobodyHome) LoadAndStart();
+    TickRight();
+    RouteCommand(kCmdOk);  // grade
+    fake::ClearDrawLog();
+    state.ResumeTiming();
+    RouteCommand(kCmdOk);  // move on
+  }
+  Topic_test.UnloadQuestions();
+}
+BENCHMARK(BM_StudyMoveOnPress)->Unit(benchmark::kMicrosecond);
+
+// Loading with every option on against the loader alone, both timed in each iteration; the
+// progress file holds every other question.
+void BM_StudyLoadExtra(benchmark::State& state) {
+  FreshProgram();
+  fake::SetYesNoAnswer(true);
+  std::string path = "Base\\big.txt";
+  Topic_test.UnloadQuestions();
+  Topic_test.LoadQuestions(path.data());
+  std::string full = files::FullPath(path.c_str());
+  std::string text = study::ProgressHeader(full.c_str());
+  for (int i = 0; i < Topic_test.Count; i += 2)
+    text += study::ProgressLine(study::ContentKey(*Topic_test.Get(i)));
+  files::MakeFolder("data\\progress");
+  files::WriteWhole(ProgressPath().c_str(), text.data(), text.size());
+
+  using Clock = std::chrono::steady_clock;
+  double load = 0, extra = 0, loadCpu = 0, extraCpu = 0;
+  int solved = 0;
+  for (auto _ : state) {
+    Topic_test.UnloadQuestions();
+    double c0 = ThreadCpuMs();
+    auto t0 = Clock::now();
+    Topic_test.LoadQuestions(path.data());
+    auto t1 = Clock::now();
+    double c1 = ThreadCpuMs();
+    study::TopicLoaded(0, OnScreen2.hWnd);
+    auto t2 = Clock::now();
+    double c2 = ThreadCpuMs();
+    load += std::chrono::duration<double, std::milli>(t1 - t0).count();
+    extra += std::chrono::duration<double, std::milli>(t2 - t1).count();
+    loadCpu += c1 - c0;
+    extraCpu += c2 - c1;
+    state.SetIterationTime(std::chrono::duration<double>(t2 - t0).count());
+    solved = 0;
+    for (int i = 0; i < Topic_test.Count; ++i) solved += Topic_test.Get(i)->bSolved ? 1 : 0;
+  }
+  if (solved != kQuestions / 2) state.SkipWithError("the progress did not match");
+  double n = static_cast<double>(state.iterations());
+  state.counters["load_ms"] = load / n;
+  state.counters["extra_ms"] = extra / n;
+  state.counters["extra_pct"] = 100.0 * extra / load;
+  // The same in processor time of this thread, which a busy machine disturbs less.
+  state.counters["load_cpu_ms"] = loadCpu / n;
+  state.counters["extra_cpu_ms"] = extraCpu / n;
+  state.counters["extra_cpu_pct"] = 100.0 * extraCpu / loadCpu;
+  Topic_test.UnloadQuestions();
+  fake::ClearDrawLog();
+}
+BENCHMARK(BM_StudyLoadExtra)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,41 @@
+// Progress files through the program's reader, once as the file of the path on its first line
+// and once as another question file's: the keys come out sorted and unique, only a file of its
+// own path gives any, and the file the writer makes of them reads back the same.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_support.h"
+#include "study/progress.h"
+
+using fuzzsupport::Require;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const char* bytes = reinterpret_cast<const char*>(data);
+  std::string_view text(bytes, size);
+  std::string path(text.substr(0, text.find('\n')));
+  if (!path.empty() && path.back() == '\r') path.pop_back();
+  // A path holds no zero byte: the reader compares it as a C string.
+  if (path.find('\0') != std::string::npos) path.clear();
+
+  study::ProgressRead read = study::ParseProgress(bytes, size, path.c_str());
+  Require(std::is_sorted(read.keys.begin(), read.keys.end()), "keys are sorted");
+  Require(std::adjacent_find(read.keys.begin(), read.keys.end()) == read.keys.end(),
+          "keys are unique");
+  Require(read.ours || read.keys.empty(), "only its own file gives keys");
+  Require(read.keys.size() <= static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')),
+          "one key a line at most");
+
+  std::string written = study::ProgressHeader(path.c_str());
+  for (std::uint64_t key : read.keys) written += study::ProgressLine(key);
+  study::ProgressRead again = study::ParseProgress(written.data(), written.size(), path.c_str());
+  Require(again.ours, "a written file is its path's own");
+  Require(again.keys == read.keys, "written keys read back the same");
+
+  std::string other = path + "x";
+  Require(study::ParseProgress(bytes, size, other.c_str()).keys.empty(),
+          "another path's file gives nothing");
+  return 0;
+}

@@ -1,0 +1,46 @@
+// results.csv through the program's reader: every record it keeps is well-formed, and the file
+// the writer makes of them reads back record for record.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "study/results.h"
+
+using fuzzsupport::Require;
+
+namespace {
+
+bool Same(const study::ResultRecord& a, const study::ResultRecord& b) {
+  return std::strcmp(a.When, b.When) == 0 && std::strcmp(a.Discipline, b.Discipline) == 0 &&
+         std::strcmp(a.Topic, b.Topic) == 0 && a.Questions == b.Questions && a.Asked == b.Asked &&
+         a.Right == b.Right && a.PercentTenths == b.PercentTenths && a.Rounds == b.Rounds &&
+         a.Seconds == b.Seconds && a.Resumed == b.Resumed;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::vector<study::ResultRecord> records =
+      study::ParseResults(reinterpret_cast<const char*>(data), size);
+  for (const study::ResultRecord& r : records) {
+    Require(std::strlen(r.When) == 16, "a date and time of 16 characters");
+    Require(std::memchr(r.Discipline, 0, sizeof r.Discipline) != nullptr, "terminated text");
+    Require(std::memchr(r.Topic, 0, sizeof r.Topic) != nullptr, "terminated text");
+    Require(r.PercentTenths >= 0 && r.PercentTenths <= 1000, "a percent from 0 to 100");
+    Require(r.Questions >= 0 && r.Asked >= 0 && r.Right >= 0 && r.Rounds >= 0 && r.Seconds >= 0,
+            "no negative counts");
+  }
+  // Written oldest first, as the program appends them.
+  std::string file = study::ResultsHeader();
+  for (auto r = records.rbegin(); r != records.rend(); ++r) file += study::FormatResult(*r);
+  std::vector<study::ResultRecord> again = study::ParseResults(file.data(), file.size());
+  Require(again.size() == records.size(), "every written record reads back");
+  for (std::size_t i = 0; i < again.size(); ++i)
+    Require(Same(again[i], records[i]), "a written record reads back the same");
+  study::Chart chart = study::ChartOf(records, "D", "T");
+  Require(chart.Count >= 0 && chart.Count <= study::kChartBars, "at most twenty bars");
+  return 0;
+}

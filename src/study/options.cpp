@@ -1,0 +1,60 @@
+// exameo.ini: reading what it holds, writing it whole.
+#include "study/options.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace study {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
+  return s;
+}
+
+struct Key {
+  const char* name;
+  bool Options::*field;
+};
+constexpr Key kKeys[] = {
+    {"shuffle_questions", &Options::shuffleQuestions},
+    {"shuffle_answers", &Options::shuffleAnswers},
+    {"resume", &Options::resume},
+};
+
+}  // namespace
+
+Options ParseOptions(const char* bytes, std::size_t size) {
+  Options options;
+  if (bytes == nullptr) return options;
+  std::string_view text(bytes, size);
+  // A byte order mark left by an editor is not part of the first line.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  while (!text.empty()) {
+    std::size_t end = text.find('\n');
+    std::string_view line = Trim(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    std::string_view name = Trim(line.substr(0, equals));
+    std::string_view value = Trim(line.substr(equals + 1));
+    // Only a plain 0 or 1 is taken: anything else is a damaged line and changes nothing.
+    if (value != "0" && value != "1") continue;
+    for (const Key& key : kKeys)
+      if (name == key.name) options.*key.field = value == "1";
+  }
+  return options;
+}
+
+std::string FormatOptions(const Options& options) {
+  std::string text = "[options]\r\n";
+  for (const Key& key : kKeys) {
+    text += key.name;
+    text += options.*key.field ? "=1\r\n" : "=0\r\n";
+  }
+  return text;
+}
+
+}  // namespace study

@@ -1,0 +1,256 @@
+// results.csv: the record lines, the tolerant reader, and the chart of a topic.
+#include "study/results.h"
+
+#include <algorithm>
+
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "common/cp1251.h"
+
+namespace study {
+namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr char kYes[] = "да";
+constexpr char kNo[] = "нет";
+constexpr int kFields = 10;
+
+void AppendUtf8(std::string* out, char32_t u) {
+  if (u < 0x80) {
+    out->push_back(static_cast<char>(u));
+  } else if (u < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (u >> 6)));
+    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xE0 | (u >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
+  }
+}
+
+// A Windows-1251 text as a CSV field in UTF-8, quoted when it holds ';', '"' or a line break.
+void AppendText(std::string* out, const char* cp1251Text) {
+  std::string field;
+  bool quote = false;
+  for (const char* p = cp1251Text; *p != '\0'; ++p) {
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (c == ';' || c == '"' || c == '\r' || c == '\n') quote = true;
+    if (c == '"') field.push_back('"');
+    AppendUtf8(&field, cp1251::ToUnicode(c));
+  }
+  if (quote) out->push_back('"');
+  *out += field;
+  if (quote) out->push_back('"');
+}
+
+// A UTF-8 field back in Windows-1251, cut to the record's capacity; '?' for what the code page
+// lacks or a malformed sequence.
+void CopyText(std::string_view utf8, char* out) {
+  std::size_t i = 0, o = 0;
+  while (i < utf8.size() && o + 1 < static_cast<std::size_t>(kResultTextCapacity)) {
+    char32_t u = cp1251::DecodeUtf8(utf8.data(), utf8.size(), &i);
+    int b = u == 0xFFFFFFFFu || u == 0 ? -1 : cp1251::FromUnicode(u);
+    out[o++] = b < 0 ? '?' : static_cast<char>(b);
+  }
+  out[o] = '\0';
+}
+
+// Splits one record off `text` into its fields (RFC 4180 quoting, where a quoted field may hold
+// line breaks). Returns false when the line is torn (a quote left open at the end).
+bool NextRecord(std::string_view* text, std::string fields[kFields], int* count) {
+  *count = 0;
+  std::string field;
+  bool quoted = false;
+  std::size_t i = 0;
+  bool atFieldStart = true;
+  for (; i < text->size(); ++i) {
+    char c = (*text)[i];
+    if (quoted) {
+      if (c == '"') {
+        if (i + 1 < text->size() && (*text)[i + 1] == '"') {
+          field.push_back('"');
+          ++i;
+        } else {
+          quoted = false;
+        }
+      } else {
+        field.push_back(c);
+      }
+      continue;
+    }
+    if (c == '"' && atFieldStart) {
+      quoted = true;
+      atFieldStart = false;
+      continue;
+    }
+    if (c == ';' || c == '\n') {
+      if (*count < kFields) fields[*count] = field;
+      ++*count;
+      field.clear();
+      atFieldStart = true;
+      if (c == '\n') {
+        text->remove_prefix(i + 1);
+        return true;
+      }
+      continue;
+    }
+    if (c == '\r' && (i + 1 == text->size() || (*text)[i + 1] == '\n')) continue;
+    field.push_back(c);
+    atFieldStart = false;
+  }
+  // The last line has no line end: it may have been cut short by a crash, so it is passed
+  // over unless it is whole. A whole record has all its fields; its last one, "да" or "нет",
+  // tells a torn one.
+  if (*count < kFields) fields[*count] = field;
+  ++*count;
+  text->remove_prefix(text->size());
+  return !quoted;
+}
+
+bool ParseInt(std::string_view s, std::int64_t max, std::int64_t* out) {
+  if (s.empty() || s.size() > 18) return false;
+  std::int64_t v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v > max) return false;
+  *out = v;
+  return true;
+}
+
+// "66,7" or "66.7" (or "66"): tenths of a percent, 0 to 1000.
+bool ParsePercent(std::string_view s, int* tenths) {
+  std::size_t sep = s.find_first_of(",.");
+  std::int64_t whole = 0, fraction = 0;
+  if (!ParseInt(s.substr(0, sep), 100, &whole)) return false;
+  if (sep != std::string_view::npos &&
+      (s.size() != sep + 2 || !ParseInt(s.substr(sep + 1), 9, &fraction)))
+    return false;
+  if (whole * 10 + fraction > 1000) return false;
+  *tenths = static_cast<int>(whole * 10 + fraction);
+  return true;
+}
+
+// "YYYY-MM-DD HH:MM" with digits where digits belong.
+bool IsStamp(std::string_view s) {
+  constexpr std::string_view kShape = "0000-00-00 00:00";
+  if (s.size() != kShape.size()) return false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    bool digit = s[i] >= '0' && s[i] <= '9';
+    if (kShape[i] == '0' ? !digit : s[i] != kShape[i]) return false;
+  }
+  return true;
+}
+
+bool ToRecord(const std::string fields[kFields], ResultRecord* r) {
+  if (!IsStamp(fields[0])) return false;
+  std::memcpy(r->When, fields[0].data(), 16);
+  r->When[16] = '\0';
+  CopyText(fields[1], r->Discipline);
+  CopyText(fields[2], r->Topic);
+  std::int64_t questions, asked, right, rounds, seconds;
+  constexpr std::int64_t kIntMax = 2147483647;
+  if (!ParseInt(fields[3], kIntMax, &questions) || !ParseInt(fields[4], kIntMax, &asked) ||
+      !ParseInt(fields[5], kIntMax, &right) || !ParsePercent(fields[6], &r->PercentTenths) ||
+      !ParseInt(fields[7], kIntMax, &rounds) || !ParseInt(fields[8], 999999999999999999, &seconds))
+    return false;
+  if (fields[9] == kYes)
+    r->Resumed = true;
+  else if (fields[9] == kNo)
+    r->Resumed = false;
+  else
+    return false;
+  r->Questions = static_cast<int>(questions);
+  r->Asked = static_cast<int>(asked);
+  r->Right = static_cast<int>(right);
+  r->Rounds = static_cast<int>(rounds);
+  r->Seconds = seconds;
+  return true;
+}
+
+}  // namespace
+
+int PercentTenths(int right, int asked) {
+  if (asked <= 0 || right < 0) return 0;
+  if (right > asked) right = asked;
+  // Rounded half up, in integers: 2 of 3 is 66.7.
+  return static_cast<int>((static_cast<std::int64_t>(right) * 2000 + asked) / (2 * asked));
+}
+
+std::string ResultsHeader() {
+  return std::string(kBom) +
+         "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;"
+         "Процент;Кругов;Длительность, с;Продолжено\r\n";
+}
+
+std::string FormatResult(const ResultRecord& r) {
+  std::string line;
+  line.append(r.When, strnlen(r.When, sizeof r.When));
+  line.push_back(';');
+  AppendText(&line, r.Discipline);
+  line.push_back(';');
+  AppendText(&line, r.Topic);
+  char numbers[160];
+  int tenths = r.PercentTenths < 0 ? 0 : r.PercentTenths;
+  // The decimal comma: the separator ';' is the one spreadsheets of a Russian locale expect,
+  // and they read "66,7" as a number.
+  std::snprintf(numbers, sizeof numbers, ";%d;%d;%d;%d,%d;%d;%lld;", r.Questions, r.Asked, r.Right,
+                tenths / 10, tenths % 10, r.Rounds, static_cast<long long>(r.Seconds));
+  line += numbers;
+  line += r.Resumed ? kYes : kNo;
+  line += "\r\n";
+  return line;
+}
+
+std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size) {
+  // Only the newest records are kept, in a ring: a file of millions of lines must not cost
+  // gigabytes of records (each holds two 1 KiB titles).
+  std::vector<ResultRecord> ring;
+  std::size_t total = 0;
+  if (bytes == nullptr) return ring;
+  std::string_view text(bytes, size);
+  if (text.substr(0, 3) == kBom) text.remove_prefix(3);
+  std::string fields[kFields];
+  while (!text.empty()) {
+    std::string_view start = text;
+    int count = 0;
+    ResultRecord record;
+    // The header has ten fields too, but no date: ToRecord drops it.
+    if (NextRecord(&text, fields, &count) && count == kFields && ToRecord(fields, &record)) {
+      if (ring.size() < kMaxResultRecords)
+        ring.push_back(record);
+      else
+        ring[total % kMaxResultRecords] = record;
+      ++total;
+      continue;
+    }
+    // A damaged line costs only itself: a stray quote must not swallow the records after it.
+    std::size_t end = start.find('\n');
+    text = end == std::string_view::npos ? std::string_view() : start.substr(end + 1);
+  }
+  // Oldest first again, then newest first: records are appended as quizzes end.
+  if (total > kMaxResultRecords)
+    std::rotate(ring.begin(), ring.begin() + static_cast<std::ptrdiff_t>(total % kMaxResultRecords),
+                ring.end());
+  std::reverse(ring.begin(), ring.end());
+  return ring;
+}
+
+Chart ChartOf(const std::vector<ResultRecord>& newestFirst, const char* discipline,
+              const char* topic) {
+  Chart chart;
+  if (discipline == nullptr || topic == nullptr) return chart;
+  int picked[kChartBars];
+  for (const ResultRecord& r : newestFirst) {
+    if (chart.Count == kChartBars) break;
+    if (std::strcmp(r.Discipline, discipline) != 0 || std::strcmp(r.Topic, topic) != 0) continue;
+    picked[chart.Count++] = r.PercentTenths;
+  }
+  for (int i = 0; i < chart.Count; ++i) chart.PercentTenths[i] = picked[chart.Count - 1 - i];
+  return chart;
+}
+
+}  // namespace study

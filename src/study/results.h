@@ -1,0 +1,51 @@
+// Results: one record per finished quiz in results.csv, and what the results window shows.
+//
+// The file is UTF-8 with a byte order mark, fields separated by ';', a header line, CR LF line
+// ends, texts with ';', '"' or line breaks quoted as in RFC 4180. Records are appended as whole
+// lines. The reader keeps every line that parses and passes over the rest.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace study {
+
+inline constexpr int kResultTextCapacity = 1024;
+inline constexpr int kChartBars = 20;
+
+struct ResultRecord {
+  char When[17] = {};                         // local "YYYY-MM-DD HH:MM"
+  char Discipline[kResultTextCapacity] = {};  // Windows-1251, as the program shows it
+  char Topic[kResultTextCapacity] = {};       // Windows-1251
+  int Questions = 0;                          // questions in the topic
+  int Asked = 0;                              // asked in the first round
+  int Right = 0;                              // of them answered right
+  int PercentTenths = 0;                      // Right / Asked in tenths of a percent, rounded
+  int Rounds = 0;
+  std::int64_t Seconds = 0;  // from the start to "Game over"
+  bool Resumed = false;      // continued from remembered progress
+};
+
+// The header line, with the byte order mark in front and CR LF behind (UTF-8).
+std::string ResultsHeader();
+// One record's line with CR LF (UTF-8; the texts converted from Windows-1251).
+std::string FormatResult(const ResultRecord& record);
+// The newest kMaxResultRecords records of a results file's bytes, newest first (the file's
+// order reversed). Texts with characters Windows-1251 lacks get '?' for them.
+inline constexpr std::size_t kMaxResultRecords = 10000;
+std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size);
+// Rounded tenths of a percent of right / asked; 0 when nothing was asked.
+int PercentTenths(int right, int asked);
+
+// The chart of a topic: the first-round percents of its last attempts (at most 20), oldest
+// first, from records given newest first. Records match by discipline and topic text.
+struct Chart {
+  int Count = 0;
+  int PercentTenths[kChartBars] = {};
+};
+Chart ChartOf(const std::vector<ResultRecord>& newestFirst, const char* discipline,
+              const char* topic);
+
+}  // namespace study

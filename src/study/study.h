@@ -1,0 +1,73 @@
+// The study features of the program: options, shuffling, resuming and results.
+//
+// The shell, the chooser and the quiz flow call the hooks below; each does nothing while its
+// option is off or no data folder is known, so with every option off the program behaves as it
+// always has. Everything is kept in one data folder the platform layer names at start-up.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/handles.h"
+#include "study/options.h"
+#include "study/results.h"
+#include "study/shuffle.h"
+
+struct QuestionClass;
+
+namespace study {
+
+// ---- Start-up (the platform layer) ----
+
+// Takes the data folder (Windows-1251, backslashes, without a trailing one; "" for none) and
+// whether it can be written, reads exameo.ini from it and seeds the random source from the
+// clock. Call it before BuildMenuBar, which ticks the items of the options that are on.
+void Init(const char* folder, bool writable);
+// The data folder given to Init ("" before Init).
+const char* Folder();
+// Shows the warning that the data folder cannot be written, once per run: the platform calls
+// it at start-up for a folder it cannot write, the core when a write fails.
+void WarnUnwritable();
+
+// ---- State ----
+
+const Options& Current();
+// Sets the options, saves exameo.ini and updates the menu ticks.
+void SetOptions(const Options& options);
+// The menu bar BuildMenuBar made (to tick items when an option toggles).
+extern HMENU MenuBar;
+// The random source of the shuffles.
+extern Random Rng;
+// The clock: seconds since 1970 (UTC), and the local "YYYY-MM-DD HH:MM" of such a moment.
+// Replaceable by tests.
+extern std::int64_t (*NowSeconds)();
+extern void (*LocalStamp)(std::int64_t seconds, char out[17]);
+
+// ---- Menu commands ----
+
+// A command from the menu bar that the study features own (high word 0, no control), handled;
+// false for anything else.
+bool MenuCommand(unsigned wParam, HWND sender);
+
+// ---- Hooks of the shell and the flow ----
+
+// The discipline whose chooser is open (catalogue entry i), noted when it opens.
+void DisciplineOpened(int i);
+// A topic was loaded by the chooser (catalogue topic i): shuffles it and, with resume on and
+// remembered progress, asks whether to continue (a box owned by `owner`).
+void TopicLoaded(int topic, HWND owner);
+// The quiz starts on the loaded topic (the start message); returns the index of the first
+// question to ask, 0 unless the topic was resumed, -1 when nothing is left to ask.
+int QuizStarted();
+// A question was graded in round `round`; `solved` when it was answered right.
+void Graded(QuestionClass& q, int round, bool solved);
+// "Game over": the quiz ended after `rounds` rounds. Appends the result record and forgets the
+// topic's progress.
+void QuizOver(int rounds);
+
+// ---- Results (the results window) ----
+
+// Every record of results.csv, newest first; none when the file is missing.
+std::vector<ResultRecord> ReadResults();
+
+}  // namespace study

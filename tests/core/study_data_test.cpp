@@ -1,0 +1,384 @@
+// The study data: exameo.ini, progress files, results.csv, the random source and the writing
+// calls of the files layer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bank/question.h"
+#include "common/cp1251.h"
+#include "platform/files.h"
+#include "study/options.h"
+#include "study/progress.h"
+#include "study/results.h"
+#include "study/shuffle.h"
+#include "support/scratch.h"
+
+namespace {
+
+using testsupport::ScratchDir;
+using testsupport::WriteBytes;
+
+std::string ReadAll(const char* path) {
+  std::ifstream in(testsupport::NativePath(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+study::Options Parse(const std::string& text) {
+  return study::ParseOptions(text.data(), text.size());
+}
+
+TEST(StudyOptions, FileReadsWhatItHoldsAndNothingElse) {
+  struct Case {
+    const char* text;
+    bool questions, answers, resume;
+  };
+  const Case cases[] = {
+      {"", false, false, false},
+      {"[options]\r\nshuffle_questions=1\r\nresume=1\r\n", true, false, true},
+      {"\xEF\xBB\xBFshuffle_answers=1\n", false, true, false},  // a BOM, LF ends
+      {"  resume = 1 \t\r\n", false, false, true},              // spaces around
+      {"resume=yes\nshuffle_answers\nshuffle_questions=2\n", false, false, false},  // damaged
+      {"color=1\n[other]\nresume=1\nresume=0\n", false, false, false},  // the last one counts
+      {"shuffle_questions=1\nshuffle_answers=", true, false, false},    // torn at the end
+      {"Shuffle_Questions=1\n", false, false, false},                   // keys are exact
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    study::Options o = Parse(c.text);
+    EXPECT_EQ(o.shuffleQuestions, c.questions);
+    EXPECT_EQ(o.shuffleAnswers, c.answers);
+    EXPECT_EQ(o.resume, c.resume);
+  }
+  EXPECT_EQ(study::ParseOptions(nullptr, 5), study::Options());
+
+  study::Options on{true, false, true};
+  EXPECT_EQ(study::FormatOptions(on),
+            "[options]\r\nshuffle_questions=1\r\nshuffle_answers=0\r\nresume=1\r\n");
+  for (int bits = 0; bits < 8; ++bits) {
+    study::Options o{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
+    EXPECT_EQ(Parse(study::FormatOptions(o)), o) << bits;
+  }
+}
+
+TEST(StudyFiles, WholeWritesAppendsFoldersAndRemoval) {
+  ScratchDir dir;
+  EXPECT_TRUE(files::MakeFolder("d"));
+  EXPECT_TRUE(files::MakeFolder("d"));  // already there
+  EXPECT_FALSE(files::MakeFolder("missing\\d"));
+  EXPECT_TRUE(files::CanWriteIn("d"));
+  EXPECT_FALSE(files::CanWriteIn("missing"));
+
+  EXPECT_TRUE(files::WriteWhole("d\\f.txt", "old text", 8));
+  EXPECT_TRUE(files::WriteWhole("d\\f.txt", "new", 3));
+  EXPECT_EQ(ReadAll("d\\f.txt"), "new");
+  EXPECT_TRUE(files::AppendBytes("d\\f.txt", "+1\r\n", 4));
+  EXPECT_TRUE(files::AppendBytes("d\\g.txt", "x", 1));  // created
+  EXPECT_EQ(ReadAll("d\\f.txt"), "new+1\r\n");
+  EXPECT_EQ(ReadAll("d\\g.txt"), "x");
+  // A write that cannot happen leaves the old file and no temporary behind.
+  EXPECT_FALSE(files::WriteWhole("missing\\f.txt", "x", 1));
+  EXPECT_FALSE(files::AppendBytes("missing\\f.txt", "x", 1));
+  EXPECT_FALSE(files::WriteWhole("", "x", 1));
+  EXPECT_FALSE(files::WriteWhole(nullptr, "x", 1));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator("d"))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"f.txt", "g.txt"}));
+
+  EXPECT_TRUE(files::RemoveFile("d\\f.txt"));
+  EXPECT_TRUE(files::RemoveFile("d\\f.txt"));  // gone already
+  EXPECT_FALSE(std::filesystem::exists("d/f.txt"));
+
+  // The full path: the working directory in front, backslashes throughout.
+  std::string cwd = std::filesystem::current_path().string();
+  std::string expected = cwd + "\\Base\\a.txt";
+  for (char& c : expected)
+    if (c == '/') c = '\\';
+  EXPECT_EQ(files::FullPath("Base\\a.txt"), expected);
+  EXPECT_EQ(files::FullPath(""), "");
+}
+
+TEST(StudyProgress, NamesLinesAndKeys) {
+  // FNV-1a 64 reference values: "a" and "foobar".
+  EXPECT_EQ(study::ProgressFileName("a"), "af63dc4c8601ec8c.txt");
+  EXPECT_EQ(study::ProgressFileName("foobar"), "85944171f73967e8.txt");
+  EXPECT_EQ(study::ProgressLine(0x1234abcdull), "000000001234abcd\r\n");
+  EXPECT_EQ(study::ProgressHeader("C:\\b\\t.txt"), "C:\\b\\t.txt\r\n");
+
+  auto question = [](const char* task, std::vector<std::pair<bool, const char*>> variants) {
+    QuestionClass q;
+    std::memset(q.Vrnt, 0, sizeof q.Vrnt);
+    std::strcpy(q.Task, task);
+    q.bExists = true;
+    for (std::size_t k = 0; k < variants.size(); ++k) {
+      q.Vrnt[k].bExists = true;
+      q.Vrnt[k].bCorrect = variants[k].first;
+      std::strcpy(q.Vrnt[k].Text, variants[k].second);
+    }
+    return study::ContentKey(q);
+  };
+  std::uint64_t base = question("2+2?", {{true, "4"}, {false, "5"}, {false, "22"}});
+  // The variants' order does not matter; their texts, marks and the task do.
+  EXPECT_EQ(base, question("2+2?", {{false, "22"}, {true, "4"}, {false, "5"}}));
+  EXPECT_NE(base, question("2+2?", {{false, "4"}, {false, "5"}, {false, "22"}}));
+  EXPECT_NE(base, question("2+2?", {{true, "4"}, {false, "5"}, {false, "23"}}));
+  EXPECT_NE(base, question("2+3?", {{true, "4"}, {false, "5"}, {false, "22"}}));
+  EXPECT_NE(base, question("2+2?", {{true, "4"}, {false, "5"}}));
+  EXPECT_NE(question("AB", {{true, "C"}}), question("A", {{true, "BC"}}));
+  EXPECT_NE(question("Q", {}), question("Q", {{false, ""}}));
+}
+
+TEST(StudyProgress, ReaderKeepsWholeLinesOfItsOwnFile) {
+  const char* path = "C:\\base\\t.txt";
+  std::string whole = std::string(path) + "\r\n00000000000000ff\r\n0000000000000001\n" +
+                      "00000000000000FF\r\n" +  // the same key again, upper case
+                      "12345\r\n" +             // too short
+                      "00000000000000zz\r\n" +  // not hex
+                      "\r\n" +                  // empty
+                      "0000000000000abc";       // torn: no line end
+  study::ProgressRead read = study::ParseProgress(whole.data(), whole.size(), path);
+  EXPECT_TRUE(read.ours);
+  EXPECT_EQ(read.keys, (std::vector<std::uint64_t>{0x1, 0xff}));
+
+  // Another question file's progress, a torn first line, nothing at all.
+  for (std::string other : {std::string("C:\\base\\u.txt\r\n00000000000000ff\r\n"),
+                            std::string("C:\\base\\t.t"), std::string()}) {
+    read = study::ParseProgress(other.data(), other.size(), path);
+    EXPECT_FALSE(read.ours) << other;
+    EXPECT_TRUE(read.keys.empty());
+  }
+}
+
+study::ResultRecord Record(const char* when, const char* discipline, const char* topic,
+                           int percentTenths) {
+  study::ResultRecord r;
+  std::strcpy(r.When, when);
+  std::strcpy(r.Discipline, discipline);
+  std::strcpy(r.Topic, topic);
+  r.PercentTenths = percentTenths;
+  return r;
+}
+
+TEST(StudyResults, LinesAreUtf8WithQuotingWhereNeeded) {
+  study::ResultRecord r = Record("2026-12-08 09:05", Cp1251("Физика"), "A;B \"C\"", 667);
+  r.Questions = 12;
+  r.Asked = 9;
+  r.Right = 6;
+  r.Rounds = 3;
+  r.Seconds = 3725;
+  r.Resumed = true;
+  EXPECT_EQ(study::FormatResult(r),
+            "2026-12-08 09:05;Физика;\"A;B \"\"C\"\"\";12;9;6;66,7;3;3725;да\r\n");
+  r.PercentTenths = 1000;
+  r.Resumed = false;
+  std::strcpy(r.Topic, "Line\r\nbreak");
+  EXPECT_EQ(study::FormatResult(r),
+            "2026-12-08 09:05;Физика;\"Line\r\nbreak\";12;9;6;100,0;3;3725;нет\r\n");
+  EXPECT_EQ(study::ResultsHeader(),
+            "\xEF\xBB\xBF"
+            "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
+            "Кругов;Длительность, с;Продолжено\r\n");
+
+  // Percent in tenths, rounded half up: 2/3, 1/3, 1/8 exactly 12.5, 1/16 = 6.25.
+  EXPECT_EQ(study::PercentTenths(2, 3), 667);
+  EXPECT_EQ(study::PercentTenths(1, 3), 333);
+  EXPECT_EQ(study::PercentTenths(1, 8), 125);
+  EXPECT_EQ(study::PercentTenths(1, 16), 63);
+  EXPECT_EQ(study::PercentTenths(3, 3), 1000);
+  EXPECT_EQ(study::PercentTenths(0, 0), 0);
+}
+
+TEST(StudyResults, ReaderSkipsDamageAndGivesNewestFirst) {
+  study::ResultRecord quoted = Record("2026-01-02 03:04", Cp1251("Химия"), "a;\"b\"\r\nc", 500);
+  quoted.Resumed = true;
+  std::string file = study::ResultsHeader() + "2026-01-01 10:00;D;T;3;3;2;66,7;2;75;нет\r\n" +
+                     "2026-13-01 10:00;D;T;3;3;2;66,7;2;75\r\n" +        // nine fields
+                     "garbage line\r\n" +                                // no fields
+                     "2026-01-01 1x:00;D;T;3;3;2;66,7;2;75;нет\r\n" +    // bad date
+                     "2026-01-01 10:00;D;T;3;3;2;abc;2;75;нет\r\n" +     // bad percent
+                     "2026-01-01 10:00;\"D;T;3;3;2;66,7;2;75;нет\r\n" +  // stray quote
+                     study::FormatResult(quoted) +
+                     "2026-01-03 00:00;D;T;1;1;1;100.0;1;5;да\n" +  // LF, a point
+                     "2026-01-04 00:00;D;T;1;1;1;100,0;1;5;н";      // torn
+  std::vector<study::ResultRecord> records = study::ParseResults(file.data(), file.size());
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_STREQ(records[0].When, "2026-01-03 00:00");
+  EXPECT_EQ(records[0].PercentTenths, 1000);
+  EXPECT_TRUE(records[0].Resumed);
+  EXPECT_STREQ(records[1].When, "2026-01-02 03:04");
+  EXPECT_STREQ(records[1].Discipline, Cp1251("Химия").c_str());
+  EXPECT_STREQ(records[1].Topic, "a;\"b\"\r\nc");
+  EXPECT_EQ(records[1].PercentTenths, 500);
+  const study::ResultRecord& first = records[2];
+  EXPECT_STREQ(first.When, "2026-01-01 10:00");
+  EXPECT_STREQ(first.Discipline, "D");
+  EXPECT_EQ(first.Questions, 3);
+  EXPECT_EQ(first.Asked, 3);
+  EXPECT_EQ(first.Right, 2);
+  EXPECT_EQ(first.PercentTenths, 667);
+  EXPECT_EQ(first.Rounds, 2);
+  EXPECT_EQ(first.Seconds, 75);
+  EXPECT_FALSE(first.Resumed);
+
+  // A character Windows-1251 lacks reads as '?'.
+  std::string foreign = "2026-01-01 10:00;日本;T;1;1;1;100,0;1;5;да\r\n";
+  records = study::ParseResults(foreign.data(), foreign.size());
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_STREQ(records[0].Discipline, "??");
+  EXPECT_TRUE(study::ParseResults(nullptr, 3).empty());
+}
+
+TEST(StudyResults, AHugeFileKeepsOnlyTheNewestRecords) {
+  // Records numbered by their seconds, 1 the oldest; 2,503 more than are kept.
+  std::string file = study::ResultsHeader();
+  const int lines = static_cast<int>(study::kMaxResultRecords) + 2503;
+  for (int i = 1; i <= lines; ++i)
+    file += "2026-01-01 10:00;D;T;1;1;1;100,0;1;" + std::to_string(i) + ";нет\r\n";
+  std::vector<study::ResultRecord> records = study::ParseResults(file.data(), file.size());
+  ASSERT_EQ(records.size(), study::kMaxResultRecords);
+  EXPECT_EQ(records.front().Seconds, lines);
+  EXPECT_EQ(records[1].Seconds, lines - 1);
+  EXPECT_EQ(records.back().Seconds, 2504);
+}
+
+TEST(StudyResults, ChartTakesTheLastTwentyAttemptsOfTheTopicOldestFirst) {
+  // Newest first: attempt 25 of topic T down to attempt 1, with another topic in between.
+  std::vector<study::ResultRecord> records;
+  for (int attempt = 25; attempt >= 1; --attempt) {
+    records.push_back(Record("2026-01-01 00:00", "D", "T", attempt * 10));
+    records.push_back(Record("2026-01-01 00:00", "D", "U", 999));
+    records.push_back(Record("2026-01-01 00:00", "E", "T", 998));
+  }
+  study::Chart chart = study::ChartOf(records, "D", "T");
+  ASSERT_EQ(chart.Count, 20);
+  // Attempts 6 to 25, oldest first.
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(chart.PercentTenths[i], (i + 6) * 10) << i;
+  chart = study::ChartOf(records, "D", "V");
+  EXPECT_EQ(chart.Count, 0);
+  records.resize(6);  // attempts 25 and 24 of each
+  chart = study::ChartOf(records, "D", "T");
+  ASSERT_EQ(chart.Count, 2);
+  EXPECT_EQ(chart.PercentTenths[0], 240);
+  EXPECT_EQ(chart.PercentTenths[1], 250);
+}
+
+TEST(StudyRandom, SplitMixSequenceAndEvenDraws) {
+  study::Random r;  // the reference generator's first output for seed 0
+  EXPECT_EQ(r.Next(), 0xe220a8397b1dcdafull);
+  int counts[3] = {};
+  study::Random s{42};
+  for (int i = 0; i < 30000; ++i) ++counts[s.Below(3)];
+  for (int c : counts) EXPECT_NEAR(c, 10000, 400);
+  EXPECT_EQ(s.Below(0), 0u);
+  EXPECT_EQ(s.Below(1), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// Loads `bytes` as a topic from a scratch file.
+void LoadTopic(TopicClass& topic, const std::string& bytes) {
+  WriteBytes("t.txt", bytes);
+  std::string path = "t.txt";
+  topic.UnloadQuestions();
+  topic.LoadQuestions(path.data());
+}
+
+// The chain, the ids and the index agree, as the loader leaves them.
+void ExpectWellFormed(TopicClass& topic) {
+  ASSERT_NE(topic.Index, nullptr);
+  ASSERT_EQ(topic.IndexSize, topic.Count);
+  QuestionClass* q = &topic.Head;
+  int variants = 0;
+  for (int i = 0; i < topic.Count; ++i) {
+    EXPECT_EQ(topic.Index[i], q) << i;
+    EXPECT_EQ(q->Id, i);
+    EXPECT_EQ(topic.VariantsBefore[i], variants) << i;
+    for (const vrnt& v : q->Vrnt) variants += v.bExists ? 1 : 0;
+    q = q->Next;
+  }
+  EXPECT_EQ(q, &topic.Head);  // the last record leads back to the head
+  EXPECT_EQ(topic.VariantsBefore[topic.Count], variants);
+}
+
+// Task -> its variants as "+text" / "-text", in slot order.
+std::map<std::string, std::vector<std::string>> Contents(TopicClass& topic) {
+  std::map<std::string, std::vector<std::string>> contents;
+  for (int i = 0; i < topic.Count; ++i) {
+    QuestionClass* q = topic.Get(i);
+    std::vector<std::string>& out = contents[q->Task];
+    for (const vrnt& v : q->Vrnt)
+      if (v.bExists) out.push_back((v.bCorrect ? "+" : "-") + std::string(v.Text));
+  }
+  return contents;
+}
+
+TEST(StudyShuffle, QuestionsAndAnswersArePermutedAndTheTopicStaysWhole) {
+  ScratchDir dir;
+  // Variant counts 0 to 5, so the identifiers' base differs from question to question.
+  std::string file;
+  for (int i = 0; i < 30; ++i) {
+    file += "Q" + std::to_string(i) + "\r\n";
+    for (int k = 0; k < i % 6; ++k)
+      file += std::string("\t") + (k == i % 3 ? "+" : "-") + "v" + std::to_string(k) + "\r\n";
+  }
+  static TopicClass topic;
+  LoadTopic(topic, file);
+  auto before = Contents(topic);
+
+  study::Random random{3};
+  study::ShuffleQuestions(topic, random);
+  ExpectWellFormed(topic);
+  auto after = Contents(topic);
+  EXPECT_EQ(after, before);  // the same questions, each with its variants in the file's order
+  int moved = 0;
+  for (int i = 0; i < topic.Count; ++i) moved += topic.Get(i)->Task != "Q" + std::to_string(i);
+  EXPECT_GT(moved, 20);
+  EXPECT_STRNE(topic.Head.Task, "Q0");  // seed 3 draws another question for the first place
+
+  study::ShuffleAnswers(topic, random);
+  ExpectWellFormed(topic);
+  after = Contents(topic);
+  int reordered = 0;
+  for (auto& [task, variants] : after) {
+    std::vector<std::string> sorted = variants;
+    std::vector<std::string> original = before[task];
+    std::sort(sorted.begin(), sorted.end());
+    std::sort(original.begin(), original.end());
+    EXPECT_EQ(sorted, original) << task;  // each text keeps its mark
+    reordered += variants != before[task];
+  }
+  EXPECT_GT(reordered, 5);
+  // Present variants stay in the first slots.
+  for (int i = 0; i < topic.Count; ++i) {
+    QuestionClass* q = topic.Get(i);
+    for (int k = 1; k < kMaxVariants; ++k)
+      EXPECT_FALSE(q->Vrnt[k].bExists && !q->Vrnt[k - 1].bExists) << q->Task;
+  }
+
+  // Without an index the topic builds one first; a topic of one question, or none, stays.
+  topic.DropIndex();
+  study::ShuffleQuestions(topic, random);
+  ExpectWellFormed(topic);
+  EXPECT_EQ(Contents(topic), after);
+  LoadTopic(topic, "Only\r\n\t+a\r\n");
+  study::ShuffleQuestions(topic, random);
+  EXPECT_STREQ(topic.Head.Task, "Only");
+  LoadTopic(topic, "");
+  study::ShuffleQuestions(topic, random);
+  study::ShuffleAnswers(topic, random);
+  EXPECT_EQ(topic.Count, 1);
+  EXPECT_FALSE(topic.Head.bExists);
+  topic.UnloadQuestions();
+}
+
+}  // namespace

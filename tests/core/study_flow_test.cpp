@@ -1,0 +1,461 @@
+// The study features in the running program: the options menu, shuffling, resuming and the
+// results record, through the chooser and the keys as the user works.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "quiz_support.h"
+#include "shell/commands.h"
+#include "shell/menu.h"
+#include "study/progress.h"
+#include "study/study.h"
+
+namespace {
+
+using namespace quiztest;
+
+std::int64_t gNow = 0;
+std::int64_t FakeNow() {
+  return gNow;
+}
+void FakeStamp(std::int64_t, char out[17]) {
+  std::memcpy(out, "2026-12-08 10:30", 17);
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The one progress file in data/progress, or "" when there is none.
+std::filesystem::path ProgressFile() {
+  if (!std::filesystem::exists("data/progress")) return {};
+  for (const auto& entry : std::filesystem::directory_iterator("data/progress"))
+    return entry.path();
+  return {};
+}
+
+class StudyFlowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    study::NowSeconds = FakeNow;
+    study::LocalStamp = FakeStamp;
+    gNow = 1000;
+    std::filesystem::create_directory("data");
+    Restart();
+  }
+  void TearDown() override {
+    study::Init("", false);
+    Topic_test.UnloadQuestions();
+    fake::SetBoxHook(nullptr);
+  }
+
+  // A new run of the program: a fresh window system and catalogue, the data folder read again.
+  void Restart(const char* folder = "data", bool writable = true) {
+    ResetProgram();
+    study::Init(folder, writable);
+    study::Rng.state = 7;
+    bar_ = BuildMenuBar();
+    WriteBytes("Base\\1.txt", Cp1251("Дисциплина\r\n\tТема\"t.txt\"\r\n").c_str());
+    std::string pattern = "Base\\*.txt";
+    Discipline.LoadDisciplines(pattern.data());
+  }
+
+  // Chooses the topic through the menu and the chooser, and delivers the start.
+  void Choose() {
+    fake::Command(20);
+    HWND chooser = fake::LiveChoosers().back();
+    fake::Click(ws::FindChild(chooser, 100));
+    fake::Click(ws::FindChild(chooser, 200));
+    fake::Pump();
+  }
+
+  // Answers the question on the board right (by its marks as displayed) or wrong.
+  void AnswerCurrent(bool right) {
+    QuestionClass* q = Topic_test.Get(Topic_test.Current);
+    for (int k = 0; k < kMaxVariants; ++k)
+      if (q->Vrnt[k].bExists && (q->Vrnt[k].bCorrect == right)) fake::TypeChar(KeyOf(k));
+    fake::TypeChar('\r');
+    fake::TypeChar('\r');
+  }
+
+  std::string CurrentTask() { return Topic_test.Get(Topic_test.Current)->Task; }
+
+  const FakeMenuItem* Item(unsigned id) {
+    for (const FakeMenuItem& popup : bar_->items)
+      for (const FakeMenuItem& item : popup.submenu->items)
+        if (!item.separator && item.id == id) return &item;
+    return nullptr;
+  }
+
+  std::vector<std::string> Captions() {
+    std::vector<std::string> captions;
+    for (const fake::Box& box : fake::Boxes()) captions.push_back(box.caption);
+    return captions;
+  }
+
+  HMENU bar_ = nullptr;
+  ScratchDir dir_;
+};
+
+TEST_F(StudyFlowTest, MenuHasTheOptionsTicksThemAndKeepsThemAcrossARestart) {
+  ASSERT_EQ(bar_->items.size(), 3u);
+  HMENU options = bar_->items[1].submenu;
+  ASSERT_EQ(options->items.size(), 5u);
+  EXPECT_EQ(options->items[0].text, Cp(Cp1251("Перемешивать вопросы")));
+  EXPECT_EQ(options->items[1].text, Cp(Cp1251("Перемешивать варианты ответов")));
+  EXPECT_EQ(options->items[2].text, Cp(Cp1251("Продолжать с места остановки")));
+  EXPECT_TRUE(options->items[3].separator);
+  EXPECT_EQ(options->items[4].text, Cp(Cp1251("Результаты...")));
+  for (unsigned id : {500u, 501u, 502u}) EXPECT_FALSE(Item(id)->ticked) << id;
+  ASSERT_NE(Item(503), nullptr);
+  EXPECT_FALSE(Item(503)->ticked);
+  EXPECT_FALSE(std::filesystem::exists("data/exameo.ini"));  // nothing written until a change
+
+  fake::Command(500);
+  fake::Command(502);
+  EXPECT_TRUE(Item(500)->ticked);
+  EXPECT_FALSE(Item(501)->ticked);
+  EXPECT_TRUE(Item(502)->ticked);
+  EXPECT_EQ(ReadAll("data/exameo.ini"),
+            "[options]\r\nshuffle_questions=1\r\nshuffle_answers=0\r\nresume=1\r\n");
+  fake::Command(500);  // off again
+  EXPECT_FALSE(Item(500)->ticked);
+
+  Restart();
+  EXPECT_FALSE(study::Current().shuffleQuestions);
+  EXPECT_TRUE(study::Current().resume);
+  EXPECT_TRUE(Item(502)->ticked);  // the new bar shows it
+  EXPECT_FALSE(Item(500)->ticked);
+
+  fake::Command(503);
+  EXPECT_EQ(fake::ResultsWindowOpens(), 1);
+  EXPECT_EQ(fake::ResultsWindowOwner(), OnScreen2.hWnd);
+}
+
+TEST_F(StudyFlowTest, OnlyTheMenuGivesItsCommands) {
+  // A key's high word, a control's click with the same low word, a wrapped check box
+  // identifier: none of them is a menu item.
+  EXPECT_EQ(RouteCommand(500 | 1u << 16), -1);
+  HWND box = ws::CreateButton(OnScreen2.hWnd, "x", ws::kStyleChild | ws::kStyleAutoCheckBox, 0, 0,
+                              10, 10, 500 + 65536, nullptr);
+  EXPECT_TRUE(fake::Click(box));
+  EXPECT_EQ(RouteCommand(503, box), -1);
+  EXPECT_EQ(study::Current(), study::Options());
+  EXPECT_EQ(fake::ResultsWindowOpens(), 0);
+  // While a flow box is up the menu's commands are dropped like every other.
+  quiz::bFlowBusy = true;
+  fake::Command(501);
+  quiz::bFlowBusy = false;
+  EXPECT_FALSE(study::Current().shuffleAnswers);
+  fake::Command(501);
+  EXPECT_TRUE(study::Current().shuffleAnswers);
+}
+
+TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+-", "-+", "+"}));
+  gNow = 1000;
+  Choose();
+  EXPECT_EQ(CurrentTask(), "Q0");
+  AnswerCurrent(true);
+  EXPECT_EQ(CurrentTask(), "Q1");
+  EXPECT_EQ(ReadAll(NativePath("t.txt")), "");  // no such file: nothing touched beside it
+  AnswerCurrent(false);
+  AnswerCurrent(true);  // round 1 ends: 2 of 3
+  EXPECT_EQ(CurrentTask(), "Q1");
+  gNow = 1075;
+  std::size_t recordsDuringBox = 99;
+  fake::SetBoxHook([&](const fake::Box& box) {
+    if (box.caption == "Game over") recordsDuringBox = study::ReadResults().size();
+  });
+  AnswerCurrent(true);  // round 2 ends the quiz
+  fake::SetBoxHook(nullptr);
+  EXPECT_EQ(Captions().back(), "Game over");
+  EXPECT_EQ(recordsDuringBox, 1u);  // written before the box: closing it loses nothing
+  EXPECT_EQ(ReadAll("data/results.csv"),
+            "\xEF\xBB\xBF"
+            "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
+            "Кругов;Длительность, с;Продолжено\r\n"
+            "2026-12-08 10:30;Дисциплина;Тема;3;3;2;66,7;2;75;нет\r\n");
+  EXPECT_FALSE(std::filesystem::exists("data/progress"));
+  EXPECT_FALSE(std::filesystem::exists("data/exameo.ini"));
+
+  // A second quiz appends one line; a torn last line is closed off first.
+  std::ofstream("data/results.csv", std::ios::app | std::ios::binary) << "2026-12-08 10:31;D";
+  Choose();
+  for (int i = 0; i < 3; ++i) AnswerCurrent(true);
+  std::string csv = ReadAll("data/results.csv");
+  EXPECT_NE(csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет\r\n"),
+            std::string::npos);
+  std::vector<study::ResultRecord> records = study::ReadResults();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].PercentTenths, 1000);
+  EXPECT_EQ(records[1].PercentTenths, 667);
+}
+
+TEST_F(StudyFlowTest, ShuffledTopicIsAskedInTheDisplayedOrderAndGradedByItsMarks) {
+  // Distinct patterns: each variant's text tells its place in the file, so its mark is known.
+  const std::vector<std::string> patterns = {"+-", "-+-", "+",   "--+",  "++",
+                                             "-+", "+--", "-++", "+-+-", "---+"};
+  WriteBytes("Base\\t.txt", QuestionFile(patterns));
+  fake::Command(500);
+  fake::Command(501);
+  Choose();
+
+  std::set<std::string> seen;
+  bool questionMoved = false, variantMoved = false;
+  for (int i = 0; i < Topic_test.Count; ++i) {
+    QuestionClass* q = Topic_test.Get(i);
+    EXPECT_EQ(q->Id, i);
+    seen.insert(q->Task);
+    questionMoved |= q->Task != "Q" + std::to_string(i);
+  }
+  EXPECT_EQ(seen.size(), patterns.size());
+  EXPECT_TRUE(questionMoved);
+
+  // Every question answered by its file marks, found through the texts on the check boxes and
+  // ticked with the keys of their displayed places: all right in round 1.
+  for (std::size_t asked = 0; asked < patterns.size(); ++asked) {
+    const std::string& pattern = patterns[std::stoi(CurrentTask().substr(1))];
+    std::vector<int> right;
+    for (std::size_t k = 0; k < pattern.size(); ++k) {
+      HWND box = Box(static_cast<int>(k));
+      ASSERT_NE(box, nullptr);
+      int original = std::stoi(box->text.substr(1));  // "v<n>"
+      variantMoved |= original != static_cast<int>(k);
+      if (pattern[original] == '+') right.push_back(static_cast<int>(k));
+    }
+    EXPECT_EQ(Box(static_cast<int>(pattern.size())), nullptr);
+    for (int k : right) fake::TypeChar(KeyOf(k));
+    fake::TypeChar('\r');
+    for (int k : right) EXPECT_EQ(Box(k)->font, OnScreen2.hFontRight);
+    EXPECT_TRUE(Topic_test.Get(Topic_test.Current)->bSolved) << CurrentTask();
+    fake::TypeChar('\r');
+  }
+  EXPECT_TRUE(variantMoved);
+  EXPECT_EQ(Captions().back(), "Game over");
+  std::vector<study::ResultRecord> records = study::ReadResults();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].Asked, 10);
+  EXPECT_EQ(records[0].Right, 10);
+}
+
+TEST_F(StudyFlowTest, TheSameSeedGivesTheSameOrder) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+", "+", "+", "+", "+", "+", "+"}));
+  fake::Command(500);
+  auto order = [&](std::uint64_t seed) {
+    study::Rng.state = seed;
+    Choose();
+    std::string tasks;
+    for (int i = 0; i < Topic_test.Count; ++i) tasks += Topic_test.Get(i)->Task;
+    return tasks;
+  };
+  std::string first = order(11);
+  EXPECT_EQ(order(11), first);
+  EXPECT_NE(order(12), first);
+}
+
+TEST_F(StudyFlowTest, ResumeAcrossARestartAsksOnlyTheRest) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+-", "-+", "+", "-+"}));
+  fake::Command(502);
+  Choose();
+  EXPECT_EQ(fake::Boxes().size(), 0u);  // nothing remembered yet: no question
+  AnswerCurrent(true);                  // Q0
+  AnswerCurrent(false);                 // Q1
+  AnswerCurrent(true);                  // Q2
+  std::filesystem::path file = ProgressFile();
+  ASSERT_FALSE(file.empty());
+  std::string full = files::FullPath("Base\\t.txt");
+  EXPECT_EQ(file.filename().string(), study::ProgressFileName(full.c_str()));
+  std::string text = ReadAll(file);
+  EXPECT_EQ(text.substr(0, full.size() + 2), full + "\r\n");
+  EXPECT_EQ(text.size(), full.size() + 2 + 2 * 18);  // two solved lines
+
+  Restart();  // the program closed after the third answer
+  gNow = 2000;
+  Choose();
+  ASSERT_EQ(fake::Boxes().size(), 1u);
+  const fake::Box& box = fake::Boxes()[0];
+  EXPECT_EQ(box.style, ws::kBoxYesNo | ws::kBoxQuestion);
+  EXPECT_EQ(box.caption, Cp(Cp1251("Продолжить с места остановки")));
+  EXPECT_EQ(box.text, Cp(Cp1251("В этой теме решено 2 из 4 вопросов.\nПродолжить с места "
+                                "остановки?\n\n\"Нет\" - начать тему заново.")));
+  EXPECT_EQ(CurrentTask(), "Q1");  // Yes: Q0 and Q2 are not asked
+  AnswerCurrent(true);
+  EXPECT_EQ(CurrentTask(), "Q3");
+  gNow = 2030;
+  AnswerCurrent(true);
+  EXPECT_EQ(fake::Boxes()[1].text, Cp(Cp1251("Правильных 2, всего 2 (100.000 %)")));
+  EXPECT_EQ(Captions().back(), "Game over");
+  // "Game over" forgets the topic and records the resumed quiz.
+  EXPECT_TRUE(ProgressFile().empty());
+  std::vector<study::ResultRecord> records = study::ReadResults();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].Questions, 4);
+  EXPECT_EQ(records[0].Asked, 2);
+  EXPECT_EQ(records[0].Right, 2);
+  EXPECT_EQ(records[0].Seconds, 30);
+  EXPECT_TRUE(records[0].Resumed);
+  std::size_t boxes = fake::Boxes().size();
+  Choose();
+  EXPECT_EQ(fake::Boxes().size(), boxes);  // forgotten: no question
+  EXPECT_EQ(CurrentTask(), "Q0");
+}
+
+TEST_F(StudyFlowTest, AStartArrivingDuringTheContinueBoxWaitsForIt) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+", "+"}));
+  fake::Command(502);
+  Choose();
+  AnswerCurrent(true);  // Q0 remembered
+  auto chooseWithoutPump = [] {
+    fake::Command(20);
+    HWND chooser = fake::LiveChoosers().back();
+    fake::Click(ws::FindChild(chooser, 100));
+    fake::Click(ws::FindChild(chooser, 200));
+  };
+  chooseWithoutPump();  // continued; its start is still queued
+  std::size_t delivered = 0;
+  fake::SetBoxHook([&](const fake::Box&) {
+    delivered += fake::Pump();
+    EXPECT_EQ(fake::Command(300), -1);  // the flow takes nothing meanwhile
+  });
+  chooseWithoutPump();  // the second box delivers the first start
+  fake::SetBoxHook(nullptr);
+  EXPECT_EQ(delivered, 1u);
+  EXPECT_FALSE(quiz::bStartDeferred);
+  EXPECT_EQ(fake::Pump(), 1u);
+  EXPECT_EQ(quiz::StartsPending, 0);
+  EXPECT_EQ(CurrentTask(), "Q1");
+  EXPECT_TRUE(OnScreen2.bAsk);
+  AnswerCurrent(true);
+  EXPECT_EQ(CurrentTask(), "Q2");
+}
+
+TEST_F(StudyFlowTest, NoStartsAfreshAndForgets) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+", "+"}));
+  fake::Command(502);
+  Choose();
+  AnswerCurrent(true);
+  fake::SetYesNoAnswer(false);
+  Choose();
+  ASSERT_EQ(fake::Boxes().size(), 1u);
+  EXPECT_NE(fake::Boxes()[0].text.find(Cp(Cp1251("решено 1 из 3 вопросов"))), std::string::npos);
+  EXPECT_EQ(CurrentTask(), "Q0");
+  EXPECT_FALSE(Topic_test.Get(0)->bSolved);
+  EXPECT_TRUE(ProgressFile().empty());
+  AnswerCurrent(true);
+  EXPECT_FALSE(ProgressFile().empty());  // remembered again from here
+
+  // With resume turned off nothing more is remembered, but "Game over" still forgets.
+  fake::Command(502);
+  std::string before = ReadAll(ProgressFile());
+  AnswerCurrent(true);
+  EXPECT_EQ(ReadAll(ProgressFile()), before);
+  AnswerCurrent(true);
+  EXPECT_EQ(Captions().back(), "Game over");
+  EXPECT_TRUE(ProgressFile().empty());
+}
+
+TEST_F(StudyFlowTest, AnEditedBankMatchesWhatIsUnchanged) {
+  WriteBytes("Base\\t.txt",
+             "A\r\n\t+a1\r\n\t-a2\r\nB\r\n\t-b1\r\n\t+b2\r\nC\r\n\t+c1\r\n"
+             "D\r\n\t+d1\r\n\t-d2\r\n");
+  fake::Command(502);
+  Choose();
+  for (int i = 0; i < 3; ++i) AnswerCurrent(true);  // A, B, C solved; D left
+
+  Restart();
+  // A's task edited, B's variants swapped (same question), C's mark changed, D moved first,
+  // E new.
+  WriteBytes("Base\\t.txt",
+             "D\r\n\t+d1\r\n\t-d2\r\nA!\r\n\t+a1\r\n\t-a2\r\nB\r\n\t+b2\r\n"
+             "\t-b1\r\nC\r\n\t-c1\r\nE\r\n\t+e1\r\n");
+  Choose();
+  ASSERT_EQ(fake::Boxes().size(), 1u);
+  EXPECT_NE(fake::Boxes()[0].text.find(Cp(Cp1251("решено 1 из 5 вопросов"))), std::string::npos);
+  std::vector<std::string> asked;
+  while (Topic_test.Current >= 0 && asked.size() < 10) {
+    asked.push_back(CurrentTask());
+    AnswerCurrent(true);
+  }
+  EXPECT_EQ(asked, (std::vector<std::string>{"D", "A!", "C", "E"}));
+}
+
+TEST_F(StudyFlowTest, TornOrForeignProgressFilesAreReadForWhatTheyHold) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+", "+"}));
+  fake::Command(502);
+  Choose();
+  AnswerCurrent(true);  // Q0 remembered
+  std::filesystem::path file = ProgressFile();
+  std::string good = ReadAll(file);
+  // A power cut in the middle of the next line.
+  std::ofstream(file, std::ios::app | std::ios::binary) << "00ab";
+  Restart();
+  Choose();
+  ASSERT_EQ(fake::Boxes().size(), 1u);
+  EXPECT_NE(fake::Boxes()[0].text.find(Cp(Cp1251("решено 1 из 3 вопросов"))), std::string::npos);
+  EXPECT_EQ(CurrentTask(), "Q1");
+  AnswerCurrent(true);
+  // The torn line is gone: the file was written whole with both keys.
+  std::string text = ReadAll(file);
+  study::ProgressRead read =
+      study::ParseProgress(text.data(), text.size(), files::FullPath("Base\\t.txt").c_str());
+  EXPECT_EQ(read.keys.size(), 2u);
+  EXPECT_EQ(text.size(), good.size() + 18);
+  EXPECT_EQ(text.back(), '\n');
+
+  // Another question file's progress under the same name is not taken.
+  WriteBytes("data\\progress\\" + file.filename().string(),
+             "C:\\other.txt\r\n" + text.substr(text.find('\n') + 1));
+  Restart();
+  Choose();
+  EXPECT_EQ(fake::Boxes().size(), 0u);
+  EXPECT_EQ(CurrentTask(), "Q0");
+}
+
+TEST_F(StudyFlowTest, ATopicSolvedWholeBeforeEndsAtOnce) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+"}));
+  fake::Command(502);
+  Choose();
+  AnswerCurrent(true);
+  fake::TypeChar('1');
+  fake::TypeChar('\r');  // Q1 graded right; the program closes before the second OK
+  Restart();
+  Choose();
+  ASSERT_EQ(Captions(),
+            (std::vector<std::string>{Cp(Cp1251("Продолжить с места остановки")), "Game over"}));
+  EXPECT_TRUE(bNobodyHome);
+  EXPECT_TRUE(ProgressFile().empty());
+  std::vector<study::ResultRecord> records = study::ReadResults();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].Asked, 0);
+  EXPECT_EQ(records[0].Rounds, 0);
+  EXPECT_TRUE(records[0].Resumed);
+}
+
+TEST_F(StudyFlowTest, AFolderThatCannotBeWrittenWarnsOnceAndTheOptionsStillWork) {
+  Restart("missing", true);  // said to be writable, but it is not there
+  fake::Command(500);
+  fake::Command(502);
+  EXPECT_TRUE(study::Current().shuffleQuestions);
+  EXPECT_TRUE(Item(502)->ticked);
+  ASSERT_EQ(fake::Boxes().size(), 1u);
+  EXPECT_EQ(fake::Boxes()[0].style, ws::kBoxOk | ws::kBoxWarning);
+  study::WarnUnwritable();
+  EXPECT_EQ(fake::Boxes().size(), 1u);
+
+  // A folder known to be read-only: no writes tried, no box from the core.
+  Restart("data", false);
+  fake::Command(500);
+  EXPECT_TRUE(study::Current().shuffleQuestions);
+  EXPECT_FALSE(std::filesystem::exists("data/exameo.ini"));
+  EXPECT_EQ(fake::Boxes().size(), 0u);
+}
+
+}  // namespace

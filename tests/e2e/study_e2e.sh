@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# The study options of the shipped program, driven as a person would with xdotool: resume on
+# through the "Параметры" menu, half a topic answered, the program closed; started again, it
+# asks whether to continue, asks only the rest, records the result, and shows the results
+# window with its chart.
+#
+#   tests/e2e/study_e2e.sh path/to/exameo.exe path/to/exameo.ini WORK_DIR [SCREENSHOT]
+#
+# SCREENSHOT, when given, receives the picture of the results window. Runs inside a Wine
+# session (scripts/wine-session.sh); without a DISPLAY it starts its own.
+set -euo pipefail
+usage="usage: study_e2e.sh EXAMEO_EXE EXAMEO_INI WORK_DIR [SCREENSHOT]"
+exe=$(realpath "${1:?$usage}")
+ini=$(realpath "${2:?$usage}")
+work=${3:?$usage}
+keep=${4:-}
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [[ -z ${DISPLAY:-} ]]; then
+  # shellcheck source=../../scripts/wine-session.sh
+  source "$here/../../scripts/wine-session.sh" "$(dirname "$exe")"
+fi
+
+program=""
+fail() {
+  echo "study e2e: $*" >&2
+  # A program left running would hold the test's output open.
+  [[ -n $program ]] && kill "$program" 2>/dev/null
+  exit 1
+}
+
+# As the zip unpacks: the program with exameo.ini beside it, so everything stays in $work.
+rm -rf "$work"
+mkdir -p "$work/Base/arith"
+cp "$exe" "$work/exameo.exe"
+cp "$ini" "$work/exameo.ini"
+grep -q '^resume=0' "$work/exameo.ini" || fail "the shipped exameo.ini does not have resume off"
+
+cp1251() { sed 's/$/\r/' | iconv -f UTF-8 -t CP1251 >"$1"; }
+printf '%s\n' 'Арифметика' $'\tСложение"arith\\add.txt"' | cp1251 "$work/Base/1.txt"
+# Answer keys: 1, 2, 1, 2.
+printf '%s\n' 'Сколько будет 2 + 2?' $'\t+Четыре' $'\t-Пять' \
+  'Сколько будет 1 + 1?' $'\t-Один' $'\t+Два' \
+  'Сколько будет 3 + 3?' $'\t+Шесть' $'\t-Семь' \
+  'Сколько будет 5 + 5?' $'\t-Девять' $'\t+Десять' | cp1251 "$work/Base/arith/add.txt"
+# Earlier attempts, oldest first as the program appends them, so the chart has a history.
+{
+  printf '\xEF\xBB\xBF'
+  printf '%s\r\n' \
+    'Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;Кругов;Длительность, с;Продолжено' \
+    '2026-11-20 18:05;Арифметика;Сложение;4;4;1;25,0;3;95;нет' \
+    '2026-11-22 17:40;Арифметика;Сложение;4;4;2;50,0;2;80;нет' \
+    '2026-11-25 19:10;Физика;Механика;10;10;7;70,0;2;400;нет' \
+    '2026-11-27 18:30;Арифметика;Сложение;4;4;3;75,0;2;61;нет'
+} >"$work/results.csv"
+
+find_window() {
+  local deadline=$((SECONDS + 20)) id
+  while ((SECONDS < deadline)); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
+    [[ -n $id ]] && { echo "$id"; return 0; }
+    sleep 0.05
+  done
+  return 1
+}
+gone() {
+  for _ in $(seq 200); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.05
+  done
+  return 1
+}
+expect_title() {
+  local deadline=$((SECONDS + 10)) name=""
+  while ((SECONDS < deadline)); do
+    name=$(xdotool getwindowname "$1" 2>/dev/null || true)
+    [[ $name == "$2" ]] && return 0
+    sleep 0.05
+  done
+  fail "title is \"$name\", expected \"$2\""
+}
+click_client() {
+  local x y
+  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print $4}')
+  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ {print $4}')
+  xdotool mousemove --sync $((x + $2)) $((y + $3)) click 1
+}
+wait_active() {
+  for _ in $(seq 100); do
+    [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]] && return 0
+    sleep 0.05
+  done
+  fail "window $1 is not active"
+}
+shot() { import -window root "$work/$1.png"; }
+# Opens the discipline's chooser and starts its only topic: radio button at (15, 15), 250 x 60,
+# OK at (15, 75), 780 x 30.
+start_topic() {
+  xdotool windowactivate --sync "$main"
+  sleep 0.3
+  xdotool key F10 Down Return
+  local chooser
+  chooser=$(find_window 'Base\\1.txt') || fail "the chooser did not open"
+  sleep 0.3
+  click_client "$chooser" 60 45
+  click_client "$chooser" 400 90
+}
+start_program() {
+  wine exameo.exe &
+  program=$!
+  main=$(find_window 'Exameo 2.0') || fail "the main window did not appear"
+}
+close_program() {
+  xdotool windowactivate --sync "$main"
+  xdotool key alt+F4
+  local code=0
+  wait "$program" || code=$?
+  program=""
+  [[ $code -eq 0 ]] || fail "exit code $code"
+}
+
+cd "$work"
+
+# ---- First run: resume on through the menu, half the topic answered ----
+start_program
+xdotool windowactivate --sync "$main"
+sleep 0.3
+# F10, over to "Параметры", down to its third item "Продолжать с места остановки".
+xdotool key F10 Right Down Down Down Return
+for _ in $(seq 100); do
+  grep -q '^resume=1' exameo.ini && break
+  sleep 0.05
+done
+grep -q '^resume=1' exameo.ini || fail "resume was not saved: $(tr -d '\r' <exameo.ini)"
+grep -q '^shuffle_questions=0' exameo.ini || fail "another option changed: $(cat exameo.ini)"
+
+start_topic
+gone 'Base\\1.txt' || fail "the chooser stayed"
+wait_active "$main"
+sleep 0.2
+xdotool key 1 Return
+expect_title "$main" 'Правильно 100.000 %, осталось 3'
+xdotool key space
+sleep 0.3
+xdotool key 2 Return
+expect_title "$main" 'Правильно 100.000 %, осталось 2'
+shot first-run
+# Both solved questions are on disk at once: one progress file, its path line and two keys.
+progress=(progress/*.txt)
+[[ ${#progress[@]} -eq 1 && -f ${progress[0]} ]] || fail "no progress file"
+[[ $(wc -l <"${progress[0]}") -eq 3 ]] || fail "progress file: $(cat "${progress[0]}")"
+close_program
+
+# ---- Second run: the box, Yes, only the rest ----
+start_program
+start_topic
+box=$(find_window 'Продолжить с места остановки') || fail "no box asking whether to continue"
+sleep 0.3
+shot resume-box
+# Yes is the default: Enter continues.
+xdotool windowactivate --sync "$box"
+xdotool key Return
+gone 'Продолжить с места остановки' || fail "the box stayed"
+wait_active "$main"
+sleep 0.3
+# The first question asked is question 2: after it, one is left in the round, not three.
+xdotool key 1 Return
+expect_title "$main" 'Правильно 100.000 %, осталось 1'
+shot resumed
+xdotool key space
+sleep 0.3
+xdotool key 2 Return
+expect_title "$main" 'Правильно 100.000 %, осталось 0'
+xdotool key Return
+stats=$(find_window 'Statistics') || fail "no Statistics box"
+xdotool windowactivate --sync "$stats"
+xdotool key Return
+over=$(find_window 'Game over') || fail "no Game over box"
+xdotool windowactivate --sync "$over"
+xdotool key Return
+gone 'Game over' || fail "the Game over box stayed"
+
+# "Game over" forgot the topic and added one record: 4 questions, 2 asked in the first round,
+# both right, 100,0 % (a decimal comma, as a Russian spreadsheet reads it), 1 round, resumed.
+[[ -z $(ls progress) ]] || fail "the progress was not forgotten: $(ls progress)"
+[[ $(wc -l <results.csv) -eq 6 ]] || fail "results.csv: $(cat results.csv)"
+last=$(tail -n 1 results.csv | tr -d '\r')
+[[ $last =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}\ [0-9]{2}:[0-9]{2}\;Арифметика\;Сложение\;4\;2\;2\;100,0\;1\;[0-9]+\;да$ ]] ||
+  fail "the new record is \"$last\""
+
+# ---- The results window: F10, "Параметры", its last item (the separator is passed over) ----
+xdotool windowactivate --sync "$main"
+sleep 0.3
+xdotool key F10 Right Down Down Down Down Return
+results=$(find_window 'Результаты') || fail "no results window"
+xdotool windowactivate --sync "$results"
+sleep 0.5
+# With the window manager's frame, so that the title shows.
+import -frame -window "$results" "$work/results.png"
+[[ -n $keep ]] && cp "$work/results.png" "$keep"
+# The chart's bars are drawn in #2F6FB7: the newest record's topic has four attempts.
+bars=$(convert "$work/results.png" -alpha off -fill black +opaque '#2F6FB7' -fill white \
+  -opaque '#2F6FB7' -colorspace gray -format '%[fx:round(mean*w*h)]' info:)
+((bars > 400)) || fail "the chart shows $bars bar pixels"
+xdotool key Escape
+gone 'Результаты' || fail "Esc did not close the results window"
+close_program
+echo "study e2e: passed; screenshots in $work"

@@ -1,0 +1,753 @@
+// The study features on the real windows: the options menu and its ticks, the Yes/No box, the
+// resume question on a real load, the results window and its chart, the data folder lookup.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/win32/data_folder.h"
+#include "platform/win32/results_window.h"
+#include "platform/window_system.h"
+#include "shell/globals.h"
+#include "shell/menu.h"
+#include "study/study.h"
+#include "win32_test_support.h"
+
+namespace {
+
+void RemoveTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = dir + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+std::string ReadAll(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+void WriteAll(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD put = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+  CloseHandle(file);
+  ASSERT_EQ(put, bytes.size());
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The files of a folder (not its subfolders).
+std::vector<std::wstring> FilesIn(const std::wstring& dir) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// A fresh folder under the temporary folder, with an ASCII name; removed at the end.
+class Scratch {
+ public:
+  Scratch() {
+    static int serial = 0;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + L"exameo-study-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++serial);
+    RemoveTree(path_);
+    EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr));
+  }
+  ~Scratch() { RemoveTree(path_); }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  const std::wstring& Path() const { return path_; }
+  // The path in the files seam's form: Windows-1251 (ASCII here).
+  std::string Bytes() const { return std::string(path_.begin(), path_.end()); }
+
+ private:
+  std::wstring path_;
+};
+
+// The study data kept in a scratch folder while alive; afterwards no folder and every option
+// off again, as the other tests of the program expect.
+class StudyFolder : public Scratch {
+ public:
+  StudyFolder() { study::Init(Bytes().c_str(), true); }
+  ~StudyFolder() {
+    if (ResultsWindow() != nullptr) DestroyWindow(ResultsWindow());
+    study::Init("", false);
+    Pump();
+  }
+};
+
+bool MenuTicked(HMENU menu, unsigned id) {
+  UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
+  EXPECT_NE(state, static_cast<UINT>(-1)) << id;
+  return (state & MF_CHECKED) != 0;
+}
+
+// What a Yes/No or OK box showed.
+struct Box {
+  HWND owner = nullptr;
+  std::wstring caption;
+  std::wstring text;
+  bool yesNo = false;  // Yes and No buttons, no OK or Cancel
+  UINT defaultId = 0;  // the button that has the focus as the box comes up: Enter presses it
+  bool icon = false;
+};
+
+enum class Reply { Yes, No, Enter };
+
+// While alive, a CBT hook of the test thread reads every message box as it becomes active and
+// answers it: a Yes/No box as told, any other box with OK.
+class BoxAnswerer {
+ public:
+  explicit BoxAnswerer(Reply reply) : reply_(reply) {
+    current_ = this;
+    hook_ = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+    EXPECT_NE(hook_, nullptr);
+  }
+  ~BoxAnswerer() {
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+    current_ = nullptr;
+  }
+  BoxAnswerer(const BoxAnswerer&) = delete;
+  BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+  const std::vector<Box>& Boxes() const { return boxes_; }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (current_ != nullptr && code == HCBT_ACTIVATE) {
+      HWND window = reinterpret_cast<HWND>(wParam);
+      if (ClassOf(window) == L"#32770") current_->Answer(window);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  void Answer(HWND box) {
+    Box seen;
+    seen.owner = GetWindow(box, GW_OWNER);
+    seen.caption = TextOf(box);
+    for (HWND child : Children(box)) {
+      if (_wcsicmp(ClassOf(child).c_str(), L"Static") != 0) continue;
+      if ((StyleOf(child) & SS_TYPEMASK) == SS_ICON)
+        seen.icon = seen.icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+      else if ((StyleOf(child) & WS_VISIBLE) != 0)
+        seen.text = TextOf(child);
+    }
+    auto visible = [box](int id) {
+      HWND button = GetDlgItem(box, id);
+      return button != nullptr && (StyleOf(button) & WS_VISIBLE) != 0;
+    };
+    seen.yesNo = visible(IDYES) && visible(IDNO) && !visible(IDOK) && !visible(IDCANCEL);
+    boxes_.push_back(seen);
+    // Answered once the box is up and has given the focus to its default button, from its
+    // own message loop.
+    SetTimer(box, 1, 0, Later);
+  }
+
+  static void CALLBACK Later(HWND box, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(box, timer);
+    if (current_ == nullptr || current_->boxes_.empty()) return;
+    Box& seen = current_->boxes_.back();
+    HWND focus = GetFocus();
+    if (focus != nullptr && GetParent(focus) == box)
+      seen.defaultId = static_cast<UINT>(GetDlgCtrlID(focus));
+    if (!seen.yesNo)
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    else if (current_->reply_ == Reply::Yes)
+      PostMessageW(box, WM_COMMAND, IDYES, 0);
+    else if (current_->reply_ == Reply::No)
+      PostMessageW(box, WM_COMMAND, IDNO, 0);
+    else  // Enter, as the user presses it: the box's own loop turns it into its default button
+      PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
+  }
+
+  static BoxAnswerer* current_;
+  HHOOK hook_ = nullptr;
+  Reply reply_;
+  std::vector<Box> boxes_;
+};
+BoxAnswerer* BoxAnswerer::current_ = nullptr;
+
+// Loads topic `topic` of a discipline through its chooser and lets the quiz start.
+void StartTopic(const char* descriptionPath, int topic) {
+  HWND chooser = OpenChooser(descriptionPath);
+  ASSERT_NE(chooser, nullptr);
+  SendMessageW(GetDlgItem(chooser, 100 + topic), BM_CLICK, 0, 0);
+  SendMessageW(GetDlgItem(chooser, 200), BM_CLICK, 0, 0);
+  Pump();
+}
+
+HWND Answer(int id) {
+  return GetDlgItem(MainWindow(), id);
+}
+
+// ---- The options menu ----
+
+TEST(StudyMenu, OptionsPopupHoldsThreeCheckItemsASeparatorAndTheResults) {
+  HMENU bar = GetMenu(MainWindow());
+  ASSERT_EQ(GetMenuItemCount(bar), 3);
+  HMENU options = GetSubMenu(bar, 1);
+  ASSERT_NE(options, nullptr);
+  ASSERT_EQ(GetMenuItemCount(options), 5);
+  const wchar_t* texts[] = {L"Перемешивать вопросы", L"Перемешивать варианты ответов",
+                            L"Продолжать с места остановки", L"", L"Результаты..."};
+  const UINT ids[] = {500, 501, 502, 0, 503};
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    wchar_t text[256] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
+    info.dwTypeData = text;
+    info.cch = 256;
+    ASSERT_TRUE(GetMenuItemInfoW(options, static_cast<UINT>(i), TRUE, &info));
+    EXPECT_EQ(info.hSubMenu, nullptr);
+    if (i == 3) {
+      EXPECT_NE(info.fType & MFT_SEPARATOR, 0u);
+      continue;
+    }
+    EXPECT_EQ(info.fType, static_cast<UINT>(MFT_STRING));
+    EXPECT_STREQ(text, texts[i]);
+    EXPECT_EQ(info.wID, ids[i]);
+    // Every option off without a data folder: nothing ticked, everything enabled.
+    EXPECT_EQ(info.fState & (MFS_CHECKED | MFS_DISABLED), 0u);
+  }
+}
+
+TEST(StudyMenu, AnOptionChosenIsTickedSavedAndKeptAcrossARestart) {
+  StudyFolder folder;
+  HMENU bar = GetMenu(MainWindow());
+  const std::wstring ini = folder.Path() + L"\\exameo.ini";
+
+  MenuCommand(500);
+  EXPECT_TRUE(MenuTicked(bar, 500));
+  EXPECT_FALSE(MenuTicked(bar, 501));
+  EXPECT_FALSE(MenuTicked(bar, 502));
+  EXPECT_EQ(ReadAll(ini), "[options]\r\nshuffle_questions=1\r\nshuffle_answers=0\r\nresume=0\r\n");
+  MenuCommand(502);
+  EXPECT_TRUE(MenuTicked(bar, 500));
+  EXPECT_TRUE(MenuTicked(bar, 502));
+  EXPECT_EQ(ReadAll(ini), "[options]\r\nshuffle_questions=1\r\nshuffle_answers=0\r\nresume=1\r\n");
+
+  // A restart: the options read again from the folder, a new menu bar built from them.
+  study::Init(folder.Bytes().c_str(), true);
+  HMENU again = BuildMenuBar();
+  ASSERT_NE(again, nullptr);
+  EXPECT_TRUE(MenuTicked(again, 500));
+  EXPECT_FALSE(MenuTicked(again, 501));
+  EXPECT_TRUE(MenuTicked(again, 502));
+  DestroyMenu(again);
+  study::MenuBar = bar;
+
+  // Chosen again, the option goes off, on the bar and in the file.
+  MenuCommand(500);
+  EXPECT_FALSE(MenuTicked(bar, 500));
+  EXPECT_TRUE(MenuTicked(bar, 502));
+  EXPECT_EQ(ReadAll(ini), "[options]\r\nshuffle_questions=0\r\nshuffle_answers=0\r\nresume=1\r\n");
+}
+
+TEST(StudyMenu, OnlyTheMenuTogglesAnOptionNotAControlOrKeyWithTheSameLowWord) {
+  StudyFolder folder;
+  HMENU bar = GetMenu(MainWindow());
+  // An answer check box of a huge topic: 1000 + 65036 = 66036 has the low word 500, and a
+  // click on it sends WM_COMMAND with wParam 500 (BN_CLICKED is 0), lParam the check box.
+  HWND box = CreateWindowExW(0, L"button", L"x", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 10, 10,
+                             MainWindow(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(66036)),
+                             GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(box, nullptr);
+  SendMessageW(box, BM_CLICK, 0, 0);
+  Pump();
+  // The same identifier with the accelerator's high word 1.
+  PostMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(501, 1), 0);
+  Pump();
+  DestroyWindow(box);
+  EXPECT_FALSE(MenuTicked(bar, 500));
+  EXPECT_FALSE(MenuTicked(bar, 501));
+  EXPECT_FALSE(study::Current().shuffleQuestions);
+  EXPECT_FALSE(study::Current().shuffleAnswers);
+  EXPECT_FALSE(Exists(folder.Path() + L"\\exameo.ini"));
+}
+
+TEST(StudyMenu, AFolderThatCannotBeWrittenIsReportedOnceAndTheOptionsStillWork) {
+  Scratch scratch;
+  study::Init(scratch.Bytes().c_str(), false);
+  std::vector<Box> boxes;
+  {
+    BoxAnswerer answerer(Reply::Yes);
+    study::WarnUnwritable();
+    MenuCommand(501);
+    study::WarnUnwritable();
+    boxes = answerer.Boxes();
+  }
+  EXPECT_TRUE(MenuTicked(GetMenu(MainWindow()), 501));
+  EXPECT_TRUE(study::Current().shuffleAnswers);
+  EXPECT_FALSE(Exists(scratch.Path() + L"\\exameo.ini"));
+  study::Init("", false);
+  EXPECT_FALSE(MenuTicked(GetMenu(MainWindow()), 501));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, L"Параметры");
+  EXPECT_EQ(boxes[0].text.rfind(L"Не удаётся записать в папку данных программы.", 0), 0u)
+      << boxes[0].text.size();
+  EXPECT_EQ(boxes[0].owner, MainWindow());
+  EXPECT_TRUE(boxes[0].icon);
+  EXPECT_FALSE(boxes[0].yesNo);
+}
+
+// ---- The Yes/No box ----
+
+TEST(StudyBoxes, YesNoBoxHasYesAsDefaultAndReportsTheChoice) {
+  const char* text = "\xC4\xE0?";                    // "Да?" in Windows-1251
+  const char* caption = "\xC2\xEE\xEF\xF0\xEE\xF1";  // "Вопрос"
+  for (Reply reply : {Reply::Yes, Reply::No, Reply::Enter}) {
+    SCOPED_TRACE(static_cast<int>(reply));
+    bool chosen = false;
+    std::vector<Box> boxes;
+    {
+      BoxAnswerer answerer(reply);
+      chosen = ws::AskYesNo(MainWindow(), text, caption);
+      boxes = answerer.Boxes();
+    }
+    EXPECT_EQ(chosen, reply != Reply::No);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Вопрос");
+    EXPECT_EQ(boxes[0].text, L"Да?");
+    EXPECT_TRUE(boxes[0].yesNo);
+    EXPECT_EQ(boxes[0].defaultId, static_cast<UINT>(IDYES));
+    EXPECT_TRUE(boxes[0].icon);
+    EXPECT_EQ(boxes[0].owner, MainWindow());
+  }
+}
+
+// ---- Resuming a topic on a real load ----
+
+TEST(StudyResume, ASolvedQuestionIsRememberedAndYesAsksOnlyTheRest) {
+  StudyFolder folder;
+  MenuCommand(502);  // resume on
+  ASSERT_TRUE(study::Current().resume);
+  const std::wstring progress = folder.Path() + L"\\progress";
+
+  // First run: question 0 answered right, question 1 shown but not answered.
+  StartTopic(kArithmetic, 0);
+  ASSERT_EQ(TextOf(Answer(1000)), L"Четыре");
+  TypeChar(MainWindow(), L'1');
+  TypeChar(MainWindow(), L'\r');
+  // Remembered at its grading, before the next OK.
+  std::vector<std::wstring> kept = FilesIn(progress);
+  ASSERT_EQ(kept.size(), 1u);
+  std::string lines = ReadAll(progress + L"\\" + kept[0]);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2) << lines;
+  TypeChar(MainWindow(), L' ');
+  EXPECT_EQ(TextOf(Answer(1004)), L"Два");
+
+  // A restart, then the same topic again: the box says 1 of 2; Yes asks only question 1.
+  study::Init(folder.Bytes().c_str(), true);
+  std::vector<Box> boxes;
+  {
+    BoxAnswerer answerer(Reply::Yes);
+    StartTopic(kArithmetic, 0);
+    boxes = answerer.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Продолжить с места остановки");
+    EXPECT_EQ(boxes[0].text,
+              L"В этой теме решено 1 из 2 вопросов.\nПродолжить с места остановки?\n\n"
+              L"\"Нет\" - начать тему заново.");
+    EXPECT_TRUE(boxes[0].yesNo);
+    EXPECT_EQ(boxes[0].defaultId, static_cast<UINT>(IDYES));
+    EXPECT_EQ(Answer(1000), nullptr);
+    EXPECT_EQ(TextOf(Answer(1003)), L"Один");
+    EXPECT_EQ(TextOf(Answer(1004)), L"Два");
+
+    // Question 1 right: the round ends, and with it the quiz.
+    TypeChar(MainWindow(), L'2');
+    TypeChar(MainWindow(), L'\r');
+    TypeChar(MainWindow(), L' ');
+    boxes = answerer.Boxes();
+  }
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[1].caption, L"Statistics");
+  EXPECT_EQ(boxes[2].caption, L"Game over");
+  // "Game over" forgets the topic and adds its record: 2 questions, 1 asked in the first round,
+  // 1 right, 100.0 %, 1 round, resumed.
+  EXPECT_TRUE(FilesIn(progress).empty());
+  std::vector<study::ResultRecord> records = study::ReadResults();
+  ASSERT_EQ(records.size(), 1u);
+  // "Сложение " as the description file gives it, up to the quote.
+  EXPECT_STREQ(records[0].Topic, "\xD1\xEB\xEE\xE6\xE5\xED\xE8\xE5 ");
+  EXPECT_EQ(records[0].Questions, 2);
+  EXPECT_EQ(records[0].Asked, 1);
+  EXPECT_EQ(records[0].Right, 1);
+  EXPECT_EQ(records[0].PercentTenths, 1000);
+  EXPECT_EQ(records[0].Rounds, 1);
+  EXPECT_TRUE(records[0].Resumed);
+}
+
+TEST(StudyResume, NoStartsTheTopicAfreshAndForgetsIt) {
+  StudyFolder folder;
+  MenuCommand(502);
+  StartTopic(kArithmetic, 0);
+  TypeChar(MainWindow(), L'1');
+  TypeChar(MainWindow(), L'\r');
+  const std::wstring progress = folder.Path() + L"\\progress";
+  ASSERT_EQ(FilesIn(progress).size(), 1u);
+
+  std::vector<Box> boxes;
+  {
+    BoxAnswerer answerer(Reply::No);
+    StartTopic(kArithmetic, 0);
+    boxes = answerer.Boxes();
+  }
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].yesNo);
+  EXPECT_EQ(TextOf(Answer(1000)), L"Четыре");
+  EXPECT_TRUE(FilesIn(progress).empty());
+
+  // Nothing remembered now: the next load asks nothing.
+  {
+    BoxAnswerer answerer(Reply::Yes);
+    StartTopic(kArithmetic, 0);
+    EXPECT_TRUE(answerer.Boxes().empty());
+  }
+  EXPECT_EQ(TextOf(Answer(1000)), L"Четыре");
+}
+
+// ---- The results window and its chart ----
+
+// Counts the pixels of the bar colour in one column of a 32-bit top-down bitmap.
+int BarPixels(const std::vector<std::uint32_t>& pixels, int width, int height, int x) {
+  int count = 0;
+  const std::uint32_t bar = (GetRValue(kChartBarColour) << 16) | (GetGValue(kChartBarColour) << 8) |
+                            GetBValue(kChartBarColour);
+  for (int y = 0; y < height; ++y)
+    if ((pixels[static_cast<std::size_t>(y * width + x)] & 0xFFFFFF) == bar) ++count;
+  return count;
+}
+
+// Draws into a white 32-bit bitmap of the given size and returns its pixels, top row first.
+template <class Paint>
+std::vector<std::uint32_t> Render(int width, int height, Paint paint) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  EXPECT_NE(bitmap, nullptr);
+  std::vector<std::uint32_t> pixels;
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    paint(dc);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    pixels.assign(p, p + width * height);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(dc);
+  return pixels;
+}
+
+// In a 544 × 276 area the plot is 544 - 48 - 16 = 480 wide, 20 slots of 24 pixels with bars
+// 16 wide from 4 pixels into the slot; and 276 - 40 - 36 = 200 high, so a bar is two pixels per
+// percent. The middle of slot i is at x = 48 + 24 i + 12.
+constexpr int kW = 544, kH = 276;
+int SlotMiddle(int i) {
+  return 48 + 24 * i + 12;
+}
+
+TEST(ResultsChart, BarsStandOnOneScaleInTheirSlots) {
+  study::Chart chart;
+  chart.Count = 20;
+  const int tenths[20] = {1000, 500, 0,  333, 1500, -5, 995, 5,  250, 750,
+                          10,   20,  30, 40,  50,   60, 70,  80, 90,  100};
+  for (int i = 0; i < 20; ++i) chart.PercentTenths[i] = tenths[i];
+  std::vector<std::uint32_t> pixels = Render(kW, kH, [&](HDC dc) {
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, chart, L"Алгебра");
+  });
+  ASSERT_EQ(pixels.size(), static_cast<std::size_t>(kW * kH));
+  // 100 % reaches the top line; 33.3 % is 66.6, rounded 67; beyond 100 % stays at the top,
+  // below 0 shows nothing; 99.5 % is 199; 0.5 % is one pixel.
+  const int expected[20] = {200, 100, 0, 67, 200, 0,  199, 1,  50, 150,
+                            2,   4,   6, 8,  10,  12, 14,  16, 18, 20};
+  for (int i = 0; i < 20; ++i)
+    EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(i)), expected[i]) << i;
+  // The bar of slot 0 is 16 pixels wide: columns 52 to 67, none at 51 or 68; it stands on the
+  // 0 % line at y = 240, so its lowest pixel is at 239; its top at 40.
+  EXPECT_EQ(BarPixels(pixels, kW, kH, 51), 0);
+  EXPECT_EQ(BarPixels(pixels, kW, kH, 52), 200);
+  EXPECT_EQ(BarPixels(pixels, kW, kH, 67), 200);
+  EXPECT_EQ(BarPixels(pixels, kW, kH, 68), 0);
+  EXPECT_EQ(pixels[static_cast<std::size_t>(239 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
+  EXPECT_NE(pixels[static_cast<std::size_t>(240 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
+  EXPECT_EQ(pixels[static_cast<std::size_t>(40 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
+  EXPECT_NE(pixels[static_cast<std::size_t>(39 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
+}
+
+TEST(ResultsChart, NoAttemptsOrNoRoomDrawNoBar) {
+  study::Chart none;
+  std::vector<std::uint32_t> empty = Render(kW, kH, [&](HDC dc) {
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, none, L"");
+  });
+  for (int x = 0; x < kW; ++x) ASSERT_EQ(BarPixels(empty, kW, kH, x), 0) << x;
+
+  study::Chart full;
+  full.Count = 25;  // more than the slots: only 20 are drawn, nothing outside the area
+  for (int& t : full.PercentTenths) t = 1000;
+  std::vector<std::uint32_t> tiny = Render(30, 20, [&](HDC dc) {
+    PaintResultsChart(dc, RECT{0, 0, 30, 20}, full, nullptr);
+  });
+  for (int x = 0; x < 30; ++x) EXPECT_EQ(BarPixels(tiny, 30, 20, x), 0) << x;
+}
+
+// results.csv as the program writes it: UTF-8 with a byte order mark, ';', CR LF, oldest first.
+std::string Csv(std::initializer_list<const char*> records) {
+  std::string text =
+      "\xEF\xBB\xBF"
+      "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;Кругов;"
+      "Длительность, с;Продолжено\r\n";
+  for (const char* r : records) text += std::string(r) + "\r\n";
+  return text;
+}
+
+std::wstring ItemText(HWND list, int item, int column) {
+  wchar_t text[512] = {};
+  LVITEMW get{};
+  get.iSubItem = column;
+  get.pszText = text;
+  get.cchTextMax = 512;
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&get));
+  return text;
+}
+
+struct ClassSearch {
+  const wchar_t* name;
+  std::vector<HWND> found;
+};
+
+std::vector<HWND> WindowsOfClass(const wchar_t* name) {
+  ClassSearch search{name, {}};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* search = reinterpret_cast<ClassSearch*>(context);
+        if (ClassOf(window) == search->name) search->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The chart control's pixels at 544 × 276, through WM_PRINTCLIENT.
+std::vector<std::uint32_t> ChartPixels(HWND chart) {
+  SetWindowPos(chart, nullptr, 0, 0, kW + 4, kH + 4, SWP_NOZORDER | SWP_NOMOVE);  // with edges
+  RECT client{};
+  GetClientRect(chart, &client);
+  EXPECT_EQ(client.right, kW);
+  EXPECT_EQ(client.bottom, kH);
+  return Render(kW, kH, [&](HDC dc) {
+    SendMessageW(chart, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  });
+}
+
+TEST(ResultsWindow, ListsTheRecordsNewestFirstAndChartsTheSelectedTopic) {
+  StudyFolder folder;
+  WriteAll(folder.Path() + L"\\results.csv",
+           Csv({"2026-12-01 10:00;Математика;Алгебра;10;10;5;50,0;2;300;нет",
+                "2026-12-02 11:30;Физика;Механика;8;8;8;100,0;1;120;да",
+                "2026-12-03 09:15;Математика;Алгебра;10;4;3;75,0;2;200;да"}));
+  MenuCommand(503);
+  HWND window = ResultsWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(ClassOf(window), L"ResultsWClass");
+  EXPECT_EQ(TextOf(window), L"Результаты");
+  EXPECT_EQ(GetWindow(window, GW_OWNER), MainWindow());
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(IsWindowEnabled(MainWindow()));  // modeless
+  HWND list = GetDlgItem(window, kResultsListId);
+  HWND chart = GetDlgItem(window, kResultsChartId);
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(chart, nullptr);
+
+  // Columns as in the file; rows newest first.
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  ASSERT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 10);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+  const wchar_t* rows[3][10] = {
+      {L"2026-12-03 09:15", L"Математика", L"Алгебра", L"10", L"4", L"3", L"75,0", L"2", L"200",
+       L"да"},
+      {L"2026-12-02 11:30", L"Физика", L"Механика", L"8", L"8", L"8", L"100,0", L"1", L"120",
+       L"да"},
+      {L"2026-12-01 10:00", L"Математика", L"Алгебра", L"10", L"10", L"5", L"50,0", L"2", L"300",
+       L"нет"},
+  };
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 10; ++c) EXPECT_EQ(ItemText(list, r, c), rows[r][c]) << r << "," << c;
+
+  // The newest record is selected: algebra's two attempts, oldest first, 50 % and 75 %.
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+  std::vector<std::uint32_t> pixels = ChartPixels(chart);
+  EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(0)), 100);
+  EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(1)), 150);
+  EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(2)), 0);
+
+  // Selecting the physics record shows its one attempt at 100 %.
+  LVITEMW select{};
+  select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  select.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+  pixels = ChartPixels(chart);
+  EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(0)), 200);
+  EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(1)), 0);
+
+  // Resized, the list and the chart share the client area, one above the other.
+  SetWindowPos(window, nullptr, 0, 0, 640, 480, SWP_NOZORDER | SWP_NOMOVE);
+  RECT client{};
+  GetClientRect(window, &client);
+  RECT listAt = RectIn(list, window);
+  RECT chartAt = RectIn(chart, window);
+  EXPECT_EQ(listAt.left, 8);
+  EXPECT_EQ(listAt.top, 8);
+  EXPECT_EQ(listAt.right, client.right - 8);
+  EXPECT_EQ(chartAt.top, listAt.bottom + 8);
+  EXPECT_EQ(chartAt.right, client.right - 8);
+  EXPECT_EQ(chartAt.bottom, client.bottom - 8);
+  EXPECT_GT(chartAt.bottom - chartAt.top, 150);
+
+  // A record added meanwhile: the menu item again brings the same window up with it, and the
+  // chart shows the new newest record's topic though row 0 was selected already.
+  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+  std::string more = ReadAll(folder.Path() + L"\\results.csv") +
+                     "2026-12-04 08:00;Физика;Механика;8;8;4;50,0;2;90;нет\r\n";
+  WriteAll(folder.Path() + L"\\results.csv", more);
+  MenuCommand(503);
+  EXPECT_EQ(ResultsWindow(), window);
+  EXPECT_EQ(WindowsOfClass(L"ResultsWClass").size(), 1u);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 4);
+  EXPECT_EQ(ItemText(list, 0, 0), L"2026-12-04 08:00");
+  // The newest selected, alone.
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+  EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+  pixels = ChartPixels(chart);
+  EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(0)), 200);  // mechanics: 100 %, then 50 %
+  EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(1)), 100);
+
+  // Esc in the list closes it; the main window stays.
+  SetFocus(list);
+  PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+  Pump();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(ResultsWindow(), nullptr);
+  EXPECT_TRUE(IsWindow(MainWindow()));
+}
+
+TEST(ResultsWindow, NoFileGivesAnEmptyListAndAnEmptyChart) {
+  StudyFolder folder;
+  MenuCommand(503);
+  HWND window = ResultsWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(SendMessageW(GetDlgItem(window, kResultsListId), LVM_GETITEMCOUNT, 0, 0), 0);
+  std::vector<std::uint32_t> pixels = ChartPixels(GetDlgItem(window, kResultsChartId));
+  for (int x = 0; x < kW; ++x) ASSERT_EQ(BarPixels(pixels, kW, kH, x), 0) << x;
+  SendMessageW(window, WM_CLOSE, 0, 0);
+  Pump();
+  EXPECT_EQ(ResultsWindow(), nullptr);
+}
+
+// ---- The data folder ----
+
+TEST(DataFolderLookup, ProgramFolderWithAnIniElseTheApplicationDataFolder) {
+  Scratch program;
+  Scratch appData;
+  // No exameo.ini beside the program: Exameo in the application data folder, made for it.
+  DataFolder chosen = ChooseDataFolder(program.Path(), appData.Path() + L"\\");
+  EXPECT_EQ(chosen.path, appData.Bytes() + "\\Exameo");
+  EXPECT_TRUE(chosen.writable);
+  EXPECT_NE(GetFileAttributesW((appData.Path() + L"\\Exameo").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+            0u);
+
+  // A folder called exameo.ini is no file.
+  CreateDirectoryW((program.Path() + L"\\exameo.ini").c_str(), nullptr);
+  EXPECT_EQ(ChooseDataFolder(program.Path(), appData.Path()).path, appData.Bytes() + "\\Exameo");
+  RemoveDirectoryW((program.Path() + L"\\exameo.ini").c_str());
+
+  // With one, the program's own folder, without a trailing backslash.
+  WriteAll(program.Path() + L"\\exameo.ini", "[options]\r\n");
+  chosen = ChooseDataFolder(program.Path() + L"\\", appData.Path());
+  EXPECT_EQ(chosen.path, program.Bytes());
+  EXPECT_TRUE(chosen.writable);
+
+  // An application data folder in which Exameo cannot be made (it is a file): named, so that
+  // what it holds would be read, but not writable.
+  WriteAll(appData.Path() + L"\\file", "x");
+  chosen = ChooseDataFolder(L"", appData.Path() + L"\\file");
+  EXPECT_EQ(chosen.path, appData.Bytes() + "\\file\\Exameo");
+  EXPECT_FALSE(chosen.writable);
+
+  // Neither known: no folder.
+  chosen = ChooseDataFolder(L"", L"");
+  EXPECT_EQ(chosen.path, "");
+  EXPECT_FALSE(chosen.writable);
+}
+
+TEST(DataFolderLookup, NamesOutsideWindows1251AreTakenByTheirShortNames) {
+  Scratch scratch;
+  // Cyrillic is spelled in Windows-1251 as it is.
+  const std::wstring russian = scratch.Path() + L"\\Данные";
+  ASSERT_TRUE(CreateDirectoryW(russian.c_str(), nullptr));
+  DataFolder chosen = ChooseDataFolder(L"", russian);
+  EXPECT_EQ(chosen.path, scratch.Bytes() + "\\\xC4\xE0\xED\xED\xFB\xE5\\Exameo");
+  EXPECT_TRUE(chosen.writable);
+
+  // Greek is not: the short name is used, and files written through it land in the folder.
+  const std::wstring greek = scratch.Path() + L"\\Δεδομένα";
+  ASSERT_TRUE(CreateDirectoryW(greek.c_str(), nullptr));
+  chosen = ChooseDataFolder(L"", greek);
+  ASSERT_FALSE(chosen.path.empty());
+  EXPECT_EQ(chosen.path.find('?'), std::string::npos) << chosen.path;
+  EXPECT_TRUE(chosen.writable);
+  std::string file = chosen.path + "\\results.csv";
+  EXPECT_TRUE(files::WriteWhole(file.c_str(), "abc", 3));
+  EXPECT_EQ(ReadAll(greek + L"\\Exameo\\results.csv"), "abc");
+}
+
+}  // namespace
