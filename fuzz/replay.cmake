@@ -1,0 +1,34 @@
+# Runs a fuzz target once on every seed of its corpus, named one by one so that libFuzzer only
+# executes them and writes nothing into the source tree. Fails when the corpus is empty or has
+# no seed over 64 KiB, when the target fails on a seed, or when not every seed is reported run.
+#     cmake -DTARGET=build/sanitize/fuzz/fuzz_questions -DCORPUS=fuzz/corpus/fuzz_questions \
+#           -P fuzz/replay.cmake
+if(NOT TARGET OR NOT CORPUS)
+  message(FATAL_ERROR "usage: cmake -DTARGET=<fuzz program> -DCORPUS=<seed folder> -P replay.cmake")
+endif()
+file(GLOB seeds LIST_DIRECTORIES false ${CORPUS}/*)
+list(LENGTH seeds count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "no seeds in ${CORPUS}")
+endif()
+# Every format is read in blocks of 64 KiB: each corpus keeps a seed that crosses a block.
+set(largest 0)
+foreach(seed ${seeds})
+  file(SIZE ${seed} size)
+  if(size GREATER largest)
+    set(largest ${size})
+  endif()
+endforeach()
+if(largest LESS_EQUAL 65536)
+  message(FATAL_ERROR "no seed in ${CORPUS} is over 64 KiB (the largest has ${largest} bytes)")
+endif()
+# Large enough for every seed, the ones over 64 KiB included.
+execute_process(COMMAND ${TARGET} -max_len=1048576 ${seeds}
+                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+string(REGEX MATCHALL "Executed [^\n]* in [0-9]+ ms" executed "${out}")
+list(LENGTH executed ran)
+if(NOT result EQUAL 0 OR NOT ran EQUAL count)
+  message("${out}")
+  message(FATAL_ERROR "${TARGET}: exit ${result}, ran ${ran} of ${count} seeds")
+endif()
+message("${TARGET}: ${count} seeds, no fault")
