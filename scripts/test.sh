@@ -9,8 +9,11 @@
 # Every step runs even when an earlier one failed (unless it needs that one's build); the end
 # is a summary of all steps and the exit status is 1 if any of them failed.
 #
-# To add a step: write a function step_<name> that fails (set -e) on any fault, and add a line
-# to the list at the bottom. Fuzz targets (fuzz/fuzz_<name>.cpp with fuzz/corpus/fuzz_<name>/)
+#     scripts/test.sh                  # every step
+#     scripts/test.sh sanitize fuzz    # only these steps, on the builds already there
+#
+# To add a step: write a function step_<name> that fails (set -e) on any fault, and add a
+# run_step line for it at the bottom. Fuzz targets (fuzz/fuzz_<name>.cpp with fuzz/corpus/fuzz_<name>/)
 # and benchmark programs (any executable in build/native/bench/) are found by themselves.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -84,8 +87,9 @@ step_unprivileged() {
   fi
   local preset build t binary test scratch out ran=0
   for preset in native sanitize release; do
-    [[ ${result[$preset]:-} == passed* ]] || continue
     build=build/$preset
+    [[ ${result[$preset]:-} == passed* ||
+      (${result[$preset]:-} == "not selected" && -d $build) ]] || continue
     ran=1
     for t in "${unprivileged_tests[@]}"; do
       binary=$build/${t%%:*} test=${t#*:}
@@ -129,7 +133,7 @@ step_fuzz() {
     work=$(mktemp -d)
     log=$work.log
     cp -r "$corpus"/. "$work"/
-    if ! env "${sanitizer_env[@]}" "$target" -max_total_time=5 -max_len="$max_len" \
+    if ! env "${sanitizer_env[@]}" "$target" -max_total_time=10 -max_len="$max_len" \
       -print_final_stats=1 "$work" >"$log" 2>&1; then
       tail -n 40 "$log"
       fail "$name found a fault (inputs kept in $work)"
@@ -179,13 +183,26 @@ step_mingw_release() {
 
 declare -A result
 order=()
-# run_step NAME FUNCTION [STEP IT NEEDS...]
+selected=" $* "
+for name in "$@"; do
+  declare -F "step_${name//-/_}" >/dev/null || {
+    echo "No step $name; the steps are: $(declare -F | sed -n 's/.* step_//p' | tr '_\n' '- ')" >&2
+    exit 2
+  }
+done
+
+# run_step NAME [STEP IT NEEDS...]: runs the function step_NAME (- becomes _).
 run_step() {
-  local name=$1 fn=$2 need start rc
-  shift 2
+  local name=$1 fn=step_${1//-/_} need start rc
+  shift
+  if [[ $selected != "  " && $selected != *" $name "* ]]; then
+    result[$name]="not selected"
+    return
+  fi
   order+=("$name")
   for need in "$@"; do
-    if [[ ${result[$need]:-} != passed* ]]; then
+    # A step left out by the selection is taken to have been run before.
+    if [[ ${result[$need]:-} != passed* && ${result[$need]:-} != "not selected" ]]; then
       result[$name]="not run: $need failed"
       return
     fi
@@ -205,14 +222,14 @@ run_step() {
   fi
 }
 
-run_step "native" step_native
-run_step "sanitize" step_sanitize
-run_step "fuzz" step_fuzz sanitize
-run_step "bench" step_bench native
-run_step "release" step_release
-run_step "unprivileged" step_unprivileged # in every build whose step passed
-run_step "mingw" step_mingw
-run_step "mingw-release" step_mingw_release
+run_step native
+run_step sanitize
+run_step fuzz sanitize
+run_step bench native
+run_step release
+run_step unprivileged # in every build whose step passed
+run_step mingw
+run_step mingw-release
 
 echo
 echo "== Summary"
