@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """The test command's own checks: the benchmark report check and the zip check, run as the
 test command runs them, on reports and zips made here."""
+import contextlib
+import importlib.util
+import io
 import json
 import os
 import subprocess
@@ -10,9 +13,24 @@ import unittest
 import zipfile
 
 SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts")
+MODULES = {}
 
 
 def run(script, *args):
+    """Runs the script's main in this process (a Python start per case is slow): exit status
+    and what it wrote to stderr."""
+    if script not in MODULES:
+        spec = importlib.util.spec_from_file_location(script[:-3].replace("-", "_"),
+                                                      os.path.join(SCRIPTS, script))
+        MODULES[script] = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(MODULES[script])
+    err = io.StringIO()
+    with contextlib.redirect_stderr(err):
+        code = MODULES[script].main([script, *args])
+    return code, err.getvalue()
+
+
+def run_as_program(script, *args):
     p = subprocess.run([sys.executable, os.path.join(SCRIPTS, script), *args],
                        capture_output=True, text=True)
     return p.returncode, p.stderr
@@ -43,7 +61,7 @@ class BenchReports(unittest.TestCase):
             {"name": "BM_Also", "error_occurred": True}]})
         empty = self.report("empty.json", {"context": {"library_build_type": "release"},
                                           "benchmarks": []})
-        code, err = run("check-bench.py", ok, broken, empty)
+        code, err = run_as_program("check-bench.py", ok, broken, empty)
         self.assertEqual(1, code)
         lines = err.splitlines()
         self.assertEqual(3, len(lines), err)
@@ -109,7 +127,7 @@ class ShippedZip(unittest.TestCase):
         members["exameo-2.0/exameo.exe"] = b"#!/bin/sh\n"
         # At the zip's root rather than in its folder: still missing where it must be.
         members["Base/2.txt"] = members.pop("exameo-2.0/Base/2.txt")
-        code, err = run("check-zip.py", self.zip(members), self.sample)
+        code, err = run_as_program("check-zip.py", self.zip(members), self.sample)
         self.assertEqual(1, code)
         self.assertEqual(["not a Windows program: exameo-2.0/exameo.exe",
                           "missing: exameo-2.0/readme.txt",
