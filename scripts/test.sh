@@ -1,14 +1,26 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2317 # the steps are called through run_step
 # Runs every test of Exameo on a fresh Debian 12 machine: installs what it needs, then builds
-# and tests the native build (g++), the sanitizer build (clang, ASan + UBSan, with the fuzz
-# targets run briefly) and the Windows build (MinGW-w64, tests under Wine on a virtual
-# display), and runs the benchmarks briefly.
-set -euo pipefail
+# and tests the native build (g++, the Release configuration of the whole tree), the sanitizer
+# build (clang, ASan + UBSan, with every fuzz target's corpus replayed and fuzzed briefly), runs
+# the benchmarks briefly, and builds and tests the Windows build (MinGW-w64, Release, tests under
+# Wine on a virtual display).
+#
+# Every step runs even when an earlier one failed (unless it needs that one's build); the end
+# is a summary of all steps and the exit status is 1 if any of them failed.
+#
+#     scripts/test.sh                  # every step
+#     scripts/test.sh sanitize fuzz    # only these steps, on the builds already there
+#
+# To add a step: write a function step_<name> that fails (set -e) on any fault, and add a
+# run_step line for it at the bottom. Fuzz targets (fuzz/fuzz_<name>.cpp with fuzz/corpus/fuzz_<name>/)
+# and benchmark programs (any executable in build/native/bench/) are found by themselves.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest
   libbenchmark-dev g++-mingw-w64-x86-64-posix wine64 xvfb openbox xdotool x11-utils
-  imagemagick unzip)
+  imagemagick unzip python3 util-linux passwd)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,50 +32,208 @@ if ((${#missing[@]})); then
     exit 1
   fi
   echo "== Installing ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
-
-step() { echo; echo "== $*"; }
-
-step "Native build (g++)"
-cmake --preset native >/dev/null
-cmake --build --preset native
-ctest --preset native
-
-step "Sanitizer build (clang, AddressSanitizer + UndefinedBehaviorSanitizer)"
-cmake --preset sanitize >/dev/null
-cmake --build --preset sanitize
-ctest --preset sanitize
-
-step "Fuzz targets, a few seconds each"
-for target in build/sanitize/fuzz/fuzz_*; do
-  [[ -x $target ]] || continue
-  name=$(basename "$target")
-  corpus=fuzz/corpus/${name#fuzz_}
-  work=$(mktemp -d)
-  [[ -d $corpus ]] && cp -r "$corpus"/. "$work"/
-  if ! "$target" -max_total_time=5 -print_final_stats=1 "$work" >"$work.log" 2>&1; then
-    tail -n 40 "$work.log"
-    echo "$name found a fault" >&2
+  if ! apt-get update -qq ||
+    ! DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null; then
+    echo "FAILED: the packages could not be installed" >&2
     exit 1
   fi
-  echo "$name: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$work.log" | grep -o '[0-9]*$') runs, no fault"
-  rm -rf "$work" "$work.log"
+fi
+
+# Tests that need a user who cannot read every file (binary:gtest name). As root they are left
+# out of the CTest runs and run here as an unprivileged user instead; they fail when run as root.
+unprivileged_tests=(tests/exameo_bank_tests:Catalogue.ScanPassesOverAFileThatCannotBeOpened)
+unprivileged_user=exameo-test
+sanitizer_env=(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
+
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+
+# CTest of a preset; as root without the tests that must run unprivileged.
+run_ctest() {
+  if [[ $(id -u) -eq 0 ]]; then
+    local filter=-
+    for t in "${unprivileged_tests[@]}"; do filter+=${t#*:}:; done
+    GTEST_FILTER=${filter%:} ctest --preset "$1" --no-tests=error
+  else
+    ctest --preset "$1" --no-tests=error
+  fi
+}
+
+build_preset() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1"
+}
+
+step_native() {
+  build_preset native
+  run_ctest native
+}
+
+step_sanitize() {
+  build_preset sanitize
+  run_ctest sanitize # replays every fuzz corpus too (fuzz_<name>_corpus)
+}
+
+step_unprivileged() {
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "not root: these tests ran in the CTest runs as $(id -un)"
+    return 0
+  fi
+  if ! id -u "$unprivileged_user" >/dev/null 2>&1; then
+    useradd --system --user-group --no-create-home --shell /usr/sbin/nologin "$unprivileged_user"
+  fi
+  local preset build t binary test scratch out ran=0
+  for preset in native sanitize; do
+    build=build/$preset
+    [[ ${result[$preset]:-} == passed* ||
+      (${result[$preset]:-} == "not selected" && -d $build) ]] || continue
+    ran=1
+    for t in "${unprivileged_tests[@]}"; do
+      binary=$build/${t%%:*} test=${t#*:}
+      [[ -x $binary ]] || fail "$binary was not built"
+      # A copy in a folder of the user's own: the worktree may lie where the user cannot go.
+      scratch=$(mktemp -d)
+      cp "$binary" "$scratch/"
+      chown -R "$unprivileged_user:" "$scratch"
+      out=$(cd "$scratch" && setpriv --reuid="$unprivileged_user" --regid="$unprivileged_user" \
+        --clear-groups env HOME="$scratch" TMPDIR="$scratch" "${sanitizer_env[@]}" \
+        "./$(basename "$binary")" --gtest_filter="$test" 2>&1) ||
+        { echo "$out"; rm -rf "$scratch"; fail "$test ($build) as $unprivileged_user"; }
+      rm -rf "$scratch"
+      # A filter that matches nothing passes too: the test must have run, and not been skipped.
+      if ! grep -q "^\[  PASSED  \] 1 test" <<<"$out" || grep -q "SKIPPED" <<<"$out"; then
+        echo "$out"
+        fail "$test ($build) did not run as one passing test"
+      fi
+      echo "$test ($build): passed as $unprivileged_user"
+    done
+  done
+  ((ran)) || fail "no build to run them in"
+}
+
+step_fuzz() {
+  local targets=() target name corpus largest max_len work log seeds
+  for target in build/sanitize/fuzz/fuzz_*; do
+    [[ -f $target && -x $target ]] && targets+=("$target")
+  done
+  ((${#targets[@]})) || fail "no fuzz target was built in build/sanitize/fuzz"
+  for target in "${targets[@]}"; do
+    name=$(basename "$target")
+    corpus=fuzz/corpus/$name
+    [[ -d $corpus ]] || fail "$name has no corpus folder $corpus"
+    seeds=$(find "$corpus" -maxdepth 1 -type f | wc -l)
+    ((seeds > 0)) || fail "$corpus holds no seed"
+    # Long enough for the seeds over 64 KiB, so that the block hand-over is fuzzed.
+    largest=$(find "$corpus" -maxdepth 1 -type f -printf '%s\n' | sort -n | tail -n 1)
+    max_len=$((largest > 70000 ? largest : 70000))
+    # A copy: libFuzzer adds what it finds to the folder it is given.
+    work=$(mktemp -d)
+    log=$work.log
+    cp -r "$corpus"/. "$work"/
+    if ! env "${sanitizer_env[@]}" "$target" -max_total_time=10 -max_len="$max_len" \
+      -print_final_stats=1 "$work" >"$log" 2>&1; then
+      tail -n 40 "$log"
+      fail "$name found a fault (inputs kept in $work)"
+    fi
+    # libFuzzer reports the seed corpus it read: all of it, the largest seed included.
+    grep -q "seed corpus: files: $seeds .* max: ${largest}b" "$log" ||
+      { grep "seed corpus" "$log"; fail "$name did not start from its $seeds seeds"; }
+    echo "$name: $seeds seeds (largest $largest bytes), -max_len=$max_len," \
+      "$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs, no fault"
+    rm -rf "$work" "$log"
+  done
+}
+
+step_bench() {
+  local programs=() program report
+  mapfile -t programs < <(find build/native/bench -maxdepth 1 -type f -executable | sort)
+  ((${#programs[@]})) || fail "no benchmark program was built in build/native/bench"
+  for program in "${programs[@]}"; do
+    report=$(mktemp --suffix=.json)
+    "$program" --benchmark_min_time=0.01 --benchmark_out="$report" \
+      --benchmark_out_format=json || fail "$program exited with $?"
+    python3 scripts/check-bench.py "$report" || fail "$program reported a fault"
+    rm -f "$report"
+  done
+}
+
+step_mingw() {
+  build_preset mingw
+  cmake --build --preset mingw --target package
+  local version
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' build/mingw/CMakeCache.txt)
+  python3 scripts/check-zip.py "build/mingw/exameo-$version.zip" sample
+  echo "build/mingw/exameo-$version.zip: the program, the readme and all of sample/Base"
+  # shellcheck source=scripts/wine-session.sh
+  source scripts/wine-session.sh build/mingw
+  ctest --preset mingw --no-tests=error
+}
+
+declare -A result
+order=()
+selected=" $* "
+for name in "$@"; do
+  declare -F "step_${name//-/_}" >/dev/null || {
+    echo "No step $name; the steps are: $(declare -F | sed -n 's/.* step_//p' | tr '_\n' '- ')" >&2
+    exit 2
+  }
 done
 
-step "Benchmarks, briefly"
-build/native/bench/exameo_bench --benchmark_min_time=0.01
+# run_step NAME [STEP IT NEEDS...]: runs the function step_NAME (- becomes _).
+run_step() {
+  local name=$1 fn=step_${1//-/_} need start rc
+  shift
+  if [[ $selected != "  " && $selected != *" $name "* ]]; then
+    result[$name]="not selected"
+    return
+  fi
+  order+=("$name")
+  for need in "$@"; do
+    # A step left out by the selection is taken to have been run before.
+    if [[ ${result[$need]:-} != passed* && ${result[$need]:-} != "not selected" ]]; then
+      result[$name]="not run: $need failed"
+      return
+    fi
+  done
+  echo
+  echo "== $name"
+  start=$SECONDS
+  (
+    set -e
+    "$fn"
+  )
+  rc=$?
+  if ((rc == 0)); then
+    result[$name]="passed ($((SECONDS - start)) s)"
+  else
+    result[$name]="FAILED ($((SECONDS - start)) s)"
+  fi
+}
 
-step "Windows build (MinGW-w64), tests under Wine on a virtual display"
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw
-cmake --build --preset mingw --target package
-unzip -l build/mingw/exameo-2.0.zip | grep -E "exameo.exe|readme.txt|Base/1.txt" >/dev/null ||
-  { echo "the zip lacks the program, the readme or the database" >&2; exit 1; }
-# Beside the program it keeps the study data in the unpacked folder.
-unzip -l build/mingw/exameo-2.0.zip | grep -q "exameo-2.0/exameo.ini$" ||
-  { echo "the zip lacks exameo.ini" >&2; exit 1; }
-# shellcheck source=scripts/wine-session.sh
-source scripts/wine-session.sh build/mingw
-ctest --preset mingw
+run_step native
+run_step sanitize
+run_step fuzz sanitize
+run_step bench native
+run_step unprivileged # in every build whose step passed
+run_step mingw
+
+echo
+echo "== Summary"
+status=0
+for name in "${order[@]}"; do
+  printf '  %-14s %s\n' "$name" "${result[$name]}"
+  [[ ${result[$name]} == passed* ]] || status=1
+done
+echo "  total          $((SECONDS / 60)) min $((SECONDS % 60)) s"
+passed=0
+for name in "${order[@]}"; do [[ ${result[$name]} == passed* ]] && passed=$((passed + 1)); done
+echo "steps: $passed passed, $((${#order[@]} - passed)) failed"
+if ((status)); then
+  echo "FAILED: see the steps above" >&2
+else
+  echo "All steps passed."
+fi
+exit "$status"
