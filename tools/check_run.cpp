@@ -77,8 +77,15 @@ void Print(const Report& report, std::FILE* out, std::FILE* err) {
   });
   for (const Problem& p : sorted) {
     // Written whole: a text may hold a zero byte that %s would stop at.
-    std::string line = p.file + (p.line > 0 ? ":" + std::to_string(p.line) : std::string()) + ": " +
-                       p.message + "\n";
+    // Appended piece by piece: `":" + std::to_string(...)` draws g++ 12's false -Wrestrict at -O3.
+    std::string line = p.file;
+    if (p.line > 0) {
+      line += ':';
+      line += std::to_string(p.line);
+    }
+    line += ": ";
+    line += p.message;
+    line += '\n';
     std::fwrite(line.data(), 1, line.size(), out);
   }
   if (!sorted.empty())
