@@ -1,0 +1,407 @@
+// Reading a bank for export with the program's own loader and catalogue, and the rules every
+// writer shares: what a format can carry, the weights of several correct variants, categories.
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <system_error>
+
+#include "bank/catalogue.h"
+#include "bank/question.h"
+#include "bridge/text.h"
+#include "bridge/writers.h"
+#include "platform/files.h"
+
+namespace bridge {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Like the program's own objects, these live in zeroed static storage.
+TopicClass topic;
+DisciplineClass catalogue;
+
+// The program opens everything relative to the working directory; this moves there for a while.
+class InFolder {
+ public:
+  explicit InFolder(const fs::path& dir) {
+    std::error_code ec;
+    saved_ = fs::current_path(ec);
+    if (ec) return;
+    fs::current_path(dir.empty() ? fs::path(".") : dir, ec);
+    entered_ = !ec;
+  }
+  ~InFolder() {
+    std::error_code ec;
+    if (entered_) fs::current_path(saved_, ec);
+  }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+  bool Entered() const { return entered_; }
+
+ private:
+  fs::path saved_;
+  bool entered_ = false;
+};
+
+// A fresh folder holding a Base folder, removed with everything in it. The loaders are given
+// copies there, so that any file name and place works and nothing of the user's is touched.
+class Scratch {
+ public:
+  Scratch() {
+    std::error_code ec;
+    fs::path temp = fs::temp_directory_path(ec);
+    if (ec) return;
+    std::mt19937_64 random(std::random_device{}() ^
+                           static_cast<unsigned long long>(
+                               std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (int attempt = 0; attempt < 16; ++attempt) {
+      fs::path root = temp / ("exameo-export-" + std::to_string(random() % 1000000000));
+      // False when the folder was there already: someone else's.
+      if (fs::create_directory(root, ec) && !ec) {
+        if (fs::create_directory(root / "Base", ec) && !ec)
+          root_ = root;
+        else
+          fs::remove_all(root, ec);
+        return;
+      }
+    }
+  }
+  ~Scratch() {
+    std::error_code ec;
+    if (!root_.empty()) fs::remove_all(root_, ec);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  const fs::path& Root() const { return root_; }
+
+ private:
+  fs::path root_;
+};
+
+bool ReadWhole(const fs::path& path, std::string* bytes) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return false;
+  std::FILE* f = nullptr;
+#ifdef _WIN32
+  f = _wfopen(path.c_str(), L"rb");
+#else
+  f = std::fopen(path.c_str(), "rb");
+#endif
+  if (f == nullptr) return false;
+  bytes->clear();
+  char buffer[64 * 1024];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes->append(buffer, got);
+  bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+bool WriteWhole(const fs::path& path, const std::string& bytes) {
+  std::FILE* f = nullptr;
+#ifdef _WIN32
+  f = _wfopen(path.c_str(), L"wb");
+#else
+  f = std::fopen(path.c_str(), "wb");
+#endif
+  if (f == nullptr) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+// The bytes of a file as the program opens it (a Windows-1251 path relative to the working
+// directory); false when it cannot be opened.
+bool ReadProgramFile(const char* path, std::string* bytes) {
+  files::InputFile probe(path);
+  if (!probe.IsOpen()) return false;
+  bytes->clear();
+  files::ReadBlocks(path, [&](const unsigned char* b, std::size_t n) {
+    bytes->append(reinterpret_cast<const char*>(b), n);
+    return true;
+  });
+  return true;
+}
+
+// The line of each question of a question file: the loader starts a question at every line
+// that does not begin with a TAB. Used only to number notes.
+std::vector<int> TaskLines(const std::string& bytes) {
+  std::vector<int> lines;
+  int line = 1;
+  bool start = true;
+  for (char c : bytes) {
+    if (start && c != '\t') lines.push_back(line);
+    start = c == '\n';
+    if (start) ++line;
+  }
+  return lines;
+}
+
+// The line of each topic of a description file: the catalogue starts a topic at every TAB.
+std::vector<int> TopicLines(const std::string& bytes) {
+  std::vector<int> lines;
+  int line = 1;
+  for (char c : bytes) {
+    if (c == '\t') lines.push_back(line);
+    if (c == '\n') ++line;
+  }
+  return lines;
+}
+
+// A zero-terminated field of the program's records (or its whole capacity when full) as UTF-8.
+// Control characters and the byte 0x98, which Windows-1251 leaves undefined, cannot be written
+// into any of the formats as they stand: they become '?', noted.
+std::string FieldText(const char* field, std::size_t capacity, const std::string& file, int line,
+                      const char* what, Report* report) {
+  const void* zero = std::memchr(field, 0, capacity);
+  std::size_t length =
+      zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : capacity;
+  std::string bytes(field, length);
+  int replaced = 0;
+  for (char& c : bytes) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if ((b < 0x20 && b != '\t') || b == 0x7F || b == 0x98) {
+      c = '?';
+      ++replaced;
+    }
+  }
+  if (replaced > 0)
+    report->Lose(file, line,
+                 std::to_string(replaced) + " control character" + (replaced == 1 ? "" : "s") +
+                     " in the " + what + " written as '?'");
+  return Cp1251ToUtf8(bytes);
+}
+
+// A file name (UTF-8 on the command line) without its folder and extension.
+std::string Stem(const fs::path& path) {
+  std::u8string stem = path.stem().u8string();
+  return std::string(stem.begin(), stem.end());
+}
+
+// Loads one question file, named as the program names it relative to the working directory,
+// into `out`. False when it cannot be opened.
+bool LoadTopic(const char* programPath, const std::string& shown, Topic* out, Report* report) {
+  std::string bytes;
+  if (!ReadProgramFile(programPath, &bytes)) return false;
+  std::vector<int> lines = TaskLines(bytes);
+  char path[kPathCapacity + 8] = {};
+  std::strncpy(path, programPath, sizeof path - 1);
+  topic.UnloadQuestions();
+  topic.LoadQuestions(path);
+  if (topic.Head.bExists) {
+    const QuestionClass* q = &topic.Head;
+    for (int i = 0; i < topic.Count; ++i, q = q->Next) {
+      Question question;
+      question.line = i < static_cast<int>(lines.size()) ? lines[i] : 0;
+      question.task = FieldText(q->Task, sizeof q->Task, shown, question.line, "task", report);
+      for (int v = 0; v < kMaxVariants && q->Vrnt[v].bExists; ++v) {
+        Variant variant;
+        variant.line = question.line > 0 ? question.line + 1 + v : 0;
+        variant.text = FieldText(q->Vrnt[v].Text, sizeof q->Vrnt[v].Text, shown, question.line,
+                                 "variant", report);
+        variant.correct = q->Vrnt[v].bCorrect;
+        question.variants.push_back(std::move(variant));
+      }
+      out->questions.push_back(std::move(question));
+    }
+  }
+  topic.UnloadQuestions();
+  return true;
+}
+
+std::string JoinShown(const fs::path& folder, const char* programPath) {
+  std::string tail = Cp1251ToUtf8(programPath);
+  for (char& c : tail)
+    if (c == '\\') c = static_cast<char>(fs::path::preferred_separator);
+  std::u8string dir = folder.u8string();
+  std::string head(dir.begin(), dir.end());
+  if (head.empty()) return tail;
+  if (head.back() != '/' && head.back() != '\\')
+    head += static_cast<char>(fs::path::preferred_separator);
+  return head + tail;
+}
+
+}  // namespace
+
+bool LoadForExport(const fs::path& path, const std::string& shown, ExportBank* out, Report* report,
+                   std::string* error) {
+  *out = ExportBank{};
+  std::string bytes;
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) {
+    *error = "a folder: give a description file (Base\\N.txt) or a question file";
+    return false;
+  }
+  if (!ReadWhole(path, &bytes)) {
+    *error = "cannot read the file";
+    return false;
+  }
+  Scratch scratch;
+  if (scratch.Root().empty() || !WriteWhole(scratch.Root() / "Base" / "1.txt", bytes)) {
+    *error = "cannot write a temporary copy of the file";
+    return false;
+  }
+
+  // First as a description file, through the catalogue, the way the program's menu reads it.
+  TitlePath discipline{};
+  {
+    InFolder here(scratch.Root());
+    if (!here.Entered()) {
+      *error = "cannot enter a temporary folder";
+      return false;
+    }
+    char pattern[] = "Base\\*.txt";
+    catalogue.LoadDisciplines(pattern);
+    discipline = catalogue.Disciplines[0];
+    catalogue.UnloadTopics();
+    catalogue.LoadTopics(discipline);
+  }
+  // The catalogue puts "Base\" in front of every topic path; the paths are relative to the
+  // folder of the description file, wherever that lies.
+  fs::path folder = path.parent_path();
+  std::vector<TitlePath> topics;
+  bool anyExists = false;
+  {
+    InFolder there(folder);
+    for (int i = 0; i <= catalogue.LastTopic && i < kMaxTopics; ++i) {
+      TitlePath t = catalogue.Topics[i];
+      const char* relative = t.Path;
+      if (std::strncmp(relative, kBaseDir, sizeof kBaseDir - 1) == 0)
+        relative += sizeof kBaseDir - 1;
+      std::memmove(t.Path, relative, std::strlen(relative) + 1);
+      if (there.Entered() && t.Path[0] != 0 && files::InputFile(t.Path).IsOpen()) anyExists = true;
+      topics.push_back(t);
+    }
+  }
+  catalogue.UnloadTopics();
+
+  if (!anyExists) {
+    // A question file: one topic, titled by the file's name.
+    InFolder here(scratch.Root());
+    if (!here.Entered()) {
+      *error = "cannot enter a temporary folder";
+      return false;
+    }
+    Topic t;
+    t.title = Stem(path);
+    t.line = 1;
+    LoadTopic("Base\\1.txt", shown, &t, report);
+    out->bank.title = t.title;
+    out->bank.topics.push_back(std::move(t));
+    out->files.push_back(shown);
+    return true;
+  }
+
+  out->categories = true;
+  out->bank.title =
+      FieldText(discipline.Title, sizeof discipline.Title, shown, 1, "discipline's title", report);
+  std::vector<int> lines = TopicLines(bytes);
+  InFolder there(folder);
+  if (!there.Entered()) {
+    *error = "cannot enter the folder of the description file";
+    return false;
+  }
+  for (std::size_t i = 0; i < topics.size(); ++i) {
+    int line = i < lines.size() ? lines[i] : 0;
+    Topic t;
+    t.line = line;
+    t.title =
+        FieldText(topics[i].Title, sizeof topics[i].Title, shown, line, "topic's title", report);
+    std::string file = JoinShown(folder, topics[i].Path);
+    if (topics[i].Path[0] == 0 || !LoadTopic(topics[i].Path, file, &t, report)) {
+      report->Lose(shown, line,
+                   "left out: the topic \"" + t.title + "\": its question file \"" +
+                       Cp1251ToUtf8(topics[i].Path) + "\" cannot be read");
+      continue;
+    }
+    if (t.questions.empty()) {
+      report->Lose(shown, line, "left out: the topic \"" + t.title + "\" has no question");
+      continue;
+    }
+    out->bank.topics.push_back(std::move(t));
+    out->files.push_back(std::move(file));
+  }
+  return true;
+}
+
+std::string WhyLeftOut(Format format, const Question& question) {
+  if (FoldSpace(question.task).empty())
+    return "the task is empty (a blank line in the question file?); every format needs one";
+  int correct = 0;
+  for (std::size_t i = 0; i < question.variants.size(); ++i) {
+    if (FoldSpace(question.variants[i].text).empty())
+      return "variant " + std::to_string(i + 1) +
+             " is empty, and an empty answer is dropped on "
+             "reading";
+    if (question.variants[i].correct) ++correct;
+  }
+  int variants = static_cast<int>(question.variants.size());
+  switch (format) {
+    case Format::kGift:
+    case Format::kMoodleXml:
+      if (variants == 1)
+        return "a single variant: a Moodle multiple-choice question needs at least two";
+      if (variants > 1 && correct == 0)
+        return "no correct variant: a Moodle multiple-choice question needs one";
+      return {};
+    case Format::kAiken: {
+      if (variants < 2)
+        return variants == 0 ? "no variants: Aiken has no description questions"
+                             : "a single variant: Aiken needs at least two";
+      if (correct != 1)
+        return std::to_string(correct) + " correct variants: Aiken takes exactly one";
+      // The task is one line; Aiken would take it for an option or the answer line.
+      std::string task = FoldSpace(question.task);
+      if (task.size() >= 3 && task[0] >= 'A' && task[0] <= 'Z' &&
+          (task[1] == ')' || task[1] == '.') && task[2] == ' ')
+        return "the task begins like an Aiken option (\"" + task.substr(0, 2) + " \")";
+      if (task.compare(0, 7, "ANSWER:") == 0)
+        return "the task begins like the Aiken answer line (\"ANSWER:\")";
+      return {};
+    }
+    case Format::kCsv:
+    case Format::kUnknown:
+      return {};
+  }
+  return {};
+}
+
+std::string_view CorrectWeight(int correct, int index) {
+  static constexpr std::string_view kEven[] = {
+      "100", "50", "33.33333", "25", "20", "16.66667", "14.28571", "12.5", "11.11111", "10"};
+  if (correct >= 1 && correct <= 10) return kEven[correct - 1];
+  // Moodle accepts no weight of 100/11 or 100/12: nine or eight variants take 10 and the last
+  // ones 5, which sums to 100 as well.
+  int tens = correct == 11 ? 9 : 8;
+  return index < tens ? "10" : "5";
+}
+
+std::string CategoryPath(std::string_view discipline, std::string_view topicTitle) {
+  std::string path = "$course$/top";
+  for (std::string_view title : {discipline, topicTitle}) {
+    path += '/';
+    for (char c : FoldSpace(title)) {
+      path += c;
+      if (c == '/') path += '/';
+    }
+  }
+  return path;
+}
+
+std::string WriteFormat(Format format, const ExportBank& bank, Report* report) {
+  switch (format) {
+    case Format::kGift:
+      return WriteGift(bank, report);
+    case Format::kMoodleXml:
+      return WriteMoodleXml(bank, report);
+    case Format::kAiken:
+      return WriteAiken(bank, report);
+    case Format::kCsv:
+      return WriteCsv(bank, report);
+    case Format::kUnknown:
+      break;
+  }
+  return {};
+}
+
+}  // namespace bridge

@@ -1,0 +1,90 @@
+// GIFT: one question per paragraph, the answers one per line inside the braces.
+//
+//   $CATEGORY: $course$/top/Математика/Алгебра
+//
+//   Сколько будет 2 + 2? {
+//   =4
+//   ~5
+//   }
+#include <cctype>
+
+#include "bridge/writers.h"
+
+namespace bridge {
+
+namespace {
+
+// A text as GIFT reads it back: its special characters escaped, and a "[plain]" marker in front
+// when the text itself begins like a comment, a format marker or an answer's weight ("%50%"),
+// which would otherwise be taken as such.
+void AppendText(std::string_view text, std::string* out) {
+  std::size_t start = 0;
+  while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
+  std::string_view head = text.substr(start);
+  bool guard = head.compare(0, 2, "//") == 0 || head.compare(0, 1, "%") == 0;
+  for (std::string_view marker : {"[html]", "[plain]", "[moodle]", "[markdown]"}) {
+    if (head.size() < marker.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < marker.size() && same; ++i)
+      same = std::tolower(static_cast<unsigned char>(head[i])) == marker[i];
+    guard = guard || same;
+  }
+  if (guard) *out += "[plain]";
+  for (char c : text) {
+    switch (c) {
+      case '~':
+      case '=':
+      case '#':
+      case '{':
+      case '}':
+      case ':':
+      case '\\':
+        *out += '\\';
+        break;
+      default:
+        break;
+    }
+    *out += c;
+  }
+}
+
+}  // namespace
+
+std::string WriteGift(const ExportBank& bank, Report* report) {
+  std::string out;
+  const Topic* category = nullptr;
+  ForEachCarried(Format::kGift, bank, report,
+                 [&](const Topic& t, const Question& q, const std::string&) {
+                   if (bank.categories && category != &t) {
+                     category = &t;
+                     out += "$CATEGORY: " + CategoryPath(bank.bank.title, t.title) + "\n\n";
+                   }
+                   AppendText(q.task, &out);
+                   if (q.variants.empty()) {
+                     // No answer block: a description.
+                     out += "\n\n";
+                     return;
+                   }
+                   int correct = 0;
+                   for (const Variant& v : q.variants) correct += v.correct ? 1 : 0;
+                   out += " {\n";
+                   int index = 0;
+                   for (const Variant& v : q.variants) {
+                     if (correct == 1) {
+                       out += v.correct ? "=" : "~";
+                     } else if (v.correct) {
+                       out += "~%";
+                       out += CorrectWeight(correct, index++);
+                       out += "%";
+                     } else {
+                       out += "~%-100%";
+                     }
+                     AppendText(v.text, &out);
+                     out += "\n";
+                   }
+                   out += "}\n\n";
+                 });
+  return out;
+}
+
+}  // namespace bridge
