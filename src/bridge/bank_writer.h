@@ -1,7 +1,6 @@
 // Writes disciplines into a Base folder, all or nothing.
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,10 +11,14 @@ namespace bridge {
 
 // One discipline as it will go to disk: Windows-1251 file contents, ready to write.
 struct EncodedDiscipline {
-  std::string description;              // Base\N.txt
-  std::vector<std::string> topicFiles;  // Base\dN\K.txt, K = 1, 2, ...
+  std::string title;                     // first line of Base\N.txt
+  std::vector<std::string> topicTitles;  // one topic line of Base\N.txt each
+  std::vector<std::string> topicFiles;   // Base\dN\K.txt, K = 1, 2, ...
   int questions = 0;
 };
+
+// The description file of discipline N: its title, then a TAB, title and "dN\K.txt" per topic.
+std::string DescriptionFile(const EncodedDiscipline& discipline, int number);
 
 // Turns a bank into file contents: titles (quote to apostrophe, folded, cut at 1023 bytes),
 // texts in Windows-1251 with '?' for what the code page lacks, a leading space before a
@@ -30,8 +33,5 @@ EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* rep
 bool WriteDisciplines(const std::filesystem::path& base,
                       const std::vector<EncodedDiscipline>& disciplines, std::vector<int>* numbers,
                       std::string* error);
-
-// exameo-import as a whole: arguments (UTF-8) in, messages on `out` and `err`, exit code out.
-int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
 
 }  // namespace bridge

@@ -1,5 +1,6 @@
 // Reading a bank for export with the program's own loader and catalogue, and the rules every
 // writer shares: what a format can carry, the weights of several correct variants, categories.
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <random>
@@ -379,13 +380,43 @@ std::string_view CorrectWeight(int correct, int index) {
 std::string CategoryPath(std::string_view discipline, std::string_view topicTitle) {
   std::string path = "$course$/top";
   for (std::string_view title : {discipline, topicTitle}) {
+    std::string folded = FoldSpace(title);
+    // An empty component would make "//", a literal '/'.
+    if (folded.empty()) continue;
     path += '/';
-    for (char c : FoldSpace(title)) {
+    // "///" would read as "//" and then a separator; a space keeps the separator first and is
+    // folded away on reading.
+    if (!folded.empty() && folded[0] == '/') path += ' ';
+    for (char c : folded) {
       path += c;
       if (c == '/') path += '/';
     }
   }
   return path;
+}
+
+std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report) {
+  std::vector<std::string> titles;
+  for (std::size_t i = 0; i < bank.bank.topics.size(); ++i) {
+    const Topic& t = bank.bank.topics[i];
+    std::string base = FoldSpace(t.title);
+    bool empty = base.empty();
+    if (empty) base = "Тема " + std::to_string(i + 1);
+    std::string title = base;
+    for (int n = 2; std::find(titles.begin(), titles.end(), title) != titles.end(); ++n)
+      title = base + " (" + std::to_string(n) + ")";
+    if (empty || title != base) {
+      const std::string& file = i < bank.files.size() ? bank.files[i] : bank.bank.title;
+      report->Lose(file, 0,
+                   std::string(empty ? "the topic has no title"
+                                     : "the topic's title repeats an "
+                                       "earlier one") +
+                       ": its category is \"" + title +
+                       "\", so that it comes back as a topic of its own");
+    }
+    titles.push_back(std::move(title));
+  }
+  return titles;
 }
 
 std::string WriteFormat(Format format, const ExportBank& bank, Report* report) {

@@ -53,37 +53,42 @@ void AppendText(std::string_view text, std::string* out) {
 std::string WriteGift(const ExportBank& bank, Report* report) {
   std::string out;
   const Topic* category = nullptr;
-  ForEachCarried(Format::kGift, bank, report,
-                 [&](const Topic& t, const Question& q, const std::string&) {
-                   if (bank.categories && category != &t) {
-                     category = &t;
-                     out += "$CATEGORY: " + CategoryPath(bank.bank.title, t.title) + "\n\n";
-                   }
-                   AppendText(q.task, &out);
-                   if (q.variants.empty()) {
-                     // No answer block: a description.
-                     out += "\n\n";
-                     return;
-                   }
-                   int correct = 0;
-                   for (const Variant& v : q.variants) correct += v.correct ? 1 : 0;
-                   out += " {\n";
-                   int index = 0;
-                   for (const Variant& v : q.variants) {
-                     if (correct == 1) {
-                       out += v.correct ? "=" : "~";
-                     } else if (v.correct) {
-                       out += "~%";
-                       out += CorrectWeight(correct, index++);
-                       out += "%";
-                     } else {
-                       out += "~%-100%";
-                     }
-                     AppendText(v.text, &out);
-                     out += "\n";
-                   }
-                   out += "}\n\n";
-                 });
+  std::vector<std::string> titles;
+  if (bank.categories) titles = CategoryTitles(bank, report);
+  ForEachCarried(
+      Format::kGift, bank, report, [&](const Topic& t, const Question& q, const std::string&) {
+        if (bank.categories && category != &t) {
+          category = &t;
+          out += "$CATEGORY: " +
+                 CategoryPath(bank.bank.title,
+                              titles[static_cast<std::size_t>(&t - bank.bank.topics.data())]) +
+                 "\n\n";
+        }
+        AppendText(q.task, &out);
+        if (q.variants.empty()) {
+          // No answer block: a description.
+          out += "\n\n";
+          return;
+        }
+        int correct = 0;
+        for (const Variant& v : q.variants) correct += v.correct ? 1 : 0;
+        out += " {\n";
+        int index = 0;
+        for (const Variant& v : q.variants) {
+          if (correct == 1) {
+            out += v.correct ? "=" : "~";
+          } else if (v.correct) {
+            out += "~%";
+            out += CorrectWeight(correct, index++);
+            out += "%";
+          } else {
+            out += "~%-100%";
+          }
+          AppendText(v.text, &out);
+          out += "\n";
+        }
+        out += "}\n\n";
+      });
   return out;
 }
 

@@ -55,13 +55,18 @@ std::string WriteMoodleXml(const ExportBank& bank, Report* report) {
   pugi::xml_node quiz = doc.append_child("quiz");
 
   const Topic* category = nullptr;
+  std::vector<std::string> titles;
+  if (bank.categories) titles = CategoryTitles(bank, report);
   ForEachCarried(
       Format::kMoodleXml, bank, report, [&](const Topic& t, const Question& q, const std::string&) {
         if (bank.categories && category != &t) {
           category = &t;
           pugi::xml_node c = quiz.append_child("question");
           c.append_attribute("type") = "category";
-          AddText(c, "category", CategoryPath(bank.bank.title, t.title), nullptr);
+          AddText(c, "category",
+                  CategoryPath(bank.bank.title,
+                               titles[static_cast<std::size_t>(&t - bank.bank.topics.data())]),
+                  nullptr);
         }
         pugi::xml_node x = quiz.append_child("question");
         x.append_attribute("type") = q.variants.empty() ? "description" : "multichoice";

@@ -42,6 +42,9 @@ std::string_view CorrectWeight(int correct, int index);
 
 // The category path of a topic: "$course$/top/Discipline/Topic", a '/' in a title doubled.
 std::string CategoryPath(std::string_view discipline, std::string_view topic);
+// The title of each topic's category: a reader merges the topics of one category, so an empty
+// title becomes "Тема K" and a repeated one gets " (2)", " (3)", ... (each noted).
+std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report);
 
 // Each writer returns the whole file, UTF-8, and notes every question it leaves out.
 std::string WriteGift(const ExportBank& bank, Report* report);
