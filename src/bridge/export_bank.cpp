@@ -224,11 +224,14 @@ std::string JoinShown(const fs::path& folder, const char* programPath) {
 
 }  // namespace
 
-bool LoadForExport(const fs::path& path, const std::string& shown, ExportBank* out, Report* report,
+bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* out, Report* report,
                    std::string* error) {
   *out = ExportBank{};
   std::string bytes;
   std::error_code ec;
+  // The working directory moves while the bank is read.
+  fs::path path = fs::absolute(given, ec);
+  if (ec) path = given;
   if (fs::is_directory(path, ec)) {
     *error = "a folder: give a description file (Base\\N.txt) or a question file";
     return false;
@@ -308,7 +311,7 @@ bool LoadForExport(const fs::path& path, const std::string& shown, ExportBank* o
     t.line = line;
     t.title =
         FieldText(topics[i].Title, sizeof topics[i].Title, shown, line, "topic's title", report);
-    std::string file = JoinShown(folder, topics[i].Path);
+    std::string file = JoinShown(given.parent_path(), topics[i].Path);
     if (topics[i].Path[0] == 0 || !LoadTopic(topics[i].Path, file, &t, report)) {
       report->Lose(shown, line,
                    "left out: the topic \"" + t.title + "\": its question file \"" +
