@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <random>
+#include <set>
 #include <system_error>
 
 #include "bridge/host.h"
@@ -124,11 +125,14 @@ std::string DescriptionFile(const EncodedDiscipline& discipline, int number) {
 
 namespace {
 
-bool IsDescriptionName(const fs::path& name) {
-  std::string ext = Utf8FromPath(name.extension());
-  for (char& c : ext)
+std::string LowerAscii(std::string s) {
+  for (char& c : s)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return ext == ".txt";
+  return s;
+}
+
+bool IsDescriptionName(const fs::path& name) {
+  return LowerAscii(Utf8FromPath(name.extension())) == ".txt";
 }
 
 // Undoes a failed write: what was moved into Base, the scratch folder, Base when it was made.
@@ -166,9 +170,13 @@ bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>
     return false;
   }
 
+  // Names compared without regard to case, as Windows and the catalogue's extension do.
   int existing = 0;
-  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec))
+  std::set<std::string> taken;
+  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
     if (IsDescriptionName(entry.path().filename()) && !entry.is_directory(ec)) ++existing;
+    taken.insert(LowerAscii(Utf8FromPath(entry.path().filename())));
+  }
   if (ec) {
     *error = Utf8FromPath(base) + ": cannot list the folder";
     return false;
@@ -183,7 +191,7 @@ bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>
   std::vector<int> chosen;
   for (int n = 1; chosen.size() < disciplines.size(); ++n) {
     std::string s = std::to_string(n);
-    if (fs::exists(base / (s + ".txt"), ec) || fs::exists(base / ("d" + s), ec)) continue;
+    if (taken.count(s + ".txt") != 0 || taken.count("d" + s) != 0) continue;
     chosen.push_back(n);
   }
 
