@@ -93,13 +93,23 @@ TEST(GiftReader, FormatMarkersCoverAnswersUnlessTheyHaveTheirOwn) {
            "~[moodle]  -5\n"
            "}\n"
            "\n"
-           "[markdown]Как *есть* <b> {=да ~нет}\n",
+           "[markdown]Как *есть* &nbsp; <b> {=да ~нет}\n"
+           "\n"
+           "::t:: {=a ~b}\n"
+           "\n"
+           "Пусто {~ ~[html]<br> =да ~нет}\n",
            &report);
   EXPECT_EQ(ShowTopic(bank.topics.at(0)),
-            (Shown{"Жирный шрифт|+да|-<i>нет</i>|--5", "Как *есть* <b>|+да|-нет"}));
-  EXPECT_EQ(Notes(report), "1: image dropped: the program shows text only\n");
-  // Markers: [html], [plain], [moodle], [markdown]; tag removals: task and first answer.
-  EXPECT_EQ(report.Dropped(Drop::kFormatting), 6);
+            (Shown{"Жирный шрифт|+да|-<i>нет</i>|--5", "Как *есть* &nbsp; <b>|+да|-нет",
+                   "Пусто|+да|-нет"}));
+  EXPECT_EQ(Notes(report),
+            "1: image dropped: the program shows text only\n"
+            "9: multiple-choice question left out: its text is empty\n"
+            "11: empty answer left out\n"
+            "11: empty answer left out\n");
+  // Markers: [html], [plain], [moodle], [markdown], [html]; tag removals: task, first answer,
+  // the <br> answer.
+  EXPECT_EQ(report.Dropped(Drop::kFormatting), 8);
 }
 
 TEST(GiftReader, CategoriesBecomeTopicsAndContinueWhenMetAgain) {
