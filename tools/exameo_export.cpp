@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "bridge/host.h"
 #include "bridge/writers.h"
 
 #ifdef _WIN32
@@ -13,11 +14,7 @@
 int wmain(int argc, wchar_t** argv) {
   // The output is bytes: no LF is to become CR LF on the way.
   _setmode(_fileno(stdout), _O_BINARY);
-  std::vector<std::string> args;
-  for (int i = 0; i < argc; ++i) {
-    std::u8string utf8 = std::filesystem::path(argv[i]).u8string();
-    args.emplace_back(utf8.begin(), utf8.end());
-  }
+  std::vector<std::string> args = bridge::Utf8Arguments(argc, argv);
   std::vector<const char*> pointers;
   for (const std::string& a : args) pointers.push_back(a.c_str());
   return bridge::RunExport(argc, pointers.data(), stdout, stderr);

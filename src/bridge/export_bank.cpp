@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <system_error>
 
 #include "bank/catalogue.h"
 #include "bank/question.h"
+#include "bridge/host.h"
 #include "bridge/text.h"
 #include "bridge/writers.h"
 #include "platform/files.h"
@@ -80,35 +82,11 @@ class Scratch {
   fs::path root_;
 };
 
-bool ReadWhole(const fs::path& path, std::string* bytes) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
-  std::FILE* f = nullptr;
-#ifdef _WIN32
-  f = _wfopen(path.c_str(), L"rb");
-#else
-  f = std::fopen(path.c_str(), "rb");
-#endif
-  if (f == nullptr) return false;
-  bytes->clear();
-  char buffer[64 * 1024];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes->append(buffer, got);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
 bool WriteWhole(const fs::path& path, const std::string& bytes) {
-  std::FILE* f = nullptr;
-#ifdef _WIN32
-  f = _wfopen(path.c_str(), L"wb");
-#else
-  f = std::fopen(path.c_str(), "wb");
-#endif
-  if (f == nullptr) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
 }
 
 // The bytes of a file as the program opens it (a Windows-1251 path relative to the working
@@ -175,8 +153,7 @@ std::string FieldText(const char* field, std::size_t capacity, const std::string
 
 // A file name (UTF-8 on the command line) without its folder and extension.
 std::string Stem(const fs::path& path) {
-  std::u8string stem = path.stem().u8string();
-  return std::string(stem.begin(), stem.end());
+  return Utf8FromPath(path.stem());
 }
 
 // Loads one question file, named as the program names it relative to the working directory,
@@ -214,8 +191,7 @@ std::string JoinShown(const fs::path& folder, const char* programPath) {
   std::string tail = Cp1251ToUtf8(programPath);
   for (char& c : tail)
     if (c == '\\') c = static_cast<char>(fs::path::preferred_separator);
-  std::u8string dir = folder.u8string();
-  std::string head(dir.begin(), dir.end());
+  std::string head = Utf8FromPath(folder);
   if (head.empty()) return tail;
   if (head.back() != '/' && head.back() != '\\')
     head += static_cast<char>(fs::path::preferred_separator);
@@ -236,7 +212,7 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
     *error = "a folder: give a description file (Base\\N.txt) or a question file";
     return false;
   }
-  if (!ReadWhole(path, &bytes)) {
+  if (!ReadWholeFile(path, &bytes)) {
     *error = "cannot read the file";
     return false;
   }

@@ -4,6 +4,7 @@
 #include <random>
 #include <system_error>
 
+#include "bridge/host.h"
 #include "bridge/writers.h"
 
 namespace bridge {
@@ -49,13 +50,8 @@ int Usage(std::FILE* err, const std::string& complaint) {
   return kExitFailed;
 }
 
-fs::path PathOf(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 Format ByExtension(const fs::path& out) {
-  std::u8string ext8 = out.extension().u8string();
-  std::string ext(ext8.begin(), ext8.end());
+  std::string ext = Utf8FromPath(out.extension());
   for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   if (ext == ".xml") return Format::kMoodleXml;
   if (ext == ".aiken") return Format::kAiken;
@@ -76,23 +72,14 @@ bool WriteOut(const fs::path& out, const std::string& bytes, std::string* error)
     temp += ".exameo-" + std::to_string(random() % 1000000) + ".tmp";
     if (fs::exists(temp, ec)) temp.clear();
   }
-  std::FILE* f = nullptr;
-#ifdef _WIN32
-  if (!temp.empty()) f = _wfopen(temp.c_str(), L"wb");
-#else
-  if (!temp.empty()) f = std::fopen(temp.c_str(), "wb");
-#endif
-  if (f == nullptr) {
-    *error = "cannot create a file in its folder";
+  if (temp.empty() || !WriteNewFile(temp, bytes)) {
+    *error = "cannot write a file in its folder (no room or no permission?)";
     return false;
   }
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) fs::rename(temp, out, ec);
-  if (!ok || ec) {
+  fs::rename(temp, out, ec);
+  if (ec) {
     fs::remove(temp, ec);
-    *error = ok ? "cannot replace the file" : "cannot write the file (disk full?)";
+    *error = "cannot replace the file";
     return false;
   }
   return true;
@@ -137,12 +124,13 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   }
   if (!haveInput) return Usage(err, "no question file or description file to export");
   if (haveOutput && output.empty()) return Usage(err, "-o needs a file");
-  if (format == Format::kUnknown) format = haveOutput ? ByExtension(PathOf(output)) : Format::kGift;
+  if (format == Format::kUnknown)
+    format = haveOutput ? ByExtension(PathFromUtf8(output)) : Format::kGift;
 
-  fs::path inputPath = PathOf(input);
+  fs::path inputPath = PathFromUtf8(input);
   std::error_code ec;
-  if (haveOutput && fs::exists(PathOf(output), ec) &&
-      fs::equivalent(inputPath, PathOf(output), ec)) {
+  if (haveOutput && fs::exists(PathFromUtf8(output), ec) &&
+      fs::equivalent(inputPath, PathFromUtf8(output), ec)) {
     std::fprintf(err, "exameo-export: %s: the output would replace the bank it is made from\n",
                  output.c_str());
     return kExitFailed;
@@ -162,7 +150,7 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   std::size_t leftOut = report.notes.size() - readNotes;
 
   if (haveOutput) {
-    if (!WriteOut(PathOf(output), bytes, &error)) {
+    if (!WriteOut(PathFromUtf8(output), bytes, &error)) {
       std::fprintf(err, "exameo-export: %s: %s\n", output.c_str(), error.c_str());
       return kExitFailed;
     }
