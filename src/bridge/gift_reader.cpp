@@ -1,4 +1,5 @@
 // GIFT, as Moodle reads it, into the bank model.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -97,9 +98,9 @@ struct Paragraph {
   std::vector<int> numbers;
 
   int LineAt(std::size_t offset) const {
-    std::size_t k = 0;
-    while (k + 1 < starts.size() && starts[k + 1] <= offset) ++k;
-    return numbers.empty() ? 0 : numbers[k];
+    if (numbers.empty()) return 0;
+    auto it = std::upper_bound(starts.begin(), starts.end(), offset);
+    return numbers[static_cast<std::size_t>(it - starts.begin()) - 1];
   }
 };
 

@@ -66,15 +66,15 @@ void TopicSink::Add(Question question) {
 }
 
 int TopicSink::Find(const std::string& key, const std::string& title, int line) {
-  for (std::size_t i = 0; i < keys_.size(); ++i)
-    if (keys_[i] == key) return topicIndex_[i];
+  auto found = topicOfKey_.find(key);
+  if (found != topicOfKey_.end()) return found->second;
   Topic topic;
   topic.title = title;
   topic.line = line;
   bank_->topics.push_back(std::move(topic));
-  keys_.push_back(key);
-  topicIndex_.push_back(static_cast<int>(bank_->topics.size()) - 1);
-  return topicIndex_.back();
+  int index = static_cast<int>(bank_->topics.size()) - 1;
+  topicOfKey_.emplace(key, index);
+  return index;
 }
 
 void LeaveOut(const Source& source, int line, std::string_view kind, std::string_view why,

@@ -1,6 +1,7 @@
 // What the readers share: line splitting, categories as topics, leaving questions out.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,8 +34,7 @@ class TopicSink {
 
   const Source& source_;
   Bank* bank_;
-  std::vector<std::string> keys_;  // parallel to topicIndex_
-  std::vector<int> topicIndex_;
+  std::map<std::string, int> topicOfKey_;  // category path -> index into bank_->topics
   int current_ = -1;  // index into bank_->topics, -1 before any question or category
 };
 

@@ -138,9 +138,11 @@ std::string DecodeEntities(std::string_view s) {
       out.push_back(s[i]);
       continue;
     }
-    std::size_t semi = s.find(';', i + 1);
-    // References are short; a lone '&' far from any ';' is text.
-    if (semi == std::string_view::npos || semi - i > 12 || semi == i + 1) {
+    // References are short; a lone '&' far from any ';' is text. Looking no further keeps a
+    // text full of '&' linear.
+    std::size_t semi = s.substr(i + 1, 12).find(';');
+    if (semi != std::string_view::npos) semi += i + 1;
+    if (semi == std::string_view::npos || semi == i + 1) {
       out.push_back('&');
       continue;
     }
@@ -179,6 +181,7 @@ std::string DecodeEntities(std::string_view s) {
 std::string HtmlToText(std::string_view s, int* images, bool* tags) {
   std::string plain;
   plain.reserve(s.size());
+  bool noClose = false;
   for (std::size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
     if (c != '<' || i + 1 >= s.size()) {
@@ -199,8 +202,10 @@ std::string HtmlToText(std::string_view s, int* images, bool* tags) {
       plain.push_back(c);
       continue;
     }
-    std::size_t end = s.find('>', k);
+    // Once no '>' is left, no later '<' can open a tag either: one search, not one per '<'.
+    std::size_t end = noClose ? std::string_view::npos : s.find('>', k);
     if (end == std::string_view::npos) {
+      noClose = true;
       plain.push_back(c);
       continue;
     }
