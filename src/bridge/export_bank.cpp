@@ -82,7 +82,7 @@ class Scratch {
   fs::path root_;
 };
 
-bool WriteWhole(const fs::path& path, const std::string& bytes) {
+bool WriteWhole(const fs::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
@@ -100,20 +100,6 @@ bool ReadProgramFile(const char* path, std::string* bytes) {
     return true;
   });
   return true;
-}
-
-// The line of each question of a question file: the loader starts a question at every line
-// that does not begin with a TAB. Used only to number notes.
-std::vector<int> TaskLines(const std::string& bytes) {
-  std::vector<int> lines;
-  int line = 1;
-  bool start = true;
-  for (char c : bytes) {
-    if (start && c != '\t') lines.push_back(line);
-    start = c == '\n';
-    if (start) ++line;
-  }
-  return lines;
 }
 
 // The line of each topic of a description file: the catalogue starts a topic at every TAB.
@@ -156,21 +142,44 @@ std::string Stem(const fs::path& path) {
   return Utf8FromPath(path.stem());
 }
 
-// Loads one question file, named as the program names it relative to the working directory,
-// into `out`. False when it cannot be opened.
-bool LoadTopic(const char* programPath, const std::string& shown, Topic* out, Report* report) {
-  std::string bytes;
-  if (!ReadProgramFile(programPath, &bytes)) return false;
-  std::vector<int> lines = TaskLines(bytes);
-  char path[kPathCapacity + 8] = {};
-  std::strncpy(path, programPath, sizeof path - 1);
-  topic.UnloadQuestions();
-  topic.LoadQuestions(path);
-  if (topic.Head.bExists) {
+// Questions per piece of a large question file (see LoadTopic).
+constexpr std::size_t kPiece = 256;
+
+// Loads the bytes of one question file into `out` with the program's loader. The loader starts
+// afresh at every line that does not begin with a TAB, so a file cut just before such lines
+// gives, piece by piece, the same questions as whole; in pieces the memory of the records is
+// used again, where a whole file of 10,000 questions would first touch 140 MB.
+bool LoadTopic(const std::string& bytes, const fs::path& scratch, const std::string& shown,
+               Topic* out, Report* report) {
+  std::vector<std::size_t> starts;  // offset of each task line
+  std::vector<int> lines;           // and its number
+  int line = 1;
+  bool start = true;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (start && bytes[i] != '\t') {
+      starts.push_back(i);
+      lines.push_back(line);
+    }
+    start = bytes[i] == '\n';
+    if (start) ++line;
+  }
+  InFolder here(scratch);
+  if (!here.Entered()) return false;
+  out->questions.reserve(out->questions.size() + starts.size());
+  char path[] = "piece.txt";
+  for (std::size_t first = 0; first < starts.size(); first += kPiece) {
+    std::size_t begin = first == 0 ? 0 : starts[first];
+    std::size_t end = first + kPiece < starts.size() ? starts[first + kPiece] : bytes.size();
+    if (!WriteWhole(scratch / path, std::string_view(bytes).substr(begin, end - begin)))
+      return false;
+    topic.UnloadQuestions();
+    topic.LoadQuestions(path);
+    if (!topic.Head.bExists) continue;
     const QuestionClass* q = &topic.Head;
     for (int i = 0; i < topic.Count; ++i, q = q->Next) {
+      std::size_t index = first + static_cast<std::size_t>(i);
       Question question;
-      question.line = i < static_cast<int>(lines.size()) ? lines[i] : 0;
+      question.line = index < lines.size() ? lines[index] : 0;
       question.task = FieldText(q->Task, sizeof q->Task, shown, question.line, "task", report);
       for (int v = 0; v < kMaxVariants && q->Vrnt[v].bExists; ++v) {
         Variant variant;
@@ -257,15 +266,13 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
 
   if (!anyExists) {
     // A question file: one topic, titled by the file's name.
-    InFolder here(scratch.Root());
-    if (!here.Entered()) {
-      *error = "cannot enter a temporary folder";
-      return false;
-    }
     Topic t;
     t.title = Stem(path);
     t.line = 1;
-    LoadTopic("Base\\1.txt", shown, &t, report);
+    if (!LoadTopic(bytes, scratch.Root(), shown, &t, report)) {
+      *error = "cannot write a temporary copy of the file";
+      return false;
+    }
     out->bank.title = t.title;
     out->bank.topics.push_back(std::move(t));
     out->files.push_back(shown);
@@ -288,7 +295,9 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
     t.title =
         FieldText(topics[i].Title, sizeof topics[i].Title, shown, line, "topic's title", report);
     std::string file = JoinShown(given.parent_path(), topics[i].Path);
-    if (topics[i].Path[0] == 0 || !LoadTopic(topics[i].Path, file, &t, report)) {
+    std::string topicBytes;
+    if (topics[i].Path[0] == 0 || !ReadProgramFile(topics[i].Path, &topicBytes) ||
+        !LoadTopic(topicBytes, scratch.Root(), file, &t, report)) {
       report->Lose(shown, line,
                    "left out: the topic \"" + t.title + "\": its question file \"" +
                        Cp1251ToUtf8(topics[i].Path) + "\" cannot be read");

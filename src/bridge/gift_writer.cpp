@@ -52,6 +52,14 @@ void AppendText(std::string_view text, std::string* out) {
 
 std::string WriteGift(const ExportBank& bank, Report* report) {
   std::string out;
+  // The texts and a little for the marks, escapes and line breaks: one allocation for the lot.
+  std::size_t size = 0;
+  for (const Topic& t : bank.bank.topics)
+    for (const Question& q : t.questions) {
+      size += q.task.size() + 16;
+      for (const Variant& v : q.variants) size += v.text.size() + 16;
+    }
+  out.reserve(size + size / 8);
   const Topic* category = nullptr;
   std::vector<std::string> titles;
   if (bank.categories) titles = CategoryTitles(bank, report);

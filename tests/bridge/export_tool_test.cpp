@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bank/question.h"
 #include "bridge/host.h"
 #include "bridge/text.h"
 #include "bridge/writers.h"
@@ -204,6 +205,58 @@ TEST(ExportTool, OutputFileIsReplacedWholeAndNeverTheBankItself) {
   Result nowhere = Export({"-o", "no/such/folder/out.gift", "good.txt"});
   EXPECT_EQ(nowhere.code, 2);
   EXPECT_FALSE(fs::exists("no"));
+}
+
+}  // namespace
+
+namespace {
+
+// The program's loader on the whole file, for comparison.
+TopicClass whole;
+
+TEST(ExportLoad, LargeFileReadInPiecesGivesWhatTheLoaderGivesWhole) {
+  testsupport::ScratchDir scratch;
+  // Variant lines before the first task (the loader passes over them), thirteen variants, a
+  // task beyond 2047 bytes, empty lines, CR LF and LF, over 256 questions so that the file goes
+  // in several pieces.
+  std::string file = "\t+ничей\r\n\t-ничей\n";
+  for (int i = 0; i < 700; ++i) {
+    file += W("Вопрос ") + std::to_string(i) + (i % 2 ? "\r\n" : "\n");
+    if (i % 97 == 5) file += std::string(3000, 'x') + "\n";
+    if (i % 50 == 7) file += "\n";
+    int variants = i % 101 == 3 ? 13 : i % 7;
+    for (int v = 0; v < variants; ++v)
+      file += "\t" + std::string(v % 3 == 0 ? "+" : "-") + "v" + std::to_string(v) + "\r\n";
+  }
+  testsupport::WriteBytes("big.txt", file);
+
+  bridge::ExportBank bank;
+  bridge::Report report;
+  std::string error;
+  ASSERT_TRUE(bridge::LoadForExport("big.txt", "big.txt", &bank, &report, &error)) << error;
+  ASSERT_EQ(bank.bank.topics.size(), 1u);
+  const std::vector<bridge::Question>& got = bank.bank.topics[0].questions;
+
+  char path[] = "big.txt";
+  whole.UnloadQuestions();
+  whole.LoadQuestions(path);
+  ASSERT_EQ(got.size(), static_cast<std::size_t>(whole.Count));
+  EXPECT_GT(got.size(), 2 * 256u);
+  const QuestionClass* q = &whole.Head;
+  for (int i = 0; i < whole.Count; ++i, q = q->Next) {
+    ASSERT_EQ(got[i].task, bridge::Cp1251ToUtf8(q->Task)) << i;
+    std::size_t variants = 0;
+    while (variants < 12 && q->Vrnt[variants].bExists) ++variants;
+    ASSERT_EQ(got[i].variants.size(), variants) << i;
+    for (std::size_t v = 0; v < variants; ++v) {
+      EXPECT_EQ(got[i].variants[v].text, q->Vrnt[v].Text) << i;
+      EXPECT_EQ(got[i].variants[v].correct, q->Vrnt[v].bCorrect) << i;
+    }
+  }
+  whole.UnloadQuestions();
+  // Lines of the questions: the first task is on line 3.
+  EXPECT_EQ(got[0].line, 3);
+  EXPECT_EQ(got[1].line, 4);
 }
 
 }  // namespace
