@@ -98,7 +98,9 @@ inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& 
   std::error_code ec;
   if (!std::filesystem::exists(dir, ec)) return files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-    std::string name = bridge::Utf8FromPath(std::filesystem::relative(entry.path(), dir));
+    // Generic form: '/' between names on every system.
+    std::u8string generic = std::filesystem::relative(entry.path(), dir).generic_u8string();
+    std::string name(generic.begin(), generic.end());
     files[name] = entry.is_directory() ? "<dir>" : FileBytes(entry.path());
   }
   return files;
