@@ -89,7 +89,9 @@ TEST(ExportLoad, QuestionFileIsOneTopicTitledByItsName) {
   testsupport::ScratchDir scratch;
   MakeDiscipline();
   // Quotes in a question file do not make it a description file unless they name a file.
-  testsupport::WriteBytes("Цитаты.txt", W("Кто сказал?\r\n\t+\"нет такого файла\"\r\n"));
+  // A name in UTF-8, as the command line gives it on every system.
+  std::ofstream(bridge::PathFromUtf8("Цитаты.txt"), std::ios::binary)
+      << W("Кто сказал?\r\n\t+\"нет такого файла\"\r\n");
   for (const char* file : {"Base/phys/a.txt", "Цитаты.txt"}) {
     bridge::ExportBank bank;
     bridge::Report report;
