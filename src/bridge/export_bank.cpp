@@ -313,12 +313,30 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
   return true;
 }
 
+namespace {
+
+// Nothing but white space (as FoldSpace takes it): the text reads back empty.
+bool Blank(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+    if (c == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
+      ++i;
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::string WhyLeftOut(Format format, const Question& question) {
-  if (FoldSpace(question.task).empty())
+  if (Blank(question.task))
     return "the task is empty (a blank line in the question file?); every format needs one";
   int correct = 0;
   for (std::size_t i = 0; i < question.variants.size(); ++i) {
-    if (FoldSpace(question.variants[i].text).empty())
+    if (Blank(question.variants[i].text))
       return "variant " + std::to_string(i + 1) +
              " is empty, and an empty answer is dropped on "
              "reading";

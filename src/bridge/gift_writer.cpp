@@ -30,21 +30,14 @@ void AppendText(std::string_view text, std::string* out) {
     guard = guard || same;
   }
   if (guard) *out += "[plain]";
-  for (char c : text) {
-    switch (c) {
-      case '~':
-      case '=':
-      case '#':
-      case '{':
-      case '}':
-      case ':':
-      case '\\':
-        *out += '\\';
-        break;
-      default:
-        break;
-    }
-    *out += c;
+  // Runs without a special character go in whole.
+  for (;;) {
+    std::size_t special = text.find_first_of("~=#{}:\\");
+    *out += text.substr(0, special);
+    if (special == std::string_view::npos) break;
+    *out += '\\';
+    *out += text[special];
+    text.remove_prefix(special + 1);
   }
 }
 
