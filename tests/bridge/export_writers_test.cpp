@@ -95,15 +95,6 @@ TEST(GiftWriter, WritesCategoriesEscapesWeightsAndGuardsAndLeavesOutWhatMoodleRe
   EXPECT_EQ(back.topics[1].title, "Оптика");
 }
 
-TEST(GiftWriter, QuestionFileHasNoCategory) {
-  ExportBank b = Science();
-  b.categories = false;
-  Report report;
-  std::string gift = bridge::WriteGift(b, &report);
-  EXPECT_EQ(gift.find("$CATEGORY"), std::string::npos);
-  EXPECT_EQ(gift.compare(0, 20, "2 + 2 \\= ? {\n=4\n~5\n}"), 0);
-}
-
 TEST(CorrectWeights, MoodleFractionsThatSumToAHundred) {
   EXPECT_EQ(bridge::CorrectWeight(1, 0), "100");
   EXPECT_EQ(bridge::CorrectWeight(3, 2), "33.33333");
