@@ -10,6 +10,7 @@
 #include "bank/catalogue.h"
 #include "bank/question.h"
 #include "bridge/host.h"
+#include "bridge/reader_support.h"
 #include "bridge/text.h"
 #include "bridge/writers.h"
 #include "platform/files.h"
@@ -102,13 +103,21 @@ bool ReadProgramFile(const char* path, std::string* bytes) {
   return true;
 }
 
-// The line of each topic of a description file: the catalogue starts a topic at every TAB.
-std::vector<int> TopicLines(const std::string& bytes) {
+// The line of each topic of a description file: the first line after the previous topic's that
+// begins with a TAB, the title and the quoted path as the catalogue read them (0 if none does).
+std::vector<int> TopicLines(const std::string& bytes, const std::vector<TitlePath>& topics) {
+  std::vector<Line> all = SplitLines(bytes);
   std::vector<int> lines;
-  int line = 1;
-  for (char c : bytes) {
-    if (c == '\t') lines.push_back(line);
-    if (c == '\n') ++line;
+  std::size_t from = 0;
+  for (const TitlePath& t : topics) {
+    std::string want = std::string("\t") + t.Title + "\"" + t.Path + "\"";
+    int found = 0;
+    for (std::size_t k = from; k < all.size() && found == 0; ++k) {
+      if (all[k].text.substr(0, want.size()) != want) continue;
+      found = all[k].number;
+      from = k + 1;
+    }
+    lines.push_back(found);
   }
   return lines;
 }
@@ -282,7 +291,7 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
   out->categories = true;
   out->bank.title =
       FieldText(discipline.Title, sizeof discipline.Title, shown, 1, "discipline's title", report);
-  std::vector<int> lines = TopicLines(bytes);
+  std::vector<int> lines = TopicLines(bytes, topics);
   InFolder there(folder);
   if (!there.Entered()) {
     *error = "cannot enter the folder of the description file";

@@ -37,10 +37,12 @@ std::vector<std::string> Notes(const bridge::Report& r) {
   return out;
 }
 
-// A discipline with a good topic, an empty one and one whose file is missing; the good one has
-// a control character, a blank line (an empty question) and a variant the loader drops.
+// A discipline with a good topic, a line the catalogue passes over, an empty topic and one whose
+// file is missing; the good topic has a control character, a blank line (an empty question) and
+// a variant line whose signs and TAB the loader drops.
 void MakeDiscipline() {
   testsupport::WriteBytes("Base\\1.txt", W("Наука\r\n\tФизика\"phys\\a.txt\"\r\n"
+                                           "\tбез пути, каталог её пропускает\r\n"
                                            "\tПусто\"phys\\empty.txt\"\r\n"
                                            "\tНет\"phys\\missing.txt\"\r\n"));
   testsupport::WriteBytes("Base\\phys\\a.txt", W("Задача\x01 один\r\n\t+да\r\n\t-нет\r\n\r\n"
@@ -81,7 +83,7 @@ TEST(ExportLoad, DescriptionFileThroughTheCatalogueWithEveryLossNoted) {
   EXPECT_FALSE(t.questions[2].variants[0].correct);
   // The control character, then the empty and the missing topic at their description lines.
   EXPECT_EQ(Notes(report),
-            (std::vector<std::string>{shown + ":1", "Base/1.txt:3", "Base/1.txt:4"}));
+            (std::vector<std::string>{shown + ":1", "Base/1.txt:4", "Base/1.txt:5"}));
   EXPECT_NE(report.notes[2].message.find("phys\\missing.txt"), std::string::npos);
 }
 
