@@ -113,7 +113,9 @@ class ShippedZip(unittest.TestCase):
         return path
 
     def whole(self):
-        members = {"exameo-2.0/exameo.exe": b"MZ\x90\x00program"}
+        members = {f"exameo-2.0/{p}": b"MZ\x90\x00program"
+                   for p in ("exameo.exe", "exameo-check.exe", "exameo-import.exe",
+                             "exameo-export.exe")}
         members.update({f"exameo-2.0/{n}": d for n, d in self.FILES.items()})
         return members
 
@@ -127,11 +129,13 @@ class ShippedZip(unittest.TestCase):
         del members["exameo-2.0/exameo.ini"]
         members["exameo-2.0/Base/math/a.txt"] = b"2+2?\n\t+4\n\t-5\n"  # line ends changed
         members["exameo-2.0/exameo.exe"] = b"#!/bin/sh\n"
+        del members["exameo-2.0/exameo-import.exe"]
         # At the zip's root rather than in its folder: still missing where it must be.
         members["Base/2.txt"] = members.pop("exameo-2.0/Base/2.txt")
         code, err = run_as_program("check-zip.py", self.zip(members), self.sample)
         self.assertEqual(1, code)
         self.assertEqual(["not a Windows program: exameo-2.0/exameo.exe",
+                          "missing: exameo-2.0/exameo-import.exe",
                           "missing: exameo-2.0/readme.txt",
                           "missing: exameo-2.0/exameo.ini",
                           "missing: exameo-2.0/Base/1.txt",

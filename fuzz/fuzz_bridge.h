@@ -1,0 +1,111 @@
+// What the import's fuzz targets check on every input: the readers give folded, non-empty
+// texts, and what the bank writer makes of them is read back by the program's own loader as
+// exactly those questions (a plain model of the program's limits decides which are kept).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "bank/question.h"
+#include "bridge/bank_writer.h"
+#include "bridge/readers.h"
+#include "bridge/text.h"
+#include "fuzz_support.h"
+
+namespace fuzzbridge {
+
+using fuzzsupport::Require;
+
+inline TopicClass topic;  // in zeroed static storage, like the program's own
+inline std::string scratchDir;
+inline std::string inputPath;
+
+inline void RemoveScratch() {
+  std::remove(inputPath.c_str());
+  ::rmdir(scratchDir.c_str());
+}
+
+inline const char* TopicPath() {
+  if (!inputPath.empty()) return inputPath.c_str();
+  scratchDir = fuzzsupport::MakeScratchDir("bridge");
+  inputPath = scratchDir + "/t.txt";
+  std::atexit(RemoveScratch);
+  return inputPath.c_str();
+}
+
+inline std::string Encoded(std::string_view utf8) {
+  std::string out;
+  bridge::Utf8ToCp1251(utf8, &out);
+  return out;
+}
+
+inline bool Folded(const std::string& s) {
+  return bridge::FoldSpace(s) == s;
+}
+
+// Whether the program can hold the question, as its limits say.
+inline bool Fits(const bridge::Question& q) {
+  if (q.variants.size() > 12 || Encoded(q.task).size() > 2047) return false;
+  for (const bridge::Variant& v : q.variants) {
+    std::string text = Encoded(v.text);
+    std::size_t size = text.size() + (text[0] == '+' || text[0] == '-' ? 1 : 0);
+    if (size > 1023) return false;
+  }
+  return true;
+}
+
+inline void Check(const bridge::Bank& bank) {
+  for (const bridge::Topic& t : bank.topics) {
+    Require(!t.title.empty(), "a topic has a title");
+    for (const bridge::Question& q : t.questions) {
+      Require(!q.task.empty() && Folded(q.task), "a task is folded and not empty");
+      for (const bridge::Variant& v : q.variants)
+        Require(!v.text.empty() && Folded(v.text), "a variant is folded and not empty");
+    }
+  }
+  bridge::Report report;
+  bridge::EncodedDiscipline d = bridge::Encode(bank, "in", &report);
+  Require(d.topicFiles.size() == d.topicTitles.size(), "a title per topic file");
+  Require(d.topicFiles.size() <= 128, "at most 128 topics");
+  std::size_t file = 0;
+  int questions = 0;
+  for (const bridge::Topic& t : bank.topics) {
+    std::vector<const bridge::Question*> kept;
+    for (const bridge::Question& q : t.questions)
+      if (Fits(q)) kept.push_back(&q);
+    if (kept.empty() || file == 128) continue;
+    Require(file < d.topicFiles.size(), "every topic with a question that fits is written");
+    const std::string& bytes = d.topicFiles[file++];
+    std::FILE* f = std::fopen(TopicPath(), "wb");
+    Require(f != nullptr, "the topic file can be written");
+    Require(std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(), "written whole");
+    std::fclose(f);
+    std::vector<char> path(inputPath.begin(), inputPath.end());
+    path.push_back('\0');
+    topic.LoadQuestions(path.data());
+    Require(topic.Count == static_cast<int>(kept.size()), "the loader reads every question");
+    for (int n = 0; n < topic.Count; ++n) {
+      const QuestionClass* loaded = topic.Get(n);
+      const bridge::Question& q = *kept[static_cast<std::size_t>(n)];
+      Require(Encoded(q.task) == loaded->Task, "the loader reads the task as written");
+      for (int k = 0; k < 12; ++k) {
+        bool present = static_cast<std::size_t>(k) < q.variants.size();
+        Require(loaded->Vrnt[k].bExists == present, "the loader reads every variant");
+        if (!present) continue;
+        const bridge::Variant& v = q.variants[static_cast<std::size_t>(k)];
+        std::string text = Encoded(v.text);
+        if (text[0] == '+' || text[0] == '-') text.insert(0, 1, ' ');
+        Require(text == loaded->Vrnt[k].Text, "the loader reads the variant as written");
+        Require(loaded->Vrnt[k].bCorrect == v.correct, "the loader reads the mark as written");
+      }
+    }
+    questions += topic.Count;
+  }
+  Require(file == d.topicFiles.size(), "no topic file without questions that fit");
+  Require(questions == d.questions, "the count of questions written is right");
+}
+
+}  // namespace fuzzbridge

@@ -1,0 +1,53 @@
+#!/bin/bash
+# Fetches the pugixml sources for the Windows build from Debian's source package, with apt
+# and a private configuration, so that the system's package lists stay as they are.
+# Usage: scripts/fetch-pugixml.sh DEST   (DEST/src/pugixml.cpp afterwards)
+set -euo pipefail
+dest=${1:?usage: fetch-pugixml.sh DEST}
+if [[ -f $dest/src/pugixml.cpp ]]; then exit 0; fi
+mkdir -p "$(dirname "$dest")"
+dest=$(cd "$(dirname "$dest")" && pwd)/$(basename "$dest")
+work=$(dirname "$dest")/pugixml-apt
+rm -rf "$work"
+mkdir -p "$work/sources" "$work/lists/partial" "$work/cache/archives/partial" "$work/download"
+: > "$work/none.list"
+
+# The system's own archives, as source entries.
+found=0
+for f in /etc/apt/sources.list.d/*.sources; do
+  [[ -f $f ]] || continue
+  sed 's/^Types:.*/Types: deb-src/' "$f" > "$work/sources/$(basename "$f")"
+  found=1
+done
+for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+  [[ -f $f ]] || continue
+  grep -E '^deb ' "$f" | sed 's/^deb /deb-src /' > "$work/sources/$(basename "$f" .list)-src.list" || true
+  found=1
+done
+if [[ $found == 0 ]]; then
+  echo "fetch-pugixml: no apt sources found in /etc/apt" >&2
+  exit 1
+fi
+
+apt_opts=(
+  -o "Dir::Etc::SourceParts=$work/sources" -o "Dir::Etc::SourceList=$work/none.list"
+  -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache"
+  -o APT::Sandbox::User=root
+)
+apt-get "${apt_opts[@]}" -qq update
+(cd "$work/download" && apt-get "${apt_opts[@]}" -qq source --download-only pugixml)
+
+# The upstream tarball holds the sources; Debian's changes touch only its packaging.
+orig=$(ls "$work"/download/pugixml_*.orig.tar.* 2>/dev/null | head -1)
+if [[ -z $orig ]]; then
+  echo "fetch-pugixml: apt fetched no pugixml sources" >&2
+  exit 1
+fi
+mkdir -p "$dest"
+tar -xf "$orig" -C "$dest" --strip-components=1
+if [[ ! -f $dest/src/pugixml.cpp ]]; then
+  echo "fetch-pugixml: $orig holds no src/pugixml.cpp" >&2
+  exit 1
+fi
+rm -rf "$work"
+echo "fetch-pugixml: $(basename "$orig") unpacked into $dest"

@@ -1,0 +1,246 @@
+// From the bank model to the program's files: Windows-1251, CR LF, all or nothing.
+#include "bridge/bank_writer.h"
+
+#include <chrono>
+#include <random>
+#include <set>
+#include <system_error>
+
+#include "bridge/host.h"
+#include "bridge/text.h"
+
+namespace bridge {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Converts, noting every '?' put in at `line`.
+std::string Encode1251(std::string_view utf8, const std::string& input, int line,
+                       std::vector<Note>* notes) {
+  std::string out;
+  std::vector<char32_t> missing;
+  Utf8ToCp1251(utf8, &out, &missing);
+  for (char32_t u : missing)
+    notes->push_back(Note{input, line,
+                          "'?' put in for " + DescribeMissing(u) +
+                              ": Windows-1251 has no such "
+                              "character"});
+  return out;
+}
+
+// A title as the description file can hold it: no quote (it would end the title), folded,
+// cut at the program's limit.
+std::string EncodeTitle(std::string_view utf8, const std::string& input, int line, Report* report) {
+  std::string title(utf8);
+  for (char& c : title)
+    if (c == '"') c = '\'';
+  std::vector<Note> notes;
+  std::string bytes = Encode1251(FoldSpace(title), input, line, &notes);
+  for (Note& note : notes) report->notes.push_back(std::move(note));
+  if (bytes.size() > static_cast<std::size_t>(kMaxTitleBytes)) {
+    report->Lose(input, line,
+                 "title cut from " + std::to_string(bytes.size()) + " to " +
+                     std::to_string(kMaxTitleBytes) + " bytes: the program holds no more");
+    bytes.resize(kMaxTitleBytes);
+    // A cut may leave a space at the end.
+    while (!bytes.empty() && bytes.back() == ' ') bytes.pop_back();
+  }
+  return bytes;
+}
+
+// One question's lines, or false (with a note) when the program cannot hold it.
+bool EncodeQuestion(const Question& q, const std::string& input, std::string* out, Report* report) {
+  auto leaveOut = [&](int line, const std::string& why) {
+    report->Lose(input, line, "question left out: " + why);
+    return false;
+  };
+  if (q.variants.size() > static_cast<std::size_t>(kMaxVariantsPerQuestion))
+    return leaveOut(q.line, "it has " + std::to_string(q.variants.size()) +
+                                " variants, the program holds " +
+                                std::to_string(kMaxVariantsPerQuestion));
+  std::vector<Note> notes;
+  std::string task = Encode1251(q.task, input, q.line, &notes);
+  if (task.size() > static_cast<std::size_t>(kMaxTaskBytes))
+    return leaveOut(q.line, "its task is " + std::to_string(task.size()) +
+                                " bytes in Windows-1251, the program holds " +
+                                std::to_string(kMaxTaskBytes));
+  std::string lines = task + "\r\n";
+  for (std::size_t k = 0; k < q.variants.size(); ++k) {
+    const Variant& v = q.variants[k];
+    std::string text = Encode1251(v.text, input, v.line, &notes);
+    // The loader takes a leading '+' or '-' as the mark.
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.insert(0, 1, ' ');
+    if (text.size() > static_cast<std::size_t>(kMaxVariantBytes))
+      return leaveOut(v.line, "its variant " + std::to_string(k + 1) + " is " +
+                                  std::to_string(text.size()) +
+                                  " bytes in Windows-1251, the program holds " +
+                                  std::to_string(kMaxVariantBytes));
+    lines += '\t';
+    lines += v.correct ? '+' : '-';
+    lines += text;
+    lines += "\r\n";
+  }
+  for (Note& note : notes) report->notes.push_back(std::move(note));
+  *out += lines;
+  return true;
+}
+
+}  // namespace
+
+EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report) {
+  EncodedDiscipline out;
+  out.title = EncodeTitle(bank.title, input, 0, report);
+  for (const Topic& topic : bank.topics) {
+    if (topic.questions.empty()) continue;
+    if (out.topicFiles.size() >= static_cast<std::size_t>(kMaxTopicsPerDiscipline)) {
+      report->Lose(input, topic.line,
+                   "topic '" + topic.title + "' left out with its " +
+                       std::to_string(topic.questions.size()) +
+                       " questions: a discipline holds at most " +
+                       std::to_string(kMaxTopicsPerDiscipline) + " topics");
+      continue;
+    }
+    std::string file;
+    int written = 0;
+    for (const Question& q : topic.questions)
+      if (EncodeQuestion(q, input, &file, report)) ++written;
+    if (written == 0) continue;
+    out.topicTitles.push_back(EncodeTitle(topic.title, input, topic.line, report));
+    out.topicFiles.push_back(std::move(file));
+    out.questions += written;
+  }
+  return out;
+}
+
+std::string DescriptionFile(const EncodedDiscipline& discipline, int number) {
+  std::string text = discipline.title + "\r\n";
+  for (std::size_t k = 0; k < discipline.topicTitles.size(); ++k) {
+    text += '\t';
+    text += discipline.topicTitles[k];
+    text += "\"d" + std::to_string(number) + "\\" + std::to_string(k + 1) + ".txt\"\r\n";
+  }
+  return text;
+}
+
+namespace {
+
+std::string LowerAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+bool IsDescriptionName(const fs::path& name) {
+  return LowerAscii(Utf8FromPath(name.extension())) == ".txt";
+}
+
+// Undoes a failed write: what was moved into Base, the scratch folder, Base when it was made.
+struct Cleanup {
+  fs::path base;
+  bool baseMade = false;
+  fs::path scratch;
+  std::vector<fs::path> moved;
+  bool done = false;
+
+  ~Cleanup() {
+    if (done) return;
+    std::error_code ec;
+    for (auto it = moved.rbegin(); it != moved.rend(); ++it) fs::remove_all(*it, ec);
+    if (!scratch.empty()) fs::remove_all(scratch, ec);
+    if (baseMade) fs::remove(base, ec);
+  }
+};
+
+}  // namespace
+
+bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>& disciplines,
+                      std::vector<int>* numbers, std::string* error) {
+  std::error_code ec;
+  Cleanup cleanup;
+  cleanup.base = base;
+  if (!fs::exists(base, ec)) {
+    if (!fs::create_directory(base, ec) || ec) {
+      *error = Utf8FromPath(base) + ": cannot create the folder";
+      return false;
+    }
+    cleanup.baseMade = true;
+  } else if (!fs::is_directory(base, ec)) {
+    *error = Utf8FromPath(base) + ": not a folder";
+    return false;
+  }
+
+  // Names compared without regard to case, as Windows and the catalogue's extension do.
+  int existing = 0;
+  std::set<std::string> taken;
+  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
+    if (IsDescriptionName(entry.path().filename()) && !entry.is_directory(ec)) ++existing;
+    taken.insert(LowerAscii(Utf8FromPath(entry.path().filename())));
+  }
+  if (ec) {
+    *error = Utf8FromPath(base) + ": cannot list the folder";
+    return false;
+  }
+  if (existing + static_cast<int>(disciplines.size()) > kMaxDisciplines) {
+    *error = Utf8FromPath(base) + ": holds " + std::to_string(existing) +
+             " disciplines; the program shows at most " + std::to_string(kMaxDisciplines);
+    return false;
+  }
+
+  // The smallest numbers free both as description file and as folder.
+  std::vector<int> chosen;
+  for (int n = 1; chosen.size() < disciplines.size(); ++n) {
+    std::string s = std::to_string(n);
+    if (taken.count(s + ".txt") != 0 || taken.count("d" + s) != 0) continue;
+    chosen.push_back(n);
+  }
+
+  std::mt19937_64 random(
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  for (int attempt = 0; attempt < 16 && cleanup.scratch.empty(); ++attempt) {
+    fs::path scratch = base / (".import-" + std::to_string(random() % 1000000000));
+    if (fs::create_directory(scratch, ec) && !ec) cleanup.scratch = scratch;
+  }
+  if (cleanup.scratch.empty()) {
+    *error = Utf8FromPath(base) + ": cannot write in the folder";
+    return false;
+  }
+
+  for (std::size_t i = 0; i < disciplines.size(); ++i) {
+    std::string n = std::to_string(chosen[i]);
+    fs::path folder = cleanup.scratch / ("d" + n);
+    if (!fs::create_directory(folder, ec) || ec) {
+      *error = Utf8FromPath(base) + ": cannot write in the folder";
+      return false;
+    }
+    for (std::size_t k = 0; k < disciplines[i].topicFiles.size(); ++k) {
+      if (!WriteNewFile(folder / (std::to_string(k + 1) + ".txt"), disciplines[i].topicFiles[k])) {
+        *error = Utf8FromPath(base) + ": cannot write d" + n + "/" + std::to_string(k + 1) + ".txt";
+        return false;
+      }
+    }
+    if (!WriteNewFile(cleanup.scratch / (n + ".txt"), DescriptionFile(disciplines[i], chosen[i]))) {
+      *error = Utf8FromPath(base) + ": cannot write " + n + ".txt";
+      return false;
+    }
+  }
+
+  // Folders first: the program sees a discipline only once its description file is there.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int number : chosen) {
+      std::string n = std::to_string(number);
+      std::string name = pass == 0 ? "d" + n : n + ".txt";
+      if (!MoveNoReplace(cleanup.scratch / name, base / name)) {
+        *error = Utf8FromPath(base / name) + ": cannot move into place (did it appear meanwhile?)";
+        return false;
+      }
+      cleanup.moved.push_back(base / name);
+    }
+  }
+  fs::remove_all(cleanup.scratch, ec);
+  cleanup.done = true;
+  if (numbers != nullptr) *numbers = chosen;
+  return true;
+}
+
+}  // namespace bridge

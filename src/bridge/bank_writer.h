@@ -1,0 +1,37 @@
+// Writes disciplines into a Base folder, all or nothing.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bridge/model.h"
+
+namespace bridge {
+
+// One discipline as it will go to disk: Windows-1251 file contents, ready to write.
+struct EncodedDiscipline {
+  std::string title;                     // first line of Base\N.txt
+  std::vector<std::string> topicTitles;  // one topic line of Base\N.txt each
+  std::vector<std::string> topicFiles;   // Base\dN\K.txt, K = 1, 2, ...
+  int questions = 0;
+};
+
+// The description file of discipline N: its title, then a TAB, title and "dN\K.txt" per topic.
+std::string DescriptionFile(const EncodedDiscipline& discipline, int number);
+
+// Turns a bank into file contents: titles (quote to apostrophe, folded, cut at 1023 bytes),
+// texts in Windows-1251 with '?' for what the code page lacks, a leading space before a
+// variant's '+' or '-', and leaves out (with a note) questions over the program's limits,
+// topics beyond 128 and topics left empty. `input` names the source in notes.
+EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report);
+
+// Writes each discipline as Base\N.txt and Base\dN\K.txt, N the smallest free number each
+// time. Files go under temporary names first and are renamed once all are written,
+// description files last; nothing existing is overwritten. On failure nothing is left
+// behind and *error says why. *numbers receives the N chosen (may be null).
+bool WriteDisciplines(const std::filesystem::path& base,
+                      const std::vector<EncodedDiscipline>& disciplines, std::vector<int>* numbers,
+                      std::string* error);
+
+}  // namespace bridge

@@ -1,0 +1,453 @@
+// Reading a bank for export with the program's own loader and catalogue, and the rules every
+// writer shares: what a format can carry, the weights of several correct variants, categories.
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#include "bank/catalogue.h"
+#include "bank/question.h"
+#include "bridge/host.h"
+#include "bridge/reader_support.h"
+#include "bridge/text.h"
+#include "bridge/writers.h"
+#include "platform/files.h"
+
+namespace bridge {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Like the program's own objects, these live in zeroed static storage.
+TopicClass topic;
+DisciplineClass catalogue;
+
+// The program opens everything relative to the working directory; this moves there for a while.
+class InFolder {
+ public:
+  explicit InFolder(const fs::path& dir) {
+    std::error_code ec;
+    saved_ = fs::current_path(ec);
+    if (ec) return;
+    fs::current_path(dir.empty() ? fs::path(".") : dir, ec);
+    entered_ = !ec;
+  }
+  ~InFolder() {
+    std::error_code ec;
+    if (entered_) fs::current_path(saved_, ec);
+  }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+  bool Entered() const { return entered_; }
+
+ private:
+  fs::path saved_;
+  bool entered_ = false;
+};
+
+// A fresh folder holding a Base folder, removed with everything in it. The loaders are given
+// copies there, so that any file name and place works and nothing of the user's is touched.
+class Scratch {
+ public:
+  Scratch() {
+    std::error_code ec;
+    fs::path temp = fs::temp_directory_path(ec);
+    if (ec) return;
+    std::mt19937_64 random(std::random_device{}() ^
+                           static_cast<unsigned long long>(
+                               std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (int attempt = 0; attempt < 16; ++attempt) {
+      fs::path root = temp / ("exameo-export-" + std::to_string(random() % 1000000000));
+      // False when the folder was there already: someone else's.
+      if (fs::create_directory(root, ec) && !ec) {
+        if (fs::create_directory(root / "Base", ec) && !ec)
+          root_ = root;
+        else
+          fs::remove_all(root, ec);
+        return;
+      }
+    }
+  }
+  ~Scratch() {
+    std::error_code ec;
+    if (!root_.empty()) fs::remove_all(root_, ec);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  const fs::path& Root() const { return root_; }
+
+ private:
+  fs::path root_;
+};
+
+bool WriteWhole(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
+}
+
+// The bytes of a file as the program opens it (a Windows-1251 path relative to the working
+// directory); false when it cannot be opened.
+bool ReadProgramFile(const char* path, std::string* bytes) {
+  files::InputFile probe(path);
+  if (!probe.IsOpen()) return false;
+  bytes->clear();
+  files::ReadBlocks(path, [&](const unsigned char* b, std::size_t n) {
+    bytes->append(reinterpret_cast<const char*>(b), n);
+    return true;
+  });
+  return true;
+}
+
+// The line of each topic of a description file: the first line after the previous topic's that
+// begins with a TAB, the title and the quoted path as the catalogue read them (0 if none does).
+std::vector<int> TopicLines(const std::string& bytes, const std::vector<TitlePath>& topics) {
+  std::vector<Line> all = SplitLines(bytes);
+  std::vector<int> lines;
+  std::size_t from = 0;
+  for (const TitlePath& t : topics) {
+    std::string want = std::string("\t") + t.Title + "\"" + t.Path + "\"";
+    int found = 0;
+    for (std::size_t k = from; k < all.size() && found == 0; ++k) {
+      if (all[k].text.substr(0, want.size()) != want) continue;
+      found = all[k].number;
+      from = k + 1;
+    }
+    lines.push_back(found);
+  }
+  return lines;
+}
+
+// A zero-terminated field of the program's records (or its whole capacity when full) as UTF-8.
+// Control characters and the byte 0x98, which Windows-1251 leaves undefined, cannot be written
+// into any of the formats as they stand: they become '?', noted.
+std::string FieldText(const char* field, std::size_t capacity, const std::string& file, int line,
+                      const char* what, Report* report) {
+  const void* zero = std::memchr(field, 0, capacity);
+  std::size_t length =
+      zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : capacity;
+  std::string bytes(field, length);
+  int replaced = 0;
+  for (char& c : bytes) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if ((b < 0x20 && b != '\t') || b == 0x7F || b == 0x98) {
+      c = '?';
+      ++replaced;
+    }
+  }
+  if (replaced > 0)
+    report->Lose(file, line,
+                 std::to_string(replaced) + " control character" + (replaced == 1 ? "" : "s") +
+                     " in the " + what + " written as '?'");
+  return Cp1251ToUtf8(bytes);
+}
+
+// A file name (UTF-8 on the command line) without its folder and extension.
+std::string Stem(const fs::path& path) {
+  return Utf8FromPath(path.stem());
+}
+
+// Questions per piece of a large question file (see LoadTopic).
+constexpr std::size_t kPiece = 256;
+
+// Loads the bytes of one question file into `out` with the program's loader. The loader starts
+// afresh at every line that does not begin with a TAB, so a file cut just before such lines
+// gives, piece by piece, the same questions as whole; in pieces the memory of the records is
+// used again, where a whole file of 10,000 questions would first touch 140 MB.
+bool LoadTopic(const std::string& bytes, const fs::path& scratch, const std::string& shown,
+               Topic* out, Report* report) {
+  std::vector<std::size_t> starts;  // offset of each task line
+  std::vector<int> lines;           // and its number
+  int line = 1;
+  bool start = true;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (start && bytes[i] != '\t') {
+      starts.push_back(i);
+      lines.push_back(line);
+    }
+    start = bytes[i] == '\n';
+    if (start) ++line;
+  }
+  InFolder here(scratch);
+  if (!here.Entered()) return false;
+  out->questions.reserve(out->questions.size() + starts.size());
+  char path[] = "piece.txt";
+  for (std::size_t first = 0; first < starts.size(); first += kPiece) {
+    std::size_t begin = first == 0 ? 0 : starts[first];
+    std::size_t end = first + kPiece < starts.size() ? starts[first + kPiece] : bytes.size();
+    if (!WriteWhole(scratch / path, std::string_view(bytes).substr(begin, end - begin)))
+      return false;
+    topic.UnloadQuestions();
+    topic.LoadQuestions(path);
+    if (!topic.Head.bExists) continue;
+    const QuestionClass* q = &topic.Head;
+    for (int i = 0; i < topic.Count; ++i, q = q->Next) {
+      std::size_t index = first + static_cast<std::size_t>(i);
+      Question question;
+      question.line = index < lines.size() ? lines[index] : 0;
+      question.task = FieldText(q->Task, sizeof q->Task, shown, question.line, "task", report);
+      for (int v = 0; v < kMaxVariants && q->Vrnt[v].bExists; ++v) {
+        Variant variant;
+        variant.line = question.line > 0 ? question.line + 1 + v : 0;
+        variant.text = FieldText(q->Vrnt[v].Text, sizeof q->Vrnt[v].Text, shown, question.line,
+                                 "variant", report);
+        variant.correct = q->Vrnt[v].bCorrect;
+        question.variants.push_back(std::move(variant));
+      }
+      out->questions.push_back(std::move(question));
+    }
+  }
+  topic.UnloadQuestions();
+  return true;
+}
+
+std::string JoinShown(const fs::path& folder, const char* programPath) {
+  std::string tail = Cp1251ToUtf8(programPath);
+  for (char& c : tail)
+    if (c == '\\') c = static_cast<char>(fs::path::preferred_separator);
+  std::string head = Utf8FromPath(folder);
+  if (head.empty()) return tail;
+  if (head.back() != '/' && head.back() != '\\')
+    head += static_cast<char>(fs::path::preferred_separator);
+  return head + tail;
+}
+
+}  // namespace
+
+bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* out, Report* report,
+                   std::string* error) {
+  *out = ExportBank{};
+  std::string bytes;
+  std::error_code ec;
+  // The working directory moves while the bank is read.
+  fs::path path = fs::absolute(given, ec);
+  if (ec) path = given;
+  if (fs::is_directory(path, ec)) {
+    *error = "a folder: give a description file (Base\\N.txt) or a question file";
+    return false;
+  }
+  if (!ReadWholeFile(path, &bytes)) {
+    *error = "cannot read the file";
+    return false;
+  }
+  Scratch scratch;
+  if (scratch.Root().empty() || !WriteWhole(scratch.Root() / "Base" / "1.txt", bytes)) {
+    *error = "cannot write a temporary copy of the file";
+    return false;
+  }
+
+  // First as a description file, through the catalogue, the way the program's menu reads it.
+  TitlePath discipline{};
+  {
+    InFolder here(scratch.Root());
+    if (!here.Entered()) {
+      *error = "cannot enter a temporary folder";
+      return false;
+    }
+    char pattern[] = "Base\\*.txt";
+    catalogue.LoadDisciplines(pattern);
+    discipline = catalogue.Disciplines[0];
+    catalogue.UnloadTopics();
+    catalogue.LoadTopics(discipline);
+  }
+  // The catalogue puts "Base\" in front of every topic path; the paths are relative to the
+  // folder of the description file, wherever that lies.
+  fs::path folder = path.parent_path();
+  std::vector<TitlePath> topics;
+  bool anyExists = false;
+  {
+    InFolder there(folder);
+    for (int i = 0; i <= catalogue.LastTopic && i < kMaxTopics; ++i) {
+      TitlePath t = catalogue.Topics[i];
+      const char* relative = t.Path;
+      if (std::strncmp(relative, kBaseDir, sizeof kBaseDir - 1) == 0)
+        relative += sizeof kBaseDir - 1;
+      std::memmove(t.Path, relative, std::strlen(relative) + 1);
+      if (there.Entered() && t.Path[0] != 0 && files::InputFile(t.Path).IsOpen()) anyExists = true;
+      topics.push_back(t);
+    }
+  }
+  catalogue.UnloadTopics();
+
+  if (!anyExists) {
+    // A question file: one topic, titled by the file's name.
+    Topic t;
+    t.title = Stem(path);
+    t.line = 1;
+    if (!LoadTopic(bytes, scratch.Root(), shown, &t, report)) {
+      *error = "cannot write a temporary copy of the file";
+      return false;
+    }
+    out->bank.title = t.title;
+    out->bank.topics.push_back(std::move(t));
+    out->files.push_back(shown);
+    return true;
+  }
+
+  out->categories = true;
+  out->bank.title =
+      FieldText(discipline.Title, sizeof discipline.Title, shown, 1, "discipline's title", report);
+  std::vector<int> lines = TopicLines(bytes, topics);
+  InFolder there(folder);
+  if (!there.Entered()) {
+    *error = "cannot enter the folder of the description file";
+    return false;
+  }
+  for (std::size_t i = 0; i < topics.size(); ++i) {
+    int line = i < lines.size() ? lines[i] : 0;
+    Topic t;
+    t.line = line;
+    t.title =
+        FieldText(topics[i].Title, sizeof topics[i].Title, shown, line, "topic's title", report);
+    std::string file = JoinShown(given.parent_path(), topics[i].Path);
+    std::string topicBytes;
+    if (topics[i].Path[0] == 0 || !ReadProgramFile(topics[i].Path, &topicBytes) ||
+        !LoadTopic(topicBytes, scratch.Root(), file, &t, report)) {
+      report->Lose(shown, line,
+                   "left out: the topic \"" + t.title + "\": its question file \"" +
+                       Cp1251ToUtf8(topics[i].Path) + "\" cannot be read");
+      continue;
+    }
+    if (t.questions.empty()) {
+      report->Lose(shown, line, "left out: the topic \"" + t.title + "\" has no question");
+      continue;
+    }
+    out->bank.topics.push_back(std::move(t));
+    out->files.push_back(std::move(file));
+  }
+  return true;
+}
+
+namespace {
+
+// Nothing but white space (as FoldSpace takes it): the text reads back empty.
+bool Blank(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+    if (c == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
+      ++i;
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string WhyLeftOut(Format format, const Question& question) {
+  if (Blank(question.task))
+    return "the task is empty (a blank line in the question file?); every format needs one";
+  int correct = 0;
+  for (std::size_t i = 0; i < question.variants.size(); ++i) {
+    if (Blank(question.variants[i].text))
+      return "variant " + std::to_string(i + 1) +
+             " is empty, and an empty answer is dropped on "
+             "reading";
+    if (question.variants[i].correct) ++correct;
+  }
+  int variants = static_cast<int>(question.variants.size());
+  switch (format) {
+    case Format::kGift:
+    case Format::kMoodleXml:
+      if (variants == 1)
+        return "a single variant: a Moodle multiple-choice question needs at least two";
+      if (variants > 1 && correct == 0)
+        return "no correct variant: a Moodle multiple-choice question needs one";
+      return {};
+    case Format::kAiken: {
+      if (variants < 2)
+        return variants == 0 ? "no variants: Aiken has no description questions"
+                             : "a single variant: Aiken needs at least two";
+      if (correct != 1)
+        return std::to_string(correct) + " correct variants: Aiken takes exactly one";
+      // The task is one line; Aiken would take it for an option or the answer line.
+      std::string task = FoldSpace(question.task);
+      if (task.size() >= 3 && task[0] >= 'A' && task[0] <= 'Z' &&
+          (task[1] == ')' || task[1] == '.') && task[2] == ' ')
+        return "the task begins like an Aiken option (\"" + task.substr(0, 2) + " \")";
+      if (task.compare(0, 7, "ANSWER:") == 0)
+        return "the task begins like the Aiken answer line (\"ANSWER:\")";
+      return {};
+    }
+    case Format::kCsv:
+    case Format::kUnknown:
+      return {};
+  }
+  return {};
+}
+
+std::string_view CorrectWeight(int correct, int index) {
+  static constexpr std::string_view kEven[] = {
+      "100", "50", "33.33333", "25", "20", "16.66667", "14.28571", "12.5", "11.11111", "10"};
+  if (correct >= 1 && correct <= 10) return kEven[correct - 1];
+  // Moodle accepts no weight of 100/11 or 100/12: nine or eight variants take 10 and the last
+  // ones 5, which sums to 100 as well.
+  int tens = correct == 11 ? 9 : 8;
+  return index < tens ? "10" : "5";
+}
+
+std::string CategoryPath(std::string_view discipline, std::string_view topicTitle) {
+  std::string path = "$course$/top";
+  for (std::string_view title : {discipline, topicTitle}) {
+    std::string folded = FoldSpace(title);
+    // An empty component would make "//", a literal '/'.
+    if (folded.empty()) continue;
+    path += '/';
+    // "///" would read as "//" and then a separator; a space keeps the separator first and is
+    // folded away on reading.
+    if (!folded.empty() && folded[0] == '/') path += ' ';
+    for (char c : folded) {
+      path += c;
+      if (c == '/') path += '/';
+    }
+  }
+  return path;
+}
+
+std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report) {
+  std::vector<std::string> titles;
+  for (std::size_t i = 0; i < bank.bank.topics.size(); ++i) {
+    const Topic& t = bank.bank.topics[i];
+    std::string base = FoldSpace(t.title);
+    bool empty = base.empty();
+    if (empty) base = "Тема " + std::to_string(i + 1);
+    std::string title = base;
+    for (int n = 2; std::find(titles.begin(), titles.end(), title) != titles.end(); ++n)
+      title = base + " (" + std::to_string(n) + ")";
+    if (empty || title != base) {
+      const std::string& file = i < bank.files.size() ? bank.files[i] : bank.bank.title;
+      report->Lose(file, 0,
+                   std::string(empty ? "the topic has no title"
+                                     : "the topic's title repeats an "
+                                       "earlier one") +
+                       ": its category is \"" + title +
+                       "\", so that it comes back as a topic of its own");
+    }
+    titles.push_back(std::move(title));
+  }
+  return titles;
+}
+
+std::string WriteFormat(Format format, const ExportBank& bank, Report* report) {
+  switch (format) {
+    case Format::kGift:
+      return WriteGift(bank, report);
+    case Format::kMoodleXml:
+      return WriteMoodleXml(bank, report);
+    case Format::kAiken:
+      return WriteAiken(bank, report);
+    case Format::kCsv:
+      return WriteCsv(bank, report);
+    case Format::kUnknown:
+      break;
+  }
+  return {};
+}
+
+}  // namespace bridge

@@ -1,0 +1,28 @@
+// The host's files for the bridge tools: UTF-8 names on every system.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bridge {
+
+// Command-line and message names are UTF-8; Windows paths are UTF-16 underneath.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string Utf8FromPath(const std::filesystem::path& path);
+
+// Reads a whole regular file. False when it cannot be read.
+bool ReadWholeFile(const std::filesystem::path& path, std::string* bytes);
+
+// Writes a new file, refusing to replace one that exists. False on any failure (a partly
+// written file is removed).
+bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Moves `from` to `to`, failing rather than replacing anything at `to`.
+bool MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// wmain's arguments as UTF-8.
+std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv);
+
+}  // namespace bridge

@@ -1,0 +1,179 @@
+// exameo-import: reads every input first, then writes all disciplines or none.
+#include "bridge/import.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "bridge/bank_writer.h"
+#include "bridge/host.h"
+#include "bridge/readers.h"
+#include "bridge/text.h"
+
+namespace bridge {
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: exameo-import [--format gift|aiken|moodle-xml|csv] [--title TITLE] INPUT... FOLDER\n"
+    "Makes each INPUT a new discipline in FOLDER/Base (created when missing).\n"
+    "  --format F   read every INPUT as F instead of telling by its extension\n"
+    "               (.gift, .aiken, .xml, .csv; a .txt by its content)\n"
+    "  --title T    the discipline's title (one INPUT only); else the file's name\n"
+    "Exit status: 0 written; 1 written, with losses reported on stderr; 2 nothing written.\n";
+
+struct Input {
+  std::string name;  // as given
+  Bank bank;
+  Report report;
+  EncodedDiscipline encoded;
+};
+
+void PrintNotes(std::FILE* err, std::vector<Note> notes) {
+  std::stable_sort(notes.begin(), notes.end(),
+                   [](const Note& a, const Note& b) { return a.line < b.line; });
+  for (const Note& note : notes) {
+    if (note.line > 0)
+      std::fprintf(err, "%s:%d: %s\n", note.input.c_str(), note.line, note.message.c_str());
+    else
+      std::fprintf(err, "%s: %s\n", note.input.c_str(), note.message.c_str());
+  }
+}
+
+std::string DropSummary(const Report& report) {
+  static constexpr const char* kNames[] = {"question names", "feedback texts",
+                                           "partial-credit weights", "formatting marks"};
+  std::string text;
+  for (int k = 0; k < static_cast<int>(Drop::kCount); ++k) {
+    int n = report.drops[k];
+    if (n == 0) continue;
+    text += text.empty() ? "; dropped by design: " : ", ";
+    text += std::to_string(n) + " " + kNames[k];
+  }
+  return text;
+}
+
+int Usage(std::FILE* err, const std::string& why) {
+  std::fprintf(err, "exameo-import: %s\n%s", why.c_str(), kUsage);
+  return kImportNothing;
+}
+
+}  // namespace
+
+int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
+  Format forced = Format::kUnknown;
+  bool haveTitle = false;
+  std::string title;
+  std::vector<std::string> positional;
+  bool options = true;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (options && (arg == "--help" || arg == "-h")) {
+      std::fputs(kUsage, out);
+      return kImportClean;
+    }
+    if (options && arg == "--") {
+      options = false;
+      continue;
+    }
+    if (options && (arg == "--format" || arg.rfind("--format=", 0) == 0)) {
+      std::string value;
+      if (arg == "--format") {
+        if (i + 1 >= argc) return Usage(err, "--format needs a value");
+        value = argv[++i];
+      } else {
+        value = arg.substr(9);
+      }
+      forced = ParseFormat(value);
+      if (forced == Format::kUnknown) return Usage(err, "unknown format '" + value + "'");
+      continue;
+    }
+    if (options && (arg == "--title" || arg.rfind("--title=", 0) == 0)) {
+      if (arg == "--title") {
+        if (i + 1 >= argc) return Usage(err, "--title needs a value");
+        title = argv[++i];
+      } else {
+        title = arg.substr(8);
+      }
+      haveTitle = true;
+      continue;
+    }
+    if (options && arg.size() > 1 && arg[0] == '-') return Usage(err, "unknown option " + arg);
+    positional.push_back(arg);
+  }
+  if (positional.size() < 2) return Usage(err, "name at least one INPUT and the FOLDER");
+  if (haveTitle && positional.size() != 2) return Usage(err, "--title goes with one INPUT only");
+  if (haveTitle && FoldSpace(title).empty()) return Usage(err, "--title is empty");
+
+  std::filesystem::path folder = PathFromUtf8(positional.back());
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) {
+    std::fprintf(err, "%s: no such folder; nothing written\n", positional.back().c_str());
+    return kImportNothing;
+  }
+
+  std::vector<Input> inputs(positional.size() - 1);
+  bool failed = false;
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    Input& in = inputs[i];
+    in.name = positional[i];
+    std::filesystem::path path = PathFromUtf8(in.name);
+    std::string bytes;
+    if (!ReadWholeFile(path, &bytes)) {
+      std::fprintf(err, "%s: cannot read the file\n", in.name.c_str());
+      failed = true;
+      continue;
+    }
+    std::string fileName = Utf8FromPath(path.filename());
+    Format format = forced != Format::kUnknown ? forced : DetectFormat(fileName, bytes);
+    if (format == Format::kUnknown) {
+      std::fprintf(err,
+                   "%s: cannot tell the format: name the file .gift, .aiken, .xml or .csv, or "
+                   "use --format\n",
+                   in.name.c_str());
+      failed = true;
+      continue;
+    }
+    Source source{in.name, Utf8FromPath(path.stem())};
+    std::string error;
+    if (!ReadAny(format, source, bytes, &in.bank, &in.report, &error)) {
+      std::fprintf(err, "%s:%s\n", in.name.c_str(), error.c_str());
+      failed = true;
+      continue;
+    }
+    in.bank.title = haveTitle ? title : source.stem;
+    in.encoded = Encode(in.bank, in.name, &in.report);
+    PrintNotes(err, in.report.notes);
+    if (in.encoded.questions == 0) {
+      std::fprintf(err, "%s: no question to import\n", in.name.c_str());
+      failed = true;
+    }
+  }
+  if (failed) {
+    std::fprintf(err, "exameo-import: nothing written\n");
+    return kImportNothing;
+  }
+
+  std::vector<EncodedDiscipline> encoded;
+  for (Input& in : inputs) encoded.push_back(in.encoded);
+  std::vector<int> numbers;
+  std::string error;
+  if (!WriteDisciplines(folder / "Base", encoded, &numbers, &error)) {
+    std::fprintf(err, "%s; nothing written\n", error.c_str());
+    return kImportNothing;
+  }
+  bool lossy = false;
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    const Input& in = inputs[i];
+    lossy = lossy || !in.report.Clean();
+    std::fprintf(out, "%s: %d questions in %zu topics written as Base\\%d.txt%s%s\n",
+                 in.name.c_str(), in.encoded.questions, in.encoded.topicFiles.size(), numbers[i],
+                 in.report.Clean()
+                     ? ""
+                     : ("; " + std::to_string(in.report.notes.size()) + " losses reported").c_str(),
+                 DropSummary(in.report).c_str());
+  }
+  return lossy ? kImportLossy : kImportClean;
+}
+
+}  // namespace bridge

@@ -1,0 +1,83 @@
+// Question banks in memory, between a foreign format and the program's files.
+//
+// Texts here are UTF-8 and already normalised (white space folded, HTML made plain): readers
+// produce them, writers consume them. Windows-1251 appears only where the program's files are
+// read or written (text.h, bank_writer.h).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bridge {
+
+// The program's limits, in Windows-1251 bytes without the terminating zero.
+inline constexpr int kMaxVariantsPerQuestion = 12;
+inline constexpr int kMaxTaskBytes = 2047;
+inline constexpr int kMaxVariantBytes = 1023;
+inline constexpr int kMaxTitleBytes = 1023;
+inline constexpr int kMaxTopicsPerDiscipline = 128;
+inline constexpr int kMaxDisciplines = 64;
+
+struct Variant {
+  std::string text;
+  bool correct = false;
+  int line = 0;  // source line, 1-based; 0 when unknown
+};
+
+// A question with no variants is a description card: the program shows its task alone.
+struct Question {
+  std::string task;
+  std::vector<Variant> variants;
+  int line = 0;
+};
+
+struct Topic {
+  std::string title;
+  std::vector<Question> questions;
+  int line = 0;
+};
+
+// One discipline: what one input file becomes, or what one description file holds.
+struct Bank {
+  std::string title;
+  std::vector<Topic> topics;
+};
+
+// What a mapping drops on purpose; counted, not reported one by one.
+enum class Drop {
+  kTitle,       // question names (GIFT ::name::, Moodle XML <name>)
+  kFeedback,    // answer and general feedback
+  kWeight,      // partial-credit weights beyond their sign
+  kFormatting,  // format markers, HTML tags
+  kCount,
+};
+
+// One reported loss: printed as "INPUT:LINE: message".
+struct Note {
+  std::string input;
+  int line = 0;
+  std::string message;
+};
+
+// Everything a reader or writer lost. Notes make the exit code 1; drops do not.
+struct Report {
+  std::vector<Note> notes;
+  int drops[static_cast<int>(Drop::kCount)] = {};
+
+  void Lose(std::string_view input, int line, std::string message) {
+    notes.push_back(Note{std::string(input), line, std::move(message)});
+  }
+  void Count(Drop what, int n = 1) { drops[static_cast<int>(what)] += n; }
+  int Dropped(Drop what) const { return drops[static_cast<int>(what)]; }
+  bool Clean() const { return notes.empty(); }
+};
+
+// Where a reader's text comes from: `name` prefixes its notes, `stem` (the file name without
+// its extension) titles the topic of questions that precede any category.
+struct Source {
+  std::string name;
+  std::string stem;
+};
+
+}  // namespace bridge

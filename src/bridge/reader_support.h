@@ -1,0 +1,45 @@
+// What the readers share: line splitting, categories as topics, leaving questions out.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bridge/model.h"
+
+namespace bridge {
+
+struct Line {
+  std::string_view text;
+  int number;  // 1-based
+};
+
+// Splits at CR LF, LF or CR. A final line break gives no empty last line.
+std::vector<Line> SplitLines(std::string_view text);
+
+// Title of a category path: its last non-empty component, with "//" read as a literal "/".
+std::string CategoryTitle(std::string_view path);
+
+// Puts questions into the topics of one input: questions before any category go to a topic
+// titled with the input's stem; a category met again continues its topic.
+class TopicSink {
+ public:
+  TopicSink(const Source& source, Bank* bank) : source_(source), bank_(bank) {}
+  void Category(std::string_view path, int line);
+  void Add(Question question);
+
+ private:
+  int Find(const std::string& key, const std::string& title, int line);
+
+  const Source& source_;
+  Bank* bank_;
+  std::map<std::string, int> topicOfKey_;  // category path -> index into bank_->topics
+  int current_ = -1;  // index into bank_->topics, -1 before any question or category
+};
+
+// "INPUT:LINE: KIND question left out: WHY".
+void LeaveOut(const Source& source, int line, std::string_view kind, std::string_view why,
+              Report* report);
+
+}  // namespace bridge

@@ -1,0 +1,35 @@
+// Readers of foreign question formats into the in-memory model.
+//
+// Each reader appends the topics of one input to `bank` (a category met again continues its
+// topic; questions before any category go to a topic titled source.stem), normalises texts,
+// leaves out what the program cannot show (with a note) and counts what it drops by design.
+// Limits in Windows-1251 bytes are checked later, by the bank writer.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "bridge/model.h"
+
+namespace bridge {
+
+enum class Format { kUnknown, kGift, kAiken, kMoodleXml, kCsv };
+
+// "gift", "aiken", "moodle-xml", "csv" -> the format; kUnknown otherwise.
+Format ParseFormat(std::string_view name);
+// By extension (.gift .aiken .xml .csv, any case); a .txt by its content: GIFT when it has
+// "::", "{" or "$CATEGORY:", else Aiken when it has an "ANSWER:" line; kUnknown otherwise.
+Format DetectFormat(std::string_view fileName, std::string_view bytes);
+
+void ReadGift(const Source& source, std::string_view bytes, Bank* bank, Report* report);
+void ReadAiken(const Source& source, std::string_view bytes, Bank* bank, Report* report);
+void ReadCsv(const Source& source, std::string_view bytes, Bank* bank, Report* report);
+// False, with *error as "LINE: what", when the XML parser rejects the input.
+bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Report* report,
+                   std::string* error);
+
+// Dispatches on `format`. False only for an XML parser error (then *error is set).
+bool ReadAny(Format format, const Source& source, std::string_view bytes, Bank* bank,
+             Report* report, std::string* error);
+
+}  // namespace bridge

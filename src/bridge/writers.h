@@ -1,0 +1,77 @@
+// Writers of foreign question formats, and exameo-export around them.
+//
+// A bank is read with the program's own loader and catalogue, so that what goes out is exactly
+// what the program shows; each writer then turns it into one format, leaving out (with a note)
+// the questions that format cannot carry.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bridge/model.h"
+#include "bridge/readers.h"
+
+namespace bridge {
+
+// A bank as the program holds it, texts converted to UTF-8 but otherwise as loaded.
+struct ExportBank {
+  Bank bank;
+  // Per topic: its question file as the user names it, for notes ("FILE:LINE: ...").
+  std::vector<std::string> files;
+  // Read from a description file: every topic becomes a category "Discipline/Topic".
+  bool categories = false;
+};
+
+// Reads `path`, a question file or a description file, with the program's loader and
+// catalogue. `shown` names it in notes. A description file is one whose topics name at least
+// one question file that exists; anything else is read as a question file. Question files that
+// cannot be read and topics without questions are noted and left out. False, with *error, when
+// `path` itself cannot be read.
+bool LoadForExport(const std::filesystem::path& path, const std::string& shown, ExportBank* out,
+                   Report* report, std::string* error);
+
+// Why `format` cannot carry `question`, or an empty string when it can.
+std::string WhyLeftOut(Format format, const Question& question);
+
+// The weight, in percent as Moodle accepts it, of the `index`-th of `correct` correct variants
+// (both from 1 and 0; correct from 1 to 12). The weights of one question sum to 100.
+std::string_view CorrectWeight(int correct, int index);
+
+// The category path of a topic: "$course$/top/Discipline/Topic", a '/' in a title doubled.
+std::string CategoryPath(std::string_view discipline, std::string_view topic);
+// The title of each topic's category: a reader merges the topics of one category, so an empty
+// title becomes "Тема K" and a repeated one gets " (2)", " (3)", ... (each noted).
+std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report);
+
+// Each writer returns the whole file, UTF-8, and notes every question it leaves out.
+std::string WriteGift(const ExportBank& bank, Report* report);
+std::string WriteMoodleXml(const ExportBank& bank, Report* report);
+std::string WriteAiken(const ExportBank& bank, Report* report);
+// With a byte order mark, ';' between fields and CR LF, as spreadsheets read Cyrillic text.
+std::string WriteCsv(const ExportBank& bank, Report* report);
+std::string WriteFormat(Format format, const ExportBank& bank, Report* report);
+
+// Calls `take(topic, question, file)` for every question of `bank` that `format` carries, in
+// order, and notes the others.
+template <class Take>
+void ForEachCarried(Format format, const ExportBank& bank, Report* report, Take&& take) {
+  for (std::size_t t = 0; t < bank.bank.topics.size(); ++t) {
+    const Topic& topic = bank.bank.topics[t];
+    const std::string& file = t < bank.files.size() ? bank.files[t] : bank.bank.title;
+    for (const Question& q : topic.questions) {
+      std::string why = WhyLeftOut(format, q);
+      if (why.empty())
+        take(topic, q, file);
+      else
+        report->Lose(file, q.line, "left out: " + why);
+    }
+  }
+}
+
+// exameo-export as a whole: arguments (UTF-8) in, output and messages out, exit code back.
+int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
+
+}  // namespace bridge

@@ -1,0 +1,226 @@
+// exameo-import as a whole: the files it writes, the numbers it chooses, all or nothing, the
+// program's limits, exit codes and messages.
+#include <gtest/gtest.h>
+
+#include "bridge/bank_writer.h"
+#include "import_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using importtest::FileBytes;
+using importtest::Import;
+using importtest::LoadTopic;
+using importtest::Snapshot;
+using importtest::W;
+using Shown = std::vector<std::string>;
+
+void Put(const std::string& utf8Name, std::string_view bytes) {
+  fs::path path = bridge::PathFromUtf8(utf8Name);
+  if (path.has_parent_path()) fs::create_directories(path.parent_path());
+  ASSERT_TRUE(bridge::WriteNewFile(path, bytes)) << utf8Name;
+}
+
+TEST(Import, WritesFilesThatTheProgramReadsBack) {
+  testsupport::ScratchDir scratch;
+  fs::create_directory("db");
+  Put("физика.gift",
+      "Вводный вопрос {T}\n"
+      "\n"
+      "$CATEGORY: $course$/top/Механика \"основы\"\n"
+      "\n"
+      "Сила измеряется в {=ньютонах ~-джоулях}\n"
+      "\n"
+      "$CATEGORY: $course$/top/Пусто\n");
+  importtest::Run run = Import({"физика.gift", "db"});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, "физика.gift: 2 questions in 2 topics written as Base\\1.txt\n");
+  EXPECT_EQ(FileBytes("db/Base/1.txt"),
+            W("физика\r\n\tфизика\"d1\\1.txt\"\r\n\tМеханика 'основы'\"d1\\2.txt\"\r\n"));
+  EXPECT_EQ(FileBytes("db/Base/d1/2.txt"),
+            W("Сила измеряется в\r\n\t+ньютонах\r\n\t- -джоулях\r\n"));
+  EXPECT_EQ(Snapshot("db").size(), 5u);  // Base, 1.txt, d1, d1/1.txt, d1/2.txt: no scratch left
+}
+
+TEST(Import, TheProgramsCatalogueAndLoaderReadWhatWasWritten) {
+  testsupport::ScratchDir scratch;
+  Put("a.csv", "2+2;2;3;4;5\n\"Задача\nна две строки\";;+1;-1\n");
+  importtest::Run run = Import({"--title", "Арифметика", "a.csv", "."});
+  ASSERT_EQ(run.code, 0) << run.err;
+  DisciplineClass catalogue;
+  char pattern[] = "Base\\*.txt";
+  catalogue.LoadDisciplines(pattern);
+  ASSERT_EQ(catalogue.LastDiscipline, 0);
+  EXPECT_EQ(bridge::Cp1251ToUtf8(catalogue.Disciplines[0].Title), "Арифметика");
+  catalogue.LoadTopics(catalogue.Disciplines[0]);
+  ASSERT_EQ(catalogue.LastTopic, 0);
+  EXPECT_EQ(bridge::Cp1251ToUtf8(catalogue.Topics[0].Title), "a");
+  EXPECT_STREQ(catalogue.Topics[0].Path, "Base\\d1\\1.txt");
+  EXPECT_EQ(LoadTopic(catalogue.Topics[0].Path),
+            (Shown{"2+2|-3|+4|-5", "Задача на две строки|- +1|- -1"}));
+}
+
+TEST(Import, ChoosesTheSmallestFreeNumbersAndLeavesWhatIsThere) {
+  testsupport::ScratchDir scratch;
+  Put("Base/1.txt", "old\r\n");
+  fs::create_directory("Base/d2");
+  Put("a.gift", "Q {T}\n");
+  Put("b.aiken", "Q\nA) x\nB) y\nANSWER: B\n");
+  auto before = Snapshot("Base");
+  importtest::Run run = Import({"a.gift", "b.aiken", "."});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "a.gift: 1 questions in 1 topics written as Base\\3.txt\n"
+            "b.aiken: 1 questions in 1 topics written as Base\\4.txt\n");
+  auto after = Snapshot("Base");
+  for (const auto& [name, bytes] : before) EXPECT_EQ(after[name], bytes) << name;
+  EXPECT_EQ(after.size(), before.size() + 6);  // 3.txt d3 d3/1.txt 4.txt d4 d4/1.txt
+  EXPECT_EQ(after["4.txt"], "b\r\n\tb\"d4\\1.txt\"\r\n");
+  EXPECT_EQ(after["d4/1.txt"], "Q\r\n\t-x\r\n\t+y\r\n");
+}
+
+TEST(Import, AFailureAtAnyInputLeavesBaseAsItWas) {
+  // Each kind of failure, at each position among good inputs, with Base present or absent.
+  const std::pair<const char*, const char*> bad[] = {
+      {"missing.gift", nullptr},
+      {"broken.xml", "<quiz><question type=\"multichoice\"></quiz>"},
+      {"essays.gift", "Эссе {}\n\nЕщё {}\n"},
+      {"notes.doc", "Q {T}\n"},
+      {"plain.txt", "просто текст\n"},
+  };
+  for (bool baseThere : {true, false}) {
+    for (const auto& [name, bytes] : bad) {
+      for (int position = 0; position < 3; ++position) {
+        testsupport::ScratchDir scratch;
+        if (baseThere) Put("Base/1.txt", "old\r\n");
+        Put("good1.gift", "Q {T}\n");
+        Put("good2.csv", "Q;1;a;b\n");
+        if (bytes != nullptr) Put(name, bytes);
+        std::vector<std::string> args{"good1.gift", "good2.csv"};
+        args.insert(args.begin() + position, name);
+        args.push_back(".");
+        auto before = Snapshot(".");
+        importtest::Run run = Import(args);
+        EXPECT_EQ(run.code, 2) << name << " at " << position;
+        EXPECT_EQ(Snapshot("."), before) << name << " at " << position;
+        EXPECT_NE(run.err.find(std::string(name) + ":"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("nothing written"), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+      }
+    }
+  }
+}
+
+TEST(Import, RefusesATableThatWouldHoldMoreThan64Disciplines) {
+  testsupport::ScratchDir scratch;
+  for (int n = 1; n <= 63; ++n) Put("Base/" + std::to_string(n) + ".TXT", "t\r\n");
+  Put("a.gift", "Q {T}\n");
+  Put("b.gift", "Q {T}\n");
+  auto before = Snapshot(".");
+  importtest::Run two = Import({"a.gift", "b.gift", "."});
+  EXPECT_EQ(two.code, 2);
+  EXPECT_EQ(Snapshot("."), before);
+  EXPECT_NE(two.err.find("holds 63 disciplines; the program shows at most 64"), std::string::npos)
+      << two.err;
+  importtest::Run one = Import({"a.gift", "."});
+  EXPECT_EQ(one.code, 0) << one.err;
+  EXPECT_NE(one.out.find("Base\\64.txt"), std::string::npos) << one.out;
+}
+
+TEST(Import, KeepsToTheProgramsLimitsAndReportsEachLoss) {
+  const std::string letter = "я";  // two bytes in UTF-8, one in Windows-1251
+  auto repeat = [&](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += letter;
+    return s;
+  };
+  bridge::Bank bank;
+  bank.title = repeat(1030);
+  bridge::Topic topic;
+  topic.title = "Т\"ема";
+  topic.line = 1;
+  topic.questions.push_back({repeat(2047), {{"-" + repeat(1021), true, 3}, {"b", false, 3}}, 2});
+  topic.questions.push_back({repeat(2048), {{"a", true, 5}}, 4});
+  topic.questions.push_back({"x", {{"-" + repeat(1022), true, 7}, {"b", false, 7}}, 6});
+  bridge::Question thirteen{"13", {}, 8};
+  for (int i = 0; i < 13; ++i) thirteen.variants.push_back({std::to_string(i), i == 0, 8});
+  topic.questions.push_back(thirteen);
+  topic.questions.push_back({"∑ и ∫", {}, 9});
+  bank.topics.push_back(topic);
+  for (int t = 0; t < 129; ++t) {
+    bridge::Topic more;
+    more.title = "T" + std::to_string(t);
+    more.line = 100 + t;
+    more.questions.push_back({"q", {}, 100 + t});
+    bank.topics.push_back(more);
+  }
+  bridge::Report report;
+  bridge::EncodedDiscipline d = bridge::Encode(bank, "in", &report);
+  EXPECT_EQ(d.title.size(), 1023u);
+  ASSERT_EQ(d.topicFiles.size(), 128u);
+  EXPECT_EQ(d.topicTitles[0], W("Т'ема"));
+  EXPECT_EQ(d.questions, 2 + 127);
+  EXPECT_EQ(d.topicFiles[0],
+            W(repeat(2047) + "\r\n\t+ -" + repeat(1021) + "\r\n\t-b\r\n? и ?\r\n"));
+  EXPECT_EQ(importtest::Notes(report),
+            "0: title cut from 1030 to 1023 bytes: the program holds no more\n"
+            "4: question left out: its task is 2048 bytes in Windows-1251, the program holds "
+            "2047\n"
+            "7: question left out: its variant 1 is 1024 bytes in Windows-1251, the program "
+            "holds 1023\n"
+            "8: question left out: it has 13 variants, the program holds 12\n"
+            "9: '?' put in for U+2211 '∑': Windows-1251 has no such character\n"
+            "9: '?' put in for U+222B '∫': Windows-1251 has no such character\n"
+            "227: topic 'T127' left out with its 1 questions: a discipline holds at most 128 "
+            "topics\n"
+            "228: topic 'T128' left out with its 1 questions: a discipline holds at most 128 "
+            "topics\n");
+}
+
+TEST(Import, SpeaksAsACommandLineTool) {
+  testsupport::ScratchDir scratch;
+  Put("a.gift", "Q {T}\n\nEssay {}\n");
+  Put("q.txt", "Вопрос\nA) да\nB) нет\nANSWER: A\n");
+  Put("x.xml", "<quiz>\n<question type=\"truefalse\">\n</quiz>\n");
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    const char* err;  // a piece of what stderr must say
+  } cases[] = {
+      {{}, 2, "name at least one INPUT and the FOLDER"},
+      {{"a.gift"}, 2, "name at least one INPUT and the FOLDER"},
+      {{"--title", "T", "a.gift", "q.txt", "."}, 2, "--title goes with one INPUT only"},
+      {{"--title", " ", "a.gift", "."}, 2, "--title is empty"},
+      {{"--format", "docx", "a.gift", "."}, 2, "unknown format 'docx'"},
+      {{"--bogus", "a.gift", "."}, 2, "unknown option --bogus"},
+      {{"a.gift", "nowhere"}, 2, "nowhere: no such folder; nothing written"},
+      {{"x.xml", "."}, 2, "x.xml:3: XML error: Start-end tags mismatch"},
+      {{"--format=aiken", "a.gift", "."}, 2, "a.gift:1: question left out: it has no ANSWER"},
+      {{"a.gift", "."}, 1, "a.gift:3: essay question left out"},
+      {{"q.txt", "."}, 0, ""},
+  };
+  for (const Case& c : cases) {
+    importtest::Run run = Import(c.args);
+    std::string shown = c.args.empty() ? "(none)" : c.args[0];
+    EXPECT_EQ(run.code, c.code) << shown << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << shown << "\n" << run.err;
+    if (c.code == 0) {
+      EXPECT_EQ(run.err, "");
+    }
+  }
+  importtest::Run help = Import({"--help"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_EQ(help.out.rfind("Usage: exameo-import", 0), 0u);
+  // Disciplines written: a.gift (lossy) and q.txt, read as Aiken.
+  EXPECT_EQ(FileBytes("Base/2.txt"), "q\r\n\tq\"d2\\1.txt\"\r\n");
+
+  EXPECT_EQ(bridge::DetectFormat("Q.TXT", "::t:: x"), bridge::Format::kGift);
+  EXPECT_EQ(bridge::DetectFormat("q.txt", "\xEF\xBB\xBF$CATEGORY: a"), bridge::Format::kGift);
+  EXPECT_EQ(bridge::DetectFormat("q.txt", "Q\n  ANSWER: A"), bridge::Format::kAiken);
+  EXPECT_EQ(bridge::DetectFormat("q.txt", "Q\nA) x\nanswer: A"), bridge::Format::kUnknown);
+  EXPECT_EQ(bridge::DetectFormat("q.Gift", ""), bridge::Format::kGift);
+  EXPECT_EQ(bridge::DetectFormat("q", "{"), bridge::Format::kUnknown);
+}
+
+}  // namespace

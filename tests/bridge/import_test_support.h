@@ -1,0 +1,137 @@
+// Helpers of the import tests: reading a text in memory, running the tool in-process, reading
+// back what the program's own loader and catalogue make of a Base folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bank/catalogue.h"
+#include "bank/question.h"
+#include "bridge/host.h"
+#include "bridge/import.h"
+#include "bridge/readers.h"
+#include "bridge/text.h"
+#include "support/scratch.h"
+
+namespace importtest {
+
+using bridge::Bank;
+using bridge::Report;
+
+inline Bank Read(bridge::Format format, std::string_view text, Report* report) {
+  Bank bank;
+  std::string error;
+  bridge::Source source{"in", "quiz"};
+  EXPECT_TRUE(bridge::ReadAny(format, source, text, &bank, report, &error)) << error;
+  return bank;
+}
+
+// "LINE: message" per note, one a line: easy to compare whole.
+inline std::string Notes(const Report& report) {
+  std::string text;
+  for (const bridge::Note& note : report.notes)
+    text += std::to_string(note.line) + ": " + note.message + "\n";
+  return text;
+}
+
+// A question as "task|+v1|-v2": marks and texts in one string.
+inline std::string Show(const bridge::Question& q) {
+  std::string text = q.task;
+  for (const bridge::Variant& v : q.variants)
+    text += std::string("|") + (v.correct ? "+" : "-") + v.text;
+  return text;
+}
+
+inline std::vector<std::string> ShowTopic(const bridge::Topic& topic) {
+  std::vector<std::string> shown;
+  for (const bridge::Question& q : topic.questions) shown.push_back(Show(q));
+  return shown;
+}
+
+// What exameo-import said and did.
+struct Run {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string Drain(std::FILE* f) {
+  std::string text;
+  std::rewind(f);
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+    text.append(buffer, got);
+  std::fclose(f);
+  return text;
+}
+
+inline Run Import(std::vector<std::string> args) {
+  std::vector<const char*> argv{"exameo-import"};
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  Run run;
+  if (out == nullptr || err == nullptr) {
+    ADD_FAILURE() << "no temporary file for the tool's output";
+    return run;
+  }
+  run.code = bridge::RunImport(static_cast<int>(argv.size()), argv.data(), out, err);
+  run.out = Drain(out);
+  run.err = Drain(err);
+  return run;
+}
+
+inline std::string FileBytes(const std::filesystem::path& path) {
+  std::string bytes;
+  EXPECT_TRUE(bridge::ReadWholeFile(path, &bytes)) << path;
+  return bytes;
+}
+
+// Every file under `dir` with its bytes: a whole folder compared at once.
+inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> files;
+  std::error_code ec;
+  if (!std::filesystem::exists(dir, ec)) return files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    // Generic form: '/' between names on every system.
+    std::u8string generic = std::filesystem::relative(entry.path(), dir).generic_u8string();
+    std::string name(generic.begin(), generic.end());
+    files[name] = entry.is_directory() ? "<dir>" : FileBytes(entry.path());
+  }
+  return files;
+}
+
+// UTF-8 to Windows-1251 bytes, for expected file contents.
+inline std::string W(std::string_view utf8) {
+  std::string out;
+  bridge::Utf8ToCp1251(utf8, &out);
+  return out;
+}
+
+// The questions of a topic file as the program's loader reads it ("task|+v|-v", UTF-8). The
+// path is relative to the working directory, Windows-1251 with backslashes.
+inline std::vector<std::string> LoadTopic(const std::string& path) {
+  TopicClass topic;
+  std::vector<char> p(path.begin(), path.end());
+  p.push_back('\0');
+  topic.LoadQuestions(p.data());
+  std::vector<std::string> shown;
+  for (int n = 0; n < topic.Count; ++n) {
+    QuestionClass* q = topic.Get(n);
+    if (!q->bExists) continue;
+    std::string text = bridge::Cp1251ToUtf8(q->Task);
+    for (const vrnt& v : q->Vrnt)
+      if (v.bExists)
+        text += std::string("|") + (v.bCorrect ? "+" : "-") + bridge::Cp1251ToUtf8(v.Text);
+    shown.push_back(text);
+  }
+  topic.UnloadQuestions();
+  return shown;
+}
+
+}  // namespace importtest
