@@ -393,12 +393,12 @@ std::string_view CorrectWeight(int correct, int index) {
 }
 
 std::string CategoryPath(std::string_view discipline, std::string_view topicTitle) {
-  std::string path = "$course$/top";
+  std::string path;
   for (std::string_view title : {discipline, topicTitle}) {
     std::string folded = FoldSpace(title);
     // An empty component would make "//", a literal '/'.
     if (folded.empty()) continue;
-    path += '/';
+    if (!path.empty()) path += '/';
     // "///" would read as "//" and then a separator; a space keeps the separator first and is
     // folded away on reading.
     if (!folded.empty() && folded[0] == '/') path += ' ';

@@ -1,6 +1,6 @@
 // GIFT: one question per paragraph, the answers one per line inside the braces.
 //
-//   $CATEGORY: $course$/top/Математика/Алгебра
+//   $CATEGORY: Математика/Алгебра
 //
 //   Сколько будет 2 + 2? {
 //   =4

@@ -40,7 +40,7 @@ std::string WhyLeftOut(Format format, const Question& question);
 // (both from 1 and 0; correct from 1 to 12). The weights of one question sum to 100.
 std::string_view CorrectWeight(int correct, int index);
 
-// The category path of a topic: "$course$/top/Discipline/Topic", a '/' in a title doubled.
+// The category path of a topic: "Discipline/Topic", a '/' in a title doubled.
 std::string CategoryPath(std::string_view discipline, std::string_view topic);
 // The title of each topic's category: a reader merges the topics of one category, so an empty
 // title becomes "Тема K" and a repeated one gets " (2)", " (3)", ... (each noted).

@@ -66,12 +66,12 @@ TEST(GiftWriter, WritesCategoriesEscapesWeightsAndGuardsAndLeavesOutWhatMoodleRe
   Report report;
   std::string gift = bridge::WriteGift(Science(), &report);
   EXPECT_EQ(gift,
-            "$CATEGORY: $course$/top/Наука/Физика//Химия\n\n"
+            "$CATEGORY: Наука/Физика//Химия\n\n"
             "2 + 2 \\= ? {\n=4\n~5\n}\n\n"
             "Что верно\\: \\{a\\} \\~b \\#c \\\\d {\n~%50%x\n~%50%y\n~%-100%z\n}\n\n"
             "[plain]// не комментарий\n\n"
             "Скидка? {\n=[plain]%5% больше\n~[plain][html]<b>\n}\n\n"
-            "$CATEGORY: $course$/top/Наука/Оптика\n\nСвет\n\n");
+            "$CATEGORY: Наука/Оптика\n\nСвет\n\n");
   EXPECT_EQ(Notes(report), (std::vector<std::string>{"f1.txt:12", "f2.txt:1", "f2.txt:4"}));
 
   // Read back as GIFT: the guards and escapes give the texts as they were.
@@ -129,8 +129,7 @@ TEST(MoodleXmlWriter, CategoriesTypesFractionsAndEscapedTexts) {
     for (int i = 0; i < n; ++i) q = q.next_sibling("question");
     return q;
   };
-  EXPECT_STREQ(question(0).child("category").child_value("text"),
-               "$course$/top/Наука/Физика//Химия");
+  EXPECT_STREQ(question(0).child("category").child_value("text"), "Наука/Физика//Химия");
   pugi::xml_node single = question(1);
   EXPECT_STREQ(single.child_value("single"), "true");
   EXPECT_STREQ(single.child("questiontext").child_value("text"), "2 + 2 = ?");
@@ -213,7 +212,7 @@ TEST(Categories, SlashesEmptyAndRepeatedTitlesComeBackAsTopicsOfTheirOwn) {
     std::string path = bridge::CategoryPath("Дисц/иплина", title);
     EXPECT_EQ(bridge::CategoryTitle(path), title) << path;
   }
-  EXPECT_EQ(bridge::CategoryPath("", "Тема"), "$course$/top/Тема");
+  EXPECT_EQ(bridge::CategoryPath("", "Тема"), "Тема");
 
   ExportBank b;
   b.categories = true;
