@@ -4,6 +4,7 @@
 #include "bridge/reader_support.h"
 #include "bridge/readers.h"
 #include "bridge/text.h"
+#include "common/csv.h"
 
 namespace bridge {
 
@@ -24,34 +25,14 @@ std::vector<Row> SplitRows(std::string_view s, char separator) {
   while (i < s.size()) {
     Row row;
     row.line = line;
-    std::string field;
-    bool quoted = false;
-    bool atFieldStart = true;
+    csv::Field field;
     for (; i < s.size(); ++i) {
       char c = s[i];
-      if (quoted) {
-        if (c == '"') {
-          if (i + 1 < s.size() && s[i + 1] == '"') {
-            field.push_back('"');
-            ++i;
-          } else {
-            quoted = false;
-          }
-        } else {
-          if (c == '\n' || (c == '\r' && !(i + 1 < s.size() && s[i + 1] == '\n'))) ++line;
-          field.push_back(c);
-        }
-        continue;
-      }
-      if (c == '"' && atFieldStart) {
-        quoted = true;
-        atFieldStart = false;
-        continue;
-      }
+      if (field.quoted && (c == '\n' || (c == '\r' && !(i + 1 < s.size() && s[i + 1] == '\n'))))
+        ++line;
+      if (field.Quote(s, &i)) continue;
       if (c == separator) {
-        row.fields.push_back(std::move(field));
-        field.clear();
-        atFieldStart = true;
+        row.fields.push_back(field.Take());
         continue;
       }
       if (c == '\r' || c == '\n') {
@@ -60,12 +41,10 @@ std::vector<Row> SplitRows(std::string_view s, char separator) {
         ++line;
         break;
       }
-      // Text after a closing quote, or a quote inside an unquoted field, is kept as written.
-      field.push_back(c);
-      atFieldStart = false;
+      field.Keep(c);
     }
-    row.unclosed = quoted;
-    row.fields.push_back(std::move(field));
+    row.unclosed = field.quoted;
+    row.fields.push_back(field.Take());
     rows.push_back(std::move(row));
   }
   return rows;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "common/cp1251.h"
+#include "common/csv.h"
 
 namespace study {
 namespace {
@@ -61,35 +62,14 @@ void CopyText(std::string_view utf8, char* out) {
 // line breaks). Returns false when the line is torn (a quote left open at the end).
 bool NextRecord(std::string_view* text, std::string fields[kFields], int* count) {
   *count = 0;
-  std::string field;
-  bool quoted = false;
-  std::size_t i = 0;
-  bool atFieldStart = true;
-  for (; i < text->size(); ++i) {
+  csv::Field field;
+  for (std::size_t i = 0; i < text->size(); ++i) {
     char c = (*text)[i];
-    if (quoted) {
-      if (c == '"') {
-        if (i + 1 < text->size() && (*text)[i + 1] == '"') {
-          field.push_back('"');
-          ++i;
-        } else {
-          quoted = false;
-        }
-      } else {
-        field.push_back(c);
-      }
-      continue;
-    }
-    if (c == '"' && atFieldStart) {
-      quoted = true;
-      atFieldStart = false;
-      continue;
-    }
+    if (field.Quote(*text, &i)) continue;
     if (c == ';' || c == '\n') {
-      if (*count < kFields) fields[*count] = field;
+      std::string taken = field.Take();
+      if (*count < kFields) fields[*count] = std::move(taken);
       ++*count;
-      field.clear();
-      atFieldStart = true;
       if (c == '\n') {
         text->remove_prefix(i + 1);
         return true;
@@ -97,16 +77,16 @@ bool NextRecord(std::string_view* text, std::string fields[kFields], int* count)
       continue;
     }
     if (c == '\r' && (i + 1 == text->size() || (*text)[i + 1] == '\n')) continue;
-    field.push_back(c);
-    atFieldStart = false;
+    field.Keep(c);
   }
   // The last line has no line end: it may have been cut short by a crash, so it is passed
   // over unless it is whole. A whole record has all its fields; its last one, "да" or "нет",
   // tells a torn one.
-  if (*count < kFields) fields[*count] = field;
+  bool torn = field.quoted;
+  if (*count < kFields) fields[*count] = field.Take();
   ++*count;
   text->remove_prefix(text->size());
-  return !quoted;
+  return !torn;
 }
 
 bool ParseInt(std::string_view s, std::int64_t max, std::int64_t* out) {
