@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <system_error>
 
@@ -21,15 +20,6 @@ WorkingDirectory::WorkingDirectory(const fs::path& dir) {
 WorkingDirectory::~WorkingDirectory() {
   std::error_code ec;
   if (entered_) fs::current_path(saved_, ec);
-}
-
-bool ReadHostFile(const fs::path& path, std::string* bytes) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 bool WriteHostFile(const fs::path& path, const std::string& bytes) {

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "common/host_file.h"
+
 namespace check {
 
 // The program opens everything relative to the working directory; this moves there for a while.
@@ -21,7 +23,7 @@ class WorkingDirectory {
   bool entered_ = false;
 };
 
-bool ReadHostFile(const std::filesystem::path& path, std::string* bytes);
+using host::ReadWholeFile;
 bool WriteHostFile(const std::filesystem::path& path, const std::string& bytes);
 
 // A fresh folder with an empty Base in it, removed again with everything in it.

@@ -27,7 +27,7 @@ std::string Field(const char* text, std::size_t capacity) {
 bool Stage(const std::string& file, const char* name, ScratchDatabase* scratch,
            std::string* error) {
   std::string bytes;
-  if (!ReadHostFile(file, &bytes)) {
+  if (!ReadWholeFile(file, &bytes)) {
     *error = "cannot read the file";
     return false;
   }

@@ -266,7 +266,7 @@ bool CheckPath(const std::string& arg, Force force, Report* report, std::string*
     return false;
   }
   std::string bytes;
-  if (!ReadHostFile(path, &bytes)) {
+  if (!ReadWholeFile(path, &bytes)) {
     *error = "cannot read the file";
     return false;
   }

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #ifdef _WIN32
@@ -24,15 +23,6 @@ fs::path PathFromUtf8(std::string_view utf8) {
 std::string Utf8FromPath(const fs::path& path) {
   std::u8string u = path.u8string();
   return std::string(reinterpret_cast<const char*>(u.data()), u.size());
-}
-
-bool ReadWholeFile(const fs::path& path, std::string* bytes) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 bool WriteNewFile(const fs::path& path, std::string_view bytes) {

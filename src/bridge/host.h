@@ -6,14 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "common/host_file.h"
+
 namespace bridge {
 
 // Command-line and message names are UTF-8; Windows paths are UTF-16 underneath.
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 std::string Utf8FromPath(const std::filesystem::path& path);
 
-// Reads a whole regular file. False when it cannot be read.
-bool ReadWholeFile(const std::filesystem::path& path, std::string* bytes);
+using host::ReadWholeFile;
 
 // Writes a new file, refusing to replace one that exists. False on any failure (a partly
 // written file is removed).
