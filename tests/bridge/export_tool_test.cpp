@@ -15,6 +15,7 @@
 #include "bridge/text.h"
 #include "bridge/writers.h"
 #include "support/scratch.h"
+#include "support/tool_run.h"
 
 namespace {
 
@@ -117,29 +118,10 @@ TEST(ExportLoad, QuestionFileIsOneTopicTitledByItsName) {
   EXPECT_EQ(error, "cannot read the file");
 }
 
-struct Result {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-std::string Slurp(std::FILE* f) {
-  std::string text;
-  std::rewind(f);
-  char buffer[4096];
-  while (std::size_t got = std::fread(buffer, 1, sizeof buffer, f)) text.append(buffer, got);
-  std::fclose(f);
-  return text;
-}
+using Result = testsupport::ToolResult;
 
 Result Export(std::vector<std::string> args) {
-  args.insert(args.begin(), "exameo-export");
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  int code = bridge::RunExport(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {code, Slurp(out), Slurp(err)};
+  return testsupport::RunToolMain(bridge::RunExport, "exameo-export", std::move(args));
 }
 
 TEST(ExportTool, ExitCodesAndMessages) {

@@ -17,6 +17,7 @@
 #include "bridge/readers.h"
 #include "bridge/text.h"
 #include "support/scratch.h"
+#include "support/tool_run.h"
 
 namespace importtest {
 
@@ -54,36 +55,10 @@ inline std::vector<std::string> ShowTopic(const bridge::Topic& topic) {
 }
 
 // What exameo-import said and did.
-struct Run {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-inline std::string Drain(std::FILE* f) {
-  std::string text;
-  std::rewind(f);
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
-    text.append(buffer, got);
-  std::fclose(f);
-  return text;
-}
+using Run = testsupport::ToolResult;
 
 inline Run Import(std::vector<std::string> args) {
-  std::vector<const char*> argv{"exameo-import"};
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  Run run;
-  if (out == nullptr || err == nullptr) {
-    ADD_FAILURE() << "no temporary file for the tool's output";
-    return run;
-  }
-  run.code = bridge::RunImport(static_cast<int>(argv.size()), argv.data(), out, err);
-  run.out = Drain(out);
-  run.err = Drain(err);
-  return run;
+  return testsupport::RunToolMain(bridge::RunImport, "exameo-import", std::move(args));
 }
 
 inline std::string FileBytes(const std::filesystem::path& path) {

@@ -14,6 +14,7 @@
 #include "bridge/text.h"
 #include "bridge/writers.h"
 #include "support/scratch.h"
+#include "support/tool_run.h"
 
 namespace {
 
@@ -51,26 +52,11 @@ std::vector<FlatTopic> Expected(Format format, const ExportBank& bank) {
   return out;
 }
 
-std::string Slurp(std::FILE* f) {
-  std::string text;
-  std::rewind(f);
-  char buffer[4096];
-  while (std::size_t got = std::fread(buffer, 1, sizeof buffer, f)) text.append(buffer, got);
-  std::fclose(f);
-  return text;
-}
-
-int Run(int (*tool)(int, const char* const*, std::FILE*, std::FILE*), const char* name,
-        std::vector<std::string> args, std::string* err) {
-  args.insert(args.begin(), name);
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  std::FILE* out = std::tmpfile();
-  std::FILE* errFile = std::tmpfile();
-  int code = tool(static_cast<int>(argv.size()), argv.data(), out, errFile);
-  Slurp(out);
-  *err = Slurp(errFile);
-  return code;
+int Run(testsupport::ToolMain tool, const char* name, std::vector<std::string> args,
+        std::string* err) {
+  testsupport::ToolResult result = testsupport::RunToolMain(tool, name, std::move(args));
+  *err = result.err;
+  return result.code;
 }
 
 const char* Name(Format format) {

@@ -8,6 +8,8 @@
 #include "check_format.h"
 #include "check_host.h"
 #include "check_run.h"
+// Relative: this folder is the tools tests' include root.
+#include "../support/tool_run.h"
 
 namespace tools_test {
 
@@ -42,29 +44,10 @@ inline bool Has(const std::vector<std::string>& messages,
   return false;
 }
 
-struct Result {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-inline std::string Slurp(std::FILE* f) {
-  std::string text;
-  std::rewind(f);
-  char buffer[4096];
-  while (std::size_t got = std::fread(buffer, 1, sizeof buffer, f)) text.append(buffer, got);
-  std::fclose(f);
-  return text;
-}
+using Result = testsupport::ToolResult;
 
 inline Result RunTool(std::vector<std::string> args) {
-  args.insert(args.begin(), "exameo-check");
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  int code = check::Run(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {code, Slurp(out), Slurp(err)};
+  return testsupport::RunToolMain(check::Run, "exameo-check", std::move(args));
 }
 
 inline void Put(const std::filesystem::path& path, const std::string& bytes) {
