@@ -9,6 +9,8 @@ set -euo pipefail
 exe=$(realpath "${1:?usage: e2e_test.sh EXAMEO_EXE WORK_DIR}")
 work=${2:?usage: e2e_test.sh EXAMEO_EXE WORK_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=e2e_lib.sh
+source "$here/e2e_lib.sh"
 
 if [[ -z ${DISPLAY:-} ]]; then
   # shellcheck source=../../scripts/wine-session.sh
@@ -19,8 +21,6 @@ rm -rf "$work"
 mkdir -p "$work/Base/arith"
 cp "$exe" "$work/exameo.exe"
 
-# Writes UTF-8 text from stdin as Windows-1251 with CR LF line ends.
-cp1251() { sed 's/$/\r/' | iconv -f UTF-8 -t CP1251 >"$1"; }
 printf '%s\n' 'Арифметика' $'\tСложение "arith\\add.txt"' | cp1251 "$work/Base/1.txt"
 printf '%s\n' 'Сколько будет 2 + 2?' $'\t+Четыре' $'\t-Пять' \
   'Сколько будет 1 + 1?' $'\t-Один' $'\t+Два' | cp1251 "$work/Base/arith/add.txt"
@@ -29,34 +29,6 @@ fail() {
   echo "e2e: $*" >&2
   exit 1
 }
-# Waits up to 20 s for a visible top-level window with exactly this title; prints its id.
-find_window() {
-  local deadline=$((SECONDS + 20)) id
-  while ((SECONDS < deadline)); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
-    [[ -n $id ]] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  return 1
-}
-# Waits up to 10 s for the window's title to become the given text.
-expect_title() {
-  local deadline=$((SECONDS + 10)) name=""
-  while ((SECONDS < deadline)); do
-    name=$(xdotool getwindowname "$1" 2>/dev/null || true)
-    [[ $name == "$2" ]] && return 0
-    sleep 0.05
-  done
-  fail "title is \"$name\", expected \"$2\""
-}
-# The screen position of a point given in a window's client coordinates.
-click_client() {
-  local x y
-  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print $4}')
-  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ {print $4}')
-  xdotool mousemove --sync $((x + $2)) $((y + $3)) click 1
-}
-shot() { import -window root "$work/$1.png"; }
 # Waits up to 5 s until no visible window has this title.
 gone_window() {
   local deadline=$((SECONDS + 5))

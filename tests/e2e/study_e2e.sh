@@ -15,6 +15,8 @@ ini=$(realpath "${2:?$usage}")
 work=${3:?$usage}
 keep=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=e2e_lib.sh
+source "$here/e2e_lib.sh"
 
 if [[ -z ${DISPLAY:-} ]]; then
   # shellcheck source=../../scripts/wine-session.sh
@@ -36,7 +38,6 @@ cp "$exe" "$work/exameo.exe"
 cp "$ini" "$work/exameo.ini"
 grep -q '^resume=0' "$work/exameo.ini" || fail "the shipped exameo.ini does not have resume off"
 
-cp1251() { sed 's/$/\r/' | iconv -f UTF-8 -t CP1251 >"$1"; }
 printf '%s\n' 'Арифметика' $'\tСложение"arith\\add.txt"' | cp1251 "$work/Base/1.txt"
 # Answer keys: 1, 2, 1, 2.
 printf '%s\n' 'Сколько будет 2 + 2?' $'\t+Четыре' $'\t-Пять' \
@@ -54,36 +55,12 @@ printf '%s\n' 'Сколько будет 2 + 2?' $'\t+Четыре' $'\t-Пят�
     '2026-11-27 18:30;Арифметика;Сложение;4;4;3;75,0;2;61;нет'
 } >"$work/results.csv"
 
-find_window() {
-  local deadline=$((SECONDS + 20)) id
-  while ((SECONDS < deadline)); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
-    [[ -n $id ]] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  return 1
-}
 gone() {
   for _ in $(seq 200); do
     xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
     sleep 0.05
   done
   return 1
-}
-expect_title() {
-  local deadline=$((SECONDS + 10)) name=""
-  while ((SECONDS < deadline)); do
-    name=$(xdotool getwindowname "$1" 2>/dev/null || true)
-    [[ $name == "$2" ]] && return 0
-    sleep 0.05
-  done
-  fail "title is \"$name\", expected \"$2\""
-}
-click_client() {
-  local x y
-  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print $4}')
-  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ {print $4}')
-  xdotool mousemove --sync $((x + $2)) $((y + $3)) click 1
 }
 wait_active() {
   for _ in $(seq 100); do
@@ -92,7 +69,6 @@ wait_active() {
   done
   fail "window $1 is not active"
 }
-shot() { import -window root "$work/$1.png"; }
 # Opens the discipline's chooser and starts its only topic: radio button at (15, 15), 250 x 60,
 # OK at (15, 75), 780 x 30.
 start_topic() {
