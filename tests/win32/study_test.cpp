@@ -23,24 +23,6 @@
 
 namespace {
 
-void RemoveTree(const std::wstring& dir) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring path = dir + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        DeleteFileW(path.c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(dir.c_str());
-}
-
 std::string ReadAll(const std::wstring& path) {
   std::string bytes;
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -204,19 +186,6 @@ class BoxAnswerer {
   std::vector<Box> boxes_;
 };
 BoxAnswerer* BoxAnswerer::current_ = nullptr;
-
-// Loads topic `topic` of a discipline through its chooser and lets the quiz start.
-void StartTopic(const char* descriptionPath, int topic) {
-  HWND chooser = OpenChooser(descriptionPath);
-  ASSERT_NE(chooser, nullptr);
-  SendMessageW(GetDlgItem(chooser, 100 + topic), BM_CLICK, 0, 0);
-  SendMessageW(GetDlgItem(chooser, 200), BM_CLICK, 0, 0);
-  Pump();
-}
-
-HWND Answer(int id) {
-  return GetDlgItem(MainWindow(), id);
-}
 
 // ---- The options menu ----
 

@@ -73,6 +73,8 @@ void WriteDatabase() {
                                                     "\t-Лион\r\n")));
 }
 
+}  // namespace
+
 void RemoveTree(const std::wstring& dir) {
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
@@ -90,6 +92,8 @@ void RemoveTree(const std::wstring& dir) {
   }
   RemoveDirectoryW(dir.c_str());
 }
+
+namespace {
 
 class ProgramEnvironment : public ::testing::Environment {
  public:

@@ -27,6 +27,8 @@ int TestsOutsideSuiteSoFar(const char* suite);
 bool PumpUntil(const std::function<bool()>& done, int milliseconds);
 // The catalogue index of a description file, or -1.
 int DisciplineIndex(const char* path);
+// Removes a folder with everything in it, as far as it can.
+void RemoveTree(const std::wstring& dir);
 
 // Takes and handles every queued message the way the program's loop does. Returns whether a
 // quit message was taken.
