@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
-#include <utility>
 
 #include "bank/question.h"
 
@@ -46,56 +45,24 @@ std::uint64_t HashText(const char* text, std::size_t size, std::uint64_t h) {
 }  // namespace
 
 std::uint64_t ContentKey(const QuestionClass& q, int present) {
+  std::uint64_t variants[kMaxVariants];
   int n = present < 0 ? 0 : present < kMaxVariants ? present : kMaxVariants;
-  // The task's hash and the variants' (each seeded by its mark), lane 0 the task.
-  const char* texts[kMaxVariants + 1];
-  std::size_t sizes[kMaxVariants + 1];
-  std::uint64_t h[kMaxVariants + 1];
-  texts[0] = q.Task;
-  sizes[0] = strnlen(q.Task, sizeof q.Task);
-  h[0] = static_cast<unsigned>(n);
   for (int k = 0; k < n; ++k) {
     const vrnt& v = q.Vrnt[k];
-    texts[k + 1] = v.Text;
-    sizes[k + 1] = strnlen(v.Text, sizeof v.Text);
-    h[k + 1] = v.bCorrect ? 1 : 2;
+    variants[k] = HashText(v.Text, strnlen(v.Text, sizeof v.Text), v.bCorrect ? 1 : 2);
   }
-  const int lanes = n + 1;
-  if constexpr (std::endian::native == std::endian::little) {
-    // The texts' hashes step by step side by side: each is a chain of multiplications, and
-    // independent chains overlap in the processor. Fields are a whole number of words long and
-    // every text ends before its field does, so a word read at an offset below its size stays
-    // in the field; the bytes past the size are masked off (they are zeros, but for a text
-    // with a zero byte inside).
-    static_assert(sizeof q.Task % 8 == 0 && sizeof q.Vrnt[0].Text % 8 == 0);
-    std::size_t longest = 0;
-    for (int t = 0; t < lanes; ++t) {
-      h[t] = (h[t] ^ sizes[t]) * kMix;
-      if (sizes[t] > longest) longest = sizes[t];
-    }
-    for (std::size_t i = 0; i < longest; i += 8) {
-      for (int t = 0; t < lanes; ++t) {
-        if (i >= sizes[t]) continue;
-        std::uint64_t word;
-        std::memcpy(&word, texts[t] + i, 8);
-        std::size_t left = sizes[t] - i;
-        if (left < 8) word &= (std::uint64_t{1} << (8 * left)) - 1;
-        h[t] = (h[t] ^ word) * kMix;
-        h[t] ^= h[t] >> 32;
-      }
-    }
-    for (int t = 0; t < lanes; ++t) h[t] = Finish(h[t]);
-  } else {
-    for (int t = 0; t < lanes; ++t) h[t] = HashText(texts[t], sizes[t], h[t]);
+  // At most twelve: an insertion sort. Each value is held while the larger ones move up:
+  // swapping neighbours makes compilers read pairs just written, which the processor cannot
+  // forward from its stores.
+  for (int i = 1; i < n; ++i) {
+    std::uint64_t v = variants[i];
+    int j = i;
+    for (; j > 0 && variants[j - 1] > v; --j) variants[j] = variants[j - 1];
+    variants[j] = v;
   }
-  std::uint64_t* variants = h + 1;
-  // At most twelve: an insertion sort.
-  for (int i = 1; i < n; ++i)
-    for (int j = i; j > 0 && variants[j - 1] > variants[j]; --j)
-      std::swap(variants[j - 1], variants[j]);
-  std::uint64_t key = h[0];
-  for (int k = 0; k < n; ++k) key = Finish((key ^ variants[k]) * kMix);
-  return key;
+  std::uint64_t h = HashText(q.Task, strnlen(q.Task, sizeof q.Task), static_cast<unsigned>(n));
+  for (int k = 0; k < n; ++k) h = Finish((h ^ variants[k]) * kMix);
+  return h;
 }
 
 }  // namespace bank
