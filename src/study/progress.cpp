@@ -96,11 +96,18 @@ namespace {
 // whose branches a processor cannot guess. The keys are hashes already: their low bits place
 // them.
 struct KeySet {
-  std::vector<std::uint64_t> slots;
+  std::vector<std::uint64_t>& slots;
   std::uint64_t mask = 0;
   bool hasZero = false;  // zero marks an empty slot, so the key 0 is kept aside
 
-  explicit KeySet(const std::vector<std::uint64_t>& keys) {
+  // The table's memory is kept from one load to the next: fresh memory costs a page fault per
+  // 4 KiB at its first touch, more than the matching itself.
+  static std::vector<std::uint64_t>& Memory() {
+    static std::vector<std::uint64_t> memory;
+    return memory;
+  }
+
+  explicit KeySet(const std::vector<std::uint64_t>& keys) : slots(Memory()) {
     std::size_t size = 16;
     while (size < keys.size() * 2) size *= 2;
     slots.assign(size, 0);
