@@ -4,12 +4,14 @@
 //
 //   build/native/bench/exameo_bench --benchmark_filter=Study
 //
-// BM_StudyLoadExtra reports load_ms (the loader alone), extra_ms (shuffling the questions and
-// the answers, reading the progress file of 5,000 solved questions, matching and marking them)
-// and extra_pct, the second as a percentage of the first.
+// BM_StudyLoadExtra reports load_cpu_ms (the loader alone, every option off), extra_cpu_ms (what
+// every option on adds: the loader's keys, shuffling the questions and the answers, reading the
+// progress file of 5,000 solved questions, matching and marking them) and extra_cpu_pct, the
+// second as a percentage of the first; the same in wall time (load_ms, extra_ms, extra_pct).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include <fstream>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "bank/catalogue.h"
 #include "bank/question.h"
@@ -150,8 +153,15 @@ void BM_StudyMoveOnPress(benchmark::State& state) {
 }
 BENCHMARK(BM_StudyMoveOnPress)->Unit(benchmark::kMicrosecond);
 
-// Loading with every option on against the loader alone, both timed in each iteration; the
-// progress file holds every other question.
+// What the options add to loading: in each iteration the topic is loaded with every option off
+// (the loader alone, as the program loads it then) and with every option on (the loader with
+// its keys, both shuffles, the progress file of 5,000 solved questions read, matched and
+// marked), each from an unloaded topic. The figures are medians of the iterations, in
+// processor time of this thread and in wall time; a shared machine disturbs the latter more.
+// `extra_cpu_pct` is the figure to hold against the aim of 20 %; `trusted` says whether the
+// thread was seldom kept waiting (wall time within 25 % of processor time). The aim is not met
+// yet (about 24 to 33 %), so it is reported rather than failed: the brief run of the test
+// command must not turn red on a quiet machine for a known shortfall.
 void BM_StudyLoadExtra(benchmark::State& state) {
   FreshProgram();
   fake::SetYesNoAnswer(true);
@@ -164,40 +174,70 @@ void BM_StudyLoadExtra(benchmark::State& state) {
     text += study::ProgressLine(study::ContentKey(*Topic_test.Get(i)));
   files::MakeFolder("data\\progress");
   files::WriteWhole(ProgressPath().c_str(), text.data(), text.size());
+  // The options change at every load: kept for the run only, so no options file is written
+  // between the loads (the progress file is read all the same).
+  study::Init("data", false);
+  const study::Options off{false, false, false};
+  const study::Options on{true, true, true};
 
+  struct Times {
+    double cpu = 0, wall = 0;
+  };
   using Clock = std::chrono::steady_clock;
-  double load = 0, extra = 0, loadCpu = 0, extraCpu = 0;
-  int solved = 0;
-  for (auto _ : state) {
+  // One load as the chooser's OK makes it, with `options`.
+  auto load = [&](const study::Options& options) {
+    study::SetOptions(options);
     Topic_test.UnloadQuestions();
     double c0 = ThreadCpuMs();
     auto t0 = Clock::now();
     Topic_test.LoadQuestions(path.data());
-    auto t1 = Clock::now();
-    double c1 = ThreadCpuMs();
     study::TopicLoaded(0, OnScreen2.hWnd);
-    auto t2 = Clock::now();
-    double c2 = ThreadCpuMs();
-    load += std::chrono::duration<double, std::milli>(t1 - t0).count();
-    extra += std::chrono::duration<double, std::milli>(t2 - t1).count();
-    loadCpu += c1 - c0;
-    extraCpu += c2 - c1;
-    state.SetIterationTime(std::chrono::duration<double>(t2 - t0).count());
+    auto t1 = Clock::now();
+    return Times{ThreadCpuMs() - c0, std::chrono::duration<double, std::milli>(t1 - t0).count()};
+  };
+  // The first loads of a process take the page faults of memory it has not held yet; the
+  // measured ones reload into memory it holds, as the program does from its second topic on.
+  load(on);
+  load(off);
+
+  std::vector<double> base, extra, baseWall, extraWalls;
+  double cpu = 0, wall = 0;
+  int solved = 0;
+  for (auto _ : state) {
+    Times a = load(off);
+    Times b = load(on);
+    base.push_back(a.cpu);
+    extra.push_back(b.cpu - a.cpu);
+    baseWall.push_back(a.wall);
+    extraWalls.push_back(b.wall - a.wall);
+    cpu += a.cpu + b.cpu;
+    wall += a.wall + b.wall;
+    state.SetIterationTime(b.wall / 1e3);
     solved = 0;
     for (int i = 0; i < Topic_test.Count; ++i) solved += Topic_test.Get(i)->bSolved ? 1 : 0;
   }
-  if (solved != kQuestions / 2) state.SkipWithError("the progress did not match");
-  double n = static_cast<double>(state.iterations());
-  state.counters["load_ms"] = load / n;
-  state.counters["extra_ms"] = extra / n;
-  state.counters["extra_pct"] = 100.0 * extra / load;
-  // The same in processor time of this thread, which a busy machine disturbs less.
-  state.counters["load_cpu_ms"] = loadCpu / n;
-  state.counters["extra_cpu_ms"] = extraCpu / n;
-  state.counters["extra_cpu_pct"] = 100.0 * extraCpu / loadCpu;
   Topic_test.UnloadQuestions();
+  study::SetOptions(off);
   fake::ClearDrawLog();
+  if (solved != kQuestions / 2) {
+    state.SkipWithError("the progress did not match");
+    return;
+  }
+  auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+  };
+  double loadCpu = median(base), extraCpu = median(extra);
+  double loadWall = median(baseWall), extraWall = median(extraWalls);
+  state.counters["load_cpu_ms"] = loadCpu;
+  state.counters["extra_cpu_ms"] = extraCpu;
+  state.counters["extra_cpu_pct"] = 100.0 * extraCpu / loadCpu;
+  state.counters["load_ms"] = loadWall;
+  state.counters["extra_ms"] = extraWall;
+  state.counters["extra_pct"] = 100.0 * extraWall / loadWall;
+  bool trusted = cpu > 0 && wall < 1.25 * cpu;
+  state.counters["trusted"] = trusted ? 1 : 0;
+  state.counters["over_aim"] = extraCpu > 0.2 * loadCpu ? 1 : 0;
 }
 BENCHMARK(BM_StudyLoadExtra)->UseManualTime()->Unit(benchmark::kMillisecond);
-
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "bank/content_key.h"
 #include "bank/question.h"
 #include "platform/files.h"
 
@@ -21,14 +22,17 @@ enum class Mode {
 // dozen cache lines of every record again just to count its variants.
 struct IndexBuilder {
   QuestionClass** records = nullptr;
-  int* before = nullptr;  // size + 1 entries; the last one grows with the current record
+  int* before = nullptr;          // size + 1 entries; the last one grows with the current record
+  std::uint64_t* keys = nullptr;  // when keyed: size entries, the last one set when it closes
   int size = 0;
   int capacity = 0;
+  bool keyed = false;
   bool failed = false;
 
   ~IndexBuilder() {
     delete[] records;
     delete[] before;
+    delete[] keys;
   }
 
   void Add(QuestionClass* q) {
@@ -37,22 +41,27 @@ struct IndexBuilder {
       int grown = capacity < 64 ? 64 : capacity < (1 << 29) ? capacity * 2 : 0;
       auto* moreRecords = grown > 0 ? new (std::nothrow) QuestionClass*[grown] : nullptr;
       auto* moreBefore = grown > 0 ? new (std::nothrow) int[grown + 1] : nullptr;
-      if (moreRecords == nullptr || moreBefore == nullptr) {
+      auto* moreKeys = grown > 0 && keyed ? new (std::nothrow) std::uint64_t[grown] : nullptr;
+      if (moreRecords == nullptr || moreBefore == nullptr || (keyed && moreKeys == nullptr)) {
         delete[] moreRecords;
         delete[] moreBefore;
+        delete[] moreKeys;
         failed = true;
         return;
       }
       if (size > 0) {
         std::memcpy(moreRecords, records, sizeof(QuestionClass*) * size);
         std::memcpy(moreBefore, before, sizeof(int) * (size + 1));
+        if (keyed) std::memcpy(moreKeys, keys, sizeof(std::uint64_t) * size);
       } else {
         moreBefore[0] = 0;
       }
       delete[] records;
       delete[] before;
+      delete[] keys;
       records = moreRecords;
       before = moreBefore;
+      keys = moreKeys;
       capacity = grown;
     }
     records[size] = q;
@@ -62,6 +71,11 @@ struct IndexBuilder {
 
   void AddVariant() {
     if (!failed) ++before[size];
+  }
+
+  // The last record is complete: its key, from its text while it is still in the cache.
+  void Close(const QuestionClass& q, int present) {
+    if (keyed && !failed && size > 0) keys[size - 1] = bank::ContentKey(q, present);
   }
 
   // Hands the index to the topic, or has the topic build its own when memory ran short.
@@ -74,8 +88,10 @@ struct IndexBuilder {
     topic->Index = records;
     topic->VariantsBefore = before;
     topic->IndexSize = size;
+    topic->Keys = keys;
     records = nullptr;
     before = nullptr;
+    keys = nullptr;
   }
 };
 
@@ -108,6 +124,7 @@ struct Parser {
       return false;
     }
     if (haveQuestion) {
+      Close();
       QuestionClass* next = topic->myNew(current);
       if (next == nullptr) {
         // Out of memory: what has been read stays, as after a failed read.
@@ -124,6 +141,12 @@ struct Parser {
     position = 0;
     variant = -1;
     return true;
+  }
+
+  // The current record takes no more lines (the next task line, or the end of the file).
+  void Close() {
+    int present = variant + 1 < kMaxVariants ? variant + 1 : kMaxVariants;
+    index.Close(*current, haveQuestion ? present : 0);
   }
 
   void Feed(const unsigned char* bytes, std::size_t size) {
@@ -179,10 +202,12 @@ void TopicClass::LoadQuestions(char* path) {
   Parser parser;
   parser.topic = this;
   parser.current = &Head;
+  parser.index.keyed = KeyOnLoad;
   parser.index.Add(&Head);
   files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
     parser.Feed(bytes, size);
     return !parser.outOfMemory;
   });
+  parser.Close();
   parser.index.Finish(this);
 }

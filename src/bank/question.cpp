@@ -46,7 +46,14 @@ QuestionClass::QuestionClass() : bExists(false), bSolved(false), ShowCount(0) {
 }
 
 TopicClass::TopicClass()
-    : Count(1), Round(1), Current(0), Index(nullptr), VariantsBefore(nullptr), IndexSize(0) {
+    : Count(1),
+      Round(1),
+      Current(0),
+      Index(nullptr),
+      VariantsBefore(nullptr),
+      IndexSize(0),
+      Keys(nullptr),
+      KeyOnLoad(false) {
   // A topic need not live in zeroed static storage (tests keep them on the stack), so the
   // variants are cleared here rather than assumed zero.
   ClearRecord(&Head);
@@ -145,7 +152,9 @@ void TopicClass::BuildIndex() {
 void TopicClass::DropIndex() {
   delete[] Index;
   delete[] VariantsBefore;
+  delete[] Keys;
   Index = nullptr;
   VariantsBefore = nullptr;
+  Keys = nullptr;
   IndexSize = 0;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/handles.h"
 
@@ -52,6 +53,13 @@ struct TopicClass {
   QuestionClass** Index;
   int* VariantsBefore;
   int IndexSize;
+  // Keys[i] is the content key of record i (bank/content_key.h) as loaded, when the topic was
+  // loaded with KeyOnLoad and nothing has changed the records' order since; null otherwise.
+  // Computed while the loader still has each question's text at hand: keying a large topic
+  // afterwards would read every record again. What is stored in the records is the same
+  // either way.
+  std::uint64_t* Keys;
+  bool KeyOnLoad;
 
   TopicClass();
   // The topic owns its appended records and its index and releases both.

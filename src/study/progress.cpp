@@ -2,71 +2,24 @@
 #include "study/progress.h"
 
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <utility>
 
+#include "bank/content_key.h"
 #include "bank/question.h"
 #include "study/walk.h"
 
 namespace study {
 
-namespace {
-
-constexpr std::uint64_t kMix = 0x9e3779b97f4a7c15ull;
-
-std::uint64_t Finish(std::uint64_t z) {
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-  return z ^ (z >> 31);
-}
-
-// A text's bytes in little-endian words of eight, the last one padded with zeros, and its
-// length: no two texts give the same sequence.
-std::uint64_t HashText(const char* text, std::size_t size, std::uint64_t h) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  h = (h ^ size) * kMix;
-  std::size_t i = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    for (; i + 8 <= size; i += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, p + i, 8);
-      h = (h ^ word) * kMix;
-      h ^= h >> 32;
-    }
-  }
-  for (; i < size; i += 8) {
-    std::uint64_t word = 0;
-    std::size_t n = size - i < 8 ? size - i : 8;
-    for (std::size_t b = 0; b < n; ++b) word |= static_cast<std::uint64_t>(p[i + b]) << (8 * b);
-    h = (h ^ word) * kMix;
-    h ^= h >> 32;
-  }
-  return Finish(h);
-}
-
-}  // namespace
-
 std::uint64_t ContentKey(const QuestionClass& q) {
-  return ContentKey(q, PresentRun(q));
+  return bank::ContentKey(q, PresentRun(q));
 }
 
 std::uint64_t ContentKey(const QuestionClass& q, int present) {
-  std::uint64_t variants[kMaxVariants];
-  int n = present < 0 ? 0 : present < kMaxVariants ? present : kMaxVariants;
-  for (int k = 0; k < n; ++k) {
-    const vrnt& v = q.Vrnt[k];
-    variants[k] = HashText(v.Text, strnlen(v.Text, sizeof v.Text), v.bCorrect ? 1 : 2);
-  }
-  // At most twelve: an insertion sort.
-  for (int i = 1; i < n; ++i)
-    for (int j = i; j > 0 && variants[j - 1] > variants[j]; --j)
-      std::swap(variants[j - 1], variants[j]);
-  std::uint64_t h = HashText(q.Task, strnlen(q.Task, sizeof q.Task), static_cast<unsigned>(n));
-  for (int k = 0; k < n; ++k) h = Finish((h ^ variants[k]) * kMix);
-  return h;
+  return bank::ContentKey(q, present);
 }
 
 std::string ProgressFileName(const char* fullPath) {
@@ -86,11 +39,19 @@ std::string ProgressLine(std::uint64_t key) {
 
 namespace {
 
+// Each byte's value as a hex digit, or -1: a look-up rather than three comparisons per digit.
+constexpr auto kHex = [] {
+  std::array<signed char, 256> table{};
+  for (int c = 0; c < 256; ++c)
+    table[c] = static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                               : -1);
+  return table;
+}();
+
 int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+  return kHex[static_cast<unsigned char>(c)];
 }
 
 }  // namespace
@@ -129,14 +90,64 @@ ProgressRead ParseProgress(const char* bytes, std::size_t size, const char* full
   return read;
 }
 
-std::vector<QuestionClass*> MatchSolved(TopicClass& topic,
-                                        const std::vector<std::uint64_t>& sortedKeys) {
-  std::vector<QuestionClass*> matched;
+namespace {
+
+// The solved keys in an open-addressing table: a probe per question rather than a binary search
+// whose branches a processor cannot guess. The keys are hashes already: their low bits place
+// them.
+struct KeySet {
+  std::vector<std::uint64_t>& slots;
+  std::uint64_t mask = 0;
+  bool hasZero = false;  // zero marks an empty slot, so the key 0 is kept aside
+
+  // The table's memory is kept from one load to the next: fresh memory costs a page fault per
+  // 4 KiB at its first touch, more than the matching itself.
+  static std::vector<std::uint64_t>& Memory() {
+    static std::vector<std::uint64_t> memory;
+    return memory;
+  }
+
+  explicit KeySet(const std::vector<std::uint64_t>& keys) : slots(Memory()) {
+    std::size_t size = 16;
+    while (size < keys.size() * 2) size *= 2;
+    slots.assign(size, 0);
+    mask = size - 1;
+    for (std::uint64_t key : keys) {
+      if (key == 0) {
+        hasZero = true;
+        continue;
+      }
+      std::uint64_t at = key & mask;
+      while (slots[at] != 0 && slots[at] != key) at = (at + 1) & mask;
+      slots[at] = key;
+    }
+  }
+
+  bool Has(std::uint64_t key) const {
+    if (key == 0) return hasZero;
+    for (std::uint64_t at = key & mask;; at = (at + 1) & mask) {
+      if (slots[at] == key) return true;
+      if (slots[at] == 0) return false;
+    }
+  }
+};
+
+}  // namespace
+
+std::vector<int> MatchSolved(TopicClass& topic, const std::vector<std::uint64_t>& sortedKeys) {
+  std::vector<int> matched;
   if (sortedKeys.empty()) return matched;
+  KeySet known(sortedKeys);
+  if (topic.Keys != nullptr && topic.Index != nullptr && topic.IndexSize == topic.Count) {
+    // Every record the loader links holds a question; only the head of an empty file has none.
+    for (int i = 0; i < topic.Count; ++i)
+      if (known.Has(topic.Keys[i]) && (i > 0 || topic.Head.bExists)) matched.push_back(i);
+    return matched;
+  }
+  int i = 0;
   ForEachRecord(topic, [&](QuestionClass& q, int present) {
-    if (q.bExists &&
-        std::binary_search(sortedKeys.begin(), sortedKeys.end(), ContentKey(q, present)))
-      matched.push_back(&q);
+    if (q.bExists && known.Has(ContentKey(q, present))) matched.push_back(i);
+    ++i;
   });
   return matched;
 }

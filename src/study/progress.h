@@ -27,12 +27,8 @@ constexpr std::uint64_t Fnv1a(const void* bytes, std::size_t size,
   return hash;
 }
 
-// The content key of a question: its task and its present variants (the run from slot 0, as
-// the loader fills them) with their marks. The variants count as a set (their keys are sorted
-// before they are combined), so the key is the same whatever order they are shown or stored
-// in; a changed text or mark gives another key. Texts are hashed eight bytes a step (a
-// loaded topic of 10,000 questions is keyed in a few milliseconds); the key is defined on the
-// bytes alone, the same on every platform.
+// The content key of a question (bank/content_key.h: its task and its present variants as a
+// set, with their marks), its present variants being the run from slot 0.
 std::uint64_t ContentKey(const QuestionClass& q);
 // The same for a question whose present variants are known to be slots 0..present-1.
 std::uint64_t ContentKey(const QuestionClass& q, int present);
@@ -53,9 +49,9 @@ ProgressRead ParseProgress(const char* bytes, std::size_t size, const char* full
 std::string ProgressHeader(const char* fullPath);
 std::string ProgressLine(std::uint64_t key);
 
-// The records of the loaded topic whose key is in `sortedKeys`, in chain order.
-std::vector<QuestionClass*> MatchSolved(TopicClass& topic,
-                                        const std::vector<std::uint64_t>& sortedKeys);
+// The places in the chain (ascending) of the loaded topic's questions whose key is in
+// `sortedKeys`; from the keys the loader computed when the topic has them.
+std::vector<int> MatchSolved(TopicClass& topic, const std::vector<std::uint64_t>& sortedKeys);
 // Questions of the loaded topic (present records).
 int QuestionCount(TopicClass& topic);
 

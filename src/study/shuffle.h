@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 struct QuestionClass;
 struct TopicClass;
@@ -29,6 +30,13 @@ struct Random {
 void ShuffleQuestions(TopicClass& topic, Random& random);
 // Puts the present variants of every question in a random order, in slots 0..n-1.
 void ShuffleAnswers(TopicClass& topic, Random& random);
+// What a load with the study options does, in one pass over the records in the order they were
+// loaded (the records are 14 KiB apart, and reading them is most of the cost): marks the records
+// at `solvedPlaces` (places in the chain, ascending) solved, then, as ShuffleAnswers with
+// `answers` and ShuffleQuestions with `questions` one after the other would, with the same
+// draws. The index's keys, when the topic has them, follow their questions.
+void Arrange(TopicClass& topic, Random& random, bool answers, bool questions,
+             const std::vector<int>& solvedPlaces);
 // The same for one question whose present variants are slots 0..present-1.
 void ShuffleVariants(QuestionClass& q, int present, Random& random);
 

@@ -16,7 +16,6 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "study/progress.h"
-#include "study/walk.h"
 
 namespace study {
 namespace {
@@ -115,7 +114,9 @@ void CopyTitle(char* out, const char* in) {
   out[n] = '\0';
 }
 
-void Tick() {
+void ApplyOptions() {
+  // The loader computes the content keys only while someone will ask for them.
+  Topic_test.KeyOnLoad = S().options.resume;
   ws::SetMenuTick(MenuBar, kCmdShuffleQuestions, S().options.shuffleQuestions);
   ws::SetMenuTick(MenuBar, kCmdShuffleAnswers, S().options.shuffleAnswers);
   ws::SetMenuTick(MenuBar, kCmdResume, S().options.resume);
@@ -189,21 +190,21 @@ void AppendResult(int rounds) {
   if (!files::AppendBytes(path.c_str(), text.data(), text.size())) WarnUnwritable();
 }
 
-// The box asking whether to continue with `matched` remembered as solved: Yes marks them,
-// No forgets the topic's progress.
-void AskToResume(const std::vector<QuestionClass*>& matched, HWND owner) {
+// The box asking whether to continue with `matched` questions remembered as solved: true for
+// Yes; No forgets the topic's progress.
+bool AskToResume(int matched, HWND owner) {
   State& s = S();
   char text[512];
   int n = s.questions;
   bool one = n % 10 == 1 && n % 100 != 11;  // "из 1 вопроса", "из 21 вопроса", "из 11 вопросов"
-  std::snprintf(text, sizeof text, kAskFormat.c_str(), static_cast<int>(matched.size()), n,
+  std::snprintf(text, sizeof text, kAskFormat.c_str(), matched, n,
                 one ? kQuestionOne.c_str() : kQuestionMany.c_str());
   if (ws::AskYesNo(owner, text, kAskCaption)) {
-    for (QuestionClass* q : matched) q->bSolved = true;
     s.resumed = true;
-  } else {
-    Forget();
+    return true;
   }
+  Forget();
+  return false;
 }
 
 }  // namespace
@@ -227,7 +228,7 @@ void Init(const char* folder, bool writable) {
   }
   Rng.state = static_cast<std::uint64_t>(NowSeconds()) * 0x9e3779b97f4a7c15ull ^
               reinterpret_cast<std::uintptr_t>(&s);
-  Tick();
+  ApplyOptions();
 }
 
 const char* Folder() {
@@ -249,7 +250,7 @@ const Options& Current() {
 void SetOptions(const Options& options) {
   State& s = S();
   s.options = options;
-  Tick();
+  ApplyOptions();
   if (!CanWrite()) return;
   std::string text = FormatOptions(options);
   if (!files::WriteWhole(InFolder("exameo.ini").c_str(), text.data(), text.size()))
@@ -307,24 +308,17 @@ void TopicLoaded(int topic, HWND owner) {
 
   bool resume = s.options.resume && !s.progressPath.empty();
   if (resume) ReadProgress();
-  // Shuffling the answers and matching the progress read the same lines of every record: one
-  // pass does both (the content key does not depend on the variants' order). It runs before the
-  // questions are shuffled, while the records are still in the order they were allocated in,
-  // which the memory system reads far faster than a random order.
   // Every record the loader links holds a question; only the head of an empty file has none.
   s.questions = Topic_test.Count == 1 && !Topic_test.Head.bExists ? 0 : Topic_test.Count;
-  std::vector<QuestionClass*> matched;
-  if (s.options.shuffleAnswers || (resume && !s.solved.empty())) {
-    ForEachRecord(Topic_test, [&](QuestionClass& q, int present) {
-      if (s.options.shuffleAnswers) ShuffleVariants(q, present, Rng);
-      if (resume && !s.solved.empty() && s.questions > 0 &&
-          std::binary_search(s.solved.begin(), s.solved.end(), ContentKey(q, present)))
-        matched.push_back(&q);
-    });
-  }
-  if (resume && !matched.empty()) AskToResume(matched, owner);
-  // Last: the marks of a resumed topic move with the questions' contents.
-  if (s.options.shuffleQuestions) ShuffleQuestions(Topic_test, Rng);
+  // The remembered questions are found by the keys the loader computed (KeyOnLoad is set while
+  // resume is on), without reading the records again.
+  std::vector<int> matched;
+  if (resume && !s.solved.empty() && s.questions > 0) matched = MatchSolved(Topic_test, s.solved);
+  if (!matched.empty() && !AskToResume(static_cast<int>(matched.size()), owner)) matched.clear();
+  // Marking, shuffling the answers and then the questions take one pass over the records; the
+  // marks of a resumed topic move with the questions' contents.
+  if (!matched.empty() || s.options.shuffleAnswers || s.options.shuffleQuestions)
+    Arrange(Topic_test, Rng, s.options.shuffleAnswers, s.options.shuffleQuestions, matched);
 }
 
 int QuizStarted() {

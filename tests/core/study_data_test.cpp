@@ -381,4 +381,105 @@ TEST(StudyShuffle, QuestionsAndAnswersArePermutedAndTheTopicStaysWhole) {
   topic.UnloadQuestions();
 }
 
+// Everything a record holds for its question, in chain order.
+std::vector<std::string> Records(TopicClass& topic) {
+  std::vector<std::string> records;
+  QuestionClass* q = &topic.Head;
+  for (int i = 0; i < topic.Count; ++i, q = q->Next) {
+    std::string r = std::string(q->Task) + (q->bSolved ? " solved" : "");
+    for (const vrnt& v : q->Vrnt)
+      if (v.bExists) r += std::string(" |") + (v.bCorrect ? "+" : "-") + v.Text;
+    records.push_back(r);
+  }
+  return records;
+}
+
+TEST(StudyArrange, OnePassEqualsTheSeparateStepsAndKeepsKeysAndMarks) {
+  ScratchDir dir;
+  // Variant counts 0 to 12; texts of 1 to 20 bytes and one cut at its field, so their ends fall
+  // on every place of a word.
+  std::string file;
+  for (int i = 0; i < 40; ++i) {
+    file += "Q" + std::to_string(i) + "\r\n";
+    for (int k = 0; k < i % 13; ++k) {
+      std::string text =
+          i == 25 && k == 1 ? std::string(1500, 'L') : std::string(1 + (i + k) % 20, 'a' + k);
+      file += std::string("\t") + ((i + k) % 3 ? "-" : "+") + text + "\r\n";
+    }
+  }
+  static TopicClass one, steps, walked;
+  for (TopicClass* t : {&one, &steps, &walked}) {
+    t->KeyOnLoad = true;
+    LoadTopic(*t, file);
+  }
+  const std::vector<int> solved = {0, 5, 17, 39};
+
+  study::Random r1{9};
+  study::Arrange(one, r1, true, true, solved);
+  // The same draws taken step by step: marks, then the answers, then the questions.
+  study::Random r2{9};
+  for (int i : solved) steps.Get(i)->bSolved = true;
+  study::ShuffleAnswers(steps, r2);
+  study::ShuffleQuestions(steps, r2);
+  // And with the answers shuffled along the chain, as without an index.
+  study::Random r3{9};
+  walked.DropIndex();
+  study::Arrange(walked, r3, true, false, solved);
+  study::ShuffleQuestions(walked, r3);
+
+  ExpectWellFormed(one);
+  std::vector<std::string> result = Records(one);
+  EXPECT_EQ(result, Records(steps));
+  EXPECT_EQ(result, Records(walked));
+  int moved = 0, marked = 0;
+  for (int i = 0; i < one.Count; ++i) {
+    const QuestionClass* q = one.Get(i);
+    moved += q->Task != "Q" + std::to_string(i);
+    if (q->bSolved) {
+      ++marked;
+      std::string task = q->Task;
+      EXPECT_TRUE(task == "Q0" || task == "Q5" || task == "Q17" || task == "Q39") << task;
+    }
+  }
+  EXPECT_GT(moved, 30);
+  EXPECT_EQ(marked, 4);
+  // The loader's keys moved with their questions.
+  ASSERT_NE(one.Keys, nullptr);
+  for (int i = 0; i < one.Count; ++i)
+    EXPECT_EQ(one.Keys[i], study::ContentKey(*one.Get(i))) << one.Get(i)->Task;
+  // The text cut at its field swapped whole.
+  bool longSeen = false;
+  for (int i = 0; i < one.Count; ++i)
+    for (const vrnt& v : one.Get(i)->Vrnt)
+      if (v.bExists && v.Text[0] == 'L') {
+        longSeen = true;
+        EXPECT_EQ(std::strlen(v.Text), 1023u);
+      }
+  EXPECT_TRUE(longSeen);
+  for (TopicClass* t : {&one, &steps, &walked}) t->UnloadQuestions();
+}
+
+TEST(StudyProgress, MatchFindsTheRememberedQuestionsWithAndWithoutTheLoadersKeys) {
+  ScratchDir dir;
+  static TopicClass topic;
+  topic.KeyOnLoad = true;
+  // An empty line is a question whose key is 0, which the matching must not take for a gap.
+  LoadTopic(topic, "\r\nA\r\n\t+1\r\nB\r\n\t-1\r\nC\r\nD\r\n\t+x\r\n\t-y\r\n");
+  ASSERT_EQ(topic.Count, 5);
+  std::vector<std::uint64_t> keys = {study::ContentKey(*topic.Get(0)),
+                                     study::ContentKey(*topic.Get(2)),
+                                     study::ContentKey(*topic.Get(4)), 0x1234567890abcdefull};
+  EXPECT_EQ(keys[0], 0u);
+  std::sort(keys.begin(), keys.end());
+  ASSERT_NE(topic.Keys, nullptr);
+  EXPECT_EQ(study::MatchSolved(topic, keys), (std::vector<int>{0, 2, 4}));
+  topic.DropIndex();  // no index and no keys: the records are read
+  EXPECT_EQ(study::MatchSolved(topic, keys), (std::vector<int>{0, 2, 4}));
+  EXPECT_TRUE(study::MatchSolved(topic, {}).empty());
+  // An empty file's head holds no question.
+  LoadTopic(topic, "");
+  EXPECT_TRUE(study::MatchSolved(topic, {0}).empty());
+  topic.UnloadQuestions();
+}
+
 }  // namespace
