@@ -19,7 +19,8 @@ std::uint64_t Finish(std::uint64_t z) {
 }
 
 // A text's bytes in little-endian words of eight, the last one padded with zeros, and its
-// length: no two texts give the same sequence.
+// length: no two texts give the same sequence. The text lies in a field whose size is a
+// multiple of eight bytes.
 std::uint64_t HashText(const char* text, std::size_t size, std::uint64_t h) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   h = (h ^ size) * kMix;
@@ -31,6 +32,19 @@ std::uint64_t HashText(const char* text, std::size_t size, std::uint64_t h) {
       h = (h ^ word) * kMix;
       h ^= h >> 32;
     }
+  }
+  if constexpr (std::endian::native == std::endian::little) {
+    // The last, partial word read whole and cut to the text: the fields' sizes are multiples of
+    // eight, so the read stays inside the field; a loop over the bytes would end where the
+    // processor cannot guess.
+    if (i < size) {
+      std::uint64_t word;
+      std::memcpy(&word, p + i, 8);
+      word &= ~0ull >> (64 - 8 * (size - i));
+      h = (h ^ word) * kMix;
+      h ^= h >> 32;
+    }
+    return Finish(h);
   }
   for (; i < size; i += 8) {
     std::uint64_t word = 0;
@@ -44,25 +58,19 @@ std::uint64_t HashText(const char* text, std::size_t size, std::uint64_t h) {
 
 }  // namespace
 
+static_assert(sizeof(vrnt::Text) % 8 == 0 && sizeof(QuestionClass::Task) % 8 == 0);
+
 std::uint64_t ContentKey(const QuestionClass& q, int present) {
-  std::uint64_t variants[kMaxVariants];
   int n = present < 0 ? 0 : present < kMaxVariants ? present : kMaxVariants;
+  // The variants' hashes are added: the sum is the same in any order, with neither a sort nor a
+  // chain of mixing steps through them (each hash is independent of the others).
+  std::uint64_t variants = 0;
   for (int k = 0; k < n; ++k) {
     const vrnt& v = q.Vrnt[k];
-    variants[k] = HashText(v.Text, strnlen(v.Text, sizeof v.Text), v.bCorrect ? 1 : 2);
-  }
-  // At most twelve: an insertion sort. Each value is held while the larger ones move up:
-  // swapping neighbours makes compilers read pairs just written, which the processor cannot
-  // forward from its stores.
-  for (int i = 1; i < n; ++i) {
-    std::uint64_t v = variants[i];
-    int j = i;
-    for (; j > 0 && variants[j - 1] > v; --j) variants[j] = variants[j - 1];
-    variants[j] = v;
+    variants += HashText(v.Text, strnlen(v.Text, sizeof v.Text), v.bCorrect ? 1 : 2);
   }
   std::uint64_t h = HashText(q.Task, strnlen(q.Task, sizeof q.Task), static_cast<unsigned>(n));
-  for (int k = 0; k < n; ++k) h = Finish((h ^ variants[k]) * kMix);
-  return h;
+  return Finish((h ^ variants) * kMix);
 }
 
 }  // namespace bank

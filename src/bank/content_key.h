@@ -1,10 +1,10 @@
 // The content key of a question: what identifies it whatever order it is shown or stored in.
 //
 // Its task and its present variants (the run from slot 0, as the loader fills them) with their
-// marks. The variants count as a set (their keys are sorted before they are combined), so the
-// key is the same whatever order they are in; a changed text or mark gives another key. Texts
-// are hashed eight bytes a step; the key is defined on the bytes alone, the same on every
-// platform, so remembered keys stay valid across runs and builds.
+// marks. The variants count as a set (their hashes are added before they are combined with the
+// task's), so the key is the same whatever order they are in; a changed text or mark gives another
+// key. Texts are hashed eight bytes a step; the key is defined on the bytes alone, the same on
+// every platform, so remembered keys stay valid across runs and builds.
 #pragma once
 
 #include <cstdint>

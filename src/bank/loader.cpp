@@ -101,6 +101,7 @@ struct Parser {
   bool lineStart = true;
   bool haveQuestion = false;  // a task line has been seen
   bool outOfMemory = false;
+  bool closed = false;  // the current record has been closed (loading stopped after it)
   Mode mode = Mode::kSkip;
   int position = 0;
   int variant = -1;
@@ -134,6 +135,7 @@ struct Parser {
       current = next;
       index.Add(current);
     }
+    closed = false;
     haveQuestion = true;
     current->bExists = true;
     current->bSolved = false;
@@ -145,8 +147,12 @@ struct Parser {
 
   // The current record takes no more lines (the next task line, or the end of the file).
   void Close() {
+    if (closed) return;
+    closed = true;
     int present = variant + 1 < kMaxVariants ? variant + 1 : kMaxVariants;
-    index.Close(*current, haveQuestion ? present : 0);
+    if (!haveQuestion) present = 0;
+    index.Close(*current, present);
+    if (topic->ArrangeOnLoad != nullptr && haveQuestion) topic->ArrangeOnLoad(*current, present);
   }
 
   void Feed(const unsigned char* bytes, std::size_t size) {
@@ -210,4 +216,5 @@ void TopicClass::LoadQuestions(char* path) {
   });
   parser.Close();
   parser.index.Finish(this);
+  ArrangedOnLoad = ArrangeOnLoad != nullptr;
 }

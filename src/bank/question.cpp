@@ -53,7 +53,9 @@ TopicClass::TopicClass()
       VariantsBefore(nullptr),
       IndexSize(0),
       Keys(nullptr),
-      KeyOnLoad(false) {
+      KeyOnLoad(false),
+      ArrangeOnLoad(nullptr),
+      ArrangedOnLoad(false) {
   // A topic need not live in zeroed static storage (tests keep them on the stack), so the
   // variants are cleared here rather than assumed zero.
   ClearRecord(&Head);
@@ -127,6 +129,7 @@ void TopicClass::UnloadQuestions() {
   ClearRecord(&Head);
   Head.Next = &Head;
   Count = 1;
+  ArrangedOnLoad = false;
 }
 
 void TopicClass::BuildIndex() {

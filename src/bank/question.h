@@ -60,6 +60,12 @@ struct TopicClass {
   // either way.
   std::uint64_t* Keys;
   bool KeyOnLoad;
+  // When set, LoadQuestions hands it every record as the record closes (its present variants in
+  // slots 0..present-1), while its text is still in the cache: the study core shuffles the
+  // answers there rather than reaching every record again after the load. Called in chain
+  // order, after the record's key is taken. ArrangedOnLoad tells whether the last load did so.
+  void (*ArrangeOnLoad)(QuestionClass& q, int present);
+  bool ArrangedOnLoad;
 
   TopicClass();
   // The topic owns its appended records and its index and releases both.

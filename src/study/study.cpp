@@ -114,9 +114,16 @@ void CopyTitle(char* out, const char* in) {
   out[n] = '\0';
 }
 
+// The answers' shuffle, record by record as the loader closes them: the same draws, in the same
+// (chain) order, as Arrange takes them, while each record's variants are still in the cache.
+void ShuffleAnswersOnLoad(QuestionClass& q, int present) {
+  ShuffleVariants(q, present, Rng);
+}
+
 void ApplyOptions() {
   // The loader computes the content keys only while someone will ask for them.
   Topic_test.KeyOnLoad = S().options.resume;
+  Topic_test.ArrangeOnLoad = S().options.shuffleAnswers ? ShuffleAnswersOnLoad : nullptr;
   ws::SetMenuTick(MenuBar, kCmdShuffleQuestions, S().options.shuffleQuestions);
   ws::SetMenuTick(MenuBar, kCmdShuffleAnswers, S().options.shuffleAnswers);
   ws::SetMenuTick(MenuBar, kCmdResume, S().options.resume);
@@ -315,10 +322,12 @@ void TopicLoaded(int topic, HWND owner) {
   std::vector<int> matched;
   if (resume && !s.solved.empty() && s.questions > 0) matched = MatchSolved(Topic_test, s.solved);
   if (!matched.empty() && !AskToResume(static_cast<int>(matched.size()), owner)) matched.clear();
-  // Marking, shuffling the answers and then the questions take one pass over the records; the
-  // marks of a resumed topic move with the questions' contents.
-  if (!matched.empty() || s.options.shuffleAnswers || s.options.shuffleQuestions)
-    Arrange(Topic_test, Rng, s.options.shuffleAnswers, s.options.shuffleQuestions, matched);
+  // Marking, shuffling the answers (unless the loader did, as each record closed) and then the
+  // questions take one pass over the records; the marks of a resumed topic move with the
+  // questions' contents.
+  bool answers = s.options.shuffleAnswers && !Topic_test.ArrangedOnLoad;
+  if (!matched.empty() || answers || s.options.shuffleQuestions)
+    Arrange(Topic_test, Rng, answers, s.options.shuffleQuestions, matched);
 }
 
 int QuizStarted() {

@@ -459,6 +459,60 @@ TEST(StudyArrange, OnePassEqualsTheSeparateStepsAndKeepsKeysAndMarks) {
   for (TopicClass* t : {&one, &steps, &walked}) t->UnloadQuestions();
 }
 
+study::Random LoaderRandom;
+void ShuffleAsLoaded(QuestionClass& q, int present) {
+  study::ShuffleVariants(q, present, LoaderRandom);
+}
+
+int allocationsLeft = -1;  // below 0: no limit
+void* CountedAllocation(std::size_t size) {
+  if (allocationsLeft == 0) return nullptr;
+  if (allocationsLeft > 0) --allocationsLeft;
+  return ::operator new(size, std::nothrow);
+}
+
+TEST(StudyArrange, AnswersShuffledByTheLoaderAsArrangeShufflesThemAfter) {
+  ScratchDir dir;
+  std::string file;
+  for (int i = 0; i < 30; ++i) {
+    file += "Q" + std::to_string(i) + "\r\n";
+    for (int k = 0; k < i % 13; ++k)
+      file +=
+          std::string("\t") + (k % 2 ? "-" : "+") + std::string(1 + (i + k) % 11, 'a' + k) + "\r\n";
+  }
+  // Whole, and stopped by memory running out after 17 records (the last record is closed twice
+  // by the loader then, and must be shuffled once).
+  void* (*allocate)(std::size_t) = bank::AllocateRecord;
+  for (int limit : {-1, 16}) {
+    SCOPED_TRACE(limit);
+    static TopicClass loaded, after;
+    loaded.ArrangeOnLoad = ShuffleAsLoaded;
+    LoaderRandom = study::Random{5};
+    bank::AllocateRecord = CountedAllocation;
+    allocationsLeft = limit;
+    LoadTopic(loaded, file);
+    allocationsLeft = limit;
+    LoadTopic(after, file);
+    bank::AllocateRecord = allocate;
+    ASSERT_EQ(loaded.Count, limit < 0 ? 30 : 17);
+    ASSERT_EQ(after.Count, loaded.Count);
+    EXPECT_TRUE(loaded.ArrangedOnLoad);
+    EXPECT_FALSE(after.ArrangedOnLoad);
+    study::Random r{5};
+    study::Arrange(after, r, true, false, {});
+    ExpectWellFormed(loaded);
+    EXPECT_EQ(Records(loaded), Records(after));
+    // The same number of draws: both sources are at the same point.
+    EXPECT_EQ(LoaderRandom.Next(), r.Next());
+    int moved = 0;
+    for (int i = 0; i < loaded.Count; ++i) moved += loaded.Get(i)->Vrnt[0].Text[0] != 'a';
+    EXPECT_GT(moved, limit < 0 ? 10 : 5);
+    loaded.ArrangeOnLoad = nullptr;
+    for (TopicClass* t : {&loaded, &after}) t->UnloadQuestions();
+    EXPECT_FALSE(loaded.ArrangedOnLoad);
+  }
+}
+
 TEST(StudyProgress, MatchFindsTheRememberedQuestionsWithAndWithoutTheLoadersKeys) {
   ScratchDir dir;
   static TopicClass topic;
