@@ -13,6 +13,7 @@
 #include <string>
 
 #include "bank/catalogue.h"
+#include "bench_topic.h"
 #include "bank/question.h"
 #include "board/screen.h"
 #include "fake/fake_window_system.h"
@@ -32,15 +33,7 @@ const std::string& TopicFile() {
   static const std::string path = [] {
     auto file = std::filesystem::temp_directory_path() / "exameo-bench-quiz.txt";
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    for (int i = 0; i < kQuestions; ++i) {
-      out << "Question " << i
-          << (i % 3 == 0 ? " with a task text long enough to take two lines"
-                           " of the board in most windows, and a bit more"
-                         : "")
-          << "\r\n";
-      for (int k = 0; k < 4; ++k)
-        out << '\t' << (k == i % 4 ? '+' : '-') << "answer " << k << " of question " << i << "\r\n";
-    }
+    WriteBenchTopic(out, kQuestions);
     return file.string();
   }();
   return path;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bank/catalogue.h"
+#include "bench_topic.h"
 #include "bank/question.h"
 #include "board/screen.h"
 #include "fake/fake_window_system.h"
@@ -54,15 +55,7 @@ const std::filesystem::path& Folder() {
     std::filesystem::create_directories(dir / "Base");
     std::filesystem::create_directories(dir / "data");
     std::ofstream out(dir / "Base" / "big.txt", std::ios::binary | std::ios::trunc);
-    for (int i = 0; i < kQuestions; ++i) {
-      out << "Question " << i
-          << (i % 3 == 0 ? " with a task text long enough to take two lines"
-                           " of the board in most windows, and a bit more"
-                         : "")
-          << "\r\n";
-      for (int k = 0; k < 4; ++k)
-        out << '\t' << (k == i % 4 ? '+' : '-') << "answer " << k << " of question " << i << "\r\n";
-    }
+    WriteBenchTopic(out, kQuestions);
     std::atexit([] {
       std::error_code ec;
       std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
