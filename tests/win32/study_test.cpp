@@ -116,7 +116,8 @@ struct Box {
 enum class Reply { Yes, No, Enter };
 
 // While alive, a CBT hook of the test thread reads every message box as it becomes active and
-// answers it: a Yes/No box as told, any other box with OK.
+// answers it: a Yes/No box as told, any other box with OK. A box activated again while it is
+// still up (under Wine the window manager's focus may come back to it) is read only once.
 class BoxAnswerer {
  public:
   explicit BoxAnswerer(Reply reply) : reply_(reply) {
@@ -136,10 +137,19 @@ class BoxAnswerer {
   static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
     if (current_ != nullptr && code == HCBT_ACTIVATE) {
       HWND window = reinterpret_cast<HWND>(wParam);
-      if (ClassOf(window) == L"#32770") current_->Answer(window);
+      if (ClassOf(window) == L"#32770" && !current_->IsOpen(window)) {
+        current_->open_.push_back(window);
+        current_->Answer(window);
+      }
+    }
+    if (current_ != nullptr && code == HCBT_DESTROYWND) {
+      std::vector<HWND>& open = current_->open_;
+      open.erase(std::remove(open.begin(), open.end(), reinterpret_cast<HWND>(wParam)), open.end());
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
   }
+
+  bool IsOpen(HWND box) const { return std::find(open_.begin(), open_.end(), box) != open_.end(); }
 
   void Answer(HWND box) {
     Box seen;
@@ -184,6 +194,7 @@ class BoxAnswerer {
   HHOOK hook_ = nullptr;
   Reply reply_;
   std::vector<Box> boxes_;
+  std::vector<HWND> open_;  // the boxes read and not yet destroyed
 };
 BoxAnswerer* BoxAnswerer::current_ = nullptr;
 
@@ -369,7 +380,9 @@ TEST(StudyResume, ASolvedQuestionIsRememberedAndYesAsksOnlyTheRest) {
     TypeChar(MainWindow(), L' ');
     boxes = answerer.Boxes();
   }
-  ASSERT_EQ(boxes.size(), 3u);
+  std::wstring captions;
+  for (const Box& box : boxes) captions += box.caption + L" | ";
+  ASSERT_EQ(boxes.size(), 3u) << "boxes: " << testing::PrintToString(captions);
   EXPECT_EQ(boxes[1].caption, L"Statistics");
   EXPECT_EQ(boxes[2].caption, L"Game over");
   // "Game over" forgets the topic and adds its record: 2 questions, 1 asked in the first round,

@@ -8,6 +8,7 @@
 
 #include "common/cp1251.h"
 #include "platform/win32/shell_win32.h"
+#include "quiz/quiz.h"
 #include "shell/globals.h"
 
 namespace {
@@ -256,6 +257,9 @@ void StartTopic(const char* descriptionPath, int topic) {
   SendMessageW(GetDlgItem(chooser, 100 + topic), BM_CLICK, 0, 0);
   SendMessageW(GetDlgItem(chooser, 200), BM_CLICK, 0, 0);
   Pump();
+  // The quiz starts when its start message comes back through the queue: wait for it, so that
+  // keys typed next reach the new topic and no late start lands after them.
+  PumpUntil([] { return quiz::StartsPending == 0 && !quiz::bStartDeferred; }, 3000);
 }
 
 HWND Answer(int id) {
