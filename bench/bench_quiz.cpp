@@ -41,13 +41,7 @@ const std::string& TopicFile() {
 
 // A fresh program with the large topic loaded and started.
 void StartLargeTopic() {
-  fake::Reset();
-  HWND main = fake::CreateMainWindow(1920, 1017);
-  OnScreen2.~Screen2();
-  new (&OnScreen2) Screen2();
-  OnScreen2.hWnd = main;
-  OnScreen2.Init();
-  quiz::ResetGuards();
+  FreshBoard();
   Topic_test.UnloadQuestions();
   std::string path = TopicFile();
   Topic_test.LoadQuestions(path.data());

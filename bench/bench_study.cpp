@@ -74,13 +74,7 @@ std::string ProgressPath() {
 // A fresh program in the working folder, every option on, the topic in the catalogue.
 void FreshProgram() {
   std::filesystem::current_path(Folder());
-  fake::Reset();
-  HWND main = fake::CreateMainWindow(1920, 1017);
-  OnScreen2.~Screen2();
-  new (&OnScreen2) Screen2();
-  OnScreen2.hWnd = main;
-  OnScreen2.Init();
-  quiz::ResetGuards();
+  FreshBoard();
   study::Init("data", true);
   study::SetOptions({true, true, true});
   Discipline.UnloadTopics();
