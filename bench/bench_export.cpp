@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "bench_fail.h"
 #include "bridge/host.h"
 #include "bridge/text.h"
 #include "bridge/writers.h"
@@ -53,10 +54,13 @@ void BM_ExportGift(benchmark::State& state) {
   std::error_code ec;
   fs::path root = fs::temp_directory_path() / ("exameo-bench-export-" + std::to_string(questions));
   fs::remove_all(root, ec);
-  fs::create_directories(root);
+  if (!fs::create_directories(root, ec) || ec) {
+    Fail(state, "cannot make the benchmark's folder");
+    return;
+  }
   fs::path input = root / "topic.txt";
   if (!bridge::WriteNewFile(input, MakeTopic(questions))) {
-    state.SkipWithError("cannot write the input file");
+    Fail(state, "cannot write the input file");
     return;
   }
   std::string inputArg = bridge::Utf8FromPath(input);
@@ -65,12 +69,12 @@ void BM_ExportGift(benchmark::State& state) {
                         outputArg.c_str(), inputArg.c_str()};
   std::FILE* sink = std::tmpfile();
   if (sink == nullptr) {
-    state.SkipWithError("no temporary file for the tool's messages");
+    Fail(state, "no temporary file for the tool's messages");
     return;
   }
   for (auto _ : state) {
     if (bridge::RunExport(6, argv, sink, sink) != 0) {
-      state.SkipWithError("the export left questions out or failed");
+      Fail(state, "the export left questions out or failed");
       break;
     }
   }

@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "bench_fail.h"
 #include "bridge/host.h"
 #include "bridge/import.h"
 
@@ -47,10 +48,13 @@ void BM_ImportGift(benchmark::State& state) {
   std::error_code ec;
   fs::path root = fs::temp_directory_path() / ("exameo-bench-import-" + std::to_string(questions));
   fs::remove_all(root, ec);
-  fs::create_directories(root / "db");
+  if (!fs::create_directories(root / "db", ec) || ec) {
+    Fail(state, "cannot make the benchmark's folder");
+    return;
+  }
   fs::path input = root / "bank.gift";
   if (!bridge::WriteNewFile(input, MakeGift(questions))) {
-    state.SkipWithError("cannot write the input file");
+    Fail(state, "cannot write the input file");
     return;
   }
   std::string inputArg = bridge::Utf8FromPath(input);
@@ -58,13 +62,13 @@ void BM_ImportGift(benchmark::State& state) {
   const char* argv[] = {"exameo-import", inputArg.c_str(), folderArg.c_str()};
   std::FILE* sink = std::tmpfile();
   if (sink == nullptr) {
-    state.SkipWithError("no temporary file for the tool's messages");
+    Fail(state, "no temporary file for the tool's messages");
     return;
   }
   for (auto _ : state) {
     int code = bridge::RunImport(3, argv, sink, sink);
     if (code != 0) {
-      state.SkipWithError("the import reported losses or failed");
+      Fail(state, "the import reported losses or failed");
       break;
     }
     state.PauseTiming();

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_fail.h"
 #include "bank/catalogue.h"
 #include "bench_topic.h"
 #include "bank/question.h"
@@ -106,7 +107,7 @@ void BM_StudyGradePressRight(benchmark::State& state) {
   FreshProgram();
   fake::SetYesNoAnswer(false);  // start afresh every time
   LoadAndStart();
-  if (Topic_test.Count != kQuestions) state.SkipWithError("the topic did not load");
+  if (Topic_test.Count != kQuestions) Fail(state, "the topic did not load");
   for (auto _ : state) {
     state.PauseTiming();
     if (bNobodyHome) LoadAndStart();
@@ -209,7 +210,7 @@ void BM_StudyLoadExtra(benchmark::State& state) {
   study::SetOptions(off);
   fake::ClearDrawLog();
   if (solved != kQuestions / 2) {
-    state.SkipWithError("the progress did not match");
+    Fail(state, "the progress did not match");
     return;
   }
   auto median = [](std::vector<double> v) {

@@ -2,10 +2,10 @@
 """The test command's own checks: the benchmark report check and the zip check, run as the
 test command runs them, on reports and zips made here."""
 import contextlib
-import importlib.util
 import io
 import json
 import os
+import runpy
 import subprocess
 import sys
 import tempfile
@@ -20,13 +20,11 @@ def run(script, *args):
     """Runs the script's main in this process (a Python start per case is slow): exit status
     and what it wrote to stderr."""
     if script not in MODULES:
-        spec = importlib.util.spec_from_file_location(script[:-3].replace("-", "_"),
-                                                      os.path.join(SCRIPTS, script))
-        MODULES[script] = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(MODULES[script])
+        MODULES[script] = runpy.run_path(os.path.join(SCRIPTS, script),
+                                         run_name=script[:-3].replace("-", "_"))
     err = io.StringIO()
     with contextlib.redirect_stderr(err):
-        code = MODULES[script].main([script, *args])
+        code = MODULES[script]["main"]([script, *args])
     return code, err.getvalue()
 
 
