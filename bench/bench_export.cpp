@@ -80,9 +80,10 @@ void BM_ExportGift(benchmark::State& state) {
   }
   std::fclose(sink);
   fs::remove_all(root, ec);
-  state.SetComplexityN(questions);
   state.counters["questions"] = questions;
 }
-BENCHMARK(BM_ExportGift)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+// The two sizes are compared by their times, without the library's complexity fit: in Debian
+// 12's Google Benchmark (1.7.1) the fit crashes the program when a run has failed.
+BENCHMARK(BM_ExportGift)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
