@@ -9,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <new>
 #include <string>
 
 #include "bench_fail.h"
