@@ -152,11 +152,4 @@ std::vector<int> MatchSolved(TopicClass& topic, const std::vector<std::uint64_t>
   return matched;
 }
 
-int QuestionCount(TopicClass& topic) {
-  int n = 0;
-  QuestionClass* q = &topic.Head;
-  for (int i = 0; i < topic.Count; ++i, q = q->Next) n += q->bExists ? 1 : 0;
-  return n;
-}
-
 }  // namespace study

@@ -52,7 +52,5 @@ std::string ProgressLine(std::uint64_t key);
 // The places in the chain (ascending) of the loaded topic's questions whose key is in
 // `sortedKeys`; from the keys the loader computed when the topic has them.
 std::vector<int> MatchSolved(TopicClass& topic, const std::vector<std::uint64_t>& sortedKeys);
-// Questions of the loaded topic (present records).
-int QuestionCount(TopicClass& topic);
 
 }  // namespace study
