@@ -120,13 +120,17 @@ void ShuffleAnswersOnLoad(QuestionClass& q, int present) {
   ShuffleVariants(q, present, Rng);
 }
 
+void TickOptions() {
+  ws::SetMenuTick(MenuBar, kCmdShuffleQuestions, S().options.shuffleQuestions);
+  ws::SetMenuTick(MenuBar, kCmdShuffleAnswers, S().options.shuffleAnswers);
+  ws::SetMenuTick(MenuBar, kCmdResume, S().options.resume);
+}
+
 void ApplyOptions() {
   // The loader computes the content keys only while someone will ask for them.
   Topic_test.KeyOnLoad = S().options.resume;
   Topic_test.ArrangeOnLoad = S().options.shuffleAnswers ? ShuffleAnswersOnLoad : nullptr;
-  ws::SetMenuTick(MenuBar, kCmdShuffleQuestions, S().options.shuffleQuestions);
-  ws::SetMenuTick(MenuBar, kCmdShuffleAnswers, S().options.shuffleAnswers);
-  ws::SetMenuTick(MenuBar, kCmdResume, S().options.resume);
+  TickOptions();
 }
 
 // Reads the studied topic's progress file and notes what it is.
@@ -236,6 +240,11 @@ void Init(const char* folder, bool writable) {
   Rng.state = static_cast<std::uint64_t>(NowSeconds()) * 0x9e3779b97f4a7c15ull ^
               reinterpret_cast<std::uintptr_t>(&s);
   ApplyOptions();
+}
+
+void UseMenuBar(HMENU bar) {
+  MenuBar = bar;
+  TickOptions();
 }
 
 const char* Folder() {
