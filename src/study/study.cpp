@@ -190,12 +190,18 @@ void AppendResult(int rounds) {
 
   std::string path = InFolder("results.csv");
   // A new or empty file gets the header; one whose last line was torn gets a line end first,
-  // so the record does not join the torn line.
-  std::string existing = ReadFile(path, kDataLimit);
+  // so the record does not join the torn line. Only the last byte is kept of what is read.
+  bool empty = true;
+  char last = '\n';
+  files::ReadBlocks(path.c_str(), [&](const unsigned char* block, std::size_t size) {
+    empty = false;
+    last = static_cast<char>(block[size - 1]);
+    return true;
+  });
   std::string text;
-  if (existing.empty())
+  if (empty)
     text = ResultsHeader();
-  else if (existing.back() != '\n')
+  else if (last != '\n')
     text = "\r\n";
   text += FormatResult(r);
   if (!files::AppendBytes(path.c_str(), text.data(), text.size())) WarnUnwritable();
