@@ -61,7 +61,7 @@ enum class FileState {
 
 struct State {
   std::string folder;
-  bool writable = false;
+  bool writable = false;  // a folder is known and can be written
   bool warned = false;
   Options options;
   int discipline = -1;
@@ -91,7 +91,7 @@ std::string InFolder(const char* name) {
 }
 
 bool CanWrite() {
-  return !S().folder.empty() && S().writable;
+  return S().writable;
 }
 
 // Reads at most `limit` bytes of a file; a missing file reads as empty.
@@ -238,7 +238,6 @@ void Init(const char* folder, bool writable) {
   while (!s.folder.empty() && (s.folder.back() == '\\' || s.folder.back() == '/'))
     s.folder.pop_back();
   s.writable = writable && !s.folder.empty();
-  s.options = Options();
   if (!s.folder.empty()) {
     std::string bytes = ReadFile(InFolder("exameo.ini"), kOptionsLimit);
     s.options = ParseOptions(bytes.data(), bytes.size());
