@@ -32,8 +32,6 @@ std::uint64_t HashText(const char* text, std::size_t size, std::uint64_t h) {
       h = (h ^ word) * kMix;
       h ^= h >> 32;
     }
-  }
-  if constexpr (std::endian::native == std::endian::little) {
     // The last, partial word read whole and cut to the text: the fields' sizes are multiples of
     // eight, so the read stays inside the field; a loop over the bytes would end where the
     // processor cannot guess.

@@ -187,11 +187,6 @@ void StartNotPosted() {
   if (StartsPending == 0) Start();
 }
 
-void PostStartMessage() {
-  NoteStartPosted();
-  if (!ws::PostStart(OnScreen2.hWnd)) StartNotPosted();
-}
-
 void ResetGuards() {
   bFlowBusy = false;
   StartsPending = 0;

@@ -31,13 +31,10 @@ void Ok();
 void Start();
 // Notes that a topic was loaded and a start message posted for it.
 void NoteStartPosted();
-// Posts the start message for the topic just loaded and counts it only when the post succeeded:
-// a message that never comes must not block the quiz for good. When it could not be posted and
-// no earlier start is on its way, the quiz starts at once, so the board never goes on showing
-// the topic before; an earlier start still on its way starts the topic now loaded anyway.
-void PostStartMessage();
-// Takes back the count of a start whose message could not be posted, with the same outcome as
-// PostStartMessage's failed post.
+// Takes back the count of a start whose message could not be posted: a message that never
+// comes must not block the quiz for good. When no earlier start is on its way, the quiz starts
+// at once, so the board never goes on showing the topic before; an earlier start still on its
+// way starts the topic now loaded anyway.
 void StartNotPosted();
 // Clears the three guards (a fresh program).
 void ResetGuards();

@@ -50,10 +50,6 @@ HMENU BuildMenuBar() {
   OnScreen2.CreateMenuItem(bar, optionsTitle.bytes, 1, 0, options);
   OnScreen2.CreateMenuItem(bar, helpTitle.bytes, 1, 0, help);
   // The options read at start-up are shown ticked.
-  study::MenuBar = bar;
-  const study::Options& on = study::Current();
-  ws::SetMenuTick(bar, kCmdShuffleQuestions, on.shuffleQuestions);
-  ws::SetMenuTick(bar, kCmdShuffleAnswers, on.shuffleAnswers);
-  ws::SetMenuTick(bar, kCmdResume, on.resume);
+  study::UseMenuBar(bar);
   return bar;
 }

@@ -18,10 +18,6 @@ std::uint64_t ContentKey(const QuestionClass& q) {
   return bank::ContentKey(q, PresentRun(q));
 }
 
-std::uint64_t ContentKey(const QuestionClass& q, int present) {
-  return bank::ContentKey(q, present);
-}
-
 std::string ProgressFileName(const char* fullPath) {
   std::uint64_t h = fullPath != nullptr ? Fnv1a(fullPath, std::strlen(fullPath)) : kFnvOffset;
   return ProgressLine(h).substr(0, 16) + ".txt";
@@ -146,17 +142,10 @@ std::vector<int> MatchSolved(TopicClass& topic, const std::vector<std::uint64_t>
   }
   int i = 0;
   ForEachRecord(topic, [&](QuestionClass& q, int present) {
-    if (q.bExists && known.Has(ContentKey(q, present))) matched.push_back(i);
+    if (q.bExists && known.Has(bank::ContentKey(q, present))) matched.push_back(i);
     ++i;
   });
   return matched;
-}
-
-int QuestionCount(TopicClass& topic) {
-  int n = 0;
-  QuestionClass* q = &topic.Head;
-  for (int i = 0; i < topic.Count; ++i, q = q->Next) n += q->bExists ? 1 : 0;
-  return n;
 }
 
 }  // namespace study

@@ -30,8 +30,6 @@ constexpr std::uint64_t Fnv1a(const void* bytes, std::size_t size,
 // The content key of a question (bank/content_key.h: its task and its present variants as a
 // set, with their marks), its present variants being the run from slot 0.
 std::uint64_t ContentKey(const QuestionClass& q);
-// The same for a question whose present variants are known to be slots 0..present-1.
-std::uint64_t ContentKey(const QuestionClass& q, int present);
 
 // The progress file's bare name for a question file's full path: 16 lowercase hex digits of
 // the path's FNV-1a hash and ".txt".
@@ -52,7 +50,5 @@ std::string ProgressLine(std::uint64_t key);
 // The places in the chain (ascending) of the loaded topic's questions whose key is in
 // `sortedKeys`; from the keys the loader computed when the topic has them.
 std::vector<int> MatchSolved(TopicClass& topic, const std::vector<std::uint64_t>& sortedKeys);
-// Questions of the loaded topic (present records).
-int QuestionCount(TopicClass& topic);
 
 }  // namespace study

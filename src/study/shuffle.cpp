@@ -216,6 +216,12 @@ void Arrange(TopicClass& topic, Random& random, bool answers, bool questions,
   questions = questions && n > 1;
   if (questions && !HasIndex(topic)) topic.BuildIndex();
   if (!HasIndex(topic)) return ArrangeByWalking(topic, random, answers, questions, solvedPlaces);
+  if (!answers && !questions) {
+    // Marks alone: only the marked records are reached, through the index.
+    for (int i : solvedPlaces)
+      if (i >= 0 && i < n) topic.Index[i]->bSolved = true;
+    return;
+  }
   const std::size_t size = static_cast<std::size_t>(n);
   std::unique_ptr<std::uint64_t[]> plans(answers ? Allocate<std::uint64_t>(size) : nullptr);
   // src[t]: the load place of the question drawn for place t; place[i]: the place the record

@@ -61,7 +61,7 @@ enum class FileState {
 
 struct State {
   std::string folder;
-  bool writable = false;
+  bool writable = false;  // a folder is known and can be written
   bool warned = false;
   Options options;
   int discipline = -1;
@@ -91,7 +91,7 @@ std::string InFolder(const char* name) {
 }
 
 bool CanWrite() {
-  return !S().folder.empty() && S().writable;
+  return S().writable;
 }
 
 // Reads at most `limit` bytes of a file; a missing file reads as empty.
@@ -120,13 +120,17 @@ void ShuffleAnswersOnLoad(QuestionClass& q, int present) {
   ShuffleVariants(q, present, Rng);
 }
 
+void TickOptions() {
+  ws::SetMenuTick(MenuBar, kCmdShuffleQuestions, S().options.shuffleQuestions);
+  ws::SetMenuTick(MenuBar, kCmdShuffleAnswers, S().options.shuffleAnswers);
+  ws::SetMenuTick(MenuBar, kCmdResume, S().options.resume);
+}
+
 void ApplyOptions() {
   // The loader computes the content keys only while someone will ask for them.
   Topic_test.KeyOnLoad = S().options.resume;
   Topic_test.ArrangeOnLoad = S().options.shuffleAnswers ? ShuffleAnswersOnLoad : nullptr;
-  ws::SetMenuTick(MenuBar, kCmdShuffleQuestions, S().options.shuffleQuestions);
-  ws::SetMenuTick(MenuBar, kCmdShuffleAnswers, S().options.shuffleAnswers);
-  ws::SetMenuTick(MenuBar, kCmdResume, S().options.resume);
+  TickOptions();
 }
 
 // Reads the studied topic's progress file and notes what it is.
@@ -186,12 +190,18 @@ void AppendResult(int rounds) {
 
   std::string path = InFolder("results.csv");
   // A new or empty file gets the header; one whose last line was torn gets a line end first,
-  // so the record does not join the torn line.
-  std::string existing = ReadFile(path, kDataLimit);
+  // so the record does not join the torn line. Only the last byte is kept of what is read.
+  bool empty = true;
+  char last = '\n';
+  files::ReadBlocks(path.c_str(), [&](const unsigned char* block, std::size_t size) {
+    empty = false;
+    last = static_cast<char>(block[size - 1]);
+    return true;
+  });
   std::string text;
-  if (existing.empty())
+  if (empty)
     text = ResultsHeader();
-  else if (existing.back() != '\n')
+  else if (last != '\n')
     text = "\r\n";
   text += FormatResult(r);
   if (!files::AppendBytes(path.c_str(), text.data(), text.size())) WarnUnwritable();
@@ -228,7 +238,6 @@ void Init(const char* folder, bool writable) {
   while (!s.folder.empty() && (s.folder.back() == '\\' || s.folder.back() == '/'))
     s.folder.pop_back();
   s.writable = writable && !s.folder.empty();
-  s.options = Options();
   if (!s.folder.empty()) {
     std::string bytes = ReadFile(InFolder("exameo.ini"), kOptionsLimit);
     s.options = ParseOptions(bytes.data(), bytes.size());
@@ -236,6 +245,11 @@ void Init(const char* folder, bool writable) {
   Rng.state = static_cast<std::uint64_t>(NowSeconds()) * 0x9e3779b97f4a7c15ull ^
               reinterpret_cast<std::uintptr_t>(&s);
   ApplyOptions();
+}
+
+void UseMenuBar(HMENU bar) {
+  MenuBar = bar;
+  TickOptions();
 }
 
 const char* Folder() {

@@ -36,6 +36,8 @@ const Options& Current();
 void SetOptions(const Options& options);
 // The menu bar BuildMenuBar made (to tick items when an option toggles).
 extern HMENU MenuBar;
+// Keeps `bar` as MenuBar and ticks the items of the options that are on.
+void UseMenuBar(HMENU bar);
 // The random source of the shuffles.
 extern Random Rng;
 // The clock: seconds since 1970 (UTC), and the local "YYYY-MM-DD HH:MM" of such a moment.

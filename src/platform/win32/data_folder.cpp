@@ -4,29 +4,13 @@
 #include <shlobj.h>
 
 #include "platform/files.h"
+#include "platform/win32/cp1251_win32.h"
 
 namespace {
 
 std::wstring WithoutTrailingSlash(std::wstring path) {
   while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
   return path;
-}
-
-bool NarrowExactly(const std::wstring& wide, std::string* out) {
-  if (wide.empty()) return false;
-  BOOL usedDefault = FALSE;
-  int length = WideCharToMultiByte(1251, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0,
-                                   nullptr, &usedDefault);
-  if (length <= 1 || usedDefault) return false;
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  usedDefault = FALSE;
-  if (WideCharToMultiByte(1251, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, bytes.data(), length,
-                          nullptr, &usedDefault) != length ||
-      usedDefault)
-    return false;
-  bytes.resize(static_cast<std::size_t>(length - 1));
-  *out = bytes;
-  return true;
 }
 
 bool IsFile(const std::wstring& path) {
@@ -37,7 +21,8 @@ bool IsFile(const std::wstring& path) {
 }  // namespace
 
 bool Cp1251Path(const std::wstring& wide, std::string* out) {
-  if (NarrowExactly(wide, out)) return true;
+  if (wide.empty()) return false;
+  if (cp1251::FromWideExactly(wide.c_str(), out)) return true;
   // A user name in another script, say: the short name is ASCII where the volume keeps them.
   DWORD length = GetShortPathNameW(wide.c_str(), nullptr, 0);
   if (length == 0) return false;
@@ -45,7 +30,7 @@ bool Cp1251Path(const std::wstring& wide, std::string* out) {
   DWORD got = GetShortPathNameW(wide.c_str(), shortName.data(), length);
   if (got == 0 || got >= length) return false;
   shortName.resize(got);
-  return NarrowExactly(shortName, out);
+  return cp1251::FromWideExactly(shortName.c_str(), out);
 }
 
 DataFolder ChooseDataFolder(const std::wstring& programFolder, const std::wstring& appData) {

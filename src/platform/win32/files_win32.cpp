@@ -13,6 +13,7 @@
 
 #include "platform/file_mask.h"
 #include "platform/files.h"
+#include "platform/win32/cp1251_win32.h"
 
 namespace files {
 namespace {
@@ -28,23 +29,6 @@ std::wstring Widen(const char* text) {
     return std::wstring();
   wide.resize(static_cast<std::size_t>(length - 1));
   return wide;
-}
-
-// False when the name has a character that Windows-1251 lacks: such a name could not be
-// opened again from its converted bytes.
-bool Narrow(const wchar_t* wide, std::string* out) {
-  BOOL usedDefault = FALSE;
-  int length = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr,
-                                   &usedDefault);
-  if (length <= 0 || usedDefault) return false;
-  out->assign(static_cast<std::size_t>(length), '\0');
-  usedDefault = FALSE;
-  if (WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide, -1, out->data(), length, nullptr,
-                          &usedDefault) != length ||
-      usedDefault)
-    return false;
-  out->resize(static_cast<std::size_t>(length - 1));
-  return true;
 }
 
 }  // namespace
@@ -93,7 +77,7 @@ void ForEachFile(const char* pattern, bool (*visit)(const char* name, void* cont
   do {
     if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) continue;
     std::string name;
-    if (!Narrow(found.cFileName, &name)) continue;
+    if (!cp1251::FromWideExactly(found.cFileName, &name)) continue;
     // The search also matches short 8.3 names ("*.txt" finds "a.txtx" through "A~1.TXT"), so
     // each long name is checked against the mask again.
     if (!MatchesMask(mask, name.c_str())) continue;
@@ -200,7 +184,7 @@ std::string FullPath(const char* path) {
   if (got == 0 || got >= length) return std::string();
   full.resize(got);
   std::string out;
-  if (!Narrow(full.c_str(), &out)) return std::string();
+  if (!cp1251::FromWideExactly(full.c_str(), &out)) return std::string();
   return out;
 }
 

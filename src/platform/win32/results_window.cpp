@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/cp1251_win32.h"
 #include "platform/window_system.h"
 #include "study/study.h"
 
@@ -24,16 +25,6 @@ struct ResultsState {
 ResultsState gResults;
 
 constexpr int kMargin = 8;
-
-std::wstring FromCp1251(const char* text) {
-  std::wstring wide;
-  int length = MultiByteToWideChar(1251, 0, text, -1, nullptr, 0);
-  if (length <= 1) return wide;
-  wide.resize(static_cast<std::size_t>(length));
-  MultiByteToWideChar(1251, 0, text, -1, wide.data(), length);
-  wide.resize(static_cast<std::size_t>(length - 1));
-  return wide;
-}
 
 // With the decimal comma, as results.csv writes it.
 std::wstring Tenths(int tenths) {
@@ -64,11 +55,11 @@ constexpr Column kColumns[] = {
 std::wstring Cell(const study::ResultRecord& r, int column) {
   switch (column) {
     case 0:
-      return FromCp1251(r.When);
+      return cp1251::ToWide(r.When);
     case 1:
-      return FromCp1251(r.Discipline);
+      return cp1251::ToWide(r.Discipline);
     case 2:
-      return FromCp1251(r.Topic);
+      return cp1251::ToWide(r.Topic);
     case 3:
       return std::to_wstring(r.Questions);
     case 4:
@@ -117,8 +108,8 @@ void ChartSelected(int index) {
   if (index >= 0 && index < static_cast<int>(gResults.records.size())) {
     const study::ResultRecord& r = gResults.records[static_cast<std::size_t>(index)];
     gResults.bars = study::ChartOf(gResults.records, r.Discipline, r.Topic);
-    gResults.caption =
-        FromCp1251(r.Discipline) + L": " + FromCp1251(r.Topic) + L" \u2014 верно в первом круге, %";
+    gResults.caption = cp1251::ToWide(r.Discipline) + L": " + cp1251::ToWide(r.Topic) +
+                       L" \u2014 верно в первом круге, %";
   }
   if (gResults.chart != nullptr) InvalidateRect(gResults.chart, nullptr, FALSE);
 }

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "platform/win32/cp1251_win32.h"
 #include "platform/window_system.h"
 
 namespace {
@@ -15,14 +16,7 @@ namespace {
 // A Windows-1251 text as UTF-16, for the length of one call.
 class Wide {
  public:
-  explicit Wide(const char* text) {
-    if (text == nullptr) return;
-    int length = MultiByteToWideChar(1251, 0, text, -1, nullptr, 0);
-    if (length <= 0) return;
-    text_.resize(static_cast<std::size_t>(length));
-    MultiByteToWideChar(1251, 0, text, -1, text_.data(), length);
-    text_.resize(static_cast<std::size_t>(length) - 1);  // the terminator stays in the buffer
-  }
+  explicit Wide(const char* text) : text_(cp1251::ToWide(text)) {}
   const wchar_t* c_str() const { return text_.c_str(); }
   int length() const { return static_cast<int>(text_.size()); }
 

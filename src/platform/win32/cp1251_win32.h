@@ -1,0 +1,43 @@
+// Windows-1251 bytes and the UTF-16 of the wide Win32 calls, with code page 1251 named
+// explicitly: the system's own code page need not be 1251.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+namespace cp1251 {
+
+// A text to show: its UTF-16, empty for a null text. Lenient: 0x98, which has no character,
+// takes the system's replacement rather than losing the text.
+inline std::wstring ToWide(const char* text) {
+  std::wstring wide;
+  if (text == nullptr) return wide;
+  int length = MultiByteToWideChar(1251, 0, text, -1, nullptr, 0);
+  if (length <= 1) return wide;
+  wide.resize(static_cast<std::size_t>(length));
+  MultiByteToWideChar(1251, 0, text, -1, wide.data(), length);
+  wide.resize(static_cast<std::size_t>(length - 1));  // the terminator stays in the buffer
+  return wide;
+}
+
+// A wide text as Windows-1251 bytes, exactly: false, and *out unchanged, when a character has
+// no byte there (a name spelled with it could not be opened again from those bytes).
+inline bool FromWideExactly(const wchar_t* wide, std::string* out) {
+  BOOL usedDefault = FALSE;
+  int length =
+      WideCharToMultiByte(1251, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, &usedDefault);
+  if (length <= 0 || usedDefault) return false;
+  std::string bytes(static_cast<std::size_t>(length), '\0');
+  usedDefault = FALSE;
+  if (WideCharToMultiByte(1251, WC_NO_BEST_FIT_CHARS, wide, -1, bytes.data(), length, nullptr,
+                          &usedDefault) != length ||
+      usedDefault)
+    return false;
+  bytes.resize(static_cast<std::size_t>(length - 1));
+  *out = std::move(bytes);
+  return true;
+}
+
+}  // namespace cp1251
