@@ -10,7 +10,6 @@
 #include "bank/catalogue.h"
 #include "bank/question.h"
 #include "bridge/host.h"
-#include "bridge/reader_support.h"
 #include "bridge/text.h"
 #include "bridge/writers.h"
 #include "platform/files.h"
@@ -103,23 +102,13 @@ bool ReadProgramFile(const char* path, std::string* bytes) {
   return true;
 }
 
-// The line of each topic of a description file: the first line after the previous topic's that
-// begins with a TAB, the title and the quoted path as the catalogue read them (0 if none does).
-std::vector<int> TopicLines(const std::string& bytes, const std::vector<TitlePath>& topics) {
-  std::vector<Line> all = SplitLines(bytes);
-  std::vector<int> lines;
-  std::size_t from = 0;
-  for (const TitlePath& t : topics) {
-    std::string want = std::string("\t") + t.Title + "\"" + t.Path + "\"";
-    int found = 0;
-    for (std::size_t k = from; k < all.size() && found == 0; ++k) {
-      if (all[k].text.substr(0, want.size()) != want) continue;
-      found = all[k].number;
-      from = k + 1;
-    }
-    lines.push_back(found);
-  }
-  return lines;
+// The catalogue tells the line of every topic it keeps; this gathers them by topic (0 for none).
+void HearTopicLine(void* context, int firstLine, int, bank::TopicLines what, int topic) {
+  auto* lines = static_cast<std::vector<int>*>(context);
+  if (what != bank::TopicLines::kKept || topic < 0) return;
+  if (static_cast<std::size_t>(topic) >= lines->size())
+    lines->resize(static_cast<std::size_t>(topic) + 1, 0);
+  (*lines)[static_cast<std::size_t>(topic)] = firstLine;
 }
 
 // A zero-terminated field of the program's records (or its whole capacity when full) as UTF-8.
@@ -242,6 +231,7 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
 
   // First as a description file, through the catalogue, the way the program's menu reads it.
   TitlePath discipline{};
+  std::vector<int> lines;  // of each topic in the description file
   {
     InFolder here(scratch.Root());
     if (!here.Entered()) {
@@ -252,7 +242,11 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
     catalogue.LoadDisciplines(pattern);
     discipline = catalogue.Disciplines[0];
     catalogue.UnloadTopics();
+    bank::TopicObserver observer{HearTopicLine, &lines};
+    bank::TopicObserver* saved = bank::topicObserver;
+    bank::topicObserver = &observer;
     catalogue.LoadTopics(discipline);
+    bank::topicObserver = saved;
   }
   // The catalogue puts "Base\" in front of every topic path; the paths are relative to the
   // folder of the description file, wherever that lies.
@@ -291,7 +285,6 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
   out->categories = true;
   out->bank.title =
       FieldText(discipline.Title, sizeof discipline.Title, shown, 1, "discipline's title", report);
-  std::vector<int> lines = TopicLines(bytes, topics);
   InFolder there(folder);
   if (!there.Entered()) {
     *error = "cannot enter the folder of the description file";
