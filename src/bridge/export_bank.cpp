@@ -261,7 +261,8 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
       if (std::strncmp(relative, kBaseDir, sizeof kBaseDir - 1) == 0)
         relative += sizeof kBaseDir - 1;
       std::memmove(t.Path, relative, std::strlen(relative) + 1);
-      if (there.Entered() && t.Path[0] != 0 && files::InputFile(t.Path).IsOpen()) anyExists = true;
+      if (!anyExists && there.Entered() && t.Path[0] != 0 && files::InputFile(t.Path).IsOpen())
+        anyExists = true;
       topics.push_back(t);
     }
   }
