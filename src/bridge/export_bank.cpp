@@ -316,30 +316,14 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
   return true;
 }
 
-namespace {
-
-// Nothing but white space (as FoldSpace takes it): the text reads back empty.
-bool Blank(std::string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
-    if (c == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
-      ++i;
-      continue;
-    }
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::string WhyLeftOut(Format format, const Question& question) {
-  if (Blank(question.task))
+  // Texts as a reader takes them back: nothing but white space reads back empty.
+  std::string task = FoldSpace(question.task);
+  if (task.empty())
     return "the task is empty (a blank line in the question file?); every format needs one";
   int correct = 0;
   for (std::size_t i = 0; i < question.variants.size(); ++i) {
-    if (Blank(question.variants[i].text))
+    if (FoldSpace(question.variants[i].text).empty())
       return "variant " + std::to_string(i + 1) +
              " is empty, and an empty answer is dropped on "
              "reading";
@@ -361,7 +345,6 @@ std::string WhyLeftOut(Format format, const Question& question) {
       if (correct != 1)
         return std::to_string(correct) + " correct variants: Aiken takes exactly one";
       // The task is one line; Aiken would take it for an option or the answer line.
-      std::string task = FoldSpace(question.task);
       if (task.size() >= 3 && task[0] >= 'A' && task[0] <= 'Z' &&
           (task[1] == ')' || task[1] == '.') && task[2] == ' ')
         return "the task begins like an Aiken option (\"" + task.substr(0, 2) + " \")";
