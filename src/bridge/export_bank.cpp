@@ -345,11 +345,9 @@ std::string WhyLeftOut(Format format, const Question& question) {
       if (correct != 1)
         return std::to_string(correct) + " correct variants: Aiken takes exactly one";
       // The task is one line; Aiken would take it for an option or the answer line.
-      if (task.size() >= 3 && task[0] >= 'A' && task[0] <= 'Z' &&
-          (task[1] == ')' || task[1] == '.') && task[2] == ' ')
+      if (IsAikenOption(task))
         return "the task begins like an Aiken option (\"" + task.substr(0, 2) + " \")";
-      if (task.compare(0, 7, "ANSWER:") == 0)
-        return "the task begins like the Aiken answer line (\"ANSWER:\")";
+      if (IsAikenAnswer(task)) return "the task begins like the Aiken answer line (\"ANSWER:\")";
       return {};
     }
     case Format::kCsv:

@@ -43,7 +43,7 @@ Format DetectFormat(std::string_view fileName, std::string_view bytes) {
   for (const Line& line : SplitLines(bytes)) {
     std::string_view t = line.text;
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    if (t.substr(0, 7) == "ANSWER:") return Format::kAiken;
+    if (IsAikenAnswer(t)) return Format::kAiken;
   }
   return Format::kUnknown;
 }
