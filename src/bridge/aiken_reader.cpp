@@ -72,9 +72,8 @@ void ReadAiken(const Source& source, std::string_view bytes, Bank* bank, Report*
       question.line = q.line;
       question.variants = std::move(q.options);
       if (q.stray) {
-        report->Lose(source.name, q.strayLine,
-                     "question left out: a text line among its options is neither an option "
-                     "nor its ANSWER line");
+        LeaveOut(source, q.strayLine, "",
+                 "a text line among its options is neither an option nor its ANSWER line", report);
       } else if (!found) {
         LeaveOut(source, q.line, "", "its ANSWER line names no option of it", report);
       } else if (question.variants.size() < 2) {
