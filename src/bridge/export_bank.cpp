@@ -409,6 +409,18 @@ std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report) 
   return titles;
 }
 
+TopicCategories::TopicCategories(const ExportBank& bank, Report* report) : bank_(bank) {
+  if (bank.categories) titles_ = CategoryTitles(bank, report);
+}
+
+bool TopicCategories::Opens(const Topic& topic, std::string* path) {
+  if (!bank_.categories || current_ == &topic) return false;
+  current_ = &topic;
+  *path = CategoryPath(bank_.bank.title,
+                       titles_[static_cast<std::size_t>(&topic - bank_.bank.topics.data())]);
+  return true;
+}
+
 std::string WriteFormat(Format format, const ExportBank& bank, Report* report) {
   switch (format) {
     case Format::kGift:

@@ -54,19 +54,14 @@ std::string WriteMoodleXml(const ExportBank& bank, Report* report) {
   declaration.append_attribute("encoding") = "UTF-8";
   pugi::xml_node quiz = doc.append_child("quiz");
 
-  const Topic* category = nullptr;
-  std::vector<std::string> titles;
-  if (bank.categories) titles = CategoryTitles(bank, report);
+  TopicCategories categories(bank, report);
   ForEachCarried(
       Format::kMoodleXml, bank, report, [&](const Topic& t, const Question& q, const std::string&) {
-        if (bank.categories && category != &t) {
-          category = &t;
+        std::string path;
+        if (categories.Opens(t, &path)) {
           pugi::xml_node c = quiz.append_child("question");
           c.append_attribute("type") = "category";
-          AddText(c, "category",
-                  CategoryPath(bank.bank.title,
-                               titles[static_cast<std::size_t>(&t - bank.bank.topics.data())]),
-                  nullptr);
+          AddText(c, "category", path, nullptr);
         }
         pugi::xml_node x = quiz.append_child("question");
         x.append_attribute("type") = q.variants.empty() ? "description" : "multichoice";

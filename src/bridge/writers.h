@@ -46,6 +46,20 @@ std::string CategoryPath(std::string_view discipline, std::string_view topic);
 // title becomes "Тема K" and a repeated one gets " (2)", " (3)", ... (each noted).
 std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report);
 
+// The category before each topic's questions, for the writers that carry topics: only in a bank
+// read from a description file, with the titles of CategoryTitles.
+class TopicCategories {
+ public:
+  TopicCategories(const ExportBank& bank, Report* report);
+  // True at the first question written of each topic, with *path its "Discipline/Topic".
+  bool Opens(const Topic& topic, std::string* path);
+
+ private:
+  const ExportBank& bank_;
+  std::vector<std::string> titles_;
+  const Topic* current_ = nullptr;
+};
+
 // Each writer returns the whole file, UTF-8, and notes every question it leaves out.
 std::string WriteGift(const ExportBank& bank, Report* report);
 std::string WriteMoodleXml(const ExportBank& bank, Report* report);
