@@ -125,12 +125,6 @@ std::string DescriptionFile(const EncodedDiscipline& discipline, int number) {
 
 namespace {
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
 bool IsDescriptionName(const fs::path& name) {
   return LowerAscii(Utf8FromPath(name.extension())) == ".txt";
 }

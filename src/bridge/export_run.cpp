@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "bridge/host.h"
+#include "bridge/text.h"
 #include "bridge/writers.h"
 
 namespace bridge {
@@ -51,8 +52,7 @@ int Usage(std::FILE* err, const std::string& complaint) {
 }
 
 Format ByExtension(const fs::path& out) {
-  std::string ext = Utf8FromPath(out.extension());
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  std::string ext = LowerAscii(Utf8FromPath(out.extension()));
   if (ext == ".xml") return Format::kMoodleXml;
   if (ext == ".aiken") return Format::kAiken;
   if (ext == ".csv") return Format::kCsv;
