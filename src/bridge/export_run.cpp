@@ -160,12 +160,7 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     return kExitFailed;
   }
 
-  for (const Note& n : report.notes) {
-    if (n.line > 0)
-      std::fprintf(err, "%s:%d: %s\n", n.input.c_str(), n.line, n.message.c_str());
-    else
-      std::fprintf(err, "%s: %s\n", n.input.c_str(), n.message.c_str());
-  }
+  PrintNotes(err, report.notes);
   if (!report.Clean())
     std::fprintf(err, "exameo-export: %zu of %zu questions written, %zu left out; %zu note%s\n",
                  total - leftOut, total, leftOut, report.notes.size(),

@@ -29,15 +29,11 @@ struct Input {
   EncodedDiscipline encoded;
 };
 
-void PrintNotes(std::FILE* err, std::vector<Note> notes) {
+// One input's notes in the order of its lines.
+void PrintNotesByLine(std::FILE* err, std::vector<Note> notes) {
   std::stable_sort(notes.begin(), notes.end(),
                    [](const Note& a, const Note& b) { return a.line < b.line; });
-  for (const Note& note : notes) {
-    if (note.line > 0)
-      std::fprintf(err, "%s:%d: %s\n", note.input.c_str(), note.line, note.message.c_str());
-    else
-      std::fprintf(err, "%s: %s\n", note.input.c_str(), note.message.c_str());
-  }
+  PrintNotes(err, notes);
 }
 
 std::string DropSummary(const Report& report) {
@@ -143,7 +139,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     }
     in.bank.title = haveTitle ? title : source.stem;
     in.encoded = Encode(in.bank, in.name, &in.report);
-    PrintNotes(err, in.report.notes);
+    PrintNotesByLine(err, in.report.notes);
     if (in.encoded.questions == 0) {
       std::fprintf(err, "%s: no question to import\n", in.name.c_str());
       failed = true;
