@@ -26,7 +26,6 @@ struct Input {
   std::string name;  // as given
   Bank bank;
   Report report;
-  EncodedDiscipline encoded;
 };
 
 // One input's notes in the order of its lines.
@@ -109,6 +108,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   }
 
   std::vector<Input> inputs(positional.size() - 1);
+  std::vector<EncodedDiscipline> encoded(inputs.size());  // one for each input
   bool failed = false;
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     Input& in = inputs[i];
@@ -138,9 +138,9 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
       continue;
     }
     in.bank.title = haveTitle ? title : source.stem;
-    in.encoded = Encode(in.bank, in.name, &in.report);
+    encoded[i] = Encode(in.bank, in.name, &in.report);
     PrintNotesByLine(err, in.report.notes);
-    if (in.encoded.questions == 0) {
+    if (encoded[i].questions == 0) {
       std::fprintf(err, "%s: no question to import\n", in.name.c_str());
       failed = true;
     }
@@ -150,8 +150,6 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     return kImportNothing;
   }
 
-  std::vector<EncodedDiscipline> encoded;
-  for (Input& in : inputs) encoded.push_back(in.encoded);
   std::vector<int> numbers;
   std::string error;
   if (!WriteDisciplines(folder / "Base", encoded, &numbers, &error)) {
@@ -163,7 +161,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     const Input& in = inputs[i];
     lossy = lossy || !in.report.Clean();
     std::fprintf(out, "%s: %d questions in %zu topics written as Base\\%d.txt%s%s\n",
-                 in.name.c_str(), in.encoded.questions, in.encoded.topicFiles.size(), numbers[i],
+                 in.name.c_str(), encoded[i].questions, encoded[i].topicFiles.size(), numbers[i],
                  in.report.Clean()
                      ? ""
                      : ("; " + std::to_string(in.report.notes.size()) + " losses reported").c_str(),
