@@ -396,8 +396,7 @@ std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report) 
     for (int n = 2; std::find(titles.begin(), titles.end(), title) != titles.end(); ++n)
       title = base + " (" + std::to_string(n) + ")";
     if (empty || title != base) {
-      const std::string& file = i < bank.files.size() ? bank.files[i] : bank.bank.title;
-      report->Lose(file, 0,
+      report->Lose(bank.FileOf(i), 0,
                    std::string(empty ? "the topic has no title"
                                      : "the topic's title repeats an "
                                        "earlier one") +

@@ -23,6 +23,11 @@ struct ExportBank {
   std::vector<std::string> files;
   // Read from a description file: every topic becomes a category "Discipline/Topic".
   bool categories = false;
+
+  // The name notes give topic `t`: its question file, or the bank's title when none is known.
+  const std::string& FileOf(std::size_t t) const {
+    return t < files.size() ? files[t] : bank.title;
+  }
 };
 
 // Reads `path`, a question file or a description file, with the program's loader and
@@ -74,7 +79,7 @@ template <class Take>
 void ForEachCarried(Format format, const ExportBank& bank, Report* report, Take&& take) {
   for (std::size_t t = 0; t < bank.bank.topics.size(); ++t) {
     const Topic& topic = bank.bank.topics[t];
-    const std::string& file = t < bank.files.size() ? bank.files[t] : bank.bank.title;
+    const std::string& file = bank.FileOf(t);
     for (const Question& q : topic.questions) {
       std::string why = WhyLeftOut(format, q);
       if (why.empty())
