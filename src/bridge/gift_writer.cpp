@@ -54,35 +54,34 @@ std::string WriteGift(const ExportBank& bank, Report* report) {
     }
   out.reserve(size + size / 8);
   TopicCategories categories(bank, report);
-  ForEachCarried(Format::kGift, bank, report,
-                 [&](const Topic& t, const Question& q, const std::string&) {
-                   std::string path;
-                   if (categories.Opens(t, &path)) out += "$CATEGORY: " + path + "\n\n";
-                   AppendText(q.task, &out);
-                   if (q.variants.empty()) {
-                     // No answer block: a description.
-                     out += "\n\n";
-                     return;
-                   }
-                   int correct = 0;
-                   for (const Variant& v : q.variants) correct += v.correct ? 1 : 0;
-                   out += " {\n";
-                   int index = 0;
-                   for (const Variant& v : q.variants) {
-                     if (correct == 1) {
-                       out += v.correct ? "=" : "~";
-                     } else if (v.correct) {
-                       out += "~%";
-                       out += CorrectWeight(correct, index++);
-                       out += "%";
-                     } else {
-                       out += "~%-100%";
-                     }
-                     AppendText(v.text, &out);
-                     out += "\n";
-                   }
-                   out += "}\n\n";
-                 });
+  ForEachCarried(Format::kGift, bank, report, [&](const Topic& t, const Question& q) {
+    std::string path;
+    if (categories.Opens(t, &path)) out += "$CATEGORY: " + path + "\n\n";
+    AppendText(q.task, &out);
+    if (q.variants.empty()) {
+      // No answer block: a description.
+      out += "\n\n";
+      return;
+    }
+    int correct = 0;
+    for (const Variant& v : q.variants) correct += v.correct ? 1 : 0;
+    out += " {\n";
+    int index = 0;
+    for (const Variant& v : q.variants) {
+      if (correct == 1) {
+        out += v.correct ? "=" : "~";
+      } else if (v.correct) {
+        out += "~%";
+        out += CorrectWeight(correct, index++);
+        out += "%";
+      } else {
+        out += "~%-100%";
+      }
+      AppendText(v.text, &out);
+      out += "\n";
+    }
+    out += "}\n\n";
+  });
   return out;
 }
 

@@ -73,7 +73,7 @@ std::string WriteAiken(const ExportBank& bank, Report* report);
 std::string WriteCsv(const ExportBank& bank, Report* report);
 std::string WriteFormat(Format format, const ExportBank& bank, Report* report);
 
-// Calls `take(topic, question, file)` for every question of `bank` that `format` carries, in
+// Calls `take(topic, question)` for every question of `bank` that `format` carries, in
 // order, and notes the others.
 template <class Take>
 void ForEachCarried(Format format, const ExportBank& bank, Report* report, Take&& take) {
@@ -83,7 +83,7 @@ void ForEachCarried(Format format, const ExportBank& bank, Report* report, Take&
     for (const Question& q : topic.questions) {
       std::string why = WhyLeftOut(format, q);
       if (why.empty())
-        take(topic, q, file);
+        take(topic, q);
       else
         report->Lose(file, q.line, "left out: " + why);
     }
