@@ -79,10 +79,8 @@ inline void Check(const bridge::Bank& bank) {
     if (kept.empty() || file == 128) continue;
     Require(file < d.topicFiles.size(), "every topic with a question that fits is written");
     const std::string& bytes = d.topicFiles[file++];
-    std::FILE* f = std::fopen(TopicPath(), "wb");
-    Require(f != nullptr, "the topic file can be written");
-    Require(std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(), "written whole");
-    std::fclose(f);
+    fuzzsupport::WriteInput(TopicPath(), reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                            bytes.size());
     std::vector<char> path(inputPath.begin(), inputPath.end());
     path.push_back('\0');
     topic.LoadQuestions(path.data());

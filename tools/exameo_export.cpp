@@ -1,7 +1,5 @@
 // exameo-export: writes an Exameo bank as GIFT, Moodle XML, Aiken or CSV.
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "bridge/host.h"
 #include "bridge/writers.h"
@@ -14,10 +12,7 @@
 int wmain(int argc, wchar_t** argv) {
   // The output is bytes: no LF is to become CR LF on the way.
   _setmode(_fileno(stdout), _O_BINARY);
-  std::vector<std::string> args = bridge::Utf8Arguments(argc, argv);
-  std::vector<const char*> pointers;
-  for (const std::string& a : args) pointers.push_back(a.c_str());
-  return bridge::RunExport(argc, pointers.data(), stdout, stderr);
+  return bridge::RunWithUtf8Arguments(argc, argv, bridge::RunExport);
 }
 #else
 int main(int argc, char** argv) {

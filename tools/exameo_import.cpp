@@ -4,16 +4,10 @@
 #include "bridge/import.h"
 
 #ifdef _WIN32
-#include <string>
-#include <vector>
-
 #include "bridge/host.h"
 
 int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args = bridge::Utf8Arguments(argc, argv);
-  std::vector<const char*> pointers;
-  for (const std::string& arg : args) pointers.push_back(arg.c_str());
-  return bridge::RunImport(argc, pointers.data(), stdout, stderr);
+  return bridge::RunWithUtf8Arguments(argc, argv, bridge::RunImport);
 }
 #else
 int main(int argc, char** argv) {

@@ -21,12 +21,6 @@ std::string_view TrimLine(std::string_view s) {
   return s;
 }
 
-// An option line: a Latin capital, ')' or '.', then a blank.
-bool IsOption(std::string_view line) {
-  return line.size() >= 3 && line[0] >= 'A' && line[0] <= 'Z' &&
-         (line[1] == ')' || line[1] == '.') && IsBlank(line[2]);
-}
-
 struct Pending {
   std::string task;
   int line = 0;
@@ -40,19 +34,28 @@ struct Pending {
 
 }  // namespace
 
+bool IsAikenOption(std::string_view line) {
+  return line.size() >= 3 && line[0] >= 'A' && line[0] <= 'Z' &&
+         (line[1] == ')' || line[1] == '.') && IsBlank(line[2]);
+}
+
+bool IsAikenAnswer(std::string_view line) {
+  return line.substr(0, 7) == "ANSWER:";
+}
+
 void ReadAiken(const Source& source, std::string_view bytes, Bank* bank, Report* report) {
   TopicSink sink(source, bank);
   Pending q;
   for (const Line& line : SplitLines(SkipBom(bytes))) {
     std::string_view text = TrimLine(line.text);
     if (text.empty()) continue;
-    if (IsOption(text)) {
+    if (IsAikenOption(text)) {
       if (q.Empty()) q.line = line.number;
       q.letters.push_back(text[0]);
       q.options.push_back(Variant{FoldSpace(text.substr(3)), false, line.number});
       continue;
     }
-    if (text.substr(0, 7) == "ANSWER:") {
+    if (IsAikenAnswer(text)) {
       if (q.Empty()) q.line = line.number;
       std::string_view letter = TrimLine(text.substr(7));
       bool found = false;
@@ -69,9 +72,8 @@ void ReadAiken(const Source& source, std::string_view bytes, Bank* bank, Report*
       question.line = q.line;
       question.variants = std::move(q.options);
       if (q.stray) {
-        report->Lose(source.name, q.strayLine,
-                     "question left out: a text line among its options is neither an option "
-                     "nor its ANSWER line");
+        LeaveOut(source, q.strayLine, "",
+                 "a text line among its options is neither an option nor its ANSWER line", report);
       } else if (!found) {
         LeaveOut(source, q.line, "", "its ANSWER line names no option of it", report);
       } else if (question.variants.size() < 2) {

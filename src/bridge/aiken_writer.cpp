@@ -6,27 +6,25 @@ namespace bridge {
 
 std::string WriteAiken(const ExportBank& bank, Report* report) {
   std::string out;
-  ForEachCarried(Format::kAiken, bank, report,
-                 [&](const Topic&, const Question& q, const std::string&) {
-                   // Aiken has no escapes; a TAB would only be folded on reading, so it is folded
-                   // here.
-                   auto line = [&](std::string_view text) {
-                     for (char c : text) out += c == '\t' ? ' ' : c;
-                     out += '\n';
-                   };
-                   line(q.task);
-                   char answer = 'A';
-                   for (std::size_t i = 0; i < q.variants.size(); ++i) {
-                     char letter = static_cast<char>('A' + i);
-                     if (q.variants[i].correct) answer = letter;
-                     out += letter;
-                     out += ") ";
-                     line(q.variants[i].text);
-                   }
-                   out += "ANSWER: ";
-                   out += answer;
-                   out += "\n\n";
-                 });
+  ForEachCarried(Format::kAiken, bank, report, [&](const Topic&, const Question& q) {
+    // Aiken has no escapes; a TAB would only be folded on reading, so it is folded here.
+    auto line = [&](std::string_view text) {
+      for (char c : text) out += c == '\t' ? ' ' : c;
+      out += '\n';
+    };
+    line(q.task);
+    char answer = 'A';
+    for (std::size_t i = 0; i < q.variants.size(); ++i) {
+      char letter = static_cast<char>('A' + i);
+      if (q.variants[i].correct) answer = letter;
+      out += letter;
+      out += ") ";
+      line(q.variants[i].text);
+    }
+    out += "ANSWER: ";
+    out += answer;
+    out += "\n\n";
+  });
   return out;
 }
 

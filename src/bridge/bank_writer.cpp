@@ -35,9 +35,7 @@ std::string EncodeTitle(std::string_view utf8, const std::string& input, int lin
   std::string title(utf8);
   for (char& c : title)
     if (c == '"') c = '\'';
-  std::vector<Note> notes;
-  std::string bytes = Encode1251(FoldSpace(title), input, line, &notes);
-  for (Note& note : notes) report->notes.push_back(std::move(note));
+  std::string bytes = Encode1251(FoldSpace(title), input, line, &report->notes);
   if (bytes.size() > static_cast<std::size_t>(kMaxTitleBytes)) {
     report->Lose(input, line,
                  "title cut from " + std::to_string(bytes.size()) + " to " +
@@ -124,12 +122,6 @@ std::string DescriptionFile(const EncodedDiscipline& discipline, int number) {
 }
 
 namespace {
-
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
 
 bool IsDescriptionName(const fs::path& name) {
   return LowerAscii(Utf8FromPath(name.extension())) == ".txt";

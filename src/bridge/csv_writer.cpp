@@ -32,23 +32,22 @@ std::string WriteCsv(const ExportBank& bank, Report* report) {
   out += "Задание;Верные";
   for (int i = 1; i <= kMaxVariantsPerQuestion; ++i) out += ";Вариант " + std::to_string(i);
   out += "\r\n";
-  ForEachCarried(Format::kCsv, bank, report,
-                 [&](const Topic&, const Question& q, const std::string&) {
-                   AppendField(q.task, &out);
-                   out += ';';
-                   bool first = true;
-                   for (std::size_t i = 0; i < q.variants.size(); ++i) {
-                     if (!q.variants[i].correct) continue;
-                     if (!first) out += ' ';
-                     first = false;
-                     out += std::to_string(i + 1);
-                   }
-                   for (const Variant& v : q.variants) {
-                     out += ';';
-                     AppendField(v.text, &out);
-                   }
-                   out += "\r\n";
-                 });
+  ForEachCarried(Format::kCsv, bank, report, [&](const Topic&, const Question& q) {
+    AppendField(q.task, &out);
+    out += ';';
+    bool first = true;
+    for (std::size_t i = 0; i < q.variants.size(); ++i) {
+      if (!q.variants[i].correct) continue;
+      if (!first) out += ' ';
+      first = false;
+      out += std::to_string(i + 1);
+    }
+    for (const Variant& v : q.variants) {
+      out += ';';
+      AppendField(v.text, &out);
+    }
+    out += "\r\n";
+  });
   return out;
 }
 

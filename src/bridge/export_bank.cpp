@@ -10,7 +10,6 @@
 #include "bank/catalogue.h"
 #include "bank/question.h"
 #include "bridge/host.h"
-#include "bridge/reader_support.h"
 #include "bridge/text.h"
 #include "bridge/writers.h"
 #include "platform/files.h"
@@ -103,23 +102,13 @@ bool ReadProgramFile(const char* path, std::string* bytes) {
   return true;
 }
 
-// The line of each topic of a description file: the first line after the previous topic's that
-// begins with a TAB, the title and the quoted path as the catalogue read them (0 if none does).
-std::vector<int> TopicLines(const std::string& bytes, const std::vector<TitlePath>& topics) {
-  std::vector<Line> all = SplitLines(bytes);
-  std::vector<int> lines;
-  std::size_t from = 0;
-  for (const TitlePath& t : topics) {
-    std::string want = std::string("\t") + t.Title + "\"" + t.Path + "\"";
-    int found = 0;
-    for (std::size_t k = from; k < all.size() && found == 0; ++k) {
-      if (all[k].text.substr(0, want.size()) != want) continue;
-      found = all[k].number;
-      from = k + 1;
-    }
-    lines.push_back(found);
-  }
-  return lines;
+// The catalogue tells the line of every topic it keeps; this gathers them by topic (0 for none).
+void HearTopicLine(void* context, int firstLine, int, bank::TopicLines what, int topic) {
+  auto* lines = static_cast<std::vector<int>*>(context);
+  if (what != bank::TopicLines::kKept || topic < 0) return;
+  if (static_cast<std::size_t>(topic) >= lines->size())
+    lines->resize(static_cast<std::size_t>(topic) + 1, 0);
+  (*lines)[static_cast<std::size_t>(topic)] = firstLine;
 }
 
 // A zero-terminated field of the program's records (or its whole capacity when full) as UTF-8.
@@ -242,6 +231,7 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
 
   // First as a description file, through the catalogue, the way the program's menu reads it.
   TitlePath discipline{};
+  std::vector<int> lines;  // of each topic in the description file
   {
     InFolder here(scratch.Root());
     if (!here.Entered()) {
@@ -252,7 +242,11 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
     catalogue.LoadDisciplines(pattern);
     discipline = catalogue.Disciplines[0];
     catalogue.UnloadTopics();
+    bank::TopicObserver observer{HearTopicLine, &lines};
+    bank::TopicObserver* saved = bank::topicObserver;
+    bank::topicObserver = &observer;
     catalogue.LoadTopics(discipline);
+    bank::topicObserver = saved;
   }
   // The catalogue puts "Base\" in front of every topic path; the paths are relative to the
   // folder of the description file, wherever that lies.
@@ -267,7 +261,8 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
       if (std::strncmp(relative, kBaseDir, sizeof kBaseDir - 1) == 0)
         relative += sizeof kBaseDir - 1;
       std::memmove(t.Path, relative, std::strlen(relative) + 1);
-      if (there.Entered() && t.Path[0] != 0 && files::InputFile(t.Path).IsOpen()) anyExists = true;
+      if (!anyExists && there.Entered() && t.Path[0] != 0 && files::InputFile(t.Path).IsOpen())
+        anyExists = true;
       topics.push_back(t);
     }
   }
@@ -291,7 +286,6 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
   out->categories = true;
   out->bank.title =
       FieldText(discipline.Title, sizeof discipline.Title, shown, 1, "discipline's title", report);
-  std::vector<int> lines = TopicLines(bytes, topics);
   InFolder there(folder);
   if (!there.Entered()) {
     *error = "cannot enter the folder of the description file";
@@ -322,30 +316,14 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
   return true;
 }
 
-namespace {
-
-// Nothing but white space (as FoldSpace takes it): the text reads back empty.
-bool Blank(std::string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
-    if (c == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
-      ++i;
-      continue;
-    }
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::string WhyLeftOut(Format format, const Question& question) {
-  if (Blank(question.task))
+  // Texts as a reader takes them back: nothing but white space reads back empty.
+  std::string task = FoldSpace(question.task);
+  if (task.empty())
     return "the task is empty (a blank line in the question file?); every format needs one";
   int correct = 0;
   for (std::size_t i = 0; i < question.variants.size(); ++i) {
-    if (Blank(question.variants[i].text))
+    if (FoldSpace(question.variants[i].text).empty())
       return "variant " + std::to_string(i + 1) +
              " is empty, and an empty answer is dropped on "
              "reading";
@@ -367,12 +345,9 @@ std::string WhyLeftOut(Format format, const Question& question) {
       if (correct != 1)
         return std::to_string(correct) + " correct variants: Aiken takes exactly one";
       // The task is one line; Aiken would take it for an option or the answer line.
-      std::string task = FoldSpace(question.task);
-      if (task.size() >= 3 && task[0] >= 'A' && task[0] <= 'Z' &&
-          (task[1] == ')' || task[1] == '.') && task[2] == ' ')
+      if (IsAikenOption(task))
         return "the task begins like an Aiken option (\"" + task.substr(0, 2) + " \")";
-      if (task.compare(0, 7, "ANSWER:") == 0)
-        return "the task begins like the Aiken answer line (\"ANSWER:\")";
+      if (IsAikenAnswer(task)) return "the task begins like the Aiken answer line (\"ANSWER:\")";
       return {};
     }
     case Format::kCsv:
@@ -421,8 +396,7 @@ std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report) 
     for (int n = 2; std::find(titles.begin(), titles.end(), title) != titles.end(); ++n)
       title = base + " (" + std::to_string(n) + ")";
     if (empty || title != base) {
-      const std::string& file = i < bank.files.size() ? bank.files[i] : bank.bank.title;
-      report->Lose(file, 0,
+      report->Lose(bank.FileOf(i), 0,
                    std::string(empty ? "the topic has no title"
                                      : "the topic's title repeats an "
                                        "earlier one") +
@@ -432,6 +406,18 @@ std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report) 
     titles.push_back(std::move(title));
   }
   return titles;
+}
+
+TopicCategories::TopicCategories(const ExportBank& bank, Report* report) : bank_(bank) {
+  if (bank.categories) titles_ = CategoryTitles(bank, report);
+}
+
+bool TopicCategories::Opens(const Topic& topic, std::string* path) {
+  if (!bank_.categories || current_ == &topic) return false;
+  current_ = &topic;
+  *path = CategoryPath(bank_.bank.title,
+                       titles_[static_cast<std::size_t>(&topic - bank_.bank.topics.data())]);
+  return true;
 }
 
 std::string WriteFormat(Format format, const ExportBank& bank, Report* report) {

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "bridge/host.h"
+#include "bridge/text.h"
 #include "bridge/writers.h"
 
 namespace bridge {
@@ -51,8 +52,7 @@ int Usage(std::FILE* err, const std::string& complaint) {
 }
 
 Format ByExtension(const fs::path& out) {
-  std::string ext = Utf8FromPath(out.extension());
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  std::string ext = LowerAscii(Utf8FromPath(out.extension()));
   if (ext == ".xml") return Format::kMoodleXml;
   if (ext == ".aiken") return Format::kAiken;
   if (ext == ".csv") return Format::kCsv;
@@ -160,12 +160,7 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     return kExitFailed;
   }
 
-  for (const Note& n : report.notes) {
-    if (n.line > 0)
-      std::fprintf(err, "%s:%d: %s\n", n.input.c_str(), n.line, n.message.c_str());
-    else
-      std::fprintf(err, "%s: %s\n", n.input.c_str(), n.message.c_str());
-  }
+  PrintNotes(err, report.notes);
   if (!report.Clean())
     std::fprintf(err, "exameo-export: %zu of %zu questions written, %zu left out; %zu note%s\n",
                  total - leftOut, total, leftOut, report.notes.size(),

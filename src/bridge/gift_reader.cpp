@@ -136,13 +136,7 @@ class GiftReader {
   std::string Text(std::string_view raw, TextFormat format, int line) {
     std::string decoded = DecodeEscapes(raw);
     if (format != TextFormat::kHtml) return FoldSpace(decoded);
-    int images = 0;
-    bool tags = false;
-    std::string plain = HtmlToText(decoded, &images, &tags);
-    if (tags) report_->Count(Drop::kFormatting);
-    for (int i = 0; i < images; ++i)
-      report_->Lose(source_.name, line, "image dropped: the program shows text only");
-    return plain;
+    return HtmlAsText(decoded, source_, line, report_);
   }
 
   // Drops "#feedback" from the end of an answer; counts it when there was any.

@@ -53,43 +53,35 @@ std::string WriteGift(const ExportBank& bank, Report* report) {
       for (const Variant& v : q.variants) size += v.text.size() + 16;
     }
   out.reserve(size + size / 8);
-  const Topic* category = nullptr;
-  std::vector<std::string> titles;
-  if (bank.categories) titles = CategoryTitles(bank, report);
-  ForEachCarried(
-      Format::kGift, bank, report, [&](const Topic& t, const Question& q, const std::string&) {
-        if (bank.categories && category != &t) {
-          category = &t;
-          out += "$CATEGORY: " +
-                 CategoryPath(bank.bank.title,
-                              titles[static_cast<std::size_t>(&t - bank.bank.topics.data())]) +
-                 "\n\n";
-        }
-        AppendText(q.task, &out);
-        if (q.variants.empty()) {
-          // No answer block: a description.
-          out += "\n\n";
-          return;
-        }
-        int correct = 0;
-        for (const Variant& v : q.variants) correct += v.correct ? 1 : 0;
-        out += " {\n";
-        int index = 0;
-        for (const Variant& v : q.variants) {
-          if (correct == 1) {
-            out += v.correct ? "=" : "~";
-          } else if (v.correct) {
-            out += "~%";
-            out += CorrectWeight(correct, index++);
-            out += "%";
-          } else {
-            out += "~%-100%";
-          }
-          AppendText(v.text, &out);
-          out += "\n";
-        }
-        out += "}\n\n";
-      });
+  TopicCategories categories(bank, report);
+  ForEachCarried(Format::kGift, bank, report, [&](const Topic& t, const Question& q) {
+    std::string path;
+    if (categories.Opens(t, &path)) out += "$CATEGORY: " + path + "\n\n";
+    AppendText(q.task, &out);
+    if (q.variants.empty()) {
+      // No answer block: a description.
+      out += "\n\n";
+      return;
+    }
+    int correct = 0;
+    for (const Variant& v : q.variants) correct += v.correct ? 1 : 0;
+    out += " {\n";
+    int index = 0;
+    for (const Variant& v : q.variants) {
+      if (correct == 1) {
+        out += v.correct ? "=" : "~";
+      } else if (v.correct) {
+        out += "~%";
+        out += CorrectWeight(correct, index++);
+        out += "%";
+      } else {
+        out += "~%-100%";
+      }
+      AppendText(v.text, &out);
+      out += "\n";
+    }
+    out += "}\n\n";
+  });
   return out;
 }
 

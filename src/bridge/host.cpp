@@ -61,10 +61,12 @@ bool MoveNoReplace(const fs::path& from, const fs::path& to) {
 #endif
 }
 
-std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
+int RunWithUtf8Arguments(int argc, wchar_t** argv, ToolRun run) {
   std::vector<std::string> args;
   for (int i = 0; i < argc; ++i) args.push_back(Utf8FromPath(fs::path(std::wstring(argv[i]))));
-  return args;
+  std::vector<const char*> pointers;
+  for (const std::string& arg : args) pointers.push_back(arg.c_str());
+  return run(argc, pointers.data(), stdout, stderr);
 }
 
 }  // namespace bridge

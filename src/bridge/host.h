@@ -1,6 +1,7 @@
 // The host's files for the bridge tools: UTF-8 names on every system.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -23,7 +24,10 @@ bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes);
 // Moves `from` to `to`, failing rather than replacing anything at `to`.
 bool MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// wmain's arguments as UTF-8.
-std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv);
+// A tool as a whole: arguments (UTF-8) in, output and messages out, exit code back.
+using ToolRun = int (*)(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
+
+// Runs `run` on wmain's arguments made UTF-8, with the standard streams.
+int RunWithUtf8Arguments(int argc, wchar_t** argv, ToolRun run);
 
 }  // namespace bridge

@@ -26,18 +26,13 @@ struct Input {
   std::string name;  // as given
   Bank bank;
   Report report;
-  EncodedDiscipline encoded;
 };
 
-void PrintNotes(std::FILE* err, std::vector<Note> notes) {
+// One input's notes in the order of its lines.
+void PrintNotesByLine(std::FILE* err, std::vector<Note> notes) {
   std::stable_sort(notes.begin(), notes.end(),
                    [](const Note& a, const Note& b) { return a.line < b.line; });
-  for (const Note& note : notes) {
-    if (note.line > 0)
-      std::fprintf(err, "%s:%d: %s\n", note.input.c_str(), note.line, note.message.c_str());
-    else
-      std::fprintf(err, "%s: %s\n", note.input.c_str(), note.message.c_str());
-  }
+  PrintNotes(err, notes);
 }
 
 std::string DropSummary(const Report& report) {
@@ -113,6 +108,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   }
 
   std::vector<Input> inputs(positional.size() - 1);
+  std::vector<EncodedDiscipline> encoded(inputs.size());  // one for each input
   bool failed = false;
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     Input& in = inputs[i];
@@ -142,9 +138,9 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
       continue;
     }
     in.bank.title = haveTitle ? title : source.stem;
-    in.encoded = Encode(in.bank, in.name, &in.report);
-    PrintNotes(err, in.report.notes);
-    if (in.encoded.questions == 0) {
+    encoded[i] = Encode(in.bank, in.name, &in.report);
+    PrintNotesByLine(err, in.report.notes);
+    if (encoded[i].questions == 0) {
       std::fprintf(err, "%s: no question to import\n", in.name.c_str());
       failed = true;
     }
@@ -154,8 +150,6 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     return kImportNothing;
   }
 
-  std::vector<EncodedDiscipline> encoded;
-  for (Input& in : inputs) encoded.push_back(in.encoded);
   std::vector<int> numbers;
   std::string error;
   if (!WriteDisciplines(folder / "Base", encoded, &numbers, &error)) {
@@ -167,7 +161,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     const Input& in = inputs[i];
     lossy = lossy || !in.report.Clean();
     std::fprintf(out, "%s: %d questions in %zu topics written as Base\\%d.txt%s%s\n",
-                 in.name.c_str(), in.encoded.questions, in.encoded.topicFiles.size(), numbers[i],
+                 in.name.c_str(), encoded[i].questions, encoded[i].topicFiles.size(), numbers[i],
                  in.report.Clean()
                      ? ""
                      : ("; " + std::to_string(in.report.notes.size()) + " losses reported").c_str(),

@@ -5,6 +5,7 @@
 // read or written (text.h, bank_writer.h).
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,16 @@ struct Note {
   int line = 0;
   std::string message;
 };
+
+// Prints each note on its own line, "INPUT: message" when its line is unknown.
+inline void PrintNotes(std::FILE* stream, const std::vector<Note>& notes) {
+  for (const Note& note : notes) {
+    if (note.line > 0)
+      std::fprintf(stream, "%s:%d: %s\n", note.input.c_str(), note.line, note.message.c_str());
+    else
+      std::fprintf(stream, "%s: %s\n", note.input.c_str(), note.message.c_str());
+  }
+}
 
 // Everything a reader or writer lost. Notes make the exit code 1; drops do not.
 struct Report {

@@ -45,17 +45,7 @@ class XmlReader {
   std::string Text(pugi::xml_node holder, int line) {
     std::string raw = holder.child("text").text().get();
     std::string format = holder.attribute("format").value();
-    std::string plain;
-    if (format == "html") {
-      int images = 0;
-      bool tags = false;
-      plain = HtmlToText(raw, &images, &tags);
-      if (tags) report_->Count(Drop::kFormatting);
-      for (int i = 0; i < images; ++i)
-        report_->Lose(source_.name, line, "image dropped: the program shows text only");
-    } else {
-      plain = FoldSpace(raw);
-    }
+    std::string plain = format == "html" ? HtmlAsText(raw, source_, line, report_) : FoldSpace(raw);
     for (pugi::xml_node file : holder.children("file")) {
       std::string name = file.attribute("name").value();
       // Images were reported with their <img>; a file the text does not show is reported here.

@@ -54,48 +54,42 @@ std::string WriteMoodleXml(const ExportBank& bank, Report* report) {
   declaration.append_attribute("encoding") = "UTF-8";
   pugi::xml_node quiz = doc.append_child("quiz");
 
-  const Topic* category = nullptr;
-  std::vector<std::string> titles;
-  if (bank.categories) titles = CategoryTitles(bank, report);
-  ForEachCarried(
-      Format::kMoodleXml, bank, report, [&](const Topic& t, const Question& q, const std::string&) {
-        if (bank.categories && category != &t) {
-          category = &t;
-          pugi::xml_node c = quiz.append_child("question");
-          c.append_attribute("type") = "category";
-          AddText(c, "category",
-                  CategoryPath(bank.bank.title,
-                               titles[static_cast<std::size_t>(&t - bank.bank.topics.data())]),
-                  nullptr);
-        }
-        pugi::xml_node x = quiz.append_child("question");
-        x.append_attribute("type") = q.variants.empty() ? "description" : "multichoice";
-        AddText(x, "name", NameOf(q.task), nullptr);
-        AddText(x, "questiontext", q.task, "plain_text");
-        AddText(x, "generalfeedback", "", "plain_text");
-        AddValue(x, "defaultgrade", q.variants.empty() ? "0" : "1");
-        AddValue(x, "penalty", "0");
-        AddValue(x, "hidden", "0");
-        if (q.variants.empty()) return;
+  TopicCategories categories(bank, report);
+  ForEachCarried(Format::kMoodleXml, bank, report, [&](const Topic& t, const Question& q) {
+    std::string path;
+    if (categories.Opens(t, &path)) {
+      pugi::xml_node c = quiz.append_child("question");
+      c.append_attribute("type") = "category";
+      AddText(c, "category", path, nullptr);
+    }
+    pugi::xml_node x = quiz.append_child("question");
+    x.append_attribute("type") = q.variants.empty() ? "description" : "multichoice";
+    AddText(x, "name", NameOf(q.task), nullptr);
+    AddText(x, "questiontext", q.task, "plain_text");
+    AddText(x, "generalfeedback", "", "plain_text");
+    AddValue(x, "defaultgrade", q.variants.empty() ? "0" : "1");
+    AddValue(x, "penalty", "0");
+    AddValue(x, "hidden", "0");
+    if (q.variants.empty()) return;
 
-        int correct = 0;
-        for (const Variant& v : q.variants) correct += v.correct ? 1 : 0;
-        AddValue(x, "single", correct == 1 ? "true" : "false");
-        // The program shows the variants in file order and numbers them from 1.
-        AddValue(x, "shuffleanswers", "false");
-        AddValue(x, "answernumbering", "123");
-        int index = 0;
-        for (const Variant& v : q.variants) {
-          pugi::xml_node a = x.append_child("answer");
-          std::string fraction = correct == 1 ? (v.correct ? "100" : "0")
-                                 : v.correct  ? std::string(CorrectWeight(correct, index++))
-                                              : "-100";
-          a.append_attribute("fraction") = fraction.c_str();
-          a.append_attribute("format") = "plain_text";
-          a.append_child("text").text().set(v.text.c_str());
-          AddText(a, "feedback", "", "plain_text");
-        }
-      });
+    int correct = 0;
+    for (const Variant& v : q.variants) correct += v.correct ? 1 : 0;
+    AddValue(x, "single", correct == 1 ? "true" : "false");
+    // The program shows the variants in file order and numbers them from 1.
+    AddValue(x, "shuffleanswers", "false");
+    AddValue(x, "answernumbering", "123");
+    int index = 0;
+    for (const Variant& v : q.variants) {
+      pugi::xml_node a = x.append_child("answer");
+      std::string fraction = correct == 1 ? (v.correct ? "100" : "0")
+                             : v.correct  ? std::string(CorrectWeight(correct, index++))
+                                          : "-100";
+      a.append_attribute("fraction") = fraction.c_str();
+      a.append_attribute("format") = "plain_text";
+      a.append_child("text").text().set(v.text.c_str());
+      AddText(a, "feedback", "", "plain_text");
+    }
+  });
 
   std::string out;
   StringWriter writer(&out);

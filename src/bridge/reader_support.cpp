@@ -77,6 +77,16 @@ int TopicSink::Find(const std::string& key, const std::string& title, int line) 
   return index;
 }
 
+std::string HtmlAsText(std::string_view html, const Source& source, int line, Report* report) {
+  int images = 0;
+  bool tags = false;
+  std::string plain = HtmlToText(html, &images, &tags);
+  if (tags) report->Count(Drop::kFormatting);
+  for (int i = 0; i < images; ++i)
+    report->Lose(source.name, line, "image dropped: the program shows text only");
+  return plain;
+}
+
 void LeaveOut(const Source& source, int line, std::string_view kind, std::string_view why,
               Report* report) {
   std::string message(kind);

@@ -38,6 +38,10 @@ class TopicSink {
   int current_ = -1;  // index into bank_->topics, -1 before any question or category
 };
 
+// An HTML text made plain (HtmlToText), its removed tags counted as formatting and each image
+// it drops noted at `line`.
+std::string HtmlAsText(std::string_view html, const Source& source, int line, Report* report);
+
 // "INPUT:LINE: KIND question left out: WHY".
 void LeaveOut(const Source& source, int line, std::string_view kind, std::string_view why,
               Report* report);

@@ -8,13 +8,6 @@ namespace bridge {
 
 namespace {
 
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 bool EndsWith(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
@@ -43,7 +36,7 @@ Format DetectFormat(std::string_view fileName, std::string_view bytes) {
   for (const Line& line : SplitLines(bytes)) {
     std::string_view t = line.text;
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    if (t.substr(0, 7) == "ANSWER:") return Format::kAiken;
+    if (IsAikenAnswer(t)) return Format::kAiken;
   }
   return Format::kUnknown;
 }

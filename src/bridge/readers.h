@@ -21,6 +21,11 @@ Format ParseFormat(std::string_view name);
 // "::", "{" or "$CATEGORY:", else Aiken when it has an "ANSWER:" line; kUnknown otherwise.
 Format DetectFormat(std::string_view fileName, std::string_view bytes);
 
+// Aiken's line kinds, as its reader tells them in a line trimmed of blanks: an option ("A) text"
+// or "A. text") and the answer line ("ANSWER: X").
+bool IsAikenOption(std::string_view line);
+bool IsAikenAnswer(std::string_view line);
+
 void ReadGift(const Source& source, std::string_view bytes, Bank* bank, Report* report);
 void ReadAiken(const Source& source, std::string_view bytes, Bank* bank, Report* report);
 void ReadCsv(const Source& source, std::string_view bytes, Bank* bank, Report* report);

@@ -269,6 +269,12 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::string LowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = Lower(c);
+  return out;
+}
+
 std::string_view SkipBom(std::string_view bytes) {
   if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.remove_prefix(3);
   return bytes;

@@ -23,6 +23,11 @@ struct ExportBank {
   std::vector<std::string> files;
   // Read from a description file: every topic becomes a category "Discipline/Topic".
   bool categories = false;
+
+  // The name notes give topic `t`: its question file, or the bank's title when none is known.
+  const std::string& FileOf(std::size_t t) const {
+    return t < files.size() ? files[t] : bank.title;
+  }
 };
 
 // Reads `path`, a question file or a description file, with the program's loader and
@@ -46,6 +51,20 @@ std::string CategoryPath(std::string_view discipline, std::string_view topic);
 // title becomes "Тема K" and a repeated one gets " (2)", " (3)", ... (each noted).
 std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report);
 
+// The category before each topic's questions, for the writers that carry topics: only in a bank
+// read from a description file, with the titles of CategoryTitles.
+class TopicCategories {
+ public:
+  TopicCategories(const ExportBank& bank, Report* report);
+  // True at the first question written of each topic, with *path its "Discipline/Topic".
+  bool Opens(const Topic& topic, std::string* path);
+
+ private:
+  const ExportBank& bank_;
+  std::vector<std::string> titles_;
+  const Topic* current_ = nullptr;
+};
+
 // Each writer returns the whole file, UTF-8, and notes every question it leaves out.
 std::string WriteGift(const ExportBank& bank, Report* report);
 std::string WriteMoodleXml(const ExportBank& bank, Report* report);
@@ -54,17 +73,17 @@ std::string WriteAiken(const ExportBank& bank, Report* report);
 std::string WriteCsv(const ExportBank& bank, Report* report);
 std::string WriteFormat(Format format, const ExportBank& bank, Report* report);
 
-// Calls `take(topic, question, file)` for every question of `bank` that `format` carries, in
+// Calls `take(topic, question)` for every question of `bank` that `format` carries, in
 // order, and notes the others.
 template <class Take>
 void ForEachCarried(Format format, const ExportBank& bank, Report* report, Take&& take) {
   for (std::size_t t = 0; t < bank.bank.topics.size(); ++t) {
     const Topic& topic = bank.bank.topics[t];
-    const std::string& file = t < bank.files.size() ? bank.files[t] : bank.bank.title;
+    const std::string& file = bank.FileOf(t);
     for (const Question& q : topic.questions) {
       std::string why = WhyLeftOut(format, q);
       if (why.empty())
-        take(topic, q, file);
+        take(topic, q);
       else
         report->Lose(file, q.line, "left out: " + why);
     }
