@@ -282,17 +282,20 @@ void Hear(void* context, int first, int last, bank::TopicLines what, int topic) 
   static_cast<ProgramTopics*>(context)->runs.push_back({first, last, what, topic});
 }
 
-ProgramTopics ReadProgramTopics(const TitlePath* discipline, std::string_view bytes) {
+}  // namespace
+
+void Report::Add(const std::string& file, int line, std::string message) {
+  problems.push_back({file, line, std::move(message)});
+}
+
+ProgramTopics ReadTopics(std::string_view bytes) {
   ProgramTopics program;
   bank::TopicObserver observer{Hear, &program};
   bank::TopicObserver* saved = bank::topicObserver;
   bank::topicObserver = &observer;
   programCatalogue.UnloadTopics();
-  if (discipline != nullptr)
-    programCatalogue.LoadTopics(*discipline);
-  else
-    bank::LoadTopicsFromBytes(&programCatalogue,
-                              reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  bank::LoadTopicsFromBytes(&programCatalogue, reinterpret_cast<const unsigned char*>(bytes.data()),
+                            bytes.size());
   bank::topicObserver = saved;
   for (int i = 0; i <= programCatalogue.LastTopic && i < kMaxTopics; ++i) {
     const char* path = programCatalogue.Topics[i].Path;
@@ -303,12 +306,6 @@ ProgramTopics ReadProgramTopics(const TitlePath* discipline, std::string_view by
   }
   programCatalogue.UnloadTopics();
   return program;
-}
-
-}  // namespace
-
-void Report::Add(const std::string& file, int line, std::string message) {
-  problems.push_back({file, line, std::move(message)});
 }
 
 FileKind Classify(std::string_view bytes) {
@@ -421,14 +418,6 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
                     more);
   }
   return counts;
-}
-
-ProgramTopics ReadTopics(std::string_view bytes) {
-  return ReadProgramTopics(nullptr, bytes);
-}
-
-ProgramTopics ReadTopics(const TitlePath& discipline) {
-  return ReadProgramTopics(&discipline, {});
 }
 
 std::vector<TopicPath> CheckTopics(std::string_view bytes, const std::string& file,

@@ -61,10 +61,9 @@ struct ProgramTopics {
   std::vector<TopicRun> runs;
   std::vector<std::string> paths;  // of the kept topics, relative to the database directory
 };
-// The program's reading of description-file bytes held in memory (bank::LoadTopicsFromBytes),
-// or, given a discipline entry, of its file (DisciplineClass::LoadTopics).
+// The program's reading of description-file bytes (bank::LoadTopicsFromBytes, the parser of
+// DisciplineClass::LoadTopics).
 ProgramTopics ReadTopics(std::string_view bytes);
-ProgramTopics ReadTopics(const TitlePath& discipline);
 
 // Checks the bytes of a description file and returns the paths of the topics the program keeps,
 // for the caller to look up. The program's reading decides what is a topic; the bytes explain.

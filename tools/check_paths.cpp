@@ -179,8 +179,9 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
   // What the program reads from each, and which question files they name.
   std::set<std::string> named;
   for (Description& d : descriptions) {
+    // Read once: the catalogue's parser reads the same bytes as LoadTopics would from the file.
     ReadProgramFile(d.entry.Path, &d.bytes);
-    d.program = ReadTopics(d.entry);
+    d.program = ReadTopics(d.bytes);
     for (const TopicRun& run : d.program.runs)
       if (run.what == bank::TopicLines::kKept && run.topic >= 0 &&
           run.topic < static_cast<int>(d.program.paths.size()))
