@@ -182,10 +182,7 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
     // Read once: the catalogue's parser reads the same bytes as LoadTopics would from the file.
     ReadProgramFile(d.entry.Path, &d.bytes);
     d.program = ReadTopics(d.bytes);
-    for (const TopicRun& run : d.program.runs)
-      if (run.what == bank::TopicLines::kKept && run.topic >= 0 &&
-          run.topic < static_cast<int>(d.program.paths.size()))
-        named.insert(d.program.paths[static_cast<std::size_t>(run.topic)]);
+    named.insert(d.program.paths.begin(), d.program.paths.end());
   }
   std::set<std::string> checked;
   for (const Description& d : descriptions) {
