@@ -226,8 +226,7 @@ void CheckDescriptionFile(const fs::path& path, const std::string& shown, const 
   WorkingDirectory here(dir.empty() ? fs::path(".") : dir);
   if (!here.Entered()) return;
   for (const TopicPath& p : paths) {
-    std::string ignored;
-    if (!ReadProgramFile(p.path, &ignored))
+    if (!files::InputFile(p.path.c_str()).IsOpen())
       report->Add(shown, p.line, Missing(p.path));
     else if (InBaseItself(p.path))
       report->Add(shown, p.line, InBaseMessage(p.path));
