@@ -288,6 +288,12 @@ void Report::Add(const std::string& file, int line, std::string message) {
   problems.push_back({file, line, std::move(message)});
 }
 
+std::string RelativePath(const TitlePath& entry) {
+  std::size_t length = strnlen(entry.Path, sizeof entry.Path);
+  std::size_t base = sizeof kBaseDir - 1;
+  return length >= base ? std::string(entry.Path + base, length - base) : std::string();
+}
+
 ProgramTopics ReadTopics(std::string_view bytes) {
   ProgramTopics program;
   bank::TopicObserver observer{Hear, &program};
@@ -297,13 +303,8 @@ ProgramTopics ReadTopics(std::string_view bytes) {
   bank::LoadTopicsFromBytes(&programCatalogue, reinterpret_cast<const unsigned char*>(bytes.data()),
                             bytes.size());
   bank::topicObserver = saved;
-  for (int i = 0; i <= programCatalogue.LastTopic && i < kMaxTopics; ++i) {
-    const char* path = programCatalogue.Topics[i].Path;
-    std::size_t length = strnlen(path, sizeof programCatalogue.Topics[i].Path);
-    std::size_t base = sizeof kBaseDir - 1;
-    program.paths.emplace_back(length >= base ? std::string(path + base, length - base)
-                                              : std::string());
-  }
+  for (int i = 0; i <= programCatalogue.LastTopic && i < kMaxTopics; ++i)
+    program.paths.push_back(RelativePath(programCatalogue.Topics[i]));
   programCatalogue.UnloadTopics();
   return program;
 }

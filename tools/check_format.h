@@ -61,6 +61,8 @@ struct ProgramTopics {
   std::vector<TopicRun> runs;
   std::vector<std::string> paths;  // of the kept topics, relative to the database directory
 };
+// A catalogue entry's path without the "Base\" in front, as a description file names it.
+std::string RelativePath(const TitlePath& entry);
 // The program's reading of description-file bytes (bank::LoadTopicsFromBytes, the parser of
 // DisciplineClass::LoadTopics).
 ProgramTopics ReadTopics(std::string_view bytes);

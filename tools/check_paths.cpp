@@ -151,8 +151,7 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
   std::set<std::string> taken;
   for (int i = 0; i <= programCatalogue.LastDiscipline && i < kMaxDisciplines; ++i) {
     const TitlePath& entry = programCatalogue.Disciplines[i];
-    std::string name(entry.Path + sizeof kBaseDir - 1,
-                     strnlen(entry.Path, sizeof entry.Path) - (sizeof kBaseDir - 1));
+    std::string name = RelativePath(entry);
     taken.insert(name);
     descriptions.push_back({entry, name, {}, {}});
   }
