@@ -201,17 +201,19 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
                   "exameo-check and the program read the title differently; the program's "
                   "reading counts");
     for (const TopicPath& p : paths) {
+      std::string path = std::string(kBaseDir) + p.path;
+      // A file named again was read, and found, when it was first named: it is read only once.
+      bool again = checked.count(p.path) > 0;
       std::string bytes;
-      if (!ReadProgramFile(std::string(kBaseDir) + p.path, &bytes)) {
+      if (!again && !ReadProgramFile(path, &bytes)) {
         report->Add(shown, p.line, Missing(p.path));
         continue;
       }
       if (InBaseItself(p.path)) report->Add(shown, p.line, InBaseMessage(p.path));
-      if (checked.insert(p.path).second) {
-        std::string questions = Shown(baseShown, p.path);
-        CompareWithLoader(std::string(kBaseDir) + p.path, CheckQuestions(bytes, questions, report),
-                          questions, report);
-      }
+      if (again) continue;
+      checked.insert(p.path);
+      std::string questions = Shown(baseShown, p.path);
+      CompareWithLoader(path, CheckQuestions(bytes, questions, report), questions, report);
     }
   }
 }
