@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "bank/question.h"
 #include "common/cp1251.h"
 
 namespace check {
@@ -15,12 +16,13 @@ constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 constexpr char kQuote = '"';
 
-constexpr int kMaxTask = 2047;
-constexpr int kMaxVariant = 1023;
-constexpr int kMaxVariantLines = 12;
-constexpr int kMaxTitle = 1023;
-constexpr int kMaxPath = 42;
-constexpr int kMaxTopicLines = 128;
+// What the program's fields hold, each less the terminating zero.
+constexpr int kMaxTask = kTaskCapacity - 1;
+constexpr int kMaxVariant = kVariantCapacity - 1;
+constexpr int kMaxVariantLines = kMaxVariants;
+constexpr int kMaxTitle = kTitleCapacity - 1;
+constexpr int kMaxPath = kMaxDescriptionName;  // behind "Base\", like a description file's name
+constexpr int kMaxTopicLines = kMaxTopics;
 
 enum class Ending { kNone, kCrLf, kCr, kLf };
 

@@ -75,7 +75,8 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
 
 // The program keeps "Base\" and the name of a description file in 47 bytes. `name` holds the
 // bytes the program's file layer gives.
-inline constexpr int kMaxDescriptionName = 42;
+inline constexpr int kMaxDescriptionName =
+    kPathCapacity - 1 - (static_cast<int>(sizeof kBaseDir) - 1);
 void CheckDescriptionName(std::string_view name, const std::string& file, Report* report);
 
 // Windows-1251 bytes as UTF-8, for messages and JSON; 0x98 becomes U+FFFD.
