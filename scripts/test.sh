@@ -238,15 +238,14 @@ run_step mingw
 
 echo
 echo "== Summary"
-status=0
+passed=0
 for name in "${order[@]}"; do
   printf '  %-14s %s\n' "$name" "${result[$name]}"
-  [[ ${result[$name]} == passed* ]] || status=1
+  [[ ${result[$name]} == passed* ]] && passed=$((passed + 1))
 done
 echo "  total          $((SECONDS / 60)) min $((SECONDS % 60)) s"
-passed=0
-for name in "${order[@]}"; do [[ ${result[$name]} == passed* ]] && passed=$((passed + 1)); done
 echo "steps: $passed passed, $((${#order[@]} - passed)) failed"
+status=$((passed < ${#order[@]}))
 if ((status)); then
   echo "FAILED: see the steps above" >&2
 else

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "bank/question.h"
 #include "common/cp1251.h"
 
 namespace check {
@@ -15,12 +16,13 @@ constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 constexpr char kQuote = '"';
 
-constexpr int kMaxTask = 2047;
-constexpr int kMaxVariant = 1023;
-constexpr int kMaxVariantLines = 12;
-constexpr int kMaxTitle = 1023;
-constexpr int kMaxPath = 42;
-constexpr int kMaxTopicLines = 128;
+// What the program's fields hold, each less the terminating zero.
+constexpr int kMaxTask = kTaskCapacity - 1;
+constexpr int kMaxVariant = kVariantCapacity - 1;
+constexpr int kMaxVariantLines = kMaxVariants;
+constexpr int kMaxTitle = kTitleCapacity - 1;
+constexpr int kMaxPath = kMaxDescriptionName;  // behind "Base\", like a description file's name
+constexpr int kMaxTopicLines = kMaxTopics;
 
 enum class Ending { kNone, kCrLf, kCr, kLf };
 
@@ -282,33 +284,31 @@ void Hear(void* context, int first, int last, bank::TopicLines what, int topic) 
   static_cast<ProgramTopics*>(context)->runs.push_back({first, last, what, topic});
 }
 
-ProgramTopics ReadProgramTopics(const TitlePath* discipline, std::string_view bytes) {
+}  // namespace
+
+void Report::Add(const std::string& file, int line, std::string message) {
+  problems.push_back({file, line, std::move(message)});
+}
+
+std::string RelativePath(const TitlePath& entry) {
+  std::size_t length = strnlen(entry.Path, sizeof entry.Path);
+  std::size_t base = sizeof kBaseDir - 1;
+  return length >= base ? std::string(entry.Path + base, length - base) : std::string();
+}
+
+ProgramTopics ReadTopics(std::string_view bytes) {
   ProgramTopics program;
   bank::TopicObserver observer{Hear, &program};
   bank::TopicObserver* saved = bank::topicObserver;
   bank::topicObserver = &observer;
   programCatalogue.UnloadTopics();
-  if (discipline != nullptr)
-    programCatalogue.LoadTopics(*discipline);
-  else
-    bank::LoadTopicsFromBytes(&programCatalogue,
-                              reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  bank::LoadTopicsFromBytes(&programCatalogue, reinterpret_cast<const unsigned char*>(bytes.data()),
+                            bytes.size());
   bank::topicObserver = saved;
-  for (int i = 0; i <= programCatalogue.LastTopic && i < kMaxTopics; ++i) {
-    const char* path = programCatalogue.Topics[i].Path;
-    std::size_t length = strnlen(path, sizeof programCatalogue.Topics[i].Path);
-    std::size_t base = sizeof kBaseDir - 1;
-    program.paths.emplace_back(length >= base ? std::string(path + base, length - base)
-                                              : std::string());
-  }
+  for (int i = 0; i <= programCatalogue.LastTopic && i < kMaxTopics; ++i)
+    program.paths.push_back(RelativePath(programCatalogue.Topics[i]));
   programCatalogue.UnloadTopics();
   return program;
-}
-
-}  // namespace
-
-void Report::Add(const std::string& file, int line, std::string message) {
-  problems.push_back({file, line, std::move(message)});
 }
 
 FileKind Classify(std::string_view bytes) {
@@ -421,14 +421,6 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
                     more);
   }
   return counts;
-}
-
-ProgramTopics ReadTopics(std::string_view bytes) {
-  return ReadProgramTopics(nullptr, bytes);
-}
-
-ProgramTopics ReadTopics(const TitlePath& discipline) {
-  return ReadProgramTopics(&discipline, {});
 }
 
 std::vector<TopicPath> CheckTopics(std::string_view bytes, const std::string& file,

@@ -61,10 +61,11 @@ struct ProgramTopics {
   std::vector<TopicRun> runs;
   std::vector<std::string> paths;  // of the kept topics, relative to the database directory
 };
-// The program's reading of description-file bytes held in memory (bank::LoadTopicsFromBytes),
-// or, given a discipline entry, of its file (DisciplineClass::LoadTopics).
+// A catalogue entry's path without the "Base\" in front, as a description file names it.
+std::string RelativePath(const TitlePath& entry);
+// The program's reading of description-file bytes (bank::LoadTopicsFromBytes, the parser of
+// DisciplineClass::LoadTopics).
 ProgramTopics ReadTopics(std::string_view bytes);
-ProgramTopics ReadTopics(const TitlePath& discipline);
 
 // Checks the bytes of a description file and returns the paths of the topics the program keeps,
 // for the caller to look up. The program's reading decides what is a topic; the bytes explain.
@@ -74,7 +75,8 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
 
 // The program keeps "Base\" and the name of a description file in 47 bytes. `name` holds the
 // bytes the program's file layer gives.
-inline constexpr int kMaxDescriptionName = 42;
+inline constexpr int kMaxDescriptionName =
+    kPathCapacity - 1 - (static_cast<int>(sizeof kBaseDir) - 1);
 void CheckDescriptionName(std::string_view name, const std::string& file, Report* report);
 
 // Windows-1251 bytes as UTF-8, for messages and JSON; 0x98 becomes U+FFFD.

@@ -151,8 +151,7 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
   std::set<std::string> taken;
   for (int i = 0; i <= programCatalogue.LastDiscipline && i < kMaxDisciplines; ++i) {
     const TitlePath& entry = programCatalogue.Disciplines[i];
-    std::string name(entry.Path + sizeof kBaseDir - 1,
-                     strnlen(entry.Path, sizeof entry.Path) - (sizeof kBaseDir - 1));
+    std::string name = RelativePath(entry);
     taken.insert(name);
     descriptions.push_back({entry, name, {}, {}});
   }
@@ -179,12 +178,10 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
   // What the program reads from each, and which question files they name.
   std::set<std::string> named;
   for (Description& d : descriptions) {
+    // Read once: the catalogue's parser reads the same bytes as LoadTopics would from the file.
     ReadProgramFile(d.entry.Path, &d.bytes);
-    d.program = ReadTopics(d.entry);
-    for (const TopicRun& run : d.program.runs)
-      if (run.what == bank::TopicLines::kKept && run.topic >= 0 &&
-          run.topic < static_cast<int>(d.program.paths.size()))
-        named.insert(d.program.paths[static_cast<std::size_t>(run.topic)]);
+    d.program = ReadTopics(d.bytes);
+    named.insert(d.program.paths.begin(), d.program.paths.end());
   }
   std::set<std::string> checked;
   for (const Description& d : descriptions) {
@@ -204,17 +201,19 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
                   "exameo-check and the program read the title differently; the program's "
                   "reading counts");
     for (const TopicPath& p : paths) {
+      std::string path = std::string(kBaseDir) + p.path;
+      // A file named again was read, and found, when it was first named: it is read only once.
+      bool again = checked.count(p.path) > 0;
       std::string bytes;
-      if (!ReadProgramFile(std::string(kBaseDir) + p.path, &bytes)) {
+      if (!again && !ReadProgramFile(path, &bytes)) {
         report->Add(shown, p.line, Missing(p.path));
         continue;
       }
       if (InBaseItself(p.path)) report->Add(shown, p.line, InBaseMessage(p.path));
-      if (checked.insert(p.path).second) {
-        std::string questions = Shown(baseShown, p.path);
-        CompareWithLoader(std::string(kBaseDir) + p.path, CheckQuestions(bytes, questions, report),
-                          questions, report);
-      }
+      if (again) continue;
+      checked.insert(p.path);
+      std::string questions = Shown(baseShown, p.path);
+      CompareWithLoader(path, CheckQuestions(bytes, questions, report), questions, report);
     }
   }
 }
@@ -228,8 +227,7 @@ void CheckDescriptionFile(const fs::path& path, const std::string& shown, const 
   WorkingDirectory here(dir.empty() ? fs::path(".") : dir);
   if (!here.Entered()) return;
   for (const TopicPath& p : paths) {
-    std::string ignored;
-    if (!ReadProgramFile(p.path, &ignored))
+    if (!files::InputFile(p.path.c_str()).IsOpen())
       report->Add(shown, p.line, Missing(p.path));
     else if (InBaseItself(p.path))
       report->Add(shown, p.line, InBaseMessage(p.path));
