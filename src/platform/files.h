@@ -21,6 +21,11 @@ class InputFile {
   // Reads up to `capacity` bytes into `buffer`; 0 at the end of the file or on a failed read.
   std::size_t Read(unsigned char* buffer, std::size_t capacity);
   bool IsOpen() const { return handle_ != kClosed; }
+  // The file's size in bytes (0 when it is not open).
+  std::uint64_t Size() const;
+  // Moves to `offset` bytes from the start: the next Read reads from there. False when it
+  // cannot (the file is not open, or the offset is past its end).
+  bool SkipTo(std::uint64_t offset);
 
  private:
   static constexpr std::intptr_t kClosed = -1;
@@ -47,17 +52,36 @@ void ForEachFile(const char* pattern, bool (*visit)(const char* name, void* cont
 
 // ---- Writing (the study data: options, progress, results) ----
 
-// Replaces the file at `path` with `size` bytes: they go to a temporary file beside it, which is
-// then renamed over it, so a crash leaves either the old file or the new one. False when it
-// could not be written (the old file is then unchanged and no temporary is left).
-bool WriteWhole(const char* path, const void* bytes, std::size_t size);
-// Appends `size` bytes to the file at `path` (created when missing) with one write call, the
-// file opened and closed around it. False when the bytes could not all be written.
-bool AppendBytes(const char* path, const void* bytes, std::size_t size);
+// Why a write failed, as far as the system tells it: what the user is to be told.
+enum class Fault {
+  kNone,
+  kInUse,     // another program holds the file open or locked (a spreadsheet)
+  kReadOnly,  // the file may not be written: read-only, or no rights to it
+  kFolder,    // the folder is missing or may not be written in
+  kFull,      // no room: the disk, a quota or a file size limit
+  kOther,
+};
+
+// Replaces the file at `path` with `size` bytes: they go to a temporary file beside it, flushed
+// to the disk, which is then renamed over it, so a crash leaves either the old file or the new
+// one. False when it could not be written (the old file is then unchanged and no temporary is
+// left); `why`, when given, says why.
+bool WriteWhole(const char* path, const void* bytes, std::size_t size, Fault* why = nullptr);
+// Appends `size` bytes of whole lines to the file at `path` (created when missing) with one
+// write call, the file opened and closed around it, and flushes them to the disk before
+// returning. A file that is empty gets `header` first; one whose last byte is no line end (a
+// line torn by a crash) gets CR LF first, so the new lines do not join it. When the bytes cannot
+// all be written, the file is cut back to its old length where the system allows it; false,
+// and `why` says why.
+bool AppendLines(const char* path, const void* bytes, std::size_t size, const char* header,
+                 Fault* why = nullptr);
+// Whether AppendLines flushes (on; the benchmarks turn it off to time the program's own work
+// apart from the disk's).
+extern bool FlushAppends;
 // Makes the folder `path` (its parent must exist). True when it exists afterwards.
 bool MakeFolder(const char* path);
 // Removes the file at `path`. True when it is gone afterwards (also when it never was).
-bool RemoveFile(const char* path);
+bool RemoveFile(const char* path, Fault* why = nullptr);
 // True when a file can be created, written and removed in the folder `path`.
 bool CanWriteIn(const char* folder);
 // The absolute form of `path` (Windows-1251, backslashes); "" when it cannot be formed.

@@ -33,7 +33,8 @@ Options ParseOptions(const char* bytes, std::size_t size) {
   // A byte order mark left by an editor is not part of the first line.
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   while (!text.empty()) {
-    std::size_t end = text.find('\n');
+    // CR, LF and CR LF all end a line, as in the bank's files.
+    std::size_t end = text.find_first_of("\r\n");
     std::string_view line = Trim(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     std::size_t equals = line.find('=');

@@ -50,24 +50,29 @@ int HexDigit(char c) {
   return kHex[static_cast<unsigned char>(c)];
 }
 
+// Takes the next line off `text` into `line`: CR, LF and CR LF all end one. False when no line
+// end is left (the rest, if any, is a line a crash may have cut short).
+bool NextLine(std::string_view* text, std::string_view* line) {
+  std::size_t end = text->find_first_of("\r\n");
+  if (end == std::string_view::npos) return false;
+  *line = text->substr(0, end);
+  std::size_t after = end + 1;
+  if ((*text)[end] == '\r' && after < text->size() && (*text)[after] == '\n') ++after;
+  text->remove_prefix(after);
+  return true;
+}
+
 }  // namespace
 
 ProgressRead ParseProgress(const char* bytes, std::size_t size, const char* fullPath) {
   ProgressRead read;
   if (bytes == nullptr || fullPath == nullptr) return read;
   std::string_view text(bytes, size);
-  std::size_t end = text.find('\n');
-  if (end == std::string_view::npos) return read;
-  std::string_view first = text.substr(0, end);
-  if (!first.empty() && first.back() == '\r') first.remove_suffix(1);
-  if (first != fullPath) return read;
+  std::string_view line;
+  if (!NextLine(&text, &line) || line != fullPath) return read;
   read.ours = true;
-  text.remove_prefix(end + 1);
   // Only lines with their line end count: the last one may have been cut short by a crash.
-  while ((end = text.find('\n')) != std::string_view::npos) {
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  while (NextLine(&text, &line)) {
     if (line.size() != 16) continue;
     std::uint64_t key = 0;
     bool ok = true;

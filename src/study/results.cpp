@@ -66,17 +66,19 @@ bool NextRecord(std::string_view* text, std::string fields[kFields], int* count)
   for (std::size_t i = 0; i < text->size(); ++i) {
     char c = (*text)[i];
     if (field.Quote(*text, &i)) continue;
-    if (c == ';' || c == '\n') {
+    // CR, LF and CR LF all end a record outside quotes: the CR of a CR LF waits for its LF.
+    if (c == '\r' && i + 1 < text->size() && (*text)[i + 1] == '\n') continue;
+    bool end = c == '\n' || c == '\r';
+    if (c == ';' || end) {
       std::string taken = field.Take();
       if (*count < kFields) fields[*count] = std::move(taken);
       ++*count;
-      if (c == '\n') {
+      if (end) {
         text->remove_prefix(i + 1);
         return true;
       }
       continue;
     }
-    if (c == '\r' && (i + 1 == text->size() || (*text)[i + 1] == '\n')) continue;
     field.Keep(c);
   }
   // The last line has no line end: it may have been cut short by a crash, so it is passed
@@ -208,7 +210,7 @@ std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size) {
       continue;
     }
     // A damaged line costs only itself: a stray quote must not swallow the records after it.
-    std::size_t end = start.find('\n');
+    std::size_t end = start.find_first_of("\r\n");
     text = end == std::string_view::npos ? std::string_view() : start.substr(end + 1);
   }
   // Oldest first again, then newest first: records are appended as quizzes end.

@@ -15,6 +15,7 @@
 #include "platform/window_system.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "study/appends.h"
 #include "study/progress.h"
 
 namespace study {
@@ -45,6 +46,34 @@ constexpr auto kWarnCaption = Cp1251("Параметры");
 constexpr auto kWarnText = Cp1251(
     "Не удаётся записать в папку данных программы. Параметры действуют до закрытия программы, "
     "ход изучения и результаты не сохраняются.\n");
+// What a file that refuses a write is told with: the cause, the file, and that nothing is lost.
+struct FaultWords {
+  files::Fault fault;
+  const char* before;  // the text before the file's path
+  const char* after;   // and after it
+};
+constexpr auto kInUseBefore = Cp1251("Файл ");
+constexpr auto kInUseAfter = Cp1251(
+    " открыт в другой программе (например, в редакторе таблиц), и записать в него сейчас "
+    "нельзя. Закройте его в той программе.\n");
+constexpr auto kReadOnlyAfter =
+    Cp1251(" доступен только для чтения, или нет прав на запись в него.\n");
+constexpr auto kFullBefore = Cp1251("Не хватает места на диске для записи в файл ");
+constexpr auto kOtherBefore = Cp1251("Не удаётся записать файл ");
+constexpr auto kFolderBefore = Cp1251("Не удаётся записать в папку данных программы: ");
+constexpr auto kDotAfter = Cp1251(".\n");
+constexpr FaultWords kFaultWords[] = {
+    {files::Fault::kInUse, kInUseBefore.c_str(), kInUseAfter.c_str()},
+    {files::Fault::kReadOnly, kInUseBefore.c_str(), kReadOnlyAfter.c_str()},
+    {files::Fault::kFull, kFullBefore.c_str(), kDotAfter.c_str()},
+    {files::Fault::kFolder, kFolderBefore.c_str(), kDotAfter.c_str()},
+    {files::Fault::kOther, kOtherBefore.c_str(), kDotAfter.c_str()},
+};
+constexpr auto kKeptText = Cp1251(
+    "Программа хранит несохранённое в памяти и запишет его при следующей записи в этот файл или "
+    "при закрытии программы.");
+constexpr auto kAtExitText =
+    Cp1251("Повторить запись? \"Нет\" - закрыть программу, потеряв несохранённое.");
 constexpr auto kAskCaption = Cp1251("Продолжить с места остановки");
 constexpr auto kAskFormat = Cp1251(
     "В этой теме решено %d из %d %s.\nПродолжить с места остановки?\n\n"
@@ -79,6 +108,15 @@ struct State {
   int asked = 0;
   int right = 0;
   std::int64_t started = 0;
+
+  // What a write refused, kept for the next chance (appended lines are kept by study/appends).
+  struct Whole {
+    std::string path;
+    std::string text;
+  };
+  std::vector<Whole> wholes;             // whole files still to be written
+  std::vector<std::string> stale;        // progress files still to be removed
+  std::vector<std::string> warnedFiles;  // told about, and not written since
 };
 
 State& S() {
@@ -105,8 +143,96 @@ std::string ReadFile(const std::string& path, std::size_t limit) {
   return bytes;
 }
 
+bool IsLineEnd(char c) {
+  return c == '\n' || c == '\r';
+}
+
+// Reads the last `limit` bytes of a file at most, from the start of a line: a line cut by the
+// limit is left out. A missing file reads as empty.
+std::string ReadTail(const std::string& path, std::size_t limit) {
+  files::InputFile file(path.c_str());
+  std::uint64_t size = file.Size();
+  std::string bytes;
+  // One byte before the limit is read too: when it ends a line, no line was cut.
+  std::uint64_t start = size > limit ? size - limit - 1 : 0;
+  if (start > 0 && !file.SkipTo(start)) return bytes;
+  std::size_t want = static_cast<std::size_t>(size - start);
+  bytes.resize(want);
+  std::size_t got = 0;
+  while (got < want) {
+    std::size_t n = file.Read(reinterpret_cast<unsigned char*>(bytes.data()) + got, want - got);
+    if (n == 0) break;
+    got += n;
+  }
+  bytes.resize(got);
+  if (start > 0) {
+    std::size_t end = bytes.find_first_of("\r\n");
+    bytes.erase(0, end == std::string::npos ? bytes.size() : end + 1);
+  }
+  return bytes;
+}
+
+// Tells the user why a write of `path` failed, once until the file is written again (or once
+// per run for the data folder itself); a write that went through ends the episode.
+void Report(files::Fault fault, const std::string& path);
+
+std::string FaultText(files::Fault fault, const std::string& path) {
+  for (const FaultWords& w : kFaultWords)
+    if (w.fault == fault)
+      return w.before + (fault == files::Fault::kFolder ? S().folder : path) + w.after;
+  return std::string();
+}
+
+void Report(files::Fault fault, const std::string& path) {
+  State& s = S();
+  auto at = std::find(s.warnedFiles.begin(), s.warnedFiles.end(), path);
+  if (fault == files::Fault::kNone) {
+    if (at != s.warnedFiles.end()) s.warnedFiles.erase(at);
+    return;
+  }
+  if (fault == files::Fault::kFolder) {
+    WarnUnwritable();
+    return;
+  }
+  if (at != s.warnedFiles.end()) return;
+  s.warnedFiles.push_back(path);
+  std::string text = FaultText(fault, path) + kKeptText.c_str();
+  ws::ShowBox(OnScreen2.hWnd, text.c_str(), kWarnCaption, ws::kBoxOk | ws::kBoxWarning);
+}
+
+State::Whole* FindWhole(const std::string& path) {
+  for (State::Whole& w : S().wholes)
+    if (w.path == path) return &w;
+  return nullptr;
+}
+
+// Replaces the file at `path` with `text`; when it cannot, the text is kept for the next whole
+// write of that file or the program's end.
+bool SaveWhole(const std::string& path, std::string text) {
+  files::Fault why = files::Fault::kNone;
+  bool ok = files::WriteWhole(path.c_str(), text.data(), text.size(), &why);
+  State::Whole* kept = FindWhole(path);
+  if (ok && kept != nullptr) S().wholes.erase(S().wholes.begin() + (kept - S().wholes.data()));
+  if (!ok && kept != nullptr) kept->text = std::move(text);
+  if (!ok && kept == nullptr) S().wholes.push_back({path, std::move(text)});
+  Report(why, path);
+  return ok;
+}
+
+// Removes a progress file; one that cannot be removed now is tried again later.
+bool RemoveProgressFile(const std::string& path, bool report) {
+  State& s = S();
+  files::Fault why = files::Fault::kNone;
+  bool ok = files::RemoveFile(path.c_str(), &why);
+  auto at = std::find(s.stale.begin(), s.stale.end(), path);
+  if (ok && at != s.stale.end()) s.stale.erase(at);
+  if (!ok && at == s.stale.end()) s.stale.push_back(path);
+  if (report) Report(why, path);
+  return ok;
+}
+
 constexpr std::size_t kOptionsLimit = 64 * 1024;
-constexpr std::size_t kDataLimit = 256u * 1024 * 1024;
+constexpr std::size_t kDataLimit = kResultsReadLimit;
 
 void CopyTitle(char* out, const char* in) {
   std::size_t n = strnlen(in, kTitleCapacity - 1);
@@ -133,13 +259,33 @@ void ApplyOptions() {
   TickOptions();
 }
 
-// Reads the studied topic's progress file and notes what it is.
+// Reads the studied topic's progress and notes what its file is: what the file holds, or the
+// whole text still waiting to replace it, with the lines still waiting to be appended to it
+// and the keys remembered meanwhile.
 void ReadProgress() {
   State& s = S();
-  std::string bytes = ReadFile(s.progressPath, kDataLimit);
+  const std::string& path = s.progressPath;
+  std::string bytes;
+  bool fromFile = false;
+  if (const State::Whole* kept = FindWhole(path)) {
+    bytes = kept->text;
+  } else if (std::find(s.stale.begin(), s.stale.end(), path) == s.stale.end() ||
+             RemoveProgressFile(path, false)) {
+    bytes = ReadFile(path, kDataLimit);
+    fromFile = true;
+  }
   ProgressRead read = ParseProgress(bytes.data(), bytes.size(), s.fullPath.c_str());
-  s.solved = std::move(read.keys);
-  bool whole = !bytes.empty() && bytes.back() == '\n';
+  std::vector<std::uint64_t> keys = std::move(read.keys);
+  if (std::string_view lines = KeptLines(path); !lines.empty()) {
+    std::string text = ProgressHeader(s.fullPath.c_str()) + std::string(lines);
+    ProgressRead more = ParseProgress(text.data(), text.size(), s.fullPath.c_str());
+    keys.insert(keys.end(), more.keys.begin(), more.keys.end());
+  }
+  keys.insert(keys.end(), s.solved.begin(), s.solved.end());
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  s.solved = std::move(keys);
+  bool whole = fromFile && !bytes.empty() && IsLineEnd(bytes.back());
   s.file = read.ours && whole ? FileState::kOurs : FileState::kNone;
 }
 
@@ -151,24 +297,29 @@ void RememberSolved(std::uint64_t key) {
   if (s.file == FileState::kUnknown) ReadProgress();
   auto at = std::lower_bound(s.solved.begin(), s.solved.end(), key);
   if (at == s.solved.end() || *at != key) s.solved.insert(at, key);
-  bool ok;
+  std::string header = ProgressHeader(s.fullPath.c_str());
   if (s.file == FileState::kOurs) {
-    std::string line = ProgressLine(key);
-    ok = files::AppendBytes(s.progressPath.c_str(), line.data(), line.size());
-  } else {
-    files::MakeFolder(InFolder("progress").c_str());
-    std::string text = ProgressHeader(s.fullPath.c_str());
-    for (std::uint64_t k : s.solved) text += ProgressLine(k);
-    ok = files::WriteWhole(s.progressPath.c_str(), text.data(), text.size());
+    // A line the file refuses now is kept and goes before the next one.
+    Report(AppendKept(s.progressPath, ProgressLine(key), header.c_str()), s.progressPath);
+    return;
   }
-  s.file = ok ? FileState::kOurs : FileState::kUnknown;
-  if (!ok) WarnUnwritable();
+  files::MakeFolder(InFolder("progress").c_str());
+  std::string text = header;
+  for (std::uint64_t k : s.solved) text += ProgressLine(k);
+  // Every key is in memory: a refused write is tried whole again at the next solved question.
+  if (SaveWhole(s.progressPath, std::move(text))) {
+    s.file = FileState::kOurs;
+    DropKept(s.progressPath);
+  }
 }
 
 void Forget() {
   State& s = S();
   if (s.progressPath.empty()) return;
-  if (CanWrite() && !files::RemoveFile(s.progressPath.c_str())) WarnUnwritable();
+  DropKept(s.progressPath);
+  if (State::Whole* kept = FindWhole(s.progressPath))
+    s.wholes.erase(s.wholes.begin() + (kept - s.wholes.data()));
+  if (CanWrite()) RemoveProgressFile(s.progressPath, true);
   s.solved.clear();
   s.file = FileState::kNone;
 }
@@ -188,23 +339,10 @@ void AppendResult(int rounds) {
   r.Seconds = seconds < 0 ? 0 : seconds;  // the clock was set back meanwhile
   r.Resumed = s.resumed;
 
-  std::string path = InFolder("results.csv");
   // A new or empty file gets the header; one whose last line was torn gets a line end first,
-  // so the record does not join the torn line. Only the last byte is kept of what is read.
-  bool empty = true;
-  char last = '\n';
-  files::ReadBlocks(path.c_str(), [&](const unsigned char* block, std::size_t size) {
-    empty = false;
-    last = static_cast<char>(block[size - 1]);
-    return true;
-  });
-  std::string text;
-  if (empty)
-    text = ResultsHeader();
-  else if (last != '\n')
-    text = "\r\n";
-  text += FormatResult(r);
-  if (!files::AppendBytes(path.c_str(), text.data(), text.size())) WarnUnwritable();
+  // so the record does not join the torn line. A record the file refuses is kept.
+  std::string path = InFolder("results.csv");
+  Report(AppendKept(path, FormatResult(r), ResultsHeader().c_str()), path);
 }
 
 // The box asking whether to continue with `matched` questions remembered as solved: true for
@@ -234,6 +372,7 @@ void (*LocalStamp)(std::int64_t seconds, char out[17]) = SystemStamp;
 void Init(const char* folder, bool writable) {
   State& s = S();
   s = State();
+  ClearKept();
   s.folder = folder != nullptr ? folder : "";
   while (!s.folder.empty() && (s.folder.back() == '\\' || s.folder.back() == '/'))
     s.folder.pop_back();
@@ -264,6 +403,54 @@ void WarnUnwritable() {
   ws::ShowBox(OnScreen2.hWnd, text.c_str(), kWarnCaption, ws::kBoxOk | ws::kBoxWarning);
 }
 
+namespace {
+
+// One more try of everything kept: appended lines, whole files, removals. kNone when nothing
+// is left; else the first refusal and its file.
+files::Fault SaveKept(std::string* path) {
+  State& s = S();
+  files::Fault first = FlushKept(path);
+  for (std::size_t i = 0; i < s.wholes.size();) {
+    files::Fault why = files::Fault::kNone;
+    const State::Whole& w = s.wholes[i];
+    if (files::WriteWhole(w.path.c_str(), w.text.data(), w.text.size(), &why)) {
+      s.wholes.erase(s.wholes.begin() + static_cast<std::ptrdiff_t>(i));
+      continue;
+    }
+    if (first == files::Fault::kNone) {
+      first = why;
+      *path = w.path;
+    }
+    ++i;
+  }
+  for (std::size_t i = 0; i < s.stale.size();) {
+    std::string stale = s.stale[i];
+    files::Fault why = files::Fault::kNone;
+    if (files::RemoveFile(stale.c_str(), &why)) {
+      s.stale.erase(s.stale.begin() + static_cast<std::ptrdiff_t>(i));
+      continue;
+    }
+    if (first == files::Fault::kNone) {
+      first = why;
+      *path = stale;
+    }
+    ++i;
+  }
+  return first;
+}
+
+}  // namespace
+
+void Close() {
+  for (;;) {
+    std::string path;
+    files::Fault why = SaveKept(&path);
+    if (why == files::Fault::kNone) return;
+    std::string text = FaultText(why, path) + kAtExitText.c_str();
+    if (!ws::AskYesNo(nullptr, text.c_str(), kWarnCaption)) return;
+  }
+}
+
 const Options& Current() {
   return S().options;
 }
@@ -273,9 +460,7 @@ void SetOptions(const Options& options) {
   s.options = options;
   ApplyOptions();
   if (!CanWrite()) return;
-  std::string text = FormatOptions(options);
-  if (!files::WriteWhole(InFolder("exameo.ini").c_str(), text.data(), text.size()))
-    WarnUnwritable();
+  SaveWhole(InFolder("exameo.ini"), FormatOptions(options));
 }
 
 bool MenuCommand(unsigned wParam, HWND sender) {
@@ -366,13 +551,21 @@ void QuizOver(int rounds) {
   State& s = S();
   if (!s.live) return;
   s.live = false;
-  if (CanWrite()) AppendResult(rounds);
+  // An attempt that asked nothing (a topic solved whole before, continued) is no attempt.
+  if (CanWrite() && s.asked > 0) AppendResult(rounds);
   Forget();
 }
 
-std::vector<ResultRecord> ReadResults() {
+std::vector<ResultRecord> ReadResults(std::size_t limit) {
   if (S().folder.empty()) return {};
-  std::string bytes = ReadFile(InFolder("results.csv"), kDataLimit);
+  // The newest records are at the end: a file over the limit is read from its tail. Records
+  // kept because the file refused them come after what it holds.
+  std::string path = InFolder("results.csv");
+  std::string bytes = ReadTail(path, limit);
+  if (std::string_view kept = KeptLines(path); !kept.empty()) {
+    if (!bytes.empty() && !IsLineEnd(bytes.back())) bytes += "\r\n";
+    bytes += kept;
+  }
   return ParseResults(bytes.data(), bytes.size());
 }
 

@@ -5,6 +5,7 @@
 // always has. Everything is kept in one data folder the platform layer names at start-up.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,6 +29,10 @@ const char* Folder();
 // Shows the warning that the data folder cannot be written, once per run: the platform calls
 // it at start-up for a folder it cannot write, the core when a write fails.
 void WarnUnwritable();
+// At the program's end: writes what a file refused during the run (appended lines, whole
+// files, a progress file to remove). While something is still refused, a Yes/No box names the
+// file and the cause and asks whether to try again; No gives it up.
+void Close();
 
 // ---- State ----
 
@@ -69,7 +74,10 @@ void QuizOver(int rounds);
 
 // ---- Results (the results window) ----
 
-// Every record of results.csv, newest first; none when the file is missing.
-std::vector<ResultRecord> ReadResults();
+// The newest records of results.csv (ParseResults' limit), newest first, read from the last
+// `limit` bytes of the file, with the records still kept in memory because the file refused
+// them; none when there are neither.
+inline constexpr std::size_t kResultsReadLimit = 256u * 1024 * 1024;
+std::vector<ResultRecord> ReadResults(std::size_t limit = kResultsReadLimit);
 
 }  // namespace study

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -10,7 +11,12 @@
 #include "bank_test_support.h"
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
+
+#include "support/held_file.h"
 #endif
 
 namespace {
@@ -90,7 +96,103 @@ TEST(Files, NamesWithABackslashAreNotListed) {
   WriteBytes("Base\\c.txt", "x");
   EXPECT_EQ(std::vector<std::string>({"c.txt"}), List("Base\\*.txt"));
 }
+// The names in a folder, sorted.
+std::vector<std::string> Names(const char* folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// While alive, files of this process cannot grow past `bytes`: a write past it fails part way
+// (EFBIG) instead of raising SIGXFSZ, as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    set_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  bool Set() const { return set_; }
+
+ private:
+  rlimit old_{};
+  void (*previous_)(int) = nullptr;
+  bool set_ = false;
+};
+
+TEST(Files, WritesCutShortByAFullDiskLeaveTheOldFileWhole) {
+  ScratchDir dir;
+  std::filesystem::create_directories("d");
+  const std::string old = "old text, whole\r\n";
+  ASSERT_TRUE(files::WriteWhole("d\\f.txt", old.data(), old.size()));
+  ASSERT_TRUE(files::AppendLines("d\\log.txt", "1\r\n", 3, "head\r\n"));
+  const std::string big(10000, 'x');
+  {
+    FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.Set());
+    // The temporary takes 4096 bytes, then the disk is "full": the rename never happens.
+    files::Fault why = files::Fault::kNone;
+    EXPECT_FALSE(files::WriteWhole("d\\f.txt", big.data(), big.size(), &why));
+    EXPECT_EQ(why, files::Fault::kFull);
+    // An append that does not fit whole is cut back off the file.
+    why = files::Fault::kNone;
+    std::string lines = big + "\r\n";
+    EXPECT_FALSE(files::AppendLines("d\\log.txt", lines.data(), lines.size(), nullptr, &why));
+    EXPECT_EQ(why, files::Fault::kFull);
+    EXPECT_TRUE(files::AppendLines("d\\log.txt", "2\r\n", 3, nullptr));  // a line that fits
+  }
+  EXPECT_EQ(ReadAll("d\\f.txt", 65536), old);
+  EXPECT_EQ(ReadAll("d\\log.txt", 65536), "head\r\n1\r\n2\r\n");
+  EXPECT_EQ(Names("d"), (std::vector<std::string>{"f.txt", "log.txt"}));  // no temporary left
+}
+
+TEST(Files, AnAppendToAFileAnotherProgramHoldsIsRefusedAsInUse) {
+  ScratchDir dir;
+  std::filesystem::create_directories("d");
+  ASSERT_TRUE(files::AppendLines("d\\r.csv", "a\r\n", 3, "h\r\n"));
+  testsupport::HeldFile held("d\\r.csv");
+  ASSERT_TRUE(held.Held());
+  files::Fault why = files::Fault::kNone;
+  EXPECT_FALSE(files::AppendLines("d\\r.csv", "b\r\n", 3, "h\r\n", &why));
+  EXPECT_EQ(why, files::Fault::kInUse);
+  EXPECT_EQ(ReadAll("d\\r.csv", 65536), "h\r\na\r\n");  // still read while held
+  held.Release();
+  EXPECT_TRUE(files::AppendLines("d\\r.csv", "b\r\n", 3, "h\r\n", &why));
+  EXPECT_EQ(why, files::Fault::kNone);
+  EXPECT_EQ(ReadAll("d\\r.csv", 65536), "h\r\na\r\nb\r\n");
+  // A folder where the file cannot be made, and a folder in the file's place.
+  std::filesystem::create_directories("d/sub.csv");
+  EXPECT_FALSE(files::AppendLines("d\\sub.csv", "b\r\n", 3, nullptr, &why));
+  EXPECT_EQ(why, files::Fault::kOther);
+  EXPECT_FALSE(files::AppendLines("d\\none\\r.csv", "b\r\n", 3, nullptr, &why));
+  EXPECT_EQ(why, files::Fault::kFolder);
+}
 #endif
+
+TEST(Files, InputFileSkipsToAnOffsetWithinTheFile) {
+  ScratchDir dir;
+  WriteBytes("d\\f.bin", "0123456789");
+  files::InputFile file("d\\f.bin");
+  EXPECT_EQ(file.Size(), 10u);
+  ASSERT_TRUE(file.SkipTo(7));
+  unsigned char buffer[16];
+  ASSERT_EQ(file.Read(buffer, sizeof buffer), 3u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 3), "789");
+  EXPECT_TRUE(file.SkipTo(10));
+  EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+  EXPECT_FALSE(file.SkipTo(11));
+  files::InputFile missing("d\\none.bin");
+  EXPECT_EQ(missing.Size(), 0u);
+  EXPECT_FALSE(missing.SkipTo(0));
+}
 
 TEST(Files, ForEachFileMatchesTheExtensionInAStableOrder) {
   ScratchDir dir;

@@ -48,6 +48,8 @@ TEST(StudyOptions, FileReadsWhatItHoldsAndNothingElse) {
       {"color=1\n[other]\nresume=1\nresume=0\n", false, false, false},  // the last one counts
       {"shuffle_questions=1\nshuffle_answers=", true, false, false},    // torn at the end
       {"Shuffle_Questions=1\n", false, false, false},                   // keys are exact
+      {"[options]\rshuffle_answers=1\rresume=1\r", false, true, true},  // CR alone ends lines
+      {"resume=1\r\rshuffle_questions=1\r\n", true, false, true},       // and CR LF with them
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -78,13 +80,22 @@ TEST(StudyFiles, WholeWritesAppendsFoldersAndRemoval) {
   EXPECT_TRUE(files::WriteWhole("d\\f.txt", "old text", 8));
   EXPECT_TRUE(files::WriteWhole("d\\f.txt", "new", 3));
   EXPECT_EQ(ReadAll("d\\f.txt"), "new");
-  EXPECT_TRUE(files::AppendBytes("d\\f.txt", "+1\r\n", 4));
-  EXPECT_TRUE(files::AppendBytes("d\\g.txt", "x", 1));  // created
-  EXPECT_EQ(ReadAll("d\\f.txt"), "new+1\r\n");
-  EXPECT_EQ(ReadAll("d\\g.txt"), "x");
+  // Appends close a torn last line first; an empty file gets the header.
+  EXPECT_TRUE(files::AppendLines("d\\f.txt", "+1\r\n", 4, "H\r\n"));
+  EXPECT_TRUE(files::AppendLines("d\\f.txt", "+2\r\n", 4, "H\r\n"));
+  EXPECT_TRUE(files::AppendLines("d\\g.txt", "x\n", 2, "H\r\n"));  // created
+  EXPECT_TRUE(files::AppendLines("d\\g.txt", "y\r", 2, nullptr));
+  EXPECT_TRUE(files::AppendLines("d\\g.txt", "z\r\n", 3, "H\r\n"));
+  EXPECT_EQ(ReadAll("d\\f.txt"), "new\r\n+1\r\n+2\r\n");
+  EXPECT_EQ(ReadAll("d\\g.txt"), "H\r\nx\ny\rz\r\n");
   // A write that cannot happen leaves the old file and no temporary behind.
   EXPECT_FALSE(files::WriteWhole("missing\\f.txt", "x", 1));
-  EXPECT_FALSE(files::AppendBytes("missing\\f.txt", "x", 1));
+  files::Fault why = files::Fault::kNone;
+  EXPECT_FALSE(files::AppendLines("missing\\f.txt", "x", 1, nullptr, &why));
+  EXPECT_EQ(why, files::Fault::kFolder);
+  why = files::Fault::kNone;
+  EXPECT_FALSE(files::WriteWhole("missing\\f.txt", "x", 1, &why));
+  EXPECT_EQ(why, files::Fault::kFolder);
   EXPECT_FALSE(files::WriteWhole("", "x", 1));
   EXPECT_FALSE(files::WriteWhole(nullptr, "x", 1));
   std::vector<std::string> names;
@@ -147,6 +158,13 @@ TEST(StudyProgress, ReaderKeepsWholeLinesOfItsOwnFile) {
   study::ProgressRead read = study::ParseProgress(whole.data(), whole.size(), path);
   EXPECT_TRUE(read.ours);
   EXPECT_EQ(read.keys, (std::vector<std::uint64_t>{0x1, 0xff}));
+
+  // CR alone ends a line too, also mixed with CR LF and LF; a CR at the end ends the last.
+  std::string crOnly =
+      std::string(path) + "\r00000000000000ff\r\n0000000000000001\r0000000000000abc\r";
+  read = study::ParseProgress(crOnly.data(), crOnly.size(), path);
+  EXPECT_TRUE(read.ours);
+  EXPECT_EQ(read.keys, (std::vector<std::uint64_t>{0x1, 0xff, 0xabc}));
 
   // Another question file's progress, a torn first line, nothing at all.
   for (std::string other : {std::string("C:\\base\\u.txt\r\n00000000000000ff\r\n"),
@@ -227,6 +245,15 @@ TEST(StudyResults, ReaderSkipsDamageAndGivesNewestFirst) {
   EXPECT_EQ(first.Rounds, 2);
   EXPECT_EQ(first.Seconds, 75);
   EXPECT_FALSE(first.Resumed);
+
+  // CR alone ends a record as LF and CR LF do; a quoted CR stays in its text.
+  std::string crOnly =
+      "2026-01-01 10:00;D;\"a\rb\";1;1;1;100,0;1;5;да\r"
+      "2026-01-01 10:00;D;T;1;1;0;0,0;1;6;нет\r";
+  records = study::ParseResults(crOnly.data(), crOnly.size());
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].Seconds, 6);
+  EXPECT_STREQ(records[1].Topic, "a\rb");
 
   // A character Windows-1251 lacks reads as '?'.
   std::string foreign = "2026-01-01 10:00;日本;T;1;1;1;100,0;1;5;да\r\n";

@@ -15,6 +15,7 @@
 #include "shell/menu.h"
 #include "study/progress.h"
 #include "study/study.h"
+#include "support/held_file.h"
 
 namespace {
 
@@ -39,6 +40,18 @@ std::filesystem::path ProgressFile() {
   for (const auto& entry : std::filesystem::directory_iterator("data/progress"))
     return entry.path();
   return {};
+}
+
+// The texts of the warnings the study data gave (the boxes captioned "Параметры").
+std::vector<std::string> Warnings() {
+  std::vector<std::string> texts;
+  for (const fake::Box& box : fake::Boxes())
+    if (box.caption == Cp(Cp1251("Параметры"))) texts.push_back(box.text);
+  return texts;
+}
+
+bool Has(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
 }
 
 class StudyFlowTest : public ::testing::Test {
@@ -432,11 +445,17 @@ TEST_F(StudyFlowTest, ATopicSolvedWholeBeforeEndsAtOnce) {
             (std::vector<std::string>{Cp(Cp1251("Продолжить с места остановки")), "Game over"}));
   EXPECT_TRUE(bNobodyHome);
   EXPECT_TRUE(ProgressFile().empty());
+  // An attempt that asked nothing leaves no record (and so no empty bar in the chart).
+  EXPECT_TRUE(study::ReadResults().empty());
+  EXPECT_FALSE(std::filesystem::exists("data/results.csv"));
+  // The next attempt, from the start, is recorded.
+  Choose();
+  AnswerCurrent(true);
+  AnswerCurrent(true);
   std::vector<study::ResultRecord> records = study::ReadResults();
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].Asked, 0);
-  EXPECT_EQ(records[0].Rounds, 0);
-  EXPECT_TRUE(records[0].Resumed);
+  EXPECT_EQ(records[0].Asked, 2);
+  EXPECT_FALSE(records[0].Resumed);
 }
 
 TEST_F(StudyFlowTest, AFolderThatCannotBeWrittenWarnsOnceAndTheOptionsStillWork) {
@@ -457,5 +476,189 @@ TEST_F(StudyFlowTest, AFolderThatCannotBeWrittenWarnsOnceAndTheOptionsStillWork)
   EXPECT_FALSE(std::filesystem::exists("data/exameo.ini"));
   EXPECT_EQ(fake::Boxes().size(), 0u);
 }
+
+TEST_F(StudyFlowTest, AResultsFileOverTheReadLimitShowsItsNewestRecords) {
+  // 3,000 earlier records of one length, numbered by their seconds.
+  auto line = [](int seconds) {
+    return "2026-01-01 10:00;D;T;1;1;1;100,0;1;" + std::to_string(seconds) + ";нет\r\n";
+  };
+  std::string file = study::ResultsHeader();
+  for (int n = 10001; n <= 13000; ++n) file += line(n);
+  WriteBytes("data\\results.csv", file);
+  WriteBytes("Base\\t.txt", QuestionFile({"+"}));
+  gNow = 1000;
+  Choose();
+  gNow = 1007;
+  AnswerCurrent(true);
+  const std::string fresh = "2026-12-08 10:30;Дисциплина;Тема;1;1;1;100,0;1;7;нет\r\n";
+  ASSERT_EQ(ReadAll("data/results.csv"), file + fresh);
+
+  // The tail: the record just written, 99 whole lines and half of one more, left out.
+  const std::size_t length = line(10001).size();
+  std::vector<study::ResultRecord> records =
+      study::ReadResults(fresh.size() + 99 * length + length / 2);
+  ASSERT_EQ(records.size(), 100u);
+  EXPECT_EQ(records[0].Seconds, 7);
+  EXPECT_EQ(records[1].Seconds, 13000);
+  EXPECT_EQ(records.back().Seconds, 12902);
+  // A limit that falls on the start of a line loses no line.
+  records = study::ReadResults(fresh.size() + 99 * length);
+  ASSERT_EQ(records.size(), 100u);
+  EXPECT_EQ(records.back().Seconds, 12902);
+  EXPECT_EQ(study::ReadResults().size(), 3001u);
+}
+
+TEST_F(StudyFlowTest, FilesWithCrAloneEndingTheirLinesAreRead) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+", "+"}));
+  fake::Command(502);
+  Choose();
+  AnswerCurrent(true);  // Q0 remembered
+  std::filesystem::path file = ProgressFile();
+  std::string text = ReadAll(file);
+  std::string crOnly;
+  for (char c : text)
+    if (c != '\n') crOnly += c;
+  WriteBytes("data\\progress\\" + file.filename().string(), crOnly);
+  WriteBytes("data\\exameo.ini", "[options]\rshuffle_questions=0\rresume=1\r");
+  WriteBytes("data\\results.csv",
+             study::ResultsHeader().substr(0, study::ResultsHeader().size() - 1) +
+                 "2026-01-01 10:00;D;T;1;1;1;100,0;1;5;нет\r"
+                 "2026-01-02 10:00;D;T;2;2;1;50,0;1;6;да\r");
+  Restart();
+  EXPECT_TRUE(study::Current().resume);
+  std::vector<study::ResultRecord> records = study::ReadResults();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].PercentTenths, 500);
+  EXPECT_EQ(records[1].Seconds, 5);
+  Choose();
+  ASSERT_EQ(fake::Boxes().size(), 1u);
+  EXPECT_TRUE(Has(fake::Boxes()[0].text, Cp1251("решено 1 из 3 вопросов")));
+  EXPECT_EQ(CurrentTask(), "Q1");
+  AnswerCurrent(true);
+  // The file was whole: the new line is appended to it, not written over it.
+  std::string now = ReadAll(file);
+  EXPECT_EQ(now.substr(0, crOnly.size()), crOnly);
+  EXPECT_EQ(now.size(), crOnly.size() + 18);
+  // The record goes after the last CR-ended line, without a line end of its own before it.
+  AnswerCurrent(true);
+  EXPECT_EQ(study::ReadResults().size(), 3u);
+}
+
+TEST_F(StudyFlowTest, TwoIdenticalQuestionsShareOneProgressKey) {
+  // Q twice (the same task and the same variants with the same marks, in another order), R.
+  WriteBytes("Base\\t.txt", "Q\r\n\t+a\r\n\t-b\r\nQ\r\n\t-b\r\n\t+a\r\nR\r\n\t+c\r\n");
+  fake::Command(502);
+  Choose();
+  AnswerCurrent(true);            // the first Q
+  EXPECT_EQ(CurrentTask(), "Q");  // in this run the second is still asked
+  std::string text = ReadAll(ProgressFile());
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);  // the path and one key
+
+  // Continued later, the one key stands for both.
+  Restart();
+  Choose();
+  ASSERT_EQ(fake::Boxes().size(), 1u);
+  EXPECT_TRUE(Has(fake::Boxes()[0].text, Cp1251("решено 2 из 3 вопросов")));
+  EXPECT_EQ(CurrentTask(), "R");
+}
+
+#ifndef _WIN32
+TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+"}));
+  auto quiz = [&](int seconds) {
+    gNow = 1000;
+    Choose();
+    gNow = 1000 + seconds;
+    AnswerCurrent(true);
+  };
+  auto line = [](int seconds) {
+    return "2026-12-08 10:30;Дисциплина;Тема;1;1;1;100,0;1;" + std::to_string(seconds) + ";нет\r\n";
+  };
+  auto shown = [] {
+    std::vector<int> seconds;
+    for (const study::ResultRecord& r : study::ReadResults())
+      seconds.push_back(static_cast<int>(r.Seconds));
+    return seconds;
+  };
+  quiz(1);
+  const std::string before = ReadAll("data/results.csv");
+  {
+    testsupport::HeldFile held("data\\results.csv");  // a spreadsheet has it open
+    ASSERT_TRUE(held.Held());
+    quiz(2);
+    ASSERT_EQ(Warnings().size(), 1u);
+    const std::string warning = Warnings()[0];
+    EXPECT_TRUE(Has(warning, Cp1251("открыт в другой программе")));
+    EXPECT_TRUE(Has(warning, "data\\results.csv"));
+    EXPECT_FALSE(Has(warning, Cp1251("папку")));
+    EXPECT_EQ(ReadAll("data/results.csv"), before);
+    EXPECT_EQ(shown(), (std::vector<int>{2, 1}));  // shown, though not in the file yet
+    quiz(3);
+    EXPECT_EQ(Warnings().size(), 1u);  // told once while the file stays held
+    EXPECT_EQ(shown(), (std::vector<int>{3, 2, 1}));
+  }
+  quiz(4);  // free again: the kept records go first, in their order, once
+  EXPECT_EQ(ReadAll("data/results.csv"), before + line(2) + line(3) + line(4));
+  EXPECT_EQ(shown(), (std::vector<int>{4, 3, 2, 1}));
+
+  // Held again when the program closes: it asks, and writes once the file is free.
+  testsupport::HeldFile again("data\\results.csv");
+  quiz(5);
+  EXPECT_EQ(Warnings().size(), 2u);  // a new refusal after a write went through
+  std::vector<std::string> asked;
+  fake::SetBoxHook([&](const fake::Box& box) {
+    asked.push_back(box.text);
+    if (asked.size() == 2) again.Release();
+  });
+  fake::SetYesNoAnswer(true);
+  study::Close();
+  fake::SetBoxHook(nullptr);
+  ASSERT_EQ(asked.size(), 2u);  // still held after the first Yes
+  EXPECT_TRUE(Has(asked[0], Cp1251("открыт в другой программе")));
+  EXPECT_TRUE(Has(asked[0], Cp1251("Повторить запись?")));
+  EXPECT_EQ(ReadAll("data/results.csv"), before + line(2) + line(3) + line(4) + line(5));
+  std::size_t boxes = fake::Boxes().size();
+  study::Close();  // nothing kept: nothing asked
+  EXPECT_EQ(fake::Boxes().size(), boxes);
+
+  // No gives the kept record up and lets the program close.
+  testsupport::HeldFile third("data\\results.csv");
+  quiz(6);
+  fake::SetYesNoAnswer(false);
+  boxes = fake::Boxes().size();
+  study::Close();
+  EXPECT_EQ(fake::Boxes().size(), boxes + 1);
+  third.Release();
+  EXPECT_EQ(ReadAll("data/results.csv"), before + line(2) + line(3) + line(4) + line(5));
+}
+
+TEST_F(StudyFlowTest, AProgressLineAHeldFileRefusesGoesWithTheNextOne) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+", "+", "+"}));
+  fake::Command(502);
+  Choose();
+  AnswerCurrent(true);  // Q0: the file is made
+  std::filesystem::path file = ProgressFile();
+  ASSERT_FALSE(file.empty());
+  {
+    testsupport::HeldFile held("data\\progress\\" + file.filename().string());
+    ASSERT_TRUE(held.Held());
+    AnswerCurrent(true);  // Q1: refused, kept
+    ASSERT_EQ(Warnings().size(), 1u);
+    EXPECT_TRUE(Has(Warnings()[0], Cp1251("открыт в другой программе")));
+    AnswerCurrent(false);  // Q2
+  }
+  AnswerCurrent(true);  // Q3, after Q1's kept line
+  std::string text = ReadAll(file);
+  study::ProgressRead read =
+      study::ParseProgress(text.data(), text.size(), files::FullPath("Base\\t.txt").c_str());
+  EXPECT_EQ(read.keys.size(), 3u);
+
+  Restart();
+  Choose();
+  ASSERT_EQ(fake::Boxes().size(), 1u);
+  EXPECT_TRUE(Has(fake::Boxes()[0].text, Cp1251("решено 3 из 4 вопросов")));
+  EXPECT_EQ(CurrentTask(), "Q2");
+}
+#endif
 
 }  // namespace

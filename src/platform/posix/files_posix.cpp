@@ -51,6 +51,18 @@ InputFile::~InputFile() {
   if (IsOpen()) ::close(static_cast<int>(handle_));
 }
 
+std::uint64_t InputFile::Size() const {
+  struct stat st;
+  if (!IsOpen() || ::fstat(static_cast<int>(handle_), &st) != 0 || st.st_size < 0) return 0;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool InputFile::SkipTo(std::uint64_t offset) {
+  if (!IsOpen() || offset > Size()) return false;
+  return ::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) ==
+         static_cast<off_t>(offset);
+}
+
 std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
   if (!IsOpen() || buffer == nullptr || capacity == 0) return 0;
   for (;;) {
@@ -90,6 +102,8 @@ void ForEachFile(const char* pattern, bool (*visit)(const char* name, void* cont
     if (!visit(name.c_str(), context)) break;
 }
 
+bool FlushAppends = true;
+
 namespace {
 
 // Writes all of `size` bytes, going on after a partial or interrupted write.
@@ -97,7 +111,10 @@ bool WriteAll(int fd, const unsigned char* bytes, std::size_t size) {
   while (size > 0) {
     ssize_t put = ::write(fd, bytes, size);
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
+    if (put <= 0) {
+      if (put == 0) errno = ENOSPC;
+      return false;
+    }
     bytes += put;
     size -= static_cast<std::size_t>(put);
   }
@@ -107,40 +124,129 @@ bool WriteAll(int fd, const unsigned char* bytes, std::size_t size) {
 int OpenForWriting(const std::string& native, int flags) {
   int fd;
   do {
-    fd = ::open(native.c_str(), flags | O_WRONLY | O_CLOEXEC, 0644);
+    fd = ::open(native.c_str(), flags | O_CLOEXEC, 0644);
   } while (fd < 0 && errno == EINTR);
   return fd;
 }
 
+// What an errno of a failed open or write of `native` means to the user.
+Fault FaultOf(int error, const std::string& native) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return Fault::kFull;
+    case ENOENT:
+    case ENOTDIR:
+      return Fault::kFolder;
+    case EACCES:
+    case EPERM:
+    case EROFS: {
+      // The file itself when it is there; else the folder, where it cannot be made.
+      struct stat st;
+      return ::stat(native.c_str(), &st) == 0 ? Fault::kReadOnly : Fault::kFolder;
+    }
+    case EAGAIN:
+    case EBUSY:
+    case ETXTBSY:
+      return Fault::kInUse;
+    default:
+      return Fault::kOther;
+  }
+}
+
+bool Failed(Fault* why, Fault fault) {
+  if (why != nullptr) *why = fault;
+  return false;
+}
+
+bool Done(Fault* why) {
+  if (why != nullptr) *why = Fault::kNone;
+  return true;
+}
+
 }  // namespace
 
-bool WriteWhole(const char* path, const void* bytes, std::size_t size) {
-  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0)) return false;
+bool WriteWhole(const char* path, const void* bytes, std::size_t size, Fault* why) {
+  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0))
+    return Failed(why, Fault::kOther);
   std::string native = NativePath(path);
   // The temporary is named after the process, so two programs writing the same file never
   // share one; the rename is atomic within the folder.
   std::string temporary = native + "." + std::to_string(::getpid()) + ".tmp";
-  int fd = OpenForWriting(temporary, O_CREAT | O_TRUNC);
-  if (fd < 0) return false;
+  int fd = OpenForWriting(temporary, O_WRONLY | O_CREAT | O_TRUNC);
+  if (fd < 0) return Failed(why, FaultOf(errno, temporary));
   bool ok = WriteAll(fd, static_cast<const unsigned char*>(bytes), size) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (ok && ::rename(temporary.c_str(), native.c_str()) == 0) return true;
+  int error = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::rename(temporary.c_str(), native.c_str()) == 0) return Done(why);
+  if (ok) error = errno;
   ::unlink(temporary.c_str());
-  return false;
+  return Failed(why, FaultOf(error, native));
 }
 
-bool AppendBytes(const char* path, const void* bytes, std::size_t size) {
-  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0)) return false;
-  int fd = OpenForWriting(NativePath(path), O_CREAT | O_APPEND);
-  if (fd < 0) return false;
-  // One write call: an appended line is either in the file whole or torn at its end, where the
-  // readers pass it over.
+bool AppendLines(const char* path, const void* bytes, std::size_t size, const char* header,
+                 Fault* why) {
+  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0))
+    return Failed(why, Fault::kOther);
+  std::string native = NativePath(path);
+  int fd = OpenForWriting(native, O_RDWR | O_CREAT | O_APPEND);
+  if (fd < 0) return Failed(why, FaultOf(errno, native));
+    // Another program that holds a lock on the file is honoured, as Windows makes every program
+    // honour a file held open: an open-file-description lock conflicts with the locks of other
+    // processes and with another open description in this one.
+#ifdef F_OFD_SETLK
+  constexpr int kLock = F_OFD_SETLK;
+#else
+  constexpr int kLock = F_SETLK;
+#endif
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  int error = 0;
+  if (::fcntl(fd, kLock, &lock) != 0) {
+    error = errno == EACCES ? EAGAIN : errno;
+    ::close(fd);
+    return Failed(why, FaultOf(error, native));
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    error = errno;
+    ::close(fd);
+    return Failed(why, FaultOf(error, native));
+  }
+  std::string text;
+  if (st.st_size == 0) {
+    if (header != nullptr) text = header;
+  } else {
+    char last = '\n';
+    if (::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n' && last != '\r') text = "\r\n";
+  }
+  text.append(static_cast<const char*>(bytes), size);
+  // One write call: the lines are in the file whole, or cut back off it below; only a crash
+  // during the call can leave them torn at the end, where the readers pass them over.
   ssize_t put;
   do {
-    put = ::write(fd, bytes, size);
+    put = ::write(fd, text.data(), text.size());
   } while (put < 0 && errno == EINTR);
-  bool ok = put >= 0 && static_cast<std::size_t>(put) == size;
-  return ::close(fd) == 0 && ok;
+  bool ok = put >= 0 && static_cast<std::size_t>(put) == text.size();
+  if (!ok) {
+    error = put < 0 ? errno : ENOSPC;
+    if (put > 0 && ::ftruncate(fd, st.st_size) != 0) {
+      // Left torn: the next append closes the torn line first.
+    }
+  } else if (FlushAppends && ::fsync(fd) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  return ok ? Done(why) : Failed(why, FaultOf(error, native));
 }
 
 bool MakeFolder(const char* path) {
@@ -151,15 +257,18 @@ bool MakeFolder(const char* path) {
   return ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool RemoveFile(const char* path) {
-  if (path == nullptr || *path == '\0') return false;
-  return ::unlink(NativePath(path).c_str()) == 0 || errno == ENOENT;
+bool RemoveFile(const char* path, Fault* why) {
+  if (path == nullptr || *path == '\0') return Failed(why, Fault::kOther);
+  std::string native = NativePath(path);
+  if (::unlink(native.c_str()) == 0 || errno == ENOENT) return Done(why);
+  return Failed(why, errno == EACCES || errno == EPERM || errno == EROFS ? Fault::kFolder
+                                                                         : FaultOf(errno, native));
 }
 
 bool CanWriteIn(const char* folder) {
   if (folder == nullptr || *folder == '\0') return false;
   std::string probe = NativePath(folder) + "/.exameo-probe-" + std::to_string(::getpid());
-  int fd = OpenForWriting(probe, O_CREAT | O_TRUNC);
+  int fd = OpenForWriting(probe, O_WRONLY | O_CREAT | O_TRUNC);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, reinterpret_cast<const unsigned char*>("x"), 1);
   ok = ::close(fd) == 0 && ok;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -37,8 +38,10 @@ InputFile::InputFile(const char* path) {
   if (path == nullptr) return;
   std::wstring wide = Widen(path);
   if (wide.empty()) return;
-  HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Shared for writing too: a file another program holds open for writing (a spreadsheet
+  // holding results.csv) can still be read.
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   // A device name such as "CON" opens in any directory and could be read for ever.
   if (GetFileType(file) != FILE_TYPE_DISK) {
@@ -50,6 +53,20 @@ InputFile::InputFile(const char* path) {
 
 InputFile::~InputFile() {
   if (IsOpen()) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+std::uint64_t InputFile::Size() const {
+  LARGE_INTEGER size;
+  if (!IsOpen() || !GetFileSizeEx(reinterpret_cast<HANDLE>(handle_), &size) || size.QuadPart < 0)
+    return 0;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool InputFile::SkipTo(std::uint64_t offset) {
+  if (!IsOpen() || offset > Size()) return false;
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), to, nullptr, FILE_BEGIN) != 0;
 }
 
 std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
@@ -91,6 +108,8 @@ void ForEachFile(const char* pattern, bool (*visit)(const char* name, void* cont
     if (!visit(name.c_str(), context)) break;
 }
 
+bool FlushAppends = true;
+
 namespace {
 
 HANDLE OpenForWriting(const std::wstring& wide, DWORD access, DWORD disposition) {
@@ -102,45 +121,132 @@ bool WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size) {
   while (size > 0) {
     DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
     DWORD put = 0;
-    if (!WriteFile(file, bytes, want, &put, nullptr) || put == 0) return false;
+    if (!WriteFile(file, bytes, want, &put, nullptr)) return false;
+    if (put == 0) {
+      SetLastError(ERROR_DISK_FULL);
+      return false;
+    }
     bytes += put;
     size -= put;
   }
   return true;
 }
 
-}  // namespace
+// What a system error of a failed open, write or rename of `wide` means to the user.
+Fault FaultOf(DWORD error, const std::wstring& wide) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      return Fault::kInUse;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_FILE_TOO_LARGE:
+      return Fault::kFull;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_WRITE_PROTECT:
+      return Fault::kFolder;
+    case ERROR_ACCESS_DENIED: {
+      // Denied on a file that is there: read-only, or held by a program that let nobody
+      // replace it (a rename over a file open without delete sharing); on a missing one, the
+      // folder refuses it.
+      DWORD attributes = GetFileAttributesW(wide.c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES) return Fault::kFolder;
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Fault::kOther;
+      return (attributes & FILE_ATTRIBUTE_READONLY) ? Fault::kReadOnly : Fault::kInUse;
+    }
+    default:
+      return Fault::kOther;
+  }
+}
 
-bool WriteWhole(const char* path, const void* bytes, std::size_t size) {
-  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0)) return false;
-  std::wstring wide = Widen(path);
-  if (wide.empty()) return false;
-  // Named after the process, so two programs writing the same file never share a temporary.
-  std::wstring temporary = wide + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
-  HANDLE file = OpenForWriting(temporary, GENERIC_WRITE, CREATE_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok =
-      WriteAll(file, static_cast<const unsigned char*>(bytes), size) && FlushFileBuffers(file) != 0;
-  ok = CloseHandle(file) != 0 && ok;
-  if (ok && MoveFileExW(temporary.c_str(), wide.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
-    return true;
-  DeleteFileW(temporary.c_str());
+bool Failed(Fault* why, Fault fault) {
+  if (why != nullptr) *why = fault;
   return false;
 }
 
-bool AppendBytes(const char* path, const void* bytes, std::size_t size) {
-  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0)) return false;
-  if (size > (1u << 30)) return false;
+bool Done(Fault* why) {
+  if (why != nullptr) *why = Fault::kNone;
+  return true;
+}
+
+}  // namespace
+
+bool WriteWhole(const char* path, const void* bytes, std::size_t size, Fault* why) {
+  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0))
+    return Failed(why, Fault::kOther);
   std::wstring wide = Widen(path);
-  if (wide.empty()) return false;
-  // FILE_APPEND_DATA alone: every write goes to the end of the file, and the line is one write
-  // call, so it is in the file whole or torn at its end, where the readers pass it over.
-  HANDLE file = OpenForWriting(wide, FILE_APPEND_DATA, OPEN_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (wide.empty()) return Failed(why, Fault::kOther);
+  // Named after the process, so two programs writing the same file never share a temporary.
+  std::wstring temporary = wide + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  HANDLE file = OpenForWriting(temporary, GENERIC_WRITE, CREATE_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) return Failed(why, FaultOf(GetLastError(), temporary));
+  bool ok =
+      WriteAll(file, static_cast<const unsigned char*>(bytes), size) && FlushFileBuffers(file) != 0;
+  DWORD error = GetLastError();
+  if (CloseHandle(file) == 0 && ok) {
+    ok = false;
+    error = GetLastError();
+  }
+  if (ok && MoveFileExW(temporary.c_str(), wide.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
+    return Done(why);
+  if (ok) error = GetLastError();
+  DeleteFileW(temporary.c_str());
+  return Failed(why, FaultOf(error, wide));
+}
+
+bool AppendLines(const char* path, const void* bytes, std::size_t size, const char* header,
+                 Fault* why) {
+  if (path == nullptr || *path == '\0' || (bytes == nullptr && size > 0))
+    return Failed(why, Fault::kOther);
+  if (size > (1u << 30)) return Failed(why, Fault::kFull);
+  std::wstring wide = Widen(path);
+  if (wide.empty()) return Failed(why, Fault::kOther);
+  // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end of the file, and the
+  // lines are one write call, so they are in the file whole or torn at its end, where the
+  // readers pass them over. Reading takes only the last byte.
+  HANDLE file = OpenForWriting(wide, GENERIC_READ | FILE_APPEND_DATA, OPEN_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) return Failed(why, FaultOf(GetLastError(), wide));
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(file, &length)) {
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    return Failed(why, FaultOf(error, wide));
+  }
+  std::string text;
+  if (length.QuadPart == 0) {
+    if (header != nullptr) text = header;
+  } else {
+    OVERLAPPED at{};
+    std::uint64_t offset = static_cast<std::uint64_t>(length.QuadPart) - 1;
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    char last = '\n';
+    DWORD got = 0;
+    if (ReadFile(file, &last, 1, &got, &at) && got == 1 && last != '\n' && last != '\r')
+      text = "\r\n";
+  }
+  text.append(static_cast<const char*>(bytes), size);
+  OVERLAPPED end{};
+  end.Offset = 0xFFFFFFFF;  // both halves all ones: at the end of the file, whatever it is now
+  end.OffsetHigh = 0xFFFFFFFF;
   DWORD put = 0;
-  bool ok = WriteFile(file, bytes, static_cast<DWORD>(size), &put, nullptr) != 0 && put == size;
-  return CloseHandle(file) != 0 && ok;
+  bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &put, &end) != 0 &&
+            put == text.size();
+  DWORD error =
+      ok ? ERROR_SUCCESS : (GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_DISK_FULL);
+  if (ok && FlushAppends && FlushFileBuffers(file) == 0) {
+    ok = false;
+    error = GetLastError();
+  }
+  if (CloseHandle(file) == 0 && ok) {
+    ok = false;
+    error = GetLastError();
+  }
+  return ok ? Done(why) : Failed(why, FaultOf(error, wide));
 }
 
 bool MakeFolder(const char* path) {
@@ -152,13 +258,14 @@ bool MakeFolder(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool RemoveFile(const char* path) {
-  if (path == nullptr || *path == '\0') return false;
+bool RemoveFile(const char* path, Fault* why) {
+  if (path == nullptr || *path == '\0') return Failed(why, Fault::kOther);
   std::wstring wide = Widen(path);
-  if (wide.empty()) return false;
-  if (DeleteFileW(wide.c_str())) return true;
+  if (wide.empty()) return Failed(why, Fault::kOther);
+  if (DeleteFileW(wide.c_str())) return Done(why);
   DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Done(why);
+  return Failed(why, FaultOf(error, wide));
 }
 
 bool CanWriteIn(const char* folder) {

@@ -16,5 +16,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HACCEL table = CreateAccelerators();
   int code = RunMessageLoop(table);
   if (table != nullptr) DestroyAcceleratorTable(table);
+  // Lines and files a write refused during the run (a spreadsheet holding results.csv) are
+  // written now, or the user is asked to free them.
+  study::Close();
   return code;
 }

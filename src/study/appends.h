@@ -1,0 +1,30 @@
+// Lines appended to the program's files (results.csv, progress files, and any later one),
+// kept in memory when a file cannot take them.
+//
+// A spreadsheet holding results.csv open, a lock, a full disk: the lines wait here and go to
+// the file, in their order and before any newer line, at its next append or when the program
+// closes. Nothing appended during a run is lost while the program runs.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/files.h"
+
+namespace study {
+
+// Appends `lines` (whole lines with their line ends) to the file at `path` after the lines
+// still kept for it, all in one write; a file that is empty gets `header` first. kNone when
+// they are in the file; otherwise why not, and the lines are kept.
+files::Fault AppendKept(const std::string& path, std::string_view lines, const char* header);
+// The lines kept for `path` ("" when none).
+std::string_view KeptLines(const std::string& path);
+// Forgets the lines kept for `path` (its file is being removed).
+void DropKept(const std::string& path);
+// Tries every file with kept lines once more. kNone when none is left; otherwise the fault of
+// the first file still refusing, and its path in `*path` when given.
+files::Fault FlushKept(std::string* path = nullptr);
+// Forgets every kept line (a fresh start of the study data).
+void ClearKept();
+
+}  // namespace study
