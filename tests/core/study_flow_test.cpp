@@ -562,7 +562,6 @@ TEST_F(StudyFlowTest, TwoIdenticalQuestionsShareOneProgressKey) {
   EXPECT_EQ(CurrentTask(), "R");
 }
 
-#ifndef _WIN32
 TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater) {
   WriteBytes("Base\\t.txt", QuestionFile({"+"}));
   auto quiz = [&](int seconds) {
@@ -659,6 +658,5 @@ TEST_F(StudyFlowTest, AProgressLineAHeldFileRefusesGoesWithTheNextOne) {
   EXPECT_TRUE(Has(fake::Boxes()[0].text, Cp1251("решено 3 из 4 вопросов")));
   EXPECT_EQ(CurrentTask(), "Q2");
 }
-#endif
 
 }  // namespace
