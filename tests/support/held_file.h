@@ -1,10 +1,14 @@
-// Another program holding a file open, as a spreadsheet holds results.csv: on Windows a handle
-// that lets others read but not write; on POSIX a lock, which the files layer honours as
-// Windows makes every program honour a file held open.
+// Another program holding a file open, as a spreadsheet holds results.csv: on Windows a file
+// open for writing that lets others read but not write (through the C runtime: the core tests
+// cannot include <windows.h> beside the in-memory window system); on POSIX a lock, which the
+// files layer honours as Windows makes every program honour a file held open.
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,9 +25,9 @@ class HeldFile {
   // Opens (creating it when missing) and holds the file at `path` (Windows-1251, backslashes).
   explicit HeldFile(const std::string& path) {
 #ifdef _WIN32
-    handle_ = CreateFileW(NativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    held_ = handle_ != INVALID_HANDLE_VALUE;
+    fd_ = _wsopen(NativePath(path).c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _SH_DENYWR,
+                  _S_IREAD | _S_IWRITE);
+    held_ = fd_ >= 0;
 #else
     fd_ = ::open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     struct flock lock {};
@@ -43,21 +47,16 @@ class HeldFile {
   }
   void Release() {
 #ifdef _WIN32
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    if (fd_ >= 0) _close(fd_);
 #else
     if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
 #endif
+    fd_ = -1;
     held_ = false;
   }
 
  private:
-#ifdef _WIN32
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-#else
   int fd_ = -1;
-#endif
   bool held_ = false;
 };
 

@@ -155,6 +155,18 @@ Fault FaultOf(int error, const std::string& native) {
   }
 }
 
+// Flushes the folder that holds `native`, so that a rename in it reaches the disk too.
+void SyncFolder(const std::string& native) {
+  std::size_t slash = native.rfind('/');
+  std::string folder = slash == std::string::npos ? "."
+                       : slash == 0               ? "/"
+                                                  : native.substr(0, slash);
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 bool Failed(Fault* why, Fault fault) {
   if (why != nullptr) *why = fault;
   return false;
@@ -182,7 +194,10 @@ bool WriteWhole(const char* path, const void* bytes, std::size_t size, Fault* wh
     ok = false;
     error = errno;
   }
-  if (ok && ::rename(temporary.c_str(), native.c_str()) == 0) return Done(why);
+  if (ok && ::rename(temporary.c_str(), native.c_str()) == 0) {
+    SyncFolder(native);
+    return Done(why);
+  }
   if (ok) error = errno;
   ::unlink(temporary.c_str());
   return Failed(why, FaultOf(error, native));
