@@ -222,10 +222,10 @@ bool AppendLines(const char* path, const void* bytes, std::size_t size, const ch
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
   int error = 0;
-  if (::fcntl(fd, kLock, &lock) != 0) {
-    error = errno == EACCES ? EAGAIN : errno;
+  // A file system without such locks (ENOLCK, EINVAL) is written all the same.
+  if (::fcntl(fd, kLock, &lock) != 0 && (errno == EAGAIN || errno == EACCES)) {
     ::close(fd);
-    return Failed(why, FaultOf(error, native));
+    return Failed(why, Fault::kInUse);
   }
   struct stat st;
   if (::fstat(fd, &st) != 0) {
