@@ -659,4 +659,23 @@ TEST_F(StudyFlowTest, AProgressLineAHeldFileRefusesGoesWithTheNextOne) {
   EXPECT_EQ(CurrentTask(), "Q2");
 }
 
+TEST_F(StudyFlowTest, GameOverForgetsTheProgressLinesKeptForItsTopic) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+"}));
+  fake::Command(502);
+  Choose();
+  AnswerCurrent(true);  // Q0: the file is made
+  std::filesystem::path file = ProgressFile();
+  ASSERT_FALSE(file.empty());
+  testsupport::HeldFile held("data\\progress\\" + file.filename().string());
+  ASSERT_TRUE(held.Held());
+  AnswerCurrent(true);  // Q1 kept; "Game over" forgets the topic, kept line and all
+  EXPECT_EQ(Captions().back(), "Game over");
+  held.Release();
+  std::size_t boxes = fake::Boxes().size();
+  study::Close();
+  EXPECT_EQ(fake::Boxes().size(), boxes);
+  EXPECT_TRUE(ProgressFile().empty());
+  ASSERT_EQ(study::ReadResults().size(), 1u);  // the record itself was written
+}
+
 }  // namespace
