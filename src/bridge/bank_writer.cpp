@@ -2,6 +2,7 @@
 #include "bridge/bank_writer.h"
 
 #include <chrono>
+#include <cstdio>
 #include <random>
 #include <set>
 #include <system_error>
@@ -15,12 +16,38 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Converts, noting every '?' put in at `line`.
+// Control characters other than TAB, CR and LF have no place in the program's texts (its
+// checker rejects them); they are removed, noted once per text, and the text folded again.
+std::string WithoutControls(std::string_view utf8, const std::string& input, int line,
+                            std::vector<Note>* notes) {
+  std::string out;
+  int removed = 0;
+  unsigned first = 0;
+  for (char c : utf8) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if ((b < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != 0) || b == 0x7F) {
+      if (removed++ == 0) first = b;
+      continue;
+    }
+    out += c;
+  }
+  if (removed == 0) return out;
+  char code[8];
+  std::snprintf(code, sizeof code, "U+%04X", first);
+  notes->push_back(Note{input, line,
+                        std::to_string(removed) + " control character" + (removed == 1 ? "" : "s") +
+                            " (" + code + (removed == 1 ? "" : ", ...") +
+                            ") removed: the program's texts "
+                            "hold none"});
+  return FoldSpace(out);
+}
+
+// Converts, noting every '?' put in and every control character removed at `line`.
 std::string Encode1251(std::string_view utf8, const std::string& input, int line,
                        std::vector<Note>* notes) {
   std::string out;
   std::vector<char32_t> missing;
-  Utf8ToCp1251(utf8, &out, &missing);
+  Utf8ToCp1251(WithoutControls(utf8, input, line, notes), &out, &missing);
   for (char32_t u : missing)
     notes->push_back(Note{input, line,
                           "'?' put in for " + DescribeMissing(u) +
@@ -36,6 +63,14 @@ std::string EncodeTitle(std::string_view utf8, const std::string& input, int lin
   for (char& c : title)
     if (c == '"') c = '\'';
   std::string bytes = Encode1251(FoldSpace(title), input, line, &report->notes);
+  if (bytes.empty()) {
+    // Only control characters were there; the program cannot show an empty title.
+    constexpr std::string_view kUntitled = "Без названия";
+    report->Lose(input, line,
+                 "the title holds nothing but control characters: titled \"" +
+                     std::string(kUntitled) + "\"");
+    Utf8ToCp1251(kUntitled, &bytes);
+  }
   if (bytes.size() > static_cast<std::size_t>(kMaxTitleBytes)) {
     report->Lose(input, line,
                  "title cut from " + std::to_string(bytes.size()) + " to " +
@@ -59,6 +94,7 @@ bool EncodeQuestion(const Question& q, const std::string& input, std::string* ou
                                 std::to_string(kMaxVariantsPerQuestion));
   std::vector<Note> notes;
   std::string task = Encode1251(q.task, input, q.line, &notes);
+  if (task.empty()) return leaveOut(q.line, "its task holds nothing but control characters");
   if (task.size() > static_cast<std::size_t>(kMaxTaskBytes))
     return leaveOut(q.line, "its task is " + std::to_string(task.size()) +
                                 " bytes in Windows-1251, the program holds " +
@@ -67,6 +103,9 @@ bool EncodeQuestion(const Question& q, const std::string& input, std::string* ou
   for (std::size_t k = 0; k < q.variants.size(); ++k) {
     const Variant& v = q.variants[k];
     std::string text = Encode1251(v.text, input, v.line, &notes);
+    if (text.empty())
+      return leaveOut(
+          v.line, "its variant " + std::to_string(k + 1) + " holds nothing but control characters");
     // The loader takes a leading '+' or '-' as the mark.
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.insert(0, 1, ' ');
     if (text.size() > static_cast<std::size_t>(kMaxVariantBytes))
@@ -144,7 +183,27 @@ struct Cleanup {
   }
 };
 
+// Names compared without regard to case, as Windows and the catalogue's extension do. False
+// when the folder cannot be listed.
+bool ListBase(const fs::path& base, int* disciplines, std::set<std::string>* taken) {
+  std::error_code ec;
+  *disciplines = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
+    if (IsDescriptionName(entry.path().filename()) && !entry.is_directory(ec)) ++*disciplines;
+    taken->insert(LowerAscii(Utf8FromPath(entry.path().filename())));
+  }
+  return !ec;
+}
+
 }  // namespace
+
+int CountDisciplines(const fs::path& base) {
+  std::error_code ec;
+  if (!fs::exists(base, ec)) return ec ? -1 : 0;
+  int disciplines = 0;
+  std::set<std::string> taken;
+  return ListBase(base, &disciplines, &taken) ? disciplines : -1;
+}
 
 bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>& disciplines,
                       std::vector<int>* numbers, std::string* error) {
@@ -162,14 +221,9 @@ bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>
     return false;
   }
 
-  // Names compared without regard to case, as Windows and the catalogue's extension do.
   int existing = 0;
   std::set<std::string> taken;
-  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
-    if (IsDescriptionName(entry.path().filename()) && !entry.is_directory(ec)) ++existing;
-    taken.insert(LowerAscii(Utf8FromPath(entry.path().filename())));
-  }
-  if (ec) {
+  if (!ListBase(base, &existing, &taken)) {
     *error = Utf8FromPath(base) + ": cannot list the folder";
     return false;
   }

@@ -26,6 +26,10 @@ std::string DescriptionFile(const EncodedDiscipline& discipline, int number);
 // topics beyond 128 and topics left empty. `input` names the source in notes.
 EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report);
 
+// The disciplines (description files) in `base`: 0 when it does not exist, -1 when it cannot be
+// listed.
+int CountDisciplines(const std::filesystem::path& base);
+
 // Writes each discipline as Base\N.txt and Base\dN\K.txt, N the smallest free number each
 // time. Files go under temporary names first and are renamed once all are written,
 // description files last; nothing existing is overwritten. On failure nothing is left
