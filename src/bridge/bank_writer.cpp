@@ -9,6 +9,7 @@
 
 #include "bridge/host.h"
 #include "bridge/text.h"
+#include "common/cp1251.h"
 
 namespace bridge {
 
@@ -125,6 +126,92 @@ bool EncodeQuestion(const Question& q, const std::string& input, std::string* ou
 
 }  // namespace
 
+bool BeginsLikeAByteOrderMark(std::string_view bytes) {
+  for (std::string_view mark : {"\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"})
+    if (bytes.substr(0, mark.size()) == mark) return true;
+  return false;
+}
+
+bool ReadsAsUtf8(std::string_view bytes) {
+  bool any = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t u = cp1251::DecodeUtf8(bytes.data(), bytes.size(), &i);
+    if (u == 0xFFFFFFFFu || u < 0x80 || u > 0x10FFFF) return false;
+    any = true;
+  }
+  return any;
+}
+
+namespace {
+
+bool HasHighByte(std::string_view bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+// The lines of one question as encoded, with its source line.
+struct EncodedQuestion {
+  std::string lines;
+  int line = 0;
+};
+
+// A file that begins like a byte-order mark or reads wholly as UTF-8 is taken by exameo-check
+// (rightly, for a file a person saved) for another encoding. In an imported file either comes
+// only from odd or mis-decoded text ("Рё" is "и" read as Windows-1251): the questions that
+// cause it are left out, noted, so that what is written always checks clean.
+void KeepToOneEncoding(std::vector<EncodedQuestion>* questions, const std::string& input,
+                       Report* report) {
+  while (!questions->empty() && BeginsLikeAByteOrderMark(questions->front().lines)) {
+    report->Lose(input, questions->front().line,
+                 "question left out: its task begins with what reads as a byte-order mark "
+                 "(\"яю\", \"юя\" or \"п»ї\"), and the file would begin with it");
+    questions->erase(questions->begin());
+  }
+  std::string all;
+  for (const EncodedQuestion& q : *questions) all += q.lines;
+  if (!ReadsAsUtf8(all)) return;
+  std::vector<EncodedQuestion> kept;
+  for (EncodedQuestion& q : *questions) {
+    if (!HasHighByte(q.lines)) {
+      kept.push_back(std::move(q));
+      continue;
+    }
+    report->Lose(input, q.line,
+                 "question left out: its letters in Windows-1251 are also UTF-8, as are all of "
+                 "its topic's, so the file would read as UTF-8 (mis-decoded text, \"Рё\" for "
+                 "\"и\"?)");
+  }
+  *questions = std::move(kept);
+}
+
+// The same for the description file: titles that make it read as another encoding are
+// replaced, noted.
+void KeepTitlesToOneEncoding(EncodedDiscipline* d, const std::string& input, Report* report) {
+  std::string untitled;
+  Utf8ToCp1251("Без названия", &untitled);
+  auto replace = [&](std::string* title, const char* why) {
+    report->Lose(input, 0,
+                 "title \"" + Cp1251ToUtf8(*title) + "\" written as \"Без названия\": " + why);
+    *title = untitled;
+  };
+  if (BeginsLikeAByteOrderMark(d->title))
+    replace(&d->title, "it begins with what reads as a byte-order mark");
+  if (!ReadsAsUtf8(DescriptionFile(*d, 1))) return;
+  const char* why =
+      "in Windows-1251 it is also UTF-8, as are all titles, so the file would read "
+      "as UTF-8";
+  if (HasHighByte(d->title)) replace(&d->title, why);
+  for (std::string& title : d->topicTitles)
+    if (HasHighByte(title)) replace(&title, why);
+}
+
+}  // namespace
+
 EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report) {
   EncodedDiscipline out;
   out.title = EncodeTitle(bank.title, input, 0, report);
@@ -138,15 +225,21 @@ EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* rep
                        std::to_string(kMaxTopicsPerDiscipline) + " topics");
       continue;
     }
+    std::vector<EncodedQuestion> questions;
+    for (const Question& q : topic.questions) {
+      EncodedQuestion e;
+      e.line = q.line;
+      if (EncodeQuestion(q, input, &e.lines, report)) questions.push_back(std::move(e));
+    }
+    KeepToOneEncoding(&questions, input, report);
+    if (questions.empty()) continue;
     std::string file;
-    int written = 0;
-    for (const Question& q : topic.questions)
-      if (EncodeQuestion(q, input, &file, report)) ++written;
-    if (written == 0) continue;
+    for (const EncodedQuestion& q : questions) file += q.lines;
     out.topicTitles.push_back(EncodeTitle(topic.title, input, topic.line, report));
     out.topicFiles.push_back(std::move(file));
-    out.questions += written;
+    out.questions += static_cast<int>(questions.size());
   }
+  KeepTitlesToOneEncoding(&out, input, report);
   return out;
 }
 

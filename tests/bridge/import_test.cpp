@@ -199,6 +199,38 @@ TEST(Import, ControlCharactersAreRemovedWithANoteAndTheCheckerFindsTheBankClean)
   EXPECT_EQ(checked.code, 0) << checked.out << checked.err;
 }
 
+TEST(Import, NothingWrittenLooksLikeAnotherEncodingToTheChecker) {
+  // "Рё" is "и" in UTF-8 read as Windows-1251: written back it is valid UTF-8, and a file of
+  // nothing else is taken for UTF-8; "яю" is FF FE, a UTF-16 byte-order mark at a file's start.
+  testsupport::ScratchDir scratch;
+  Put("m.gift",
+      "яю первый {=да ~нет}\n"
+      "\n"
+      "Вопрос {=да ~нет}\n"
+      "\n"
+      "$CATEGORY: Рё\n"
+      "\n"
+      "Рё {=a ~b}\n"
+      "\n"
+      "plain {=a ~b}\n");
+  importtest::Run run = Import({"m.gift", "."});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err,
+            "m.gift: title \"Рё\" written as \"Без названия\": in Windows-1251 it is also UTF-8, "
+            "as are all titles, so the file would read as UTF-8\n"
+            "m.gift:1: question left out: its task begins with what reads as a byte-order mark "
+            "(\"яю\", \"юя\" or \"п»ї\"), and the file would begin with it\n"
+            "m.gift:7: question left out: its letters in Windows-1251 are also UTF-8, as are all "
+            "of its topic's, so the file would read as UTF-8 (mis-decoded text, \"Рё\" for "
+            "\"и\"?)\n");
+  EXPECT_EQ(FileBytes("Base/1.txt"),
+            "m\r\n\tm\"d1\\1.txt\"\r\n\t" + W("Без названия") + "\"d1\\2.txt\"\r\n");
+  EXPECT_EQ(FileBytes("Base/d1/1.txt"), W("Вопрос\r\n\t+да\r\n\t-нет\r\n"));
+  EXPECT_EQ(FileBytes("Base/d1/2.txt"), "plain\r\n\t+a\r\n\t-b\r\n");
+  testsupport::ToolResult checked = testsupport::RunToolMain(check::Run, "exameo-check", {"."});
+  EXPECT_EQ(checked.code, 0) << checked.out << checked.err;
+}
+
 TEST(Import, KeepsToTheProgramsLimitsAndReportsEachLoss) {
   const std::string letter = "я";  // two bytes in UTF-8, one in Windows-1251
   auto repeat = [&](int n) {
