@@ -1,6 +1,7 @@
 // What the import's fuzz targets check on every input: the readers give folded, non-empty
-// texts, and what the bank writer makes of them is read back by the program's own loader as
-// exactly those questions (a plain model of the program's limits decides which are kept).
+// texts; what the bank writer makes of them is read back by the program's own loader as
+// exactly those questions (a plain model of the program's limits decides which are kept); and
+// whenever something is written, exameo-check's own checks find nothing wrong with it.
 #pragma once
 
 #include <cstdint>
@@ -8,11 +9,13 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bank/question.h"
 #include "bridge/bank_writer.h"
 #include "bridge/readers.h"
 #include "bridge/text.h"
+#include "check_format.h"
 #include "fuzz_support.h"
 
 namespace fuzzbridge {
@@ -36,9 +39,17 @@ inline const char* TopicPath() {
   return inputPath.c_str();
 }
 
+// A text as it goes to the bank: control characters other than TAB, CR, LF (and U+0000, which
+// becomes '?') removed, folded again, in Windows-1251.
 inline std::string Encoded(std::string_view utf8) {
+  std::string kept;
+  for (char c : utf8) {
+    unsigned char b = static_cast<unsigned char>(c);
+    bool control = (b >= 1 && b < 0x20 && c != '\t' && c != '\r' && c != '\n') || b == 0x7F;
+    if (!control) kept += c;
+  }
   std::string out;
-  bridge::Utf8ToCp1251(utf8, &out);
+  bridge::Utf8ToCp1251(bridge::FoldSpace(kept), &out);
   return out;
 }
 
@@ -48,13 +59,40 @@ inline bool Folded(const std::string& s) {
 
 // Whether the program can hold the question, as its limits say.
 inline bool Fits(const bridge::Question& q) {
-  if (q.variants.size() > 12 || Encoded(q.task).size() > 2047) return false;
+  std::string task = Encoded(q.task);
+  if (q.variants.size() > 12 || task.empty() || task.size() > 2047) return false;
   for (const bridge::Variant& v : q.variants) {
     std::string text = Encoded(v.text);
+    if (text.empty()) return false;
     std::size_t size = text.size() + (text[0] == '+' || text[0] == '-' ? 1 : 0);
     if (size > 1023) return false;
   }
   return true;
+}
+
+inline bool HighBytes(const std::string& s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+// Questions that would make their file look like another encoding to exameo-check are left out.
+inline void KeepToOneEncoding(std::vector<const bridge::Question*>* kept) {
+  while (!kept->empty() && bridge::BeginsLikeAByteOrderMark(Encoded(kept->front()->task)))
+    kept->erase(kept->begin());
+  std::string all;
+  for (const bridge::Question* q : *kept) {
+    all += Encoded(q->task) + "\n";
+    for (const bridge::Variant& v : q->variants) all += Encoded(v.text) + "\n";
+  }
+  if (!bridge::ReadsAsUtf8(all)) return;
+  std::vector<const bridge::Question*> ascii;
+  for (const bridge::Question* q : *kept) {
+    bool high = HighBytes(Encoded(q->task));
+    for (const bridge::Variant& v : q->variants) high = high || HighBytes(Encoded(v.text));
+    if (!high) ascii.push_back(q);
+  }
+  *kept = ascii;
 }
 
 inline void Check(const bridge::Bank& bank) {
@@ -76,6 +114,7 @@ inline void Check(const bridge::Bank& bank) {
     std::vector<const bridge::Question*> kept;
     for (const bridge::Question& q : t.questions)
       if (Fits(q)) kept.push_back(&q);
+    KeepToOneEncoding(&kept);
     if (kept.empty() || file == 128) continue;
     Require(file < d.topicFiles.size(), "every topic with a question that fits is written");
     const std::string& bytes = d.topicFiles[file++];
@@ -101,9 +140,22 @@ inline void Check(const bridge::Bank& bank) {
       }
     }
     questions += topic.Count;
+    // Every run frees what it took: libFuzzer runs an input again with a leak check whenever
+    // a run ends with more allocations than frees, which costs more than the run itself.
+    topic.UnloadQuestions();
   }
   Require(file == d.topicFiles.size(), "no topic file without questions that fit");
   Require(questions == d.questions, "the count of questions written is right");
+
+  // An import writes only when a question is there; then the checker must call it clean.
+  if (d.questions == 0) return;
+  check::Report problems;
+  check::CheckTopics(bridge::DescriptionFile(d, 1), "Base/1.txt", &problems);
+  for (std::size_t k = 0; k < d.topicFiles.size(); ++k)
+    check::CheckQuestions(d.topicFiles[k], "Base/d1/" + std::to_string(k + 1) + ".txt", &problems);
+  for (const check::Problem& p : problems.problems)
+    std::fprintf(stderr, "%s:%d: %s\n", p.file.c_str(), p.line, p.message.c_str());
+  Require(problems.problems.empty(), "exameo-check finds nothing wrong with what was written");
 }
 
 }  // namespace fuzzbridge

@@ -8,6 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   bridge::Bank bank;
+  bank.title = "in";  // as exameo-import titles it: never empty
   bridge::Report report;
   bridge::ReadGift({"in", "in"}, std::string_view(reinterpret_cast<const char*>(data), size), &bank,
                    &report);

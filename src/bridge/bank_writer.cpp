@@ -2,12 +2,14 @@
 #include "bridge/bank_writer.h"
 
 #include <chrono>
+#include <cstdio>
 #include <random>
 #include <set>
 #include <system_error>
 
 #include "bridge/host.h"
 #include "bridge/text.h"
+#include "common/cp1251.h"
 
 namespace bridge {
 
@@ -15,12 +17,38 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Converts, noting every '?' put in at `line`.
+// Control characters other than TAB, CR and LF have no place in the program's texts (its
+// checker rejects them); they are removed, noted once per text, and the text folded again.
+std::string WithoutControls(std::string_view utf8, const std::string& input, int line,
+                            std::vector<Note>* notes) {
+  std::string out;
+  int removed = 0;
+  unsigned first = 0;
+  for (char c : utf8) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if ((b < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != 0) || b == 0x7F) {
+      if (removed++ == 0) first = b;
+      continue;
+    }
+    out += c;
+  }
+  if (removed == 0) return out;
+  char code[8];
+  std::snprintf(code, sizeof code, "U+%04X", first);
+  notes->push_back(Note{input, line,
+                        std::to_string(removed) + " control character" + (removed == 1 ? "" : "s") +
+                            " (" + code + (removed == 1 ? "" : ", ...") +
+                            ") removed: the program's texts "
+                            "hold none"});
+  return FoldSpace(out);
+}
+
+// Converts, noting every '?' put in and every control character removed at `line`.
 std::string Encode1251(std::string_view utf8, const std::string& input, int line,
                        std::vector<Note>* notes) {
   std::string out;
   std::vector<char32_t> missing;
-  Utf8ToCp1251(utf8, &out, &missing);
+  Utf8ToCp1251(WithoutControls(utf8, input, line, notes), &out, &missing);
   for (char32_t u : missing)
     notes->push_back(Note{input, line,
                           "'?' put in for " + DescribeMissing(u) +
@@ -36,6 +64,14 @@ std::string EncodeTitle(std::string_view utf8, const std::string& input, int lin
   for (char& c : title)
     if (c == '"') c = '\'';
   std::string bytes = Encode1251(FoldSpace(title), input, line, &report->notes);
+  if (bytes.empty()) {
+    // Only control characters were there; the program cannot show an empty title.
+    constexpr std::string_view kUntitled = "Без названия";
+    report->Lose(input, line,
+                 "the title holds nothing but control characters: titled \"" +
+                     std::string(kUntitled) + "\"");
+    Utf8ToCp1251(kUntitled, &bytes);
+  }
   if (bytes.size() > static_cast<std::size_t>(kMaxTitleBytes)) {
     report->Lose(input, line,
                  "title cut from " + std::to_string(bytes.size()) + " to " +
@@ -59,6 +95,7 @@ bool EncodeQuestion(const Question& q, const std::string& input, std::string* ou
                                 std::to_string(kMaxVariantsPerQuestion));
   std::vector<Note> notes;
   std::string task = Encode1251(q.task, input, q.line, &notes);
+  if (task.empty()) return leaveOut(q.line, "its task holds nothing but control characters");
   if (task.size() > static_cast<std::size_t>(kMaxTaskBytes))
     return leaveOut(q.line, "its task is " + std::to_string(task.size()) +
                                 " bytes in Windows-1251, the program holds " +
@@ -67,6 +104,9 @@ bool EncodeQuestion(const Question& q, const std::string& input, std::string* ou
   for (std::size_t k = 0; k < q.variants.size(); ++k) {
     const Variant& v = q.variants[k];
     std::string text = Encode1251(v.text, input, v.line, &notes);
+    if (text.empty())
+      return leaveOut(
+          v.line, "its variant " + std::to_string(k + 1) + " holds nothing but control characters");
     // The loader takes a leading '+' or '-' as the mark.
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.insert(0, 1, ' ');
     if (text.size() > static_cast<std::size_t>(kMaxVariantBytes))
@@ -86,6 +126,92 @@ bool EncodeQuestion(const Question& q, const std::string& input, std::string* ou
 
 }  // namespace
 
+bool BeginsLikeAByteOrderMark(std::string_view bytes) {
+  for (std::string_view mark : {"\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"})
+    if (bytes.substr(0, mark.size()) == mark) return true;
+  return false;
+}
+
+bool ReadsAsUtf8(std::string_view bytes) {
+  bool any = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t u = cp1251::DecodeUtf8(bytes.data(), bytes.size(), &i);
+    if (u == 0xFFFFFFFFu || u < 0x80 || u > 0x10FFFF) return false;
+    any = true;
+  }
+  return any;
+}
+
+namespace {
+
+bool HasHighByte(std::string_view bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+// The lines of one question as encoded, with its source line.
+struct EncodedQuestion {
+  std::string lines;
+  int line = 0;
+};
+
+// A file that begins like a byte-order mark or reads wholly as UTF-8 is taken by exameo-check
+// (rightly, for a file a person saved) for another encoding. In an imported file either comes
+// only from odd or mis-decoded text ("Рё" is "и" read as Windows-1251): the questions that
+// cause it are left out, noted, so that what is written always checks clean.
+void KeepToOneEncoding(std::vector<EncodedQuestion>* questions, const std::string& input,
+                       Report* report) {
+  while (!questions->empty() && BeginsLikeAByteOrderMark(questions->front().lines)) {
+    report->Lose(input, questions->front().line,
+                 "question left out: its task begins with what reads as a byte-order mark "
+                 "(\"яю\", \"юя\" or \"п»ї\"), and the file would begin with it");
+    questions->erase(questions->begin());
+  }
+  std::string all;
+  for (const EncodedQuestion& q : *questions) all += q.lines;
+  if (!ReadsAsUtf8(all)) return;
+  std::vector<EncodedQuestion> kept;
+  for (EncodedQuestion& q : *questions) {
+    if (!HasHighByte(q.lines)) {
+      kept.push_back(std::move(q));
+      continue;
+    }
+    report->Lose(input, q.line,
+                 "question left out: its letters in Windows-1251 are also UTF-8, as are all of "
+                 "its topic's, so the file would read as UTF-8 (mis-decoded text, \"Рё\" for "
+                 "\"и\"?)");
+  }
+  *questions = std::move(kept);
+}
+
+// The same for the description file: titles that make it read as another encoding are
+// replaced, noted.
+void KeepTitlesToOneEncoding(EncodedDiscipline* d, const std::string& input, Report* report) {
+  std::string untitled;
+  Utf8ToCp1251("Без названия", &untitled);
+  auto replace = [&](std::string* title, const char* why) {
+    report->Lose(input, 0,
+                 "title \"" + Cp1251ToUtf8(*title) + "\" written as \"Без названия\": " + why);
+    *title = untitled;
+  };
+  if (BeginsLikeAByteOrderMark(d->title))
+    replace(&d->title, "it begins with what reads as a byte-order mark");
+  if (!ReadsAsUtf8(DescriptionFile(*d, 1))) return;
+  const char* why =
+      "in Windows-1251 it is also UTF-8, as are all titles, so the file would read "
+      "as UTF-8";
+  if (HasHighByte(d->title)) replace(&d->title, why);
+  for (std::string& title : d->topicTitles)
+    if (HasHighByte(title)) replace(&title, why);
+}
+
+}  // namespace
+
 EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report) {
   EncodedDiscipline out;
   out.title = EncodeTitle(bank.title, input, 0, report);
@@ -99,15 +225,21 @@ EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* rep
                        std::to_string(kMaxTopicsPerDiscipline) + " topics");
       continue;
     }
+    std::vector<EncodedQuestion> questions;
+    for (const Question& q : topic.questions) {
+      EncodedQuestion e;
+      e.line = q.line;
+      if (EncodeQuestion(q, input, &e.lines, report)) questions.push_back(std::move(e));
+    }
+    KeepToOneEncoding(&questions, input, report);
+    if (questions.empty()) continue;
     std::string file;
-    int written = 0;
-    for (const Question& q : topic.questions)
-      if (EncodeQuestion(q, input, &file, report)) ++written;
-    if (written == 0) continue;
+    for (const EncodedQuestion& q : questions) file += q.lines;
     out.topicTitles.push_back(EncodeTitle(topic.title, input, topic.line, report));
     out.topicFiles.push_back(std::move(file));
-    out.questions += written;
+    out.questions += static_cast<int>(questions.size());
   }
+  KeepTitlesToOneEncoding(&out, input, report);
   return out;
 }
 
@@ -144,7 +276,27 @@ struct Cleanup {
   }
 };
 
+// Names compared without regard to case, as Windows and the catalogue's extension do. False
+// when the folder cannot be listed.
+bool ListBase(const fs::path& base, int* disciplines, std::set<std::string>* taken) {
+  std::error_code ec;
+  *disciplines = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
+    if (IsDescriptionName(entry.path().filename()) && !entry.is_directory(ec)) ++*disciplines;
+    taken->insert(LowerAscii(Utf8FromPath(entry.path().filename())));
+  }
+  return !ec;
+}
+
 }  // namespace
+
+int CountDisciplines(const fs::path& base) {
+  std::error_code ec;
+  if (!fs::exists(base, ec)) return ec ? -1 : 0;
+  int disciplines = 0;
+  std::set<std::string> taken;
+  return ListBase(base, &disciplines, &taken) ? disciplines : -1;
+}
 
 bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>& disciplines,
                       std::vector<int>* numbers, std::string* error) {
@@ -162,14 +314,9 @@ bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>
     return false;
   }
 
-  // Names compared without regard to case, as Windows and the catalogue's extension do.
   int existing = 0;
   std::set<std::string> taken;
-  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
-    if (IsDescriptionName(entry.path().filename()) && !entry.is_directory(ec)) ++existing;
-    taken.insert(LowerAscii(Utf8FromPath(entry.path().filename())));
-  }
-  if (ec) {
+  if (!ListBase(base, &existing, &taken)) {
     *error = Utf8FromPath(base) + ": cannot list the folder";
     return false;
   }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bridge/model.h"
@@ -25,6 +26,16 @@ std::string DescriptionFile(const EncodedDiscipline& discipline, int number);
 // variant's '+' or '-', and leaves out (with a note) questions over the program's limits,
 // topics beyond 128 and topics left empty. `input` names the source in notes.
 EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report);
+
+// The disciplines (description files) in `base`: 0 when it does not exist, -1 when it cannot be
+// listed.
+int CountDisciplines(const std::filesystem::path& base);
+
+// What exameo-check takes for another encoding: bytes that begin like a byte-order mark (UTF-16
+// or UTF-8), and bytes whose every byte over 0x7F belongs to a UTF-8 sequence (at least one).
+// Encode leaves out the questions, and replaces the titles, that would make a file so.
+bool BeginsLikeAByteOrderMark(std::string_view bytes);
+bool ReadsAsUtf8(std::string_view bytes);
 
 // Writes each discipline as Base\N.txt and Base\dN\K.txt, N the smallest free number each
 // time. Files go under temporary names first and are renamed once all are written,

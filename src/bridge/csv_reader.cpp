@@ -84,6 +84,18 @@ bool ParseNumbers(std::string_view s, std::vector<int>* numbers) {
   return true;
 }
 
+// A cell's text: folded, and one apostrophe removed from the front when only apostrophes stand
+// before a leading '=', '+', '-' or '@': a spreadsheet (and exameo-export) puts it there so that
+// the text is not taken for a formula.
+std::string CellText(std::string_view cell) {
+  std::string text = FoldSpace(cell);
+  std::size_t first = text.find_first_not_of('\'');
+  if (first > 0 && first != std::string::npos &&
+      std::string_view("=+-@").find(text[first]) != std::string_view::npos)
+    text.erase(0, 1);
+  return text;
+}
+
 bool RowEmpty(const Row& row) {
   for (const std::string& f : row.fields)
     if (!FoldSpace(f).empty()) return false;
@@ -115,11 +127,11 @@ void ReadCsv(const Source& source, std::string_view bytes, Bank* bank, Report* r
     }
     Question question;
     question.line = row.line;
-    question.task = FoldSpace(row.fields[0]);
+    question.task = CellText(row.fields[0]);
     std::size_t columns = row.fields.size() > 2 ? row.fields.size() - 2 : 0;
     std::vector<int> variantOfColumn(columns, -1);
     for (std::size_t k = 0; k < columns; ++k) {
-      std::string text = FoldSpace(row.fields[k + 2]);
+      std::string text = CellText(row.fields[k + 2]);
       if (text.empty()) continue;
       variantOfColumn[k] = static_cast<int>(question.variants.size());
       question.variants.push_back(Variant{std::move(text), false, row.line});

@@ -10,7 +10,7 @@ namespace {
 
 // RFC 4180: a field with a separator, a quote or a line break is quoted, its quotes doubled.
 // Commas are quoted too, so that the file reads the same whichever separator a reader guesses.
-void AppendField(std::string_view text, std::string* out) {
+void AppendQuoted(std::string_view text, std::string* out) {
   bool quote = text.find_first_of(";,\"\r\n") != std::string_view::npos;
   if (!quote) {
     *out += text;
@@ -22,6 +22,31 @@ void AppendField(std::string_view text, std::string* out) {
     *out += c;
   }
   *out += '"';
+}
+
+// Whether the text, after any apostrophes, begins with one of those four characters.
+bool IsFormulaStart(std::string_view text) {
+  std::size_t first = text.find_first_not_of('\'');
+  return first != std::string_view::npos &&
+         std::string_view("=+-@").find(text[first]) != std::string_view::npos;
+}
+
+// A text beginning with '=', '+', '-' or '@' is a formula to a spreadsheet, which would change it
+// when the file is saved again: an apostrophe in front keeps it text, and exameo-import removes
+// one apostrophe there; a text that itself begins with apostrophes before one of them gets one
+// more, so that it comes back as it was.
+void AppendField(std::string_view text, std::string* out) {
+  std::size_t blanks = text.find_first_not_of(" \t");
+  if (blanks == std::string_view::npos) blanks = text.size();
+  std::string_view rest = text.substr(blanks);
+  if (IsFormulaStart(rest)) {
+    std::string guarded(text.substr(0, blanks));
+    guarded += '\'';
+    guarded += rest;
+    AppendQuoted(guarded, out);
+    return;
+  }
+  AppendQuoted(text, out);
 }
 
 }  // namespace

@@ -207,8 +207,13 @@ std::string JoinShown(const fs::path& folder, const char* programPath) {
 
 }  // namespace
 
-bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* out, Report* report,
-                   std::string* error) {
+bool IsDescriptionPath(const fs::path& path) {
+  return LowerAscii(Utf8FromPath(path.extension())) == ".txt" &&
+         LowerAscii(Utf8FromPath(path.parent_path().filename())) == "base";
+}
+
+bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kind, ExportBank* out,
+                   Report* report, std::string* error) {
   *out = ExportBank{};
   std::string bytes;
   std::error_code ec;
@@ -228,8 +233,26 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
     *error = "cannot write a temporary copy of the file";
     return false;
   }
+  // The place decides, not the contents: a question file may well name files ("1.txt") that
+  // happen to exist.
+  bool topicsFile =
+      kind == BankKind::kTopics || (kind == BankKind::kAuto && IsDescriptionPath(path));
+  if (!topicsFile) {
+    // A question file: one topic, titled by the file's name.
+    Topic t;
+    t.title = Stem(path);
+    t.line = 1;
+    if (!LoadTopic(bytes, scratch.Root(), shown, &t, report)) {
+      *error = "cannot write a temporary copy of the file";
+      return false;
+    }
+    out->bank.title = t.title;
+    out->bank.topics.push_back(std::move(t));
+    out->files.push_back(shown);
+    return true;
+  }
 
-  // First as a description file, through the catalogue, the way the program's menu reads it.
+  // A description file, through the catalogue, the way the program's menu reads it.
   TitlePath discipline{};
   std::vector<int> lines;  // of each topic in the description file
   {
@@ -252,36 +275,14 @@ bool LoadForExport(const fs::path& given, const std::string& shown, ExportBank* 
   // folder of the description file, wherever that lies.
   fs::path folder = path.parent_path();
   std::vector<TitlePath> topics;
-  bool anyExists = false;
-  {
-    InFolder there(folder);
-    for (int i = 0; i <= catalogue.LastTopic && i < kMaxTopics; ++i) {
-      TitlePath t = catalogue.Topics[i];
-      const char* relative = t.Path;
-      if (std::strncmp(relative, kBaseDir, sizeof kBaseDir - 1) == 0)
-        relative += sizeof kBaseDir - 1;
-      std::memmove(t.Path, relative, std::strlen(relative) + 1);
-      if (!anyExists && there.Entered() && t.Path[0] != 0 && files::InputFile(t.Path).IsOpen())
-        anyExists = true;
-      topics.push_back(t);
-    }
+  for (int i = 0; i <= catalogue.LastTopic && i < kMaxTopics; ++i) {
+    TitlePath t = catalogue.Topics[i];
+    const char* relative = t.Path;
+    if (std::strncmp(relative, kBaseDir, sizeof kBaseDir - 1) == 0) relative += sizeof kBaseDir - 1;
+    std::memmove(t.Path, relative, std::strlen(relative) + 1);
+    topics.push_back(t);
   }
   catalogue.UnloadTopics();
-
-  if (!anyExists) {
-    // A question file: one topic, titled by the file's name.
-    Topic t;
-    t.title = Stem(path);
-    t.line = 1;
-    if (!LoadTopic(bytes, scratch.Root(), shown, &t, report)) {
-      *error = "cannot write a temporary copy of the file";
-      return false;
-    }
-    out->bank.title = t.title;
-    out->bank.topics.push_back(std::move(t));
-    out->files.push_back(shown);
-    return true;
-  }
 
   out->categories = true;
   out->bank.title =
@@ -344,10 +345,16 @@ std::string WhyLeftOut(Format format, const Question& question) {
                              : "a single variant: Aiken needs at least two";
       if (correct != 1)
         return std::to_string(correct) + " correct variants: Aiken takes exactly one";
-      // The task is one line; Aiken would take it for an option or the answer line.
+      // The task is one line; Aiken would take it for an option or the answer line. Moodle
+      // takes "J.S. Bach" for an option too: a capital and ')' or '.' are enough.
+      if (task.size() >= 2 && task[0] >= 'A' && task[0] <= 'Z' &&
+          (task[1] == ')' || task[1] == '.'))
+        return "the task begins like an Aiken option (\"" + task.substr(0, 2) + "\")";
       if (IsAikenOption(task))
         return "the task begins like an Aiken option (\"" + task.substr(0, 2) + " \")";
       if (IsAikenAnswer(task)) return "the task begins like the Aiken answer line (\"ANSWER:\")";
+      // Moodle passes over lines shorter than two bytes.
+      if (task.size() < 2) return "a task of one character: Moodle's Aiken reader passes over it";
       return {};
     }
     case Format::kCsv:
@@ -381,6 +388,8 @@ std::string CategoryPath(std::string_view discipline, std::string_view topicTitl
       path += c;
       if (c == '/') path += '/';
     }
+    // Likewise at the end: "Физика/" and "Механика" would join as "Физика///Механика".
+    if (folded.back() == '/') path += ' ';
   }
   return path;
 }

@@ -19,7 +19,8 @@ constexpr int kExitLosses = 1;
 constexpr int kExitFailed = 2;
 
 constexpr char kHelp[] =
-    "Usage: exameo-export [--format gift|moodle-xml|aiken|csv] [-o OUT] PATH\n"
+    "Usage: exameo-export [--format gift|moodle-xml|aiken|csv] [--questions | --topics]\n"
+    "                     [-o OUT] PATH\n"
     "\n"
     "Writes the questions of an Exameo bank in a format that Moodle or a spreadsheet\n"
     "reads, UTF-8, to OUT or to standard output. The bank is read as the program\n"
@@ -27,11 +28,14 @@ constexpr char kHelp[] =
     "\n"
     "PATH is a question file (one topic) or a description file Base\\N.txt (the\n"
     "whole discipline: in GIFT and Moodle XML every topic becomes a category\n"
-    "Discipline/Topic).\n"
+    "Discipline/Topic). A *.txt directly in a folder named Base is taken for a\n"
+    "description file, as the program finds them, any other file for a question\n"
+    "file; --questions or --topics says which it is.\n"
     "\n"
     "--format  gift (default), moodle-xml, aiken or csv; without it, OUT's\n"
     "          extension decides (.gift .txt, .xml, .aiken, .csv).\n"
     "-o OUT    the file to write (replaced whole); standard output without it.\n"
+    "--questions, --topics  PATH is a question file, or a description file.\n"
     "\n"
     "One correct variant becomes a single-answer question; several correct ones\n"
     "share 100% between them and every wrong one costs -100%; a question without\n"
@@ -43,8 +47,8 @@ constexpr char kHelp[] =
     "variants; variants 1 to 12.\n"
     "\n"
     "Exit status: 0 when every question was written, 1 when some were left out,\n"
-    "2 when nothing was written (wrong command line, unreadable input, output\n"
-    "that cannot be written).\n";
+    "2 when nothing was written (wrong command line, unreadable input, no question\n"
+    "the format carries, output that cannot be written): OUT is then left as it was.\n";
 
 int Usage(std::FILE* err, const std::string& complaint) {
   std::fprintf(err, "exameo-export: %s\nTry 'exameo-export --help'.\n", complaint.c_str());
@@ -91,6 +95,7 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   Format format = Format::kUnknown;
   std::string output, input;
   bool haveOutput = false, haveInput = false, options = true;
+  BankKind kind = BankKind::kAuto;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (options && arg == "--") {
@@ -109,6 +114,11 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
       format = ParseFormat(name);
       if (format == Format::kUnknown)
         return Usage(err, "unknown format '" + name + "' (gift, moodle-xml, aiken or csv)");
+    } else if (options && (arg == "--questions" || arg == "--topics")) {
+      BankKind wanted = arg == "--questions" ? BankKind::kQuestions : BankKind::kTopics;
+      if (kind != BankKind::kAuto && kind != wanted)
+        return Usage(err, "--questions and --topics exclude each other");
+      kind = wanted;
     } else if (options && arg == "-o") {
       if (i + 1 >= argc) return Usage(err, "-o needs a file");
       if (haveOutput) return Usage(err, "-o given twice");
@@ -139,15 +149,24 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   ExportBank bank;
   Report report;
   std::string error;
-  if (!LoadForExport(inputPath, input, &bank, &report, &error)) {
+  if (!LoadForExport(inputPath, input, kind, &bank, &report, &error)) {
     std::fprintf(err, "exameo-export: %s: %s\n", input.c_str(), error.c_str());
     return kExitFailed;
   }
-  std::size_t readNotes = report.notes.size();
+  std::size_t total = 0, carried = 0;
+  for (const Topic& t : bank.bank.topics)
+    for (const Question& q : t.questions) {
+      ++total;
+      carried += WhyLeftOut(format, q).empty() ? 1 : 0;
+    }
   std::string bytes = WriteFormat(format, bank, &report);
-  std::size_t total = 0;
-  for (const Topic& t : bank.bank.topics) total += t.questions.size();
-  std::size_t leftOut = report.notes.size() - readNotes;
+  PrintNotes(err, report.notes);
+  if (carried == 0) {
+    std::fprintf(
+        err, "exameo-export: nothing written: %s\n",
+        total == 0 ? "the bank holds no question" : "the format carries none of its questions");
+    return kExitFailed;
+  }
 
   if (haveOutput) {
     if (!WriteOut(PathFromUtf8(output), bytes, &error)) {
@@ -160,11 +179,20 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     return kExitFailed;
   }
 
-  PrintNotes(err, report.notes);
-  if (!report.Clean())
-    std::fprintf(err, "exameo-export: %zu of %zu questions written, %zu left out; %zu note%s\n",
-                 total - leftOut, total, leftOut, report.notes.size(),
+  if (!report.Clean()) {
+    // Titles changed for their categories lose no question: counted on their own.
+    std::string renamed;
+    if (bank.categories && (format == Format::kGift || format == Format::kMoodleXml)) {
+      Report titles;
+      CategoryTitles(bank, &titles);
+      if (!titles.notes.empty())
+        renamed = ", " + std::to_string(titles.notes.size()) + " topic title" +
+                  (titles.notes.size() == 1 ? "" : "s") + " changed for their categories";
+    }
+    std::fprintf(err, "exameo-export: %zu of %zu questions written, %zu left out%s; %zu note%s\n",
+                 carried, total, total - carried, renamed.c_str(), report.notes.size(),
                  report.notes.size() == 1 ? "" : "s");
+  }
   return report.Clean() ? kExitClean : kExitLosses;
 }
 

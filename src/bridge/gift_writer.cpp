@@ -16,7 +16,8 @@ namespace {
 
 // A text as GIFT reads it back: its special characters escaped, and a "[plain]" marker in front
 // when the text itself begins like a comment, a format marker or an answer's weight ("%50%"),
-// which would otherwise be taken as such.
+// which would otherwise be taken as such, or when it holds '<' or '&': a text without a marker
+// is HTML to Moodle (and to exameo-import), where those would be read as tags and entities.
 void AppendText(std::string_view text, std::string* out) {
   std::size_t start = 0;
   while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
@@ -29,6 +30,7 @@ void AppendText(std::string_view text, std::string* out) {
       same = std::tolower(static_cast<unsigned char>(head[i])) == marker[i];
     guard = guard || same;
   }
+  guard = guard || text.find_first_of("<&") != std::string_view::npos;
   if (guard) *out += "[plain]";
   // Runs without a special character go in whole.
   for (;;) {

@@ -20,12 +20,33 @@ constexpr char kUsage[] =
     "  --format F   read every INPUT as F instead of telling by its extension\n"
     "               (.gift, .aiken, .xml, .csv; a .txt by its content)\n"
     "  --title T    the discipline's title (one INPUT only); else the file's name\n"
-    "Exit status: 0 written; 1 written, with losses reported on stderr; 2 nothing written.\n";
+    "\n"
+    "What comes in: multiple-choice questions (one or several right answers), true/false\n"
+    "(variants \"Верно\" and \"Неверно\") and descriptions (a card without variants).\n"
+    "Each INPUT becomes Base\\N.txt (the smallest free N), each of its categories a topic\n"
+    "Base\\dN\\K.txt. Texts become Windows-1251; HTML becomes plain text.\n"
+    "\n"
+    "Left out, each noted on stderr as INPUT:LINE: what and why:\n"
+    "  every other type (essay, numerical, matching, short answer, embedded answers);\n"
+    "  questions over the program's limits (12 variants, a task of 2047 bytes, a variant\n"
+    "  of 1023), topics beyond 128, media files; characters Windows-1251 lacks become '?',\n"
+    "  control characters are removed, titles over 1023 bytes are cut.\n"
+    "Dropped by design and only counted: question names, feedback, partial-credit weights\n"
+    "beyond their sign, formatting marks.\n"
+    "\n"
+    "All or nothing per INPUT: an INPUT that cannot be read or gives no question writes\n"
+    "nothing and is named in the summary; the others are written. Base shows at most 64\n"
+    "disciplines: INPUTs take the free places in order, the rest write nothing. Nothing\n"
+    "that exists is overwritten.\n"
+    "\n"
+    "Exit status: 0 everything written; 1 written, with losses or INPUTs that wrote\n"
+    "nothing; 2 nothing written.\n";
 
 struct Input {
   std::string name;  // as given
   Bank bank;
   Report report;
+  std::string refused;  // why nothing of it is written; empty when it is
 };
 
 // One input's notes in the order of its lines.
@@ -107,9 +128,9 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     return kImportNothing;
   }
 
+  // Each input is read whole first; one that gives nothing is named and the others go on.
   std::vector<Input> inputs(positional.size() - 1);
   std::vector<EncodedDiscipline> encoded(inputs.size());  // one for each input
-  bool failed = false;
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     Input& in = inputs[i];
     in.name = positional[i];
@@ -117,7 +138,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     std::string bytes;
     if (!ReadWholeFile(path, &bytes)) {
       std::fprintf(err, "%s: cannot read the file\n", in.name.c_str());
-      failed = true;
+      in.refused = "cannot read the file";
       continue;
     }
     std::string fileName = Utf8FromPath(path.filename());
@@ -127,45 +148,71 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
                    "%s: cannot tell the format: name the file .gift, .aiken, .xml or .csv, or "
                    "use --format\n",
                    in.name.c_str());
-      failed = true;
+      in.refused = "cannot tell the format";
       continue;
     }
     Source source{in.name, Utf8FromPath(path.stem())};
     std::string error;
     if (!ReadAny(format, source, bytes, &in.bank, &in.report, &error)) {
       std::fprintf(err, "%s:%s\n", in.name.c_str(), error.c_str());
-      failed = true;
+      in.refused = "the XML parser rejects it";
       continue;
     }
     in.bank.title = haveTitle ? title : source.stem;
     encoded[i] = Encode(in.bank, in.name, &in.report);
+    in.bank = Bank{};  // its files are made: the texts are no longer needed
     PrintNotesByLine(err, in.report.notes);
-    if (encoded[i].questions == 0) {
-      std::fprintf(err, "%s: no question to import\n", in.name.c_str());
-      failed = true;
-    }
+    if (encoded[i].questions == 0) in.refused = "no question to import";
   }
-  if (failed) {
-    std::fprintf(err, "exameo-import: nothing written\n");
+
+  // The program shows 64 disciplines: inputs take the free places in the order given.
+  int existing = CountDisciplines(folder / "Base");
+  if (existing < 0) {
+    std::fprintf(err, "%s: cannot list the folder; nothing written\n",
+                 Utf8FromPath(folder / "Base").c_str());
     return kImportNothing;
+  }
+  std::vector<EncodedDiscipline> accepted;
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    if (!inputs[i].refused.empty()) continue;
+    if (existing + static_cast<int>(accepted.size()) >= kMaxDisciplines) {
+      inputs[i].refused = "Base would hold more than " + std::to_string(kMaxDisciplines) +
+                          " disciplines, the most the program shows";
+      continue;
+    }
+    accepted.push_back(std::move(encoded[i]));
   }
 
   std::vector<int> numbers;
-  std::string error;
-  if (!WriteDisciplines(folder / "Base", encoded, &numbers, &error)) {
-    std::fprintf(err, "%s; nothing written\n", error.c_str());
-    return kImportNothing;
+  if (!accepted.empty()) {
+    std::string error;
+    if (!WriteDisciplines(folder / "Base", accepted, &numbers, &error)) {
+      std::fprintf(err, "%s; nothing written\n", error.c_str());
+      return kImportNothing;
+    }
   }
   bool lossy = false;
+  std::size_t next = 0;  // into accepted
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     const Input& in = inputs[i];
+    if (!in.refused.empty()) {
+      lossy = true;
+      std::fprintf(out, "%s: nothing written: %s\n", in.name.c_str(), in.refused.c_str());
+      continue;
+    }
+    const EncodedDiscipline& d = accepted[next];
+    int number = numbers[next++];
     lossy = lossy || !in.report.Clean();
     std::fprintf(out, "%s: %d questions in %zu topics written as Base\\%d.txt%s%s\n",
-                 in.name.c_str(), encoded[i].questions, encoded[i].topicFiles.size(), numbers[i],
+                 in.name.c_str(), d.questions, d.topicFiles.size(), number,
                  in.report.Clean()
                      ? ""
                      : ("; " + std::to_string(in.report.notes.size()) + " losses reported").c_str(),
                  DropSummary(in.report).c_str());
+  }
+  if (accepted.empty()) {
+    std::fprintf(err, "exameo-import: nothing written\n");
+    return kImportNothing;
   }
   return lossy ? kImportLossy : kImportClean;
 }

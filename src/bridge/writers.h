@@ -30,13 +30,20 @@ struct ExportBank {
   }
 };
 
-// Reads `path`, a question file or a description file, with the program's loader and
-// catalogue. `shown` names it in notes. A description file is one whose topics name at least
-// one question file that exists; anything else is read as a question file. Question files that
-// cannot be read and topics without questions are noted and left out. False, with *error, when
-// `path` itself cannot be read.
-bool LoadForExport(const std::filesystem::path& path, const std::string& shown, ExportBank* out,
-                   Report* report, std::string* error);
+// How PATH is taken: by its place (a description file is a *.txt directly in a folder named
+// Base, as the program finds them), or as the user says.
+enum class BankKind { kAuto, kQuestions, kTopics };
+
+// Reads `path`, a question file or a description file (as `kind` decides), with the program's
+// loader and catalogue. `shown` names it in notes. Question files that cannot be read and
+// topics without questions are noted and left out. False, with *error, when `path` itself
+// cannot be read.
+bool LoadForExport(const std::filesystem::path& path, const std::string& shown, BankKind kind,
+                   ExportBank* out, Report* report, std::string* error);
+
+// Whether a file at `path` is a description file by its place: "*.txt" directly in "Base"
+// (both without regard to case, as on Windows).
+bool IsDescriptionPath(const std::filesystem::path& path);
 
 // Why `format` cannot carry `question`, or an empty string when it can.
 std::string WhyLeftOut(Format format, const Question& question);

@@ -57,7 +57,9 @@ TEST(ExportLoad, DescriptionFileThroughTheCatalogueWithEveryLossNoted) {
   bridge::ExportBank bank;
   bridge::Report report;
   std::string error;
-  ASSERT_TRUE(bridge::LoadForExport("Base/1.txt", "Base/1.txt", &bank, &report, &error)) << error;
+  ASSERT_TRUE(bridge::LoadForExport("Base/1.txt", "Base/1.txt", bridge::BankKind::kAuto, &bank,
+                                    &report, &error))
+      << error;
   EXPECT_TRUE(bank.categories);
   EXPECT_EQ(bank.bank.title, "Наука");
   ASSERT_EQ(bank.bank.topics.size(), 1u);
@@ -99,7 +101,8 @@ TEST(ExportLoad, QuestionFileIsOneTopicTitledByItsName) {
     bridge::ExportBank bank;
     bridge::Report report;
     std::string error;
-    ASSERT_TRUE(bridge::LoadForExport(bridge::PathFromUtf8(file), file, &bank, &report, &error))
+    ASSERT_TRUE(bridge::LoadForExport(bridge::PathFromUtf8(file), file, bridge::BankKind::kAuto,
+                                      &bank, &report, &error))
         << error;
     EXPECT_FALSE(bank.categories) << file;
     ASSERT_EQ(bank.bank.topics.size(), 1u) << file;
@@ -108,13 +111,15 @@ TEST(ExportLoad, QuestionFileIsOneTopicTitledByItsName) {
   bridge::ExportBank bank;
   bridge::Report report;
   std::string error;
-  ASSERT_TRUE(
-      bridge::LoadForExport(bridge::PathFromUtf8("Цитаты.txt"), "q", &bank, &report, &error));
+  ASSERT_TRUE(bridge::LoadForExport(bridge::PathFromUtf8("Цитаты.txt"), "q",
+                                    bridge::BankKind::kAuto, &bank, &report, &error));
   EXPECT_EQ(bank.bank.topics[0].title, "Цитаты");
   EXPECT_EQ(bank.bank.topics[0].questions[0].variants[0].text, "\"нет такого файла\"");
 
-  EXPECT_FALSE(bridge::LoadForExport("Base", "Base", &bank, &report, &error));
-  EXPECT_FALSE(bridge::LoadForExport("nothing.txt", "nothing.txt", &bank, &report, &error));
+  EXPECT_FALSE(
+      bridge::LoadForExport("Base", "Base", bridge::BankKind::kAuto, &bank, &report, &error));
+  EXPECT_FALSE(bridge::LoadForExport("nothing.txt", "nothing.txt", bridge::BankKind::kAuto, &bank,
+                                     &report, &error));
   EXPECT_EQ(error, "cannot read the file");
 }
 
@@ -193,6 +198,65 @@ TEST(ExportTool, OutputFileIsReplacedWholeAndNeverTheBankItself) {
   EXPECT_FALSE(fs::exists("no"));
 }
 
+TEST(ExportTool, ThePlaceOfPathTellsADescriptionFileUnlessAnOptionSays) {
+  testsupport::ScratchDir scratch;
+  // A question file whose variants quote the name of a file that exists: still one topic.
+  testsupport::WriteBytes("1.txt", W("Чужой вопрос\r\n\t+да\r\n\t-нет\r\n"));
+  testsupport::WriteBytes("quotes.txt", W("Что открыть?\r\n\t+\"1.txt\"\r\n\t-\"2.txt\"\r\n"));
+  Result quotes = Export({"quotes.txt"});
+  EXPECT_EQ(quotes.code, 0) << quotes.err;
+  EXPECT_EQ(quotes.out, "Что открыть? {\n=\"1.txt\"\n~\"2.txt\"\n}\n\n");
+  // Said to be a description file, it is one: its title, then a topic naming 1.txt.
+  Result topics = Export({"--topics", "quotes.txt"});
+  EXPECT_EQ(topics.code, 1) << topics.err;
+  EXPECT_NE(topics.out.find("Чужой вопрос {"), std::string::npos) << topics.out;
+
+  // A *.txt in Base (any case) is a description file; --questions reads it as questions.
+  MakeDiscipline();
+  Result base = Export({"Base/1.txt"});
+  EXPECT_NE(base.out.find("$CATEGORY: Наука/Физика"), std::string::npos) << base.out;
+  fs::rename("Base", "base");
+  Result lower = Export({"base/1.txt"});
+  EXPECT_NE(lower.out.find("$CATEGORY: Наука/Физика"), std::string::npos) << lower.out;
+  // As questions: the title line is a task, the topic lines its variants.
+  Result asQuestions = Export({"--questions", "--format", "csv", "base/1.txt"});
+  EXPECT_EQ(asQuestions.code, 0) << asQuestions.err;
+  EXPECT_NE(asQuestions.out.find("\r\nНаука;;"), std::string::npos) << asQuestions.out;
+
+  Result both = Export({"--questions", "--topics", "quotes.txt"});
+  EXPECT_EQ(both.code, 2);
+  EXPECT_NE(both.err.find("--questions and --topics exclude each other"), std::string::npos);
+}
+
+TEST(ExportTool, NothingToWriteLeavesOutAloneAndExitsTwo) {
+  testsupport::ScratchDir scratch;
+  testsupport::WriteBytes("cards.txt", W("Карточка\r\nЕщё одна\r\n"));
+  testsupport::WriteBytes("out.aiken", "old");
+  // Aiken carries no description card: every question is left out.
+  Result r = Export({"-o", "out.aiken", "cards.txt"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(Read("out.aiken"), "old");
+  EXPECT_NE(r.err.find("cards.txt:2: left out: no variants"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("exameo-export: nothing written"), std::string::npos) << r.err;
+  Result toStdout = Export({"--format", "aiken", "cards.txt"});
+  EXPECT_EQ(toStdout.code, 2);
+  EXPECT_EQ(toStdout.out, "");
+}
+
+TEST(ExportTool, TitlesChangedForCategoriesAreNoLeftOutQuestions) {
+  testsupport::ScratchDir scratch;
+  testsupport::WriteBytes("Base\\1.txt", W("Наука\r\n\tТема\"a.txt\"\r\n\tТема\"b.txt\"\r\n"));
+  testsupport::WriteBytes("Base\\a.txt", W("Вопрос 1\r\n\t+да\r\n\t-нет\r\n"));
+  testsupport::WriteBytes("Base\\b.txt", W("Вопрос 2\r\n\t+да\r\n\t-нет\r\n"));
+  Result r = Export({"Base/1.txt"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("$CATEGORY: Наука/Тема (2)"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("exameo-export: 2 of 2 questions written, 0 left out, 1 topic title "
+                       "changed for their categories; 1 note"),
+            std::string::npos)
+      << r.err;
+}
+
 }  // namespace
 
 namespace {
@@ -219,7 +283,9 @@ TEST(ExportLoad, LargeFileReadInPiecesGivesWhatTheLoaderGivesWhole) {
   bridge::ExportBank bank;
   bridge::Report report;
   std::string error;
-  ASSERT_TRUE(bridge::LoadForExport("big.txt", "big.txt", &bank, &report, &error)) << error;
+  ASSERT_TRUE(
+      bridge::LoadForExport("big.txt", "big.txt", bridge::BankKind::kAuto, &bank, &report, &error))
+      << error;
   ASSERT_EQ(bank.bank.topics.size(), 1u);
   const std::vector<bridge::Question>& got = bank.bank.topics[0].questions;
 

@@ -95,6 +95,24 @@ TEST(GiftWriter, WritesCategoriesEscapesWeightsAndGuardsAndLeavesOutWhatMoodleRe
   EXPECT_EQ(back.topics[1].title, "Оптика");
 }
 
+TEST(GiftWriter, MarksEveryTextWithMarkupOrEntitiesAsPlain) {
+  // Without a marker Moodle reads a GIFT text as HTML: "<b>" would vanish and "&lt;" turn
+  // into "<". Texts without '<' or '&' need no marker.
+  ExportBank b;
+  Topic t;
+  t.questions = {Q("Что делает <b>?", 1, {{"жирный шрифт", true}, {"AT&T", false}}),
+                 Q("&lt; это код символа <", 4, {}), Q("a > b", 6, {{"x", true}, {"y", false}})};
+  b.bank.topics = {t};
+  b.files = {"q.txt"};
+  Report report;
+  std::string gift = bridge::WriteGift(b, &report);
+  EXPECT_EQ(gift,
+            "[plain]Что делает <b>? {\n=жирный шрифт\n~[plain]AT&T\n}\n\n"
+            "[plain]&lt; это код символа <\n\n"
+            "a > b {\n=x\n~y\n}\n\n");
+  EXPECT_TRUE(report.Clean());
+}
+
 TEST(CorrectWeights, MoodleFractionsThatSumToAHundred) {
   EXPECT_EQ(bridge::CorrectWeight(1, 0), "100");
   EXPECT_EQ(bridge::CorrectWeight(3, 2), "33.33333");
@@ -162,15 +180,23 @@ TEST(AikenWriter, OnlySingleAnswerQuestionsAndTasksThatCannotReadAsOptions) {
 
   ExportBank b;
   Topic t;
+  // Moodle takes a capital with ')' or '.' for an option even without a blank after it, and
+  // passes over a line shorter than two bytes ("Я" is two in UTF-8).
   t.questions = {Q("A) Пушкин?", 1, {{"да", true}, {"нет", false}}),
                  Q("ANSWER: B", 4, {{"да", true}, {"нет", false}}),
-                 Q("A.S. Пушкин?", 7, {{"да", false}, {"нет", false}, {"не знаю", true}})};
+                 Q("A.S. Пушкин?", 7, {{"да", false}, {"нет", false}, {"не знаю", true}}),
+                 Q("J.S. Bach?", 10, {{"да", true}, {"нет", false}}),
+                 Q("Q", 13, {{"да", true}, {"нет", false}}),
+                 Q("Я", 16, {{"да", true}, {"нет", false}}),
+                 Q("Ja. S. Bach?", 19, {{"да", false}, {"нет", true}})};
   b.bank.topics = {t};
   b.files = {"q.txt"};
   Report second;
   EXPECT_EQ(bridge::WriteAiken(b, &second),
-            "A.S. Пушкин?\nA) да\nB) нет\nC) не знаю\nANSWER: C\n\n");
-  EXPECT_EQ(Notes(second), (std::vector<std::string>{"q.txt:1", "q.txt:4"}));
+            "Я\nA) да\nB) нет\nANSWER: A\n\n"
+            "Ja. S. Bach?\nA) да\nB) нет\nANSWER: B\n\n");
+  EXPECT_EQ(Notes(second),
+            (std::vector<std::string>{"q.txt:1", "q.txt:4", "q.txt:7", "q.txt:10", "q.txt:13"}));
 }
 
 TEST(CsvWriter, BomHeaderQuotingAndNumbersSeparatedBySpaces) {
@@ -206,6 +232,32 @@ TEST(CsvWriter, BomHeaderQuotingAndNumbersSeparatedBySpaces) {
   EXPECT_TRUE(back.topics[0].questions[0].variants[0].correct);
 }
 
+TEST(CsvWriter, TextsThatASpreadsheetWouldTakeForFormulasGetAnApostropheAndComeBack) {
+  ExportBank b;
+  Topic t;
+  t.questions = {Q("=СУММ(A1:A2)", 1, {{"+7", true}, {"-5", false}, {"@all", false}}),
+                 Q("'=x", 6, {{"a-b", true}, {"''+1", false}, {"'a", false}, {"=a;b", false}})};
+  b.bank.topics = {t};
+  Report report;
+  std::string csv = bridge::WriteCsv(b, &report);
+  std::size_t body = csv.find("\r\n") + 2;
+  EXPECT_EQ(csv.substr(body),
+            "'=СУММ(A1:A2);1;'+7;'-5;'@all\r\n"
+            "''=x;1;a-b;'''+1;'a;\"'=a;b\"\r\n");
+  bridge::Bank back;
+  Report readReport;
+  bridge::ReadCsv({"x.csv", "x"}, csv, &back, &readReport);
+  EXPECT_TRUE(readReport.Clean());
+  ASSERT_EQ(back.topics.size(), 1u);
+  ASSERT_EQ(back.topics[0].questions.size(), 2u);
+  EXPECT_EQ(back.topics[0].questions[0].task, "=СУММ(A1:A2)");
+  EXPECT_EQ(back.topics[0].questions[1].task, "'=x");
+  std::vector<std::string> variants;
+  for (const Question& q : back.topics[0].questions)
+    for (const Variant& v : q.variants) variants.push_back(v.text);
+  EXPECT_EQ(variants, (std::vector<std::string>{"+7", "-5", "@all", "a-b", "''+1", "'a", "=a;b"}));
+}
+
 TEST(Categories, SlashesEmptyAndRepeatedTitlesComeBackAsTopicsOfTheirOwn) {
   // What a reader makes of each path is the title as written.
   for (std::string title : {"a/b", "/a", "a/", "a//b", "//", "Тема"}) {
@@ -213,6 +265,10 @@ TEST(Categories, SlashesEmptyAndRepeatedTitlesComeBackAsTopicsOfTheirOwn) {
     EXPECT_EQ(bridge::CategoryTitle(path), title) << path;
   }
   EXPECT_EQ(bridge::CategoryPath("", "Тема"), "Тема");
+  // A discipline ending in '/': "Физика///Механика" would be one category for Moodle, whose
+  // separator is a '/' with no '/' beside it; the blank keeps it apart and is trimmed on reading.
+  EXPECT_EQ(bridge::CategoryPath("Физика/", "Механика"), "Физика// /Механика");
+  EXPECT_EQ(bridge::CategoryTitle(bridge::CategoryPath("Физика/", "Механика")), "Механика");
 
   ExportBank b;
   b.categories = true;

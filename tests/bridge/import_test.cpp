@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bridge/bank_writer.h"
+#include "check_run.h"
 #include "import_test_support.h"
 
 namespace {
@@ -80,52 +81,154 @@ TEST(Import, ChoosesTheSmallestFreeNumbersAndLeavesWhatIsThere) {
   EXPECT_EQ(after["d4/1.txt"], "Q\r\n\t-x\r\n\t+y\r\n");
 }
 
-TEST(Import, AFailureAtAnyInputLeavesBaseAsItWas) {
-  // Each kind of failure, at each position among good inputs, with Base present or absent.
-  const std::pair<const char*, const char*> bad[] = {
-      {"missing.gift", nullptr},
-      {"broken.xml", "<quiz><question type=\"multichoice\"></quiz>"},
-      {"essays.gift", "Эссе {}\n\nЕщё {}\n"},
-      {"notes.doc", "Q {T}\n"},
-      {"plain.txt", "просто текст\n"},
+TEST(Import, AnInputThatGivesNothingIsNamedAndTheOthersAreWritten) {
+  // Each kind of input that gives nothing, at each position among good inputs, with Base present
+  // or absent: the good ones are written, the other is named with its reason, exit 1.
+  const struct {
+    const char* name;
+    const char* bytes;
+    const char* why;
+  } bad[] = {
+      {"missing.gift", nullptr, "cannot read the file"},
+      {"broken.xml", "<quiz><question type=\"multichoice\"></quiz>", "the XML parser rejects it"},
+      {"essays.gift", "Эссе {}\n\nЕщё {}\n", "no question to import"},
+      {"notes.doc", "Q {T}\n", "cannot tell the format"},
+      {"plain.txt", "просто текст\n", "cannot tell the format"},
   };
   for (bool baseThere : {true, false}) {
-    for (const auto& [name, bytes] : bad) {
+    for (const auto& b : bad) {
       for (int position = 0; position < 3; ++position) {
+        SCOPED_TRACE(std::string(b.name) + " at " + std::to_string(position));
         testsupport::ScratchDir scratch;
         if (baseThere) Put("Base/1.txt", "old\r\n");
         Put("good1.gift", "Q {T}\n");
         Put("good2.csv", "Q;1;a;b\n");
-        if (bytes != nullptr) Put(name, bytes);
+        if (b.bytes != nullptr) Put(b.name, b.bytes);
         std::vector<std::string> args{"good1.gift", "good2.csv"};
-        args.insert(args.begin() + position, name);
+        args.insert(args.begin() + position, b.name);
         args.push_back(".");
-        auto before = Snapshot(".");
+        auto before = Snapshot("Base");
         importtest::Run run = Import(args);
-        EXPECT_EQ(run.code, 2) << name << " at " << position;
-        EXPECT_EQ(Snapshot("."), before) << name << " at " << position;
-        EXPECT_NE(run.err.find(std::string(name) + ":"), std::string::npos) << run.err;
-        EXPECT_NE(run.err.find("nothing written"), std::string::npos) << run.err;
-        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.code, 1) << run.err;
+        int first = baseThere ? 2 : 1;
+        std::string written1 = "good1.gift: 1 questions in 1 topics written as Base\\" +
+                               std::to_string(first) + ".txt\n";
+        std::string written2 = "good2.csv: 1 questions in 1 topics written as Base\\" +
+                               std::to_string(first + 1) + ".txt\n";
+        std::vector<std::string> lines{written1, written2};
+        lines.insert(lines.begin() + position,
+                     std::string(b.name) + ": nothing written: " + b.why + "\n");
+        EXPECT_EQ(run.out, lines[0] + lines[1] + lines[2]);
+        EXPECT_NE(run.err.find(std::string(b.name) + ":"), std::string::npos) << run.err;
+        auto after = Snapshot("Base");
+        for (const auto& [name, bytes] : before) EXPECT_EQ(after[name], bytes) << name;
+        EXPECT_EQ(after.size(), before.size() + 6) << run.out;  // N.txt, dN, dN/1.txt twice
+        EXPECT_EQ(LoadTopic("Base\\d" + std::to_string(first + 1) + "\\1.txt"), (Shown{"Q|+a|-b"}));
       }
     }
   }
 }
 
-TEST(Import, RefusesATableThatWouldHoldMoreThan64Disciplines) {
+TEST(Import, WhenNoInputGivesAnythingBaseStaysAsItWas) {
+  for (bool baseThere : {true, false}) {
+    testsupport::ScratchDir scratch;
+    if (baseThere) Put("Base/1.txt", "old\r\n");
+    Put("essays.gift", "Эссе {}\n");
+    Put("short.gift", "Столица Франции? {=Париж}\n");
+    auto before = Snapshot(".");
+    importtest::Run run = Import({"essays.gift", "missing.csv", "short.gift", "."});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(Snapshot("."), before);
+    EXPECT_EQ(run.out,
+              "essays.gift: nothing written: no question to import\n"
+              "missing.csv: nothing written: cannot read the file\n"
+              "short.gift: nothing written: no question to import\n");
+    EXPECT_NE(run.err.find("exameo-import: nothing written"), std::string::npos) << run.err;
+  }
+}
+
+TEST(Import, The64DisciplinesAreCountedPerInputInOrder) {
   testsupport::ScratchDir scratch;
-  for (int n = 1; n <= 63; ++n) Put("Base/" + std::to_string(n) + ".TXT", "t\r\n");
+  for (int n = 1; n <= 62; ++n) Put("Base/" + std::to_string(n) + ".TXT", "t\r\n");
   Put("a.gift", "Q {T}\n");
-  Put("b.gift", "Q {T}\n");
-  auto before = Snapshot(".");
-  importtest::Run two = Import({"a.gift", "b.gift", "."});
-  EXPECT_EQ(two.code, 2);
-  EXPECT_EQ(Snapshot("."), before);
-  EXPECT_NE(two.err.find("holds 63 disciplines; the program shows at most 64"), std::string::npos)
-      << two.err;
-  importtest::Run one = Import({"a.gift", "."});
-  EXPECT_EQ(one.code, 0) << one.err;
-  EXPECT_NE(one.out.find("Base\\64.txt"), std::string::npos) << one.out;
+  Put("b.gift", "Essay {}\n");
+  Put("c.gift", "Q {F}\n");
+  Put("d.gift", "Q {T}\n");
+  // b gives nothing and takes no place: a and c fit, d does not.
+  importtest::Run run = Import({"a.gift", "b.gift", "c.gift", "d.gift", "."});
+  EXPECT_EQ(run.code, 1) << run.err;
+  EXPECT_EQ(run.out,
+            "a.gift: 1 questions in 1 topics written as Base\\63.txt\n"
+            "b.gift: nothing written: no question to import\n"
+            "c.gift: 1 questions in 1 topics written as Base\\64.txt\n"
+            "d.gift: nothing written: Base would hold more than 64 disciplines, the most the "
+            "program shows\n");
+  auto full = Snapshot(".");
+  importtest::Run more = Import({"d.gift", "."});
+  EXPECT_EQ(more.code, 2);
+  EXPECT_EQ(Snapshot("."), full);
+}
+
+TEST(Import, ControlCharactersAreRemovedWithANoteAndTheCheckerFindsTheBankClean) {
+  testsupport::ScratchDir scratch;
+  Put("ctl.gift",
+      "Зада\x01ча\x1F {=да\x7F ~нет}\n"
+      "\n"
+      "\x02\x03 {=a ~b}\n"
+      "\n"
+      "Вопрос {=\x04 ~b}\n"
+      "\n"
+      "$CATEGORY: Те\x05ма\n"
+      "\n"
+      "Карточка\x06\n");
+  importtest::Run run = Import({"--title", "Физика\x0B", "ctl.gift", "."});
+  EXPECT_EQ(run.code, 1) << run.err;
+  EXPECT_EQ(run.err,
+            "ctl.gift: 1 control character (U+000B) removed: the program's texts hold none\n"
+            "ctl.gift:1: 2 control characters (U+0001, ...) removed: the program's texts hold "
+            "none\n"
+            "ctl.gift:1: 1 control character (U+007F) removed: the program's texts hold none\n"
+            "ctl.gift:3: question left out: its task holds nothing but control characters\n"
+            "ctl.gift:5: question left out: its variant 1 holds nothing but control characters\n"
+            "ctl.gift:7: 1 control character (U+0005) removed: the program's texts hold none\n"
+            "ctl.gift:9: 1 control character (U+0006) removed: the program's texts hold none\n");
+  EXPECT_EQ(FileBytes("Base/1.txt"), W("Физика\r\n\tctl\"d1\\1.txt\"\r\n\tТема\"d1\\2.txt\"\r\n"));
+  EXPECT_EQ(FileBytes("Base/d1/1.txt"), W("Задача\r\n\t+да\r\n\t-нет\r\n"));
+  EXPECT_EQ(FileBytes("Base/d1/2.txt"), W("Карточка\r\n"));
+  testsupport::ToolResult checked = testsupport::RunToolMain(check::Run, "exameo-check", {"."});
+  EXPECT_EQ(checked.code, 0) << checked.out << checked.err;
+}
+
+TEST(Import, NothingWrittenLooksLikeAnotherEncodingToTheChecker) {
+  // "Рё" is "и" in UTF-8 read as Windows-1251: written back it is valid UTF-8, and a file of
+  // nothing else is taken for UTF-8; "яю" is FF FE, a UTF-16 byte-order mark at a file's start.
+  testsupport::ScratchDir scratch;
+  Put("m.gift",
+      "яю первый {=да ~нет}\n"
+      "\n"
+      "Вопрос {=да ~нет}\n"
+      "\n"
+      "$CATEGORY: Рё\n"
+      "\n"
+      "Рё {=a ~b}\n"
+      "\n"
+      "plain {=a ~b}\n");
+  importtest::Run run = Import({"m.gift", "."});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err,
+            "m.gift: title \"Рё\" written as \"Без названия\": in Windows-1251 it is also UTF-8, "
+            "as are all titles, so the file would read as UTF-8\n"
+            "m.gift:1: question left out: its task begins with what reads as a byte-order mark "
+            "(\"яю\", \"юя\" or \"п»ї\"), and the file would begin with it\n"
+            "m.gift:7: question left out: its letters in Windows-1251 are also UTF-8, as are all "
+            "of its topic's, so the file would read as UTF-8 (mis-decoded text, \"Рё\" for "
+            "\"и\"?)\n");
+  EXPECT_EQ(FileBytes("Base/1.txt"),
+            "m\r\n\tm\"d1\\1.txt\"\r\n\t" + W("Без названия") + "\"d1\\2.txt\"\r\n");
+  EXPECT_EQ(FileBytes("Base/d1/1.txt"), W("Вопрос\r\n\t+да\r\n\t-нет\r\n"));
+  EXPECT_EQ(FileBytes("Base/d1/2.txt"), "plain\r\n\t+a\r\n\t-b\r\n");
+  testsupport::ToolResult checked = testsupport::RunToolMain(check::Run, "exameo-check", {"."});
+  EXPECT_EQ(checked.code, 0) << checked.out << checked.err;
 }
 
 TEST(Import, KeepsToTheProgramsLimitsAndReportsEachLoss) {
@@ -212,6 +315,11 @@ TEST(Import, SpeaksAsACommandLineTool) {
   importtest::Run help = Import({"--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_EQ(help.out.rfind("Usage: exameo-import", 0), 0u);
+  // The rules, as the README says --help lists them.
+  for (const char* rule : {"What comes in: multiple-choice", "Left out, each noted on stderr",
+                           "Dropped by design and only counted", "All or nothing per INPUT",
+                           "at most 64\ndisciplines", "Exit status: 0 everything written; 1"})
+    EXPECT_NE(help.out.find(rule), std::string::npos) << rule;
   // Disciplines written: a.gift (lossy) and q.txt, read as Aiken.
   EXPECT_EQ(FileBytes("Base/2.txt"), "q\r\n\tq\"d2\\1.txt\"\r\n");
 

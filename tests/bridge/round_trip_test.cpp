@@ -93,7 +93,9 @@ void RoundTrip(const fs::path& bankFile, Format format, const std::string& label
   ExportBank original;
   bridge::Report ignored;
   std::string error;
-  ASSERT_TRUE(bridge::LoadForExport(bankFile, "bank", &original, &ignored, &error)) << error;
+  ASSERT_TRUE(
+      bridge::LoadForExport(bankFile, "bank", bridge::BankKind::kAuto, &original, &ignored, &error))
+      << error;
   std::vector<FlatTopic> expected = Expected(format, original);
   for (const FlatTopic& t : expected) *carried += static_cast<int>(t.questions.size());
 
@@ -113,7 +115,8 @@ void RoundTrip(const fs::path& bankFile, Format format, const std::string& label
   ASSERT_EQ(code, bridge::kImportClean) << err;
 
   ExportBank back;
-  ASSERT_TRUE(bridge::LoadForExport(folder / "Base" / "1.txt", "back", &back, &ignored, &error))
+  ASSERT_TRUE(bridge::LoadForExport(folder / "Base" / "1.txt", "back", bridge::BankKind::kAuto,
+                                    &back, &ignored, &error))
       << error;
   ASSERT_EQ(back.bank.topics.size(), expected.size());
   for (std::size_t t = 0; t < expected.size(); ++t) {
