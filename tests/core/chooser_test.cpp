@@ -167,7 +167,7 @@ TEST_F(ChooserTest, TopicHundredSharesTheOkIdentifierButOnlySelects) {
 // radio button carries OK's identifier; Esc (IDCANCEL) closes it as its close box does.
 TEST_F(ChooserTest, EnterIsOkEvenForTopicHundredAndEscClosesWithoutLoading) {
   FillTopics(128);
-  WriteBytes("Base\t100.txt", QuestionFile({"+-", "+"}));
+  WriteBytes("Base\\t100.txt", QuestionFile({"+-", "+"}));
   HWND chooser = OpenChooser();
   HWND radio = ws::FindChild(chooser, 200);
   EXPECT_TRUE(fake::Click(radio));
