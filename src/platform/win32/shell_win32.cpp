@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "common/cp1251.h"
+#include "platform/win32/accessible_win32.h"
 #include "platform/window_system.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
@@ -53,6 +54,10 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return RouteCommand(static_cast<unsigned>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_USER:
       return StartQuiz();
+    case WM_PARENTNOTIFY:
+      // A control just made: an answer tells screen readers its question's task.
+      if (LOWORD(wParam) == WM_CREATE) ExposeTaskOf(reinterpret_cast<HWND>(lParam));
+      return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
