@@ -790,29 +790,40 @@ TEST(ResultsWindow, AllColumnsFitTheListAtTheDefaultSize) {
     SendMessageW(header, HDM_GETITEMW, c, reinterpret_cast<LPARAM>(&item));
     const int needed = static_cast<int>(
         SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title)));
-    EXPECT_GE(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0), needed + 12) << c;
+    EXPECT_GE(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0), needed + kColumnTitlePadding) << c;
   }
 }
 
-TEST(ResultsColumns, TheWidestGiveWayFirstDownToAFloorAndNoneExceedsTheCap) {
-  // Capped to 110 320 250 130 170 100 80 70 130 100 (1460). With 1000: below a common width of
-  // 108 the five narrowest (70 80 100 100) keep theirs, 350 + 6 × 108 = 998, and 109 would
-  // give 1004.
-  const int natural[10] = {110, 900, 250, 130, 170, 100, 80, 70, 130, 100};
-  int widths[10] = {};
-  EXPECT_EQ(FitColumnWidths(natural, widths, 10, 1000), 998);
-  const int expected[10] = {108, 108, 108, 108, 108, 100, 80, 70, 108, 100};
-  for (int c = 0; c < 10; ++c) EXPECT_EQ(widths[c], expected[c]) << c;
-  // Room enough: each keeps its own width, but never beyond the cap.
-  const int two[2] = {50, 4000};
+TEST(ResultsColumns, TheWidestGiveWayFirstKeepingShortTextsThenTextsDownToAFloor) {
+  // Titles 120 150 160 100 over texts 120 60 60 40, in 400: the texts fit (280), so only the
+  // titles are cut, to a common 93: 120 + 3 × 93 = 399, and 94 would give 402. The first
+  // column, whose text is as wide as its title, keeps it.
+  const int titles[4] = {120, 150, 160, 100};
+  const int texts[4] = {120, 60, 60, 40};
+  int widths[4] = {};
+  EXPECT_EQ(FitColumnWidths(titles, texts, widths, 4, 400), 399);
+  const int expected[4] = {120, 93, 93, 93};
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(widths[c], expected[c]) << c;
+  // A long text is cut before a title, down to kKeptTextWidth: texts 300 and 40 under titles
+  // 60 and 150, in 300, give 150 each.
+  const int named[2] = {60, 150}, long_[2] = {300, 40};
+  int cut[2] = {};
+  EXPECT_EQ(FitColumnWidths(named, long_, cut, 2, 300), 300);
+  EXPECT_EQ(cut[0], 150);
+  EXPECT_EQ(cut[1], 150);
+  // Room enough: each as wide as its title or text, but never beyond the cap.
+  const int two[2] = {50, 60}, twoTexts[2] = {50, 4000};
   int fitted[2] = {};
-  EXPECT_EQ(FitColumnWidths(two, fitted, 2, 1000), 50 + kMaxColumnWidth);
+  EXPECT_EQ(FitColumnWidths(two, twoTexts, fitted, 2, 1000), 50 + kMaxColumnWidth);
   EXPECT_EQ(fitted[0], 50);
   EXPECT_EQ(fitted[1], kMaxColumnWidth);
-  // Thirteen columns in 400 pixels: none narrower than the floor, the list scrolls.
-  int many[13], out[13];
-  for (int& w : many) w = 200;
-  EXPECT_EQ(FitColumnWidths(many, out, 13, 400), 13 * kMinColumnWidth);
+  // Texts of 200 under titles of 250, three in 300: titles and texts go to 100 each;
+  // in 60 none goes below the floor and the list scrolls.
+  const int wide[3] = {250, 250, 250}, wideTexts[3] = {200, 200, 200};
+  int out[3] = {};
+  EXPECT_EQ(FitColumnWidths(wide, wideTexts, out, 3, 300), 300);
+  for (int w : out) EXPECT_EQ(w, 100);
+  EXPECT_EQ(FitColumnWidths(wide, wideTexts, out, 3, 60), 3 * kMinColumnWidth);
   for (int w : out) EXPECT_EQ(w, kMinColumnWidth);
 }
 

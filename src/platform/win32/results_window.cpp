@@ -87,26 +87,27 @@ int TextWidth(std::wstring text) {
       SendMessageW(gResults.list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
 
-// Every column as wide as its title or its widest text (of the first rows: they are enough to
-// show the shape), capped, then narrowed together to the list's width.
+// Every column as wide as its title and its widest text (of the first rows: they are enough to
+// show the shape), capped, then narrowed to the list's width: titles first, then texts.
 void FitColumns() {
   if (gResults.list == nullptr) return;
-  int natural[kColumnCount];
+  int title[kColumnCount], content[kColumnCount];
   for (int c = 0; c < kColumnCount; ++c) {
-    int width = TextWidth(kColumns[c].title) + kColumnTitlePadding;
+    title[c] = TextWidth(kColumns[c].title) + kColumnTitlePadding;
+    content[c] = 0;
     std::size_t rows = gResults.records.size() < 500 ? gResults.records.size() : 500;
     for (std::size_t i = 0; i < rows; ++i) {
       int cell = TextWidth(Cell(gResults.records[i], c)) + kColumnCellPadding;
-      if (cell > width) width = cell;
+      if (cell > content[c]) content[c] = cell;
     }
-    natural[c] = width;
   }
   RECT client{};
   GetClientRect(gResults.list, &client);
   // Room for a vertical scroll bar whether one shows or not, so that its coming never pushes
   // the last column under it.
   int widths[kColumnCount];
-  FitColumnWidths(natural, widths, kColumnCount, client.right - GetSystemMetrics(SM_CXVSCROLL));
+  FitColumnWidths(title, content, widths, kColumnCount,
+                  client.right - GetSystemMetrics(SM_CXVSCROLL));
   for (int c = 0; c < kColumnCount; ++c)
     SendMessageW(gResults.list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), widths[c]);
 }
@@ -319,33 +320,49 @@ HWND ResultsWindow() {
   return gResults.window;
 }
 
-int FitColumnWidths(const int* natural, int* widths, int count, int available) {
-  int total = 0;
-  int widest = 0;
-  for (int c = 0; c < count; ++c) {
-    widths[c] = natural[c] < kMaxColumnWidth ? natural[c] : kMaxColumnWidth;
-    total += widths[c];
-    if (widths[c] > widest) widest = widths[c];
-  }
-  if (total <= available) return total;
-  // The widest columns give way first, down to a common width (a level the narrower ones keep
-  // their own widths under); never below kMinColumnWidth, where the list scrolls instead.
-  auto sumAt = [&](int level) {
+int FitColumnWidths(const int* title, const int* content, int* widths, int count, int available) {
+  auto capped = [](int width) { return width < kMaxColumnWidth ? width : kMaxColumnWidth; };
+  // The sum when every column is held at `level`, within [low(c), high(c)].
+  auto sumAt = [&](int level, auto low, auto high) {
     int sum = 0;
-    for (int c = 0; c < count; ++c) sum += widths[c] < level ? widths[c] : level;
+    for (int c = 0; c < count; ++c) {
+      int w = level < low(c) ? low(c) : level;
+      sum += w > high(c) ? high(c) : w;
+    }
     return sum;
   };
-  int low = kMinColumnWidth, high = widest;
-  while (low < high) {
-    int level = (low + high + 1) / 2;
-    if (sumAt(level) <= available)
-      low = level;
-    else
-      high = level - 1;
+  // The largest level whose sum fits, between `from` and `to` (`from` when none does).
+  auto levelFor = [&](int from, int to, auto low, auto high) {
+    while (from < to) {
+      int level = (from + to + 1) / 2;
+      if (sumAt(level, low, high) <= available)
+        from = level;
+      else
+        to = level - 1;
+    }
+    return from;
+  };
+  auto whole = [&](int c) { return capped(title[c] > content[c] ? title[c] : content[c]); };
+  // What is kept of a column before any text is cut: its text up to kKeptTextWidth.
+  auto data = [&](int c) {
+    int w = capped(content[c]);
+    if (w > kKeptTextWidth) w = kKeptTextWidth;
+    return w < kMinColumnWidth ? (whole(c) < kMinColumnWidth ? whole(c) : kMinColumnWidth) : w;
+  };
+  auto floor = [&](int c) { return whole(c) < kMinColumnWidth ? whole(c) : kMinColumnWidth; };
+  int level = kMaxColumnWidth;
+  bool titles = true;  // only titles and texts wider than kKeptTextWidth are cut
+  if (sumAt(0, data, whole) <= available) {
+    level = levelFor(0, kMaxColumnWidth, data, whole);
+  } else {
+    titles = false;
+    level = levelFor(0, kMaxColumnWidth, floor, data);
   }
-  total = 0;
+  int total = 0;
   for (int c = 0; c < count; ++c) {
-    if (widths[c] > low) widths[c] = low;
+    int low = titles ? data(c) : floor(c), high = titles ? whole(c) : data(c);
+    int w = level < low ? low : level;
+    widths[c] = w > high ? high : w;
     total += widths[c];
   }
   return total;

@@ -47,16 +47,19 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
 // A chart's date label: "YYYY-MM-DD HH:MM" as "DD.MM" and "HH:MM"; any other text whole in `day`.
 void ChartDate(const char* when, std::wstring* day, std::wstring* time);
 
-// The list's columns: their widths before fitting are the title's or the widest text's plus
-// these paddings, never more than kMaxColumnWidth.
-inline constexpr int kColumnTitlePadding = 20;
+// The list's columns: a title needs its text's width plus kColumnTitlePadding (the header's
+// margins), a cell its text's plus kColumnCellPadding; no column is wider than kMaxColumnWidth.
+inline constexpr int kColumnTitlePadding = 32;
 inline constexpr int kColumnCellPadding = 16;
 inline constexpr int kMaxColumnWidth = 320;
 inline constexpr int kMinColumnWidth = 40;
-// Column widths from their natural widths: each capped at kMaxColumnWidth; when they add up to
-// more than `available`, the widest are narrowed to one common width, as large as lets all fit,
-// but not below kMinColumnWidth (then the list scrolls). Returns the sum of the widths.
-int FitColumnWidths(const int* natural, int* widths, int count, int available);
+// Column widths from what their titles (`title`) and their texts (`content`) need, each capped.
+// When they add up to more than `available`, the widest give way first, narrowed to one common
+// width, as large as lets all fit, but a text no further than kKeptTextWidth (so dates and
+// numbers stay whole while long titles and topics are cut). When even that does not fit, the
+// texts too, down to kMinColumnWidth (then the list scrolls). Returns the sum of the widths.
+inline constexpr int kKeptTextWidth = 120;
+int FitColumnWidths(const int* title, const int* content, int* widths, int count, int available);
 
 // The open results window, or null.
 HWND ResultsWindow();
