@@ -21,10 +21,13 @@ inline constexpr unsigned kMsgUser = 1024;
 
 inline constexpr std::uint32_t kStyleChild = 0x40000000;
 inline constexpr std::uint32_t kStyleVisible = 0x10000000;
-inline constexpr std::uint32_t kStyleMultiline = 0x00002000;     // BS_MULTILINE
-inline constexpr std::uint32_t kStyleAutoCheckBox = 0x00000003;  // BS_AUTOCHECKBOX
-inline constexpr std::uint32_t kStyleAutoRadio = 0x00000009;     // BS_AUTORADIOBUTTON
-inline constexpr std::uint32_t kStylePushButton = 0x00000000;    // BS_PUSHBUTTON
+inline constexpr std::uint32_t kStyleMultiline = 0x00002000;      // BS_MULTILINE
+inline constexpr std::uint32_t kStyleAutoCheckBox = 0x00000003;   // BS_AUTOCHECKBOX
+inline constexpr std::uint32_t kStyleAutoRadio = 0x00000009;      // BS_AUTORADIOBUTTON
+inline constexpr std::uint32_t kStylePushButton = 0x00000000;     // BS_PUSHBUTTON
+inline constexpr std::uint32_t kStyleDefPushButton = 0x00000001;  // BS_DEFPUSHBUTTON
+inline constexpr std::uint32_t kStyleGroup = 0x00020000;          // WS_GROUP
+inline constexpr std::uint32_t kStyleTabStop = 0x00010000;        // WS_TABSTOP
 
 // Message box styles.
 inline constexpr unsigned kBoxOk = 0x00;           // MB_OK
@@ -80,6 +83,8 @@ HWND FindChild(HWND parent, int id);
 // The first child window of `parent`, or null when it has none.
 HWND FirstChild(HWND parent);
 void Enable(HWND window, bool enabled);
+// Gives a control the keyboard focus (its window is activated first).
+void Focus(HWND control);
 void BringToTop(HWND window);
 void SetTitle(HWND window, const char* text);
 

@@ -23,14 +23,24 @@ void DisciplineClass::DrawChooser(HINSTANCE instance, HWND owner, HWND, Rect cli
   int height = r + 150;
   HWND chooser = ws::CreateChooserWindow(instance, owner, title, (client.right - 810) / 2,
                                          (client.bottom - height) / 2, 810, height);
+  // A dialog's radio group: the first topic starts the group and is its tab stop, arrows move
+  // within it; OK starts a group of its own and is the default button that Enter presses.
   constexpr std::uint32_t kRadioStyle =
       ws::kStyleChild | ws::kStyleVisible | ws::kStyleMultiline | ws::kStyleAutoRadio;
+  HWND first = nullptr;
   for (int i = 0; i <= last; ++i) {
     int col = (i + 3) % 3;
-    ws::CreateButton(chooser, Topics[i].Title, kRadioStyle, 15 + 265 * col, 15 + 20 * (i - col),
-                     250, 60, static_cast<int>(kCmdFirstTopic) + i, instance);
+    HWND radio = ws::CreateButton(
+        chooser, Topics[i].Title,
+        i == 0 ? kRadioStyle | ws::kStyleGroup | ws::kStyleTabStop : kRadioStyle, 15 + 265 * col,
+        15 + 20 * (i - col), 250, 60, static_cast<int>(kCmdFirstTopic) + i, instance);
+    if (i == 0) first = radio;
   }
-  ws::CreateButton(chooser, "OK", ws::kStyleChild | ws::kStyleVisible | ws::kStylePushButton, 15,
-                   r + 75, 780, 30, static_cast<int>(kCmdChooserOk), instance);
+  HWND ok = ws::CreateButton(chooser, "OK",
+                             ws::kStyleChild | ws::kStyleVisible | ws::kStyleDefPushButton |
+                                 ws::kStyleGroup | ws::kStyleTabStop,
+                             15, r + 75, 780, 30, static_cast<int>(kCmdChooserOk), instance);
   ws::ShowNow(chooser);
+  // Nothing is selected yet: the focus only points at the first topic.
+  ws::Focus(first != nullptr ? first : ok);
 }

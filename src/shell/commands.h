@@ -7,6 +7,10 @@ inline constexpr unsigned kCmdHotKeys = 12;
 inline constexpr unsigned kCmdFirstDiscipline = 20;  // 20 + i, i = 0..63
 inline constexpr unsigned kCmdFirstTopic = 100;      // radio button of topic i, in the chooser
 inline constexpr unsigned kCmdChooserOk = 200;
+// What the dialog keys of a window other than the main one send it: Enter on a control that is
+// no push button, and Esc (IDOK and IDCANCEL). Below every topic's identifier.
+inline constexpr unsigned kCmdDialogOk = 1;
+inline constexpr unsigned kCmdDialogCancel = 2;
 inline constexpr unsigned kCmdOk = 300;
 inline constexpr unsigned kCmdFirstAnswerKey = 10000;  // 10000 + n, n = 0..11
 

@@ -36,8 +36,18 @@ long StartQuiz() {
 }
 
 long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
+  const unsigned id = wParam & 0xFFFF;
+  // Esc: closed as by its close box.
+  if (id == kCmdDialogCancel) {
+    ws::Destroy(chooser);
+    return -1;
+  }
+  // Enter on a topic is the OK button, which has no identifier of its own to be found by once
+  // topic 100 carries 200 too.
+  if (id == kCmdDialogOk) sender = nullptr;
   // The radio buttons' own commands need nothing; their state is read when OK comes.
-  if ((wParam & 0xFFFF) != kCmdChooserOk) return -1;
+  else if (id != kCmdChooserOk)
+    return -1;
   // With more than 100 topics the radio button of topic 100 carries the OK button's identifier
   // 200. A click on it has just selected it, and a push button never reads ticked, so a ticked
   // sender is that radio button: selecting it must not load it and close the chooser.

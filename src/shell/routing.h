@@ -11,7 +11,8 @@
 long RouteCommand(unsigned wParam, HWND sender = nullptr);
 // WM_USER of the main window: start the quiz on the loaded topic. Returns 0.
 long StartQuiz();
-// WM_COMMAND of a chooser window from the control `sender` (null for none). Returns -1.
+// WM_COMMAND of a chooser window from the control `sender` (null for none): its OK button, or
+// the dialog keys' IDOK (Enter, taken as OK) and IDCANCEL (Esc, closes it). Returns -1.
 long ChooserCommand(HWND chooser, unsigned wParam, HWND sender);
 // WM_DESTROY of a chooser window: enable the main window and bring it to the top. Returns 0.
 long ChooserDestroyed();

@@ -222,16 +222,33 @@ std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size) {
 }
 
 Chart ChartOf(const std::vector<ResultRecord>& newestFirst, const char* discipline,
-              const char* topic) {
+              const char* topic, int selected) {
   Chart chart;
   if (discipline == nullptr || topic == nullptr) return chart;
-  int picked[kChartBars];
-  for (const ResultRecord& r : newestFirst) {
-    if (chart.Count == kChartBars) break;
+  // The topic's attempts, newest first.
+  std::vector<int> picked;
+  int mark = -1;
+  for (int i = 0; i < static_cast<int>(newestFirst.size()); ++i) {
+    const ResultRecord& r = newestFirst[static_cast<std::size_t>(i)];
     if (std::strcmp(r.Discipline, discipline) != 0 || std::strcmp(r.Topic, topic) != 0) continue;
-    picked[chart.Count++] = r.PercentTenths;
+    if (i == selected) mark = static_cast<int>(picked.size());
+    picked.push_back(i);
   }
-  for (int i = 0; i < chart.Count; ++i) chart.PercentTenths[i] = picked[chart.Count - 1 - i];
+  const int total = static_cast<int>(picked.size());
+  // The newest 20, or, for a selected attempt older than them, the 20 that end with it (the
+  // oldest 20 when fewer came before it).
+  int newest = 0;
+  if (mark >= kChartBars) newest = mark < total - kChartBars ? mark : total - kChartBars;
+  chart.Count = total - newest < kChartBars ? total - newest : kChartBars;
+  for (int b = 0; b < chart.Count; ++b) {
+    const int k = newest + chart.Count - 1 - b;  // oldest first
+    const ResultRecord& r =
+        newestFirst[static_cast<std::size_t>(picked[static_cast<std::size_t>(k)])];
+    chart.PercentTenths[b] = r.PercentTenths;
+    std::memcpy(chart.When[b], r.When, sizeof chart.When[b]);
+    chart.When[b][sizeof chart.When[b] - 1] = 0;
+    if (k == mark) chart.Selected = b;
+  }
   return chart;
 }
 

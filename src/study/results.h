@@ -40,12 +40,17 @@ std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size);
 int PercentTenths(int right, int asked);
 
 // The chart of a topic: the first-round percents of its last attempts (at most 20), oldest
-// first, from records given newest first. Records match by discipline and topic text.
+// first, with their dates, from records given newest first. Records match by discipline and
+// topic text. When record `selected` (an index into the records) is one of them, its bar is
+// `Selected`, and an attempt older than the last 20 is shown as the newest bar, with the 19
+// before it (or the topic's oldest 20).
 struct Chart {
   int Count = 0;
   int PercentTenths[kChartBars] = {};
+  char When[kChartBars][17] = {};
+  int Selected = -1;
 };
 Chart ChartOf(const std::vector<ResultRecord>& newestFirst, const char* discipline,
-              const char* topic);
+              const char* topic, int selected = -1);
 
 }  // namespace study

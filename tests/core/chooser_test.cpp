@@ -11,7 +11,8 @@ namespace {
 using namespace quiztest;
 
 constexpr std::uint32_t kRadioStyle = 0x50002009;
-constexpr std::uint32_t kOkStyle = 0x50000000;
+constexpr std::uint32_t kFirstRadioStyle = 0x50032009;  // and WS_GROUP | WS_TABSTOP
+constexpr std::uint32_t kOkStyle = 0x50030001;          // BS_DEFPUSHBUTTON, WS_GROUP | WS_TABSTOP
 
 // A topic table of n entries, filled by hand.
 void FillTopics(int n) {
@@ -73,7 +74,7 @@ TEST_F(ChooserTest, LayoutForNoneOneFourAndAllTopics) {
       int x = 15 + 265 * col, y = 15 + 60 * (i / 3);
       EXPECT_EQ(radio->rect, (Rect{x, y, x + 250, y + 60})) << i;
       EXPECT_EQ(radio->id, 100 + i);
-      EXPECT_EQ(radio->style, kRadioStyle);
+      EXPECT_EQ(radio->style, i == 0 ? kFirstRadioStyle : kRadioStyle);
       EXPECT_EQ(radio->text, "Topic " + std::to_string(i));
       EXPECT_EQ(radio->tick, 0);
     }
@@ -82,6 +83,8 @@ TEST_F(ChooserTest, LayoutForNoneOneFourAndAllTopics) {
     EXPECT_EQ(ok->text, "OK");
     EXPECT_EQ(ok->style, kOkStyle);
     EXPECT_EQ(ok->rect, (Rect{15, c.okTop, 795, c.okTop + 30}));
+    // Nothing selected, the focus on the first topic; on OK when there is none.
+    EXPECT_EQ(fake::Focused(), c.topics > 0 ? children[0] : ok);
   }
 }
 
@@ -158,6 +161,29 @@ TEST_F(ChooserTest, TopicHundredSharesTheOkIdentifierButOnlySelects) {
   EXPECT_FALSE(chooser->alive);
   EXPECT_EQ(fake::Pump(), 1u);
   EXPECT_EQ(std::string(Topic_test.Get(0)->Vrnt[0].Text), "v0");
+}
+
+// The dialog keys: Enter anywhere in the chooser (IDOK) is its OK, also for topic 100, whose
+// radio button carries OK's identifier; Esc (IDCANCEL) closes it as its close box does.
+TEST_F(ChooserTest, EnterIsOkEvenForTopicHundredAndEscClosesWithoutLoading) {
+  FillTopics(128);
+  WriteBytes("Base\\t100.txt", QuestionFile({"+-", "+"}));
+  HWND chooser = OpenChooser();
+  HWND radio = ws::FindChild(chooser, 200);
+  EXPECT_TRUE(fake::Click(radio));
+  EXPECT_EQ(ChooserCommand(chooser, 1, radio), -1);
+  EXPECT_FALSE(chooser->alive);
+  EXPECT_EQ(Topic_test.Count, 2);
+  EXPECT_EQ(fake::PendingPosts(), 1u);
+  fake::Pump();
+
+  chooser = OpenChooser();
+  fake::Click(ws::FindChild(chooser, 100));
+  EXPECT_EQ(ChooserCommand(chooser, 2, nullptr), -1);
+  EXPECT_FALSE(chooser->alive);
+  EXPECT_EQ(fake::PendingPosts(), 0u);
+  EXPECT_EQ(Topic_test.Count, 2) << "topic 100 stays loaded";
+  EXPECT_TRUE(OnScreen2.hWnd->enabled);
 }
 
 TEST_F(ChooserTest, OkReadsItsOwnButtonsAgainstTheTableAsItIsNow) {

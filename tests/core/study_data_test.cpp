@@ -297,6 +297,39 @@ TEST(StudyResults, ChartTakesTheLastTwentyAttemptsOfTheTopicOldestFirst) {
   EXPECT_EQ(chart.PercentTenths[1], 250);
 }
 
+TEST(StudyResults, ChartMarksTheSelectedAttemptAndShowsAnOlderOneWithTheAttemptsBeforeIt) {
+  // Newest first: attempt 45 of topic T down to attempt 1 (its minute in the date, 10 × its
+  // number in tenths), each followed by one of another topic and of another discipline.
+  std::vector<study::ResultRecord> records;
+  for (int attempt = 45; attempt >= 1; --attempt) {
+    char when[17];
+    std::snprintf(when, sizeof when, "2026-01-01 00:%02d", attempt);
+    records.push_back(Record(when, "D", "T", attempt * 10));
+    records.push_back(Record("2026-02-02 00:00", "D", "U", 999));
+    records.push_back(Record("2026-02-02 00:00", "E", "T", 998));
+  }
+  auto at = [](int attempt) { return (45 - attempt) * 3; };  // a record's index
+  struct Case {
+    int selected;  // index of the record selected in the list
+    int first;     // attempt of the oldest bar
+    int mark;      // bar of the selected attempt, -1 for none
+  };
+  for (Case c : {Case{at(45), 26, 19}, Case{at(30), 26, 4}, Case{at(26), 26, 0},
+                 Case{at(25), 6, 19}, Case{at(22), 3, 19}, Case{at(2), 1, 1},
+                 Case{at(45) + 1, 26, -1}, Case{-1, 26, -1}, Case{100000, 26, -1}}) {
+    SCOPED_TRACE(c.selected);
+    study::Chart chart = study::ChartOf(records, "D", "T", c.selected);
+    ASSERT_EQ(chart.Count, 20);
+    EXPECT_EQ(chart.Selected, c.mark);
+    for (int b = 0; b < 20; ++b) {
+      EXPECT_EQ(chart.PercentTenths[b], (c.first + b) * 10) << b;
+      char when[17];
+      std::snprintf(when, sizeof when, "2026-01-01 00:%02d", c.first + b);
+      EXPECT_STREQ(chart.When[b], when) << b;
+    }
+  }
+}
+
 TEST(StudyRandom, SplitMixSequenceAndEvenDraws) {
   study::Random r;  // the reference generator's first output for seed 0
   EXPECT_EQ(r.Next(), 0xe220a8397b1dcdafull);

@@ -178,6 +178,18 @@ import -frame -window "$results" "$work/results.png"
 bars=$(convert "$work/results.png" -alpha off -fill black +opaque '#2F6FB7' -fill white \
   -opaque '#2F6FB7' -colorspace gray -format '%[fx:round(mean*w*h)]' info:)
 ((bars > 400)) || fail "the chart shows $bars bar pixels"
+# The newest attempt, selected in the list, is marked in its own colour.
+picked=$(convert "$work/results.png" -alpha off -fill black +opaque '#E07B00' -fill white \
+  -opaque '#E07B00' -colorspace gray -format '%[fx:round(mean*w*h)]' info:)
+((picked > 100)) || fail "the selected attempt's bar shows $picked pixels"
+# Made smaller by the window manager, the chart is drawn again whole at its new size: the same
+# bars, shorter, and the caption still there.
+xdotool windowsize --sync "$results" 760 520
+sleep 0.8
+import -frame -window "$results" "$work/results-resized.png"
+small=$(convert "$work/results-resized.png" -alpha off -fill black +opaque '#2F6FB7' -fill white \
+  -opaque '#2F6FB7' -colorspace gray -format '%[fx:round(mean*w*h)]' info:)
+((small > 100 && small < bars)) || fail "after the resize the chart shows $small bar pixels (before: $bars)"
 xdotool key Escape
 gone 'Результаты' || fail "Esc did not close the results window"
 close_program

@@ -33,6 +33,7 @@ struct FakeState {
   std::vector<HWND> posts;
   bool failNextPost = false;
   bool quitPosted = false;
+  HWND focus = nullptr;
 };
 
 FakeState& State() {
@@ -270,6 +271,10 @@ void Enable(HWND window, bool enabled) {
   if (Alive(window)) window->enabled = enabled;
 }
 
+void Focus(HWND control) {
+  if (Alive(control)) State().focus = control;
+}
+
 void BringToTop(HWND window) {
   if (Alive(window)) ++window->broughtToTop;
 }
@@ -407,6 +412,10 @@ HWND CreateMainWindow(int clientWidth, int clientHeight) {
 
 HWND MainWindow() {
   return State().main;
+}
+
+HWND Focused() {
+  return Alive(State().focus) ? State().focus : nullptr;
 }
 
 const std::vector<Box>& Boxes() {

@@ -93,6 +93,8 @@ void Reset();
 // window routing) and returns it. It does not touch OnScreen2.
 HWND CreateMainWindow(int clientWidth, int clientHeight);
 HWND MainWindow();
+// The control ws::Focus was last given, while it lives; null otherwise.
+HWND Focused();
 
 // What the user saw. Yes/No boxes are recorded here too, with their style.
 const std::vector<Box>& Boxes();

@@ -57,8 +57,10 @@ class ChooserTest : public ::testing::Test {
       HWND radio = GetDlgItem(chooser, 100 + i);
       ASSERT_NE(radio, nullptr);
       EXPECT_EQ(ClassOf(radio), L"Button");
+      // One radio group, entered by Tab at its first topic.
       EXPECT_EQ(StyleOf(radio),
-                static_cast<LONG>(WS_CHILD | WS_VISIBLE | BS_MULTILINE | BS_AUTORADIOBUTTON));
+                static_cast<LONG>(WS_CHILD | WS_VISIBLE | BS_MULTILINE | BS_AUTORADIOBUTTON |
+                                  (i == 0 ? WS_GROUP | WS_TABSTOP : 0)));
       const int column = i % 3;
       RECT at = RectIn(radio, chooser);
       EXPECT_EQ(at.left, 15 + 265 * column);
@@ -73,7 +75,10 @@ class ChooserTest : public ::testing::Test {
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(GetDlgCtrlID(ok), 200);
     EXPECT_EQ(TextOf(ok), L"OK");
-    EXPECT_EQ(StyleOf(ok), static_cast<LONG>(WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON));
+    EXPECT_EQ(StyleOf(ok),
+              static_cast<LONG>(WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP));
+    // The focus on the first topic (on OK when there is none), nothing selected.
+    EXPECT_EQ(GetFocus(), topics > 0 ? GetDlgItem(chooser, 100) : ok);
     RECT at = RectIn(ok, chooser);
     EXPECT_EQ(at.left, 15);
     EXPECT_EQ(at.top, r + 75);

@@ -1,5 +1,6 @@
 // The accelerator keys as the message loop translates them: every character of the table typed
-// into the main window or into an open chooser becomes its command to the main window.
+// into the main window or one of its controls becomes its command to the main window; typed in
+// any other window of the program (a chooser, the results) it stays there.
 #include <gtest/gtest.h>
 
 #include "shell/commands.h"
@@ -46,7 +47,7 @@ TEST_F(KeysTest, CharactersOutsideTheTableAreNotCommands) {
   }
 }
 
-TEST_F(KeysTest, KeysTypedInAChooserGoToTheMainWindowAndNeverPressItsOk) {
+TEST_F(KeysTest, KeysTypedInAChooserStayThereAndNeverReachTheBoard) {
   HWND chooser = OpenChooser(kArithmetic);
   ASSERT_NE(chooser, nullptr);
   HWND radio = GetDlgItem(chooser, 100);
@@ -57,18 +58,33 @@ TEST_F(KeysTest, KeysTypedInAChooserGoToTheMainWindowAndNeverPressItsOk) {
       main.Clear();
       owned.Clear();
       TypeChar(target, key.Key);
-      ASSERT_EQ(main.Commands().size(), 1u) << key.Key;
-      EXPECT_EQ(main.Commands()[0], MAKEWPARAM(key.Command, 1));
-      EXPECT_TRUE(owned.Commands().empty());
-      EXPECT_TRUE(owned.Chars().empty());
+      EXPECT_TRUE(main.Commands().empty()) << key.Key;
+      EXPECT_TRUE(owned.Commands().empty()) << key.Key;
+      // The character reaches the window it was typed in.
+      if (target == chooser) {
+        EXPECT_EQ(owned.Chars().size(), 1u) << key.Key;
+      }
     }
   }
-  EXPECT_TRUE(IsWindow(chooser));  // Enter and space did not press the chooser's OK
-  // A character outside the table still reaches the chooser.
-  main.Clear();
-  TypeChar(chooser, L'x');
-  EXPECT_TRUE(main.Commands().empty());
-  ASSERT_EQ(owned.Chars().size(), 1u);
+  EXPECT_TRUE(IsWindow(chooser));  // characters press no button
+}
+
+TEST_F(KeysTest, KeysTypedInTheResultsWindowStayThere) {
+  MenuCommand(503);
+  HWND results = FindWindowW(L"ResultsWClass", nullptr);
+  ASSERT_NE(results, nullptr);
+  HWND list = GetDlgItem(results, 1);
+  MessageSpy main(MainWindow(), true);
+  for (HWND target : {results, list}) {
+    for (const Accelerator& key : kAccelerators) {
+      main.Clear();
+      TypeChar(target, key.Key);
+      EXPECT_TRUE(main.Commands().empty()) << key.Key;
+    }
+  }
+  EXPECT_TRUE(IsWindow(results));
+  SendMessageW(results, WM_CLOSE, 0, 0);
+  Pump();
 }
 
 }  // namespace

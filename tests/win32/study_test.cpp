@@ -431,13 +431,26 @@ TEST(StudyResume, NoStartsTheTopicAfreshAndForgetsIt) {
 
 // ---- The results window and its chart ----
 
-// Counts the pixels of the bar colour in one column of a 32-bit top-down bitmap.
+std::uint32_t Rgb(COLORREF colour) {
+  return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+// Counts the pixels of a bar (either colour) in one column of a 32-bit top-down bitmap.
 int BarPixels(const std::vector<std::uint32_t>& pixels, int width, int height, int x) {
   int count = 0;
-  const std::uint32_t bar = (GetRValue(kChartBarColour) << 16) | (GetGValue(kChartBarColour) << 8) |
-                            GetBValue(kChartBarColour);
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t p = pixels[static_cast<std::size_t>(y * width + x)] & 0xFFFFFF;
+    if (p == Rgb(kChartBarColour) || p == Rgb(kChartSelectedColour)) ++count;
+  }
+  return count;
+}
+
+// Counts the pixels of the selected attempt's bar in one column.
+int SelectedPixels(const std::vector<std::uint32_t>& pixels, int width, int height, int x) {
+  int count = 0;
   for (int y = 0; y < height; ++y)
-    if ((pixels[static_cast<std::size_t>(y * width + x)] & 0xFFFFFF) == bar) ++count;
+    if ((pixels[static_cast<std::size_t>(y * width + x)] & 0xFFFFFF) == Rgb(kChartSelectedColour))
+      ++count;
   return count;
 }
 
@@ -611,6 +624,19 @@ TEST(ResultsWindow, ListsTheRecordsNewestFirstAndChartsTheSelectedTopic) {
   EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(0)), 100);
   EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(1)), 150);
   EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(2)), 0);
+  // The selected attempt is the newest, in its own colour; the other in the plain one.
+  EXPECT_EQ(SelectedPixels(pixels, kW, kH, SlotMiddle(1)), 150);
+  EXPECT_EQ(SelectedPixels(pixels, kW, kH, SlotMiddle(0)), 0);
+
+  // The oldest algebra record selected: the same two bars, the mark on the first.
+  LVITEMW oldest{};
+  oldest.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  oldest.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&oldest));
+  pixels = ChartPixels(chart);
+  EXPECT_EQ(SelectedPixels(pixels, kW, kH, SlotMiddle(0)), 100);
+  EXPECT_EQ(SelectedPixels(pixels, kW, kH, SlotMiddle(1)), 0);
+  EXPECT_EQ(BarPixels(pixels, kW, kH, SlotMiddle(1)), 150);
 
   // Selecting the physics record shows its one attempt at 100 %.
   LVITEMW select{};
@@ -662,6 +688,145 @@ TEST(ResultsWindow, ListsTheRecordsNewestFirstAndChartsTheSelectedTopic) {
   EXPECT_TRUE(IsWindow(MainWindow()));
 }
 
+// The chart as the screen shows it: its client area read from the window's device context,
+// without asking it to paint.
+std::vector<std::uint32_t> OnScreen(HWND window, int width, int height) {
+  HDC screen = GetDC(window);
+  std::vector<std::uint32_t> pixels = Render(
+      width, height, [&](HDC dc) { BitBlt(dc, 0, 0, width, height, screen, 0, 0, SRCCOPY); });
+  ReleaseDC(window, screen);
+  for (std::uint32_t& p : pixels) p &= 0xFFFFFF;
+  return pixels;
+}
+
+// Lets the paints a change of size queued reach the windows, as the program's loop would.
+void Settle() {
+  PumpUntil([] { return false; }, 100);
+  int quiet = 0;
+  PumpUntil([&] { return GetQueueStatus(QS_ALLINPUT) == 0 ? ++quiet >= 3 : (quiet = 0, false); },
+            1000);
+}
+
+TEST(ResultsWindow, AResizeRedrawsTheWholeChartAtItsNewSize) {
+  StudyFolder folder;
+  WriteAll(folder.Path() + L"\\results.csv",
+           Csv({"2026-12-01 10:00;Математика;Алгебра;10;10;5;50,0;2;300;нет",
+                "2026-12-02 11:30;Математика;Алгебра;10;10;10;100,0;1;120;да",
+                "2026-12-03 09:15;Математика;Алгебра;10;4;3;75,0;2;200;да"}));
+  MenuCommand(503);
+  HWND window = ResultsWindow();
+  ASSERT_NE(window, nullptr);
+  HWND chart = GetDlgItem(window, kResultsChartId);
+  SetForegroundWindow(window);
+  SetWindowPos(window, nullptr, 10, 10, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+  Settle();
+  // Larger, smaller, larger again: each time every pixel of the chart on the screen is what a
+  // fresh paint at the new size gives, the caption included.
+  const SIZE sizes[] = {{1200, 960}, {640, 420}, {1000, 700}};
+  for (SIZE size : sizes) {
+    SCOPED_TRACE(size.cx);
+    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE);
+    Settle();
+    RECT client{};
+    GetClientRect(chart, &client);
+    ASSERT_GT(client.right, 300);
+    std::vector<std::uint32_t> shown = OnScreen(chart, client.right, client.bottom);
+    std::vector<std::uint32_t> fresh = Render(client.right, client.bottom, [&](HDC dc) {
+      SendMessageW(chart, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
+    for (std::uint32_t& p : fresh) p &= 0xFFFFFF;
+    ASSERT_EQ(shown.size(), fresh.size());
+    int differ = 0, first = -1;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+      if (shown[i] != fresh[i]) {
+        if (first < 0) first = static_cast<int>(i);
+        ++differ;
+      }
+    EXPECT_EQ(differ, 0) << "first at x " << first % client.right << ", y " << first / client.right;
+    // The caption is there: dark text pixels in the chart's top 22 rows.
+    int dark = 0;
+    for (int y = 0; y < 22; ++y)
+      for (int x = 0; x < client.right; ++x)
+        dark += (shown[static_cast<std::size_t>(y * client.right + x)] & 0xFF) < 0x80 ? 1 : 0;
+    EXPECT_GT(dark, 20);
+  }
+}
+
+// The list at the window's default size: all columns side by side within it, however long a
+// text; a megabyte of title in one record is cut to the widest column.
+TEST(ResultsWindow, AllColumnsFitTheListAtTheDefaultSize) {
+  StudyFolder folder;
+  std::string huge(1 << 20, 'W');
+  std::string line = "2026-12-01 10:00;Математика;" + huge + ";10;10;5;50,0;2;300;нет";
+  WriteAll(folder.Path() + L"\\results.csv",
+           Csv({line.c_str(), "2026-12-02 11:30;Физика;Механика;8;8;8;100,0;1;120;да"}));
+  MenuCommand(503);
+  HWND window = ResultsWindow();
+  ASSERT_NE(window, nullptr);
+  HWND list = GetDlgItem(window, kResultsListId);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+  RECT client{};
+  GetClientRect(list, &client);
+  int total = 0;
+  for (int c = 0; c < 10; ++c) {
+    const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
+    EXPECT_GE(width, kMinColumnWidth) << c;
+    EXPECT_LE(width, kMaxColumnWidth) << c;
+    total += width;
+  }
+  EXPECT_LE(total, client.right);
+  // The header's last item ("Продолжено") ends inside the list.
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  RECT last{};
+  ASSERT_TRUE(SendMessageW(header, HDM_GETITEMRECT, 9, reinterpret_cast<LPARAM>(&last)));
+  EXPECT_LE(last.right, client.right);
+  // Titles of the numbers are whole at this size: each column at least its title's width.
+  for (int c = 3; c < 10; ++c) {
+    wchar_t title[64] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = title;
+    item.cchTextMax = 64;
+    SendMessageW(header, HDM_GETITEMW, c, reinterpret_cast<LPARAM>(&item));
+    const int needed = static_cast<int>(
+        SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title)));
+    EXPECT_GE(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0), needed + kColumnTitlePadding) << c;
+  }
+}
+
+TEST(ResultsColumns, TheWidestGiveWayFirstKeepingShortTextsThenTextsDownToAFloor) {
+  // Titles 120 150 160 100 over texts 120 60 60 40, in 400: the texts fit (280), so only the
+  // titles are cut, to a common 93: 120 + 3 × 93 = 399, and 94 would give 402. The first
+  // column, whose text is as wide as its title, keeps it.
+  const int titles[4] = {120, 150, 160, 100};
+  const int texts[4] = {120, 60, 60, 40};
+  int widths[4] = {};
+  EXPECT_EQ(FitColumnWidths(titles, texts, widths, 4, 400), 399);
+  const int expected[4] = {120, 93, 93, 93};
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(widths[c], expected[c]) << c;
+  // A long text is cut before a title, down to kKeptTextWidth: texts 300 and 40 under titles
+  // 60 and 150, in 300, give 150 each.
+  const int named[2] = {60, 150}, long_[2] = {300, 40};
+  int cut[2] = {};
+  EXPECT_EQ(FitColumnWidths(named, long_, cut, 2, 300), 300);
+  EXPECT_EQ(cut[0], 150);
+  EXPECT_EQ(cut[1], 150);
+  // Room enough: each as wide as its title or text, but never beyond the cap.
+  const int two[2] = {50, 60}, twoTexts[2] = {50, 4000};
+  int fitted[2] = {};
+  EXPECT_EQ(FitColumnWidths(two, twoTexts, fitted, 2, 1000), 50 + kMaxColumnWidth);
+  EXPECT_EQ(fitted[0], 50);
+  EXPECT_EQ(fitted[1], kMaxColumnWidth);
+  // Texts of 200 under titles of 250, three in 300: titles and texts go to 100 each;
+  // in 60 none goes below the floor and the list scrolls.
+  const int wide[3] = {250, 250, 250}, wideTexts[3] = {200, 200, 200};
+  int out[3] = {};
+  EXPECT_EQ(FitColumnWidths(wide, wideTexts, out, 3, 300), 300);
+  for (int w : out) EXPECT_EQ(w, 100);
+  EXPECT_EQ(FitColumnWidths(wide, wideTexts, out, 3, 60), 3 * kMinColumnWidth);
+  for (int w : out) EXPECT_EQ(w, kMinColumnWidth);
+}
+
 TEST(ResultsWindow, NoFileGivesAnEmptyListAndAnEmptyChart) {
   StudyFolder folder;
   MenuCommand(503);
@@ -670,6 +835,11 @@ TEST(ResultsWindow, NoFileGivesAnEmptyListAndAnEmptyChart) {
   EXPECT_EQ(SendMessageW(GetDlgItem(window, kResultsListId), LVM_GETITEMCOUNT, 0, 0), 0);
   std::vector<std::uint32_t> pixels = ChartPixels(GetDlgItem(window, kResultsChartId));
   for (int x = 0; x < kW; ++x) ASSERT_EQ(BarPixels(pixels, kW, kH, x), 0) << x;
+  // It says what to do to get a first attempt.
+  std::vector<std::uint32_t> told = Render(kW, kH, [&](HDC dc) {
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, study::Chart{}, L"", kNoAttemptsText);
+  });
+  EXPECT_TRUE(pixels == told);
   SendMessageW(window, WM_CLOSE, 0, 0);
   Pump();
   EXPECT_EQ(ResultsWindow(), nullptr);

@@ -217,6 +217,34 @@ bool Pump() {
   return quit;
 }
 
+namespace {
+
+INPUT KeyEvent(WORD vk, DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = flags;
+  return in;
+}
+
+}  // namespace
+
+void PressKey(WORD vk, WORD modifier) {
+  std::vector<INPUT> in;
+  if (modifier != 0) in.push_back(KeyEvent(modifier, 0));
+  in.push_back(KeyEvent(vk, 0));
+  in.push_back(KeyEvent(vk, KEYEVENTF_KEYUP));
+  if (modifier != 0) in.push_back(KeyEvent(modifier, KEYEVENTF_KEYUP));
+  EXPECT_EQ(SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)), in.size());
+  // Input under Wine arrives through the server, later on a busy machine: a short while at
+  // least, then until the queue has stayed empty for a moment.
+  PumpUntil([] { return false; }, 60);
+  int quiet = 0;
+  PumpUntil([&] { return GetQueueStatus(QS_ALLINPUT) == 0 ? ++quiet >= 3 : (quiet = 0, false); },
+            1000);
+}
+
 void TypeChar(HWND window, wchar_t c) {
   PostMessageW(window, WM_CHAR, c, 1);
   Pump();

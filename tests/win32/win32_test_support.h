@@ -33,6 +33,9 @@ void RemoveTree(const std::wstring& dir);
 // Takes and handles every queued message the way the program's loop does. Returns whether a
 // quit message was taken.
 bool Pump();
+// Real key input: `vk` pressed and released through SendInput (with `modifier` held around it
+// when not 0), then the loop runs until the input and what it gives rise to are handled.
+void PressKey(WORD vk, WORD modifier = 0);
 // A character typed into `window`: WM_CHAR posted to it, then the loop runs.
 void TypeChar(HWND window, wchar_t c);
 // A command sent as a menu item sends it (posted, then the loop runs).

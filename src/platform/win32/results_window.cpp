@@ -4,6 +4,8 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -36,21 +38,21 @@ std::wstring Tenths(int tenths) {
 // The columns, in the order of results.csv.
 struct Column {
   const wchar_t* title;
-  int width;
   bool right;  // numbers are aligned right
 };
 constexpr Column kColumns[] = {
-    {L"Дата", 110, false},
-    {L"Дисциплина", 140, false},
-    {L"Тема", 180, false},
-    {L"Вопросов в теме", 100, true},
-    {L"Задано в первом круге", 140, true},
-    {L"Из них верно", 90, true},
-    {L"Процент", 65, true},
-    {L"Кругов", 55, true},
-    {L"Длительность, с", 105, true},
-    {L"Продолжено", 80, false},
+    {L"Дата", false},
+    {L"Дисциплина", false},
+    {L"Тема", false},
+    {L"Вопросов в теме", true},
+    {L"Задано в первом круге", true},
+    {L"Из них верно", true},
+    {L"Процент", true},
+    {L"Кругов", true},
+    {L"Длительность, с", true},
+    {L"Продолжено", false},
 };
+constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
 std::wstring Cell(const study::ResultRecord& r, int column) {
   switch (column) {
@@ -77,26 +79,45 @@ std::wstring Cell(const study::ResultRecord& r, int column) {
   }
 }
 
+// The width a text needs in the list's font. A text is measured by its first 200 characters at
+// most: more could never fit the widest column, and measuring a megabyte would stall the window.
+int TextWidth(std::wstring text) {
+  if (text.size() > 200) text.resize(200);
+  return static_cast<int>(
+      SendMessageW(gResults.list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+// Every column as wide as its title and its widest text (of the first rows: they are enough to
+// show the shape), capped, then narrowed to the list's width: titles first, then texts.
+void FitColumns() {
+  if (gResults.list == nullptr) return;
+  int title[kColumnCount], content[kColumnCount];
+  for (int c = 0; c < kColumnCount; ++c) {
+    title[c] = TextWidth(kColumns[c].title) + kColumnTitlePadding;
+    content[c] = 0;
+    std::size_t rows = gResults.records.size() < 500 ? gResults.records.size() : 500;
+    for (std::size_t i = 0; i < rows; ++i) {
+      int cell = TextWidth(Cell(gResults.records[i], c)) + kColumnCellPadding;
+      if (cell > content[c]) content[c] = cell;
+    }
+  }
+  RECT client{};
+  GetClientRect(gResults.list, &client);
+  // Room for a vertical scroll bar whether one shows or not, so that its coming never pushes
+  // the last column under it.
+  int widths[kColumnCount];
+  FitColumnWidths(title, content, widths, kColumnCount,
+                  client.right - GetSystemMetrics(SM_CXVSCROLL));
+  for (int c = 0; c < kColumnCount; ++c)
+    SendMessageW(gResults.list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), widths[c]);
+}
+
 // The list holds no texts of its own (LVS_OWNERDATA): it asks for each cell it shows, so a long
 // file opens as fast as a short one.
 void FillList() {
   SendMessageW(gResults.list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(gResults.list, LVM_SETITEMCOUNT, static_cast<WPARAM>(gResults.records.size()), 0);
-  // Each column as wide as its title or its widest text (of the first rows: they are enough to
-  // show the shape).
-  for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
-    auto measure = [](const std::wstring& text) {
-      return static_cast<int>(SendMessageW(gResults.list, LVM_GETSTRINGWIDTHW, 0,
-                                           reinterpret_cast<LPARAM>(text.c_str())));
-    };
-    int width = measure(kColumns[c].title) + 44;
-    std::size_t rows = gResults.records.size() < 500 ? gResults.records.size() : 500;
-    for (std::size_t i = 0; i < rows; ++i) {
-      int cell = measure(Cell(gResults.records[i], c)) + 16;
-      if (cell > width) width = cell;
-    }
-    SendMessageW(gResults.list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), width);
-  }
+  FitColumns();
   SendMessageW(gResults.list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(gResults.list, nullptr, TRUE);
 }
@@ -107,7 +128,7 @@ void ChartSelected(int index) {
   gResults.caption.clear();
   if (index >= 0 && index < static_cast<int>(gResults.records.size())) {
     const study::ResultRecord& r = gResults.records[static_cast<std::size_t>(index)];
-    gResults.bars = study::ChartOf(gResults.records, r.Discipline, r.Topic);
+    gResults.bars = study::ChartOf(gResults.records, r.Discipline, r.Topic, index);
     gResults.caption = cp1251::ToWide(r.Discipline) + L": " + cp1251::ToWide(r.Topic) +
                        L" \u2014 верно в первом круге, %";
   }
@@ -143,6 +164,15 @@ void Layout(HWND window) {
   int listHeight = height * 5 / 10;
   MoveWindow(gResults.list, kMargin, kMargin, width, listHeight, TRUE);
   MoveWindow(gResults.chart, kMargin, 2 * kMargin + listHeight, width, height - listHeight, TRUE);
+  // The chart is laid out from its size: all of it is drawn again, never the old picture kept
+  // beside a new strip.
+  InvalidateRect(gResults.chart, nullptr, FALSE);
+  FitColumns();
+}
+
+// What the chart says when it has no bar: nothing recorded yet, or no record chosen.
+const wchar_t* EmptyChartText() {
+  return gResults.records.empty() ? kNoAttemptsText : kChooseAttemptText;
 }
 
 HFONT GuiFont() {
@@ -163,11 +193,12 @@ LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
       if (memory != nullptr && bitmap != nullptr) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        PaintResultsChart(memory, client, gResults.bars, gResults.caption.c_str());
+        PaintResultsChart(memory, client, gResults.bars, gResults.caption.c_str(),
+                          EmptyChartText());
         BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
         SelectObject(memory, old);
       } else {
-        PaintResultsChart(dc, client, gResults.bars, gResults.caption.c_str());
+        PaintResultsChart(dc, client, gResults.bars, gResults.caption.c_str(), EmptyChartText());
       }
       if (bitmap != nullptr) DeleteObject(bitmap);
       if (memory != nullptr) DeleteDC(memory);
@@ -178,7 +209,7 @@ LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       RECT client{};
       GetClientRect(window, &client);
       PaintResultsChart(reinterpret_cast<HDC>(wParam), client, gResults.bars,
-                        gResults.caption.c_str());
+                        gResults.caption.c_str(), EmptyChartText());
       return 0;
     }
     default:
@@ -200,6 +231,17 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETFOCUS:
       if (gResults.list != nullptr) SetFocus(gResults.list);
       return 0;
+    case WM_ACTIVATE:
+      // Back to the list whenever the window comes back, so that its keys work at once.
+      if (LOWORD(wParam) != WA_INACTIVE && gResults.list != nullptr) SetFocus(gResults.list);
+      return 0;
+    case WM_COMMAND:
+      // Esc, through the dialog keys of the message loop.
+      if (LOWORD(wParam) == IDCANCEL) {
+        DestroyWindow(window);
+        return 0;
+      }
+      break;
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) {
         DestroyWindow(window);
@@ -257,6 +299,8 @@ bool RegisterClasses(HINSTANCE instance) {
   results.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   results.lpszClassName = kResultsClass;
   WNDCLASSW chart{};
+  // Redrawn whole at every change of size: the plot's scale and places follow the size.
+  chart.style = CS_HREDRAW | CS_VREDRAW;
   chart.lpfnWndProc = ChartProc;
   chart.hInstance = instance;
   chart.hCursor = results.hCursor;
@@ -276,7 +320,56 @@ HWND ResultsWindow() {
   return gResults.window;
 }
 
-void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar_t* caption) {
+int FitColumnWidths(const int* title, const int* content, int* widths, int count, int available) {
+  auto capped = [](int width) { return width < kMaxColumnWidth ? width : kMaxColumnWidth; };
+  // The sum when every column is held at `level`, within [low(c), high(c)].
+  auto sumAt = [&](int level, auto low, auto high) {
+    int sum = 0;
+    for (int c = 0; c < count; ++c) {
+      int w = level < low(c) ? low(c) : level;
+      sum += w > high(c) ? high(c) : w;
+    }
+    return sum;
+  };
+  // The largest level whose sum fits, between `from` and `to` (`from` when none does).
+  auto levelFor = [&](int from, int to, auto low, auto high) {
+    while (from < to) {
+      int level = (from + to + 1) / 2;
+      if (sumAt(level, low, high) <= available)
+        from = level;
+      else
+        to = level - 1;
+    }
+    return from;
+  };
+  auto whole = [&](int c) { return capped(title[c] > content[c] ? title[c] : content[c]); };
+  // What is kept of a column before any text is cut: its text up to kKeptTextWidth.
+  auto data = [&](int c) {
+    int w = capped(content[c]);
+    if (w > kKeptTextWidth) w = kKeptTextWidth;
+    return w < kMinColumnWidth ? (whole(c) < kMinColumnWidth ? whole(c) : kMinColumnWidth) : w;
+  };
+  auto floor = [&](int c) { return whole(c) < kMinColumnWidth ? whole(c) : kMinColumnWidth; };
+  int level = kMaxColumnWidth;
+  bool titles = true;  // only titles and texts wider than kKeptTextWidth are cut
+  if (sumAt(0, data, whole) <= available) {
+    level = levelFor(0, kMaxColumnWidth, data, whole);
+  } else {
+    titles = false;
+    level = levelFor(0, kMaxColumnWidth, floor, data);
+  }
+  int total = 0;
+  for (int c = 0; c < count; ++c) {
+    int low = titles ? data(c) : floor(c), high = titles ? whole(c) : data(c);
+    int w = level < low ? low : level;
+    widths[c] = w > high ? high : w;
+    total += widths[c];
+  }
+  return total;
+}
+
+void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar_t* caption,
+                       const wchar_t* empty) {
   HBRUSH background = CreateSolidBrush(kChartBackground);
   FillRect(dc, &area, background);
   DeleteObject(background);
@@ -319,8 +412,15 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   DeleteObject(axis);
 
   if (chart.Count <= 0) {
-    RECT middle{left, top, right, bottom};
-    TextAt(dc, L"Нет попыток: выберите запись в списке", middle, DT_CENTER | DT_VCENTER);
+    // Wrapped, in the middle of the plot.
+    if (empty != nullptr && *empty != 0) {
+      const int length = static_cast<int>(std::wcslen(empty));
+      RECT measure{left + 8, top, right - 8, bottom};
+      DrawTextW(dc, empty, length, &measure, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+      const int lines = measure.bottom - measure.top;
+      RECT middle{left + 8, top + (bottom - top - lines) / 2, right - 8, bottom};
+      DrawTextW(dc, empty, length, &middle, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    }
     SelectObject(dc, oldFont);
     return;
   }
@@ -328,7 +428,11 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   // Fixed slots, so a bar keeps its width as attempts are added.
   const int slot = (right - left) / study::kChartBars;
   const int barWidth = slot * 2 / 3 > 0 ? slot * 2 / 3 : 1;
+  // Dates under every bar where they fit, else under every few (the newest always) and under
+  // the selected one.
+  const int step = (kChartDateWidth + slot - 1) / slot;
   HBRUSH bar = CreateSolidBrush(kChartBarColour);
+  HBRUSH picked = CreateSolidBrush(kChartSelectedColour);
   const int count = chart.Count < study::kChartBars ? chart.Count : study::kChartBars;
   for (int i = 0; i < count; ++i) {
     int tenths = chart.PercentTenths[i];
@@ -337,17 +441,47 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
     const int height = (tenths * plot + 500) / 1000;
     const int x = left + i * slot + (slot - barWidth) / 2;
     RECT filled{x, bottom - height, x + barWidth, bottom};
-    if (height > 0) FillRect(dc, &filled, bar);
-    // The percent above the bar (whole numbers where the slot is narrow), the attempt's
-    // number below.
+    if (height > 0) FillRect(dc, &filled, i == chart.Selected ? picked : bar);
+    // The percent above the bar (whole numbers where the slot is narrow), its date below.
     std::wstring value = slot >= 36 ? Tenths(tenths) : std::to_wstring((tenths + 5) / 10);
     RECT above{left + i * slot, bottom - height - 16, left + (i + 1) * slot, bottom - height};
     TextAt(dc, value, above, DT_CENTER | DT_BOTTOM);
-    RECT below{left + i * slot, bottom + 4, left + (i + 1) * slot, bottom + 20};
-    TextAt(dc, std::to_wstring(i + 1), below, DT_CENTER | DT_TOP);
+    if (i == chart.Selected || (count - 1 - i) % step == 0) {
+      std::wstring day, time;
+      ChartDate(chart.When[i], &day, &time);
+      const int middle = left + i * slot + slot / 2;
+      const int half = step * slot / 2 > slot / 2 ? step * slot / 2 : slot / 2;
+      RECT below{middle - half, bottom + 3, middle + half, bottom + 19};
+      TextAt(dc, day, below, DT_CENTER | DT_TOP);
+      RECT second{middle - half, bottom + 18, middle + half, bottom + 34};
+      TextAt(dc, time, second, DT_CENTER | DT_TOP);
+    }
   }
   DeleteObject(bar);
+  DeleteObject(picked);
   SelectObject(dc, oldFont);
+}
+
+void ChartDate(const char* when, std::wstring* day, std::wstring* time) {
+  // "YYYY-MM-DD HH:MM" as "DD.MM" and "HH:MM"; anything else as it is, on the first line.
+  auto digits = [&](int from, int n) {
+    for (int k = from; k < from + n; ++k)
+      if (when[k] < '0' || when[k] > '9') return false;
+    return true;
+  };
+  day->clear();
+  time->clear();
+  if (when == nullptr) return;
+  const std::size_t length = std::strlen(when);
+  if (length == 16 && digits(0, 4) && when[4] == '-' && digits(5, 2) && when[7] == '-' &&
+      digits(8, 2) && when[10] == ' ' && digits(11, 2) && when[13] == ':' && digits(14, 2)) {
+    *day = {static_cast<wchar_t>(when[8]), static_cast<wchar_t>(when[9]), L'.',
+            static_cast<wchar_t>(when[5]), static_cast<wchar_t>(when[6])};
+    *time = {static_cast<wchar_t>(when[11]), static_cast<wchar_t>(when[12]), L':',
+             static_cast<wchar_t>(when[14]), static_cast<wchar_t>(when[15])};
+    return;
+  }
+  *day = cp1251::ToWide(when);
 }
 
 namespace ws {
@@ -371,8 +505,10 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner) {
   int x = work.left + (work.right - work.left - width) / 2;
   int y = work.top + (work.bottom - work.top - height) / 2;
 
-  HWND window = CreateWindowExW(0, kResultsClass, L"Результаты", WS_OVERLAPPEDWINDOW, x, y, width,
-                                height, owner, nullptr, instance, nullptr);
+  // WS_CLIPCHILDREN: the window's own background is never painted over the list and the chart.
+  HWND window =
+      CreateWindowExW(0, kResultsClass, L"Результаты", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y,
+                      width, height, owner, nullptr, instance, nullptr);
   if (window == nullptr) return;
   gResults.window = window;
   gResults.list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -391,11 +527,11 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner) {
   SendMessageW(gResults.list, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
   SendMessageW(gResults.list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
                LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-  for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
+  for (int c = 0; c < kColumnCount; ++c) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
     column.fmt = kColumns[c].right && c > 0 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    column.cx = kColumns[c].width;
+    column.cx = 60;  // fitted once the records are read
     column.pszText = const_cast<wchar_t*>(kColumns[c].title);
     column.iSubItem = c;
     SendMessageW(gResults.list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c),

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "study/results.h"
 
 inline constexpr wchar_t kResultsClass[] = L"ResultsWClass";
@@ -24,11 +26,40 @@ inline constexpr int kChartLeft = 48;
 inline constexpr int kChartRight = 16;
 inline constexpr int kChartBottom = 36;
 inline constexpr COLORREF kChartBarColour = RGB(0x2F, 0x6F, 0xB7);
+// The bar of the attempt selected in the list.
+inline constexpr COLORREF kChartSelectedColour = RGB(0xE0, 0x7B, 0x00);
+// The room a bar's date label ("03.12" above "09:15") needs: narrower slots label every few.
+inline constexpr int kChartDateWidth = 34;
 inline constexpr COLORREF kChartBackground = RGB(0xFF, 0xFF, 0xFF);
 
+// What the chart says with no bar: nothing recorded yet, or records but none selected.
+inline constexpr wchar_t kNoAttemptsText[] =
+    L"Пока нет ни одной попытки: выберите тему в меню «Дисциплины» и ответьте на её вопросы. "
+    L"Когда тема будет пройдена до конца, попытка появится здесь.";
+inline constexpr wchar_t kChooseAttemptText[] =
+    L"Выберите попытку в списке: здесь появятся все попытки её темы.";
+
 // Draws the chart into `area` of `dc`: white background, grid lines and labels at 0, 25, 50,
-// 75 and 100 %, one labelled bar per attempt, and `caption` above. With no attempt it says so.
-void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar_t* caption);
+// 75 and 100 %, one bar per attempt with its percent above and its date below (the selected
+// one in its own colour), and `caption` above. With no attempt it shows `empty`, wrapped.
+void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar_t* caption,
+                       const wchar_t* empty = nullptr);
+// A chart's date label: "YYYY-MM-DD HH:MM" as "DD.MM" and "HH:MM"; any other text whole in `day`.
+void ChartDate(const char* when, std::wstring* day, std::wstring* time);
+
+// The list's columns: a title needs its text's width plus kColumnTitlePadding (the header's
+// margins), a cell its text's plus kColumnCellPadding; no column is wider than kMaxColumnWidth.
+inline constexpr int kColumnTitlePadding = 32;
+inline constexpr int kColumnCellPadding = 16;
+inline constexpr int kMaxColumnWidth = 320;
+inline constexpr int kMinColumnWidth = 40;
+// Column widths from what their titles (`title`) and their texts (`content`) need, each capped.
+// When they add up to more than `available`, the widest give way first, narrowed to one common
+// width, as large as lets all fit, but a text no further than kKeptTextWidth (so dates and
+// numbers stay whole while long titles and topics are cut). When even that does not fit, the
+// texts too, down to kMinColumnWidth (then the list scrolls). Returns the sum of the widths.
+inline constexpr int kKeptTextWidth = 120;
+int FitColumnWidths(const int* title, const int* content, int* widths, int count, int available);
 
 // The open results window, or null.
 HWND ResultsWindow();

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "common/cp1251.h"
+#include "platform/win32/accessible_win32.h"
 #include "platform/window_system.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
@@ -53,10 +54,33 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return RouteCommand(static_cast<unsigned>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_USER:
       return StartQuiz();
+    case WM_PARENTNOTIFY:
+      // A control just made: an answer tells screen readers its question's task.
+      if (LOWORD(wParam) == WM_CREATE) ExposeTaskOf(reinterpret_cast<HWND>(lParam));
+      return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
 }
+
+namespace {
+
+// The chooser keeps the control that had the keyboard focus while it is inactive, as a dialog
+// does, so that coming back to it (or its first activation) puts the focus there and not on the
+// window itself, where the dialog keys would find no control.
+void RestoreChooserFocus(HWND chooser) {
+  HWND kept = reinterpret_cast<HWND>(GetWindowLongPtrW(chooser, GWLP_USERDATA));
+  if (kept == nullptr || !IsWindow(kept) || GetParent(kept) != chooser)
+    kept = GetNextDlgTabItem(chooser, nullptr, FALSE);
+  if (kept != nullptr) SetFocus(kept);
+}
+
+bool IsRadio(HWND control) {
+  return control != nullptr &&
+         (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+}
+
+}  // namespace
 
 LRESULT CALLBACK OwnedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -64,8 +88,35 @@ LRESULT CALLBACK OwnedProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       // The chooser is modeless: the main window stays enabled. 0 lets the creation go on
       // (-1 would abort it).
       return 0;
-    case WM_COMMAND:
-      return ChooserCommand(window, static_cast<unsigned>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && GetParent(focus) == window)
+          SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(focus));
+      } else if (!HIWORD(wParam)) {
+        RestoreChooserFocus(window);
+      }
+      return 0;
+    case WM_SETFOCUS:
+      RestoreChooserFocus(window);
+      return 0;
+    case WM_COMMAND: {
+      HWND sender = reinterpret_cast<HWND>(lParam);
+      if (IsRadio(sender)) {
+        // A radio button's own notice (a click, or the focus reaching it) is never the OK
+        // button, even topic 100's, which shares its identifier. The tab stop follows the
+        // selection, so that Tab back into the group lands on the selected topic.
+        if (SendMessageW(sender, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+          for (HWND c = GetWindow(window, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (!IsRadio(c)) continue;
+            LONG style = GetWindowLongW(c, GWL_STYLE);
+            SetWindowLongW(c, GWL_STYLE, c == sender ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+          }
+        }
+        return -1;
+      }
+      return ChooserCommand(window, static_cast<unsigned>(wParam), sender);
+    }
     case WM_DESTROY:
       return ChooserDestroyed();
     default:
@@ -110,8 +161,16 @@ HACCEL CreateAccelerators() {
 }
 
 void HandleMessage(HACCEL table, MSG* message) {
-  // A key of the table typed in any window of the program is a command to the main window.
-  if (table != nullptr && TranslateAcceleratorW(OnScreen2.hWnd, table, message)) return;
+  HWND root = message->hwnd != nullptr ? GetAncestor(message->hwnd, GA_ROOT) : nullptr;
+  // The table's keys are the board's: translated only when typed in the main window or one of
+  // its controls.
+  if (root == OnScreen2.hWnd && root != nullptr) {
+    if (table != nullptr && TranslateAcceleratorW(OnScreen2.hWnd, table, message)) return;
+  } else if (root != nullptr && IsDialogMessageW(root, message)) {
+    // Any other window of the program (a chooser, the results) takes its keys as a dialog
+    // does: Tab, arrows, Enter, Esc, and nothing reaches the board.
+    return;
+  }
   TranslateMessage(message);
   DispatchMessageW(message);
 }

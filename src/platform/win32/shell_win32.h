@@ -18,8 +18,10 @@ LRESULT CALLBACK OwnedProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 bool StartUp(HINSTANCE instance);
 // The 14 accelerator keys of shell/commands.h as a table; null when it cannot be made.
 HACCEL CreateAccelerators();
-// One turn of the message loop for a message taken from the queue: an accelerator key becomes
-// a command to the main window; anything else is translated and dispatched.
+// One turn of the message loop for a message taken from the queue: a key of the table typed in
+// the main window or one of its controls becomes a command to the main window; in any other
+// window of the program the dialog keys act there (IsDialogMessage); anything else is
+// translated and dispatched.
 void HandleMessage(HACCEL table, MSG* message);
 // The message loop; returns the quit message's code.
 int RunMessageLoop(HACCEL table);

@@ -167,6 +167,10 @@ void Enable(HWND window, bool enabled) {
   EnableWindow(window, enabled ? TRUE : FALSE);
 }
 
+void Focus(HWND control) {
+  if (control != nullptr) SetFocus(control);
+}
+
 void BringToTop(HWND window) {
   if (window != nullptr) BringWindowToTop(window);
 }
