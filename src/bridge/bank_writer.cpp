@@ -53,8 +53,8 @@ bool EncodeQuestion(const Question& q, const std::string& input, std::string* ou
     report->Lose(input, line, "question left out: " + why);
     return false;
   };
-  if (q.variants.size() > static_cast<std::size_t>(kMaxVariantsPerQuestion))
-    return leaveOut(q.line, "it has " + std::to_string(q.variants.size()) +
+  if (q.VariantCount() > kMaxVariantsPerQuestion)
+    return leaveOut(q.line, "it has " + std::to_string(q.VariantCount()) +
                                 " variants, the program holds " +
                                 std::to_string(kMaxVariantsPerQuestion));
   std::vector<Note> notes;

@@ -37,7 +37,8 @@ void PrintNotesByLine(std::FILE* err, std::vector<Note> notes) {
 
 std::string DropSummary(const Report& report) {
   static constexpr const char* kNames[] = {"question names", "feedback texts",
-                                           "partial-credit weights", "formatting marks"};
+                                           "partial-credit weights", "formatting marks",
+                                           "empty answers"};
   std::string text;
   for (int k = 0; k < static_cast<int>(Drop::kCount); ++k) {
     int n = report.drops[k];

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace bridge {
@@ -31,6 +32,17 @@ struct Question {
   std::string task;
   std::vector<Variant> variants;
   int line = 0;
+  // Variants past the program's limit are counted, not kept: such a question is left out
+  // whole, and a file of millions of answers must not fill the memory first.
+  int moreVariants = 0;
+
+  void AddVariant(Variant variant) {
+    if (variants.size() < static_cast<std::size_t>(kMaxVariantsPerQuestion))
+      variants.push_back(std::move(variant));
+    else
+      ++moreVariants;
+  }
+  int VariantCount() const { return static_cast<int>(variants.size()) + moreVariants; }
 };
 
 struct Topic {
@@ -47,10 +59,11 @@ struct Bank {
 
 // What a mapping drops on purpose; counted, not reported one by one.
 enum class Drop {
-  kTitle,       // question names (GIFT ::name::, Moodle XML <name>)
-  kFeedback,    // answer and general feedback
-  kWeight,      // partial-credit weights beyond their sign
-  kFormatting,  // format markers, HTML tags
+  kTitle,        // question names (GIFT ::name::, Moodle XML <name>)
+  kFeedback,     // answer and general feedback
+  kWeight,       // partial-credit weights beyond their sign
+  kFormatting,   // format markers, HTML tags
+  kEmptyAnswer,  // answers with no text (`{~=a}`), which Moodle drops too
   kCount,
 };
 
