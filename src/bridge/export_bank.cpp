@@ -346,7 +346,7 @@ std::string WhyLeftOut(Format format, const Question& question) {
         return std::to_string(correct) + " correct variants: Aiken takes exactly one";
       // The task is one line; Aiken would take it for an option or the answer line.
       if (IsAikenOption(task))
-        return "the task begins like an Aiken option (\"" + task.substr(0, 2) + " \")";
+        return "the task begins like an Aiken option (\"" + task.substr(0, 2) + "\")";
       if (IsAikenAnswer(task)) return "the task begins like the Aiken answer line (\"ANSWER:\")";
       return {};
     }

@@ -164,13 +164,15 @@ TEST(AikenWriter, OnlySingleAnswerQuestionsAndTasksThatCannotReadAsOptions) {
   Topic t;
   t.questions = {Q("A) Пушкин?", 1, {{"да", true}, {"нет", false}}),
                  Q("ANSWER: B", 4, {{"да", true}, {"нет", false}}),
-                 Q("A.S. Пушкин?", 7, {{"да", false}, {"нет", false}, {"не знаю", true}})};
+                 // Moodle reads "A.text" as an option too.
+                 Q("A.S. Пушкин?", 7, {{"да", true}, {"нет", false}}),
+                 Q("Пушкин A.S.?", 10, {{"да", false}, {"нет", false}, {"не знаю", true}})};
   b.bank.topics = {t};
   b.files = {"q.txt"};
   Report second;
   EXPECT_EQ(bridge::WriteAiken(b, &second),
-            "A.S. Пушкин?\nA) да\nB) нет\nC) не знаю\nANSWER: C\n\n");
-  EXPECT_EQ(Notes(second), (std::vector<std::string>{"q.txt:1", "q.txt:4"}));
+            "Пушкин A.S.?\nA) да\nB) нет\nC) не знаю\nANSWER: C\n\n");
+  EXPECT_EQ(Notes(second), (std::vector<std::string>{"q.txt:1", "q.txt:4", "q.txt:7"}));
 }
 
 TEST(CsvWriter, BomHeaderQuotingAndNumbersSeparatedBySpaces) {
