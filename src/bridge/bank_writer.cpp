@@ -1,6 +1,7 @@
 // From the bank model to the program's files: Windows-1251, CR LF, all or nothing.
 #include "bridge/bank_writer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <set>
@@ -48,9 +49,10 @@ std::string EncodeTitle(std::string_view utf8, const std::string& input, int lin
 }
 
 // One question's lines, or false (with a note) when the program cannot hold it.
-bool EncodeQuestion(const Question& q, const std::string& input, std::string* out, Report* report) {
+bool EncodeQuestion(const Question& q, const std::string& input, std::string* out,
+                    std::vector<Note>* topicNotes) {
   auto leaveOut = [&](int line, const std::string& why) {
-    report->Lose(input, line, "question left out: " + why);
+    topicNotes->push_back(Note{input, line, "question left out: " + why});
     return false;
   };
   if (q.VariantCount() > kMaxVariantsPerQuestion)
@@ -79,36 +81,62 @@ bool EncodeQuestion(const Question& q, const std::string& input, std::string* ou
     lines += text;
     lines += "\r\n";
   }
-  for (Note& note : notes) report->notes.push_back(std::move(note));
+  for (Note& note : notes) topicNotes->push_back(std::move(note));
   *out += lines;
   return true;
 }
 
 }  // namespace
 
-EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report) {
+void StreamEncoder::Attach(Bank* bank) {
+  bank->context = this;
+  bank->take = [](void* self, std::size_t topic, Question&& question) {
+    static_cast<StreamEncoder*>(self)->Take(topic, question);
+  };
+}
+
+void StreamEncoder::Take(std::size_t topic, const Question& question) {
+  if (topics_.size() <= topic) topics_.resize(topic + 1);
+  TopicFile& t = topics_[topic];
+  ++t.given;
+  if (EncodeQuestion(question, input_, &t.file, &t.notes)) ++t.written;
+}
+
+EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
   EncodedDiscipline out;
-  out.title = EncodeTitle(bank.title, input, 0, report);
-  for (const Topic& topic : bank.topics) {
-    if (topic.questions.empty()) continue;
+  out.title = EncodeTitle(bank.title, input_, 0, report_);
+  topics_.resize(std::max(topics_.size(), bank.topics.size()));
+  for (std::size_t k = 0; k < bank.topics.size(); ++k) {
+    const Topic& topic = bank.topics[k];
+    TopicFile& t = topics_[k];
+    if (t.given == 0) continue;
+    // Counted among the topics that keep a question; what a topic past the limit would have
+    // said about its questions is not said.
     if (out.topicFiles.size() >= static_cast<std::size_t>(kMaxTopicsPerDiscipline)) {
-      report->Lose(input, topic.line,
-                   "topic '" + topic.title + "' left out with its " +
-                       std::to_string(topic.questions.size()) +
-                       " questions: a discipline holds at most " +
-                       std::to_string(kMaxTopicsPerDiscipline) + " topics");
+      report_->Lose(input_, topic.line,
+                    "topic '" + topic.title + "' left out with its " + std::to_string(t.given) +
+                        " questions: a discipline holds at most " +
+                        std::to_string(kMaxTopicsPerDiscipline) + " topics");
+      t = TopicFile{};
       continue;
     }
-    std::string file;
-    int written = 0;
-    for (const Question& q : topic.questions)
-      if (EncodeQuestion(q, input, &file, report)) ++written;
-    if (written == 0) continue;
-    out.topicTitles.push_back(EncodeTitle(topic.title, input, topic.line, report));
-    out.topicFiles.push_back(std::move(file));
-    out.questions += written;
+    for (Note& note : t.notes) report_->notes.push_back(std::move(note));
+    if (t.written > 0) {
+      out.topicTitles.push_back(EncodeTitle(topic.title, input_, topic.line, report_));
+      out.topicFiles.push_back(std::move(t.file));
+      out.questions += t.written;
+    }
+    t = TopicFile{};
   }
+  topics_.clear();
   return out;
+}
+
+EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report) {
+  StreamEncoder encoder(input, report);
+  for (std::size_t k = 0; k < bank.topics.size(); ++k)
+    for (const Question& q : bank.topics[k].questions) encoder.Take(k, q);
+  return encoder.Finish(bank);
 }
 
 std::string DescriptionFile(const EncodedDiscipline& discipline, int number) {

@@ -26,6 +26,28 @@ std::string DescriptionFile(const EncodedDiscipline& discipline, int number);
 // topics beyond 128 and topics left empty. `input` names the source in notes.
 EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report);
 
+// Encode, question by question as a reader hands them over: Attach it to the bank before
+// reading and Finish after, and only the program's files are held, not the records. The
+// result and the notes are Encode's.
+class StreamEncoder {
+ public:
+  StreamEncoder(const std::string& input, Report* report) : input_(input), report_(report) {}
+  void Attach(Bank* bank);
+  void Take(std::size_t topic, const Question& question);
+  EncodedDiscipline Finish(const Bank& bank);
+
+ private:
+  struct TopicFile {
+    std::string file;
+    int given = 0;    // questions handed over
+    int written = 0;  // of them, those in `file`
+    std::vector<Note> notes;
+  };
+  const std::string& input_;
+  Report* report_;
+  std::vector<TopicFile> topics_;
+};
+
 // Writes each discipline as Base\N.txt and Base\dN\K.txt, N the smallest free number each
 // time. Files go under temporary names first and are renamed once all are written,
 // description files last; nothing existing is overwritten. On failure nothing is left

@@ -133,13 +133,15 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     }
     Source source{in.name, Utf8FromPath(path.stem())};
     std::string error;
+    StreamEncoder encoder(in.name, &in.report);
+    encoder.Attach(&in.bank);
     if (!ReadAny(format, source, bytes, &in.bank, &in.report, &error)) {
       std::fprintf(err, "%s:%s\n", in.name.c_str(), error.c_str());
       failed = true;
       continue;
     }
     in.bank.title = haveTitle ? title : source.stem;
-    encoded[i] = Encode(in.bank, in.name, &in.report);
+    encoded[i] = encoder.Finish(in.bank);
     PrintNotesByLine(err, in.report.notes);
     if (encoded[i].questions == 0) {
       std::fprintf(err, "%s: no question to import\n", in.name.c_str());

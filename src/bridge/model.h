@@ -55,6 +55,11 @@ struct Topic {
 struct Bank {
   std::string title;
   std::vector<Topic> topics;
+  // When set, readers hand each finished question to `take` (with the index of its topic)
+  // instead of keeping it: the importer encodes it at once, so that a file of millions of
+  // small questions is never held whole as records.
+  void (*take)(void* context, std::size_t topic, Question&& question) = nullptr;
+  void* context = nullptr;
 };
 
 // What a mapping drops on purpose; counted, not reported one by one.

@@ -86,7 +86,11 @@ void TopicSink::Category(std::string_view path, int line) {
 
 void TopicSink::Add(Question question) {
   if (current_ < 0) current_ = Find(std::string(), source_.stem, question.line);
-  bank_->topics[static_cast<std::size_t>(current_)].questions.push_back(std::move(question));
+  std::size_t topic = static_cast<std::size_t>(current_);
+  if (bank_->take)
+    bank_->take(bank_->context, topic, std::move(question));
+  else
+    bank_->topics[topic].questions.push_back(std::move(question));
 }
 
 int TopicSink::Find(const std::string& key, const std::string& title, int line) {
