@@ -36,7 +36,9 @@ std::string EncodeTitle(std::string_view utf8, const std::string& input, int lin
   std::string title(utf8);
   for (char& c : title)
     if (c == '"') c = '\'';
-  std::string bytes = Encode1251(FoldSpace(title), input, line, &report->notes);
+  std::vector<Note> notes;
+  std::string bytes = Encode1251(FoldSpace(title), input, line, &notes);
+  for (Note& note : notes) report->Keep(std::move(note));
   if (bytes.size() > static_cast<std::size_t>(kMaxTitleBytes)) {
     report->Lose(input, line,
                  "title cut from " + std::to_string(bytes.size()) + " to " +
@@ -99,7 +101,14 @@ void StreamEncoder::Take(std::size_t topic, const Question& question) {
   if (topics_.size() <= topic) topics_.resize(topic + 1);
   TopicFile& t = topics_[topic];
   ++t.given;
-  if (EncodeQuestion(question, input_, &t.file, &t.notes)) ++t.written;
+  std::vector<Note> notes;
+  if (EncodeQuestion(question, input_, &t.file, &notes)) ++t.written;
+  for (Note& note : notes) {
+    if (report_->listLimit != 0 && t.notes.size() >= report_->listLimit)
+      ++t.unlisted;
+    else
+      t.notes.push_back(std::move(note));
+  }
 }
 
 EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
@@ -120,7 +129,8 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
       t = TopicFile{};
       continue;
     }
-    for (Note& note : t.notes) report_->notes.push_back(std::move(note));
+    for (Note& note : t.notes) report_->Keep(std::move(note));
+    report_->unlisted += t.unlisted;
     if (t.written > 0) {
       out.topicTitles.push_back(EncodeTitle(topic.title, input_, topic.line, report_));
       out.topicFiles.push_back(std::move(t.file));

@@ -42,6 +42,7 @@ class StreamEncoder {
     int given = 0;    // questions handed over
     int written = 0;  // of them, those in `file`
     std::vector<Note> notes;
+    int unlisted = 0;  // past the report's listLimit
   };
   const std::string& input_;
   Report* report_;

@@ -28,11 +28,17 @@ struct Input {
   Report report;
 };
 
+// Notes listed per input; the rest are counted (each note is a line nobody reads past this).
+constexpr std::size_t kNotesListed = 10000;
+
 // One input's notes in the order of its lines.
-void PrintNotesByLine(std::FILE* err, std::vector<Note> notes) {
+void PrintNotesByLine(std::FILE* err, const std::string& input, Report* report) {
+  std::vector<Note>& notes = report->notes;
   std::stable_sort(notes.begin(), notes.end(),
                    [](const Note& a, const Note& b) { return a.line < b.line; });
   PrintNotes(err, notes);
+  if (report->unlisted > 0)
+    std::fprintf(err, "%s: %d more losses not listed\n", input.c_str(), report->unlisted);
 }
 
 std::string DropSummary(const Report& report) {
@@ -133,6 +139,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     }
     Source source{in.name, Utf8FromPath(path.stem())};
     std::string error;
+    in.report.listLimit = kNotesListed;
     StreamEncoder encoder(in.name, &in.report);
     encoder.Attach(&in.bank);
     if (!ReadAny(format, source, bytes, &in.bank, &in.report, &error)) {
@@ -142,7 +149,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     }
     in.bank.title = haveTitle ? title : source.stem;
     encoded[i] = encoder.Finish(in.bank);
-    PrintNotesByLine(err, in.report.notes);
+    PrintNotesByLine(err, in.name, &in.report);
     if (encoded[i].questions == 0) {
       std::fprintf(err, "%s: no question to import\n", in.name.c_str());
       failed = true;
@@ -167,7 +174,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
                  in.name.c_str(), encoded[i].questions, encoded[i].topicFiles.size(), numbers[i],
                  in.report.Clean()
                      ? ""
-                     : ("; " + std::to_string(in.report.notes.size()) + " losses reported").c_str(),
+                     : ("; " + std::to_string(in.report.Losses()) + " losses reported").c_str(),
                  DropSummary(in.report).c_str());
   }
   return lossy ? kImportLossy : kImportClean;

@@ -93,13 +93,24 @@ inline void PrintNotes(std::FILE* stream, const std::vector<Note>& notes) {
 struct Report {
   std::vector<Note> notes;
   int drops[static_cast<int>(Drop::kCount)] = {};
+  // When not 0, notes past this many are counted in `unlisted` instead of kept: an input of
+  // millions of faulty questions must not fill the memory with its notes.
+  std::size_t listLimit = 0;
+  int unlisted = 0;
 
   void Lose(std::string_view input, int line, std::string message) {
-    notes.push_back(Note{std::string(input), line, std::move(message)});
+    Keep(Note{std::string(input), line, std::move(message)});
   }
+  void Keep(Note note) {
+    if (listLimit != 0 && notes.size() >= listLimit)
+      ++unlisted;
+    else
+      notes.push_back(std::move(note));
+  }
+  long Losses() const { return static_cast<long>(notes.size()) + unlisted; }
   void Count(Drop what, int n = 1) { drops[static_cast<int>(what)] += n; }
   int Dropped(Drop what) const { return drops[static_cast<int>(what)]; }
-  bool Clean() const { return notes.empty(); }
+  bool Clean() const { return notes.empty() && unlisted == 0; }
 };
 
 // Where a reader's text comes from: `name` prefixes its notes, `stem` (the file name without

@@ -130,4 +130,32 @@ TEST(ImportPeakMemory, MillionsOfTinyQuestions) {
   }
 }
 
+TEST(ImportPeakMemory, MillionsOfQuestionsLeftOutEachWithANote) {
+  struct Case {
+    const char* file;
+    std::string unit;
+    int unitLines;
+    int header;  // a CSV's first row without numbers is its header, not a question
+  };
+  const Case cases[] = {
+      {"essays.gift", "q{}\n\n", 2, 0},
+      {"words.csv", "q;x\n", 1, 1},
+  };
+  for (const Case& c : cases) {
+    testsupport::ScratchDir scratch;
+    long questions = Generate(c.file, "", c.unit, "") - c.header;
+    Measured m = RunImport(c.file);
+    ExpectWithinLimit(m, c.file);
+    EXPECT_EQ(m.code, 2) << c.file;
+    // The first 10,000 notes are listed, the others counted.
+    std::string last =
+        std::string(c.file) + ":" + std::to_string(1 + (c.header + 9999) * c.unitLines) + ": ";
+    EXPECT_NE(m.err.find(last), std::string::npos) << c.file;
+    EXPECT_NE(m.err.find(std::string(c.file) + ": " + std::to_string(questions - 10000) +
+                         " more losses not listed\n"),
+              std::string::npos)
+        << c.file;
+  }
+}
+
 }  // namespace
