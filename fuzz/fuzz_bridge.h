@@ -60,7 +60,7 @@ inline bool Folded(const std::string& s) {
 // Whether the program can hold the question, as its limits say.
 inline bool Fits(const bridge::Question& q) {
   std::string task = Encoded(q.task);
-  if (q.variants.size() > 12 || task.empty() || task.size() > 2047) return false;
+  if (q.VariantCount() > 12 || task.empty() || task.size() > 2047) return false;
   for (const bridge::Variant& v : q.variants) {
     std::string text = Encoded(v.text);
     if (text.empty()) return false;
@@ -100,6 +100,7 @@ inline void Check(const bridge::Bank& bank) {
     Require(!t.title.empty(), "a topic has a title");
     for (const bridge::Question& q : t.questions) {
       Require(!q.task.empty() && Folded(q.task), "a task is folded and not empty");
+      Require(q.variants.size() <= 12, "variants past the limit are counted, not kept");
       for (const bridge::Variant& v : q.variants)
         Require(!v.text.empty() && Folded(v.text), "a variant is folded and not empty");
     }

@@ -22,21 +22,18 @@ std::string_view TrimLine(std::string_view s) {
 }
 
 struct Pending {
-  std::string task;
-  int line = 0;
-  std::vector<char> letters;
-  std::vector<Variant> options;
-  bool stray = false;  // a text line among the options
-  int strayLine = 0;
+  Question question;          // its task joined from its lines, its options as read
+  std::vector<char> letters;  // of the options kept
+  unsigned lettersSeen = 0;   // bit k: an option with letter 'A' + k, kept or not
 
-  bool Empty() const { return task.empty() && options.empty() && !stray; }
+  bool Empty() const { return question.task.empty() && question.VariantCount() == 0; }
 };
 
 }  // namespace
 
+// Current Moodle takes "A)text" and "A.text" as options too, without a blank.
 bool IsAikenOption(std::string_view line) {
-  return line.size() >= 3 && line[0] >= 'A' && line[0] <= 'Z' &&
-         (line[1] == ')' || line[1] == '.') && IsBlank(line[2]);
+  return line.size() >= 3 && line[0] >= 'A' && line[0] <= 'Z' && (line[1] == ')' || line[1] == '.');
 }
 
 bool IsAikenAnswer(std::string_view line) {
@@ -46,57 +43,53 @@ bool IsAikenAnswer(std::string_view line) {
 void ReadAiken(const Source& source, std::string_view bytes, Bank* bank, Report* report) {
   TopicSink sink(source, bank);
   Pending q;
-  for (const Line& line : SplitLines(SkipBom(bytes))) {
+  LineReader lines(SkipBom(bytes));
+  Line line;
+  while (lines.Next(&line)) {
     std::string_view text = TrimLine(line.text);
     if (text.empty()) continue;
     if (IsAikenOption(text)) {
-      if (q.Empty()) q.line = line.number;
-      q.letters.push_back(text[0]);
-      q.options.push_back(Variant{FoldSpace(text.substr(3)), false, line.number});
+      if (q.Empty()) q.question.line = line.number;
+      if (q.question.variants.size() < static_cast<std::size_t>(kMaxVariantsPerQuestion))
+        q.letters.push_back(text[0]);
+      q.lettersSeen |= 1u << (text[0] - 'A');
+      q.question.AddVariant(Variant{FoldSpace(text.substr(2)), false, line.number});
       continue;
     }
     if (IsAikenAnswer(text)) {
-      if (q.Empty()) q.line = line.number;
+      if (q.Empty()) q.question.line = line.number;
       std::string_view letter = TrimLine(text.substr(7));
-      bool found = false;
-      if (letter.size() == 1 && letter[0] >= 'A' && letter[0] <= 'Z') {
-        for (std::size_t k = 0; k < q.options.size(); ++k) {
-          if (q.letters[k] == letter[0]) {
-            q.options[k].correct = true;
-            found = true;
-          }
-        }
-      }
-      Question question;
-      question.task = FoldSpace(q.task);
-      question.line = q.line;
-      question.variants = std::move(q.options);
-      if (q.stray) {
-        LeaveOut(source, q.strayLine, "",
-                 "a text line among its options is neither an option nor its ANSWER line", report);
-      } else if (!found) {
-        LeaveOut(source, q.line, "", "its ANSWER line names no option of it", report);
-      } else if (question.variants.size() < 2) {
-        LeaveOut(source, q.line, "", "it has fewer than two options", report);
+      bool found = letter.size() == 1 && letter[0] >= 'A' && letter[0] <= 'Z' &&
+                   (q.lettersSeen & (1u << (letter[0] - 'A'))) != 0;
+      if (found)
+        for (std::size_t k = 0; k < q.letters.size(); ++k)
+          if (q.letters[k] == letter[0]) q.question.variants[k].correct = true;
+      Question question = std::move(q.question);
+      question.task = FoldSpace(question.task);
+      if (!found) {
+        LeaveOut(source, question.line, "", "its ANSWER line names no option of it", report);
+      } else if (question.VariantCount() < 2) {
+        LeaveOut(source, question.line, "", "it has fewer than two options", report);
       } else if (question.task.empty()) {
-        LeaveOut(source, q.line, "", "its text is empty", report);
+        LeaveOut(source, question.line, "", "its text is empty", report);
       } else {
         sink.Add(std::move(question));
       }
       q = Pending{};
       continue;
     }
-    if (q.options.empty()) {
-      // Moodle takes one line only; a task over several lines is joined here.
-      if (q.Empty()) q.line = line.number;
-      if (!q.task.empty()) q.task.push_back(' ');
-      q.task.append(text);
-    } else if (!q.stray) {
-      q.stray = true;
-      q.strayLine = line.number;
+    if (q.question.VariantCount() > 0) {
+      // A text line after options begins the next question, as in Moodle; the one before it
+      // never had its ANSWER line.
+      LeaveOut(source, q.question.line, "", "it has no ANSWER line", report);
+      q = Pending{};
     }
+    // Moodle takes one line only; a task over several lines is joined here.
+    if (q.Empty()) q.question.line = line.number;
+    if (!q.question.task.empty()) q.question.task.push_back(' ');
+    q.question.task.append(text);
   }
-  if (!q.Empty()) LeaveOut(source, q.line, "", "it has no ANSWER line", report);
+  if (!q.Empty()) LeaveOut(source, q.question.line, "", "it has no ANSWER line", report);
 }
 
 }  // namespace bridge

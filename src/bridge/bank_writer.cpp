@@ -1,6 +1,7 @@
 // From the bank model to the program's files: Windows-1251, CR LF, all or nothing.
 #include "bridge/bank_writer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -63,7 +64,9 @@ std::string EncodeTitle(std::string_view utf8, const std::string& input, int lin
   std::string title(utf8);
   for (char& c : title)
     if (c == '"') c = '\'';
-  std::string bytes = Encode1251(FoldSpace(title), input, line, &report->notes);
+  std::vector<Note> notes;
+  std::string bytes = Encode1251(FoldSpace(title), input, line, &notes);
+  for (Note& note : notes) report->Keep(std::move(note));
   if (bytes.empty()) {
     // Only control characters were there; the program cannot show an empty title.
     constexpr std::string_view kUntitled = "Без названия";
@@ -84,13 +87,14 @@ std::string EncodeTitle(std::string_view utf8, const std::string& input, int lin
 }
 
 // One question's lines, or false (with a note) when the program cannot hold it.
-bool EncodeQuestion(const Question& q, const std::string& input, std::string* out, Report* report) {
+bool EncodeQuestion(const Question& q, const std::string& input, std::string* out,
+                    std::vector<Note>* topicNotes) {
   auto leaveOut = [&](int line, const std::string& why) {
-    report->Lose(input, line, "question left out: " + why);
+    topicNotes->push_back(Note{input, line, "question left out: " + why});
     return false;
   };
-  if (q.variants.size() > static_cast<std::size_t>(kMaxVariantsPerQuestion))
-    return leaveOut(q.line, "it has " + std::to_string(q.variants.size()) +
+  if (q.VariantCount() > kMaxVariantsPerQuestion)
+    return leaveOut(q.line, "it has " + std::to_string(q.VariantCount()) +
                                 " variants, the program holds " +
                                 std::to_string(kMaxVariantsPerQuestion));
   std::vector<Note> notes;
@@ -119,7 +123,7 @@ bool EncodeQuestion(const Question& q, const std::string& input, std::string* ou
     lines += text;
     lines += "\r\n";
   }
-  for (Note& note : notes) report->notes.push_back(std::move(note));
+  for (Note& note : notes) topicNotes->push_back(std::move(note));
   *out += lines;
   return true;
 }
@@ -154,41 +158,6 @@ bool HasHighByte(std::string_view bytes) {
   return false;
 }
 
-// The lines of one question as encoded, with its source line.
-struct EncodedQuestion {
-  std::string lines;
-  int line = 0;
-};
-
-// A file that begins like a byte-order mark or reads wholly as UTF-8 is taken by exameo-check
-// (rightly, for a file a person saved) for another encoding. In an imported file either comes
-// only from odd or mis-decoded text ("Рё" is "и" read as Windows-1251): the questions that
-// cause it are left out, noted, so that what is written always checks clean.
-void KeepToOneEncoding(std::vector<EncodedQuestion>* questions, const std::string& input,
-                       Report* report) {
-  while (!questions->empty() && BeginsLikeAByteOrderMark(questions->front().lines)) {
-    report->Lose(input, questions->front().line,
-                 "question left out: its task begins with what reads as a byte-order mark "
-                 "(\"яю\", \"юя\" or \"п»ї\"), and the file would begin with it");
-    questions->erase(questions->begin());
-  }
-  std::string all;
-  for (const EncodedQuestion& q : *questions) all += q.lines;
-  if (!ReadsAsUtf8(all)) return;
-  std::vector<EncodedQuestion> kept;
-  for (EncodedQuestion& q : *questions) {
-    if (!HasHighByte(q.lines)) {
-      kept.push_back(std::move(q));
-      continue;
-    }
-    report->Lose(input, q.line,
-                 "question left out: its letters in Windows-1251 are also UTF-8, as are all of "
-                 "its topic's, so the file would read as UTF-8 (mis-decoded text, \"Рё\" for "
-                 "\"и\"?)");
-  }
-  *questions = std::move(kept);
-}
-
 // The same for the description file: titles that make it read as another encoding are
 // replaced, noted.
 void KeepTitlesToOneEncoding(EncodedDiscipline* d, const std::string& input, Report* report) {
@@ -212,35 +181,101 @@ void KeepTitlesToOneEncoding(EncodedDiscipline* d, const std::string& input, Rep
 
 }  // namespace
 
-EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report) {
+void StreamEncoder::Attach(Bank* bank) {
+  bank->context = this;
+  bank->take = [](void* self, std::size_t topic, Question&& question) {
+    static_cast<StreamEncoder*>(self)->Take(topic, question);
+  };
+}
+
+void StreamEncoder::Take(std::size_t topic, const Question& question) {
+  if (topics_.size() <= topic) topics_.resize(topic + 1);
+  TopicFile& t = topics_[topic];
+  ++t.given;
+  std::vector<Note> notes;
+  std::string lines;
+  if (EncodeQuestion(question, input_, &lines, &notes)) {
+    if (t.file.empty() && BeginsLikeAByteOrderMark(lines)) {
+      notes.push_back(Note{input_, question.line,
+                           "question left out: its task begins with what reads as a byte-order "
+                           "mark (\"яю\", \"юя\" or \"п»ї\"), and the file would begin with it"});
+    } else {
+      // Kept only while every question with letters so far also reads as UTF-8: then, at the
+      // end, the file would read as UTF-8 and these are left out.
+      if (!t.mixed && HasHighByte(lines)) {
+        if (ReadsAsUtf8(lines)) {
+          t.utf8Only.push_back(TopicFile::Span{t.file.size(), lines.size(), question.line});
+        } else {
+          t.mixed = true;
+          std::vector<TopicFile::Span>().swap(t.utf8Only);
+        }
+      }
+      t.file += lines;
+      ++t.written;
+    }
+  }
+  for (Note& note : notes) {
+    if (report_->listLimit != 0 && t.notes.size() >= report_->listLimit)
+      ++t.unlisted;
+    else
+      t.notes.push_back(std::move(note));
+  }
+}
+
+EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
   EncodedDiscipline out;
-  out.title = EncodeTitle(bank.title, input, 0, report);
-  for (const Topic& topic : bank.topics) {
-    if (topic.questions.empty()) continue;
+  out.title = EncodeTitle(bank.title, input_, 0, report_);
+  topics_.resize(std::max(topics_.size(), bank.topics.size()));
+  for (std::size_t k = 0; k < bank.topics.size(); ++k) {
+    const Topic& topic = bank.topics[k];
+    TopicFile& t = topics_[k];
+    if (t.given == 0) continue;
+    // Counted among the topics that keep a question; what a topic past the limit would have
+    // said about its questions is not said.
     if (out.topicFiles.size() >= static_cast<std::size_t>(kMaxTopicsPerDiscipline)) {
-      report->Lose(input, topic.line,
-                   "topic '" + topic.title + "' left out with its " +
-                       std::to_string(topic.questions.size()) +
-                       " questions: a discipline holds at most " +
-                       std::to_string(kMaxTopicsPerDiscipline) + " topics");
+      report_->Lose(input_, topic.line,
+                    "topic '" + topic.title + "' left out with its " + std::to_string(t.given) +
+                        " questions: a discipline holds at most " +
+                        std::to_string(kMaxTopicsPerDiscipline) + " topics");
+      t = TopicFile{};
       continue;
     }
-    std::vector<EncodedQuestion> questions;
-    for (const Question& q : topic.questions) {
-      EncodedQuestion e;
-      e.line = q.line;
-      if (EncodeQuestion(q, input, &e.lines, report)) questions.push_back(std::move(e));
+    for (Note& note : t.notes) report_->Keep(std::move(note));
+    report_->unlisted += t.unlisted;
+    if (!t.mixed && !t.utf8Only.empty()) {
+      // exameo-check (rightly, for a file a person saved) takes a file whose every letter reads
+      // as UTF-8 for another encoding; in an import that comes only from mis-decoded text.
+      std::string kept;
+      std::size_t from = 0;
+      for (const TopicFile::Span& s : t.utf8Only) {
+        kept.append(t.file, from, s.begin - from);
+        from = s.begin + s.size;
+        --t.written;
+        report_->Lose(input_, s.line,
+                      "question left out: its letters in Windows-1251 are also UTF-8, as are all "
+                      "of its topic's, so the file would read as UTF-8 (mis-decoded text, \"Рё\" "
+                      "for \"и\"?)");
+      }
+      kept.append(t.file, from, std::string::npos);
+      t.file = std::move(kept);
     }
-    KeepToOneEncoding(&questions, input, report);
-    if (questions.empty()) continue;
-    std::string file;
-    for (const EncodedQuestion& q : questions) file += q.lines;
-    out.topicTitles.push_back(EncodeTitle(topic.title, input, topic.line, report));
-    out.topicFiles.push_back(std::move(file));
-    out.questions += static_cast<int>(questions.size());
+    if (t.written > 0) {
+      out.topicTitles.push_back(EncodeTitle(topic.title, input_, topic.line, report_));
+      out.topicFiles.push_back(std::move(t.file));
+      out.questions += t.written;
+    }
+    t = TopicFile{};
   }
-  KeepTitlesToOneEncoding(&out, input, report);
+  topics_.clear();
+  KeepTitlesToOneEncoding(&out, input_, report_);
   return out;
+}
+
+EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report) {
+  StreamEncoder encoder(input, report);
+  for (std::size_t k = 0; k < bank.topics.size(); ++k)
+    for (const Question& q : bank.topics[k].questions) encoder.Take(k, q);
+  return encoder.Finish(bank);
 }
 
 std::string DescriptionFile(const EncodedDiscipline& discipline, int number) {
@@ -276,27 +311,7 @@ struct Cleanup {
   }
 };
 
-// Names compared without regard to case, as Windows and the catalogue's extension do. False
-// when the folder cannot be listed.
-bool ListBase(const fs::path& base, int* disciplines, std::set<std::string>* taken) {
-  std::error_code ec;
-  *disciplines = 0;
-  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
-    if (IsDescriptionName(entry.path().filename()) && !entry.is_directory(ec)) ++*disciplines;
-    taken->insert(LowerAscii(Utf8FromPath(entry.path().filename())));
-  }
-  return !ec;
-}
-
 }  // namespace
-
-int CountDisciplines(const fs::path& base) {
-  std::error_code ec;
-  if (!fs::exists(base, ec)) return ec ? -1 : 0;
-  int disciplines = 0;
-  std::set<std::string> taken;
-  return ListBase(base, &disciplines, &taken) ? disciplines : -1;
-}
 
 bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>& disciplines,
                       std::vector<int>* numbers, std::string* error) {
@@ -314,9 +329,14 @@ bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>
     return false;
   }
 
+  // Names compared without regard to case, as Windows and the catalogue's extension do.
   int existing = 0;
   std::set<std::string> taken;
-  if (!ListBase(base, &existing, &taken)) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
+    if (IsDescriptionName(entry.path().filename()) && !entry.is_directory(ec)) ++existing;
+    taken.insert(LowerAscii(Utf8FromPath(entry.path().filename())));
+  }
+  if (ec) {
     *error = Utf8FromPath(base) + ": cannot list the folder";
     return false;
   }

@@ -37,6 +37,37 @@ int CountDisciplines(const std::filesystem::path& base);
 bool BeginsLikeAByteOrderMark(std::string_view bytes);
 bool ReadsAsUtf8(std::string_view bytes);
 
+// Encode, question by question as a reader hands them over: Attach it to the bank before
+// reading and Finish after, and only the program's files are held, not the records. The
+// result and the notes are Encode's.
+class StreamEncoder {
+ public:
+  StreamEncoder(const std::string& input, Report* report) : input_(input), report_(report) {}
+  void Attach(Bank* bank);
+  void Take(std::size_t topic, const Question& question);
+  EncodedDiscipline Finish(const Bank& bank);
+
+ private:
+  struct TopicFile {
+    std::string file;
+    int given = 0;    // questions handed over
+    int written = 0;  // of them, those in `file`
+    std::vector<Note> notes;
+    int unlisted = 0;  // past the report's listLimit
+    // Questions whose letters all read as UTF-8, while no other question has letters that
+    // do not (`mixed`): the topic's file would read as UTF-8 if they stayed.
+    struct Span {
+      std::size_t begin = 0, size = 0;
+      int line = 0;
+    };
+    std::vector<Span> utf8Only;
+    bool mixed = false;
+  };
+  const std::string& input_;
+  Report* report_;
+  std::vector<TopicFile> topics_;
+};
+
 // Writes each discipline as Base\N.txt and Base\dN\K.txt, N the smallest free number each
 // time. Files go under temporary names first and are renamed once all are written,
 // description files last; nothing existing is overwritten. On failure nothing is left

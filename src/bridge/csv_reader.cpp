@@ -10,45 +10,98 @@ namespace bridge {
 
 namespace {
 
+// A cell's text: folded, and one apostrophe removed from the front when only apostrophes stand
+// before a leading '=', '+', '-' or '@': a spreadsheet (and exameo-export) puts it there so that
+// the text is not taken for a formula.
+std::string CellText(std::string_view cell) {
+  std::string text = FoldSpace(cell);
+  std::size_t first = text.find_first_not_of('\'');
+  if (first > 0 && first != std::string::npos &&
+      std::string_view("=+-@").find(text[first]) != std::string_view::npos)
+    text.erase(0, 1);
+  return text;
+}
+
+// One record, its fields folded as they end. Only what can be written is kept: the task, the
+// numbers, the first filled variant columns up to the limit; of the others, whether each is
+// filled.
 struct Row {
-  std::vector<std::string> fields;
+  std::string task;
+  std::string numbers;
+  std::vector<Variant> variants;
+  std::vector<std::size_t> columnOfVariant;  // variant column (from 0) of each kept variant
+  std::vector<bool> filled;                  // per variant column
+  int moreVariants = 0;                      // filled columns past the limit
+  bool empty = true;                         // no field with text
   int line = 0;
   bool unclosed = false;  // a quote still open at the end of the input
+
+  void Add(std::string raw) {
+    std::size_t column = filled.size();
+    std::string text = CellText(raw);
+    if (!text.empty()) empty = false;
+    if (fields_ == 0) {
+      task = std::move(text);
+    } else if (fields_ == 1) {
+      numbers = std::move(text);
+    } else {
+      filled.push_back(!text.empty());
+      if (!text.empty()) {
+        if (variants.size() < static_cast<std::size_t>(kMaxVariantsPerQuestion)) {
+          variants.push_back(Variant{std::move(text), false, line});
+          columnOfVariant.push_back(column);
+        } else {
+          ++moreVariants;
+        }
+      }
+    }
+    ++fields_;
+  }
+  std::size_t Columns() const { return filled.size(); }
+
+ private:
+  int fields_ = 0;
 };
 
 // RFC 4180: fields split at `separator`, a quoted field may hold separators, line breaks and
-// doubled quotes. Rows end at CR LF, LF or CR outside quotes.
-std::vector<Row> SplitRows(std::string_view s, char separator) {
-  std::vector<Row> rows;
-  int line = 1;
-  std::size_t i = 0;
-  while (i < s.size()) {
-    Row row;
-    row.line = line;
+// doubled quotes. Rows end at CR LF, LF or CR outside quotes. One row at a time.
+class RowReader {
+ public:
+  RowReader(std::string_view s, char separator) : s_(s), separator_(separator) {}
+
+  bool Next(Row* row) {
+    if (i_ >= s_.size()) return false;
+    *row = Row{};
+    row->line = line_;
     csv::Field field;
-    for (; i < s.size(); ++i) {
-      char c = s[i];
-      if (field.quoted && (c == '\n' || (c == '\r' && !(i + 1 < s.size() && s[i + 1] == '\n'))))
-        ++line;
-      if (field.Quote(s, &i)) continue;
-      if (c == separator) {
-        row.fields.push_back(field.Take());
+    for (; i_ < s_.size(); ++i_) {
+      char c = s_[i_];
+      if (field.quoted && (c == '\n' || (c == '\r' && !(i_ + 1 < s_.size() && s_[i_ + 1] == '\n'))))
+        ++line_;
+      if (field.Quote(s_, &i_)) continue;
+      if (c == separator_) {
+        row->Add(field.Take());
         continue;
       }
       if (c == '\r' || c == '\n') {
-        if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
-        ++i;
-        ++line;
+        if (c == '\r' && i_ + 1 < s_.size() && s_[i_ + 1] == '\n') ++i_;
+        ++i_;
+        ++line_;
         break;
       }
       field.Keep(c);
     }
-    row.unclosed = field.quoted;
-    row.fields.push_back(field.Take());
-    rows.push_back(std::move(row));
+    row->unclosed = field.quoted;
+    row->Add(field.Take());
+    return true;
   }
-  return rows;
-}
+
+ private:
+  std::string_view s_;
+  char separator_;
+  std::size_t i_ = 0;
+  int line_ = 1;
+};
 
 // The separator the first row uses more of outside quotes; ';' on a tie.
 char ChooseSeparator(std::string_view s) {
@@ -84,37 +137,20 @@ bool ParseNumbers(std::string_view s, std::vector<int>* numbers) {
   return true;
 }
 
-// A cell's text: folded, and one apostrophe removed from the front when only apostrophes stand
-// before a leading '=', '+', '-' or '@': a spreadsheet (and exameo-export) puts it there so that
-// the text is not taken for a formula.
-std::string CellText(std::string_view cell) {
-  std::string text = FoldSpace(cell);
-  std::size_t first = text.find_first_not_of('\'');
-  if (first > 0 && first != std::string::npos &&
-      std::string_view("=+-@").find(text[first]) != std::string_view::npos)
-    text.erase(0, 1);
-  return text;
-}
-
-bool RowEmpty(const Row& row) {
-  for (const std::string& f : row.fields)
-    if (!FoldSpace(f).empty()) return false;
-  return true;
-}
-
 }  // namespace
 
 void ReadCsv(const Source& source, std::string_view bytes, Bank* bank, Report* report) {
   bytes = SkipBom(bytes);
   TopicSink sink(source, bank);
   bool first = true;
-  for (const Row& row : SplitRows(bytes, ChooseSeparator(bytes))) {
-    if (RowEmpty(row)) continue;
+  RowReader rows(bytes, ChooseSeparator(bytes));
+  Row row;
+  while (rows.Next(&row)) {
+    if (row.empty) continue;
     bool isFirst = first;
     first = false;
-    std::string numbersText = row.fields.size() > 1 ? FoldSpace(row.fields[1]) : std::string();
     std::vector<int> numbers;
-    bool numeric = ParseNumbers(numbersText, &numbers);
+    bool numeric = ParseNumbers(row.numbers, &numbers);
     if (isFirst && !numeric) continue;  // a header row
     if (row.unclosed) {
       LeaveOut(source, row.line, "", "a quote opened in it is never closed", report);
@@ -127,31 +163,27 @@ void ReadCsv(const Source& source, std::string_view bytes, Bank* bank, Report* r
     }
     Question question;
     question.line = row.line;
-    question.task = CellText(row.fields[0]);
-    std::size_t columns = row.fields.size() > 2 ? row.fields.size() - 2 : 0;
-    std::vector<int> variantOfColumn(columns, -1);
-    for (std::size_t k = 0; k < columns; ++k) {
-      std::string text = CellText(row.fields[k + 2]);
-      if (text.empty()) continue;
-      variantOfColumn[k] = static_cast<int>(question.variants.size());
-      question.variants.push_back(Variant{std::move(text), false, row.line});
-    }
+    question.task = std::move(row.task);
     bool bad = false;
     for (int n : numbers) {
-      if (n < 1 || static_cast<std::size_t>(n) > columns || variantOfColumn[n - 1] < 0) {
+      std::size_t column = static_cast<std::size_t>(n) - 1;
+      if (n < 1 || column >= row.Columns() || !row.filled[column]) {
         LeaveOut(source, row.line, "",
                  "correct variant " + std::to_string(n) + " names no filled variant column",
                  report);
         bad = true;
         break;
       }
-      question.variants[static_cast<std::size_t>(variantOfColumn[n - 1])].correct = true;
+      for (std::size_t k = 0; k < row.variants.size(); ++k)
+        if (row.columnOfVariant[k] == column) row.variants[k].correct = true;
     }
     if (bad) continue;
     if (question.task.empty()) {
       LeaveOut(source, row.line, "", "its task column is empty", report);
       continue;
     }
+    question.variants = std::move(row.variants);
+    question.moreVariants = row.moreVariants;
     sink.Add(std::move(question));
   }
 }

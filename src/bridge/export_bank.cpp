@@ -351,7 +351,7 @@ std::string WhyLeftOut(Format format, const Question& question) {
           (task[1] == ')' || task[1] == '.'))
         return "the task begins like an Aiken option (\"" + task.substr(0, 2) + "\")";
       if (IsAikenOption(task))
-        return "the task begins like an Aiken option (\"" + task.substr(0, 2) + " \")";
+        return "the task begins like an Aiken option (\"" + task.substr(0, 2) + "\")";
       if (IsAikenAnswer(task)) return "the task begins like the Aiken answer line (\"ANSWER:\")";
       // Moodle passes over lines shorter than two bytes.
       if (task.size() < 2) return "a task of one character: Moodle's Aiken reader passes over it";

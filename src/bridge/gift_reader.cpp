@@ -11,6 +11,8 @@ namespace bridge {
 
 namespace {
 
+// Moodle's default format for GIFT, and [moodle] and [markdown] too, show HTML as HTML: only
+// [plain] texts are as written.
 enum class TextFormat { kAsWritten, kHtml };
 
 bool IsBlank(char c) {
@@ -83,7 +85,7 @@ bool TakeMarker(std::string_view* text, TextFormat* format) {
   static constexpr std::string_view kMarkers[] = {"[html]", "[plain]", "[moodle]", "[markdown]"};
   for (std::string_view marker : kMarkers) {
     if (t.substr(0, marker.size()) == marker) {
-      *format = marker == "[html]" ? TextFormat::kHtml : TextFormat::kAsWritten;
+      *format = marker == "[plain]" ? TextFormat::kAsWritten : TextFormat::kHtml;
       *text = t.substr(marker.size());
       return true;
     }
@@ -91,16 +93,40 @@ bool TakeMarker(std::string_view* text, TextFormat* format) {
   return false;
 }
 
-// One question's text, joined from its lines, with the source line of every position.
-struct Paragraph {
-  std::string text;
-  std::vector<std::size_t> starts;  // offset in text where each line begins
-  std::vector<int> numbers;
+// "::title::" at the start of a trimmed line: a question's name, so a question's first line.
+bool IsTitleLine(std::string_view trimmed) {
+  return trimmed.substr(0, 2) == "::" &&
+         FindUnescapedPair(trimmed, "::", 2) != std::string_view::npos;
+}
 
-  int LineAt(std::size_t offset) const {
-    if (numbers.empty()) return 0;
-    auto it = std::upper_bound(starts.begin(), starts.end(), offset);
-    return numbers[static_cast<std::size_t>(it - starts.begin()) - 1];
+bool IsCategoryLine(std::string_view trimmed) {
+  return trimmed.substr(0, 10) == "$CATEGORY:";
+}
+
+// The lines of one question as they stand in the input, gathered while reading. Only a
+// paragraph with comment lines in it is copied (without them); the others stay views.
+struct Paragraph {
+  std::size_t begin = 0, end = 0;  // offsets in the input
+  int first = 0;                   // line of `begin`
+  bool comments = false;           // comment lines between its first and last lines
+  bool onlyCategory = false;       // a single "$CATEGORY:" line so far
+  bool inBlock = false;            // an answer block opened and not yet closed
+  bool closedBlock = false;        // an answer block opened and closed
+
+  bool Empty() const { return first == 0; }
+
+  // Follows the answer blocks of one more line.
+  void Scan(std::string_view line) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '\\') {
+        ++i;
+      } else if (!inBlock && line[i] == '{') {
+        inBlock = true;
+      } else if (inBlock && line[i] == '}') {
+        inBlock = false;
+        closedBlock = true;
+      }
+    }
   }
 };
 
@@ -110,26 +136,74 @@ class GiftReader {
       : source_(source), report_(report), sink_(source, bank) {}
 
   void Read(std::string_view bytes) {
+    bytes = SkipBom(bytes);
+    LineReader lines(bytes);
     Paragraph paragraph;
-    for (const Line& line : SplitLines(SkipBom(bytes))) {
+    Line line;
+    bool commentsPending = false;  // comment lines since the paragraph's last line
+    while (lines.Next(&line)) {
       std::string_view trimmed = Trim(line.text);
-      if (trimmed.substr(0, 2) == "//") continue;
-      if (trimmed.empty()) {
-        Flush(&paragraph);
+      if (trimmed.substr(0, 2) == "//") {
+        commentsPending = !paragraph.Empty();
         continue;
       }
-      if (!paragraph.text.empty()) paragraph.text.push_back('\n');
-      paragraph.starts.push_back(paragraph.text.size());
-      paragraph.numbers.push_back(line.number);
-      paragraph.text.append(line.text);
+      if (trimmed.empty()) {
+        Flush(bytes, &paragraph);
+        commentsPending = false;
+        continue;
+      }
+      if (!paragraph.Empty() && StartsAnother(paragraph, trimmed, line.number)) {
+        Flush(bytes, &paragraph);
+        commentsPending = false;
+      }
+      std::size_t offset = lines.OffsetOf(line);
+      if (paragraph.Empty()) {
+        paragraph.begin = offset;
+        paragraph.first = line.number;
+        paragraph.onlyCategory = IsCategoryLine(trimmed);
+      } else {
+        paragraph.comments = paragraph.comments || commentsPending;
+        paragraph.onlyCategory = false;
+      }
+      commentsPending = false;
+      paragraph.end = offset + line.text.size();
+      paragraph.Scan(line.text);
     }
-    Flush(&paragraph);
+    Flush(bytes, &paragraph);
   }
 
  private:
-  void Flush(Paragraph* paragraph) {
-    if (!paragraph->text.empty()) Question(*paragraph);
-    *paragraph = Paragraph{};
+  // A line that begins another question although no blank line came before it: a category
+  // after a category line, or a name or category after a closed answer block (the blank line
+  // forgotten, which is worth a note).
+  bool StartsAnother(const Paragraph& p, std::string_view trimmed, int line) {
+    bool category = IsCategoryLine(trimmed);
+    if (category && p.onlyCategory) return true;
+    if (!(category || IsTitleLine(trimmed)) || !p.closedBlock || p.inBlock) return false;
+    report_->Lose(source_.name, line,
+                  category ? "blank line missing before this category line: read as a new category"
+                           : "blank line missing before this question: read as a new question");
+    return true;
+  }
+
+  void Flush(std::string_view bytes, Paragraph* p) {
+    if (p->Empty()) return;
+    std::string_view text = bytes.substr(p->begin, p->end - p->begin);
+    if (!p->comments) {
+      Question(text, p->first);
+    } else {
+      // Comment lines become empty lines, so that offsets still give the input's lines.
+      std::string copy;
+      copy.reserve(text.size());
+      LineReader lines(text);
+      Line line;
+      while (lines.Next(&line)) {
+        if (Trim(line.text).substr(0, 2) != "//") copy.append(line.text);
+        copy.push_back('\n');
+      }
+      Question(copy, p->first);
+    }
+    *p = Paragraph{};
   }
 
   // Plain text of a GIFT text: escapes decoded, HTML made plain when so marked.
@@ -147,18 +221,18 @@ class GiftReader {
     return answer.substr(0, hash);
   }
 
-  void Question(const Paragraph& p) {
-    std::string_view all = p.text;
+  void Question(std::string_view all, int first) {
+    LineCounter lines(all, first);
     std::size_t begin = SkipBlanks(all, 0);
-    int line = p.LineAt(begin);
+    int line = lines.At(begin);
 
     if (all.substr(begin, 10) == "$CATEGORY:") {
-      std::size_t end = all.find('\n', begin);
+      std::size_t end = all.find_first_of("\r\n", begin);
       if (end == std::string_view::npos) end = all.size();
       sink_.Category(all.substr(begin + 10, end - begin - 10), line);
       begin = SkipBlanks(all, end);
       if (begin >= all.size()) return;
-      line = p.LineAt(begin);
+      line = lines.At(begin);
     }
 
     if (all.substr(begin, 2) == "::") {
@@ -170,13 +244,18 @@ class GiftReader {
     }
 
     std::string_view body = all.substr(begin);
-    TextFormat format = TextFormat::kAsWritten;
+    TextFormat format = TextFormat::kHtml;
     if (TakeMarker(&body, &format)) report_->Count(Drop::kFormatting);
     std::size_t bodyStart = all.size() - body.size();
 
     bridge::Question question;
     question.line = line;
     std::size_t open = FindUnescaped(body, '{');
+    std::string_view before = body.substr(0, open);
+    if (FindUnescaped(before, '}') != std::string_view::npos) {
+      LeaveOut(source_, line, "", "a '}' in it closes no answer block", report_);
+      return;
+    }
     if (open == std::string_view::npos) {
       question.task = Text(body, format, line);
       Finish(std::move(question), "description");
@@ -189,7 +268,16 @@ class GiftReader {
     }
     std::string_view block = body.substr(open + 1, close - open - 1);
     std::string_view after = body.substr(close + 1);
-    std::string task(body.substr(0, open));
+    if (IsEmbedded(block) || HasEmbedded(after)) {
+      LeaveOut(source_, line, "embedded-answer", "the program asks only choice questions", report_);
+      return;
+    }
+    std::size_t reopen = FindUnescaped(after, '{');
+    if (FindUnescaped(after.substr(0, reopen), '}') != std::string_view::npos) {
+      LeaveOut(source_, line, "", "a '}' in it closes no answer block", report_);
+      return;
+    }
+    std::string task(before);
     if (!Trim(after).empty()) {
       task += "_____";
       task += after;
@@ -207,7 +295,7 @@ class GiftReader {
     if (FindUnescaped(content, '~') != std::string_view::npos) {
       question.task = Text(task, format, line);
       std::size_t blockStart = bodyStart + open + 1;
-      if (!Choices(p, block, blockStart, format, &question)) return;
+      if (!Choices(&lines, block, blockStart, format, &question)) return;
       Finish(std::move(question), "multiple-choice");
       return;
     }
@@ -229,13 +317,34 @@ class GiftReader {
     LeaveOut(source_, line, "short-answer", "the program asks only choice questions", report_);
   }
 
+  // An embedded answer (cloze) such as "1:MC:~a~=an" or ":SHORTANSWER:=x": an optional
+  // weight, a colon, the type in capitals, a colon.
+  static bool IsEmbedded(std::string_view block) {
+    std::size_t i = SkipBlanks(block, 0);
+    while (i < block.size() && block[i] >= '0' && block[i] <= '9') ++i;
+    if (i >= block.size() || block[i] != ':') return false;
+    std::size_t type = ++i;
+    while (i < block.size() && ((block[i] >= 'A' && block[i] <= 'Z') || block[i] == '_')) ++i;
+    return i > type && i < block.size() && block[i] == ':';
+  }
+
+  // Whether a later block of the text is an embedded answer.
+  static bool HasEmbedded(std::string_view text) {
+    for (std::size_t open = FindUnescaped(text, '{'); open != std::string_view::npos;
+         open = FindUnescaped(text, '{', open + 1)) {
+      if (IsEmbedded(text.substr(open + 1))) return true;
+    }
+    return false;
+  }
+
   static std::string_view CutFeedbackQuietly(std::string_view answer) {
     std::size_t hash = FindUnescaped(answer, '#');
     return hash == std::string_view::npos ? answer : answer.substr(0, hash);
   }
 
-  // The answers of a multiple-choice block. False when the question is left out.
-  bool Choices(const Paragraph& p, std::string_view block, std::size_t blockStart,
+  // The answers of a multiple-choice block. False when the question is left out. Text before
+  // the first '~' or '=' is a wrong answer, as Moodle reads it.
+  bool Choices(LineCounter* lines, std::string_view block, std::size_t blockStart,
                TextFormat questionFormat, bridge::Question* question) {
     std::size_t general = FindUnescapedPair(block, "##");
     // General feedback is "####text"; a lone "##" is two empty feedbacks and cut below.
@@ -244,24 +353,25 @@ class GiftReader {
       block = block.substr(0, general);
     }
     std::size_t i = 0;
-    while (i < block.size() && block[i] != '~' && block[i] != '=') {
-      if (block[i] == '\\') ++i;
-      ++i;
-    }
     while (i < block.size()) {
-      char mark = block[i];
-      std::size_t start = i + 1;
+      bool marked = block[i] == '~' || block[i] == '=';
+      char mark = marked ? block[i] : '~';
+      std::size_t start = marked ? i + 1 : i;
       std::size_t end = start;
       while (end < block.size() && block[end] != '~' && block[end] != '=') {
         if (block[end] == '\\') ++end;
         ++end;
       }
       if (end > block.size()) end = block.size();
-      int line = p.LineAt(blockStart + i);
-      Answer(mark, block.substr(start, end - start), line, questionFormat, question);
+      std::string_view answer = block.substr(start, end - start);
+      // Blanks before the first mark are no answer.
+      if (marked || !Trim(answer).empty()) {
+        int line = lines->At(blockStart + SkipBlanks(block, i));
+        Answer(mark, answer, line, questionFormat, question);
+      }
       i = end;
     }
-    if (question->variants.size() < 2) {
+    if (question->VariantCount() < 2) {
       LeaveOut(source_, question->line, "multiple-choice", "it has fewer than two answers",
                report_);
       return false;
@@ -291,10 +401,10 @@ class GiftReader {
     if (TakeMarker(&rest, &format)) report_->Count(Drop::kFormatting);
     std::string text = Text(rest, format, line);
     if (text.empty()) {
-      report_->Lose(source_.name, line, "empty answer left out");
+      report_->Count(Drop::kEmptyAnswer);
       return;
     }
-    question->variants.push_back(Variant{std::move(text), correct, line});
+    question->AddVariant(Variant{std::move(text), correct, line});
   }
 
   void Finish(bridge::Question question, std::string_view kind) {

@@ -22,7 +22,8 @@ void AppendText(std::string_view text, std::string* out) {
   std::size_t start = 0;
   while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
   std::string_view head = text.substr(start);
-  bool guard = head.compare(0, 2, "//") == 0 || head.compare(0, 1, "%") == 0;
+  bool guard = head.compare(0, 2, "//") == 0 || head.compare(0, 1, "%") == 0 ||
+               text.find_first_of("<&") != std::string_view::npos;
   for (std::string_view marker : {"[html]", "[plain]", "[moodle]", "[markdown]"}) {
     if (head.size() < marker.size()) continue;
     bool same = true;

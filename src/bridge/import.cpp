@@ -49,16 +49,23 @@ struct Input {
   std::string refused;  // why nothing of it is written; empty when it is
 };
 
+// Notes listed per input; the rest are counted (each note is a line nobody reads past this).
+constexpr std::size_t kNotesListed = 10000;
+
 // One input's notes in the order of its lines.
-void PrintNotesByLine(std::FILE* err, std::vector<Note> notes) {
+void PrintNotesByLine(std::FILE* err, const std::string& input, Report* report) {
+  std::vector<Note>& notes = report->notes;
   std::stable_sort(notes.begin(), notes.end(),
                    [](const Note& a, const Note& b) { return a.line < b.line; });
   PrintNotes(err, notes);
+  if (report->unlisted > 0)
+    std::fprintf(err, "%s: %d more losses not listed\n", input.c_str(), report->unlisted);
 }
 
 std::string DropSummary(const Report& report) {
   static constexpr const char* kNames[] = {"question names", "feedback texts",
-                                           "partial-credit weights", "formatting marks"};
+                                           "partial-credit weights", "formatting marks",
+                                           "empty answers"};
   std::string text;
   for (int k = 0; k < static_cast<int>(Drop::kCount); ++k) {
     int n = report.drops[k];
@@ -153,15 +160,18 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     }
     Source source{in.name, Utf8FromPath(path.stem())};
     std::string error;
+    in.report.listLimit = kNotesListed;
+    StreamEncoder encoder(in.name, &in.report);
+    encoder.Attach(&in.bank);
     if (!ReadAny(format, source, bytes, &in.bank, &in.report, &error)) {
       std::fprintf(err, "%s:%s\n", in.name.c_str(), error.c_str());
       in.refused = "the XML parser rejects it";
       continue;
     }
     in.bank.title = haveTitle ? title : source.stem;
-    encoded[i] = Encode(in.bank, in.name, &in.report);
+    encoded[i] = encoder.Finish(in.bank);
     in.bank = Bank{};  // its files are made: the texts are no longer needed
-    PrintNotesByLine(err, in.report.notes);
+    PrintNotesByLine(err, in.name, &in.report);
     if (encoded[i].questions == 0) in.refused = "no question to import";
   }
 
@@ -207,7 +217,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
                  in.name.c_str(), d.questions, d.topicFiles.size(), number,
                  in.report.Clean()
                      ? ""
-                     : ("; " + std::to_string(in.report.notes.size()) + " losses reported").c_str(),
+                     : ("; " + std::to_string(in.report.Losses()) + " losses reported").c_str(),
                  DropSummary(in.report).c_str());
   }
   if (accepted.empty()) {

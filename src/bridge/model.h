@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace bridge {
@@ -31,6 +32,17 @@ struct Question {
   std::string task;
   std::vector<Variant> variants;
   int line = 0;
+  // Variants past the program's limit are counted, not kept: such a question is left out
+  // whole, and a file of millions of answers must not fill the memory first.
+  int moreVariants = 0;
+
+  void AddVariant(Variant variant) {
+    if (variants.size() < static_cast<std::size_t>(kMaxVariantsPerQuestion))
+      variants.push_back(std::move(variant));
+    else
+      ++moreVariants;
+  }
+  int VariantCount() const { return static_cast<int>(variants.size()) + moreVariants; }
 };
 
 struct Topic {
@@ -43,14 +55,20 @@ struct Topic {
 struct Bank {
   std::string title;
   std::vector<Topic> topics;
+  // When set, readers hand each finished question to `take` (with the index of its topic)
+  // instead of keeping it: the importer encodes it at once, so that a file of millions of
+  // small questions is never held whole as records.
+  void (*take)(void* context, std::size_t topic, Question&& question) = nullptr;
+  void* context = nullptr;
 };
 
 // What a mapping drops on purpose; counted, not reported one by one.
 enum class Drop {
-  kTitle,       // question names (GIFT ::name::, Moodle XML <name>)
-  kFeedback,    // answer and general feedback
-  kWeight,      // partial-credit weights beyond their sign
-  kFormatting,  // format markers, HTML tags
+  kTitle,        // question names (GIFT ::name::, Moodle XML <name>)
+  kFeedback,     // answer and general feedback
+  kWeight,       // partial-credit weights beyond their sign
+  kFormatting,   // format markers, HTML tags
+  kEmptyAnswer,  // answers with no text (`{~=a}`), which Moodle drops too
   kCount,
 };
 
@@ -75,13 +93,24 @@ inline void PrintNotes(std::FILE* stream, const std::vector<Note>& notes) {
 struct Report {
   std::vector<Note> notes;
   int drops[static_cast<int>(Drop::kCount)] = {};
+  // When not 0, notes past this many are counted in `unlisted` instead of kept: an input of
+  // millions of faulty questions must not fill the memory with its notes.
+  std::size_t listLimit = 0;
+  int unlisted = 0;
 
   void Lose(std::string_view input, int line, std::string message) {
-    notes.push_back(Note{std::string(input), line, std::move(message)});
+    Keep(Note{std::string(input), line, std::move(message)});
   }
+  void Keep(Note note) {
+    if (listLimit != 0 && notes.size() >= listLimit)
+      ++unlisted;
+    else
+      notes.push_back(std::move(note));
+  }
+  long Losses() const { return static_cast<long>(notes.size()) + unlisted; }
   void Count(Drop what, int n = 1) { drops[static_cast<int>(what)] += n; }
   int Dropped(Drop what) const { return drops[static_cast<int>(what)]; }
-  bool Clean() const { return notes.empty(); }
+  bool Clean() const { return notes.empty() && unlisted == 0; }
 };
 
 // Where a reader's text comes from: `name` prefixes its notes, `stem` (the file name without

@@ -18,6 +18,30 @@ std::vector<Line> SplitLines(std::string_view text) {
   return lines;
 }
 
+bool LineReader::Next(Line* line) {
+  if (pos_ >= text_.size()) return false;
+  std::size_t start = pos_;
+  std::size_t i = start;
+  while (i < text_.size() && text_[i] != '\r' && text_[i] != '\n') ++i;
+  *line = Line{text_.substr(start, i - start), number_++};
+  if (i < text_.size() && text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ++i;
+  pos_ = i + 1;
+  return true;
+}
+
+int LineCounter::At(std::size_t offset) {
+  if (offset < pos_) {
+    pos_ = 0;
+    line_ = first_;
+  }
+  if (offset > text_.size()) offset = text_.size();
+  for (; pos_ < offset; ++pos_) {
+    char c = text_[pos_];
+    if (c == '\n' || (c == '\r' && !(pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n'))) ++line_;
+  }
+  return line_;
+}
+
 namespace {
 
 // The components of a category path, "//" kept as a literal '/', each folded.
@@ -62,7 +86,11 @@ void TopicSink::Category(std::string_view path, int line) {
 
 void TopicSink::Add(Question question) {
   if (current_ < 0) current_ = Find(std::string(), source_.stem, question.line);
-  bank_->topics[static_cast<std::size_t>(current_)].questions.push_back(std::move(question));
+  std::size_t topic = static_cast<std::size_t>(current_);
+  if (bank_->take)
+    bank_->take(bank_->context, topic, std::move(question));
+  else
+    bank_->topics[topic].questions.push_back(std::move(question));
 }
 
 int TopicSink::Find(const std::string& key, const std::string& title, int line) {

@@ -18,6 +18,37 @@ struct Line {
 // Splits at CR LF, LF or CR. A final line break gives no empty last line.
 std::vector<Line> SplitLines(std::string_view text);
 
+// The same lines one at a time, for readers of large inputs: a vector of every line of a
+// 20 MB file of short lines would take several times the file.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+  bool Next(Line* line);
+  // Offset of `line` (given by this reader) in the text.
+  std::size_t OffsetOf(const Line& line) const {
+    return static_cast<std::size_t>(line.text.data() - text_.data());
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  int number_ = 1;
+};
+
+// The line of an offset in a text whose first line is `first`, for offsets met mostly in
+// increasing order: counts line breaks (CR LF, LF or CR) from the last offset asked.
+class LineCounter {
+ public:
+  LineCounter(std::string_view text, int first) : text_(text), first_(first), line_(first) {}
+  int At(std::size_t offset);
+
+ private:
+  std::string_view text_;
+  int first_;
+  std::size_t pos_ = 0;
+  int line_;
+};
+
 // Title of a category path: its last non-empty component, with "//" read as a literal "/".
 std::string CategoryTitle(std::string_view path);
 

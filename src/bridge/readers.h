@@ -21,8 +21,8 @@ Format ParseFormat(std::string_view name);
 // "::", "{" or "$CATEGORY:", else Aiken when it has an "ANSWER:" line; kUnknown otherwise.
 Format DetectFormat(std::string_view fileName, std::string_view bytes);
 
-// Aiken's line kinds, as its reader tells them in a line trimmed of blanks: an option ("A) text"
-// or "A. text") and the answer line ("ANSWER: X").
+// Aiken's line kinds, as its reader tells them in a line trimmed of blanks: an option ("A) text",
+// "A. text", also without the blank) and the answer line ("ANSWER: X").
 bool IsAikenOption(std::string_view line);
 bool IsAikenAnswer(std::string_view line);
 

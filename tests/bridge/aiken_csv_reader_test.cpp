@@ -33,9 +33,9 @@ TEST(AikenReader, ReadsOptionsAsMoodleDoesAndLeavesOutBrokenQuestions) {
                            "\n"
                            "a) строчная буква - это текст\n"  // 17
                            "Вопрос:\n"
-                           "A)без пробела - текст\n"
+                           "A)без пробела - тоже вариант\n"
                            "A) x\n"
-                           "Лишняя строка\n"  // 21
+                           "Лишняя строка\n"  // 21: the next question
                            "B) y\n"
                            "ANSWER: A\n"
                            "Без ответа\n"  // 24
@@ -49,9 +49,39 @@ TEST(AikenReader, ReadsOptionsAsMoodleDoesAndLeavesOutBrokenQuestions) {
   EXPECT_EQ(Notes(report),
             "8: question left out: it has fewer than two options\n"
             "12: question left out: its ANSWER line names no option of it\n"
-            "21: question left out: a text line among its options is neither an option nor its "
-            "ANSWER line\n"
+            "17: question left out: it has no ANSWER line\n"
+            "21: question left out: its ANSWER line names no option of it\n"
             "24: question left out: it has no ANSWER line\n");
+}
+
+TEST(AikenReader, AQuestionWithoutItsAnswerLineLeavesTheNextOneWhole) {
+  bridge::Report report;
+  std::string text =
+      "Первый без ответа?\n"  // 1
+      "A) да\n"
+      "B) нет\n"
+      "Второй?\n"  // 4
+      "A)Париж\n"
+      "B.Лион\n"
+      "C) Ницца\n"
+      "ANSWER: A\n"
+      "Много?\n";  // 9
+  for (char letter = 'A'; letter <= 'N'; ++letter) text += std::string(1, letter) + ") v\n";
+  text += "ANSWER: N\n";
+  bridge::Bank bank = Read(Format::kAiken, text, &report);
+  ASSERT_EQ(bank.topics.size(), 1u);
+  ASSERT_EQ(bank.topics[0].questions.size(), 2u);
+  EXPECT_EQ(importtest::Show(bank.topics[0].questions[0]), "Второй?|+Париж|-Лион|-Ницца");
+  EXPECT_EQ(bank.topics[0].questions[0].line, 4);
+  EXPECT_EQ(Notes(report), "1: question left out: it has no ANSWER line\n");
+  // Options past the limit are counted, not kept; the answer may name one of them.
+  const bridge::Question& many = bank.topics[0].questions[1];
+  EXPECT_EQ(many.variants.size(), 12u);
+  EXPECT_EQ(many.VariantCount(), 14);
+  // The rule is one for the reader, the detection of a .txt and the export's guard.
+  EXPECT_TRUE(bridge::IsAikenOption("B.Лион"));
+  EXPECT_FALSE(bridge::IsAikenOption("B."));
+  EXPECT_FALSE(bridge::IsAikenOption("b) x"));
 }
 
 TEST(CsvReader, ReadsARussianSpreadsheet) {

@@ -100,16 +100,14 @@ TEST(GiftReader, FormatMarkersCoverAnswersUnlessTheyHaveTheirOwn) {
            "Пусто {~ ~[html]<br> =да ~нет}\n",
            &report);
   EXPECT_EQ(ShowTopic(bank.topics.at(0)),
-            (Shown{"Жирный шрифт|+да|-<i>нет</i>|--5", "Как *есть* &nbsp; <b>|+да|-нет",
-                   "Пусто|+да|-нет"}));
+            (Shown{"Жирный шрифт|+да|-<i>нет</i>|--5", "Как *есть*|+да|-нет", "Пусто|+да|-нет"}));
   EXPECT_EQ(Notes(report),
             "1: image dropped: the program shows text only\n"
-            "9: multiple-choice question left out: its text is empty\n"
-            "11: empty answer left out\n"
-            "11: empty answer left out\n");
+            "9: multiple-choice question left out: its text is empty\n");
   // Markers: [html], [plain], [moodle], [markdown], [html]; tag removals: task, first answer,
-  // the <br> answer.
-  EXPECT_EQ(report.Dropped(Drop::kFormatting), 8);
+  // the [markdown] task (HTML as Moodle shows it), the <br> answer.
+  EXPECT_EQ(report.Dropped(Drop::kFormatting), 9);
+  EXPECT_EQ(report.Dropped(Drop::kEmptyAnswer), 2);
 }
 
 TEST(GiftReader, CategoriesBecomeTopicsAndContinueWhenMetAgain) {
@@ -158,6 +156,98 @@ TEST(GiftReader, MoodleExportReadsWhole) {
             "36: matching question left out: the program asks only choice questions\n"
             "42: numerical question left out: the program asks only choice questions\n"
             "47: essay question left out: the program asks only choice questions\n");
+}
+
+TEST(GiftReader, ChoiceBlocksAsMoodleReadsThemAndWhatItCannotAsk) {
+  bridge::Report report;
+  bridge::Bank bank = Read(Format::kGift,
+                           "Город? {Lyon ~Nice =Paris}\n"  // 1
+                           "\n"
+                           "Вес {\n"  // 3
+                           "  %50%Лион\n"
+                           "  ~%50%Ницца ~Париж}\n"
+                           "\n"
+                           "Это {1:MC:~a~=an~the} apple.\n"  // 7
+                           "\n"
+                           "Два {=x ~y} и {:SHORTANSWER:=z}\n"  // 9
+                           "\n"
+                           "}\n"  // 11
+                           "\n"
+                           "Хвост {=a ~b} }\n"  // 13
+                           "\n"
+                           "\\{1:MC:x\\} {=a ~b}\n",  // 15
+                           &report);
+  ASSERT_EQ(bank.topics.size(), 1u);
+  EXPECT_EQ(ShowTopic(bank.topics[0]),
+            (Shown{"Город?|-Lyon|-Nice|+Paris", "Вес|+Лион|+Ницца|-Париж", "{1:MC:x}|+a|-b"}));
+  EXPECT_EQ(bank.topics[0].questions[1].variants[0].line, 4);
+  EXPECT_EQ(Notes(report),
+            "7: embedded-answer question left out: the program asks only choice questions\n"
+            "9: embedded-answer question left out: the program asks only choice questions\n"
+            "11: question left out: a '}' in it closes no answer block\n"
+            "13: question left out: a '}' in it closes no answer block\n");
+  EXPECT_EQ(report.Dropped(Drop::kWeight), 2);
+}
+
+TEST(GiftReader, ANameOrCategoryAfterAClosedBlockStartsAnotherQuestion) {
+  bridge::Report report;
+  bridge::Bank bank = Read(Format::kGift,
+                           "$CATEGORY: $course$/top/А\n"  // 1
+                           "$CATEGORY: $course$/top/Б\n"
+                           "::Q1:: Первый {=да ~нет}\n"  // 3
+                           "::Q2:: Второй {\n"           // 4
+                           "=x\n"
+                           "::не имя:: ~y\n"
+                           "}\n"
+                           "// комментарий\n"
+                           "$CATEGORY: $course$/top/В\r\n"  // 9
+                           "Третий {T}\r"                   // 10
+                           "::Q4:: Четвёртый {F}\r",        // 11
+                           &report);
+  ASSERT_EQ(bank.topics.size(), 3u);
+  EXPECT_EQ(bank.topics[0].title, "А");
+  EXPECT_TRUE(bank.topics[0].questions.empty());
+  EXPECT_EQ(bank.topics[1].title, "Б");
+  EXPECT_EQ(ShowTopic(bank.topics[1]), (Shown{"Первый|+да|-нет", "Второй|+x ::не имя::|-y"}));
+  EXPECT_EQ(bank.topics[2].title, "В");
+  EXPECT_EQ(ShowTopic(bank.topics[2]),
+            (Shown{"Третий|+Верно|-Неверно", "Четвёртый|-Верно|+Неверно"}));
+  EXPECT_EQ(bank.topics[2].questions[1].line, 11);
+  EXPECT_EQ(Notes(report),
+            "4: blank line missing before this question: read as a new question\n"
+            "9: blank line missing before this category line: read as a new category\n"
+            "11: blank line missing before this question: read as a new question\n");
+}
+
+TEST(GiftReader, UnmarkedMoodleAndMarkdownTextsAreHtmlOnlyPlainIsAsWritten) {
+  bridge::Report report;
+  bridge::Bank bank = Read(
+      Format::kGift,
+      "<div id=\"gtx-trans\"><i>City Lights</i></div> &amp; x<sup>2</sup> {=<b>да</b> ~нет &lt;}\n"
+      "\n"
+      "[moodle]a<br>b {=a ~[plain]<b>}\n"
+      "\n"
+      "[plain]<i>как есть</i> &amp; {=a ~<b>b</b>}\n",
+      &report);
+  EXPECT_EQ(ShowTopic(bank.topics.at(0)), (Shown{"City Lights & x^2|+да|-нет <", "a b|+a|-<b>",
+                                                 "<i>как есть</i> &amp;|+a|-<b>b</b>"}));
+  EXPECT_EQ(Notes(report), "");
+}
+
+TEST(GiftReader, EmptyAnswersAreDroppedAsMoodleDropsThemAndCountedNotLost) {
+  testsupport::ScratchDir scratch;
+  ASSERT_TRUE(bridge::WriteNewFile("a.gift",
+                                   "Сколько? {~=несколько~немного}\n"
+                                   "\n"
+                                   "Один {=да ~ ~%0% ~нет}\n"));
+  importtest::Run run = importtest::Import({"a.gift", "."});
+  EXPECT_EQ(run.code, bridge::kImportClean) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            "a.gift: 2 questions in 1 topics written as Base\\1.txt; dropped by design: 3 empty "
+            "answers\n");
+  EXPECT_EQ(importtest::LoadTopic("Base\\d1\\1.txt"),
+            (Shown{"Сколько?|+несколько|-немного", "Один|+да|-нет"}));
 }
 
 }  // namespace
