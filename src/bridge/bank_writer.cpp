@@ -311,7 +311,27 @@ struct Cleanup {
   }
 };
 
+// Names compared without regard to case, as Windows and the catalogue's extension do. False
+// when the folder cannot be listed.
+bool ListBase(const fs::path& base, int* disciplines, std::set<std::string>* taken) {
+  std::error_code ec;
+  *disciplines = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
+    if (IsDescriptionName(entry.path().filename()) && !entry.is_directory(ec)) ++*disciplines;
+    taken->insert(LowerAscii(Utf8FromPath(entry.path().filename())));
+  }
+  return !ec;
+}
+
 }  // namespace
+
+int CountDisciplines(const fs::path& base) {
+  std::error_code ec;
+  if (!fs::exists(base, ec)) return ec ? -1 : 0;
+  int disciplines = 0;
+  std::set<std::string> taken;
+  return ListBase(base, &disciplines, &taken) ? disciplines : -1;
+}
 
 bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>& disciplines,
                       std::vector<int>* numbers, std::string* error) {
@@ -329,14 +349,9 @@ bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>
     return false;
   }
 
-  // Names compared without regard to case, as Windows and the catalogue's extension do.
   int existing = 0;
   std::set<std::string> taken;
-  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
-    if (IsDescriptionName(entry.path().filename()) && !entry.is_directory(ec)) ++existing;
-    taken.insert(LowerAscii(Utf8FromPath(entry.path().filename())));
-  }
-  if (ec) {
+  if (!ListBase(base, &existing, &taken)) {
     *error = Utf8FromPath(base) + ": cannot list the folder";
     return false;
   }
