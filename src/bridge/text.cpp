@@ -66,6 +66,14 @@ bool IsSpaceByte(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+#ifndef EXAMEO_HAVE_GUMBO
+// Without an HTML parser (a Windows build whose parser sources could not be fetched), the
+// hand-written rules below read HTML.
+
 struct Entity {
   const char* name;
   char32_t code;
@@ -92,9 +100,6 @@ bool IsAsciiLetter(char c) {
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // Tags that end a block of text: they separate the words on either side.
 bool IsBlockTag(std::string_view name) {
@@ -105,6 +110,8 @@ bool IsBlockTag(std::string_view name) {
     if (name == b) return true;
   return false;
 }
+
+#endif
 
 }  // namespace
 
@@ -130,6 +137,7 @@ std::string FoldSpace(std::string_view s) {
   return out;
 }
 
+#ifndef EXAMEO_HAVE_GUMBO
 std::string DecodeEntities(std::string_view s) {
   std::string out;
   out.reserve(s.size());
@@ -178,7 +186,13 @@ std::string DecodeEntities(std::string_view s) {
   return out;
 }
 
-std::string HtmlToText(std::string_view s, int* images, bool* tags) {
+std::string HtmlToText(std::string_view s, HtmlDropped* dropped) {
+  HtmlDropped ignored;
+  if (dropped == nullptr) dropped = &ignored;
+  if (s.size() > kMaxHtmlBytes) {
+    dropped->tooLong = true;
+    return std::string();
+  }
   std::string plain;
   plain.reserve(s.size());
   bool noClose = false;
@@ -191,7 +205,7 @@ std::string HtmlToText(std::string_view s, int* images, bool* tags) {
     if (s.compare(i, 4, "<!--") == 0) {
       std::size_t end = s.find("-->", i + 4);
       i = end == std::string_view::npos ? s.size() : end + 2;
-      if (tags != nullptr) *tags = true;
+        dropped->tags = true;
       continue;
     }
     std::size_t k = i + 1;
@@ -211,19 +225,30 @@ std::string HtmlToText(std::string_view s, int* images, bool* tags) {
     }
     std::string name;
     while (k < end && (IsAsciiLetter(s[k]) || IsDigit(s[k]))) name.push_back(Lower(s[k++]));
-    if (tags != nullptr) *tags = true;
+    dropped->tags = true;
     if (IsBlockTag(name)) {
       plain.push_back(' ');
     } else if (!closing && name == "sup") {
       plain.push_back('^');
     } else if (!closing && name == "sub") {
       plain.push_back('_');
-    } else if (!closing && name == "img" && images != nullptr) {
-      ++*images;
+    } else if (!closing && name == "img") {
+      ++dropped->images;
+      dropped->media.push_back("image");
     }
     i = end;
   }
   return FoldSpace(DecodeEntities(plain));
+}
+
+#endif
+
+std::string HtmlToText(std::string_view html, int* images, bool* tags) {
+  HtmlDropped dropped;
+  std::string plain = HtmlToText(html, &dropped);
+  if (images != nullptr) *images += dropped.images;
+  if (tags != nullptr && dropped.tags) *tags = true;
+  return plain;
 }
 
 int Utf8ToCp1251(std::string_view s, std::string* out, std::vector<char32_t>* missing) {
