@@ -79,7 +79,7 @@ std::string KeepInvalidNumericReferences(std::string_view s) {
     bool any = false;
     for (; k < s.size(); ++k) {
       char c = s[k];
-      int digit = c >= '0' && c <= '9'               ? c - '0'
+      int digit = c >= '0' && c <= '9'          ? c - '0'
                   : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
                   : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
                                                 : -1;
@@ -93,14 +93,58 @@ std::string KeepInvalidNumericReferences(std::string_view s) {
   return out;
 }
 
+// How deep a text nests its elements, counted from its tags alone: the parser's work grows with
+// the square of the depth (each tag looks through the open elements), so a deep text is not
+// parsed. Void elements and those whose end tag may be left out are not counted.
+int NestingDepth(std::string_view s) {
+  static constexpr std::string_view kFlat[] = {
+      "area", "base",  "br",     "col",    "embed",    "hr",    "img",   "input", "link",
+      "meta", "param", "source", "track",  "wbr",      "p",     "li",    "td",    "th",
+      "tr",   "dt",    "dd",     "option", "optgroup", "tbody", "thead", "tfoot", "colgroup"};
+  int depth = 0, deepest = 0;
+  for (std::size_t i = s.find('<'); i != std::string_view::npos; i = s.find('<', i + 1)) {
+    std::size_t k = i + 1;
+    bool closing = k < s.size() && s[k] == '/';
+    if (closing) ++k;
+    std::size_t start = k;
+    while (k < s.size() && (IsAsciiLetter(s[k]) || (k > start && s[k] >= '0' && s[k] <= '9'))) ++k;
+    if (k == start) continue;
+    std::string name(s.substr(start, k - start));
+    for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    bool flat = false;
+    for (std::string_view f : kFlat) flat = flat || name == f;
+    if (flat) continue;
+    if (closing) {
+      depth = depth > 0 ? depth - 1 : 0;
+    } else {
+      deepest = ++depth > deepest ? depth : deepest;
+    }
+  }
+  return deepest;
+}
+
 // Tags that end a block of text: they separate the words on either side.
 bool IsBlockTag(GumboTag tag) {
   switch (tag) {
-    case GUMBO_TAG_BR: case GUMBO_TAG_P: case GUMBO_TAG_DIV: case GUMBO_TAG_LI:
-    case GUMBO_TAG_UL: case GUMBO_TAG_OL: case GUMBO_TAG_H1: case GUMBO_TAG_H2:
-    case GUMBO_TAG_H3: case GUMBO_TAG_H4: case GUMBO_TAG_H5: case GUMBO_TAG_H6:
-    case GUMBO_TAG_TABLE: case GUMBO_TAG_TR: case GUMBO_TAG_TD: case GUMBO_TAG_TH:
-    case GUMBO_TAG_BLOCKQUOTE: case GUMBO_TAG_PRE: case GUMBO_TAG_HR:
+    case GUMBO_TAG_BR:
+    case GUMBO_TAG_P:
+    case GUMBO_TAG_DIV:
+    case GUMBO_TAG_LI:
+    case GUMBO_TAG_UL:
+    case GUMBO_TAG_OL:
+    case GUMBO_TAG_H1:
+    case GUMBO_TAG_H2:
+    case GUMBO_TAG_H3:
+    case GUMBO_TAG_H4:
+    case GUMBO_TAG_H5:
+    case GUMBO_TAG_H6:
+    case GUMBO_TAG_TABLE:
+    case GUMBO_TAG_TR:
+    case GUMBO_TAG_TD:
+    case GUMBO_TAG_TH:
+    case GUMBO_TAG_BLOCKQUOTE:
+    case GUMBO_TAG_PRE:
+    case GUMBO_TAG_HR:
       return true;
     default:
       return false;
@@ -141,7 +185,7 @@ std::string AttachedFile(const char* url) {
   std::string name;
   for (std::size_t i = 0; i < u.size(); ++i) {
     auto hex = [](char c) {
-      return c >= '0' && c <= '9' ? c - '0'
+      return c >= '0' && c <= '9'   ? c - '0'
              : c >= 'a' && c <= 'f' ? c - 'a' + 10
              : c >= 'A' && c <= 'F' ? c - 'A' + 10
                                     : -1;
@@ -258,11 +302,19 @@ class Converter {
         ++dropped_->images;
         what = "image";
         break;
-      case GUMBO_TAG_AUDIO: what = "audio"; break;
-      case GUMBO_TAG_VIDEO: what = "video"; break;
+      case GUMBO_TAG_AUDIO:
+        what = "audio";
+        break;
+      case GUMBO_TAG_VIDEO:
+        what = "video";
+        break;
       case GUMBO_TAG_OBJECT:
-      case GUMBO_TAG_EMBED: what = "embedded object"; break;
-      case GUMBO_TAG_IFRAME: what = "embedded frame"; break;
+      case GUMBO_TAG_EMBED:
+        what = "embedded object";
+        break;
+      case GUMBO_TAG_IFRAME:
+        what = "embedded frame";
+        break;
       case GUMBO_TAG_A:
         if (files.empty()) return;
         what = "link to attached file '" + files.front() + "'";
@@ -270,9 +322,17 @@ class Converter {
       default:
         return;
     }
-    // Images keep their plain note; a player names its file when it has one.
-    if (tag != GUMBO_TAG_IMG && tag != GUMBO_TAG_A && !files.empty())
-      what += " '" + files.front() + "'";
+    // Images keep their plain note; a player names its file, its own or its first <source>'s
+    // (whose files are gathered as the walk goes through them).
+    if (tag != GUMBO_TAG_IMG && tag != GUMBO_TAG_A) {
+      std::vector<std::string> named = files;
+      const GumboVector& children = node->v.element.children;
+      for (unsigned i = 0; i < children.length && named.empty(); ++i) {
+        const GumboNode* child = static_cast<const GumboNode*>(children.data[i]);
+        if (child->type == GUMBO_NODE_ELEMENT) CollectFiles(child, &named);
+      }
+      if (!named.empty()) what += " '" + named.front() + "'";
+    }
     dropped_->media.push_back(std::move(what));
     for (std::string& file : files) dropped_->files.push_back(std::move(file));
   }
@@ -372,7 +432,11 @@ std::string HtmlToText(std::string_view html, HtmlDropped* dropped) {
   HtmlDropped ignored;
   if (dropped == nullptr) dropped = &ignored;
   if (html.size() > kMaxHtmlBytes) {
-    dropped->tooLong = true;
+    dropped->unread = "it is over " + std::to_string(kMaxHtmlBytes) + " bytes";
+    return std::string();
+  }
+  if (NestingDepth(html) > kMaxHtmlDepth) {
+    dropped->unread = "it nests tags over " + std::to_string(kMaxHtmlDepth) + " deep";
     return std::string();
   }
   std::string plain;

@@ -63,8 +63,8 @@ class XmlReader {
   std::string Text(pugi::xml_node holder, const std::string& format, int line) {
     std::string raw = WholeText(holder);
     std::vector<std::string> shown;
-    std::string plain = format != "plain_text" ? HtmlAsText(raw, source_, line, report_, &shown)
-                                               : FoldSpace(raw);
+    std::string plain =
+        format != "plain_text" ? HtmlAsText(raw, source_, line, report_, &shown) : FoldSpace(raw);
     for (pugi::xml_node file : holder.children("file")) {
       std::string name = file.attribute("name").value();
       // A file the text shows was noted with its image or player; the others are noted here.
@@ -83,7 +83,8 @@ class XmlReader {
   void OldImages(pugi::xml_node q, int line) {
     std::string path = FoldSpace(q.child("image").text().get());
     if (!path.empty()) {
-      report_->Lose(source_.name, line, "image '" + path + "' dropped: the program shows text only");
+      report_->Lose(source_.name, line,
+                    "image '" + path + "' dropped: the program shows text only");
     } else if (!FoldSpace(q.child("image_base64").text().get()).empty()) {
       report_->Lose(source_.name, line, "embedded image dropped: the program shows text only");
     }
@@ -105,8 +106,7 @@ class XmlReader {
                "the program asks only choice questions", report_);
       return;
     }
-    if (!FoldSpace(WholeText(q.child("name"))).empty())
-      report_->Count(Drop::kTitle);
+    if (!FoldSpace(WholeText(q.child("name"))).empty()) report_->Count(Drop::kTitle);
     for (const char* feedback :
          {"generalfeedback", "correctfeedback", "partiallycorrectfeedback", "incorrectfeedback"})
       CountFeedback(q.child(feedback));
@@ -189,9 +189,8 @@ bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Rep
   }
   LineMap lines(text);
   pugi::xml_document document;
-  pugi::xml_parse_result result =
-      document.load_buffer_inplace(text.data(), text.size(), pugi::parse_default,
-                                   pugi::encoding_utf8);
+  pugi::xml_parse_result result = document.load_buffer_inplace(
+      text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
   if (!result) {
     *error = std::to_string(lines.At(result.offset)) + ": XML error: " + result.description();
     return false;

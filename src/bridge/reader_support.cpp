@@ -82,11 +82,8 @@ std::string HtmlAsText(std::string_view html, const Source& source, int line, Re
   HtmlDropped dropped;
   std::string plain = HtmlToText(html, &dropped);
   if (dropped.tags) report->Count(Drop::kFormatting);
-  if (dropped.tooLong)
-    report->Lose(source.name, line,
-                 "text of " + std::to_string(html.size()) +
-                     " bytes of HTML not read: the longest read is " +
-                     std::to_string(kMaxHtmlBytes) + " bytes");
+  if (!dropped.unread.empty())
+    report->Lose(source.name, line, "HTML text not read: " + dropped.unread);
   for (const std::string& what : dropped.media)
     report->Lose(source.name, line, what + " dropped: the program shows text only");
   if (files != nullptr)

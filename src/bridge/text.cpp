@@ -190,7 +190,7 @@ std::string HtmlToText(std::string_view s, HtmlDropped* dropped) {
   HtmlDropped ignored;
   if (dropped == nullptr) dropped = &ignored;
   if (s.size() > kMaxHtmlBytes) {
-    dropped->tooLong = true;
+    dropped->unread = "it is over " + std::to_string(kMaxHtmlBytes) + " bytes";
     return std::string();
   }
   std::string plain;
@@ -205,7 +205,7 @@ std::string HtmlToText(std::string_view s, HtmlDropped* dropped) {
     if (s.compare(i, 4, "<!--") == 0) {
       std::size_t end = s.find("-->", i + 4);
       i = end == std::string_view::npos ? s.size() : end + 2;
-        dropped->tags = true;
+      dropped->tags = true;
       continue;
     }
     std::size_t k = i + 1;

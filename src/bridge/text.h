@@ -18,15 +18,17 @@ std::string FoldSpace(std::string_view utf8);
 // knows. Unknown names, and numbers a browser would show as U+FFFD (&#0;), are kept as written.
 std::string DecodeEntities(std::string_view utf8);
 
-// The longest HTML text read: a larger one gives no text (its parse tree would take some thirty
-// times its size, and the program's longest field is 2047 bytes).
+// The longest HTML text read, and its deepest nesting of tags: a text past either gives no
+// text (its parse tree would take some thirty times its size, a deep one time growing with the
+// square of its depth; the program's longest field is 2047 bytes).
 inline constexpr std::size_t kMaxHtmlBytes = 1 << 20;
+inline constexpr int kMaxHtmlDepth = 1000;
 
 // What HtmlToText leaves out besides the tags themselves.
 struct HtmlDropped {
-  bool tags = false;     // a tag or comment was removed
-  bool tooLong = false;  // over kMaxHtmlBytes: nothing was read
-  int images = 0;        // <img> elements
+  bool tags = false;   // a tag or comment was removed
+  std::string unread;  // why nothing was read (over kMaxHtmlBytes or kMaxHtmlDepth), or empty
+  int images = 0;      // <img> elements
   // Each dropped image, player, embedded object or frame and each link to an attached file, in
   // the order of the text: "image", "audio 'a.mp3'", "link to attached file 'b.pdf'".
   std::vector<std::string> media;
