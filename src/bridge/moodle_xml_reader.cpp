@@ -14,6 +14,10 @@ namespace bridge {
 
 namespace {
 
+// The most memory a parsed file's tree may take: with the file and its copy (line ends made LF)
+// a 20 MiB file stays within 200 MiB.
+constexpr std::size_t kMaxXmlTreeBytes = std::size_t{120} << 20;
+
 // Source lines of byte offsets in the text given to the parser.
 struct LineMap {
   std::vector<std::size_t> starts{0};
@@ -141,6 +145,9 @@ class XmlReader {
       question.variants.push_back(Variant{"Верно", trueCorrect, line});
       question.variants.push_back(Variant{"Неверно", falseCorrect, line});
     } else if (type == "multichoice") {
+      // Answers past the program's limit are counted, not kept: a question of thousands of
+      // answers is left out whole, as the bank writer would, without holding them all.
+      std::size_t answers = 0;
       for (pugi::xml_node a : q.children("answer")) {
         int answerLine = LineOf(a);
         double fraction = Fraction(a);
@@ -151,7 +158,15 @@ class XmlReader {
           report_->Lose(source_.name, answerLine, "empty answer left out");
           continue;
         }
-        question.variants.push_back(Variant{std::move(text), fraction > 0, answerLine});
+        if (++answers <= static_cast<std::size_t>(kMaxVariantsPerQuestion))
+          question.variants.push_back(Variant{std::move(text), fraction > 0, answerLine});
+      }
+      if (answers > static_cast<std::size_t>(kMaxVariantsPerQuestion)) {
+        report_->Lose(source_.name, line,
+                      "question left out: it has " + std::to_string(answers) +
+                          " variants, the program holds " +
+                          std::to_string(kMaxVariantsPerQuestion));
+        return;
       }
       if (question.variants.size() < 2) {
         LeaveOut(source_, line, type, "it has fewer than two answers", report_);
@@ -171,6 +186,42 @@ class XmlReader {
   TopicSink sink_;
 };
 
+// What the parser's tree of `xml` would take, from its elements and attributes (CDATA sections,
+// comments and processing instructions skipped): each node is some 64 bytes, and text between
+// elements is a node too, so an element is counted as 96 bytes, an attribute as 40.
+std::size_t TreeBytes(std::string_view xml) {
+  std::size_t elements = 0, attributes = 0;
+  auto skipTo = [&](std::size_t from, std::string_view end) {
+    std::size_t at = xml.find(end, from);
+    return at == std::string_view::npos ? xml.size() : at + end.size();
+  };
+  for (std::size_t i = xml.find('<'); i < xml.size(); i = xml.find('<', i)) {
+    std::string_view rest = xml.substr(i);
+    if (rest.substr(0, 9) == "<![CDATA[") {
+      i = skipTo(i + 9, "]]>");
+    } else if (rest.substr(0, 4) == "<!--") {
+      i = skipTo(i + 4, "-->");
+    } else if (rest.substr(0, 2) == "<?") {
+      i = skipTo(i + 2, "?>");
+    } else if (rest.size() > 1 && rest[1] != '/' && rest[1] != '!') {
+      ++elements;
+      char quote = 0;
+      for (++i; i < xml.size() && (quote != 0 || xml[i] != '>'); ++i) {
+        if (quote != 0) {
+          if (xml[i] == quote) quote = 0;
+        } else if (xml[i] == '"' || xml[i] == '\'') {
+          quote = xml[i];
+        } else if (xml[i] == '=') {
+          ++attributes;
+        }
+      }
+    } else {
+      ++i;
+    }
+  }
+  return elements * 96 + attributes * 40;
+}
+
 }  // namespace
 
 bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Report* report,
@@ -188,6 +239,14 @@ bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Rep
     }
   }
   LineMap lines(text);
+  // A file of little but markup (millions of empty elements) would make a tree many times its
+  // size: refused before parsing, as a Moodle export has far fewer elements for its size.
+  std::size_t tree = TreeBytes(text);
+  if (tree > kMaxXmlTreeBytes) {
+    *error = "1: too much markup to read: its elements would take " + std::to_string(tree >> 20) +
+             " MiB in memory, the most read is " + std::to_string(kMaxXmlTreeBytes >> 20) + " MiB";
+    return false;
+  }
   pugi::xml_document document;
   pugi::xml_parse_result result = document.load_buffer_inplace(
       text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);

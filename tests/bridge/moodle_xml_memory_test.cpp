@@ -92,6 +92,59 @@ TEST(MoodleXmlMemory, A20MegabyteQuizImportsWithin200Megabytes) {
   std::printf("peak memory importing a 20 MiB Moodle XML file: %ld MiB\n", run.peakKiB / 1024);
 }
 
+// Markup a parser's tree would multiply: one question of half a million answers, and a file of
+// nothing but empty elements.
+long WriteMarkup(const char* path, long bytes, bool answers) {
+  std::FILE* f = std::fopen(path, "wb");
+  if (f == nullptr) return -1;
+  long written = std::fprintf(f,
+                              "<quiz>\n<question type=\"multichoice\"><questiontext>"
+                              "<text>Q</text></questiontext>\n");
+  for (int n = 0; written < bytes; ++n) {
+    if (answers) {
+      written += std::fprintf(f, "<answer fraction=\"0\"><text>a%d</text></answer>\n", n);
+    } else {
+      for (int k = 0; k < 100; ++k) written += std::fprintf(f, "<a/>");
+    }
+  }
+  written += std::fprintf(f, "</question></quiz>\n");
+  return std::fclose(f) == 0 ? written : -1;
+}
+
+TEST(MoodleXmlMemory, MarkupThatWouldMultiplyInMemoryIsRefusedOrCounted) {
+  if (kSanitized) GTEST_SKIP() << "peak memory is measured in the native build";
+  testsupport::ScratchDir scratch;
+  constexpr long kInput = 20L << 20;
+  ASSERT_GE(WriteMarkup("answers.xml", kInput, true), kInput);
+  ASSERT_GE(WriteMarkup("flood.xml", kInput, false), kInput);
+  std::filesystem::create_directory("school");
+  for (const char* input : {"answers.xml", "flood.xml"}) {
+    testsupport::ChildPeak run = testsupport::RunMeasured([input] {
+      std::FILE* out = std::fopen("summary.txt", "w");
+      std::FILE* err = std::fopen("notes.txt", "w");
+      const char* argv[] = {"exameo-import", input, "school"};
+      int code = bridge::RunImport(3, argv, out, err);
+      std::fclose(out);
+      std::fclose(err);
+      return code;
+    });
+    // Nothing to write in either: the one question has too many answers; the flood is refused.
+    EXPECT_EQ(run.exitCode, bridge::kImportNothing) << input;
+    ASSERT_GT(run.peakKiB, 0) << input;
+    EXPECT_LT(run.peakKiB, 200L * 1024) << input << ": peak " << run.peakKiB / 1024 << " MiB";
+    std::string notes;
+    std::FILE* err = std::fopen("notes.txt", "rb");
+    ASSERT_NE(err, nullptr);
+    char buffer[512];
+    while (std::size_t got = std::fread(buffer, 1, sizeof buffer, err)) notes.append(buffer, got);
+    std::fclose(err);
+    EXPECT_NE(notes.find(input[0] == 'a' ? "answers.xml:2: question left out: it has "
+                                         : "flood.xml:1: too much markup to read: "),
+              std::string::npos)
+        << notes;
+  }
+}
+
 }  // namespace
 
 #endif
