@@ -342,7 +342,8 @@ class Converter {
   // its place, so the text is read again from the source, piece by piece between those tags.
   void Text(const GumboNode* node, GumboTag parent, std::string* out) {
     std::string_view source(node->v.text.original_text.data, node->v.text.original_text.length);
-    std::size_t tag = KeepsLiteralText(parent) ? std::string_view::npos : NextTag(source, 0);
+    bool literal = node->type == GUMBO_NODE_CDATA || KeepsLiteralText(parent);
+    std::size_t tag = literal ? std::string_view::npos : NextTag(source, 0);
     if (tag == std::string_view::npos) {
       *out += node->v.text.text;
       return;
