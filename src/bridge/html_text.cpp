@@ -171,39 +171,11 @@ const char* Attribute(const GumboNode* node, const char* name) {
   return a != nullptr ? a->value : nullptr;
 }
 
-constexpr std::string_view kPluginFile = "@@PLUGINFILE@@/";
-
-// The name of a file attached to the question ("@@PLUGINFILE@@/dir/a%20b.png" -> "a b.png"),
-// empty when `url` names none.
-std::string AttachedFile(const char* url) {
-  if (url == nullptr) return std::string();
-  std::string_view u(url);
-  if (u.substr(0, kPluginFile.size()) != kPluginFile) return std::string();
-  u.remove_prefix(kPluginFile.size());
-  u = u.substr(0, u.find_first_of("?#"));
-  u = u.substr(u.rfind('/') == std::string_view::npos ? 0 : u.rfind('/') + 1);
-  std::string name;
-  for (std::size_t i = 0; i < u.size(); ++i) {
-    auto hex = [](char c) {
-      return c >= '0' && c <= '9'   ? c - '0'
-             : c >= 'a' && c <= 'f' ? c - 'a' + 10
-             : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                    : -1;
-    };
-    if (u[i] == '%' && i + 2 < u.size() && hex(u[i + 1]) >= 0 && hex(u[i + 2]) >= 0) {
-      name.push_back(static_cast<char>(hex(u[i + 1]) * 16 + hex(u[i + 2])));
-      i += 2;
-    } else {
-      name.push_back(u[i]);
-    }
-  }
-  return name;
-}
-
 // The attached files an element names, in any of the attributes that load or link one.
 void CollectFiles(const GumboNode* node, std::vector<std::string>* files) {
   for (const char* name : {"src", "href", "data", "poster"}) {
-    std::string file = AttachedFile(Attribute(node, name));
+    const char* url = Attribute(node, name);
+    std::string file = url != nullptr ? AttachedFileName(url) : std::string();
     if (!file.empty()) files->push_back(std::move(file));
   }
 }

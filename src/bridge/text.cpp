@@ -115,6 +115,31 @@ bool IsBlockTag(std::string_view name) {
 
 }  // namespace
 
+constexpr std::string_view kPluginFile = "@@PLUGINFILE@@/";
+
+std::string AttachedFileName(std::string_view u) {
+  if (u.substr(0, kPluginFile.size()) != kPluginFile) return std::string();
+  u.remove_prefix(kPluginFile.size());
+  u = u.substr(0, u.find_first_of("?#"));
+  u = u.substr(u.rfind('/') == std::string_view::npos ? 0 : u.rfind('/') + 1);
+  std::string name;
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    auto hex = [](char c) {
+      return c >= '0' && c <= '9'   ? c - '0'
+             : c >= 'a' && c <= 'f' ? c - 'a' + 10
+             : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                    : -1;
+    };
+    if (u[i] == '%' && i + 2 < u.size() && hex(u[i + 1]) >= 0 && hex(u[i + 2]) >= 0) {
+      name.push_back(static_cast<char>(hex(u[i + 1]) * 16 + hex(u[i + 2])));
+      i += 2;
+    } else {
+      name.push_back(u[i]);
+    }
+  }
+  return name;
+}
+
 std::string FoldSpace(std::string_view s) {
   std::string out;
   out.reserve(s.size());
@@ -235,6 +260,13 @@ std::string HtmlToText(std::string_view s, HtmlDropped* dropped) {
     } else if (!closing && name == "img") {
       ++dropped->images;
       dropped->media.push_back("image");
+      std::string_view tag = s.substr(i, end - i);
+      std::size_t at = tag.find("@@PLUGINFILE@@/");
+      if (at != std::string_view::npos) {
+        std::string_view url = tag.substr(at);
+        std::string file = AttachedFileName(url.substr(0, url.find_first_of("\"' >")));
+        if (!file.empty()) dropped->files.push_back(std::move(file));
+      }
     }
     i = end;
   }

@@ -36,6 +36,10 @@ struct HtmlDropped {
   std::vector<std::string> files;
 };
 
+// The name of a file attached to a Moodle question that `url` links
+// ("@@PLUGINFILE@@/dir/a%20b.png" -> "a b.png"), empty when it names none.
+std::string AttachedFileName(std::string_view url);
+
 // HTML to plain text, read by an HTML5 parser: block tags give a space, <sup> gives '^' and
 // <sub> '_' before their text, other tags nothing; the contents of <style>, <script> and
 // players are dropped; character references are decoded and white space folded. Control
