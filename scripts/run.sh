@@ -41,6 +41,7 @@ needs=(
   "cmake cmake"
   "ninja ninja-build"
   "/usr/src/googletest/CMakeLists.txt googletest"
+  "/usr/include/gumbo.h libgumbo-dev"
 )
 if [[ -z ${DISPLAY:-} ]]; then
   needs+=(

@@ -14,6 +14,10 @@ namespace bridge {
 
 namespace {
 
+// The most memory a parsed file's tree may take: with the file and its copy (line ends made LF)
+// a 20 MiB file stays within 200 MiB.
+constexpr std::size_t kMaxXmlTreeBytes = std::size_t{120} << 20;
+
 // Source lines of byte offsets in the text given to the parser.
 struct LineMap {
   std::vector<std::size_t> starts{0};
@@ -41,15 +45,34 @@ class XmlReader {
  private:
   int LineOf(pugi::xml_node node) const { return lines_.At(node.offset_debug()); }
 
-  // The text of an element holding <text> and perhaps <file> children, made plain.
-  std::string Text(pugi::xml_node holder, int line) {
-    std::string raw = holder.child("text").text().get();
-    std::string format = holder.attribute("format").value();
-    std::string plain = format == "html" ? HtmlAsText(raw, source_, line, report_) : FoldSpace(raw);
+  // The whole text of an element's <text>: Moodle writes a text holding "]]>" as two CDATA
+  // sections, and comments may stand between the pieces.
+  static std::string WholeText(pugi::xml_node holder) {
+    std::string text;
+    for (pugi::xml_node piece : holder.child("text").children())
+      if (piece.type() == pugi::node_pcdata || piece.type() == pugi::node_cdata)
+        text += piece.value();
+    return text;
+  }
+
+  // A text's format: its own attribute, else `fallback` (Moodle's rule: question texts are
+  // HTML, answers take their question's format).
+  static std::string FormatOf(pugi::xml_node holder, const std::string& fallback) {
+    pugi::xml_attribute format = holder.attribute("format");
+    return format ? std::string(format.value()) : fallback;
+  }
+
+  // The text of an element holding <text> and perhaps <file> children, made plain. Every format
+  // but plain_text is shown by Moodle as HTML (moodle_auto_format and markdown pass HTML too).
+  std::string Text(pugi::xml_node holder, const std::string& format, int line) {
+    std::string raw = WholeText(holder);
+    std::vector<std::string> shown;
+    std::string plain =
+        format != "plain_text" ? HtmlAsText(raw, source_, line, report_, &shown) : FoldSpace(raw);
     for (pugi::xml_node file : holder.children("file")) {
       std::string name = file.attribute("name").value();
-      // Images were reported with their <img>; a file the text does not show is reported here.
-      if (format == "html" && !name.empty() && raw.find(name) != std::string::npos) continue;
+      // A file the text shows was noted with its image or player; the others are noted here.
+      if (!name.empty() && std::find(shown.begin(), shown.end(), name) != shown.end()) continue;
       report_->Lose(source_.name, LineOf(file),
                     "attached file '" + name + "' dropped: the program shows text only");
     }
@@ -57,7 +80,18 @@ class XmlReader {
   }
 
   void CountFeedback(pugi::xml_node node) {
-    if (!FoldSpace(node.child("text").text().get()).empty()) report_->Count(Drop::kFeedback);
+    if (!FoldSpace(WholeText(node)).empty()) report_->Count(Drop::kFeedback);
+  }
+
+  // Images of the question in the form of older Moodle versions: a path and its data.
+  void OldImages(pugi::xml_node q, int line) {
+    std::string path = FoldSpace(q.child("image").text().get());
+    if (!path.empty()) {
+      report_->Lose(source_.name, line,
+                    "image '" + path + "' dropped: the program shows text only");
+    } else if (!FoldSpace(q.child("image_base64").text().get()).empty()) {
+      report_->Lose(source_.name, line, "embedded image dropped: the program shows text only");
+    }
   }
 
   static double Fraction(pugi::xml_node answer) {
@@ -68,7 +102,7 @@ class XmlReader {
     std::string type = q.attribute("type").value();
     int line = LineOf(q);
     if (type == "category") {
-      sink_.Category(q.child("category").child("text").text().get(), line);
+      sink_.Category(WholeText(q.child("category")), line);
       return;
     }
     if (type != "multichoice" && type != "truefalse" && type != "description") {
@@ -76,8 +110,7 @@ class XmlReader {
                "the program asks only choice questions", report_);
       return;
     }
-    if (!FoldSpace(q.child("name").child("text").text().get()).empty())
-      report_->Count(Drop::kTitle);
+    if (!FoldSpace(WholeText(q.child("name"))).empty()) report_->Count(Drop::kTitle);
     for (const char* feedback :
          {"generalfeedback", "correctfeedback", "partiallycorrectfeedback", "incorrectfeedback"})
       CountFeedback(q.child(feedback));
@@ -85,30 +118,55 @@ class XmlReader {
 
     bridge::Question question;
     question.line = line;
-    question.task = Text(q.child("questiontext"), line);
+    pugi::xml_node questionText = q.child("questiontext");
+    std::string format = FormatOf(questionText, "html");
+    question.task = Text(questionText, format, line);
+    OldImages(q, line);
 
     if (type == "truefalse") {
-      bool trueCorrect = false, falseCorrect = false;
+      // Older and localised exports name the answers otherwise: Moodle takes them in order,
+      // the first as true, and so do we, with a note.
+      bool trueCorrect = false, falseCorrect = false, first = true, renamed = false;
       for (pugi::xml_node a : q.children("answer")) {
-        std::string value = FoldSpace(a.child("text").text().get());
+        std::string value = FoldSpace(WholeText(a));
         CountFeedback(a.child("feedback"));
+        if (value != "true" && value != "false") {
+          value = first ? "true" : "false";
+          renamed = true;
+        }
+        first = false;
         if (value == "true") trueCorrect = Fraction(a) >= 100;
         if (value == "false") falseCorrect = Fraction(a) >= 100;
       }
+      if (renamed)
+        report_->Lose(source_.name, line,
+                      "true/false answers not named 'true' and 'false': read in order, the "
+                      "first as true, as Moodle reads them");
       question.variants.push_back(Variant{"Верно", trueCorrect, line});
       question.variants.push_back(Variant{"Неверно", falseCorrect, line});
     } else if (type == "multichoice") {
+      // Answers past the program's limit are counted, not kept: a question of thousands of
+      // answers is left out whole, as the bank writer would, without holding them all.
+      std::size_t answers = 0;
       for (pugi::xml_node a : q.children("answer")) {
         int answerLine = LineOf(a);
         double fraction = Fraction(a);
         if (fraction != 0 && fraction != 100) report_->Count(Drop::kWeight);
         CountFeedback(a.child("feedback"));
-        std::string text = Text(a, answerLine);
+        std::string text = Text(a, FormatOf(a, format), answerLine);
         if (text.empty()) {
           report_->Lose(source_.name, answerLine, "empty answer left out");
           continue;
         }
-        question.variants.push_back(Variant{std::move(text), fraction > 0, answerLine});
+        if (++answers <= static_cast<std::size_t>(kMaxVariantsPerQuestion))
+          question.variants.push_back(Variant{std::move(text), fraction > 0, answerLine});
+      }
+      if (answers > static_cast<std::size_t>(kMaxVariantsPerQuestion)) {
+        report_->Lose(source_.name, line,
+                      "question left out: it has " + std::to_string(answers) +
+                          " variants, the program holds " +
+                          std::to_string(kMaxVariantsPerQuestion));
+        return;
       }
       if (question.variants.size() < 2) {
         LeaveOut(source_, line, type, "it has fewer than two answers", report_);
@@ -128,6 +186,42 @@ class XmlReader {
   TopicSink sink_;
 };
 
+// What the parser's tree of `xml` would take, from its elements and attributes (CDATA sections,
+// comments and processing instructions skipped): each node is some 64 bytes, and text between
+// elements is a node too, so an element is counted as 96 bytes, an attribute as 40.
+std::size_t TreeBytes(std::string_view xml) {
+  std::size_t elements = 0, attributes = 0;
+  auto skipTo = [&](std::size_t from, std::string_view end) {
+    std::size_t at = xml.find(end, from);
+    return at == std::string_view::npos ? xml.size() : at + end.size();
+  };
+  for (std::size_t i = xml.find('<'); i < xml.size(); i = xml.find('<', i)) {
+    std::string_view rest = xml.substr(i);
+    if (rest.substr(0, 9) == "<![CDATA[") {
+      i = skipTo(i + 9, "]]>");
+    } else if (rest.substr(0, 4) == "<!--") {
+      i = skipTo(i + 4, "-->");
+    } else if (rest.substr(0, 2) == "<?") {
+      i = skipTo(i + 2, "?>");
+    } else if (rest.size() > 1 && rest[1] != '/' && rest[1] != '!') {
+      ++elements;
+      char quote = 0;
+      for (++i; i < xml.size() && (quote != 0 || xml[i] != '>'); ++i) {
+        if (quote != 0) {
+          if (xml[i] == quote) quote = 0;
+        } else if (xml[i] == '"' || xml[i] == '\'') {
+          quote = xml[i];
+        } else if (xml[i] == '=') {
+          ++attributes;
+        }
+      }
+    } else {
+      ++i;
+    }
+  }
+  return elements * 96 + attributes * 40;
+}
+
 }  // namespace
 
 bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Report* report,
@@ -145,9 +239,17 @@ bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Rep
     }
   }
   LineMap lines(text);
+  // A file of little but markup (millions of empty elements) would make a tree many times its
+  // size: refused before parsing, as a Moodle export has far fewer elements for its size.
+  std::size_t tree = TreeBytes(text);
+  if (tree > kMaxXmlTreeBytes) {
+    *error = "1: too much markup to read: its elements would take " + std::to_string(tree >> 20) +
+             " MiB in memory, the most read is " + std::to_string(kMaxXmlTreeBytes >> 20) + " MiB";
+    return false;
+  }
   pugi::xml_document document;
-  pugi::xml_parse_result result =
-      document.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+  pugi::xml_parse_result result = document.load_buffer_inplace(
+      text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
   if (!result) {
     *error = std::to_string(lines.At(result.offset)) + ": XML error: " + result.description();
     return false;

@@ -105,13 +105,17 @@ int TopicSink::Find(const std::string& key, const std::string& title, int line) 
   return index;
 }
 
-std::string HtmlAsText(std::string_view html, const Source& source, int line, Report* report) {
-  int images = 0;
-  bool tags = false;
-  std::string plain = HtmlToText(html, &images, &tags);
-  if (tags) report->Count(Drop::kFormatting);
-  for (int i = 0; i < images; ++i)
-    report->Lose(source.name, line, "image dropped: the program shows text only");
+std::string HtmlAsText(std::string_view html, const Source& source, int line, Report* report,
+                       std::vector<std::string>* files) {
+  HtmlDropped dropped;
+  std::string plain = HtmlToText(html, &dropped);
+  if (dropped.tags) report->Count(Drop::kFormatting);
+  if (!dropped.unread.empty())
+    report->Lose(source.name, line, "HTML text not read: " + dropped.unread);
+  for (const std::string& what : dropped.media)
+    report->Lose(source.name, line, what + " dropped: the program shows text only");
+  if (files != nullptr)
+    for (std::string& file : dropped.files) files->push_back(std::move(file));
   return plain;
 }
 

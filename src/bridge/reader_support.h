@@ -69,9 +69,11 @@ class TopicSink {
   int current_ = -1;  // index into bank_->topics, -1 before any question or category
 };
 
-// An HTML text made plain (HtmlToText), its removed tags counted as formatting and each image
-// it drops noted at `line`.
-std::string HtmlAsText(std::string_view html, const Source& source, int line, Report* report);
+// An HTML text made plain (HtmlToText), its removed tags counted as formatting and each image,
+// player, embedded object and link to an attached file it drops noted at `line`. The attached
+// files those notes cover are appended to *files when it is not null.
+std::string HtmlAsText(std::string_view html, const Source& source, int line, Report* report,
+                       std::vector<std::string>* files = nullptr);
 
 // "INPUT:LINE: KIND question left out: WHY".
 void LeaveOut(const Source& source, int line, std::string_view kind, std::string_view why,

@@ -66,6 +66,14 @@ bool IsSpaceByte(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+#ifndef EXAMEO_HAVE_GUMBO
+// Without an HTML parser (a Windows build whose parser sources could not be fetched), the
+// hand-written rules below read HTML.
+
 struct Entity {
   const char* name;
   char32_t code;
@@ -92,9 +100,6 @@ bool IsAsciiLetter(char c) {
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // Tags that end a block of text: they separate the words on either side.
 bool IsBlockTag(std::string_view name) {
@@ -106,7 +111,34 @@ bool IsBlockTag(std::string_view name) {
   return false;
 }
 
+#endif
+
 }  // namespace
+
+constexpr std::string_view kPluginFile = "@@PLUGINFILE@@/";
+
+std::string AttachedFileName(std::string_view u) {
+  if (u.substr(0, kPluginFile.size()) != kPluginFile) return std::string();
+  u.remove_prefix(kPluginFile.size());
+  u = u.substr(0, u.find_first_of("?#"));
+  u = u.substr(u.rfind('/') == std::string_view::npos ? 0 : u.rfind('/') + 1);
+  std::string name;
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    auto hex = [](char c) {
+      return c >= '0' && c <= '9'   ? c - '0'
+             : c >= 'a' && c <= 'f' ? c - 'a' + 10
+             : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                    : -1;
+    };
+    if (u[i] == '%' && i + 2 < u.size() && hex(u[i + 1]) >= 0 && hex(u[i + 2]) >= 0) {
+      name.push_back(static_cast<char>(hex(u[i + 1]) * 16 + hex(u[i + 2])));
+      i += 2;
+    } else {
+      name.push_back(u[i]);
+    }
+  }
+  return name;
+}
 
 std::string FoldSpace(std::string_view s) {
   std::string out;
@@ -130,6 +162,7 @@ std::string FoldSpace(std::string_view s) {
   return out;
 }
 
+#ifndef EXAMEO_HAVE_GUMBO
 std::string DecodeEntities(std::string_view s) {
   std::string out;
   out.reserve(s.size());
@@ -178,7 +211,13 @@ std::string DecodeEntities(std::string_view s) {
   return out;
 }
 
-std::string HtmlToText(std::string_view s, int* images, bool* tags) {
+std::string HtmlToText(std::string_view s, HtmlDropped* dropped) {
+  HtmlDropped ignored;
+  if (dropped == nullptr) dropped = &ignored;
+  if (s.size() > kMaxHtmlBytes) {
+    dropped->unread = "it is over " + std::to_string(kMaxHtmlBytes) + " bytes";
+    return std::string();
+  }
   std::string plain;
   plain.reserve(s.size());
   bool noClose = false;
@@ -191,7 +230,7 @@ std::string HtmlToText(std::string_view s, int* images, bool* tags) {
     if (s.compare(i, 4, "<!--") == 0) {
       std::size_t end = s.find("-->", i + 4);
       i = end == std::string_view::npos ? s.size() : end + 2;
-      if (tags != nullptr) *tags = true;
+      dropped->tags = true;
       continue;
     }
     std::size_t k = i + 1;
@@ -211,19 +250,37 @@ std::string HtmlToText(std::string_view s, int* images, bool* tags) {
     }
     std::string name;
     while (k < end && (IsAsciiLetter(s[k]) || IsDigit(s[k]))) name.push_back(Lower(s[k++]));
-    if (tags != nullptr) *tags = true;
+    dropped->tags = true;
     if (IsBlockTag(name)) {
       plain.push_back(' ');
     } else if (!closing && name == "sup") {
       plain.push_back('^');
     } else if (!closing && name == "sub") {
       plain.push_back('_');
-    } else if (!closing && name == "img" && images != nullptr) {
-      ++*images;
+    } else if (!closing && name == "img") {
+      ++dropped->images;
+      dropped->media.push_back("image");
+      std::string_view tag = s.substr(i, end - i);
+      std::size_t at = tag.find("@@PLUGINFILE@@/");
+      if (at != std::string_view::npos) {
+        std::string_view url = tag.substr(at);
+        std::string file = AttachedFileName(url.substr(0, url.find_first_of("\"' >")));
+        if (!file.empty()) dropped->files.push_back(std::move(file));
+      }
     }
     i = end;
   }
   return FoldSpace(DecodeEntities(plain));
+}
+
+#endif
+
+std::string HtmlToText(std::string_view html, int* images, bool* tags) {
+  HtmlDropped dropped;
+  std::string plain = HtmlToText(html, &dropped);
+  if (images != nullptr) *images += dropped.images;
+  if (tags != nullptr && dropped.tags) *tags = true;
+  return plain;
 }
 
 int Utf8ToCp1251(std::string_view s, std::string* out, std::vector<char32_t>* missing) {

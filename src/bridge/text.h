@@ -1,6 +1,7 @@
 // Text normalisation and Windows-1251 conversion for the bridge.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,13 +14,39 @@ namespace bridge {
 // one space.
 std::string FoldSpace(std::string_view utf8);
 
-// Decodes HTML character references (&amp; &lt; &#1072; &#x430; &nbsp; ...). Unknown names are
-// kept as written.
+// Decodes HTML character references (&amp; &lt; &#1072; &#x430; &nbsp; ...), every name HTML
+// knows. Unknown names, and numbers a browser would show as U+FFFD (&#0;), are kept as written.
 std::string DecodeEntities(std::string_view utf8);
 
-// HTML to plain text: block tags give a space, <sup> gives '^' and <sub> '_' before their
-// text, other tags nothing; then entities are decoded and white space folded. *images counts
-// the <img> tags dropped, *tags whether any tag was removed (either may be null).
+// The longest HTML text read, and its deepest nesting of tags: a text past either gives no
+// text (its parse tree would take some thirty times its size, a deep one time growing with the
+// square of its depth; the program's longest field is 2047 bytes).
+inline constexpr std::size_t kMaxHtmlBytes = 1 << 20;
+inline constexpr int kMaxHtmlDepth = 1000;
+
+// What HtmlToText leaves out besides the tags themselves.
+struct HtmlDropped {
+  bool tags = false;   // a tag or comment was removed
+  std::string unread;  // why nothing was read (over kMaxHtmlBytes or kMaxHtmlDepth), or empty
+  int images = 0;      // <img> elements
+  // Each dropped image, player, embedded object or frame and each link to an attached file, in
+  // the order of the text: "image", "audio 'a.mp3'", "link to attached file 'b.pdf'".
+  std::vector<std::string> media;
+  // The attached files (@@PLUGINFILE@@/name, name decoded) those dropped elements name.
+  std::vector<std::string> files;
+};
+
+// The name of a file attached to a Moodle question that `url` links
+// ("@@PLUGINFILE@@/dir/a%20b.png" -> "a b.png"), empty when it names none.
+std::string AttachedFileName(std::string_view url);
+
+// HTML to plain text, read by an HTML5 parser: block tags give a space, <sup> gives '^' and
+// <sub> '_' before their text, other tags nothing; the contents of <style>, <script> and
+// players are dropped; character references are decoded and white space folded. Control
+// characters a reference gives (&#1;) are kept, for the writer's own check.
+std::string HtmlToText(std::string_view html, HtmlDropped* dropped);
+// The same, *images counting the <img> tags dropped, *tags telling whether any tag was removed
+// (either may be null).
 std::string HtmlToText(std::string_view html, int* images = nullptr, bool* tags = nullptr);
 
 // UTF-8 to Windows-1251. Characters the code page lacks, U+0000 and malformed sequences

@@ -60,3 +60,59 @@ TEST(BridgeText, Windows1251MarksEveryCharacterItLacks) {
 }
 
 }  // namespace
+
+namespace {
+
+#ifdef EXAMEO_HAVE_GUMBO
+constexpr bool kHtmlParser = true;
+#else
+constexpr bool kHtmlParser = false;
+#endif
+
+TEST(BridgeText, HtmlIsReadAsABrowserReadsIt) {
+  if (!kHtmlParser) GTEST_SKIP() << "built without the HTML parser: hand-written rules";
+  int images = 0;
+  // A '>' inside a quoted attribute does not end the tag.
+  EXPECT_EQ(HtmlToText("<img alt=\"2>1\" src='a>b.png'>Ответ <span title=\">\">да</span>", &images),
+            "Ответ да");
+  EXPECT_EQ(images, 1);
+  // Style sheets and scripts are no task text, nor is what follows a '<' inside a script.
+  EXPECT_EQ(HtmlToText("<style>p { color: red }</style>Текст<script>if (a<b) x();</script>!"),
+            "Текст!");
+  // Every name HTML knows, with or without its ';' where HTML allows it.
+  EXPECT_EQ(HtmlToText("&hearts;&Dagger;&frac34;&rightarrow;&Omega;&copy 2024 &ouml;"),
+            "♥‡¾→Ω© 2024 ö");
+  // A control character a reference gives stays for the encoder's check, without harm here.
+  EXPECT_EQ(HtmlToText("a&#1;b&#x7F;c"),
+            "a\x01"
+            "b\x7F"
+            "c");
+  // Nesting deeper than any real text gives nothing rather than minutes of parsing.
+  std::string deep;
+  for (int i = 0; i < 5000; ++i) deep += "<div>";
+  bridge::HtmlDropped dropped;
+  EXPECT_EQ(HtmlToText(deep + "x", &dropped), "");
+  EXPECT_EQ(dropped.unread, "it nests tags over 1000 deep");
+  deep.resize(999 * 5);
+  EXPECT_EQ(HtmlToText(deep + "x"), "x");
+}
+
+TEST(BridgeText, HtmlNamesEveryMediaItDrops) {
+  if (!kHtmlParser) GTEST_SKIP() << "built without the HTML parser: hand-written rules";
+  bridge::HtmlDropped dropped;
+  EXPECT_EQ(HtmlToText("<p>Слушайте<audio controls src=\"@@PLUGINFILE@@/a%20b.mp3?t=1\">нет "
+                       "плеера</audio><video><source src=\"@@PLUGINFILE@@/d/v.mp4\"></video>"
+                       "<object data=\"x.swf\">flash</object><iframe src=\"//e.org\"></iframe>"
+                       "<img src=\"@@PLUGINFILE@@/i.png\"> <a href=\"@@PLUGINFILE@@/notes.pdf\">"
+                       "конспект</a> <a href=\"https://e.org/@@PLUGINFILE@@/x\">сайт</a></p>",
+                       &dropped),
+            "Слушайте конспект сайт");
+  EXPECT_EQ(dropped.media, (std::vector<std::string>{"audio 'a b.mp3'", "video 'v.mp4'",
+                                                     "embedded object", "embedded frame", "image",
+                                                     "link to attached file 'notes.pdf'"}));
+  EXPECT_EQ(dropped.files, (std::vector<std::string>{"a b.mp3", "v.mp4", "i.png", "notes.pdf"}));
+  EXPECT_EQ(dropped.images, 1);
+  EXPECT_TRUE(dropped.tags);
+}
+
+}  // namespace

@@ -1,13 +1,20 @@
 #!/bin/bash
-# Fetches the pugixml sources for the Windows build from Debian's source package, with apt
-# and a private configuration, so that the system's package lists stay as they are.
-# Usage: scripts/fetch-pugixml.sh DEST   (DEST/src/pugixml.cpp afterwards)
+# Fetches a library's sources for the Windows build from Debian's source package, with apt and
+# a private configuration, so that the system's package lists stay as they are.
+# Usage: scripts/fetch-source.sh PACKAGE DEST FILE
+#   PACKAGE  Debian source package (pugixml, gumbo-parser)
+#   DEST     where the upstream tarball is unpacked
+#   FILE     a file the sources must hold, relative to DEST (src/pugixml.cpp): present, nothing
+#            is fetched; missing afterwards, the fetch failed
 set -euo pipefail
-dest=${1:?usage: fetch-pugixml.sh DEST}
-if [[ -f $dest/src/pugixml.cpp ]]; then exit 0; fi
+usage="usage: fetch-source.sh PACKAGE DEST FILE"
+package=${1:?$usage}
+dest=${2:?$usage}
+file=${3:?$usage}
+if [[ -f $dest/$file ]]; then exit 0; fi
 mkdir -p "$(dirname "$dest")"
 dest=$(cd "$(dirname "$dest")" && pwd)/$(basename "$dest")
-work=$(dirname "$dest")/pugixml-apt
+work=$(dirname "$dest")/$package-apt
 rm -rf "$work"
 mkdir -p "$work/sources" "$work/lists/partial" "$work/cache/archives/partial" "$work/download"
 : > "$work/none.list"
@@ -25,7 +32,7 @@ for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
   found=1
 done
 if [[ $found == 0 ]]; then
-  echo "fetch-pugixml: no apt sources found in /etc/apt" >&2
+  echo "fetch-source: no apt sources found in /etc/apt" >&2
   exit 1
 fi
 
@@ -35,19 +42,19 @@ apt_opts=(
   -o APT::Sandbox::User=root
 )
 apt-get "${apt_opts[@]}" -qq update
-(cd "$work/download" && apt-get "${apt_opts[@]}" -qq source --download-only pugixml)
+(cd "$work/download" && apt-get "${apt_opts[@]}" -qq source --download-only "$package")
 
 # The upstream tarball holds the sources; Debian's changes touch only its packaging.
-orig=$(ls "$work"/download/pugixml_*.orig.tar.* 2>/dev/null | head -1)
+orig=$(ls "$work/download/${package}_"*.orig.tar.* 2>/dev/null | head -1)
 if [[ -z $orig ]]; then
-  echo "fetch-pugixml: apt fetched no pugixml sources" >&2
+  echo "fetch-source: apt fetched no $package sources" >&2
   exit 1
 fi
 mkdir -p "$dest"
 tar -xf "$orig" -C "$dest" --strip-components=1
-if [[ ! -f $dest/src/pugixml.cpp ]]; then
-  echo "fetch-pugixml: $orig holds no src/pugixml.cpp" >&2
+if [[ ! -f $dest/$file ]]; then
+  echo "fetch-source: $orig holds no $file" >&2
   exit 1
 fi
 rm -rf "$work"
-echo "fetch-pugixml: $(basename "$orig") unpacked into $dest"
+echo "fetch-source: $(basename "$orig") unpacked into $dest"
