@@ -41,13 +41,14 @@ list(FILTER EXAMEO_WS_WIN32_SOURCES EXCLUDE REGEX "/(files_win32|winmain)\\.cpp$
 add_library(exameo_ws_win32 OBJECT ${EXAMEO_WS_WIN32_SOURCES})
 target_link_libraries(exameo_ws_win32 PUBLIC exameo_core user32 gdi32 comctl32 shell32)
 
-# The icon and the version, compiled by windres; the Win32 tests link them too, so that the
-# classes they register find the icon in their own module as the program does.
+# The icon, the version and the manifest, compiled by windres; the Win32 tests link them too,
+# so that the classes they register find the icon in their own module as the program does, and
+# they run DPI-aware as the program does.
 enable_language(RC)
 add_library(exameo_resources OBJECT ${CMAKE_SOURCE_DIR}/res/exameo.rc)
 target_include_directories(exameo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/exameo.rc PROPERTIES
-  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/exameo.ico)
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/exameo.ico;${CMAKE_SOURCE_DIR}/res/exameo.manifest")
 
 # Linked statically, so that no MinGW runtime DLL has to travel beside the program.
 add_executable(exameo WIN32 ${EXAMEO_SRC}/platform/win32/winmain.cpp)

@@ -19,18 +19,22 @@ void DisciplineClass::DrawChooser(HINSTANCE instance, HWND owner, HWND, Rect cli
   // The table never holds more than 128 topics; a value outside it must not run off the table.
   int last = LastTopic < -1 ? -1 : LastTopic > kMaxTopics - 1 ? kMaxTopics - 1 : LastTopic;
   // The top of the last row of radio buttons: 60 per row of three; -60 for an empty table.
-  int r = 20 * (last - ((last + 3) % 3));
-  int height = r + 150;
-  HWND chooser = ws::CreateChooserWindow(instance, owner, title, (client.right - 810) / 2,
-                                         (client.bottom - height) / 2, 810, height);
+  // Lengths at 96 DPI, scaled to the display's.
+  auto px = [](int length) { return OnScreen2.Px(length); };
+  int r = px(20) * (last - ((last + 3) % 3));
+  int height = r + px(150);
+  int width = px(810);
+  HWND chooser = ws::CreateChooserWindow(instance, owner, title, (client.right - width) / 2,
+                                         (client.bottom - height) / 2, width, height);
   constexpr std::uint32_t kRadioStyle =
       ws::kStyleChild | ws::kStyleVisible | ws::kStyleMultiline | ws::kStyleAutoRadio;
   for (int i = 0; i <= last; ++i) {
     int col = (i + 3) % 3;
-    ws::CreateButton(chooser, Topics[i].Title, kRadioStyle, 15 + 265 * col, 15 + 20 * (i - col),
-                     250, 60, static_cast<int>(kCmdFirstTopic) + i, instance);
+    ws::CreateButton(chooser, Topics[i].Title, kRadioStyle, px(15) + px(265) * col,
+                     px(15) + px(20) * (i - col), px(250), px(60),
+                     static_cast<int>(kCmdFirstTopic) + i, instance);
   }
-  ws::CreateButton(chooser, "OK", ws::kStyleChild | ws::kStyleVisible | ws::kStylePushButton, 15,
-                   r + 75, 780, 30, static_cast<int>(kCmdChooserOk), instance);
+  ws::CreateButton(chooser, "OK", ws::kStyleChild | ws::kStyleVisible | ws::kStylePushButton,
+                   px(15), r + px(75), px(780), px(30), static_cast<int>(kCmdChooserOk), instance);
   ws::ShowNow(chooser);
 }

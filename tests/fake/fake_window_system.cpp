@@ -33,6 +33,7 @@ struct FakeState {
   std::vector<HWND> posts;
   bool failNextPost = false;
   bool quitPosted = false;
+  int dpi = 96;
 };
 
 FakeState& State() {
@@ -165,6 +166,10 @@ void WrapParagraph(std::string_view paragraph, std::size_t maxChars,
 
 // ---------------------------------------------------------------------------------------------
 namespace ws {
+
+int SystemDpi() {
+  return State().dpi;
+}
 
 Rect ClientRect(HWND window) {
   if (!Alive(window)) return {};
@@ -407,6 +412,10 @@ HWND CreateMainWindow(int clientWidth, int clientHeight) {
 
 HWND MainWindow() {
   return State().main;
+}
+
+void SetDpi(int dpi) {
+  State().dpi = dpi;
 }
 
 const std::vector<Box>& Boxes() {
