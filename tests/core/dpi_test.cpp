@@ -108,7 +108,8 @@ TEST_F(BoardAt144, AQuestionGoesBelowWhenItFitsAboveTheScaledBottomMarginElseRig
   int fits = AddQuestion(TaskLines(2), RowsVariants({8, 5}));
   ASSERT_TRUE(PlaceQuestion2(0));
   ASSERT_TRUE(PlaceQuestion2(fits));
-  EXPECT_EQ(OnScreen2.CurrentSlot, 1);
+  ASSERT_EQ(OnScreen2.CurrentSlot, 1);
+  ASSERT_NE(Slot(1).hOK, nullptr);
   EXPECT_EQ(Slot(1).TextRect, (Rect{23, 190, 500, 245}));
   EXPECT_EQ(Slot(1).VrntRect, (Rect{23, 245, 500, 635}));
   EXPECT_EQ(Slot(1).hOK->rect, (Rect{23, 635, 478, 680}));
@@ -120,7 +121,8 @@ TEST_F(BoardAt144, AQuestionGoesBelowWhenItFitsAboveTheScaledBottomMarginElseRig
   int over = AddQuestion(TaskLines(4), RowsVariants({8, 4}));
   ASSERT_TRUE(PlaceQuestion2(0));
   ASSERT_TRUE(PlaceQuestion2(over));
-  EXPECT_EQ(OnScreen2.CurrentSlot, 32);
+  ASSERT_EQ(OnScreen2.CurrentSlot, 32);
+  ASSERT_NE(Slot(32).hOK, nullptr);
   EXPECT_EQ(Slot(32).TextRect, (Rect{523, 15, 1000, 102}));
   EXPECT_EQ(Slot(32).VrntRect, (Rect{523, 102, 1000, 462}));
   EXPECT_EQ(Slot(32).hOK->rect, (Rect{523, 462, 978, 507}));
