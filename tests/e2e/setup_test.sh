@@ -63,7 +63,8 @@ for line in sys.stdin:
 unix() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 appdata=$(unix "$(wine cmd /c echo %APPDATA% | tr -d '\r')")
 local_appdata=$(unix "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")
-desktop=$(unix 'C:\users\'"$(wine cmd /c echo %USERNAME% | tr -d '\r')"'\Desktop')
+user=$(wine cmd /c echo %USERNAME% | tr -d '\r')
+desktop=$(unix "C:\\users\\$user\\Desktop")
 dir=$local_appdata/Programs/Exameo
 menu_link="$appdata/Microsoft/Windows/Start Menu/Programs/Exameo.lnk"
 program_files=(exameo.exe exameo-check.exe exameo-import.exe exameo-export.exe readme.txt
@@ -108,7 +109,7 @@ main=$(find_window 'Exameo 2.0') || fail "the installed program's window did not
 xdotool windowactivate --sync "$main"
 sleep 0.3
 xdotool key F10 Down Return
-chooser=$(find_window 'Base\\1.txt') ||
+find_window 'Base\\1.txt' >/dev/null ||
   fail "the first discipline's chooser did not open: the program did not find Base"
 shot installed-chooser
 xdotool windowactivate --sync "$main"
@@ -151,7 +152,7 @@ echo "upgrade: results, reviews, progress, options and an edited question kept; 
 quiet=$(entry QuietUninstallString)
 uninstaller=${quiet#\"}
 uninstaller=${uninstaller%%\"*}
-read -r -a arguments <<<"${quiet#\"$uninstaller\"}"
+read -r -a arguments <<<"${quiet#\""$uninstaller"\"}"
 wine "$uninstaller" "${arguments[@]}" || fail "the uninstaller exited with $?"
 for _ in $(seq 300); do
   [[ ! -e $dir/uninstall.exe && ! -e $menu_link ]] && break
