@@ -1,4 +1,5 @@
-# The Windows program: the Win32 window system, the entry point, and the zip that ships.
+# The Windows program: the Win32 window system, the entry point, and the zip and the installer
+# that ship.
 #
 # Also run as a script (cmake -P) by the `package` target to stage the zip's files at build
 # time, so that files added to sample/ later are picked up without configuring again.
@@ -41,13 +42,14 @@ add_library(exameo_ws_win32 OBJECT ${EXAMEO_WS_WIN32_SOURCES})
 target_link_libraries(exameo_ws_win32 PUBLIC exameo_core user32 gdi32 comctl32 shell32 oleacc
                       oleaut32 ole32)
 
-# The icon and the version, compiled by windres; the Win32 tests link them too, so that the
-# classes they register find the icon in their own module as the program does.
+# The icon, the version and the manifest, compiled by windres; the Win32 tests link them too,
+# so that the classes they register find the icon in their own module as the program does, and
+# they run DPI-aware as the program does.
 enable_language(RC)
 add_library(exameo_resources OBJECT ${CMAKE_SOURCE_DIR}/res/exameo.rc)
 target_include_directories(exameo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/exameo.rc PROPERTIES
-  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/exameo.ico)
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/exameo.ico;${CMAKE_SOURCE_DIR}/res/exameo.manifest")
 
 # Linked statically, so that no MinGW runtime DLL has to travel beside the program.
 add_executable(exameo WIN32 ${EXAMEO_SRC}/platform/win32/winmain.cpp)
@@ -73,3 +75,22 @@ add_custom_target(package
   COMMENT "Packing ${EXAMEO_PACKAGE_NAME}.zip"
   VERBATIM)
 add_dependencies(package exameo-check exameo-import exameo-export)
+
+# exameo-<version>-setup.exe beside the zip, from the same staged folder, when NSIS is there
+# (Debian's nsis); without it the zip alone, and the build says so.
+find_program(EXAMEO_MAKENSIS makensis)
+set(EXAMEO_SETUP ${CMAKE_BINARY_DIR}/${EXAMEO_PACKAGE_NAME}-setup.exe)
+if(EXAMEO_MAKENSIS)
+  add_custom_command(TARGET package POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${EXAMEO_SETUP}
+    COMMAND ${EXAMEO_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8 -DVERSION=${PROJECT_VERSION}
+            -DSTAGE=${EXAMEO_PACKAGE_STAGE} -DRES=${CMAKE_SOURCE_DIR}/res
+            -DOUTFILE=${EXAMEO_SETUP} ${CMAKE_SOURCE_DIR}/res/exameo-setup.nsi
+    COMMENT "Building ${EXAMEO_PACKAGE_NAME}-setup.exe"
+    VERBATIM)
+else()
+  add_custom_command(TARGET package POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E echo
+            "makensis was not found: only ${EXAMEO_PACKAGE_NAME}.zip was made, no installer"
+    VERBATIM)
+endif()

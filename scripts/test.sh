@@ -4,7 +4,7 @@
 # and tests the native build (g++, the Release configuration of the whole tree), the sanitizer
 # build (clang, ASan + UBSan, with every fuzz target's corpus replayed and fuzzed briefly), runs
 # the benchmarks briefly, and builds and tests the Windows build (MinGW-w64, Release, tests under
-# Wine on a virtual display).
+# Wine on a virtual display, the zip and the installer).
 #
 # Every step runs even when an earlier one failed (unless it needs that one's build); the end
 # is a summary of all steps and the exit status is 1 if any of them failed.
@@ -20,7 +20,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest
   libbenchmark-dev g++-mingw-w64-x86-64-posix wine64 xvfb openbox xdotool x11-utils
-  imagemagick unzip python3 util-linux passwd libpugixml-dev libgumbo-dev pkg-config dpkg-dev)
+  imagemagick unzip python3 util-linux passwd libpugixml-dev libgumbo-dev pkg-config dpkg-dev nsis)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -174,6 +174,8 @@ step_mingw() {
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' build/mingw/CMakeCache.txt)
   python3 scripts/check-zip.py "build/mingw/exameo-$version.zip" sample
   echo "build/mingw/exameo-$version.zip: the program, the readme and all of sample/Base"
+  [[ -f build/mingw/exameo-$version-setup.exe ]] ||
+    fail "the package target made no build/mingw/exameo-$version-setup.exe"
   # shellcheck source=scripts/wine-session.sh
   source scripts/wine-session.sh build/mingw
   # Real windows and real input under Wine on a virtual display now and then lose a race with
@@ -193,6 +195,8 @@ step_mingw() {
   (cd "$bridge" && wine "$tools/exameo-check.exe" db)
   rm -rf "$bridge"
   echo "exameo-export.exe, exameo-import.exe and exameo-check.exe: a discipline there and back"
+  # The installer in a fresh prefix of its own: install, start, upgrade, uninstall.
+  bash tests/e2e/setup_test.sh "build/mingw/exameo-$version-setup.exe" build/mingw/setup-test
 }
 
 declare -A result

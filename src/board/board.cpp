@@ -27,6 +27,7 @@ Screen2::Screen2() = default;
 
 void Screen2::Init() {
   CurrentSlot = -1;
+  Dpi = ws::SystemDpi();
   Client = ws::ClientRect(hWnd);
   CharWidth = ws::AverageCharWidth(hWnd);
   // Without a character width nothing fits a line; GetCoefficient then gives long answers all

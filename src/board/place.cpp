@@ -8,6 +8,7 @@
 #include "shell/globals.h"
 
 namespace {
+// Lengths at 96 DPI, scaled by OnScreen2.Px to the display's.
 constexpr int kTop = 10;       // top of each column; also the margin kept above the bottom
 constexpr int kMargin = 15;    // left margin of a column; slack added to the text height
 constexpr int kRow = 20;       // one answer row
@@ -81,20 +82,24 @@ bool PlaceQuestion2(int a) {
   const int width = board.Client.right;
   const int height = board.Client.bottom;
   const int half = width / 2;
+  const int top = board.Px(kTop);
+  const int margin = board.Px(kMargin);
+  const int row = board.Px(kRow);
+  const int okHeight = board.Px(kOkHeight);
 
-  const int textHeight = ws::MeasureWrappedHeight(board.hWnd, q->Task, half) + kMargin;
+  const int textHeight = ws::MeasureWrappedHeight(board.hWnd, q->Task, half) + margin;
   int answerHeight = 0;
   for (vrnt& v : q->Vrnt) {
-    if (v.bExists) answerHeight += kRow * v.GetCoefficient(board.LineChars);
+    if (v.bExists) answerHeight += row * v.GetCoefficient(board.LineChars);
   }
-  const int need = textHeight + answerHeight + kOkHeight;
+  const int need = textHeight + answerHeight + okHeight;
 
   int s = board.CurrentSlot + 1;
   board.CurrentSlot = s;
   if (s >= kSlots || s < 0) {
     s = 0;
   } else if (s != 0) {
-    if (board.Entry[s - 1].VrntRect.bottom + need > height - kTop) {
+    if (board.Entry[s - 1].VrntRect.bottom + need > height - top) {
       s = s > kColumnSlots ? 0 : kColumnSlots;
     }
   }
@@ -109,9 +114,9 @@ bool PlaceQuestion2(int a) {
   slot.bVisible = false;
   board.RemoveInvisible();
 
-  const int y = (s == 0 || s == kColumnSlots) ? kTop : board.Entry[s - 1].VrntRect.bottom;
+  const int y = (s == 0 || s == kColumnSlots) ? top : board.Entry[s - 1].VrntRect.bottom;
   const bool left = s < kColumnSlots;
-  const int x0 = left ? kMargin : half + kMargin;
+  const int x0 = left ? margin : half + margin;
   const int x1 = left ? half : width;
   slot.TextRect = {x0, y, x1, y + textHeight};
   slot.VrntRect = {x0, y + textHeight, x1, y + textHeight + answerHeight};
@@ -120,7 +125,7 @@ bool PlaceQuestion2(int a) {
 
   const int columnLast = left ? kColumnSlots - 1 : kSlots - 1;
   for (int i = s + 1; i <= columnLast; ++i) {
-    if (board.Entry[i].TextRect.top < slot.VrntRect.bottom + kOkHeight) {
+    if (board.Entry[i].TextRect.top < slot.VrntRect.bottom + okHeight) {
       board.Entry[i].bVisible = false;
     }
   }
@@ -135,16 +140,16 @@ bool PlaceQuestion2(int a) {
     if (!v.bExists) continue;
     slot.hVrnt[i] =
         ws::CreateButton(board.hWnd, v.Text, kCheckBoxStyle, slot.VrntRect.left,
-                         slot.VrntRect.top + kRow * q->GetSumCoefficient(i, board.LineChars),
+                         slot.VrntRect.top + row * q->GetSumCoefficient(i, board.LineChars),
                          slot.VrntRect.right - slot.VrntRect.left,
-                         kRow * v.GetCoefficient(board.LineChars), idBase + k, board.hInst);
+                         row * v.GetCoefficient(board.LineChars), idBase + k, board.hInst);
     ++k;
   }
   slot.IdBase = k > 0 ? idBase : 0;
 
   slot.hOK = ws::CreateButton(board.hWnd, "OK", kOkStyle, slot.VrntRect.left,
-                              slot.VrntRect.top + kRow * q->GetSumCoefficient(k, board.LineChars),
-                              half - kOkHeight, kOkHeight, kOkId, board.hInst);
+                              slot.VrntRect.top + row * q->GetSumCoefficient(k, board.LineChars),
+                              half - okHeight, okHeight, kOkId, board.hInst);
   ++q->ShowCount;
   return true;
 }

@@ -1,6 +1,7 @@
 // The board: 64 question slots in two columns over the main window's client area.
 #pragma once
 
+#include "common/dpi.h"
 #include "platform/handles.h"
 
 // One slot of the board.
@@ -34,6 +35,9 @@ struct Screen2 {
   bool bAllRight = true;
   int CharWidth = 0;
   float LineChars = 0;
+  // The system DPI, read by Init; every length of the board and the chooser is written for 96
+  // and goes through Px.
+  int Dpi = dpi::kBase;
 
   // Defined out of line on purpose: a constant-initialised board would put its 2 MB image
   // (64 slots of 4096 handles, with -1 and true among the zeros) into the program file; built at
@@ -44,6 +48,8 @@ struct Screen2 {
   void RemoveInvisible();
   void Cleaner();
   void InsertPosition(int a);
+  // A length written for 96 DPI, in pixels at the board's DPI.
+  int Px(int length) const { return dpi::Scale(length, Dpi); }
 
   // Menu item insertion (shell/menu.cpp) and the help boxes (shell/help.cpp); they use no
   // board state.

@@ -38,6 +38,8 @@ inline constexpr unsigned kBoxWarning = 0x30;      // MB_ICONWARNING
 
 // ---- Measuring (the main window's default font) ----
 
+// The system DPI the windows are drawn for (96 at 100 %, 144 at 150 %).
+int SystemDpi();
 // The client rectangle of a window: left and top 0.
 Rect ClientRect(HWND window);
 // The average character width of the window's default font (tmAveCharWidth).

@@ -37,6 +37,7 @@ inline void ResetBoard() {
   b.bAllRight = true;
   b.CharWidth = 0;
   b.LineChars = 0;
+  b.Dpi = 96;
 }
 
 inline void ResetTopic() {

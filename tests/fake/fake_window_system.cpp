@@ -34,6 +34,7 @@ struct FakeState {
   bool failNextPost = false;
   bool quitPosted = false;
   HWND focus = nullptr;
+  int dpi = 96;
 };
 
 FakeState& State() {
@@ -166,6 +167,10 @@ void WrapParagraph(std::string_view paragraph, std::size_t maxChars,
 
 // ---------------------------------------------------------------------------------------------
 namespace ws {
+
+int SystemDpi() {
+  return State().dpi;
+}
 
 Rect ClientRect(HWND window) {
   if (!Alive(window)) return {};
@@ -416,6 +421,10 @@ HWND MainWindow() {
 
 HWND Focused() {
   return Alive(State().focus) ? State().focus : nullptr;
+}
+
+void SetDpi(int dpi) {
+  State().dpi = dpi;
 }
 
 const std::vector<Box>& Boxes() {

@@ -96,6 +96,10 @@ HWND MainWindow();
 // The control ws::Focus was last given, while it lives; null otherwise.
 HWND Focused();
 
+// The system DPI SystemDpi reports: 96 until set, and again after Reset. The measurer keeps
+// its 8 by 16 pixels whatever it is, so that the lengths the program scales stand apart.
+void SetDpi(int dpi);
+
 // What the user saw. Yes/No boxes are recorded here too, with their style.
 const std::vector<Box>& Boxes();
 // The answer the next Yes/No boxes get (after the box hook ran); Yes, the default button,

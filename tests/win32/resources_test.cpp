@@ -151,3 +151,27 @@ TEST(Resources, TheProgramFileCarriesTheIconInFourSizesAndItsVersion) {
 }
 
 }  // namespace
+
+// Sharp at any display scaling: the manifest declares the program aware of the system DPI, so
+// Windows leaves its drawing alone; the process that carries it (this test program links the
+// same resources) then runs DPI-aware, which only a manifest that Windows could read gives.
+TEST(Resources, TheProgramFileDeclaresItselfAwareOfTheSystemDpi) {
+  const std::wstring path = ProgramPath();
+  HMODULE program = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr) << "cannot open " << EXAMEO_PROGRAM;
+  HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  ASSERT_NE(found, nullptr);
+  const char* bytes = static_cast<const char*>(LockResource(LoadResource(program, found)));
+  ASSERT_NE(bytes, nullptr);
+  const std::string manifest(bytes, SizeofResource(program, found));
+  FreeLibrary(program);
+  EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/"
+                          "WindowsSettings\">true</dpiAware>"),
+            std::string::npos)
+      << manifest;
+  // System awareness, not per monitor: the program scales once, at start-up.
+  EXPECT_EQ(manifest.find("dpiAwareness"), std::string::npos);
+  EXPECT_EQ(manifest.find("PerMonitor"), std::string::npos);
+
+  EXPECT_TRUE(IsProcessDPIAware());
+}

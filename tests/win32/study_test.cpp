@@ -518,6 +518,34 @@ TEST(ResultsChart, BarsStandOnOneScaleInTheirSlots) {
   EXPECT_NE(pixels[static_cast<std::size_t>(39 * kW + 60)] & 0xFFFFFF, 0x2F6FB7u);
 }
 
+TEST(ResultsChart, AtHalfAgainTheDpiTheMarginsAndSlotsAreHalfAgainAsLarge) {
+  // 144 DPI in an area half again as large (816 × 414): the margins become 72, 24, 60 and 54, so
+  // the plot is 720 × 300; 20 slots of 36 with bars 24 wide from 6 into the slot: the same
+  // chart, half again as large.
+  OnScreen2.Dpi = 144;
+  study::Chart chart;
+  chart.Count = 2;
+  chart.PercentTenths[0] = 1000;
+  chart.PercentTenths[1] = 500;
+  const int w = 816, h = 414;
+  std::vector<std::uint32_t> pixels = Render(w, h, [&](HDC dc) {
+    PaintResultsChart(dc, RECT{0, 0, w, h}, chart, L"Алгебра");
+  });
+  OnScreen2.Dpi = 96;
+  ASSERT_EQ(pixels.size(), static_cast<std::size_t>(w * h));
+  EXPECT_EQ(BarPixels(pixels, w, h, 72 + 18), 300);
+  EXPECT_EQ(BarPixels(pixels, w, h, 72 + 36 + 18), 150);
+  EXPECT_EQ(BarPixels(pixels, w, h, 77), 0);
+  EXPECT_EQ(BarPixels(pixels, w, h, 78), 300);
+  EXPECT_EQ(BarPixels(pixels, w, h, 101), 300);
+  EXPECT_EQ(BarPixels(pixels, w, h, 102), 0);
+  // On the 0 % line at y = 414 - 54 = 360, up to the top of the plot at 60.
+  EXPECT_EQ(pixels[static_cast<std::size_t>(359 * w + 90)] & 0xFFFFFF, 0x2F6FB7u);
+  EXPECT_NE(pixels[static_cast<std::size_t>(360 * w + 90)] & 0xFFFFFF, 0x2F6FB7u);
+  EXPECT_EQ(pixels[static_cast<std::size_t>(60 * w + 90)] & 0xFFFFFF, 0x2F6FB7u);
+  EXPECT_NE(pixels[static_cast<std::size_t>(59 * w + 90)] & 0xFFFFFF, 0x2F6FB7u);
+}
+
 TEST(ResultsChart, NoAttemptsOrNoRoomDrawNoBar) {
   study::Chart none;
   std::vector<std::uint32_t> empty = Render(kW, kH, [&](HDC dc) {

@@ -90,7 +90,18 @@ TEST_F(WindowSystem, TicksFontsAndEnabledStateReachTheControl) {
   EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)), wrong);
   LOGFONTW font{};
   ASSERT_TRUE(FontOf(box, &font));
-  EXPECT_EQ(font.lfHeight, 0);
+  // As tall as the system font the unmarked texts are drawn in, whatever the DPI: 16 pixels at
+  // 96, the height a font of height 0 gets there, so the marks look as they always did.
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, GetStockObject(SYSTEM_FONT));
+  TEXTMETRICW system{};
+  ASSERT_TRUE(GetTextMetricsW(screen, &system));
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(font.lfHeight, system.tmHeight);
+  ASSERT_EQ(dpi, 96) << "the Win32 tests run at 96 DPI";
+  EXPECT_EQ(font.lfHeight, 16);
   EXPECT_EQ(font.lfWeight, 400);
   EXPECT_TRUE(font.lfStrikeOut);
   EXPECT_FALSE(font.lfUnderline);

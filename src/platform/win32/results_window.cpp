@@ -11,6 +11,7 @@
 
 #include "platform/win32/cp1251_win32.h"
 #include "platform/window_system.h"
+#include "shell/globals.h"
 #include "study/study.h"
 
 namespace {
@@ -26,7 +27,12 @@ struct ResultsState {
 };
 ResultsState gResults;
 
+// Every length here is written for 96 DPI and scaled to the display's by Px.
 constexpr int kMargin = 8;
+
+int Px(int length) {
+  return OnScreen2.Px(length);
+}
 
 // With the decimal comma, as results.csv writes it.
 std::wstring Tenths(int tenths) {
@@ -93,11 +99,11 @@ void FitColumns() {
   if (gResults.list == nullptr) return;
   int title[kColumnCount], content[kColumnCount];
   for (int c = 0; c < kColumnCount; ++c) {
-    title[c] = TextWidth(kColumns[c].title) + kColumnTitlePadding;
+    title[c] = TextWidth(kColumns[c].title) + Px(kColumnTitlePadding);
     content[c] = 0;
     std::size_t rows = gResults.records.size() < 500 ? gResults.records.size() : 500;
     for (std::size_t i = 0; i < rows; ++i) {
-      int cell = TextWidth(Cell(gResults.records[i], c)) + kColumnCellPadding;
+      int cell = TextWidth(Cell(gResults.records[i], c)) + Px(kColumnCellPadding);
       if (cell > content[c]) content[c] = cell;
     }
   }
@@ -157,13 +163,14 @@ void Reload() {
 void Layout(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
-  int width = client.right - 2 * kMargin;
-  int height = client.bottom - 3 * kMargin;
+  const int margin = Px(kMargin);
+  int width = client.right - 2 * margin;
+  int height = client.bottom - 3 * margin;
   if (width < 0) width = 0;
   if (height < 0) height = 0;
   int listHeight = height * 5 / 10;
-  MoveWindow(gResults.list, kMargin, kMargin, width, listHeight, TRUE);
-  MoveWindow(gResults.chart, kMargin, 2 * kMargin + listHeight, width, height - listHeight, TRUE);
+  MoveWindow(gResults.list, margin, margin, width, listHeight, TRUE);
+  MoveWindow(gResults.chart, margin, 2 * margin + listHeight, width, height - listHeight, TRUE);
   // The chart is laid out from its size: all of it is drawn again, never the old picture kept
   // beside a new strip.
   InvalidateRect(gResults.chart, nullptr, FALSE);
@@ -224,8 +231,8 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize.x = 480;
-      info->ptMinTrackSize.y = 360;
+      info->ptMinTrackSize.x = Px(480);
+      info->ptMinTrackSize.y = Px(360);
       return 0;
     }
     case WM_SETFOCUS:
@@ -378,15 +385,15 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 0));
 
-  RECT title{area.left + 8, area.top + 2, area.right - 8, area.top + 22};
+  RECT title{area.left + Px(8), area.top + Px(2), area.right - Px(8), area.top + Px(22)};
   if (caption != nullptr && *caption != 0)
     TextAt(dc, caption, title, DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS);
 
-  const int left = area.left + kChartLeft;
-  const int right = area.right - kChartRight;
-  const int top = area.top + kChartTop;
-  const int bottom = area.bottom - kChartBottom;
-  if (right - left < study::kChartBars || bottom - top < 10) {
+  const int left = area.left + Px(kChartLeft);
+  const int right = area.right - Px(kChartRight);
+  const int top = area.top + Px(kChartTop);
+  const int bottom = area.bottom - Px(kChartBottom);
+  if (right - left < study::kChartBars || bottom - top < Px(10)) {
     SelectObject(dc, oldFont);
     return;  // too small to draw anything readable
   }
@@ -401,7 +408,7 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
     MoveToEx(dc, left, y, nullptr);
     LineTo(dc, right, y);
     SelectObject(dc, oldPen);
-    RECT label{area.left, y - 8, left - 4, y + 8};
+    RECT label{area.left, y - Px(8), left - Px(4), y + Px(8)};
     TextAt(dc, std::to_wstring(percent) + L"%", label, DT_RIGHT | DT_VCENTER);
   }
   HGDIOBJ oldPen = SelectObject(dc, axis);
@@ -443,17 +450,17 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
     RECT filled{x, bottom - height, x + barWidth, bottom};
     if (height > 0) FillRect(dc, &filled, i == chart.Selected ? picked : bar);
     // The percent above the bar (whole numbers where the slot is narrow), its date below.
-    std::wstring value = slot >= 36 ? Tenths(tenths) : std::to_wstring((tenths + 5) / 10);
-    RECT above{left + i * slot, bottom - height - 16, left + (i + 1) * slot, bottom - height};
+    std::wstring value = slot >= Px(36) ? Tenths(tenths) : std::to_wstring((tenths + 5) / 10);
+    RECT above{left + i * slot, bottom - height - Px(16), left + (i + 1) * slot, bottom - height};
     TextAt(dc, value, above, DT_CENTER | DT_BOTTOM);
     if (i == chart.Selected || (count - 1 - i) % step == 0) {
       std::wstring day, time;
       ChartDate(chart.When[i], &day, &time);
       const int middle = left + i * slot + slot / 2;
       const int half = step * slot / 2 > slot / 2 ? step * slot / 2 : slot / 2;
-      RECT below{middle - half, bottom + 3, middle + half, bottom + 19};
+      RECT below{middle - half, bottom + Px(3), middle + half, bottom + Px(19)};
       TextAt(dc, day, below, DT_CENTER | DT_TOP);
-      RECT second{middle - half, bottom + 18, middle + half, bottom + 34};
+      RECT second{middle - half, bottom + Px(18), middle + half, bottom + Px(34)};
       TextAt(dc, time, second, DT_CENTER | DT_TOP);
     }
   }
@@ -500,8 +507,8 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner) {
   // Centred on the owner, as large as the records need but never beyond the screen's work area.
   RECT work{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int width = 1120 < work.right - work.left ? 1120 : work.right - work.left;
-  int height = 680 < work.bottom - work.top ? 680 : work.bottom - work.top;
+  int width = Px(1120) < work.right - work.left ? Px(1120) : work.right - work.left;
+  int height = Px(680) < work.bottom - work.top ? Px(680) : work.bottom - work.top;
   int x = work.left + (work.right - work.left - width) / 2;
   int y = work.top + (work.bottom - work.top - height) / 2;
 
@@ -531,7 +538,7 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
     column.fmt = kColumns[c].right && c > 0 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    column.cx = 60;  // fitted once the records are read
+    column.cx = Px(60);  // fitted once the records are read
     column.pszText = const_cast<wchar_t*>(kColumns[c].title);
     column.iSubItem = c;
     SendMessageW(gResults.list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c),

@@ -17,7 +17,8 @@ inline constexpr wchar_t kResultsChartClass[] = L"ResultsChartWClass";
 inline constexpr int kResultsListId = 1;
 inline constexpr int kResultsChartId = 2;
 
-// Chart layout in pixels, from the edges of the area: room for the title above the plot, for
+// Chart layout in pixels at 96 DPI (scaled to the display's, OnScreen2.Px), from the edges of
+// the area: room for the title above the plot, for
 // the axis labels on its left, for the attempt numbers below it. The plot is split into
 // kChartBars equal slots, oldest attempt first; a bar fills the middle two thirds of its slot
 // and is PercentTenths × plot height / 1000 high (rounded), on the 0 % line.

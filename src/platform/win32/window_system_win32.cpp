@@ -57,12 +57,57 @@ class WindowDc {
   HDC dc_;
 };
 
+// The font of the board's texts and of the controls: the system font, which Windows sizes for
+// the display's DPI, unless it comes narrower than its height calls for (a fixed width of 7
+// for 16 pixels high at 96 DPI): Wine scales only its height, which squeezes every letter at
+// 150 %. Then a copy with the width scaled along; null while the system font is right as it is
+// (at 96 DPI always), so that nothing changes there.
+HFONT TextFont() {
+  static const HFONT font = [] {
+    LOGFONTW system{};
+    if (GetObjectW(GetStockObject(SYSTEM_FONT), sizeof system, &system) != sizeof system)
+      return HFONT{};
+    if (system.lfWidth <= 0 || system.lfHeight <= 0) return HFONT{};
+    const int width = MulDiv(system.lfHeight, 7, 16);
+    if (system.lfWidth >= width) return HFONT{};
+    system.lfWidth = width;
+    return CreateFontIndirectW(&system);
+  }();
+  return font;
+}
+
+// Selects the text font into a device context for as long as it lives, when there is one.
+class TextFontIn {
+ public:
+  explicit TextFontIn(HDC dc) : dc_(dc) {
+    if (dc_ != nullptr && TextFont() != nullptr) old_ = SelectObject(dc_, TextFont());
+  }
+  ~TextFontIn() {
+    if (old_ != nullptr) SelectObject(dc_, old_);
+  }
+  TextFontIn(const TextFontIn&) = delete;
+  TextFontIn& operator=(const TextFontIn&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_ = nullptr;
+};
+
 }  // namespace
 
 namespace ws {
 
 // A null window is guarded wherever Win32 gives null a meaning of its own: GetDC(null) is the
 // screen, InvalidateRect(null) all windows, PostMessage(null) the thread's queue.
+
+int SystemDpi() {
+  // The screen's, which for a DPI-aware program (res/exameo.manifest) is the display's own.
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return 0;
+  int value = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return value;
+}
 
 Rect ClientRect(HWND window) {
   RECT r{};
@@ -73,6 +118,7 @@ Rect ClientRect(HWND window) {
 int AverageCharWidth(HWND window) {
   if (window == nullptr) return 0;
   WindowDc dc(window);
+  TextFontIn font(dc.get());
   TEXTMETRICW metrics{};
   if (dc.get() == nullptr || !GetTextMetricsW(dc.get(), &metrics)) return 0;
   return metrics.tmAveCharWidth;
@@ -82,6 +128,7 @@ int MeasureWrappedHeight(HWND window, const char* text, int width) {
   if (window == nullptr) return 0;
   WindowDc dc(window);
   if (dc.get() == nullptr) return 0;
+  TextFontIn font(dc.get());
   Wide wide(text);
   RECT r{0, 0, width, 15};
   DrawTextW(dc.get(), wide.c_str(), wide.length(), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
@@ -102,6 +149,7 @@ void SetTransparent(HDC context) {
 
 void DrawWrapped(HDC context, const char* text, Rect rect) {
   if (context == nullptr) return;
+  TextFontIn font(context);
   Wide wide(text);
   RECT r = ToRect(rect);
   DrawTextW(context, wide.c_str(), wide.length(), &r, DT_WORDBREAK | DT_NOPREFIX);
@@ -118,18 +166,35 @@ void RepaintNow(HWND window) {
 }
 
 HFONT CreateMarkFont(int weight, bool underline, bool strikeOut) {
+  // As tall as the text it marks: the check boxes and the tasks are drawn in the system font,
+  // which Windows sizes for the display's DPI (16 pixels high at 96 DPI, the height a font of
+  // height 0 gets there too, so at 100 % the marks are what they always were).
+  int height = 0;
+  {
+    WindowDc screen(nullptr);
+    TEXTMETRICW metrics{};
+    if (screen.get() != nullptr) {
+      HGDIOBJ old = SelectObject(screen.get(), GetStockObject(SYSTEM_FONT));
+      if (GetTextMetricsW(screen.get(), &metrics)) height = metrics.tmHeight;
+      SelectObject(screen.get(), old);
+    }
+  }
   // DEFAULT_CHARSET: the OEM character set would select the OEM raster font, which has no
   // Cyrillic letters outside Russian systems.
-  return CreateFontW(0, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, strikeOut ? TRUE : FALSE,
-                     DEFAULT_CHARSET, 0, 0, 0, 0, nullptr);
+  return CreateFontW(height, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE,
+                     strikeOut ? TRUE : FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, nullptr);
 }
 
 HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int y, int width,
                   int height, int id, HINSTANCE instance) {
   if (parent == nullptr) return nullptr;
   std::wstring shown = LiteralAmpersands(Wide(text));
-  return CreateWindowExW(0, L"button", shown.c_str(), style, x, y, width, height, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  HWND control =
+      CreateWindowExW(0, L"button", shown.c_str(), style, x, y, width, height, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  if (control != nullptr && TextFont() != nullptr)
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(TextFont()), FALSE);
+  return control;
 }
 
 HWND CreateChooserWindow(HINSTANCE instance, HWND owner, const char* title, int x, int y, int width,
