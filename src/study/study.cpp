@@ -15,6 +15,7 @@
 #include "platform/window_system.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "study/ini.h"
 #include "study/progress.h"
 
 namespace study {
@@ -79,6 +80,7 @@ struct State {
   int asked = 0;
   int right = 0;
   std::int64_t started = 0;
+  ResultMode mode = ResultMode::kPractice;
 };
 
 State& S() {
@@ -173,9 +175,22 @@ void Forget() {
   s.file = FileState::kNone;
 }
 
+// A results file still headed by the ten old columns gets the new header, the whole file
+// rewritten through a temporary one, before a record of thirteen columns follows it. A file
+// too large to be read whole keeps its header (the reader takes both kinds of line).
+void UpgradeResultsHeader(const std::string& path) {
+  std::string head = ReadFile(path, 512);
+  if (!HasOldHeader(head.data(), head.size())) return;
+  std::string bytes = ReadFile(path, kDataLimit);
+  if (bytes.size() >= kDataLimit) return;
+  std::string text = WithNewHeader(bytes.data(), bytes.size());
+  if (!files::WriteWhole(path.c_str(), text.data(), text.size())) WarnUnwritable();
+}
+
 void AppendResult(int rounds) {
   State& s = S();
   ResultRecord r;
+  r.Mode = s.mode;
   LocalStamp(NowSeconds(), r.When);
   CopyTitle(r.Discipline, s.disciplineTitle);
   CopyTitle(r.Topic, s.topicTitle);
@@ -187,8 +202,15 @@ void AppendResult(int rounds) {
   std::int64_t seconds = NowSeconds() - s.started;
   r.Seconds = seconds < 0 ? 0 : seconds;  // the clock was set back meanwhile
   r.Resumed = s.resumed;
+  AppendRecord(r);
+}
 
+}  // namespace
+
+void AppendRecord(const ResultRecord& r) {
+  if (!CanWrite()) return;
   std::string path = InFolder("results.csv");
+  UpgradeResultsHeader(path);
   // A new or empty file gets the header; one whose last line was torn gets a line end first,
   // so the record does not join the torn line. Only the last byte is kept of what is read.
   bool empty = true;
@@ -206,6 +228,8 @@ void AppendResult(int rounds) {
   text += FormatResult(r);
   if (!files::AppendBytes(path.c_str(), text.data(), text.size())) WarnUnwritable();
 }
+
+namespace {
 
 // The box asking whether to continue with `matched` questions remembered as solved: true for
 // Yes; No forgets the topic's progress.
@@ -273,7 +297,16 @@ void SetOptions(const Options& options) {
   s.options = options;
   ApplyOptions();
   if (!CanWrite()) return;
-  std::string text = FormatOptions(options);
+  SaveIni(OptionsInto(IniText(), options));
+}
+
+std::string IniText() {
+  if (S().folder.empty()) return std::string();
+  return ReadFile(InFolder("exameo.ini"), kOptionsLimit);
+}
+
+void SaveIni(const std::string& text) {
+  if (!CanWrite()) return;
   if (!files::WriteWhole(InFolder("exameo.ini").c_str(), text.data(), text.size()))
     WarnUnwritable();
 }
@@ -308,6 +341,7 @@ void DisciplineOpened(int i) {
 void TopicLoaded(int topic, HWND owner) {
   State& s = S();
   s.live = true;
+  s.mode = ResultMode::kPractice;
   s.resumed = false;
   s.asked = 0;
   s.right = 0;
@@ -342,6 +376,26 @@ void TopicLoaded(int topic, HWND owner) {
   bool answers = s.options.shuffleAnswers && !Topic_test.ArrangedOnLoad;
   if (!matched.empty() || answers || s.options.shuffleQuestions)
     Arrange(Topic_test, Rng, answers, s.options.shuffleQuestions, matched);
+}
+
+void AssembledLoaded(const char* discipline, const char* topic, ResultMode mode) {
+  State& s = S();
+  s.live = true;
+  s.mode = mode;
+  s.resumed = false;
+  s.asked = 0;
+  s.right = 0;
+  s.solved.clear();
+  s.file = FileState::kNone;
+  CopyTitle(s.disciplineTitle, discipline != nullptr ? discipline : "");
+  CopyTitle(s.topicTitle, topic != nullptr ? topic : "");
+  // No progress file: the questions came from several files and are asked for their own sake.
+  s.fullPath.clear();
+  s.progressPath.clear();
+  s.questions = Topic_test.Count == 1 && !Topic_test.Head.bExists ? 0 : Topic_test.Count;
+  bool answers = s.options.shuffleAnswers;
+  if (answers || s.options.shuffleQuestions)
+    Arrange(Topic_test, Rng, answers, s.options.shuffleQuestions, {});
 }
 
 int QuizStarted() {

@@ -181,8 +181,8 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   EXPECT_EQ(ReadAll("data/results.csv"),
             "\xEF\xBB\xBF"
             "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
-            "Кругов;Длительность, с;Продолжено\r\n"
-            "2026-12-08 10:30;Дисциплина;Тема;3;3;2;66,7;2;75;нет\r\n");
+            "Кругов;Длительность, с;Продолжено;Режим;Частичный зачёт, %;Оценка\r\n"
+            "2026-12-08 10:30;Дисциплина;Тема;3;3;2;66,7;2;75;нет;тренировка;;\r\n");
   EXPECT_FALSE(std::filesystem::exists("data/progress"));
   EXPECT_FALSE(std::filesystem::exists("data/exameo.ini"));
 
@@ -191,7 +191,7 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   Choose();
   for (int i = 0; i < 3; ++i) AnswerCurrent(true);
   std::string csv = ReadAll("data/results.csv");
-  EXPECT_NE(csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет\r\n"),
+  EXPECT_NE(csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет;тренировка;;\r\n"),
             std::string::npos);
   std::vector<study::ResultRecord> records = study::ReadResults();
   ASSERT_EQ(records.size(), 2u);
