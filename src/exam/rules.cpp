@@ -211,6 +211,10 @@ std::string Tenths(std::int64_t tenths, bool dropZero) {
   return text;
 }
 
+std::string TopicOrAll(const std::string& topic) {
+  return topic.empty() ? std::string(kAllTopics) : topic;
+}
+
 int RightPercentTenths(const Summary& s) {
   return PercentTenthsOf(s.right, s.drawn);
 }
@@ -229,7 +233,7 @@ std::vector<std::string> ReportLines(const Summary& s) {
   static constexpr auto kOf = Cp1251(" из ");
   std::vector<std::string> lines;
   lines.push_back(kDiscipline.c_str() + s.discipline);
-  lines.push_back(kTopic.c_str() + (s.topic.empty() ? std::string(kAllTopics) : s.topic));
+  lines.push_back(kTopic.c_str() + TopicOrAll(s.topic));
   char text[256];
   std::snprintf(text, sizeof text, kRightLine.c_str(), s.right, s.drawn,
                 Tenths(RightPercentTenths(s), false).c_str());
@@ -261,6 +265,10 @@ Row RowOf(int number, const QuestionClass& q, unsigned ticked, Verdict verdict) 
   row.ticked = verdict == Verdict::kUnanswered ? std::string("-") : Numbers(ticked, present);
   row.right = Numbers(right, present);
   return row;
+}
+
+std::string TitleAsKept(std::string_view title) {
+  return OneLine(title);
 }
 
 Settings ReadSettings(std::string_view ini) {

@@ -76,6 +76,9 @@ std::int64_t RemainingSeconds(std::int64_t limitMs, std::int64_t elapsedMs);
 // Tenths rounded half up, as "77,5"; "15" when the tenths are 0 and `dropZero`.
 std::string Tenths(std::int64_t tenths, bool dropZero);
 
+// The topic's title, or "Все темы" for an empty one (a whole discipline).
+std::string TopicOrAll(const std::string& topic);
+
 // What the report says of a whole sitting.
 struct Summary {
   std::string discipline;  // the discipline's title
@@ -114,6 +117,8 @@ struct Settings {
   int minutes = -1;        // -1: none kept
 };
 Settings ReadSettings(std::string_view ini);
+// A title as [exam] keeps it: line breaks as spaces, without the spaces around it.
+std::string TitleAsKept(std::string_view title);
 // The whole of exameo.ini `ini` with the section [exam] set to `settings`.
 std::string WriteSettings(std::string_view ini, const Settings& settings);
 

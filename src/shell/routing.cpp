@@ -2,6 +2,7 @@
 #include "shell/routing.h"
 
 #include "bank/catalogue.h"
+#include "exam/sitting.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
 #include "shell/commands.h"
@@ -20,19 +21,30 @@ long RouteCommand(unsigned wParam, HWND sender) {
   // Every step runs, in this order; a step that does not match does nothing.
   OnScreen2.Anounce(wParam);
   if (id >= kCmdFirstDiscipline && id < kCmdFirstDiscipline + kMaxDisciplines &&
-      Discipline.Disciplines[id - kCmdFirstDiscipline].bExists)
+      Discipline.Disciplines[id - kCmdFirstDiscipline].bExists && exam::MayInterrupt(false))
     OpenDiscipline(static_cast<int>(id - kCmdFirstDiscipline));
   if (id >= kCmdFirstAnswerKey && id < kCmdFirstAnswerKey + 12 && OnScreen2.bAsk)
     quiz::AnswerKey(static_cast<int>(id - kCmdFirstAnswerKey));
   if (!OnScreen2.bAsk) quiz::UndoClick(id);
   if (id == kCmdOk && !bNobodyHome) quiz::Ok();
   study::MenuCommand(wParam, sender);
+  if (wParam == kCmdExam && sender == nullptr && exam::MayInterrupt(false))
+    ws::OpenExamDialog(OnScreen2.hInst, OnScreen2.hWnd);
   return -1;
 }
 
 long StartQuiz() {
   quiz::Start();
   return 0;
+}
+
+long TimerTick() {
+  exam::Tick();
+  return 0;
+}
+
+bool MainMayClose() {
+  return exam::MayInterrupt(true);
 }
 
 long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {

@@ -105,14 +105,24 @@ class StudyFlowTest : public ::testing::Test {
 };
 
 TEST_F(StudyFlowTest, MenuHasTheOptionsTicksThemAndKeepsThemAcrossARestart) {
-  ASSERT_EQ(bar_->items.size(), 3u);
-  HMENU options = bar_->items[1].submenu;
-  ASSERT_EQ(options->items.size(), 5u);
+  ASSERT_EQ(bar_->items.size(), 4u);
+  EXPECT_EQ(bar_->items[0].text, Cp(Cp1251("Дисциплины")));
+  EXPECT_EQ(bar_->items[1].text, Cp(Cp1251("Подготовка")));
+  EXPECT_EQ(bar_->items[2].text, Cp(Cp1251("Параметры")));
+  EXPECT_EQ(bar_->items[3].text, Cp(Cp1251("Помощь")));
+  HMENU options = bar_->items[2].submenu;
+  ASSERT_EQ(options->items.size(), 3u);
   EXPECT_EQ(options->items[0].text, Cp(Cp1251("Перемешивать вопросы")));
   EXPECT_EQ(options->items[1].text, Cp(Cp1251("Перемешивать варианты ответов")));
   EXPECT_EQ(options->items[2].text, Cp(Cp1251("Продолжать с места остановки")));
-  EXPECT_TRUE(options->items[3].separator);
-  EXPECT_EQ(options->items[4].text, Cp(Cp1251("Результаты...")));
+  // "Результаты..." moved to "Подготовка", below the exam and a separator.
+  HMENU preparation = bar_->items[1].submenu;
+  ASSERT_EQ(preparation->items.size(), 3u);
+  EXPECT_EQ(preparation->items[0].text, Cp(Cp1251("Экзамен...")));
+  EXPECT_EQ(preparation->items[0].id, 504u);
+  EXPECT_TRUE(preparation->items[1].separator);
+  EXPECT_EQ(preparation->items[2].text, Cp(Cp1251("Результаты...")));
+  EXPECT_EQ(preparation->items[2].id, 503u);
   for (unsigned id : {500u, 501u, 502u}) EXPECT_FALSE(Item(id)->ticked) << id;
   ASSERT_NE(Item(503), nullptr);
   EXPECT_FALSE(Item(503)->ticked);

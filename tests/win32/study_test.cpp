@@ -200,16 +200,32 @@ BoxAnswerer* BoxAnswerer::current_ = nullptr;
 
 // ---- The options menu ----
 
-TEST(StudyMenu, OptionsPopupHoldsThreeCheckItemsASeparatorAndTheResults) {
+TEST(StudyMenu, PreparationHoldsTheExamASeparatorAndTheResultsAndOptionsTheThreeChecks) {
   HMENU bar = GetMenu(MainWindow());
-  ASSERT_EQ(GetMenuItemCount(bar), 3);
-  HMENU options = GetSubMenu(bar, 1);
+  ASSERT_EQ(GetMenuItemCount(bar), 4);
+  HMENU preparation = GetSubMenu(bar, 1);
+  ASSERT_NE(preparation, nullptr);
+  ASSERT_EQ(GetMenuItemCount(preparation), 3);
+  EXPECT_EQ(GetMenuItemID(preparation, 0), 504u);
+  EXPECT_EQ(GetMenuItemID(preparation, 2), 503u);
+  wchar_t label[64] = {};
+  GetMenuStringW(preparation, 0, label, 64, MF_BYPOSITION);
+  EXPECT_STREQ(label, L"Экзамен...");
+  GetMenuStringW(preparation, 2, label, 64, MF_BYPOSITION);
+  EXPECT_STREQ(label, L"Результаты...");
+  MENUITEMINFOW separator{};
+  separator.cbSize = sizeof separator;
+  separator.fMask = MIIM_FTYPE;
+  ASSERT_TRUE(GetMenuItemInfoW(preparation, 1, TRUE, &separator));
+  EXPECT_NE(separator.fType & MFT_SEPARATOR, 0u);
+
+  HMENU options = GetSubMenu(bar, 2);
   ASSERT_NE(options, nullptr);
-  ASSERT_EQ(GetMenuItemCount(options), 5);
+  ASSERT_EQ(GetMenuItemCount(options), 3);
   const wchar_t* texts[] = {L"Перемешивать вопросы", L"Перемешивать варианты ответов",
-                            L"Продолжать с места остановки", L"", L"Результаты..."};
-  const UINT ids[] = {500, 501, 502, 0, 503};
-  for (int i = 0; i < 5; ++i) {
+                            L"Продолжать с места остановки"};
+  const UINT ids[] = {500, 501, 502};
+  for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
     wchar_t text[256] = {};
     MENUITEMINFOW info{};
@@ -219,10 +235,6 @@ TEST(StudyMenu, OptionsPopupHoldsThreeCheckItemsASeparatorAndTheResults) {
     info.cch = 256;
     ASSERT_TRUE(GetMenuItemInfoW(options, static_cast<UINT>(i), TRUE, &info));
     EXPECT_EQ(info.hSubMenu, nullptr);
-    if (i == 3) {
-      EXPECT_NE(info.fType & MFT_SEPARATOR, 0u);
-      continue;
-    }
     EXPECT_EQ(info.fType, static_cast<UINT>(MFT_STRING));
     EXPECT_STREQ(text, texts[i]);
     EXPECT_EQ(info.wID, ids[i]);

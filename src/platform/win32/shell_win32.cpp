@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "common/cp1251.h"
+#include "platform/win32/exam_window.h"
 #include "platform/window_system.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
@@ -53,6 +54,12 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return RouteCommand(static_cast<unsigned>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_USER:
       return StartQuiz();
+    case WM_TIMER:
+      return TimerTick();
+    case WM_CLOSE:
+      // A running sitting asks whether to interrupt it first.
+      if (!MainMayClose()) return 0;
+      return DefWindowProcW(window, message, wParam, lParam);
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
@@ -110,6 +117,8 @@ HACCEL CreateAccelerators() {
 }
 
 void HandleMessage(HACCEL table, MSG* message) {
+  // The exam's report takes its own keys (Tab, Enter, Esc); none of them reaches the board.
+  if (ExamReportMessage(message)) return;
   // A key of the table typed in any window of the program is a command to the main window.
   if (table != nullptr && TranslateAcceleratorW(OnScreen2.hWnd, table, message)) return;
   TranslateMessage(message);
