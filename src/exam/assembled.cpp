@@ -1,7 +1,9 @@
 // Assembling a topic from records of several question files.
 #include "exam/assembled.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "bank/content_key.h"
 #include "bank/question.h"
@@ -28,6 +30,80 @@ void Truncate(TopicClass& topic, int keep) {
   }
   last->Next = &topic.Head;
   topic.Count = keep;
+}
+
+// Reads the records at the places of `wanted` (ascending) of a question file straight into
+// their copies, by the loader's own rules: a line beginning with a TAB is the next variant of the
+// record before it (a thirteenth one and the variants before the first record go nowhere), any
+// other line begins a record and is its task; CRs are dropped; a variant's first '+' or '-'
+// marks it, TABs inside it are dropped; texts beyond their fields are cut. Only the wanted
+// records are built: loading the whole file would make thousands of records for a few.
+void CopyRecords(const char* path, const std::vector<std::pair<int, std::size_t>>& wanted,
+                 const std::vector<QuestionClass*>& records) {
+  enum class Mode { kTask, kVariant, kSkip };
+  int place = -1;
+  std::size_t next = 0;        // the first entry of `wanted` not passed yet
+  QuestionClass* q = nullptr;  // the record being read, when it is wanted
+  bool lineStart = true;
+  Mode mode = Mode::kSkip;
+  int position = 0;
+  int variant = -1;
+  files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+      unsigned char c = bytes[i];
+      if (lineStart) {
+        lineStart = false;
+        if (c == '\t') {
+          if (variant < kMaxVariants) ++variant;
+          position = 0;
+          mode = q != nullptr && variant < kMaxVariants ? Mode::kVariant : Mode::kSkip;
+          if (mode == Mode::kVariant) q->Vrnt[variant].bExists = true;
+          if (mode == Mode::kSkip) goto skip_line;
+          continue;
+        }
+        ++place;
+        variant = -1;
+        position = 0;
+        while (next < wanted.size() && wanted[next].first < place) ++next;
+        q = next < wanted.size() && wanted[next].first == place ? records[wanted[next].second]
+                                                                : nullptr;
+        if (q == nullptr) {
+          mode = Mode::kSkip;
+          if (next == wanted.size()) return false;  // nothing more is wanted of this file
+          goto skip_line;
+        }
+        q->bExists = true;
+        mode = Mode::kTask;
+      }
+      if (c == '\n') {
+        lineStart = true;
+        continue;
+      }
+      if (c == '\r') continue;
+      if (mode == Mode::kTask) {
+        if (position < kTaskCapacity - 1) q->Task[position++] = static_cast<char>(c);
+      } else if (mode == Mode::kVariant) {
+        if (c == '\t') continue;
+        vrnt& v = q->Vrnt[variant];
+        if (position == 0 && (c == '+' || c == '-'))
+          v.bCorrect = c == '+';
+        else if (position < kVariantCapacity - 1)
+          v.Text[position++] = static_cast<char>(c);
+      }
+      continue;
+    skip_line:
+      // The rest of a line that goes nowhere is passed over at once.
+      const void* end = std::memchr(bytes + i, '\n', size - i);
+      if (end == nullptr) break;
+      i = static_cast<std::size_t>(static_cast<const unsigned char*>(end) - bytes);
+      lineStart = true;
+    }
+    return true;
+  });
+  // Two picks of one place: the second copies the first.
+  for (std::size_t k = 1; k < wanted.size(); ++k)
+    if (wanted[k].first == wanted[k - 1].first)
+      CopyQuestion(*records[wanted[k].second], *records[wanted[k - 1].second]);
 }
 
 }  // namespace
@@ -92,29 +168,24 @@ int Assemble(TopicClass& topic, std::span<const char* const> files, std::span<co
   }
   std::vector<bool> filled(picks.size(), false);
   for (std::size_t f = 0; f < files.size(); ++f) {
-    bool wanted = false;
-    for (const Pick& p : picks) wanted = wanted || p.file == static_cast<int>(f);
-    if (!wanted) continue;
-    // A scratch topic of its own: the global one's load options (keys, the answers' shuffle)
-    // are not wanted here.
-    TopicClass scratch;
-    scratch.LoadQuestions(const_cast<char*>(files[f]));
-    for (std::size_t i = 0; i < picks.size(); ++i) {
-      const Pick& p = picks[i];
-      if (p.file != static_cast<int>(f) || p.place < 0 || p.place >= scratch.Count) continue;
-      const QuestionClass* from = scratch.Get(p.place);
-      int present = PresentVariants(*from);
-      if (!from->bExists || present == 0) continue;
+    // The picks of this file by place; most files give a few records of thousands.
+    std::vector<std::pair<int, std::size_t>> wanted;
+    for (std::size_t i = 0; i < picks.size(); ++i)
+      if (picks[i].file == static_cast<int>(f) && picks[i].place >= 0)
+        wanted.push_back({picks[i].place, i});
+    if (wanted.empty()) continue;
+    std::sort(wanted.begin(), wanted.end());
+    CopyRecords(files[f], wanted, records);
+    for (const auto& [place, i] : wanted) {
       QuestionClass& to = *records[i];
-      CopyQuestion(to, *from);
-      to.bSolved = false;
-      to.ShowCount = 0;
+      int present = PresentVariants(to);
+      if (!to.bExists || present == 0) continue;
       Source& s = (*sources)[i];
       std::size_t n = strnlen(files[f], kPathCapacity - 1);
       std::memcpy(s.File, files[f], n);
       s.File[n] = '\0';
       s.Topic = f < topics.size() ? topics[f] : -1;
-      s.Place = p.place;
+      s.Place = place;
       s.Key = bank::ContentKey(to, present);
       filled[i] = true;
     }

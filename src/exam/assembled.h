@@ -4,8 +4,8 @@
 // The exam draws its questions from every topic of a discipline, and the drill of its mistakes
 // asks some of them again; both are an assembled topic in Topic_test, which the board and the
 // flow take as any loaded topic. It keeps no progress file: its order and its mix are its own.
-// Assembling loads one question file at a time and keeps only the records picked, so memory
-// holds at most the largest file plus the picked questions.
+// Assembling reads the question files one at a time and builds only the records picked, by the
+// loader's rules, so memory holds the picked questions and nothing of the rest.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +42,7 @@ struct Pick {
 };
 
 // Empties `topic` and fills it with copies of the picked records, in the order of `picks`,
-// loading each file once. A pick that names no record with variants (the file changed since it
+// reading each file once (only as far as its last pick). A pick that names no record with variants (the file changed since it
 // was read) is left out. `sources` gets one entry per record of the topic; `files[i]` is
 // question file i and `topics[i]` its catalogue index. Returns the number of records; 0 and an
 // empty topic when nothing was copied or memory ran out.

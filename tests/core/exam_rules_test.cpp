@@ -119,17 +119,34 @@ TEST(ExamDraw, ThePlacesWithVariantsAreTheLoadersRecordsWithVariants) {
 
   // Random files of the same pieces agree with the loader as well.
   study::Random random{5};
-  const char* pieces[] = {"T\r\n", "\t+v\r\n", "\t-w\n", "\r\n", "\n", "\tx\r\n", "U"};
+  const char* pieces[] = {"T\r\n",   "\t+v\r\n", "\t-w\n",         "\r\n",   "\n",
+                          "\tx\r\n", "U",        "\t\t++a\tb\r\n", "T\rx\n", "\t-\r\n"};
   for (int round = 0; round < 200; ++round) {
     std::string text;
     int n = static_cast<int>(random.Below(30));
-    for (int i = 0; i < n; ++i) text += pieces[random.Below(7)];
+    for (int i = 0; i < n; ++i) text += pieces[random.Below(10)];
+    if (round % 20 == 0) text += "L" + std::string(3000, 'x') + "\r\n\t+" + std::string(1500, 'y');
     WriteBytes("Base\\q.txt", text);
     topic.LoadQuestions(path);
     loaded.clear();
     for (int i = 0; i < topic.Count; ++i)
       if (topic.Get(i)->bExists && exam::PresentVariants(*topic.Get(i)) > 0) loaded.push_back(i);
     ASSERT_EQ(exam::PlacesWithVariants("Base\\q.txt"), loaded) << text;
+    // The assembled copies are the loader's records, byte for byte, in the order picked.
+    std::vector<exam::Pick> picks;
+    for (std::size_t i = loaded.size(); i-- > 0;) picks.push_back({0, loaded[i]});
+    const char* files[] = {"Base\\q.txt"};
+    const int topics[] = {0};
+    TopicClass copy;
+    std::vector<exam::Source> sources;
+    ASSERT_EQ(exam::Assemble(copy, files, topics, picks, &sources),
+              static_cast<int>(loaded.size()));
+    for (std::size_t i = 0; i < picks.size(); ++i) {
+      const QuestionClass* a = copy.Get(static_cast<int>(i));
+      const QuestionClass* b = topic.Get(picks[i].place);
+      ASSERT_EQ(std::memcmp(a->Task, b->Task, sizeof a->Task), 0) << text;
+      ASSERT_EQ(std::memcmp(a->Vrnt, b->Vrnt, sizeof a->Vrnt), 0) << text;
+    }
   }
 }
 
