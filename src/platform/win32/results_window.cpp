@@ -50,6 +50,9 @@ constexpr Column kColumns[] = {
     {L"Кругов", 55, true},
     {L"Длительность, с", 105, true},
     {L"Продолжено", 80, false},
+    {L"Режим", 80, false},
+    {L"Частичный зачёт, %", 120, true},
+    {L"Оценка", 130, false},
 };
 
 std::wstring Cell(const study::ResultRecord& r, int column) {
@@ -72,8 +75,16 @@ std::wstring Cell(const study::ResultRecord& r, int column) {
       return std::to_wstring(r.Rounds);
     case 8:
       return std::to_wstring(r.Seconds);
-    default:
+    case 9:
       return r.Resumed ? L"да" : L"нет";
+    case 10:
+      return r.Mode == study::ResultMode::kExam       ? L"экзамен"
+             : r.Mode == study::ResultMode::kMistakes ? L"ошибки"
+                                                      : L"тренировка";
+    case 11:
+      return r.CreditTenths >= 0 ? Tenths(r.CreditTenths) : std::wstring();
+    default:
+      return cp1251::ToWide(r.Grade);
   }
 }
 
@@ -329,6 +340,25 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   const int slot = (right - left) / study::kChartBars;
   const int barWidth = slot * 2 / 3 > 0 ? slot * 2 / 3 : 1;
   HBRUSH bar = CreateSolidBrush(kChartBarColour);
+  HBRUSH examBar = CreateSolidBrush(kChartExamColour);
+  // The legend, at the right of the title row, when there are exams to tell apart: a swatch and
+  // the name of each kind of attempt.
+  bool exams = false;
+  for (int i = 0; i < chart.Count && i < study::kChartBars; ++i) exams = exams || chart.Exam[i];
+  if (exams) {
+    const wchar_t* names[] = {L"тренировка", L"экзамен"};
+    HBRUSH swatches[] = {bar, examBar};
+    int x = area.right - 8;
+    for (int k = 1; k >= 0; --k) {
+      RECT measure{0, 0, 0, 0};
+      DrawTextW(dc, names[k], -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+      RECT name{x - measure.right, area.top + 2, x, area.top + 22};
+      TextAt(dc, names[k], name, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+      RECT swatch{name.left - 16, area.top + 7, name.left - 4, area.top + 17};
+      FillRect(dc, &swatch, swatches[k]);
+      x = swatch.left - 12;
+    }
+  }
   const int count = chart.Count < study::kChartBars ? chart.Count : study::kChartBars;
   for (int i = 0; i < count; ++i) {
     int tenths = chart.PercentTenths[i];
@@ -337,7 +367,7 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
     const int height = (tenths * plot + 500) / 1000;
     const int x = left + i * slot + (slot - barWidth) / 2;
     RECT filled{x, bottom - height, x + barWidth, bottom};
-    if (height > 0) FillRect(dc, &filled, bar);
+    if (height > 0) FillRect(dc, &filled, chart.Exam[i] ? examBar : bar);
     // The percent above the bar (whole numbers where the slot is narrow), the attempt's
     // number below.
     std::wstring value = slot >= 36 ? Tenths(tenths) : std::to_wstring((tenths + 5) / 10);
@@ -347,6 +377,7 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
     TextAt(dc, std::to_wstring(i + 1), below, DT_CENTER | DT_TOP);
   }
   DeleteObject(bar);
+  DeleteObject(examBar);
   SelectObject(dc, oldFont);
 }
 

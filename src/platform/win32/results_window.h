@@ -24,6 +24,8 @@ inline constexpr int kChartLeft = 48;
 inline constexpr int kChartRight = 16;
 inline constexpr int kChartBottom = 36;
 inline constexpr COLORREF kChartBarColour = RGB(0x2F, 0x6F, 0xB7);
+// Exams in a colour of their own, named in the legend above the plot.
+inline constexpr COLORREF kChartExamColour = RGB(0xE0, 0x7B, 0x1A);
 inline constexpr COLORREF kChartBackground = RGB(0xFF, 0xFF, 0xFF);
 
 // Draws the chart into `area` of `dc`: white background, grid lines and labels at 0, 25, 50,
