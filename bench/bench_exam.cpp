@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <string>
 
 #include "bank/catalogue.h"
@@ -74,6 +75,8 @@ void BM_ExamStart(benchmark::State& state) {
   Discipline.LoadDisciplines(pattern);
   exam::Reset();
   Topic_test.UnloadQuestions();
+  auto* allocate = bank::AllocateRecord;
+  auto* release = bank::ReleaseRecord;
   bank::AllocateRecord = CountedAllocate;
   bank::ReleaseRecord = CountedRelease;
   gLive = 0;
@@ -86,8 +89,8 @@ void BM_ExamStart(benchmark::State& state) {
     Topic_test.UnloadQuestions();
     state.ResumeTiming();
   }
-  bank::AllocateRecord = [](std::size_t size) { return ::operator new(size, std::nothrow); };
-  bank::ReleaseRecord = [](void* p) { ::operator delete(p); };
+  bank::AllocateRecord = allocate;
+  bank::ReleaseRecord = release;
   // The head of each topic is embedded: a topic of n records allocates n - 1.
   long bound = (kPerTopic - 1) + (kDrawn - 1);
   state.counters["peak_records"] = static_cast<double>(gPeak);

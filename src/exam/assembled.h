@@ -42,10 +42,10 @@ struct Pick {
 };
 
 // Empties `topic` and fills it with copies of the picked records, in the order of `picks`,
-// reading each file once (only as far as its last pick). A pick that names no record with variants (the file changed since it
-// was read) is left out. `sources` gets one entry per record of the topic; `files[i]` is
-// question file i and `topics[i]` its catalogue index. Returns the number of records; 0 and an
-// empty topic when nothing was copied or memory ran out.
+// reading each file once (only as far as its last pick). A pick that names no record with variants
+// (the file changed since it was read) is left out. `sources` gets one entry per record of the
+// topic; `files[i]` is question file i and `topics[i]` its catalogue index. Returns the number of
+// records; 0 and an empty topic when nothing was copied or memory ran out.
 int Assemble(TopicClass& topic, std::span<const char* const> files, std::span<const int> topics,
              std::span<const Pick> picks, std::vector<Source>* sources);
 

@@ -201,8 +201,9 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   Choose();
   for (int i = 0; i < 3; ++i) AnswerCurrent(true);
   std::string csv = ReadAll("data/results.csv");
-  EXPECT_NE(csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет;тренировка;;\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет;тренировка;;\r\n"),
+      std::string::npos);
   std::vector<study::ResultRecord> records = study::ReadResults();
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].PercentTenths, 1000);
