@@ -34,6 +34,8 @@ long RouteCommand(unsigned wParam, HWND sender) {
 }
 
 long StartQuiz() {
+  // A start of a topic loaded before the sitting began has nothing left to start.
+  if (exam::Running()) return 0;
   quiz::Start();
   return 0;
 }
@@ -57,6 +59,8 @@ long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
   // Loading now would pull the topic from under the flow's box: the chooser stays open and its
   // OK can be pressed again once the box is gone.
   if (quiz::bFlowBusy) return -1;
+  // A chooser left open when a sitting began would load other questions under it.
+  if (!exam::MayInterrupt(false)) return -1;
 
   bool loaded = false;
   int topic = -1;

@@ -395,4 +395,29 @@ TEST_F(ExamSittingTest, TheDialogsFirstAndLastValues) {
   EXPECT_FALSE(exam::StartChoice(exam::Choice{0, -1, 0, 5}));  // no question asked for
 }
 
+TEST_F(ExamSittingTest, AChooserLeftOpenAsksBeforeItLoadsAndAStartMessageWaitsForNothing) {
+  fake::Command(kCmdFirstDiscipline);
+  ASSERT_EQ(fake::LiveChoosers().size(), 1u);
+  HWND chooser = fake::LiveChoosers()[0];
+  // A start message of a topic loaded before the sitting is left over: it starts nothing.
+  quiz::NoteStartPosted();
+  ws::PostStart(OnScreen2.hWnd);
+  ASSERT_TRUE(exam::Begin(0, -1, 2, 0));
+  fake::Pump();
+  EXPECT_TRUE(exam::Running());
+  EXPECT_EQ(Title(), C(Cp1251("Экзамен: вопрос 1 из 2")));
+  fake::SetYesNoAnswer(false);
+  fake::Click(ws::FindChild(chooser, 100));
+  fake::Click(ws::FindChild(chooser, 200));
+  EXPECT_EQ(fake::Boxes().back().text, C(Cp1251("Прервать экзамен?")));
+  EXPECT_TRUE(exam::Running());
+  EXPECT_EQ(Topic_test.Count, 2);  // nothing loaded
+  fake::SetYesNoAnswer(true);
+  fake::Click(ws::FindChild(chooser, 200));
+  EXPECT_FALSE(exam::Running());
+  fake::Pump();
+  EXPECT_EQ(Task(), "M0");  // the chosen topic, from its first question
+  EXPECT_EQ(Title(), "Exameo 2.0");
+}
+
 }  // namespace
