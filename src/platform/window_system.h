@@ -30,11 +30,12 @@ inline constexpr std::uint32_t kStyleGroup = 0x00020000;          // WS_GROUP
 inline constexpr std::uint32_t kStyleTabStop = 0x00010000;        // WS_TABSTOP
 
 // Message box styles.
-inline constexpr unsigned kBoxOk = 0x00;           // MB_OK
-inline constexpr unsigned kBoxInformation = 0x40;  // MB_ICONINFORMATION
-inline constexpr unsigned kBoxYesNo = 0x04;        // MB_YESNO
-inline constexpr unsigned kBoxQuestion = 0x20;     // MB_ICONQUESTION
-inline constexpr unsigned kBoxWarning = 0x30;      // MB_ICONWARNING
+inline constexpr unsigned kBoxOk = 0x00;              // MB_OK
+inline constexpr unsigned kBoxInformation = 0x40;     // MB_ICONINFORMATION
+inline constexpr unsigned kBoxYesNo = 0x04;           // MB_YESNO
+inline constexpr unsigned kBoxQuestion = 0x20;        // MB_ICONQUESTION
+inline constexpr unsigned kBoxWarning = 0x30;         // MB_ICONWARNING
+inline constexpr unsigned kBoxSecondDefault = 0x100;  // MB_DEFBUTTON2
 
 // ---- Measuring (the main window's default font) ----
 
@@ -106,6 +107,11 @@ void SetMark(HWND control, HFONT font);
 void ShowBox(HWND owner, const char* text, const char* caption, unsigned style);
 // A modal Yes/No box (question icon), Yes the default button; true when the user chose Yes.
 bool AskYesNo(HWND owner, const char* text, const char* caption);
+// The same with No the default button (Enter answers No).
+bool AskNoDefault(HWND owner, const char* text, const char* caption);
+// The boxes of ShowBox, AskYesNo and AskNoDefault up right now (their own message loops run
+// the program's handlers meanwhile).
+int OpenBoxes();
 // Posts the quiz start message (WM_USER, 0, 0) to the window; it is handled later, from the
 // message loop. False when it could not be posted (no window, or its queue is full): then no
 // start message will come.
@@ -123,6 +129,17 @@ bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HME
 bool AddMenuSeparator(HMENU menu);
 // Ticks or clears the check mark of item `id` (searched in submenus too).
 void SetMenuTick(HMENU menu, unsigned id, bool ticked);
+
+// ---- The exam ----
+
+// Starts or stops the exam's timer on the main window: while it runs, the window's procedure
+// calls TimerTick (shell/routing.h) a few times a second.
+void SetTicking(HWND window, bool on);
+// Opens the dialog "Экзамен" (modal to `owner`); its "Начать" calls exam::StartChoice.
+void OpenExamDialog(HINSTANCE instance, HWND owner);
+// Opens the report of the last sitting (exam::LastReport) in a window owned by `owner`; an open
+// one shows the new report and comes to the top.
+void OpenExamReport(HINSTANCE instance, HWND owner);
 
 // ---- The results window ----
 

@@ -3,6 +3,7 @@
 #include "quiz/quiz.h"
 
 #include "board/screen.h"
+#include "exam/sitting.h"
 #include "platform/window_system.h"
 #include "shell/globals.h"
 #include "study/study.h"
@@ -137,7 +138,10 @@ void UndoClick(unsigned id) {
 void Ok() {
   if (bNobodyHome || Blocked()) return;
   bFlowBusy = true;
-  if (OnScreen2.bAsk)
+  // A sitting takes one OK per question and shows no marks.
+  if (exam::Running())
+    exam::Ok();
+  else if (OnScreen2.bAsk)
     Grade();
   else
     MoveOn();

@@ -33,3 +33,6 @@ inline constexpr unsigned kCmdShuffleQuestions = 500;
 inline constexpr unsigned kCmdShuffleAnswers = 501;
 inline constexpr unsigned kCmdResume = 502;
 inline constexpr unsigned kCmdResults = 503;
+// The menu "Подготовка": the dialog "Экзамен" (the results window moved here too). Taken from
+// the menu only, as the study menu's.
+inline constexpr unsigned kCmdExam = 504;

@@ -36,17 +36,25 @@ HMENU BuildMenuBar() {
   auto shuffleQuestions = Cp1251("Перемешивать вопросы");
   auto shuffleAnswers = Cp1251("Перемешивать варианты ответов");
   auto resume = Cp1251("Продолжать с места остановки");
-  auto results = Cp1251("Результаты...");
   OnScreen2.CreateMenuItem(options, shuffleQuestions.bytes, 1, kCmdShuffleQuestions, nullptr);
   OnScreen2.CreateMenuItem(options, shuffleAnswers.bytes, 1, kCmdShuffleAnswers, nullptr);
   OnScreen2.CreateMenuItem(options, resume.bytes, 1, kCmdResume, nullptr);
-  ws::AddMenuSeparator(options);
-  OnScreen2.CreateMenuItem(options, results.bytes, 1, kCmdResults, nullptr);
+
+  // Ways of working through a discipline beyond the drill, above the separator; the results of
+  // all of them below it.
+  HMENU preparation = ws::CreatePopup();
+  auto exam = Cp1251("Экзамен...");
+  auto results = Cp1251("Результаты...");
+  OnScreen2.CreateMenuItem(preparation, exam.bytes, 1, kCmdExam, nullptr);
+  ws::AddMenuSeparator(preparation);
+  OnScreen2.CreateMenuItem(preparation, results.bytes, 1, kCmdResults, nullptr);
 
   auto disciplinesTitle = Cp1251("Дисциплины");
+  auto preparationTitle = Cp1251("Подготовка");
   auto optionsTitle = Cp1251("Параметры");
   auto helpTitle = Cp1251("Помощь");
   OnScreen2.CreateMenuItem(bar, disciplinesTitle.bytes, 0, 0, disciplines);
+  OnScreen2.CreateMenuItem(bar, preparationTitle.bytes, 1, 0, preparation);
   OnScreen2.CreateMenuItem(bar, optionsTitle.bytes, 1, 0, options);
   OnScreen2.CreateMenuItem(bar, helpTitle.bytes, 1, 0, help);
   // The options read at start-up are shown ticked.

@@ -2,6 +2,7 @@
 #include "shell/routing.h"
 
 #include "bank/catalogue.h"
+#include "exam/sitting.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
 #include "shell/commands.h"
@@ -20,19 +21,32 @@ long RouteCommand(unsigned wParam, HWND sender) {
   // Every step runs, in this order; a step that does not match does nothing.
   OnScreen2.Anounce(wParam);
   if (id >= kCmdFirstDiscipline && id < kCmdFirstDiscipline + kMaxDisciplines &&
-      Discipline.Disciplines[id - kCmdFirstDiscipline].bExists)
+      Discipline.Disciplines[id - kCmdFirstDiscipline].bExists && exam::MayInterrupt(false))
     OpenDiscipline(static_cast<int>(id - kCmdFirstDiscipline));
   if (id >= kCmdFirstAnswerKey && id < kCmdFirstAnswerKey + 12 && OnScreen2.bAsk)
     quiz::AnswerKey(static_cast<int>(id - kCmdFirstAnswerKey));
   if (!OnScreen2.bAsk) quiz::UndoClick(id);
   if (id == kCmdOk && !bNobodyHome) quiz::Ok();
   study::MenuCommand(wParam, sender);
+  if (wParam == kCmdExam && sender == nullptr && exam::MayInterrupt(false))
+    ws::OpenExamDialog(OnScreen2.hInst, OnScreen2.hWnd);
   return -1;
 }
 
 long StartQuiz() {
+  // A start of a topic loaded before the sitting began has nothing left to start.
+  if (exam::Running()) return 0;
   quiz::Start();
   return 0;
+}
+
+long TimerTick() {
+  exam::Tick();
+  return 0;
+}
+
+bool MainMayClose() {
+  return exam::MayInterrupt(true);
 }
 
 long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
@@ -55,6 +69,8 @@ long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
   // Loading now would pull the topic from under the flow's box: the chooser stays open and its
   // OK can be pressed again once the box is gone.
   if (quiz::bFlowBusy) return -1;
+  // A chooser left open when a sitting began would load other questions under it.
+  if (!exam::MayInterrupt(false)) return -1;
 
   bool loaded = false;
   int topic = -1;

@@ -11,6 +11,11 @@
 long RouteCommand(unsigned wParam, HWND sender = nullptr);
 // WM_USER of the main window: start the quiz on the loaded topic. Returns 0.
 long StartQuiz();
+// The exam's timer on the main window (ws::SetTicking). Returns 0.
+long TimerTick();
+// The user closes the main window: false when it has to stay (a sitting runs and the user chose
+// not to interrupt it).
+bool MainMayClose();
 // WM_COMMAND of a chooser window from the control `sender` (null for none): its OK button, or
 // the dialog keys' IDOK (Enter, taken as OK) and IDCANCEL (Esc, closes it). Returns -1.
 long ChooserCommand(HWND chooser, unsigned wParam, HWND sender);

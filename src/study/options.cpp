@@ -1,6 +1,8 @@
 // exameo.ini: reading what it holds, writing it whole.
 #include "study/options.h"
 
+#include "study/ini.h"
+
 #include <cstring>
 #include <string_view>
 
@@ -56,6 +58,13 @@ std::string FormatOptions(const Options& options) {
     text += options.*key.field ? "=1\r\n" : "=0\r\n";
   }
   return text;
+}
+
+std::string OptionsInto(std::string_view ini, const Options& options) {
+  IniPair pairs[3];
+  std::size_t n = 0;
+  for (const Key& key : kKeys) pairs[n++] = {key.name, options.*key.field ? "1" : "0"};
+  return IniWithValues(ini, "options", pairs, n);
 }
 
 }  // namespace study

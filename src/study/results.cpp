@@ -16,7 +16,13 @@ namespace {
 constexpr char kBom[] = "\xEF\xBB\xBF";
 constexpr char kYes[] = "да";
 constexpr char kNo[] = "нет";
-constexpr int kFields = 10;
+constexpr int kOldFields = 10;  // the columns before the mode was added
+constexpr int kFields = 13;
+constexpr char kOldHeader[] =
+    "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;"
+    "Процент;Кругов;Длительность, с;Продолжено";
+constexpr const char* kModes[] = {"тренировка", "экзамен", "ошибки"};
+constexpr const char* kGrades[] = {"отлично", "хорошо", "удовлетворительно", "неудовлетворительно"};
 
 void AppendUtf8(std::string* out, char32_t u) {
   if (u < 0x80) {
@@ -82,13 +88,13 @@ bool NextRecord(std::string_view* text, std::string fields[kFields], int* count)
     field.Keep(c);
   }
   // The last line has no line end: it may have been cut short by a crash, so it is passed
-  // over unless it is whole. A whole record has all its fields; its last one, "да" or "нет",
-  // tells a torn one.
+  // over unless it is whole. A whole record has all thirteen fields, and ToRecord checks that
+  // the last ones (the mode, the credit and the grade) agree, which tells a torn one.
   bool torn = field.quoted;
   if (*count < kFields) fields[*count] = field.Take();
   ++*count;
   text->remove_prefix(text->size());
-  return !torn;
+  return !torn && *count == kFields;
 }
 
 bool ParseInt(std::string_view s, std::int64_t max, std::int64_t* out) {
@@ -127,7 +133,7 @@ bool IsStamp(std::string_view s) {
   return true;
 }
 
-bool ToRecord(const std::string fields[kFields], ResultRecord* r) {
+bool ToRecord(const std::string fields[kFields], int count, ResultRecord* r) {
   if (!IsStamp(fields[0])) return false;
   std::memcpy(r->When, fields[0].data(), 16);
   r->When[16] = '\0';
@@ -150,6 +156,29 @@ bool ToRecord(const std::string fields[kFields], ResultRecord* r) {
   r->Right = static_cast<int>(right);
   r->Rounds = static_cast<int>(rounds);
   r->Seconds = seconds;
+  if (count == kOldFields) return true;
+  bool known = false;
+  for (int m = 0; m < 3; ++m) {
+    if (fields[10] != kModes[m]) continue;
+    r->Mode = static_cast<ResultMode>(m);
+    known = true;
+  }
+  if (!known) return false;
+  // An exam has its credit and one of the grades; other records have neither.
+  bool exam = r->Mode == ResultMode::kExam;
+  bool graded = false;
+  for (const char* g : kGrades) graded = graded || fields[12] == g;
+  if (exam != graded || exam == fields[11].empty()) return false;
+  r->CreditTenths = -1;
+  if (exam && !ParsePercent(fields[11], &r->CreditTenths)) return false;
+  std::string_view grade(fields[12]);
+  std::size_t i = 0, o = 0;
+  while (i < grade.size() && o + 1 < static_cast<std::size_t>(kGradeCapacity)) {
+    char32_t u = cp1251::DecodeUtf8(grade.data(), grade.size(), &i);
+    int b = u == 0xFFFFFFFFu || u == 0 ? -1 : cp1251::FromUnicode(u);
+    r->Grade[o++] = b < 0 ? '?' : static_cast<char>(b);
+  }
+  r->Grade[o] = '\0';
   return true;
 }
 
@@ -163,9 +192,24 @@ int PercentTenths(int right, int asked) {
 }
 
 std::string ResultsHeader() {
-  return std::string(kBom) +
-         "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;"
-         "Процент;Кругов;Длительность, с;Продолжено\r\n";
+  return std::string(kBom) + kOldHeader + ";Режим;Частичный зачёт, %;Оценка\r\n";
+}
+
+bool HasOldHeader(const char* bytes, std::size_t size) {
+  if (bytes == nullptr) return false;
+  std::string_view text(bytes, size);
+  if (text.substr(0, 3) == kBom) text.remove_prefix(3);
+  std::string_view header(kOldHeader);
+  if (text.substr(0, header.size()) != header) return false;
+  text.remove_prefix(header.size());
+  return text.substr(0, 2) == "\r\n" || text.substr(0, 1) == "\n";
+}
+
+std::string WithNewHeader(const char* bytes, std::size_t size) {
+  std::string_view text(bytes, size);
+  if (!HasOldHeader(bytes, size)) return std::string(text);
+  std::size_t end = text.find('\n');
+  return ResultsHeader() + std::string(text.substr(end + 1));
 }
 
 std::string FormatResult(const ResultRecord& r) {
@@ -183,6 +227,16 @@ std::string FormatResult(const ResultRecord& r) {
                 tenths / 10, tenths % 10, r.Rounds, static_cast<long long>(r.Seconds));
   line += numbers;
   line += r.Resumed ? kYes : kNo;
+  line.push_back(';');
+  int mode = static_cast<int>(r.Mode);
+  line += kModes[mode >= 0 && mode < 3 ? mode : 0];
+  line.push_back(';');
+  if (r.CreditTenths >= 0) {
+    std::snprintf(numbers, sizeof numbers, "%d,%d", r.CreditTenths / 10, r.CreditTenths % 10);
+    line += numbers;
+  }
+  line.push_back(';');
+  AppendText(&line, r.Grade);
   line += "\r\n";
   return line;
 }
@@ -200,8 +254,9 @@ std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size) {
     std::string_view start = text;
     int count = 0;
     ResultRecord record;
-    // The header has ten fields too, but no date: ToRecord drops it.
-    if (NextRecord(&text, fields, &count) && count == kFields && ToRecord(fields, &record)) {
+    // The header has as many fields, but no date: ToRecord drops it.
+    if (NextRecord(&text, fields, &count) && (count == kFields || count == kOldFields) &&
+        ToRecord(fields, count, &record)) {
       if (ring.size() < kMaxResultRecords)
         ring.push_back(record);
       else
@@ -245,6 +300,7 @@ Chart ChartOf(const std::vector<ResultRecord>& newestFirst, const char* discipli
     const ResultRecord& r =
         newestFirst[static_cast<std::size_t>(picked[static_cast<std::size_t>(k)])];
     chart.PercentTenths[b] = r.PercentTenths;
+    chart.Exam[b] = r.Mode == ResultMode::kExam;
     std::memcpy(chart.When[b], r.When, sizeof chart.When[b]);
     chart.When[b][sizeof chart.When[b] - 1] = 0;
     if (k == mark) chart.Selected = b;

@@ -14,6 +14,14 @@ namespace study {
 
 inline constexpr int kResultTextCapacity = 1024;
 inline constexpr int kChartBars = 20;
+inline constexpr int kGradeCapacity = 64;
+
+// How a record's questions were asked.
+enum class ResultMode : unsigned char {
+  kPractice,  // "тренировка": a topic drilled with marks after every answer
+  kExam,      // "экзамен": a rehearsed exam
+  kMistakes,  // "ошибки": the drill of an exam's mistakes
+};
 
 struct ResultRecord {
   char When[17] = {};                         // local "YYYY-MM-DD HH:MM"
@@ -26,10 +34,19 @@ struct ResultRecord {
   int Rounds = 0;
   std::int64_t Seconds = 0;  // from the start to "Game over"
   bool Resumed = false;      // continued from remembered progress
+  ResultMode Mode = ResultMode::kPractice;
+  int CreditTenths = -1;            // an exam's partial-credit percent in tenths; -1 for none
+  char Grade[kGradeCapacity] = {};  // an exam's grade (Windows-1251); empty for none
 };
 
 // The header line, with the byte order mark in front and CR LF behind (UTF-8).
 std::string ResultsHeader();
+// Whether `bytes`, the start of a results file, begin with the header of the ten columns the
+// program wrote before the mode, the partial credit and the grade were added.
+bool HasOldHeader(const char* bytes, std::size_t size);
+// A whole results file with its old header replaced by ResultsHeader(); the records stay as
+// they are (the reader takes ten-column lines as practice).
+std::string WithNewHeader(const char* bytes, std::size_t size);
 // One record's line with CR LF (UTF-8; the texts converted from Windows-1251).
 std::string FormatResult(const ResultRecord& record);
 // The newest kMaxResultRecords records of a results file's bytes, newest first (the file's
@@ -49,6 +66,7 @@ struct Chart {
   int PercentTenths[kChartBars] = {};
   char When[kChartBars][17] = {};
   int Selected = -1;
+  bool Exam[kChartBars] = {};  // the attempt was an exam
 };
 Chart ChartOf(const std::vector<ResultRecord>& newestFirst, const char* discipline,
               const char* topic, int selected = -1);

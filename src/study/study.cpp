@@ -16,6 +16,7 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "study/appends.h"
+#include "study/ini.h"
 #include "study/progress.h"
 
 namespace study {
@@ -117,6 +118,7 @@ struct State {
   std::vector<Whole> wholes;             // whole files still to be written
   std::vector<std::string> stale;        // progress files still to be removed
   std::vector<std::string> warnedFiles;  // told about, and not written since
+  ResultMode mode = ResultMode::kPractice;
 };
 
 State& S() {
@@ -324,9 +326,24 @@ void Forget() {
   s.file = FileState::kNone;
 }
 
+// A results file still headed by the ten old columns gets the new header, the whole file
+// rewritten through a temporary one, before a record of thirteen columns follows it. A file
+// too large to be read whole keeps its header (the reader takes both kinds of line).
+void UpgradeResultsHeader(const std::string& path) {
+  std::string head = ReadFile(path, 512);
+  if (!HasOldHeader(head.data(), head.size())) return;
+  std::string bytes = ReadFile(path, kDataLimit);
+  if (bytes.size() >= kDataLimit) return;
+  std::string text = WithNewHeader(bytes.data(), bytes.size());
+  files::Fault why = files::Fault::kNone;
+  files::WriteWhole(path.c_str(), text.data(), text.size(), &why);
+  Report(why, path);
+}
+
 void AppendResult(int rounds) {
   State& s = S();
   ResultRecord r;
+  r.Mode = s.mode;
   LocalStamp(NowSeconds(), r.When);
   CopyTitle(r.Discipline, s.disciplineTitle);
   CopyTitle(r.Topic, s.topicTitle);
@@ -338,12 +355,21 @@ void AppendResult(int rounds) {
   std::int64_t seconds = NowSeconds() - s.started;
   r.Seconds = seconds < 0 ? 0 : seconds;  // the clock was set back meanwhile
   r.Resumed = s.resumed;
+  AppendRecord(r);
+}
 
+}  // namespace
+
+void AppendRecord(const ResultRecord& r) {
+  if (!CanWrite()) return;
+  std::string path = InFolder("results.csv");
+  UpgradeResultsHeader(path);
   // A new or empty file gets the header; one whose last line was torn gets a line end first,
   // so the record does not join the torn line. A record the file refuses is kept.
-  std::string path = InFolder("results.csv");
   Report(AppendKept(path, FormatResult(r), ResultsHeader().c_str()), path);
 }
+
+namespace {
 
 // The box asking whether to continue with `matched` questions remembered as solved: true for
 // Yes; No forgets the topic's progress.
@@ -460,7 +486,20 @@ void SetOptions(const Options& options) {
   s.options = options;
   ApplyOptions();
   if (!CanWrite()) return;
-  SaveWhole(InFolder("exameo.ini"), FormatOptions(options));
+  SaveIni(OptionsInto(IniText(), options));
+}
+
+std::string IniText() {
+  if (S().folder.empty()) return std::string();
+  std::string path = InFolder("exameo.ini");
+  // A text the file refused is what the file holds for the program.
+  if (const State::Whole* kept = FindWhole(path)) return kept->text;
+  return ReadFile(path, kOptionsLimit);
+}
+
+void SaveIni(const std::string& text) {
+  if (!CanWrite()) return;
+  SaveWhole(InFolder("exameo.ini"), text);
 }
 
 bool MenuCommand(unsigned wParam, HWND sender) {
@@ -493,6 +532,7 @@ void DisciplineOpened(int i) {
 void TopicLoaded(int topic, HWND owner) {
   State& s = S();
   s.live = true;
+  s.mode = ResultMode::kPractice;
   s.resumed = false;
   s.asked = 0;
   s.right = 0;
@@ -527,6 +567,26 @@ void TopicLoaded(int topic, HWND owner) {
   bool answers = s.options.shuffleAnswers && !Topic_test.ArrangedOnLoad;
   if (!matched.empty() || answers || s.options.shuffleQuestions)
     Arrange(Topic_test, Rng, answers, s.options.shuffleQuestions, matched);
+}
+
+void AssembledLoaded(const char* discipline, const char* topic, ResultMode mode) {
+  State& s = S();
+  s.live = true;
+  s.mode = mode;
+  s.resumed = false;
+  s.asked = 0;
+  s.right = 0;
+  s.solved.clear();
+  s.file = FileState::kNone;
+  CopyTitle(s.disciplineTitle, discipline != nullptr ? discipline : "");
+  CopyTitle(s.topicTitle, topic != nullptr ? topic : "");
+  // No progress file: the questions came from several files and are asked for their own sake.
+  s.fullPath.clear();
+  s.progressPath.clear();
+  s.questions = Topic_test.Count == 1 && !Topic_test.Head.bExists ? 0 : Topic_test.Count;
+  bool answers = s.options.shuffleAnswers;
+  if (answers || s.options.shuffleQuestions)
+    Arrange(Topic_test, Rng, answers, s.options.shuffleQuestions, {});
 }
 
 int QuizStarted() {

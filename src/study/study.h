@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/handles.h"
@@ -60,6 +61,10 @@ bool MenuCommand(unsigned wParam, HWND sender);
 
 // The discipline whose chooser is open (catalogue entry i), noted when it opens.
 void DisciplineOpened(int i);
+// An assembled topic (exam/assembled.h) was put in Topic_test to be drilled in the usual flow:
+// its record will name `discipline` and `topic` and have `mode`; it keeps no progress file.
+// Shuffled as the options say.
+void AssembledLoaded(const char* discipline, const char* topic, ResultMode mode);
 // A topic was loaded by the chooser (catalogue topic i): shuffles it and, with resume on and
 // remembered progress, asks whether to continue (a box owned by `owner`).
 void TopicLoaded(int topic, HWND owner);
@@ -71,6 +76,16 @@ void Graded(QuestionClass& q, int round, bool solved);
 // "Game over": the quiz ended after `rounds` rounds. Appends the result record and forgets the
 // topic's progress.
 void QuizOver(int rounds);
+
+// ---- exameo.ini and results.csv for other parts ----
+
+// The whole of exameo.ini as it is now ("" when there is none or no data folder).
+std::string IniText();
+// Replaces exameo.ini with `text`, when the folder can be written.
+void SaveIni(const std::string& text);
+// Appends a record to results.csv (the header first for a new file, the new header for a file
+// with the old one), when the folder can be written.
+void AppendRecord(const ResultRecord& record);
 
 // ---- Results (the results window) ----
 

@@ -121,15 +121,17 @@ TEST_F(ShellTest, MenuBarListsTheDisciplinesAndTheHelpItems) {
   Discipline.LastDiscipline = 2;
   HMENU bar = BuildMenuBar();
   ASSERT_NE(bar, nullptr);
-  ASSERT_EQ(bar->items.size(), 3u);
+  ASSERT_EQ(bar->items.size(), 4u);
   EXPECT_EQ(bar->items[0].text, std::string(Cp1251("Дисциплины")));
-  EXPECT_EQ(bar->items[1].text, std::string(Cp1251("Параметры")));
-  EXPECT_EQ(bar->items[2].text, std::string(Cp1251("Помощь")));
+  EXPECT_EQ(bar->items[1].text, std::string(Cp1251("Подготовка")));
+  EXPECT_EQ(bar->items[2].text, std::string(Cp1251("Параметры")));
+  EXPECT_EQ(bar->items[3].text, std::string(Cp1251("Помощь")));
   EXPECT_EQ(bar->items[0].id, 0u);
   EXPECT_EQ(bar->items[1].id, 0u);
   EXPECT_EQ(bar->items[2].id, 0u);
+  EXPECT_EQ(bar->items[3].id, 0u);
   HMENU disciplines = bar->items[0].submenu;
-  HMENU help = bar->items[2].submenu;
+  HMENU help = bar->items[3].submenu;
   ASSERT_NE(disciplines, nullptr);
   ASSERT_NE(help, nullptr);
   EXPECT_TRUE(disciplines->popup);
@@ -152,7 +154,7 @@ TEST_F(ShellTest, MenuBarWithNoOrAllDisciplines) {
   Discipline.LastDiscipline = -1;
   HMENU bar = BuildMenuBar();
   EXPECT_TRUE(bar->items[0].submenu->items.empty());
-  EXPECT_EQ(bar->items[2].submenu->items.size(), 3u);
+  EXPECT_EQ(bar->items[3].submenu->items.size(), 3u);
 
   for (auto& d : Discipline.Disciplines) d.bExists = true;
   Discipline.LastDiscipline = 63;

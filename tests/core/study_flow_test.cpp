@@ -118,14 +118,24 @@ class StudyFlowTest : public ::testing::Test {
 };
 
 TEST_F(StudyFlowTest, MenuHasTheOptionsTicksThemAndKeepsThemAcrossARestart) {
-  ASSERT_EQ(bar_->items.size(), 3u);
-  HMENU options = bar_->items[1].submenu;
-  ASSERT_EQ(options->items.size(), 5u);
+  ASSERT_EQ(bar_->items.size(), 4u);
+  EXPECT_EQ(bar_->items[0].text, Cp(Cp1251("Дисциплины")));
+  EXPECT_EQ(bar_->items[1].text, Cp(Cp1251("Подготовка")));
+  EXPECT_EQ(bar_->items[2].text, Cp(Cp1251("Параметры")));
+  EXPECT_EQ(bar_->items[3].text, Cp(Cp1251("Помощь")));
+  HMENU options = bar_->items[2].submenu;
+  ASSERT_EQ(options->items.size(), 3u);
   EXPECT_EQ(options->items[0].text, Cp(Cp1251("Перемешивать вопросы")));
   EXPECT_EQ(options->items[1].text, Cp(Cp1251("Перемешивать варианты ответов")));
   EXPECT_EQ(options->items[2].text, Cp(Cp1251("Продолжать с места остановки")));
-  EXPECT_TRUE(options->items[3].separator);
-  EXPECT_EQ(options->items[4].text, Cp(Cp1251("Результаты...")));
+  // "Результаты..." moved to "Подготовка", below the exam and a separator.
+  HMENU preparation = bar_->items[1].submenu;
+  ASSERT_EQ(preparation->items.size(), 3u);
+  EXPECT_EQ(preparation->items[0].text, Cp(Cp1251("Экзамен...")));
+  EXPECT_EQ(preparation->items[0].id, 504u);
+  EXPECT_TRUE(preparation->items[1].separator);
+  EXPECT_EQ(preparation->items[2].text, Cp(Cp1251("Результаты...")));
+  EXPECT_EQ(preparation->items[2].id, 503u);
   for (unsigned id : {500u, 501u, 502u}) EXPECT_FALSE(Item(id)->ticked) << id;
   ASSERT_NE(Item(503), nullptr);
   EXPECT_FALSE(Item(503)->ticked);
@@ -194,8 +204,8 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   EXPECT_EQ(ReadAll("data/results.csv"),
             "\xEF\xBB\xBF"
             "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
-            "Кругов;Длительность, с;Продолжено\r\n"
-            "2026-12-08 10:30;Дисциплина;Тема;3;3;2;66,7;2;75;нет\r\n");
+            "Кругов;Длительность, с;Продолжено;Режим;Частичный зачёт, %;Оценка\r\n"
+            "2026-12-08 10:30;Дисциплина;Тема;3;3;2;66,7;2;75;нет;тренировка;;\r\n");
   EXPECT_FALSE(std::filesystem::exists("data/progress"));
   EXPECT_FALSE(std::filesystem::exists("data/exameo.ini"));
 
@@ -204,8 +214,9 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   Choose();
   for (int i = 0; i < 3; ++i) AnswerCurrent(true);
   std::string csv = ReadAll("data/results.csv");
-  EXPECT_NE(csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет;тренировка;;\r\n"),
+      std::string::npos);
   std::vector<study::ResultRecord> records = study::ReadResults();
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].PercentTenths, 1000);

@@ -179,9 +179,10 @@ xdotool key 1 Return
 expect_title "$main" 'Правильно 100.000 %, осталось 1'
 shot new-quiz
 
-# The help menu: F10, over "Параметры" to "Помощь", its first item "О программе".
+# The help menu: F10, over "Подготовка" and "Параметры" to "Помощь", its first item
+# "О программе".
 xdotool windowactivate --sync "$main"
-xdotool key F10 Right Right Down Return
+xdotool key F10 Right Right Right Down Return
 about=$(find_window 'О программе') || fail "no About box"
 sleep 0.3
 shot about

@@ -101,8 +101,8 @@ cd "$work"
 start_program
 xdotool windowactivate --sync "$main"
 sleep 0.3
-# F10, over to "Параметры", down to its third item "Продолжать с места остановки".
-xdotool key F10 Right Down Down Down Return
+# F10, over "Подготовка" to "Параметры", down to its third item "Продолжать с места остановки".
+xdotool key F10 Right Right Down Down Down Return
 for _ in $(seq 100); do
   grep -q '^resume=1' exameo.ini && break
   sleep 0.05
@@ -160,14 +160,17 @@ gone 'Game over' || fail "the Game over box stayed"
 # both right, 100,0 % (a decimal comma, as a Russian spreadsheet reads it), 1 round, resumed.
 [[ -z $(ls progress) ]] || fail "the progress was not forgotten: $(ls progress)"
 [[ $(wc -l <results.csv) -eq 6 ]] || fail "results.csv: $(cat results.csv)"
+# The old ten-column header was rewritten whole before the first record of thirteen.
+head -n 1 results.csv | grep -q 'Продолжено;Режим;Частичный зачёт, %;Оценка' ||
+  fail "the header was not rewritten: $(head -n 1 results.csv)"
 last=$(tail -n 1 results.csv | tr -d '\r')
-[[ $last =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}\ [0-9]{2}:[0-9]{2}\;Арифметика\;Сложение\;4\;2\;2\;100,0\;1\;[0-9]+\;да$ ]] ||
+[[ $last =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}\ [0-9]{2}:[0-9]{2}\;Арифметика\;Сложение\;4\;2\;2\;100,0\;1\;[0-9]+\;да\;тренировка\;\;$ ]] ||
   fail "the new record is \"$last\""
 
-# ---- The results window: F10, "Параметры", its last item (the separator is passed over) ----
+# ---- The results window: F10, "Подготовка", its last item (the separator is passed over) ----
 xdotool windowactivate --sync "$main"
 sleep 0.3
-xdotool key F10 Right Down Down Down Down Return
+xdotool key F10 Right Down Down Return
 results=$(find_window 'Результаты') || fail "no results window"
 xdotool windowactivate --sync "$results"
 sleep 0.5

@@ -27,6 +27,9 @@ struct FakeState {
   int boxDepth = 0;
   bool yesNoAnswer = true;
   int resultsOpens = 0;
+  int reportOpens = 0;
+  int dialogOpens = 0;
+  bool ticking = false;
   HWND resultsOwner = nullptr;
   std::vector<fake::DrawCall> drawLog;
   int paintCount = 0;
@@ -328,6 +331,28 @@ bool AskYesNo(HWND owner, const char* text, const char* caption) {
   return State().yesNoAnswer;
 }
 
+bool AskNoDefault(HWND owner, const char* text, const char* caption) {
+  ShowBox(owner, text, caption, kBoxYesNo | kBoxQuestion | kBoxSecondDefault);
+  return State().yesNoAnswer;
+}
+
+int OpenBoxes() {
+  return State().boxDepth;
+}
+
+void SetTicking(HWND window, bool on) {
+  if (Alive(window)) State().ticking = on;
+}
+
+void OpenExamDialog(HINSTANCE, HWND) {
+  ++State().dialogOpens;
+}
+
+void OpenExamReport(HINSTANCE, HWND owner) {
+  ++State().reportOpens;
+  State().resultsOwner = owner;
+}
+
 bool PostStart(HWND window) {
   FakeState& state = State();
   if (state.failNextPost) {
@@ -432,6 +457,15 @@ const std::vector<Box>& Boxes() {
 }
 void SetYesNoAnswer(bool yes) {
   State().yesNoAnswer = yes;
+}
+bool Ticking() {
+  return State().ticking;
+}
+int ExamReportOpens() {
+  return State().reportOpens;
+}
+int ExamDialogOpens() {
+  return State().dialogOpens;
 }
 int ResultsWindowOpens() {
   return State().resultsOpens;
@@ -547,6 +581,7 @@ long Command(unsigned wParam) {
 
 void Close(HWND window) {
   if (!Alive(window) || window->kind == FakeKind::Control) return;
+  if (window->kind == FakeKind::Main && !MainMayClose()) return;
   DestroyTree(window);
 }
 

@@ -108,6 +108,10 @@ void SetYesNoAnswer(bool yes);
 // How often the program asked to open the results window, and its owner at the last call.
 int ResultsWindowOpens();
 HWND ResultsWindowOwner();
+// The exam's timer runs (ws::SetTicking), and how often the exam's report was opened.
+bool Ticking();
+int ExamReportOpens();
+int ExamDialogOpens();  // how often the dialog "Экзамен" was asked for
 // Called while a box is up, before it closes (to act during a modal box).
 void SetBoxHook(std::function<void(const Box&)> hook);
 const std::vector<DrawCall>& DrawLog();
@@ -136,7 +140,8 @@ bool Click(HWND control);
 bool TypeChar(char c);
 // Sends WM_COMMAND with the given first parameter to the main window, as a menu item does.
 long Command(unsigned wParam);
-// Closes a top-level window with its close box (destroys it and its children).
+// Closes a top-level window with its close box (destroys it and its children); the main
+// window asks MainMayClose first, as WM_CLOSE does.
 void Close(HWND window);
 
 // Queries.

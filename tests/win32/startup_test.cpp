@@ -107,10 +107,11 @@ TEST_F(StartUpTest, MenuBarHasDisciplinesThenHelpWithTheirItemsInOrder) {
   ASSERT_NE(bar, nullptr);
   std::vector<MenuEntry> top = Items(bar);
   // The options popup between them is looked at in study_test.cpp.
-  ASSERT_EQ(top.size(), 3u);
+  ASSERT_EQ(top.size(), 4u);
   EXPECT_EQ(top[0].text, L"Дисциплины");
-  EXPECT_EQ(top[1].text, L"Параметры");
-  EXPECT_EQ(top[2].text, L"Помощь");
+  EXPECT_EQ(top[1].text, L"Подготовка");
+  EXPECT_EQ(top[2].text, L"Параметры");
+  EXPECT_EQ(top[3].text, L"Помощь");
   for (const MenuEntry& e : top) {
     EXPECT_EQ(e.id, 0u);
     EXPECT_NE(e.submenu, nullptr);
@@ -129,7 +130,7 @@ TEST_F(StartUpTest, MenuBarHasDisciplinesThenHelpWithTheirItemsInOrder) {
     EXPECT_EQ(disciplines[entry].id, static_cast<UINT>(20 + entry));
   }
 
-  std::vector<MenuEntry> help = Items(top[2].submenu);
+  std::vector<MenuEntry> help = Items(top[3].submenu);
   ASSERT_EQ(help.size(), 3u);
   EXPECT_EQ(help[0].text, L"О программе");
   EXPECT_EQ(help[0].id, 10u);

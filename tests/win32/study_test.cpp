@@ -200,16 +200,32 @@ BoxAnswerer* BoxAnswerer::current_ = nullptr;
 
 // ---- The options menu ----
 
-TEST(StudyMenu, OptionsPopupHoldsThreeCheckItemsASeparatorAndTheResults) {
+TEST(StudyMenu, PreparationHoldsTheExamASeparatorAndTheResultsAndOptionsTheThreeChecks) {
   HMENU bar = GetMenu(MainWindow());
-  ASSERT_EQ(GetMenuItemCount(bar), 3);
-  HMENU options = GetSubMenu(bar, 1);
+  ASSERT_EQ(GetMenuItemCount(bar), 4);
+  HMENU preparation = GetSubMenu(bar, 1);
+  ASSERT_NE(preparation, nullptr);
+  ASSERT_EQ(GetMenuItemCount(preparation), 3);
+  EXPECT_EQ(GetMenuItemID(preparation, 0), 504u);
+  EXPECT_EQ(GetMenuItemID(preparation, 2), 503u);
+  wchar_t label[64] = {};
+  GetMenuStringW(preparation, 0, label, 64, MF_BYPOSITION);
+  EXPECT_STREQ(label, L"Экзамен...");
+  GetMenuStringW(preparation, 2, label, 64, MF_BYPOSITION);
+  EXPECT_STREQ(label, L"Результаты...");
+  MENUITEMINFOW separator{};
+  separator.cbSize = sizeof separator;
+  separator.fMask = MIIM_FTYPE;
+  ASSERT_TRUE(GetMenuItemInfoW(preparation, 1, TRUE, &separator));
+  EXPECT_NE(separator.fType & MFT_SEPARATOR, 0u);
+
+  HMENU options = GetSubMenu(bar, 2);
   ASSERT_NE(options, nullptr);
-  ASSERT_EQ(GetMenuItemCount(options), 5);
+  ASSERT_EQ(GetMenuItemCount(options), 3);
   const wchar_t* texts[] = {L"Перемешивать вопросы", L"Перемешивать варианты ответов",
-                            L"Продолжать с места остановки", L"", L"Результаты..."};
-  const UINT ids[] = {500, 501, 502, 0, 503};
-  for (int i = 0; i < 5; ++i) {
+                            L"Продолжать с места остановки"};
+  const UINT ids[] = {500, 501, 502};
+  for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
     wchar_t text[256] = {};
     MENUITEMINFOW info{};
@@ -219,10 +235,6 @@ TEST(StudyMenu, OptionsPopupHoldsThreeCheckItemsASeparatorAndTheResults) {
     info.cch = 256;
     ASSERT_TRUE(GetMenuItemInfoW(options, static_cast<UINT>(i), TRUE, &info));
     EXPECT_EQ(info.hSubMenu, nullptr);
-    if (i == 3) {
-      EXPECT_NE(info.fType & MFT_SEPARATOR, 0u);
-      continue;
-    }
     EXPECT_EQ(info.fType, static_cast<UINT>(MFT_STRING));
     EXPECT_STREQ(text, texts[i]);
     EXPECT_EQ(info.wID, ids[i]);
@@ -546,6 +558,38 @@ TEST(ResultsChart, AtHalfAgainTheDpiTheMarginsAndSlotsAreHalfAgainAsLarge) {
   EXPECT_NE(pixels[static_cast<std::size_t>(59 * w + 90)] & 0xFFFFFF, 0x2F6FB7u);
 }
 
+TEST(ResultsChart, ExamsHaveTheirOwnColourAndALegend) {
+  study::Chart chart;
+  chart.Count = 3;
+  chart.PercentTenths[0] = chart.PercentTenths[1] = chart.PercentTenths[2] = 500;
+  chart.Exam[1] = true;
+  auto colourAt = [](const std::vector<std::uint32_t>& pixels, int x, int y) {
+    return pixels[static_cast<std::size_t>(y * kW + x)] & 0xFFFFFF;
+  };
+  auto count = [](const std::vector<std::uint32_t>& pixels, std::uint32_t colour, int rows) {
+    int n = 0;
+    for (int i = 0; i < rows * kW; ++i)
+      n += (pixels[static_cast<std::size_t>(i)] & 0xFFFFFF) == colour;
+    return n;
+  };
+  std::vector<std::uint32_t> pixels = Render(kW, kH, [&](HDC dc) {
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, chart, L"Алгебра");
+  });
+  const std::uint32_t exam = 0x7B3FA0;  // RGB(7B, 3F, A0) as a 32-bit DIB pixel reads
+  EXPECT_EQ(colourAt(pixels, SlotMiddle(0), 230), 0x2F6FB7u);
+  EXPECT_EQ(colourAt(pixels, SlotMiddle(1), 230), exam);
+  EXPECT_EQ(colourAt(pixels, SlotMiddle(2), 230), 0x2F6FB7u);
+  // The legend's two swatches (12 x 10 each) in the title row.
+  EXPECT_EQ(count(pixels, exam, 30), 120);
+  EXPECT_EQ(count(pixels, 0x2F6FB7u, 30), 120);
+  // Without exams there is nothing to tell apart: no legend.
+  chart.Exam[1] = false;
+  pixels = Render(kW, kH, [&](HDC dc) {
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, chart, L"Алгебра");
+  });
+  EXPECT_EQ(count(pixels, 0x2F6FB7u, 30), 0);
+}
+
 TEST(ResultsChart, NoAttemptsOrNoRoomDrawNoBar) {
   study::Chart none;
   std::vector<std::uint32_t> empty = Render(kW, kH, [&](HDC dc) {
@@ -633,18 +677,19 @@ TEST(ResultsWindow, ListsTheRecordsNewestFirstAndChartsTheSelectedTopic) {
 
   // Columns as in the file; rows newest first.
   HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-  ASSERT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 10);
+  ASSERT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 13);
   ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
-  const wchar_t* rows[3][10] = {
+  // Ten-column lines: practice, without a partial credit or a grade.
+  const wchar_t* rows[3][13] = {
       {L"2026-12-03 09:15", L"Математика", L"Алгебра", L"10", L"4", L"3", L"75,0", L"2", L"200",
-       L"да"},
-      {L"2026-12-02 11:30", L"Физика", L"Механика", L"8", L"8", L"8", L"100,0", L"1", L"120",
-       L"да"},
+       L"да", L"тренировка", L"", L""},
+      {L"2026-12-02 11:30", L"Физика", L"Механика", L"8", L"8", L"8", L"100,0", L"1", L"120", L"да",
+       L"тренировка", L"", L""},
       {L"2026-12-01 10:00", L"Математика", L"Алгебра", L"10", L"10", L"5", L"50,0", L"2", L"300",
-       L"нет"},
+       L"нет", L"тренировка", L"", L""},
   };
   for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 10; ++c) EXPECT_EQ(ItemText(list, r, c), rows[r][c]) << r << "," << c;
+    for (int c = 0; c < 13; ++c) EXPECT_EQ(ItemText(list, r, c), rows[r][c]) << r << "," << c;
 
   // The newest record is selected: algebra's two attempts, oldest first, 50 % and 75 %.
   EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);

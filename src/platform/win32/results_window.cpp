@@ -57,6 +57,9 @@ constexpr Column kColumns[] = {
     {L"Кругов", true},
     {L"Длительность, с", true},
     {L"Продолжено", false},
+    {L"Режим", false},
+    {L"Частичный зачёт, %", true},
+    {L"Оценка", false},
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
@@ -80,8 +83,16 @@ std::wstring Cell(const study::ResultRecord& r, int column) {
       return std::to_wstring(r.Rounds);
     case 8:
       return std::to_wstring(r.Seconds);
-    default:
+    case 9:
       return r.Resumed ? L"да" : L"нет";
+    case 10:
+      return r.Mode == study::ResultMode::kExam       ? L"экзамен"
+             : r.Mode == study::ResultMode::kMistakes ? L"ошибки"
+                                                      : L"тренировка";
+    case 11:
+      return r.CreditTenths >= 0 ? Tenths(r.CreditTenths) : std::wstring();
+    default:
+      return cp1251::ToWide(r.Grade);
   }
 }
 
@@ -440,6 +451,25 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   const int step = (kChartDateWidth + slot - 1) / slot;
   HBRUSH bar = CreateSolidBrush(kChartBarColour);
   HBRUSH picked = CreateSolidBrush(kChartSelectedColour);
+  HBRUSH examBar = CreateSolidBrush(kChartExamColour);
+  // The legend, at the right of the title row, when there are exams to tell apart: a swatch and
+  // the name of each kind of attempt.
+  bool exams = false;
+  for (int i = 0; i < chart.Count && i < study::kChartBars; ++i) exams = exams || chart.Exam[i];
+  if (exams) {
+    const wchar_t* names[] = {L"тренировка", L"экзамен"};
+    HBRUSH swatches[] = {bar, examBar};
+    int x = area.right - Px(8);
+    for (int k = 1; k >= 0; --k) {
+      RECT measure{0, 0, 0, 0};
+      DrawTextW(dc, names[k], -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+      RECT name{x - measure.right, area.top + Px(2), x, area.top + Px(22)};
+      TextAt(dc, names[k], name, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+      RECT swatch{name.left - Px(16), area.top + Px(7), name.left - Px(4), area.top + Px(17)};
+      FillRect(dc, &swatch, swatches[k]);
+      x = swatch.left - Px(12);
+    }
+  }
   const int count = chart.Count < study::kChartBars ? chart.Count : study::kChartBars;
   for (int i = 0; i < count; ++i) {
     int tenths = chart.PercentTenths[i];
@@ -448,7 +478,8 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
     const int height = (tenths * plot + 500) / 1000;
     const int x = left + i * slot + (slot - barWidth) / 2;
     RECT filled{x, bottom - height, x + barWidth, bottom};
-    if (height > 0) FillRect(dc, &filled, i == chart.Selected ? picked : bar);
+    if (height > 0)
+      FillRect(dc, &filled, i == chart.Selected ? picked : chart.Exam[i] ? examBar : bar);
     // The percent above the bar (whole numbers where the slot is narrow), its date below.
     std::wstring value = slot >= Px(36) ? Tenths(tenths) : std::to_wstring((tenths + 5) / 10);
     RECT above{left + i * slot, bottom - height - Px(16), left + (i + 1) * slot, bottom - height};
@@ -466,6 +497,7 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   }
   DeleteObject(bar);
   DeleteObject(picked);
+  DeleteObject(examBar);
   SelectObject(dc, oldFont);
 }
 

@@ -31,6 +31,8 @@ inline constexpr COLORREF kChartBarColour = RGB(0x2F, 0x6F, 0xB7);
 inline constexpr COLORREF kChartSelectedColour = RGB(0xE0, 0x7B, 0x00);
 // The room a bar's date label ("03.12" above "09:15") needs: narrower slots label every few.
 inline constexpr int kChartDateWidth = 34;
+// Exams in a colour of their own, named in the legend above the plot.
+inline constexpr COLORREF kChartExamColour = RGB(0x7B, 0x3F, 0xA0);
 inline constexpr COLORREF kChartBackground = RGB(0xFF, 0xFF, 0xFF);
 
 // What the chart says with no bar: nothing recorded yet, or records but none selected.

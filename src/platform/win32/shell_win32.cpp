@@ -5,6 +5,7 @@
 
 #include "common/cp1251.h"
 #include "platform/win32/accessible_win32.h"
+#include "platform/win32/exam_window.h"
 #include "platform/window_system.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
@@ -58,6 +59,12 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       // A control just made: an answer tells screen readers its question's task.
       if (LOWORD(wParam) == WM_CREATE) ExposeTaskOf(reinterpret_cast<HWND>(lParam));
       return 0;
+    case WM_TIMER:
+      return TimerTick();
+    case WM_CLOSE:
+      // A running sitting asks whether to interrupt it first.
+      if (!MainMayClose()) return 0;
+      return DefWindowProcW(window, message, wParam, lParam);
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
@@ -161,6 +168,8 @@ HACCEL CreateAccelerators() {
 }
 
 void HandleMessage(HACCEL table, MSG* message) {
+  // The exam's report takes its own keys (Tab, Enter, Esc); none of them reaches the board.
+  if (ExamReportMessage(message)) return;
   HWND root = message->hwnd != nullptr ? GetAncestor(message->hwnd, GA_ROOT) : nullptr;
   // The table's keys are the board's: translated only when typed in the main window or one of
   // its controls.

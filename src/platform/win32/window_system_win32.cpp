@@ -259,17 +259,43 @@ void SetMark(HWND control, HFONT font) {
   if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
-void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) {
+// Boxes up now: their message loops dispatch the exam's timer, which waits for them.
+int gOpenBoxes = 0;
+
+int CountedBox(HWND owner, const char* text, const char* caption, unsigned style) {
   Wide wideText(text);
   Wide wideCaption(caption);
-  MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), style);
+  ++gOpenBoxes;
+  int answer = MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), style);
+  --gOpenBoxes;
+  return answer;
+}
+
+void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) {
+  CountedBox(owner, text, caption, style);
 }
 
 bool AskYesNo(HWND owner, const char* text, const char* caption) {
-  Wide wideText(text);
-  Wide wideCaption(caption);
-  return MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(),
-                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
+  return CountedBox(owner, text, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
+}
+
+bool AskNoDefault(HWND owner, const char* text, const char* caption) {
+  return CountedBox(owner, text, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+int OpenBoxes() {
+  return gOpenBoxes;
+}
+
+// The exam's timer: a quarter of a second, so the title's seconds never lag behind the clock.
+constexpr UINT_PTR kExamTimer = 1;
+
+void SetTicking(HWND window, bool on) {
+  if (window == nullptr) return;
+  if (on)
+    SetTimer(window, kExamTimer, 250, nullptr);
+  else
+    KillTimer(window, kExamTimer);
 }
 
 bool PostStart(HWND window) {

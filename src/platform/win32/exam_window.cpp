@@ -1,0 +1,339 @@
+// The dialog "Экзамен" and the report "Результат экзамена".
+#include "platform/win32/exam_window.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "bank/catalogue.h"
+#include "exam/choice.h"
+#include "exam/sitting.h"
+#include "platform/win32/cp1251_win32.h"
+#include "platform/window_system.h"
+#include "shell/globals.h"
+
+namespace {
+
+// ---- In-memory dialog templates (DLGTEMPLATE with DS_SETFONT, then DLGITEMTEMPLATEs) ----
+
+struct Template {
+  std::vector<WORD> words;
+
+  void Align() {
+    if (words.size() % 2 != 0) words.push_back(0);  // items start on a DWORD boundary
+  }
+  void Dword(DWORD v) {
+    words.push_back(LOWORD(v));
+    words.push_back(HIWORD(v));
+  }
+  void Text(const wchar_t* text) {
+    for (; *text != 0; ++text) words.push_back(static_cast<WORD>(*text));
+    words.push_back(0);
+  }
+  void Begin(DWORD style, int items, int x, int y, int cx, int cy, const wchar_t* title) {
+    Dword(style | DS_SETFONT);
+    Dword(0);
+    words.push_back(static_cast<WORD>(items));
+    words.push_back(static_cast<WORD>(x));
+    words.push_back(static_cast<WORD>(y));
+    words.push_back(static_cast<WORD>(cx));
+    words.push_back(static_cast<WORD>(cy));
+    words.push_back(0);  // no menu
+    words.push_back(0);  // the standard class
+    Text(title);
+    words.push_back(8);  // the dialog font: 8 points
+    Text(L"MS Shell Dlg");
+  }
+  void Item(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int cx, int cy,
+            int id) {
+    Align();
+    Dword(style | WS_CHILD | WS_VISIBLE);
+    Dword(0);
+    words.push_back(static_cast<WORD>(x));
+    words.push_back(static_cast<WORD>(y));
+    words.push_back(static_cast<WORD>(cx));
+    words.push_back(static_cast<WORD>(cy));
+    words.push_back(static_cast<WORD>(id));
+    Text(cls);
+    Text(text);
+    words.push_back(0);  // no creation data
+  }
+  const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words.data()); }
+};
+
+void InitControls() {
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&controls);
+}
+
+// ---- The dialog ----
+
+struct DialogState {
+  HWND window = nullptr;
+  std::vector<int> disciplines;  // combo item -> catalogue entry
+  std::vector<int> topics;       // combo item -> catalogue topic (-1: all)
+  int available = 0;
+  exam::Choice choice;
+};
+DialogState gDialog;
+
+int Selected(HWND dialog, int id) {
+  return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
+}
+
+// The number fields, clamped to their limits.
+int Field(HWND dialog, int id, int low, int high) {
+  BOOL ok = FALSE;
+  int v = static_cast<int>(GetDlgItemInt(dialog, id, &ok, FALSE));
+  if (!ok) v = low;
+  return v < low ? low : v > high ? high : v;
+}
+
+// The count's range and "из N" for the choice now selected; the count kept within it.
+void ShowAvailable(HWND dialog, bool firstCount) {
+  int d = Selected(dialog, kExamDiscipline);
+  int t = Selected(dialog, kExamTopic);
+  int discipline = d >= 0 && d < static_cast<int>(gDialog.disciplines.size())
+                       ? gDialog.disciplines[static_cast<std::size_t>(d)]
+                       : -1;
+  int topic = t >= 0 && t < static_cast<int>(gDialog.topics.size())
+                  ? gDialog.topics[static_cast<std::size_t>(t)]
+                  : -1;
+  int n = discipline >= 0 ? exam::AvailableIn(discipline, topic) : 0;
+  gDialog.available = n;
+  SendDlgItemMessageW(dialog, kExamCountArrows, UDM_SETRANGE32, n > 0 ? 1 : 0, n);
+  int count = firstCount ? (n < exam::kFirstCount ? n : exam::kFirstCount)
+                         : Field(dialog, kExamCount, n > 0 ? 1 : 0, n);
+  SetDlgItemInt(dialog, kExamCount, static_cast<UINT>(count), FALSE);
+  std::wstring of = L"из " + std::to_wstring(n);
+  SetDlgItemTextW(dialog, kExamAvailable, of.c_str());
+  // A choice without questions cannot start; "из 0" says why.
+  EnableWindow(GetDlgItem(dialog, IDOK), n > 0);
+}
+
+void FillTopics(HWND dialog, int discipline, int topic) {
+  HWND combo = GetDlgItem(dialog, kExamTopic);
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  gDialog.topics.assign(1, -1);
+  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Все темы"));
+  int select = 0;
+  if (exam::LoadCatalogue(discipline)) {
+    for (int i = 0; i < kMaxTopics; ++i) {
+      if (!exam::Catalogue.Topics[i].bExists) continue;
+      std::wstring title = cp1251::ToWide(exam::Catalogue.Topics[i].Title);
+      SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
+      if (i == topic) select = static_cast<int>(gDialog.topics.size());
+      gDialog.topics.push_back(i);
+    }
+  }
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      gDialog.window = dialog;
+      exam::Choice c = exam::InitialChoice();
+      HWND combo = GetDlgItem(dialog, kExamDiscipline);
+      gDialog.disciplines.clear();
+      int select = 0;
+      for (int i = 0; i < kMaxDisciplines; ++i) {
+        if (!Discipline.Disciplines[i].bExists) continue;
+        std::wstring title = cp1251::ToWide(Discipline.Disciplines[i].Title);
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
+        if (i == c.discipline) select = static_cast<int>(gDialog.disciplines.size());
+        gDialog.disciplines.push_back(i);
+      }
+      SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
+      FillTopics(dialog, c.discipline, c.topic);
+      SendDlgItemMessageW(dialog, kExamMinutesArrows, UDM_SETRANGE32, 0, exam::kMaxMinutes);
+      SendDlgItemMessageW(dialog, kExamCount, EM_LIMITTEXT, 9, 0);
+      SendDlgItemMessageW(dialog, kExamMinutes, EM_LIMITTEXT, 3, 0);
+      ShowAvailable(dialog, false);
+      SetDlgItemInt(dialog, kExamCount, static_cast<UINT>(c.count), FALSE);
+      SetDlgItemInt(dialog, kExamMinutes, static_cast<UINT>(c.minutes), FALSE);
+      return TRUE;  // the focus goes to the first control
+    }
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      if (HIWORD(wParam) == CBN_SELCHANGE && id == kExamDiscipline) {
+        int d = Selected(dialog, kExamDiscipline);
+        if (d >= 0 && d < static_cast<int>(gDialog.disciplines.size()))
+          FillTopics(dialog, gDialog.disciplines[static_cast<std::size_t>(d)], -1);
+        ShowAvailable(dialog, true);
+        return TRUE;
+      }
+      if (HIWORD(wParam) == CBN_SELCHANGE && id == kExamTopic) {
+        ShowAvailable(dialog, true);
+        return TRUE;
+      }
+      if (id == IDOK) {
+        if (gDialog.available <= 0) return TRUE;
+        int d = Selected(dialog, kExamDiscipline);
+        int t = Selected(dialog, kExamTopic);
+        exam::Choice& c = gDialog.choice;
+        c.discipline = gDialog.disciplines[static_cast<std::size_t>(d < 0 ? 0 : d)];
+        c.topic = t >= 0 && t < static_cast<int>(gDialog.topics.size())
+                      ? gDialog.topics[static_cast<std::size_t>(t)]
+                      : -1;
+        c.count = Field(dialog, kExamCount, 1, gDialog.available);
+        c.minutes = Field(dialog, kExamMinutes, 0, exam::kMaxMinutes);
+        EndDialog(dialog, IDOK);
+        return TRUE;
+      }
+      if (id == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_DESTROY:
+      gDialog.window = nullptr;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+// ---- The report ----
+
+HWND gReport = nullptr;
+
+void FillReport(HWND report) {
+  const exam::Report& r = exam::LastReport();
+  std::string head;
+  for (const std::string& line : r.lines) head += line + "\r\n";
+  SetDlgItemTextW(report, kReportHead, cp1251::ToWide(head.c_str()).c_str());
+  HWND list = GetDlgItem(report, kReportList);
+  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+  for (std::size_t i = 0; i < r.rows.size(); ++i) {
+    const exam::Row& row = r.rows[i];
+    const std::string* cells[] = {&row.number, &row.verdict, &row.task, &row.ticked, &row.right};
+    for (int c = 0; c < 5; ++c) {
+      std::wstring text = cp1251::ToWide(cells[c]->c_str());
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(i);
+      item.iSubItem = c;
+      item.pszText = text.data();
+      SendMessageW(list, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, c == 0 ? 0 : i,
+                   reinterpret_cast<LPARAM>(&item));
+    }
+  }
+  EnableWindow(GetDlgItem(report, kReportDrill), !r.mistakes.empty());
+}
+
+INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      HWND list = GetDlgItem(report, kReportList);
+      SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+      // Column widths in dialog units, turned into pixels of the dialog font.
+      const wchar_t* titles[] = {L"№", L"Итог", L"Вопрос", L"Отмечено", L"Верно"};
+      const int units[] = {20, 42, 190, 50, 50};
+      for (int c = 0; c < 5; ++c) {
+        RECT r{0, 0, units[c], 8};
+        MapDialogRect(report, &r);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.cx = r.right;
+        column.pszText = const_cast<wchar_t*>(titles[c]);
+        column.iSubItem = c;
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c),
+                     reinterpret_cast<LPARAM>(&column));
+      }
+      FillReport(report);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kReportDrill) {
+        DestroyWindow(report);
+        exam::DrillMistakes();
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDCANCEL) {  // "Закрыть", Esc and the close box
+        DestroyWindow(report);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_DESTROY:
+      if (gReport == report) gReport = nullptr;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+HWND ExamDialog() {
+  return gDialog.window;
+}
+
+HWND ExamReport() {
+  return gReport;
+}
+
+bool ExamReportMessage(MSG* message) {
+  if (gReport == nullptr || !IsWindow(gReport)) return false;
+  if (message->hwnd != gReport && !IsChild(gReport, message->hwnd)) return false;
+  return IsDialogMessageW(gReport, message) != 0;
+}
+
+namespace ws {
+
+void OpenExamDialog(HINSTANCE instance, HWND owner) {
+  InitControls();
+  Template t;
+  t.Begin(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 13, 0, 0, 222, 106,
+          L"Экзамен");
+  t.Item(L"STATIC", L"Дисциплина:", SS_LEFT, 7, 9, 60, 8, -1);
+  t.Item(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 70, 7, 145, 150,
+         kExamDiscipline);
+  t.Item(L"STATIC", L"Тема:", SS_LEFT, 7, 27, 60, 8, -1);
+  t.Item(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 70, 25, 145, 150,
+         kExamTopic);
+  t.Item(L"STATIC", L"Вопросов:", SS_LEFT, 7, 46, 60, 8, -1);
+  t.Item(L"EDIT", L"", ES_NUMBER | WS_BORDER | WS_TABSTOP, 70, 44, 44, 13, kExamCount);
+  t.Item(UPDOWN_CLASSW, L"",
+         UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0,
+         0, 0, kExamCountArrows);
+  t.Item(L"STATIC", L"из 0", SS_LEFT, 120, 46, 95, 8, kExamAvailable);
+  t.Item(L"STATIC", L"Время, мин:", SS_LEFT, 7, 65, 60, 8, -1);
+  t.Item(L"EDIT", L"", ES_NUMBER | WS_BORDER | WS_TABSTOP, 70, 63, 44, 13, kExamMinutes);
+  t.Item(UPDOWN_CLASSW, L"",
+         UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0,
+         0, 0, kExamMinutesArrows);
+  t.Item(L"BUTTON", L"Начать", BS_DEFPUSHBUTTON | WS_TABSTOP, 111, 85, 50, 14, IDOK);
+  t.Item(L"BUTTON", L"Отмена", BS_PUSHBUTTON | WS_TABSTOP, 165, 85, 50, 14, IDCANCEL);
+  gDialog = DialogState{};
+  INT_PTR result = DialogBoxIndirectParamW(instance, t.Get(), owner, DialogProc, 0);
+  if (result == IDOK) exam::StartChoice(gDialog.choice);
+}
+
+void OpenExamReport(HINSTANCE instance, HWND owner) {
+  if (gReport != nullptr && IsWindow(gReport)) {
+    FillReport(gReport);
+    ShowWindow(gReport, SW_SHOW);
+    SetForegroundWindow(gReport);
+    return;
+  }
+  InitControls();
+  Template t;
+  t.Begin(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 4, 0, 0, 380, 260,
+          L"Результат экзамена");
+  t.Item(L"STATIC", L"", SS_LEFT, 7, 7, 366, 56, kReportHead);
+  t.Item(WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP,
+         7, 66, 366, 166, kReportList);
+  t.Item(L"BUTTON", L"Работа над ошибками", BS_PUSHBUTTON | WS_TABSTOP, 211, 239, 100, 14,
+         kReportDrill);
+  t.Item(L"BUTTON", L"Закрыть", BS_DEFPUSHBUTTON | WS_TABSTOP, 315, 239, 58, 14, IDCANCEL);
+  gReport = CreateDialogIndirectParamW(instance, t.Get(), owner, ReportProc, 0);
+  if (gReport == nullptr) return;
+  ShowWindow(gReport, SW_SHOW);
+  SetFocus(GetDlgItem(gReport, kReportList));
+}
+
+}  // namespace ws
