@@ -35,6 +35,7 @@
 #include "shell/globals.h"
 #include "shell/routing.h"
 #include "study/progress.h"
+#include "review/log.h"
 #include "study/study.h"
 
 namespace {
@@ -122,6 +123,79 @@ void BM_StudyGradePressRight(benchmark::State& state) {
   Topic_test.UnloadQuestions();
 }
 BENCHMARK(BM_StudyGradePressRight)->Unit(benchmark::kMicrosecond);
+
+// The time spent in the study layer's appends (results, progress, review log) since the last
+// reset: the write and its flush to the system, reported apart from the program's own work.
+double gAppendMs = 0;
+bool TimedAppend(const char* path, const void* bytes, std::size_t size) {
+  auto t0 = std::chrono::steady_clock::now();
+  bool ok = files::AppendBytes(path, bytes, size);
+  gAppendMs +=
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+  return ok;
+}
+
+// The grading press of a question answered with a mistake, every option on, with a review log
+// of 100,000 lines already in the data folder: the line of the grading is appended (the log is
+// read once in the run, not at every press). The iteration time is the program's own work, the
+// press less its append; `append_us` is the append with its flush, `own_us` and `press_us` the
+// medians of the rest and of the whole press; `first_us` is the first press, which reads the log
+// once for its last byte. `over_aim` says whether the own work's median is over 1 ms.
+void BM_StudyGradePressLogged(benchmark::State& state) {
+  FreshProgram();
+  fake::SetYesNoAnswer(false);
+  {
+    std::string log = review::LogHeader();
+    for (int i = 0; i < 100000; ++i)
+      log += review::LogLine(1796811300 + i, "Base\\big.txt",
+                             0x9e3779b97f4a7c15ull * static_cast<std::uint64_t>(i % 10000 + 1),
+                             i % 3 == 0 ? 1 : 3, review::Mode::kDrill);
+    files::WriteWhole("data\\reviews.csv", log.data(), log.size());
+  }
+  study::AppendFile = TimedAppend;
+  LoadAndStart();
+  if (Topic_test.Count != kQuestions) Fail(state, "the topic did not load");
+  std::vector<double> own, append, press;
+  for (auto _ : state) {
+    if (bNobodyHome) LoadAndStart();
+    fake::TypeChar('1');  // the first variant alone: a mistake unless it is the only right one
+    fake::TypeChar('2');
+    gAppendMs = 0;
+    auto t0 = std::chrono::steady_clock::now();
+    RouteCommand(kCmdOk);  // grade: the log line appended
+    double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    state.SetIterationTime((ms - gAppendMs) / 1e3);
+    own.push_back(ms - gAppendMs);
+    append.push_back(gAppendMs);
+    press.push_back(ms);
+    RouteCommand(kCmdOk);  // move on
+    fake::ClearDrawLog();
+  }
+  study::AppendFile = files::AppendBytes;
+  Topic_test.UnloadQuestions();
+  std::string log;
+  files::ReadBlocks("data\\reviews.csv", [&](const unsigned char* block, std::size_t size) {
+    log.append(reinterpret_cast<const char*>(block), size);
+    return true;
+  });
+  std::remove("data/reviews.csv");
+  review::LogRead read = review::ParseLog(log.data(), log.size());
+  if (read.entries.size() < 100000 + own.size() || read.skipped != 0) {
+    Fail(state, "the gradings were not logged");
+    return;
+  }
+  auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+  };
+  state.counters["own_us"] = median(own) * 1e3;
+  state.counters["append_us"] = median(append) * 1e3;
+  state.counters["press_us"] = median(press) * 1e3;
+  state.counters["first_us"] = own.empty() ? 0.0 : own.front() * 1e3;  // the log's one reading
+  state.counters["over_aim"] = median(own) > 1.0 ? 1 : 0;
+}
+BENCHMARK(BM_StudyGradePressLogged)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // The moving-on press after a right answer: freezing it, finding and placing the next one.
 void BM_StudyMoveOnPress(benchmark::State& state) {

@@ -71,6 +71,7 @@ struct State {
   char disciplineTitle[kTitleCapacity] = {};
   char topicTitle[kTitleCapacity] = {};
   std::string fullPath;
+  std::string catalogueFile;  // the topic's file as the catalogue names it, for the review log
   std::string progressPath;
   FileState file = FileState::kUnknown;
   std::vector<std::uint64_t> solved;  // keys in the file, when read (sorted)
@@ -79,6 +80,10 @@ struct State {
   int asked = 0;
   int right = 0;
   std::int64_t started = 0;
+
+  // reviews.csv ends with a whole line: known after this run's first append, so the file is
+  // read once per run rather than at every grading.
+  bool logWhole = false;
 };
 
 State& S() {
@@ -173,6 +178,33 @@ void Forget() {
   s.file = FileState::kNone;
 }
 
+// Appends a whole line to a data file. A new or empty file gets the header first; one whose last
+// line was torn gets a line end first, so the line does not join the torn one. Only the last
+// byte is kept of what is read; with `whole` set (the file is known to end with a whole line)
+// nothing is read. `whole`, when given, is updated. False when the append failed.
+bool AppendLine(const std::string& path, const std::string& header, const std::string& line,
+                bool* whole) {
+  std::string text;
+  if (whole == nullptr || !*whole) {
+    bool empty = true;
+    char last = '\n';
+    files::ReadBlocks(path.c_str(), [&](const unsigned char* block, std::size_t size) {
+      empty = false;
+      last = static_cast<char>(block[size - 1]);
+      return true;
+    });
+    if (empty)
+      text = header;
+    else if (last != '\n')
+      text = "\r\n";
+  }
+  text += line;
+  bool ok = AppendFile(path.c_str(), text.data(), text.size());
+  if (whole != nullptr) *whole = ok;
+  if (!ok) WarnUnwritable();
+  return ok;
+}
+
 void AppendResult(int rounds) {
   State& s = S();
   ResultRecord r;
@@ -188,23 +220,7 @@ void AppendResult(int rounds) {
   r.Seconds = seconds < 0 ? 0 : seconds;  // the clock was set back meanwhile
   r.Resumed = s.resumed;
 
-  std::string path = InFolder("results.csv");
-  // A new or empty file gets the header; one whose last line was torn gets a line end first,
-  // so the record does not join the torn line. Only the last byte is kept of what is read.
-  bool empty = true;
-  char last = '\n';
-  files::ReadBlocks(path.c_str(), [&](const unsigned char* block, std::size_t size) {
-    empty = false;
-    last = static_cast<char>(block[size - 1]);
-    return true;
-  });
-  std::string text;
-  if (empty)
-    text = ResultsHeader();
-  else if (last != '\n')
-    text = "\r\n";
-  text += FormatResult(r);
-  if (!files::AppendBytes(path.c_str(), text.data(), text.size())) WarnUnwritable();
+  AppendLine(InFolder("results.csv"), ResultsHeader(), FormatResult(r), nullptr);
 }
 
 // The box asking whether to continue with `matched` questions remembered as solved: true for
@@ -230,6 +246,7 @@ HMENU MenuBar = nullptr;
 Random Rng;
 std::int64_t (*NowSeconds)() = SystemNow;
 void (*LocalStamp)(std::int64_t seconds, char out[17]) = SystemStamp;
+bool (*AppendFile)(const char* path, const void* bytes, std::size_t size) = files::AppendBytes;
 
 void Init(const char* folder, bool writable) {
   State& s = S();
@@ -322,6 +339,7 @@ void TopicLoaded(int topic, HWND owner) {
     CopyTitle(s.topicTitle, Discipline.Topics[topic].Title);
     path = Discipline.Topics[topic].Path;
   }
+  s.catalogueFile = path;
   s.fullPath = files::FullPath(path);
   s.progressPath = s.folder.empty() || s.fullPath.empty()
                        ? std::string()
@@ -359,7 +377,18 @@ void Graded(QuestionClass& q, int round, bool solved) {
     ++s.asked;
     if (solved) ++s.right;
   }
-  if (solved && s.options.resume && s.live) RememberSolved(ContentKey(q));
+  if (!s.live) return;
+  std::uint64_t key = ContentKey(q);
+  LogReview(s.catalogueFile.c_str(), key, solved, review::Mode::kDrill);
+  if (solved && s.options.resume) RememberSolved(key);
+}
+
+void LogReview(const char* catalogueFile, std::uint64_t key, bool right, review::Mode mode) {
+  State& s = S();
+  if (!CanWrite()) return;
+  std::string line = review::LogLine(NowSeconds(), catalogueFile, key,
+                                     right ? review::kGradeRight : review::kGradeWrong, mode);
+  AppendLine(InFolder("reviews.csv"), review::LogHeader(), line, &s.logWhole);
 }
 
 void QuizOver(int rounds) {

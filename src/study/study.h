@@ -5,10 +5,12 @@
 // always has. Everything is kept in one data folder the platform layer names at start-up.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "platform/handles.h"
+#include "review/log.h"
 #include "study/options.h"
 #include "study/results.h"
 #include "study/shuffle.h"
@@ -44,6 +46,9 @@ extern Random Rng;
 // Replaceable by tests.
 extern std::int64_t (*NowSeconds)();
 extern void (*LocalStamp)(std::int64_t seconds, char out[17]);
+// The append of whole lines to the data files (results.csv, reviews.csv): files::AppendBytes,
+// replaceable by tests and benchmarks (to fail it, or to time it apart).
+extern bool (*AppendFile)(const char* path, const void* bytes, std::size_t size);
 
 // ---- Menu commands ----
 
@@ -66,6 +71,14 @@ void Graded(QuestionClass& q, int round, bool solved);
 // "Game over": the quiz ended after `rounds` rounds. Appends the result record and forgets the
 // topic's progress.
 void QuizOver(int rounds);
+
+// ---- The review log (reviews.csv) ----
+
+// Appends one grading to reviews.csv: the question file as the catalogue names it ("Base\d1\2.txt",
+// Windows-1251), the question's content key, whether the answer had no mistake, and the mode.
+// Written whenever the data folder can be written, whatever the options. The drill calls it from
+// Graded; the exam and the review sessions call it for each of their answers.
+void LogReview(const char* catalogueFile, std::uint64_t key, bool right, review::Mode mode);
 
 // ---- Results (the results window) ----
 

@@ -458,4 +458,81 @@ TEST_F(StudyFlowTest, AFolderThatCannotBeWrittenWarnsOnceAndTheOptionsStillWork)
   EXPECT_EQ(fake::Boxes().size(), 0u);
 }
 
+// Every first OK of a question in a round appends one line to reviews.csv, whatever the
+// options: 3 without a mistake, 1 with one, the catalogue's file name and the question's key.
+TEST_F(StudyFlowTest, TheDrillLogsEveryGradingOfEveryRound) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+-", "-+", "+"}));
+  gNow = 1796811300;  // 2026-12-09T10:15:00Z
+  Choose();
+  std::map<std::string, std::uint64_t> keys;
+  for (int i = 0; i < Topic_test.Count; ++i)
+    keys[Topic_test.Get(i)->Task] = study::ContentKey(*Topic_test.Get(i));
+  auto line = [&](const char* time, const char* task, char grade) {
+    char key[17];
+    std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(keys[task]));
+    return std::string(time) + ";Base\\t.txt;" + key + ";" + grade + ";тренировка\r\n";
+  };
+  AnswerCurrent(true);
+  gNow += 61;
+  AnswerCurrent(false);
+  AnswerCurrent(true);
+  EXPECT_EQ(ReadAll("data/reviews.csv"), "\xEF\xBB\xBFВремя;Файл;Ключ;Оценка;Режим\r\n" +
+                                             line("2026-12-09T10:15:00Z", "Q0", '3') +
+                                             line("2026-12-09T10:16:01Z", "Q1", '1') +
+                                             line("2026-12-09T10:16:01Z", "Q2", '3'));
+  // The second round: the wrong one again, now right; the second wrong OK press (moving on)
+  // writes nothing.
+  gNow += 86400;
+  AnswerCurrent(true);
+  EXPECT_EQ(Captions().back(), "Game over");
+  std::string log = ReadAll("data/reviews.csv");
+  EXPECT_EQ(log.substr(log.size() - line("", "Q1", '3').size() - 20),
+            line("2026-12-10T10:16:01Z", "Q1", '3'));
+  std::vector<review::Entry> entries = review::ParseLog(log.data(), log.size()).entries;
+  EXPECT_EQ(entries.size(), 4u);
+
+  // Another run appends to the same file (no second header), and a torn last line is closed
+  // off first so the next line stays whole; the torn one costs only itself.
+  std::ofstream("data/reviews.csv", std::ios::app | std::ios::binary) << "2026-12-10T1";
+  Restart();
+  Choose();
+  AnswerCurrent(true);
+  log = ReadAll("data/reviews.csv");
+  review::LogRead read = review::ParseLog(log.data(), log.size());
+  EXPECT_EQ(read.entries.size(), 5u);
+  EXPECT_EQ(read.skipped, 1);
+  EXPECT_EQ(log.find("\xEF\xBB\xBF", 3), std::string::npos);
+  EXPECT_EQ(log.substr(log.size() - line("", "Q0", '3').size() - 22),
+            "\r\n" + line("2026-12-10T10:16:01Z", "Q0", '3'));
+}
+
+// The log is the study layer's other appended file: a folder that cannot be written gets no
+// log and the warning once; a failed append is tried again whole at the next grading.
+TEST_F(StudyFlowTest, TheLogFollowsTheDataFolder) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+"}));
+  Restart("data", false);
+  Choose();
+  AnswerCurrent(true);
+  EXPECT_FALSE(std::filesystem::exists("data/reviews.csv"));
+  EXPECT_EQ(fake::Boxes().size(), 0u);
+
+  Restart();
+  static int failures = 0;
+  failures = 1;
+  study::AppendFile = [](const char* path, const void* bytes, std::size_t size) {
+    if (failures > 0) return --failures, false;
+    return files::AppendBytes(path, bytes, size);
+  };
+  Choose();
+  AnswerCurrent(true);  // fails: the warning
+  AnswerCurrent(true);
+  study::AppendFile = files::AppendBytes;
+  EXPECT_EQ(Captions().front(), Cp(Cp1251("Параметры")));
+  std::string log = ReadAll("data/reviews.csv");
+  review::LogRead read = review::ParseLog(log.data(), log.size());
+  EXPECT_EQ(read.entries.size(), 1u);
+  EXPECT_EQ(read.skipped, 0);
+  EXPECT_EQ(log.rfind("\xEF\xBB\xBF", 0), 0u);
+}
+
 }  // namespace
