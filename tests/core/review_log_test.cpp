@@ -5,6 +5,7 @@
 
 #include "common/cp1251.h"
 #include "review/log.h"
+#include "review/settings.h"
 
 namespace {
 
@@ -152,6 +153,30 @@ TEST(ReviewLog, ReplayByKeyInTimeOrderWithEqualTimesInFileOrder) {
   EXPECT_NEAR(states[1].State.Difficulty, 7.394502741279718, 1e-9);
   EXPECT_EQ(states[1].State.Last, t0 + 4 * day);
   EXPECT_EQ(states[1].State.LastGrade, 1);
+}
+
+TEST(ReviewSettings, TheSectionReviewOfExameoIni) {
+  auto parse = [](const std::string& text) {
+    return review::ParseSettings(text.data(), text.size());
+  };
+  EXPECT_EQ(parse(""), review::Settings{});
+  EXPECT_EQ(parse("[options]\r\nresume=1\r\n"), (review::Settings{0.9, 50}));
+  review::Settings s = parse(
+      "\xEF\xBB\xBF[options]\r\nretention=0.75\r\n[review]\r\n retention = 0.85 \r\n"
+      "review_limit=30\r\n");
+  EXPECT_EQ(s.retention, 0.85);  // the line in [options] is not the section's
+  EXPECT_EQ(s.reviewLimit, 30);
+  // The range ends are kept; anything outside, or not a plain number, changes nothing.
+  EXPECT_EQ(parse("[review]\nretention=0.70\nreview_limit=1\n"), (review::Settings{0.70, 1}));
+  EXPECT_EQ(parse("[review]\nretention=0.99\nreview_limit=10000\n"),
+            (review::Settings{0.99, 10000}));
+  for (const char* bad :
+       {"retention=0.69", "retention=1", "retention=0,9", "retention=-0.8", "retention=0.8x",
+        "retention=", "retention=nan", "review_limit=0", "review_limit=10001", "review_limit=2.5",
+        "review_limit=-3", "review_limit=99999999999999999999"})
+    EXPECT_EQ(parse(std::string("[review]\r\n") + bad + "\r\n"), review::Settings{}) << bad;
+  // A later section ends it.
+  EXPECT_EQ(parse("[review]\nretention=0.8\n[other]\nretention=0.95\n").retention, 0.8);
 }
 
 }  // namespace
