@@ -83,23 +83,43 @@ bool ValidUtf8(std::string_view s) {
   return true;
 }
 
-// One line (without its line end) as an entry; false for anything that is not a whole one.
-bool ParseLine(std::string_view line, Entry* e) {
-  std::string fields[kFields];
+// Splits a line into its fields: plain ones as views into the line, a quoted one (a file name
+// with ';' or '"') unquoted into `unquoted`. False when the count is not kFields or a quote is
+// left open.
+bool SplitLine(std::string_view line, std::string_view fields[kFields], std::string* unquoted) {
   int count = 0;
-  csv::Field field;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (field.Quote(line, &i)) continue;
-    if (line[i] == ';') {
-      if (count == kFields) return false;
-      fields[count++] = field.Take();
+  std::size_t start = 0;
+  while (true) {
+    if (count == kFields) return false;
+    if (start < line.size() && line[start] == '"') {
+      // A quoted field, RFC 4180: only the file name is ever written so.
+      csv::Field field;
+      std::size_t i = start;
+      for (; i < line.size(); ++i) {
+        if (field.Quote(line, &i)) continue;
+        if (line[i] == ';') break;
+        field.Keep(line[i]);
+      }
+      if (field.quoted || !unquoted->empty()) return false;
+      *unquoted = field.Take();
+      fields[count++] = *unquoted;
+      if (i >= line.size()) break;
+      start = i + 1;
       continue;
     }
-    field.Keep(line[i]);
+    std::size_t end = line.find(';', start);
+    fields[count++] = line.substr(start, end == std::string_view::npos ? end : end - start);
+    if (end == std::string_view::npos) break;
+    start = end + 1;
   }
-  if (field.quoted || count != kFields - 1) return false;
-  fields[count] = field.Take();
+  return count == kFields;
+}
 
+// One line (without its line end) as an entry; false for anything that is not a whole one.
+bool ParseLine(std::string_view line, Entry* e) {
+  std::string_view fields[kFields];
+  std::string unquoted;
+  if (!SplitLine(line, fields, &unquoted)) return false;
   if (!ParseUtc(fields[0], &e->When)) return false;
   if (fields[1].empty() || !ValidUtf8(fields[1])) return false;
   if (!ParseKey(fields[2], &e->Key)) return false;
@@ -113,7 +133,7 @@ bool ParseLine(std::string_view line, Entry* e) {
   while (mode < kModes && fields[4] != kModeWords[mode]) ++mode;
   if (mode == kModes) return false;
   e->Kind = static_cast<Mode>(mode);
-  e->File = std::move(fields[1]);
+  e->File.assign(fields[1]);
   return true;
 }
 
@@ -192,9 +212,10 @@ LogRead ParseLog(const char* bytes, std::size_t size) {
   if (text.substr(0, 3) == kBom) text.remove_prefix(3);
   read.entries.reserve(size / 64);
   while (!text.empty()) {
-    std::size_t end = text.find_first_of("\r\n");
+    std::size_t end = 0;
+    while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
     std::string_view line = text.substr(0, end);
-    if (end == std::string_view::npos) {
+    if (end == text.size()) {
       text = {};
     } else {
       bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
@@ -211,25 +232,30 @@ LogRead ParseLog(const char* bytes, std::size_t size) {
 }
 
 std::vector<KeyState> Replay(const std::vector<Entry>& entries) {
-  // Indices sorted by key and time; the stable sort keeps file order for equal times.
-  std::vector<std::uint32_t> order(entries.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
-  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    const Entry& x = entries[a];
-    const Entry& y = entries[b];
-    return x.Key != y.Key ? x.Key < y.Key : x.When < y.When;
+  // Sorted by key and time, equal times in file order: the index breaks the ties.
+  struct Order {
+    std::uint64_t key;
+    std::int64_t when;
+    std::size_t index;
+  };
+  std::vector<Order> order(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) order[i] = {entries[i].Key, entries[i].When, i};
+  std::sort(order.begin(), order.end(), [](const Order& a, const Order& b) {
+    if (a.key != b.key) return a.key < b.key;
+    if (a.when != b.when) return a.when < b.when;
+    return a.index < b.index;
   });
   std::vector<KeyState> states;
   for (std::size_t i = 0; i < order.size();) {
     KeyState k;
-    k.Key = entries[order[i]].Key;
+    k.Key = order[i].key;
     std::size_t last = i;
-    for (; i < order.size() && entries[order[i]].Key == k.Key; ++i) {
-      const Entry& e = entries[order[i]];
+    for (; i < order.size() && order[i].key == k.Key; ++i) {
+      const Entry& e = entries[order[i].index];
       k.State.Review(e.Grade, e.When);
       last = i;
     }
-    k.File = entries[order[last]].File;
+    k.File = entries[order[last].index].File;
     states.push_back(std::move(k));
   }
   return states;

@@ -1,6 +1,7 @@
 // exameo.ini's section [review], read tolerantly.
 #include "review/settings.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -54,6 +55,14 @@ Settings ParseSettings(const char* bytes, std::size_t size) {
       settings.reviewLimit = static_cast<int>(value);
   }
   return settings;
+}
+
+std::string FormatSettings(const Settings& settings) {
+  if (settings == Settings{}) return {};
+  char text[96];
+  std::snprintf(text, sizeof text, "[review]\r\nretention=%.4g\r\nreview_limit=%d\r\n",
+                settings.retention, settings.reviewLimit);
+  return text;
 }
 
 }  // namespace review

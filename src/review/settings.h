@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "review/fsrs.h"
 
@@ -22,5 +23,8 @@ struct Settings {
 // of the section [review]. A value out of its range, a damaged line or one of another section
 // changes nothing.
 Settings ParseSettings(const char* bytes, std::size_t size);
+// The section [review] for exameo.ini (ASCII, CR LF), so that writing the options keeps it;
+// empty for the defaults, which need no line.
+std::string FormatSettings(const Settings& settings);
 
 }  // namespace review

@@ -64,6 +64,7 @@ struct State {
   bool writable = false;  // a folder is known and can be written
   bool warned = false;
   Options options;
+  review::Settings review;
   int discipline = -1;
 
   // The studied topic: from the chooser's load to "Game over".
@@ -258,6 +259,7 @@ void Init(const char* folder, bool writable) {
   if (!s.folder.empty()) {
     std::string bytes = ReadFile(InFolder("exameo.ini"), kOptionsLimit);
     s.options = ParseOptions(bytes.data(), bytes.size());
+    s.review = review::ParseSettings(bytes.data(), bytes.size());
   }
   Rng.state = static_cast<std::uint64_t>(NowSeconds()) * 0x9e3779b97f4a7c15ull ^
               reinterpret_cast<std::uintptr_t>(&s);
@@ -290,7 +292,7 @@ void SetOptions(const Options& options) {
   s.options = options;
   ApplyOptions();
   if (!CanWrite()) return;
-  std::string text = FormatOptions(options);
+  std::string text = FormatOptions(options) + review::FormatSettings(s.review);
   if (!files::WriteWhole(InFolder("exameo.ini").c_str(), text.data(), text.size()))
     WarnUnwritable();
 }
@@ -397,6 +399,25 @@ void QuizOver(int rounds) {
   s.live = false;
   if (CanWrite()) AppendResult(rounds);
   Forget();
+}
+
+const review::Settings& ReviewSettings() {
+  return S().review;
+}
+
+ReviewOverview ReviewCounts() {
+  ReviewOverview view;
+  std::int64_t now = NowSeconds();
+  if (!S().folder.empty()) {
+    std::string bytes = ReadFile(InFolder("reviews.csv"), kDataLimit);
+    review::LogRead read = review::ParseLog(bytes.data(), bytes.size());
+    view.skipped = read.skipped;
+    view.states = review::Replay(read.entries);
+  }
+  view.bank = review::ScanBank(Discipline);
+  view.counts =
+      review::Count(view.states, view.bank, review::LocalHorizon(now), S().review.retention);
+  return view;
 }
 
 std::vector<ResultRecord> ReadResults() {

@@ -535,4 +535,42 @@ TEST_F(StudyFlowTest, TheLogFollowsTheDataFolder) {
   EXPECT_EQ(log.rfind("\xEF\xBB\xBF", 0), 0u);
 }
 
+// The counts read the data folder's log and exameo.ini's retention, and find the questions in
+// the bank by their keys.
+TEST_F(StudyFlowTest, TheReviewCountsOfAnsweredQuestions) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+-", "-+", "+"}));
+  gNow = 1796811300;  // 2026-12-09T10:15:00Z
+  Choose();
+  AnswerCurrent(true);   // Q0: 3, S 2.3065, due in 2 days
+  AnswerCurrent(false);  // Q1: 1, S 0.212, due in 1 day
+  study::ReviewOverview view = study::ReviewCounts();
+  EXPECT_EQ(view.states.size(), 2u);
+  ASSERT_EQ(view.bank.Topics.size(), 1u);
+  ASSERT_EQ(view.counts.Rows.size(), 1u);
+  EXPECT_EQ(view.counts.Rows[0].Questions, 3);
+  EXPECT_EQ(view.counts.Rows[0].Answered, 2);
+  EXPECT_EQ(view.counts.Rows[0].Known, 2);  // not a whole day yet: both at 1
+  EXPECT_EQ(view.counts.DueToday, 0);       // today ends before tomorrow's 10:15
+  EXPECT_EQ(view.counts.Mistakes, 1);
+
+  gNow += 2 * 86400;  // both due now
+  view = study::ReviewCounts();
+  EXPECT_EQ(view.counts.DueToday, 2);
+  EXPECT_EQ(view.counts.Histogram[0], 2);
+
+  // At a retention of 0.8, Q0 waits 8 days: only Q1 is due.
+  WriteBytes("data\\exameo.ini", "[options]\r\nresume=0\r\n[review]\r\nretention=0.8\r\n");
+  Restart();
+  EXPECT_EQ(study::ReviewSettings().retention, 0.8);
+  view = study::ReviewCounts();
+  EXPECT_EQ(view.counts.DueToday, 1);
+  // Changing an option keeps the section.
+  fake::Command(500);
+  EXPECT_EQ(ReadAll("data/exameo.ini"),
+            "[options]\r\nshuffle_questions=1\r\nshuffle_answers=0\r\nresume=0\r\n"
+            "[review]\r\nretention=0.8\r\nreview_limit=50\r\n");
+  Restart();
+  EXPECT_EQ(study::ReviewSettings().retention, 0.8);
+}
+
 }  // namespace
