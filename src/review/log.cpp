@@ -83,16 +83,17 @@ bool ValidUtf8(std::string_view s) {
   return true;
 }
 
-// Splits a line into its fields: plain ones as views into the line, a quoted one (a file name
-// with ';' or '"') unquoted into `unquoted`. False when the count is not kFields or a quote is
-// left open.
-bool SplitLine(std::string_view line, std::string_view fields[kFields], std::string* unquoted) {
+// Splits a line into its fields: plain ones as views into the line, quoted ones (the writer
+// quotes a file name with ';' or '"'; a spreadsheet may quote any field) unquoted into
+// `unquoted`. False when the count is not kFields or a quote is left open.
+bool SplitLine(std::string_view line, std::string_view fields[kFields],
+               std::string unquoted[kFields]) {
   int count = 0;
   std::size_t start = 0;
   while (true) {
     if (count == kFields) return false;
     if (start < line.size() && line[start] == '"') {
-      // A quoted field, RFC 4180: only the file name is ever written so.
+      // A quoted field, RFC 4180.
       csv::Field field;
       std::size_t i = start;
       for (; i < line.size(); ++i) {
@@ -100,9 +101,10 @@ bool SplitLine(std::string_view line, std::string_view fields[kFields], std::str
         if (line[i] == ';') break;
         field.Keep(line[i]);
       }
-      if (field.quoted || !unquoted->empty()) return false;
-      *unquoted = field.Take();
-      fields[count++] = *unquoted;
+      if (field.quoted) return false;
+      unquoted[count] = field.Take();
+      fields[count] = unquoted[count];
+      ++count;
       if (i >= line.size()) break;
       start = i + 1;
       continue;
@@ -118,8 +120,8 @@ bool SplitLine(std::string_view line, std::string_view fields[kFields], std::str
 // One line (without its line end) as an entry; false for anything that is not a whole one.
 bool ParseLine(std::string_view line, Entry* e) {
   std::string_view fields[kFields];
-  std::string unquoted;
-  if (!SplitLine(line, fields, &unquoted)) return false;
+  std::string unquoted[kFields];
+  if (!SplitLine(line, fields, unquoted)) return false;
   if (!ParseUtc(fields[0], &e->When)) return false;
   if (fields[1].empty() || !ValidUtf8(fields[1])) return false;
   if (!ParseKey(fields[2], &e->Key)) return false;

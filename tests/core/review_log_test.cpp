@@ -107,6 +107,15 @@ TEST(ReviewLog, EachDamagedLineCostsOnlyItself) {
     EXPECT_EQ(e.When, 1796811300);
   }
 
+  // Fields quoted by a spreadsheet read as the same line.
+  read = Parse(
+      "\"2026-12-09T10:15:00Z\";\"Base\\1.txt\";\"00000000000000a1\";\"3\";"
+      "\"тренировка\"\r\n\"\";x;00000000000000a1;3;тренировка\r\n");
+  ASSERT_EQ(read.entries.size(), 1u);
+  EXPECT_EQ(read.entries[0].File, "Base\\1.txt");
+  EXPECT_EQ(read.entries[0].Key, 0xa1u);
+  EXPECT_EQ(read.skipped, 1);  // an empty quoted time
+
   // A whole last line without its line end is read; without the mark and header too.
   read = Parse(good);
   EXPECT_EQ(read.entries.size(), 1u);
