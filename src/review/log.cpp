@@ -76,11 +76,15 @@ bool ParseKey(std::string_view s, std::uint64_t* key) {
   return true;
 }
 
-bool ValidUtf8(std::string_view s) {
+// A file name: valid UTF-8 without control characters (no file name holds one, and a NUL would
+// cut the name short when it is written again).
+bool ValidFileName(std::string_view s) {
   std::size_t i = 0;
-  while (i < s.size())
-    if (cp1251::DecodeUtf8(s.data(), s.size(), &i) == 0xFFFFFFFFu) return false;
-  return true;
+  while (i < s.size()) {
+    char32_t u = cp1251::DecodeUtf8(s.data(), s.size(), &i);
+    if (u == 0xFFFFFFFFu || u < 0x20) return false;
+  }
+  return !s.empty();
 }
 
 // Splits a line into its fields: plain ones as views into the line, quoted ones (the writer
@@ -123,7 +127,7 @@ bool ParseLine(std::string_view line, Entry* e) {
   std::string unquoted[kFields];
   if (!SplitLine(line, fields, unquoted)) return false;
   if (!ParseUtc(fields[0], &e->When)) return false;
-  if (fields[1].empty() || !ValidUtf8(fields[1])) return false;
+  if (!ValidFileName(fields[1])) return false;
   if (!ParseKey(fields[2], &e->Key)) return false;
   if (fields[3] == "3")
     e->Grade = kGradeRight;

@@ -89,6 +89,7 @@ TEST(ReviewLog, EachDamagedLineCostsOnlyItself) {
       "2026-12-09T10:15:00Z;;00000000000000a1;3;тренировка",                // no file
       "2026-12-09T10:15:00Z;\"Base\\1.txt;00000000000000a1;3;тренировка",   // quote left open
       "2026-12-09T10:15:00Z;Base\\\xFF.txt;00000000000000a1;3;тренировка",  // not UTF-8
+      "2026-12-09T10:15:00Z;Base\\\x01.txt;00000000000000a1;3;тренировка",  // a control character
       "Дата;Дисциплина;Тема;Вопросов в теме",                               // a foreign file
       "\xEF\xBB\xBFВремя;Файл;Ключ;Оценка;Режим",  // a header with a mark inside the file
       "2026-12-09T10:1",                           // torn
@@ -123,6 +124,12 @@ TEST(ReviewLog, EachDamagedLineCostsOnlyItself) {
   read = Parse("");
   EXPECT_EQ(read.entries.size(), 0u);
   EXPECT_EQ(read.skipped, 0);
+  // A NUL in the name: the line is damaged, not cut short.
+  std::string nul = "2026-12-09T10:15:00Z;Base\\x.txt;00000000000000a1;3;тренировка";
+  nul[27] = '\0';
+  read = Parse(nul);
+  EXPECT_EQ(read.entries.size(), 0u);
+  EXPECT_EQ(read.skipped, 1);
   read = Parse(std::string("\x00\x01\x02;;;;", 7));
   EXPECT_EQ(read.entries.size(), 0u);
   EXPECT_EQ(read.skipped, 1);
