@@ -379,7 +379,7 @@ void Graded(QuestionClass& q, int round, bool solved) {
     ++s.asked;
     if (solved) ++s.right;
   }
-  if (!s.live) return;
+  if (!s.live || !CanWrite()) return;  // nothing to remember or log: the key is not needed
   std::uint64_t key = ContentKey(q);
   LogReview(s.catalogueFile.c_str(), key, solved, review::Mode::kDrill);
   if (solved && s.options.resume) RememberSolved(key);
