@@ -38,6 +38,7 @@
 #include "shell/globals.h"
 #include "shell/routing.h"
 #include "study/progress.h"
+#include "review/log.h"
 #include "study/study.h"
 
 namespace {
@@ -130,6 +131,69 @@ void BM_StudyGradePressRight(benchmark::State& state) {
   files::FlushAppends = true;
 }
 BENCHMARK(BM_StudyGradePressRight)->ArgName("flush")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The grading press of a question answered with a mistake, every option on, with a review log
+// of 100,000 lines already in the data folder: the line of the grading is appended (the log is
+// read once in the run, not at every press). The appends are not flushed to the disk here, so
+// the iteration time is the program's own work (BM_StudyGradePress times the flush apart);
+// `own_us` is its median in wall time and `own_cpu_us` in processor time of this thread, which a
+// busy machine does not inflate (`trusted` says whether the wall time stayed close to it);
+// `first_us` is the first press. `over_aim` says whether `own_cpu_us` is over 1 ms.
+void BM_StudyGradePressLogged(benchmark::State& state) {
+  FreshProgram();
+  fake::SetYesNoAnswer(false);
+  {
+    std::string log = review::LogHeader();
+    for (int i = 0; i < 100000; ++i)
+      log += review::LogLine(1796811300 + i, "Base\\big.txt",
+                             0x9e3779b97f4a7c15ull * static_cast<std::uint64_t>(i % 10000 + 1),
+                             i % 3 == 0 ? 1 : 3, review::Mode::kDrill);
+    files::WriteWhole("data\\reviews.csv", log.data(), log.size());
+  }
+  files::FlushAppends = false;
+  LoadAndStart();
+  if (Topic_test.Count != kQuestions) Fail(state, "the topic did not load");
+  std::vector<double> own, ownCpu;
+  for (auto _ : state) {
+    if (bNobodyHome) LoadAndStart();
+    fake::TypeChar('1');  // the first variant alone: a mistake unless it is the only right one
+    fake::TypeChar('2');
+    double c0 = ThreadCpuMs();
+    auto t0 = std::chrono::steady_clock::now();
+    RouteCommand(kCmdOk);  // grade: the log line appended
+    double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    double cpu = ThreadCpuMs() - c0;
+    state.SetIterationTime(ms / 1e3);
+    own.push_back(ms);
+    ownCpu.push_back(cpu);
+    RouteCommand(kCmdOk);  // move on
+    fake::ClearDrawLog();
+  }
+  files::FlushAppends = true;
+  Topic_test.UnloadQuestions();
+  std::string log;
+  files::ReadBlocks("data\\reviews.csv", [&](const unsigned char* block, std::size_t size) {
+    log.append(reinterpret_cast<const char*>(block), size);
+    return true;
+  });
+  std::remove("data/reviews.csv");
+  review::LogRead read = review::ParseLog(log.data(), log.size());
+  if (read.entries.size() < 100000 + own.size() || read.skipped != 0) {
+    Fail(state, "the gradings were not logged");
+    return;
+  }
+  auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+  };
+  state.counters["own_us"] = median(own) * 1e3;
+  state.counters["own_cpu_us"] = median(ownCpu) * 1e3;
+  state.counters["first_us"] = own.empty() ? 0.0 : own.front() * 1e3;  // the log's one reading
+  state.counters["trusted"] = median(own) < 1.25 * median(ownCpu) ? 1 : 0;
+  state.counters["over_aim"] = median(ownCpu) > 1.0 ? 1 : 0;
+}
+BENCHMARK(BM_StudyGradePressLogged)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // The moving-on press after a right answer: freezing it, finding and placing the next one.
 void BM_StudyMoveOnPress(benchmark::State& state) {

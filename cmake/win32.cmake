@@ -56,15 +56,16 @@ add_executable(exameo WIN32 ${EXAMEO_SRC}/platform/win32/winmain.cpp)
 target_link_libraries(exameo PRIVATE exameo_ws_win32 exameo_core exameo_resources)
 target_link_options(exameo PRIVATE -static -static-libgcc -static-libstdc++)
 
-# exameo-<version>.zip: exameo.exe, the tools exameo-check.exe, exameo-import.exe and
-# exameo-export.exe, exameo.ini, the sample database Base\ and the readme, in one folder. The
-# tools are defined later (tools/); their files are known when the build is generated.
+# exameo-<version>.zip: exameo.exe, the tools exameo-check.exe, exameo-import.exe,
+# exameo-export.exe and exameo-review.exe, exameo.ini, the sample database Base\ and the readme,
+# in one folder. The tools are defined later (tools/); their files are known when the build is
+# generated.
 set(EXAMEO_PACKAGE_NAME exameo-${PROJECT_VERSION})
 set(EXAMEO_PACKAGE_STAGE ${CMAKE_BINARY_DIR}/package/${EXAMEO_PACKAGE_NAME})
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 add_custom_target(package
   COMMAND ${CMAKE_COMMAND} -DSTAGE=${EXAMEO_PACKAGE_STAGE} -DEXE=$<TARGET_FILE:exameo>
-          "-DTOOLS=$<TARGET_FILE:exameo-check>|$<TARGET_FILE:exameo-import>|$<TARGET_FILE:exameo-export>"
+          "-DTOOLS=$<TARGET_FILE:exameo-check>|$<TARGET_FILE:exameo-import>|$<TARGET_FILE:exameo-export>|$<TARGET_FILE:exameo-review>"
           -DSTRIP=${CMAKE_STRIP}
           -DSAMPLE=${CMAKE_SOURCE_DIR}/sample -P ${CMAKE_CURRENT_LIST_FILE}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${CMAKE_BINARY_DIR}/${EXAMEO_PACKAGE_NAME}.zip
@@ -74,7 +75,7 @@ add_custom_target(package
   DEPENDS exameo
   COMMENT "Packing ${EXAMEO_PACKAGE_NAME}.zip"
   VERBATIM)
-add_dependencies(package exameo-check exameo-import exameo-export)
+add_dependencies(package exameo-check exameo-import exameo-export exameo-review)
 
 # exameo-<version>-setup.exe beside the zip, from the same staged folder, when NSIS is there
 # (Debian's nsis); without it the zip alone, and the build says so.

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the zip that ships: under its one top folder (the zip's name without .zip) it must
-hold exameo.exe and the tools exameo-check.exe, exameo-import.exe and exameo-export.exe (Windows
-programs), readme.txt, exameo.ini and every file of SAMPLE/Base with the same
+hold exameo.exe and the tools exameo-check.exe, exameo-import.exe, exameo-export.exe and
+exameo-review.exe (Windows programs), readme.txt, exameo.ini and every file of SAMPLE/Base with the same
 bytes as in SAMPLE, readme.txt too. Each missing or differing member is listed by name; exits
 1 if there is any.
 
@@ -31,7 +31,8 @@ def faults(zip_path, sample):
                 return None
             return archive.read(info)
 
-        for name in ("exameo.exe", "exameo-check.exe", "exameo-import.exe", "exameo-export.exe"):
+        for name in ("exameo.exe", "exameo-check.exe", "exameo-import.exe", "exameo-export.exe",
+                     "exameo-review.exe"):
             program = member(name)
             if program is not None and not program.startswith(b"MZ"):
                 found.append(f"not a Windows program: {top}/{name}")

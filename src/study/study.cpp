@@ -94,6 +94,7 @@ struct State {
   bool writable = false;  // a folder is known and can be written
   bool warned = false;
   Options options;
+  review::Settings review;
   int discipline = -1;
 
   // The studied topic: from the chooser's load to "Game over".
@@ -101,6 +102,7 @@ struct State {
   char disciplineTitle[kTitleCapacity] = {};
   char topicTitle[kTitleCapacity] = {};
   std::string fullPath;
+  std::string catalogueFile;  // the topic's file as the catalogue names it, for the review log
   std::string progressPath;
   FileState file = FileState::kUnknown;
   std::vector<std::uint64_t> solved;  // keys in the file, when read (sorted)
@@ -406,6 +408,7 @@ void Init(const char* folder, bool writable) {
   if (!s.folder.empty()) {
     std::string bytes = ReadFile(InFolder("exameo.ini"), kOptionsLimit);
     s.options = ParseOptions(bytes.data(), bytes.size());
+    s.review = review::ParseSettings(bytes.data(), bytes.size());
   }
   Rng.state = static_cast<std::uint64_t>(NowSeconds()) * 0x9e3779b97f4a7c15ull ^
               reinterpret_cast<std::uintptr_t>(&s);
@@ -547,6 +550,7 @@ void TopicLoaded(int topic, HWND owner) {
     CopyTitle(s.topicTitle, Discipline.Topics[topic].Title);
     path = Discipline.Topics[topic].Path;
   }
+  s.catalogueFile = path;
   s.fullPath = files::FullPath(path);
   s.progressPath = s.folder.empty() || s.fullPath.empty()
                        ? std::string()
@@ -604,7 +608,19 @@ void Graded(QuestionClass& q, int round, bool solved) {
     ++s.asked;
     if (solved) ++s.right;
   }
-  if (solved && s.options.resume && s.live) RememberSolved(ContentKey(q));
+  if (!s.live || !CanWrite()) return;  // nothing to remember or log: the key is not needed
+  std::uint64_t key = ContentKey(q);
+  LogReview(s.catalogueFile.c_str(), key, solved, review::Mode::kDrill);
+  if (solved && s.options.resume) RememberSolved(key);
+}
+
+void LogReview(const char* catalogueFile, std::uint64_t key, bool right, review::Mode mode) {
+  if (!CanWrite()) return;
+  std::string line = review::LogLine(NowSeconds(), catalogueFile, key,
+                                     right ? review::kGradeRight : review::kGradeWrong, mode);
+  // A line the file refuses (a spreadsheet holds it open) is kept for the next chance.
+  std::string path = InFolder("reviews.csv");
+  Report(AppendKept(path, line, review::LogHeader().c_str()), path);
 }
 
 void QuizOver(int rounds) {
@@ -614,6 +630,25 @@ void QuizOver(int rounds) {
   // An attempt that asked nothing (a topic solved whole before, continued) is no attempt.
   if (CanWrite() && s.asked > 0) AppendResult(rounds);
   Forget();
+}
+
+const review::Settings& ReviewSettings() {
+  return S().review;
+}
+
+ReviewOverview ReviewCounts() {
+  ReviewOverview view;
+  std::int64_t now = NowSeconds();
+  if (!S().folder.empty()) {
+    std::string bytes = ReadFile(InFolder("reviews.csv"), kDataLimit);
+    review::LogRead read = review::ParseLog(bytes.data(), bytes.size());
+    view.skipped = read.skipped;
+    view.states = review::Replay(read.entries);
+  }
+  view.bank = review::ScanBank(Discipline);
+  view.counts =
+      review::Count(view.states, view.bank, review::LocalHorizon(now), S().review.retention);
+  return view;
 }
 
 std::vector<ResultRecord> ReadResults(std::size_t limit) {

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "review/counts.h"
+#include "review/log.h"
+#include "review/settings.h"
 #include "study/options.h"
 #include "study/results.h"
 #include "study/shuffle.h"
@@ -86,6 +89,29 @@ void SaveIni(const std::string& text);
 // Appends a record to results.csv (the header first for a new file, the new header for a file
 // with the old one), when the folder can be written.
 void AppendRecord(const ResultRecord& record);
+
+// ---- The review log (reviews.csv) ----
+
+// Appends one grading to reviews.csv: the question file as the catalogue names it ("Base\d1\2.txt",
+// Windows-1251), the question's content key, whether the answer had no mistake, and the mode.
+// Written whenever the data folder can be written, whatever the options. The drill calls it from
+// Graded; the exam and the review sessions call it for each of their answers.
+void LogReview(const char* catalogueFile, std::uint64_t key, bool right, review::Mode mode);
+
+// The settings of exameo.ini's section [review] (read by Init; the defaults without a folder).
+const review::Settings& ReviewSettings();
+
+// What the menu's review items and the knowledge window show, worked out when asked: the log of
+// the data folder replayed, the bank of every discipline in the catalogue (`Discipline`, whose
+// disciplines are loaded; its topics are left alone) read for its keys, and the counts at the
+// clock's now, today ending at the next local midnight.
+struct ReviewOverview {
+  review::Bank bank;
+  std::vector<review::KeyState> states;  // sorted by key
+  review::Counts counts;
+  int skipped = 0;  // lines of the log that hold no grading
+};
+ReviewOverview ReviewCounts();
 
 // ---- Results (the results window) ----
 

@@ -166,6 +166,14 @@ head -n 1 results.csv | grep -q 'Продолжено;Режим;Частичн�
 last=$(tail -n 1 results.csv | tr -d '\r')
 [[ $last =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}\ [0-9]{2}:[0-9]{2}\;Арифметика\;Сложение\;4\;2\;2\;100,0\;1\;[0-9]+\;да\;тренировка\;\;$ ]] ||
   fail "the new record is \"$last\""
+# Every grading of both runs is in the review log, whatever the options: its header and four
+# lines, each answered without a mistake in the drill.
+[[ $(head -c 3 reviews.csv | od -An -tx1 | tr -d ' \n') == efbbbf ]] || fail "reviews.csv: no BOM"
+[[ $(wc -l <reviews.csv) -eq 5 ]] || fail "reviews.csv: $(cat reviews.csv)"
+while IFS= read -r line; do
+  [[ $line =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z\;Base\\[^\;]+\;[0-9a-f]{16}\;3\;тренировка$ ]] ||
+    fail "the review line is \"$line\""
+done < <(tail -n +2 reviews.csv | tr -d '\r')
 
 # ---- The results window: F10, "Подготовка", its last item (the separator is passed over) ----
 xdotool windowactivate --sync "$main"

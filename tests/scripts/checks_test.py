@@ -113,12 +113,23 @@ class ShippedZip(unittest.TestCase):
     def whole(self):
         members = {f"exameo-2.0/{p}": b"MZ\x90\x00program"
                    for p in ("exameo.exe", "exameo-check.exe", "exameo-import.exe",
-                             "exameo-export.exe")}
+                             "exameo-export.exe", "exameo-review.exe")}
         members.update({f"exameo-2.0/{n}": d for n, d in self.FILES.items()})
         return members
 
     def test_whole_zip_passes(self):
         self.assertEqual((0, ""), run("check-zip.py", self.zip(self.whole()), self.sample))
+
+    def test_the_review_tool_must_ship(self):
+        members = self.whole()
+        members["exameo-2.0/exameo-review.exe"] = b"ELF"
+        code, err = run_as_program("check-zip.py", self.zip(members), self.sample)
+        self.assertEqual(1, code)
+        self.assertIn("not a Windows program: exameo-2.0/exameo-review.exe", err)
+        del members["exameo-2.0/exameo-review.exe"]
+        code, err = run_as_program("check-zip.py", self.zip(members), self.sample)
+        self.assertEqual(1, code)
+        self.assertIn("missing: exameo-2.0/exameo-review.exe", err)
 
     def test_each_missing_or_changed_member_is_named(self):
         members = self.whole()
