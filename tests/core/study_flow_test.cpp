@@ -501,7 +501,7 @@ TEST_F(StudyFlowTest, AResultsFileOverTheReadLimitShowsItsNewestRecords) {
   Choose();
   gNow = 1007;
   AnswerCurrent(true);
-  const std::string fresh = "2026-12-08 10:30;Дисциплина;Тема;1;1;1;100,0;1;7;нет\r\n";
+  const std::string fresh = "2026-12-08 10:30;Дисциплина;Тема;1;1;1;100,0;1;7;нет;тренировка;;\r\n";
   ASSERT_EQ(ReadAll("data/results.csv"), file + fresh);
 
   // The tail: the record just written, 99 whole lines and half of one more, left out.
@@ -582,7 +582,8 @@ TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater)
     AnswerCurrent(true);
   };
   auto line = [](int seconds) {
-    return "2026-12-08 10:30;Дисциплина;Тема;1;1;1;100,0;1;" + std::to_string(seconds) + ";нет\r\n";
+    return "2026-12-08 10:30;Дисциплина;Тема;1;1;1;100,0;1;" + std::to_string(seconds) +
+           ";нет;тренировка;;\r\n";
   };
   auto shown = [] {
     std::vector<int> seconds;
@@ -687,117 +688,119 @@ TEST_F(StudyFlowTest, GameOverForgetsTheProgressLinesKeptForItsTopic) {
   EXPECT_EQ(fake::Boxes().size(), boxes);
   EXPECT_TRUE(ProgressFile().empty());
   ASSERT_EQ(study::ReadResults().size(), 1u);  // the record itself was written
-  // Every first OK of a question in a round appends one line to reviews.csv, whatever the
-  // options: 3 without a mistake, 1 with one, the catalogue's file name and the question's key.
-  TEST_F(StudyFlowTest, TheDrillLogsEveryGradingOfEveryRound) {
-    WriteBytes("Base\\t.txt", QuestionFile({"+-", "-+", "+"}));
-    gNow = 1796811300;  // 2026-12-09T10:15:00Z
-    Choose();
-    std::map<std::string, std::uint64_t> keys;
-    for (int i = 0; i < Topic_test.Count; ++i)
-      keys[Topic_test.Get(i)->Task] = study::ContentKey(*Topic_test.Get(i));
-    auto line = [&](const char* time, const char* task, char grade) {
-      char key[17];
-      std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(keys[task]));
-      return std::string(time) + ";Base\\t.txt;" + key + ";" + grade + ";тренировка\r\n";
-    };
-    AnswerCurrent(true);
-    gNow += 61;
-    AnswerCurrent(false);
-    AnswerCurrent(true);
-    EXPECT_EQ(ReadAll("data/reviews.csv"), "\xEF\xBB\xBFВремя;Файл;Ключ;Оценка;Режим\r\n" +
-                                               line("2026-12-09T10:15:00Z", "Q0", '3') +
-                                               line("2026-12-09T10:16:01Z", "Q1", '1') +
-                                               line("2026-12-09T10:16:01Z", "Q2", '3'));
-    // The second round: the wrong one again, now right; the second wrong OK press (moving on)
-    // writes nothing.
-    gNow += 86400;
-    AnswerCurrent(true);
-    EXPECT_EQ(Captions().back(), "Game over");
-    std::string log = ReadAll("data/reviews.csv");
-    EXPECT_EQ(log.substr(log.size() - line("", "Q1", '3').size() - 20),
-              line("2026-12-10T10:16:01Z", "Q1", '3'));
-    std::vector<review::Entry> entries = review::ParseLog(log.data(), log.size()).entries;
-    EXPECT_EQ(entries.size(), 4u);
+}
 
-    // Another run appends to the same file (no second header), and a torn last line is closed
-    // off first so the next line stays whole; the torn one costs only itself.
-    std::ofstream("data/reviews.csv", std::ios::app | std::ios::binary) << "2026-12-10T1";
-    Restart();
-    Choose();
-    AnswerCurrent(true);
-    log = ReadAll("data/reviews.csv");
-    review::LogRead read = review::ParseLog(log.data(), log.size());
-    EXPECT_EQ(read.entries.size(), 5u);
-    EXPECT_EQ(read.skipped, 1);
-    EXPECT_EQ(log.find("\xEF\xBB\xBF", 3), std::string::npos);
-    EXPECT_EQ(log.substr(log.size() - line("", "Q0", '3').size() - 22),
-              "\r\n" + line("2026-12-10T10:16:01Z", "Q0", '3'));
+// Every first OK of a question in a round appends one line to reviews.csv, whatever the
+// options: 3 without a mistake, 1 with one, the catalogue's file name and the question's key.
+TEST_F(StudyFlowTest, TheDrillLogsEveryGradingOfEveryRound) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+-", "-+", "+"}));
+  gNow = 1796811300;  // 2026-12-09T10:15:00Z
+  Choose();
+  std::map<std::string, std::uint64_t> keys;
+  for (int i = 0; i < Topic_test.Count; ++i)
+    keys[Topic_test.Get(i)->Task] = study::ContentKey(*Topic_test.Get(i));
+  auto line = [&](const char* time, const char* task, char grade) {
+    char key[17];
+    std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(keys[task]));
+    return std::string(time) + ";Base\\t.txt;" + key + ";" + grade + ";тренировка\r\n";
+  };
+  AnswerCurrent(true);
+  gNow += 61;
+  AnswerCurrent(false);
+  AnswerCurrent(true);
+  EXPECT_EQ(ReadAll("data/reviews.csv"), "\xEF\xBB\xBFВремя;Файл;Ключ;Оценка;Режим\r\n" +
+                                             line("2026-12-09T10:15:00Z", "Q0", '3') +
+                                             line("2026-12-09T10:16:01Z", "Q1", '1') +
+                                             line("2026-12-09T10:16:01Z", "Q2", '3'));
+  // The second round: the wrong one again, now right; the second wrong OK press (moving on)
+  // writes nothing.
+  gNow += 86400;
+  AnswerCurrent(true);
+  EXPECT_EQ(Captions().back(), "Game over");
+  std::string log = ReadAll("data/reviews.csv");
+  EXPECT_EQ(log.substr(log.size() - line("", "Q1", '3').size() - 20),
+            line("2026-12-10T10:16:01Z", "Q1", '3'));
+  std::vector<review::Entry> entries = review::ParseLog(log.data(), log.size()).entries;
+  EXPECT_EQ(entries.size(), 4u);
+
+  // Another run appends to the same file (no second header), and a torn last line is closed
+  // off first so the next line stays whole; the torn one costs only itself.
+  std::ofstream("data/reviews.csv", std::ios::app | std::ios::binary) << "2026-12-10T1";
+  Restart();
+  Choose();
+  AnswerCurrent(true);
+  log = ReadAll("data/reviews.csv");
+  review::LogRead read = review::ParseLog(log.data(), log.size());
+  EXPECT_EQ(read.entries.size(), 5u);
+  EXPECT_EQ(read.skipped, 1);
+  EXPECT_EQ(log.find("\xEF\xBB\xBF", 3), std::string::npos);
+  EXPECT_EQ(log.substr(log.size() - line("", "Q0", '3').size() - 22),
+            "\r\n" + line("2026-12-10T10:16:01Z", "Q0", '3'));
+}
+
+// The log is the study layer's other appended file: a folder that cannot be written gets no
+// log and the warning once; a failed append is tried again whole at the next grading.
+TEST_F(StudyFlowTest, TheLogFollowsTheDataFolder) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+", "+"}));
+  Restart("data", false);
+  Choose();
+  AnswerCurrent(true);
+  EXPECT_FALSE(std::filesystem::exists("data/reviews.csv"));
+  EXPECT_EQ(fake::Boxes().size(), 0u);
+
+  Restart();
+  Choose();
+  {
+    testsupport::HeldFile held("data\\reviews.csv");  // a spreadsheet has it open
+    ASSERT_TRUE(held.Held());
+    AnswerCurrent(true);  // refused: kept, and the warning
+    EXPECT_EQ(Warnings().size(), 1u);
   }
+  AnswerCurrent(true);  // the kept line goes first, then this one
+  EXPECT_EQ(Captions().front(), Cp(Cp1251("Параметры")));
+  std::string log = ReadAll("data/reviews.csv");
+  review::LogRead read = review::ParseLog(log.data(), log.size());
+  EXPECT_EQ(read.entries.size(), 2u);
+  EXPECT_EQ(read.skipped, 0);
+  EXPECT_EQ(log.rfind("\xEF\xBB\xBF", 0), 0u);
+}
 
-  // The log is the study layer's other appended file: a folder that cannot be written gets no
-  // log and the warning once; a failed append is tried again whole at the next grading.
-  TEST_F(StudyFlowTest, TheLogFollowsTheDataFolder) {
-    WriteBytes("Base\\t.txt", QuestionFile({"+", "+"}));
-    Restart("data", false);
-    Choose();
-    AnswerCurrent(true);
-    EXPECT_FALSE(std::filesystem::exists("data/reviews.csv"));
-    EXPECT_EQ(fake::Boxes().size(), 0u);
+// The counts read the data folder's log and exameo.ini's retention, and find the questions in
+// the bank by their keys.
+TEST_F(StudyFlowTest, TheReviewCountsOfAnsweredQuestions) {
+  WriteBytes("Base\\t.txt", QuestionFile({"+-", "-+", "+"}));
+  gNow = 1796811300;  // 2026-12-09T10:15:00Z
+  Choose();
+  AnswerCurrent(true);   // Q0: 3, S 2.3065, due in 2 days
+  AnswerCurrent(false);  // Q1: 1, S 0.212, due in 1 day
+  study::ReviewOverview view = study::ReviewCounts();
+  EXPECT_EQ(view.states.size(), 2u);
+  ASSERT_EQ(view.bank.Topics.size(), 1u);
+  ASSERT_EQ(view.counts.Rows.size(), 1u);
+  EXPECT_EQ(view.counts.Rows[0].Questions, 3);
+  EXPECT_EQ(view.counts.Rows[0].Answered, 2);
+  EXPECT_EQ(view.counts.Rows[0].Known, 2);  // not a whole day yet: both at 1
+  EXPECT_EQ(view.counts.DueToday, 0);       // today ends before tomorrow's 10:15
+  EXPECT_EQ(view.counts.Mistakes, 1);
 
-    Restart();
-    Choose();
-    {
-      testsupport::HeldFile held("data\\reviews.csv");  // a spreadsheet has it open
-      ASSERT_TRUE(held.Held());
-      AnswerCurrent(true);  // refused: kept, and the warning
-      EXPECT_EQ(Warnings().size(), 1u);
-    }
-    AnswerCurrent(true);  // the kept line goes first, then this one
-    EXPECT_EQ(Captions().front(), Cp(Cp1251("Параметры")));
-    std::string log = ReadAll("data/reviews.csv");
-    review::LogRead read = review::ParseLog(log.data(), log.size());
-    EXPECT_EQ(read.entries.size(), 2u);
-    EXPECT_EQ(read.skipped, 0);
-    EXPECT_EQ(log.rfind("\xEF\xBB\xBF", 0), 0u);
-  }
+  gNow += 2 * 86400;  // both due now
+  view = study::ReviewCounts();
+  EXPECT_EQ(view.counts.DueToday, 2);
+  EXPECT_EQ(view.counts.Histogram[0], 2);
 
-  // The counts read the data folder's log and exameo.ini's retention, and find the questions in
-  // the bank by their keys.
-  TEST_F(StudyFlowTest, TheReviewCountsOfAnsweredQuestions) {
-    WriteBytes("Base\\t.txt", QuestionFile({"+-", "-+", "+"}));
-    gNow = 1796811300;  // 2026-12-09T10:15:00Z
-    Choose();
-    AnswerCurrent(true);   // Q0: 3, S 2.3065, due in 2 days
-    AnswerCurrent(false);  // Q1: 1, S 0.212, due in 1 day
-    study::ReviewOverview view = study::ReviewCounts();
-    EXPECT_EQ(view.states.size(), 2u);
-    ASSERT_EQ(view.bank.Topics.size(), 1u);
-    ASSERT_EQ(view.counts.Rows.size(), 1u);
-    EXPECT_EQ(view.counts.Rows[0].Questions, 3);
-    EXPECT_EQ(view.counts.Rows[0].Answered, 2);
-    EXPECT_EQ(view.counts.Rows[0].Known, 2);  // not a whole day yet: both at 1
-    EXPECT_EQ(view.counts.DueToday, 0);       // today ends before tomorrow's 10:15
-    EXPECT_EQ(view.counts.Mistakes, 1);
-
-    gNow += 2 * 86400;  // both due now
-    view = study::ReviewCounts();
-    EXPECT_EQ(view.counts.DueToday, 2);
-    EXPECT_EQ(view.counts.Histogram[0], 2);
-
-    // At a retention of 0.8, Q0 waits 8 days: only Q1 is due.
-    WriteBytes("data\\exameo.ini", "[options]\r\nresume=0\r\n[review]\r\nretention=0.8\r\n");
-    Restart();
-    EXPECT_EQ(study::ReviewSettings().retention, 0.8);
-    view = study::ReviewCounts();
-    EXPECT_EQ(view.counts.DueToday, 1);
-    // Changing an option keeps the section.
-    fake::Command(500);
-    EXPECT_EQ(ReadAll("data/exameo.ini"),
-              "[options]\r\nshuffle_questions=1\r\nshuffle_answers=0\r\nresume=0\r\n"
-              "[review]\r\nretention=0.8\r\nreview_limit=50\r\n");
-    Restart();
-    EXPECT_EQ(study::ReviewSettings().retention, 0.8);
-  }
+  // At a retention of 0.8, Q0 waits 8 days: only Q1 is due.
+  WriteBytes("data\\exameo.ini", "[options]\r\nresume=0\r\n[review]\r\nretention=0.8\r\n");
+  Restart();
+  EXPECT_EQ(study::ReviewSettings().retention, 0.8);
+  view = study::ReviewCounts();
+  EXPECT_EQ(view.counts.DueToday, 1);
+  // Changing an option keeps the section.
+  fake::Command(500);
+  EXPECT_EQ(ReadAll("data/exameo.ini"),
+            "[options]\r\nresume=0\r\nshuffle_questions=1\r\nshuffle_answers=0\r\n"
+            "[review]\r\nretention=0.8\r\n");
+  Restart();
+  EXPECT_EQ(study::ReviewSettings().retention, 0.8);
+}
 
 }  // namespace
