@@ -70,6 +70,7 @@ Section "Exameo" SecProgram
   File "${STAGE}/exameo-check.exe"
   File "${STAGE}/exameo-import.exe"
   File "${STAGE}/exameo-export.exe"
+  File "${STAGE}/exameo-review.exe"
   File "${STAGE}/readme.txt"
   ; The database and the options are the user's once installed: a file that is there stays as
   ; it is, an edited question or a changed option survives the upgrade; what is missing is added.
@@ -110,6 +111,7 @@ Section "un.Exameo" UnSecProgram
   Delete "$INSTDIR\exameo-check.exe"
   Delete "$INSTDIR\exameo-import.exe"
   Delete "$INSTDIR\exameo-export.exe"
+  Delete "$INSTDIR\exameo-review.exe"
   Delete "$INSTDIR\readme.txt"
   Delete "$INSTDIR\uninstall.exe"
   Delete "$SMPROGRAMS\Exameo.lnk"

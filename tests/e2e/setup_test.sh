@@ -67,7 +67,7 @@ user=$(wine cmd /c echo %USERNAME% | tr -d '\r')
 desktop=$(unix "C:\\users\\$user\\Desktop")
 dir=$local_appdata/Programs/Exameo
 menu_link="$appdata/Microsoft/Windows/Start Menu/Programs/Exameo.lnk"
-program_files=(exameo.exe exameo-check.exe exameo-import.exe exameo-export.exe readme.txt
+program_files=(exameo.exe exameo-check.exe exameo-import.exe exameo-export.exe exameo-review.exe readme.txt
   uninstall.exe)
 shipped=$here/../../sample
 
