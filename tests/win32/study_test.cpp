@@ -841,20 +841,23 @@ TEST(ResultsWindow, AllColumnsFitTheListAtTheDefaultSize) {
   RECT client{};
   GetClientRect(list, &client);
   int total = 0;
-  for (int c = 0; c < 10; ++c) {
+  const int columns = static_cast<int>(SendMessageW(
+      reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
+  ASSERT_EQ(columns, 13);
+  for (int c = 0; c < columns; ++c) {
     const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
     EXPECT_GE(width, kMinColumnWidth) << c;
     EXPECT_LE(width, kMaxColumnWidth) << c;
     total += width;
   }
   EXPECT_LE(total, client.right);
-  // The header's last item ("Продолжено") ends inside the list.
+  // The header's last item ("Оценка") ends inside the list.
   HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
   RECT last{};
-  ASSERT_TRUE(SendMessageW(header, HDM_GETITEMRECT, 9, reinterpret_cast<LPARAM>(&last)));
+  ASSERT_TRUE(SendMessageW(header, HDM_GETITEMRECT, columns - 1, reinterpret_cast<LPARAM>(&last)));
   EXPECT_LE(last.right, client.right);
   // Titles of the numbers are whole at this size: each column at least its title's width.
-  for (int c = 3; c < 10; ++c) {
+  for (int c = 3; c < columns; ++c) {
     wchar_t title[64] = {};
     HDITEMW item{};
     item.mask = HDI_TEXT;

@@ -578,6 +578,32 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner) {
   }
   Layout(window);
   Reload();
+  // Wide enough for every column's title whole beside the texts' share, where the screen
+  // allows: at the default width, titles are cut only on a small screen.
+  // (A few pixels spare: the fitting shares the room out in whole pixels.)
+  int wanted =
+      GetSystemMetrics(SM_CXVSCROLL) + 4 * GetSystemMetrics(SM_CXEDGE) + 2 * Px(kMargin) + Px(16);
+  const std::size_t rows = gResults.records.size() < 500 ? gResults.records.size() : 500;
+  for (int c = 0; c < kColumnCount; ++c) {
+    int need = TextWidth(kColumns[c].title) + Px(kColumnTitlePadding);
+    for (std::size_t i = 0; i < rows; ++i) {
+      int cell = TextWidth(Cell(gResults.records[i], c)) + Px(kColumnCellPadding);
+      if (cell > kKeptTextWidth) cell = kKeptTextWidth;
+      if (cell > need) need = cell;
+    }
+    wanted += need;
+  }
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  RECT inner{};
+  GetClientRect(window, &inner);
+  wanted += (frame.right - frame.left) - inner.right;
+  if (wanted > width) {
+    width = wanted < work.right - work.left ? wanted : work.right - work.left;
+    x = work.left + (work.right - work.left - width) / 2;
+    MoveWindow(window, x, y, width, height, FALSE);
+    Layout(window);
+  }
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
   SetFocus(gResults.list);
