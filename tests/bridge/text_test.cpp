@@ -90,6 +90,31 @@ TEST(BridgeText, HtmlIsReadAsABrowserReadsIt) {
   EXPECT_EQ(HtmlToText(deep + "x"), "x");
 }
 
+// The parser drops what XML forbids and rereads a text after a bad byte as Latin-1; neither
+// may reach the bank, and its complaints stay off the tools' output.
+TEST(BridgeText, HtmlParserKeepsEveryCharacterAndSaysNothing) {
+  testing::internal::CaptureStderr();
+  // Raw control characters stay, for the encoder's check and its note.
+  EXPECT_EQ(HtmlToText("a\x01<b>b</b>\x1F" "c"),
+            "a\x01"
+            "b\x1F"
+            "c");
+  // A malformed byte is one U+FFFD; the Cyrillic after it, and after a <meta> naming another
+  // code page, stays as written.
+  EXPECT_EQ(HtmlToText("\xD0<p>Привет</p><meta charset=\"windows-1251\">мир"),
+            "\xEF\xBF\xBD Привет мир");
+  // Numbers 128-159 are the Windows-1252 characters a browser shows for them.
+  EXPECT_EQ(HtmlToText("1&#150;2&#133;&#x80;"), "1–2…€");
+  // An end tag with nothing to close still separates words; a second <body> is a tag dropped.
+  bool tags = false;
+  EXPECT_EQ(HtmlToText("стол</p>стул</div>стул", nullptr, &tags), "стол стул стул");
+  EXPECT_TRUE(tags);
+  tags = false;
+  EXPECT_EQ(HtmlToText("<body>x</body>", nullptr, &tags), "x");
+  EXPECT_TRUE(tags);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
 TEST(BridgeText, HtmlNamesEveryMediaItDrops) {
   bridge::HtmlDropped dropped;
   EXPECT_EQ(HtmlToText("<p>Слушайте<audio controls src=\"@@PLUGINFILE@@/a%20b.mp3?t=1\">нет "
