@@ -73,8 +73,7 @@ TEST(BridgeText, HtmlIsReadAsABrowserReadsIt) {
   EXPECT_EQ(HtmlToText("<style>p { color: red }</style>Текст<script>if (a<b) x();</script>!"),
             "Текст!");
   // Every name HTML 4 knows, with or without its ';' where HTML allows it.
-  EXPECT_EQ(HtmlToText("&hearts;&Dagger;&frac34;&rarr;&Omega;&copy 2024 &ouml;"),
-            "♥‡¾→Ω© 2024 ö");
+  EXPECT_EQ(HtmlToText("&hearts;&Dagger;&frac34;&rarr;&Omega;&copy 2024 &ouml;"), "♥‡¾→Ω© 2024 ö");
   // A control character a reference gives stays for the encoder's check, without harm here.
   EXPECT_EQ(HtmlToText("a&#1;b&#x7F;c"),
             "a\x01"
@@ -95,7 +94,8 @@ TEST(BridgeText, HtmlIsReadAsABrowserReadsIt) {
 TEST(BridgeText, HtmlParserKeepsEveryCharacterAndSaysNothing) {
   testing::internal::CaptureStderr();
   // Raw control characters stay, for the encoder's check and its note.
-  EXPECT_EQ(HtmlToText("a\x01<b>b</b>\x1F" "c"),
+  EXPECT_EQ(HtmlToText("a\x01<b>b</b>\x1F"
+                       "c"),
             "a\x01"
             "b\x1F"
             "c");
@@ -103,6 +103,8 @@ TEST(BridgeText, HtmlParserKeepsEveryCharacterAndSaysNothing) {
   // code page, stays as written.
   EXPECT_EQ(HtmlToText("\xD0<p>Привет</p><meta charset=\"windows-1251\">мир"),
             "\xEF\xBF\xBD Привет мир");
+  // A name before '=' is a link's query, and names HTML 4 lacks stay as written.
+  EXPECT_EQ(HtmlToText("a.php?x=1&copy=2 &rightarrow;"), "a.php?x=1&copy=2 &rightarrow;");
   // Numbers 128-159 are the Windows-1252 characters a browser shows for them.
   EXPECT_EQ(HtmlToText("1&#150;2&#133;&#x80;"), "1–2…€");
   // An end tag with nothing to close still separates words; a second <body> is a tag dropped.
