@@ -1,7 +1,6 @@
 // HTML to plain text through libxml2's HTML parser, so that tags, attributes, raw text and
 // character references are read by a parser rather than by hand-written rules.
 #include <libxml/HTMLparser.h>
-#include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 
 #include <cstdint>
@@ -98,7 +97,11 @@ std::size_t PrepareReference(std::string_view s, std::size_t i, std::string* out
       any = true;
       if (value <= 0x10FFFF) value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
     }
-    if (!any) return i;
+    // "&#" before no digit is text (the parser would drop it).
+    if (!any) {
+      *out += "&amp;";
+      return i + 1;
+    }
     std::size_t end = k < s.size() && s[k] == ';' ? k + 1 : k;
     // A number a browser shows as U+FFFD stays as written.
     if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {

@@ -103,7 +103,9 @@ TEST(BridgeText, HtmlParserKeepsEveryCharacterAndSaysNothing) {
   // code page, stays as written.
   EXPECT_EQ(HtmlToText("\xD0<p>Привет</p><meta charset=\"windows-1251\">мир"),
             "\xEF\xBF\xBD Привет мир");
-  // A name before '=' is a link's query, and names HTML 4 lacks stay as written.
+  // "&#" before no number is text; a name before '=' is a link's query, and names HTML 4
+  // lacks stay as written.
+  EXPECT_EQ(HtmlToText("&#; &#x; &#abc"), "&#; &#x; &#abc");
   EXPECT_EQ(HtmlToText("a.php?x=1&copy=2 &rightarrow;"), "a.php?x=1&copy=2 &rightarrow;");
   // Numbers 128-159 are the Windows-1252 characters a browser shows for them.
   EXPECT_EQ(HtmlToText("1&#150;2&#133;&#x80;"), "1–2…€");
