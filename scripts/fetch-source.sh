@@ -2,7 +2,7 @@
 # Fetches a library's sources for the Windows build from Debian's source package, with apt and
 # a private configuration, so that the system's package lists stay as they are.
 # Usage: scripts/fetch-source.sh PACKAGE DEST FILE
-#   PACKAGE  Debian source package (pugixml, gumbo-parser)
+#   PACKAGE  Debian source package (pugixml, libxml2)
 #   DEST     where the upstream tarball is unpacked
 #   FILE     a file the sources must hold, relative to DEST (src/pugixml.cpp): present, nothing
 #            is fetched; missing afterwards, the fetch failed

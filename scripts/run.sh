@@ -41,7 +41,7 @@ needs=(
   "cmake cmake"
   "ninja ninja-build"
   "/usr/src/googletest/CMakeLists.txt googletest"
-  "/usr/include/gumbo.h libgumbo-dev"
+  "/usr/include/libxml2/libxml/HTMLparser.h libxml2-dev"
 )
 if [[ -z ${DISPLAY:-} ]]; then
   needs+=(

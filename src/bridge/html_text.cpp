@@ -1,79 +1,89 @@
-// HTML to plain text through an HTML5 parser (gumbo), so that tags, attributes, raw text and
-// character references are read as a browser reads them.
-#ifdef EXAMEO_HAVE_GUMBO
-#include <gumbo.h>
+// HTML to plain text through libxml2's HTML parser, so that tags, attributes, raw text and
+// character references are read by a parser rather than by hand-written rules.
+#include <libxml/HTMLparser.h>
+#include <libxml/xmlerror.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "bridge/text.h"
+#include "common/cp1251.h"
 
 namespace bridge {
 
 namespace {
 
-// Gumbo's own clean-up walks the tree recursively, which a text of thousands of nested tags
-// would take past the stack; every node is taken from this arena instead and freed with it.
-class Arena {
- public:
-  Arena() = default;
-  Arena(const Arena&) = delete;
-  Arena& operator=(const Arena&) = delete;
-  ~Arena() {
-    for (void* block : blocks_) std::free(block);
-  }
+constexpr char32_t kBad = 0xFFFFFFFFu;
 
-  void* Take(std::size_t size) {
-    size = (size + 15) & ~static_cast<std::size_t>(15);
-    if (size > kBlock / 4) return Keep(std::malloc(size));
-    if (left_ < size) {
-      next_ = static_cast<char*>(Keep(std::malloc(kBlock)));
-      left_ = next_ != nullptr ? kBlock : 0;
-      if (next_ == nullptr) return nullptr;
-    }
-    void* p = next_;
-    next_ += size;
-    left_ -= size;
-    return p;
+void AppendUtf8(char32_t u, std::string* out) {
+  if (u < 0x80) {
+    out->push_back(static_cast<char>(u));
+  } else if (u < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (u >> 6)));
+    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
+  } else if (u < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (u >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (u >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((u >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
   }
-
-  static void* Allocate(void* arena, std::size_t size) {
-    void* p = static_cast<Arena*>(arena)->Take(size);
-    if (p == nullptr) std::abort();  // gumbo has no way to fail; neither has malloc's default
-    return p;
-  }
-  static void Release(void*, void*) {}
-
- private:
-  static constexpr std::size_t kBlock = 64 * 1024;
-  void* Keep(void* block) {
-    if (block != nullptr) blocks_.push_back(block);
-    return block;
-  }
-  std::vector<void*> blocks_;
-  char* next_ = nullptr;
-  std::size_t left_ = 0;
-};
+}
 
 bool IsAsciiLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
+bool IsAsciiAlnum(char c) {
+  return IsAsciiLetter(c) || (c >= '0' && c <= '9');
+}
 
-// Numeric references a browser shows as U+FFFD (zero, surrogates, past U+10FFFF) are kept as
-// written instead: their '&' becomes "&amp;" before parsing.
-std::string KeepInvalidNumericReferences(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '&' || i + 2 >= s.size() || s[i + 1] != '#') {
-      out.push_back(s[i]);
-      continue;
-    }
-    std::size_t k = i + 2;
-    bool hex = s[k] == 'x' || s[k] == 'X';
+// The parser drops the control characters XML forbids, raw or as references, and would reread
+// the rest of a text as Latin-1 after one malformed UTF-8 sequence. Before parsing, each such
+// control character becomes one of Unicode's noncharacters for internal use, U+FDD0 + its
+// code, and comes back afterwards, so the encoder's own check finds and notes it; a text's own
+// U+FDD0..U+FDEF, U+FFFE and U+FFFF, and malformed sequences, become U+FFFD.
+constexpr char32_t kControlBase = 0xFDD0;
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsForbiddenControl(char32_t u) {
+  return u != 0 && u < 0x20 && u != '\t' && u != '\n' && u != '\r';
+}
+bool IsNoncharacterUsed(char32_t u) {
+  return (u >= 0xFDD0 && u <= 0xFDEF) || u == 0xFFFE || u == 0xFFFF;
+}
+
+// Decodes one UTF-8 sequence, refusing overlong forms, surrogates and values past U+10FFFF.
+char32_t NextCodePoint(std::string_view s, std::size_t* i) {
+  std::size_t start = *i;
+  char32_t u = cp1251::DecodeUtf8(s.data(), s.size(), i);
+  if (u == kBad) return kBad;
+  std::size_t length = *i - start;
+  char32_t least = length == 1 ? 0 : length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+  if (u < least || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)) return kBad;
+  return u;
+}
+
+// What a browser shows for the numeric references U+0080..U+009F: the Windows-1252 character
+// of that byte (0 where it has none and the number stands).
+constexpr char16_t kWindows1252[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// Reads the character reference at s[i] == '&' the parser would read otherwise than a browser,
+// appends what stands for it and returns the index past it; returns i when the parser reads
+// it as a browser does (then '&' is copied as it is).
+std::size_t PrepareReference(std::string_view s, std::size_t i, std::string* out) {
+  std::size_t k = i + 1;
+  if (k < s.size() && s[k] == '#') {
+    ++k;
+    bool hex = k < s.size() && (s[k] == 'x' || s[k] == 'X');
     if (hex) ++k;
     std::uint32_t value = 0;
     bool any = false;
@@ -87,15 +97,95 @@ std::string KeepInvalidNumericReferences(std::string_view s) {
       any = true;
       if (value <= 0x10FFFF) value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
     }
-    bool invalid = any && (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF));
-    out += invalid ? "&amp;" : "&";
+    // "&#" before no digit is text (the parser would drop it).
+    if (!any) {
+      *out += "&amp;";
+      return i + 1;
+    }
+    std::size_t end = k < s.size() && s[k] == ';' ? k + 1 : k;
+    // A number a browser shows as U+FFFD stays as written.
+    if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+      *out += "&amp;";
+      return i + 1;
+    }
+    if (IsForbiddenControl(value)) {
+      AppendUtf8(kControlBase + value, out);
+    } else if (IsNoncharacterUsed(value)) {
+      AppendUtf8(kReplacement, out);
+    } else if (value >= 0x80 && value <= 0x9F && kWindows1252[value - 0x80] != 0) {
+      *out += "&#" + std::to_string(kWindows1252[value - 0x80]) + ";";
+    } else {
+      return i;
+    }
+    return end;
+  }
+  // The Latin-1 names (&copy, &nbsp, &eacute ...) HTML also reads without their ';', unless a
+  // letter, digit or '=' follows (as in a link's query).
+  while (k < s.size() && IsAsciiAlnum(s[k])) ++k;
+  if (k == i + 1 || k - i > 10 || (k < s.size() && (s[k] == ';' || s[k] == '='))) return i;
+  std::string name(s.substr(i + 1, k - i - 1));
+  const htmlEntityDesc* entity = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str()));
+  if (entity == nullptr || entity->value > 0xFF) return i;
+  *out += "&" + name + ";";
+  return k;
+}
+
+// The text as the parser is given it: inside a <body>, with the changes above.
+std::string Prepare(std::string_view s) {
+  std::string out = "<body>";
+  out.reserve(s.size() + 16);
+  for (std::size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c == '&') {
+      std::size_t next = PrepareReference(s, i, &out);
+      if (next == i) {
+        out.push_back('&');
+        ++i;
+      } else {
+        i = next;
+      }
+    } else if (c < 0x80) {
+      if (IsForbiddenControl(c)) {
+        AppendUtf8(kControlBase + c, &out);
+      } else if (c != 0) {  // a browser drops U+0000 in text
+        out.push_back(static_cast<char>(c));
+      }
+      ++i;
+    } else {
+      std::size_t start = i;
+      char32_t u = NextCodePoint(s, &i);
+      if (u == kBad || IsNoncharacterUsed(u)) {
+        AppendUtf8(kReplacement, &out);
+      } else {
+        out.append(s.substr(start, i - start));
+      }
+    }
+  }
+  return out;
+}
+
+// The control characters Prepare set aside, back in place.
+std::string Restore(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    // U+FDD1..U+FDEF is EF B7 91..EF B7 AF.
+    if (static_cast<unsigned char>(s[i]) == 0xEF && i + 2 < s.size() &&
+        static_cast<unsigned char>(s[i + 1]) == 0xB7 &&
+        static_cast<unsigned char>(s[i + 2]) > 0x90 &&
+        static_cast<unsigned char>(s[i + 2]) <= 0xAF) {
+      out.push_back(static_cast<char>(static_cast<unsigned char>(s[i + 2]) - 0x90));
+      i += 2;
+    } else {
+      out.push_back(s[i]);
+    }
   }
   return out;
 }
 
 // How deep a text nests its elements, counted from its tags alone: the parser's work grows with
-// the square of the depth (each tag looks through the open elements), so a deep text is not
-// parsed. Void elements and those whose end tag may be left out are not counted.
+// the depth (each tag looks through the open elements), so a deep text is not parsed. Void
+// elements and those whose end tag may be left out are not counted.
 int NestingDepth(std::string_view s) {
   static constexpr std::string_view kFlat[] = {
       "area", "base",  "br",     "col",    "embed",    "hr",    "img",   "input", "link",
@@ -123,252 +213,220 @@ int NestingDepth(std::string_view s) {
   return deepest;
 }
 
-// Tags that end a block of text: they separate the words on either side.
-bool IsBlockTag(GumboTag tag) {
-  switch (tag) {
-    case GUMBO_TAG_BR:
-    case GUMBO_TAG_P:
-    case GUMBO_TAG_DIV:
-    case GUMBO_TAG_LI:
-    case GUMBO_TAG_UL:
-    case GUMBO_TAG_OL:
-    case GUMBO_TAG_H1:
-    case GUMBO_TAG_H2:
-    case GUMBO_TAG_H3:
-    case GUMBO_TAG_H4:
-    case GUMBO_TAG_H5:
-    case GUMBO_TAG_H6:
-    case GUMBO_TAG_TABLE:
-    case GUMBO_TAG_TR:
-    case GUMBO_TAG_TD:
-    case GUMBO_TAG_TH:
-    case GUMBO_TAG_BLOCKQUOTE:
-    case GUMBO_TAG_PRE:
-    case GUMBO_TAG_HR:
-      return true;
-    default:
-      return false;
-  }
+enum class Tag {
+  kOther,
+  kBlock,
+  kSup,
+  kSub,
+  kImg,
+  kAudio,
+  kVideo,
+  kObject,
+  kEmbed,
+  kIframe,
+  kA,
+  kStyle,
+  kScript,
+  kTemplate,
+  kFrame
+};
+
+Tag TagOf(const char* name) {
+  // Tags that end a block of text: they separate the words on either side.
+  static constexpr const char* kBlocks[] = {"br", "p",  "div",        "li",  "ul", "ol",    "h1",
+                                            "h2", "h3", "h4",         "h5",  "h6", "table", "tr",
+                                            "td", "th", "blockquote", "pre", "hr"};
+  for (const char* b : kBlocks)
+    if (std::strcmp(name, b) == 0) return Tag::kBlock;
+  struct Named {
+    const char* name;
+    Tag tag;
+  };
+  static constexpr Named kNamed[] = {
+      {"sup", Tag::kSup},     {"sub", Tag::kSub},       {"img", Tag::kImg},
+      {"audio", Tag::kAudio}, {"video", Tag::kVideo},   {"object", Tag::kObject},
+      {"embed", Tag::kEmbed}, {"iframe", Tag::kIframe}, {"a", Tag::kA},
+      {"style", Tag::kStyle}, {"script", Tag::kScript}, {"template", Tag::kTemplate},
+      {"html", Tag::kFrame},  {"head", Tag::kFrame},    {"body", Tag::kFrame}};
+  for (const Named& n : kNamed)
+    if (std::strcmp(name, n.name) == 0) return n.tag;
+  return Tag::kOther;
 }
 
 // Elements whose contents a reader never sees: style sheets, scripts, and the fallback text of
 // players and frames.
-bool HidesContents(GumboTag tag) {
-  return tag == GUMBO_TAG_STYLE || tag == GUMBO_TAG_SCRIPT || tag == GUMBO_TAG_AUDIO ||
-         tag == GUMBO_TAG_VIDEO || tag == GUMBO_TAG_OBJECT || tag == GUMBO_TAG_IFRAME ||
-         tag == GUMBO_TAG_EMBED || tag == GUMBO_TAG_TEMPLATE;
+bool HidesContents(Tag tag) {
+  return tag == Tag::kStyle || tag == Tag::kScript || tag == Tag::kAudio || tag == Tag::kVideo ||
+         tag == Tag::kObject || tag == Tag::kIframe || tag == Tag::kEmbed || tag == Tag::kTemplate;
 }
 
-// Elements whose text is kept literally by the parser: a '<' inside them is text.
-bool KeepsLiteralText(GumboTag tag) {
-  return tag == GUMBO_TAG_TEXTAREA || tag == GUMBO_TAG_TITLE || tag == GUMBO_TAG_XMP ||
-         tag == GUMBO_TAG_PLAINTEXT || tag == GUMBO_TAG_NOEMBED || tag == GUMBO_TAG_NOFRAMES ||
-         tag == GUMBO_TAG_NOSCRIPT;
-}
-
-const char* Attribute(const GumboNode* node, const char* name) {
-  const GumboAttribute* a = gumbo_get_attribute(&node->v.element.attributes, name);
-  return a != nullptr ? a->value : nullptr;
+// Elements dropped with a note of their own (a link only when it names an attached file).
+bool GivesNote(Tag tag) {
+  return tag == Tag::kImg || tag == Tag::kAudio || tag == Tag::kVideo || tag == Tag::kObject ||
+         tag == Tag::kEmbed || tag == Tag::kIframe;
 }
 
 // The attached files an element names, in any of the attributes that load or link one.
-void CollectFiles(const GumboNode* node, std::vector<std::string>* files) {
-  for (const char* name : {"src", "href", "data", "poster"}) {
-    const char* url = Attribute(node, name);
-    std::string file = url != nullptr ? AttachedFileName(url) : std::string();
-    if (!file.empty()) files->push_back(std::move(file));
+std::vector<std::string> FilesOf(const xmlChar** atts) {
+  std::vector<std::string> files;
+  for (const char* wanted : {"src", "href", "data", "poster"}) {
+    for (const xmlChar** a = atts; a != nullptr && a[0] != nullptr; a += 2) {
+      if (std::strcmp(reinterpret_cast<const char*>(a[0]), wanted) != 0 || a[1] == nullptr)
+        continue;
+      std::string file = AttachedFileName(Restore(reinterpret_cast<const char*>(a[1])));
+      if (!file.empty()) files.push_back(std::move(file));
+      break;
+    }
   }
+  return files;
 }
 
+void Silent(void*, const char*, ...) {}
+
+// Walks the parser's events as they come, so no tree is built: each element opens and closes in
+// order, and an end tag the parser ignores arrives as an error at its place.
 class Converter {
  public:
-  explicit Converter(HtmlDropped* dropped) : dropped_(dropped) {}
+  Converter(HtmlDropped* dropped, std::string* out) : dropped_(dropped), out_(out) {}
 
-  // Parses `html` as the contents of a <div> and appends its text to *out.
-  void Convert(std::string_view html, std::string* out) {
-    Arena arena;
-    GumboOptions options = kGumboDefaultOptions;
-    options.allocator = &Arena::Allocate;
-    options.deallocator = &Arena::Release;
-    options.userdata = &arena;
-    options.fragment_context = GUMBO_TAG_DIV;
-    options.max_errors = 0;
-    GumboOutput* output = gumbo_parse_with_options(&options, html.data(), html.size());
-    Walk(output->root, out);
+  // Parses a prepared text and appends its text to *out.
+  void Run(const std::string& prepared) {
+    static std::once_flag init;
+    std::call_once(init, [] { xmlInitParser(); });
+    // Errors outside a parse (memory, encodings) would go to stderr.
+    xmlSetGenericErrorFunc(nullptr, &Silent);
+    htmlParserCtxtPtr ctxt = htmlNewParserCtxt();
+    if (ctxt == nullptr) return;
+    htmlSAXHandler& sax = *ctxt->sax;
+    std::memset(&sax, 0, sizeof sax);
+    sax.initialized = XML_SAX2_MAGIC;  // so that serror takes every error
+    sax.startElement = &StartElement;
+    sax.endElement = &EndElement;
+    sax.characters = &Characters;
+    sax.ignorableWhitespace = &Characters;
+    sax.cdataBlock = &Characters;
+    sax.comment = &Comment;
+    sax.processingInstruction = &Instruction;
+    sax.serror = &Error;
+    ctxt->_private = this;
+    int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                  HTML_PARSE_NONET | HTML_PARSE_NOIMPLIED;
+    htmlDocPtr doc = htmlCtxtReadMemory(ctxt, prepared.data(), static_cast<int>(prepared.size()),
+                                        nullptr, "UTF-8", options);
+    if (doc != nullptr) xmlFreeDoc(doc);
+    htmlFreeParserCtxt(ctxt);
   }
 
  private:
   struct Open {
-    const GumboNode* node;
-    unsigned next;  // the next child to visit
+    Tag tag;
+    bool unnamed;  // a player whose note waits for the first file a child of it names
   };
 
-  // Depth first without recursion: a text may nest tags thousands deep.
-  void Walk(const GumboNode* root, std::string* out) {
-    std::vector<Open> stack;
-    stack.push_back(Open{root, 0});
-    int hidden = 0;  // open elements whose contents are not shown
-    int media = 0;   // open elements that gave a note of their own
-    while (!stack.empty()) {
-      Open& top = stack.back();
-      const GumboVector& children = top.node->v.element.children;
-      if (top.next == children.length) {
-        const GumboNode* done = top.node;
-        stack.pop_back();
-        if (done == root) break;
-        GumboTag tag = done->v.element.tag;
-        if (IsBlockTag(tag)) out->push_back(' ');
-        if (HidesContents(tag)) --hidden;
-        if (GivesNote(tag)) --media;
-        continue;
-      }
-      const GumboNode* child = static_cast<const GumboNode*>(children.data[top.next++]);
-      switch (child->type) {
-        case GUMBO_NODE_TEXT:
-        case GUMBO_NODE_WHITESPACE:
-        case GUMBO_NODE_CDATA:
-          if (hidden == 0) Text(child, top.node->v.element.tag, out);
-          break;
-        case GUMBO_NODE_COMMENT:
-          dropped_->tags = true;
-          break;
-        case GUMBO_NODE_ELEMENT:
-        case GUMBO_NODE_TEMPLATE: {
-          dropped_->tags = true;
-          GumboTag tag = child->v.element.tag;
-          if (media > 0) {
-            CollectFiles(child, &dropped_->files);
-          } else {
-            Note(child);
-          }
-          if (hidden == 0) {
-            if (IsBlockTag(tag)) out->push_back(' ');
-            if (tag == GUMBO_TAG_SUP) out->push_back('^');
-            if (tag == GUMBO_TAG_SUB) out->push_back('_');
-          }
-          if (HidesContents(tag)) ++hidden;
-          if (GivesNote(tag)) ++media;
-          stack.push_back(Open{child, 0});
-          break;
-        }
-        default:
-          break;
-      }
+  static Converter& Of(void* ctx) {
+    return *static_cast<Converter*>(static_cast<htmlParserCtxtPtr>(ctx)->_private);
+  }
+
+  static void StartElement(void* ctx, const xmlChar* name, const xmlChar** atts) {
+    Of(ctx).Start(reinterpret_cast<const char*>(name), atts);
+  }
+  static void EndElement(void* ctx, const xmlChar* name) {
+    Of(ctx).End(reinterpret_cast<const char*>(name));
+  }
+  static void Characters(void* ctx, const xmlChar* text, int length) {
+    Converter& c = Of(ctx);
+    if (c.hidden_ == 0) c.out_->append(reinterpret_cast<const char*>(text), length);
+  }
+  static void Comment(void* ctx, const xmlChar*) { Of(ctx).dropped_->tags = true; }
+  static void Instruction(void* ctx, const xmlChar*, const xmlChar*) {
+    Of(ctx).dropped_->tags = true;
+  }
+  // The parser's complaints are no concern of the reader, but two tell of tags it dropped: an
+  // end tag with nothing to close (`стол</p>стул`), and a second <html>, <head> or <body>.
+  static void Error(void* ctx, xmlErrorPtr error) {
+    if (error == nullptr) return;
+    Converter& c = Of(error->ctxt != nullptr ? error->ctxt : ctx);
+    if (error->code == XML_HTML_STRUCURE_ERROR) c.dropped_->tags = true;
+    if (error->code == XML_ERR_TAG_NAME_MISMATCH && error->str1 != nullptr) {
+      c.dropped_->tags = true;
+      if (c.hidden_ == 0 && TagOf(error->str1) == Tag::kBlock) c.out_->push_back(' ');
     }
   }
 
-  // Whether an element is dropped with a note of its own (a link only when it names an
-  // attached file).
-  static bool GivesNote(GumboTag tag) {
-    return tag == GUMBO_TAG_IMG || tag == GUMBO_TAG_AUDIO || tag == GUMBO_TAG_VIDEO ||
-           tag == GUMBO_TAG_OBJECT || tag == GUMBO_TAG_EMBED || tag == GUMBO_TAG_IFRAME;
+  void Start(const char* name, const xmlChar** atts) {
+    Tag tag = TagOf(name);
+    if (tag == Tag::kFrame) return;  // the <body> the text is put in, or the text's own frame
+    dropped_->tags = true;
+    std::vector<std::string> files = FilesOf(atts);
+    if (media_ > 0) {
+      Open& parent = open_.back();
+      if (parent.unnamed && !files.empty()) {
+        dropped_->media.back() += " '" + files.front() + "'";
+        parent.unnamed = false;
+      }
+      for (std::string& file : files) dropped_->files.push_back(std::move(file));
+    } else {
+      Note(tag, &files);
+    }
+    if (hidden_ == 0) {
+      if (tag == Tag::kBlock) out_->push_back(' ');
+      if (tag == Tag::kSup) out_->push_back('^');
+      if (tag == Tag::kSub) out_->push_back('_');
+    }
+    bool unnamed = media_ == 0 && GivesNote(tag) && tag != Tag::kImg && files.empty();
+    if (HidesContents(tag)) ++hidden_;
+    if (GivesNote(tag)) ++media_;
+    open_.push_back(Open{tag, unnamed});
   }
 
-  void Note(const GumboNode* node) {
-    GumboTag tag = node->v.element.tag;
-    std::vector<std::string> files;
-    CollectFiles(node, &files);
+  void End(const char* name) {
+    if (TagOf(name) == Tag::kFrame || open_.empty()) return;
+    Tag tag = open_.back().tag;
+    open_.pop_back();
+    if (tag == Tag::kBlock) out_->push_back(' ');
+    if (HidesContents(tag)) --hidden_;
+    if (GivesNote(tag)) --media_;
+  }
+
+  // Images keep their plain note; a player names its file, its own or the first one a child of
+  // it names (its <source>).
+  void Note(Tag tag, std::vector<std::string>* files) {
     std::string what;
     switch (tag) {
-      case GUMBO_TAG_IMG:
+      case Tag::kImg:
         ++dropped_->images;
         what = "image";
         break;
-      case GUMBO_TAG_AUDIO:
+      case Tag::kAudio:
         what = "audio";
         break;
-      case GUMBO_TAG_VIDEO:
+      case Tag::kVideo:
         what = "video";
         break;
-      case GUMBO_TAG_OBJECT:
-      case GUMBO_TAG_EMBED:
+      case Tag::kObject:
+      case Tag::kEmbed:
         what = "embedded object";
         break;
-      case GUMBO_TAG_IFRAME:
+      case Tag::kIframe:
         what = "embedded frame";
         break;
-      case GUMBO_TAG_A:
-        if (files.empty()) return;
-        what = "link to attached file '" + files.front() + "'";
+      case Tag::kA:
+        if (files->empty()) return;
+        what = "link to attached file '" + files->front() + "'";
         break;
       default:
         return;
     }
-    // Images keep their plain note; a player names its file, its own or its first <source>'s
-    // (whose files are gathered as the walk goes through them).
-    if (tag != GUMBO_TAG_IMG && tag != GUMBO_TAG_A) {
-      std::vector<std::string> named = files;
-      const GumboVector& children = node->v.element.children;
-      for (unsigned i = 0; i < children.length && named.empty(); ++i) {
-        const GumboNode* child = static_cast<const GumboNode*>(children.data[i]);
-        if (child->type == GUMBO_NODE_ELEMENT) CollectFiles(child, &named);
-      }
-      if (!named.empty()) what += " '" + named.front() + "'";
-    }
+    if (tag != Tag::kImg && tag != Tag::kA && !files->empty()) what += " '" + files->front() + "'";
     dropped_->media.push_back(std::move(what));
-    for (std::string& file : files) dropped_->files.push_back(std::move(file));
-  }
-
-  // A text node. The parser ignores tags that cannot stand where they are (a table cell outside
-  // a table) and joins the text around them; such a tag still separates words as it would in
-  // its place, so the text is read again from the source, piece by piece between those tags.
-  void Text(const GumboNode* node, GumboTag parent, std::string* out) {
-    std::string_view source(node->v.text.original_text.data, node->v.text.original_text.length);
-    bool literal = node->type == GUMBO_NODE_CDATA || KeepsLiteralText(parent);
-    std::size_t tag = literal ? std::string_view::npos : NextTag(source, 0);
-    if (tag == std::string_view::npos) {
-      *out += node->v.text.text;
-      return;
-    }
-    std::size_t start = 0;
-    while (tag != std::string_view::npos) {
-      *out += DecodeEntities(source.substr(start, tag - start));
-      dropped_->tags = true;
-      std::size_t k = tag + 1;
-      bool closing = source[k] == '/';
-      if (closing) ++k;
-      std::size_t nameStart = k;
-      while (k < source.size() && source[k] != '>' && source[k] != '/' && source[k] != ' ' &&
-             source[k] != '\t' && source[k] != '\n' && source[k] != '\r' && source[k] != '\f')
-        ++k;
-      std::string name(source.substr(nameStart, k - nameStart));
-      GumboTag t = gumbo_tagn_enum(name.data(), static_cast<unsigned>(name.size()));
-      if (IsBlockTag(t)) out->push_back(' ');
-      if (!closing && t == GUMBO_TAG_SUP) out->push_back('^');
-      if (!closing && t == GUMBO_TAG_SUB) out->push_back('_');
-      start = TagEnd(source, k);
-      tag = NextTag(source, start);
-    }
-    *out += DecodeEntities(source.substr(start));
-  }
-
-  // Where the next tag starts: '<' before a letter, or "</" before one.
-  static std::size_t NextTag(std::string_view s, std::size_t from) {
-    for (std::size_t i = s.find('<', from); i != std::string_view::npos; i = s.find('<', i + 1)) {
-      std::size_t k = i + 1;
-      if (k < s.size() && s[k] == '/') ++k;
-      if (k < s.size() && IsAsciiLetter(s[k])) return i;
-    }
-    return std::string_view::npos;
-  }
-
-  // Just past the '>' that ends a tag, skipping quoted attribute values.
-  static std::size_t TagEnd(std::string_view s, std::size_t i) {
-    char quote = 0;
-    for (; i < s.size(); ++i) {
-      char c = s[i];
-      if (quote != 0) {
-        if (c == quote) quote = 0;
-      } else if (c == '>') {
-        return i + 1;
-      } else if ((c == '"' || c == '\'') && i > 0 && s[i - 1] == '=') {
-        quote = c;
-      }
-    }
-    return s.size();
+    for (std::string& file : *files) dropped_->files.push_back(std::move(file));
   }
 
   HtmlDropped* dropped_;
+  std::string* out_;
+  std::vector<Open> open_;
+  int hidden_ = 0;  // open elements whose contents are not shown
+  int media_ = 0;   // open elements that gave a note of their own
 };
 
 }  // namespace
@@ -377,28 +435,16 @@ std::string DecodeEntities(std::string_view s) {
   // Parsed as HTML with every '<' made a reference, only the references are read.
   std::string escaped;
   escaped.reserve(s.size());
-  for (char c : KeepInvalidNumericReferences(s)) {
+  for (char c : s) {
     if (c == '<')
       escaped += "&lt;";
     else
       escaped.push_back(c);
   }
-  Arena arena;
-  GumboOptions options = kGumboDefaultOptions;
-  options.allocator = &Arena::Allocate;
-  options.deallocator = &Arena::Release;
-  options.userdata = &arena;
-  options.fragment_context = GUMBO_TAG_DIV;
-  options.max_errors = 0;
-  GumboOutput* output = gumbo_parse_with_options(&options, escaped.data(), escaped.size());
+  HtmlDropped ignored;
   std::string out;
-  const GumboVector& children = output->root->v.element.children;
-  for (unsigned i = 0; i < children.length; ++i) {
-    const GumboNode* child = static_cast<const GumboNode*>(children.data[i]);
-    if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)
-      out += child->v.text.text;
-  }
-  return out;
+  Converter(&ignored, &out).Run(Prepare(escaped));
+  return Restore(out);
 }
 
 std::string HtmlToText(std::string_view html, HtmlDropped* dropped) {
@@ -414,9 +460,8 @@ std::string HtmlToText(std::string_view html, HtmlDropped* dropped) {
   }
   std::string plain;
   plain.reserve(html.size());
-  Converter(dropped).Convert(KeepInvalidNumericReferences(html), &plain);
-  return FoldSpace(plain);
+  Converter(dropped, &plain).Run(Prepare(html));
+  return FoldSpace(Restore(plain));
 }
 
 }  // namespace bridge
-#endif  // EXAMEO_HAVE_GUMBO

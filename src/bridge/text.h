@@ -14,8 +14,9 @@ namespace bridge {
 // one space.
 std::string FoldSpace(std::string_view utf8);
 
-// Decodes HTML character references (&amp; &lt; &#1072; &#x430; &nbsp; ...), every name HTML
-// knows. Unknown names, and numbers a browser would show as U+FFFD (&#0;), are kept as written.
+// Decodes HTML character references (&amp; &lt; &#1072; &#x430; &nbsp; ...), every name HTML 4
+// knows, the Latin-1 ones also without ';'. Unknown names, and numbers a browser would show as
+// U+FFFD (&#0;), are kept as written.
 std::string DecodeEntities(std::string_view utf8);
 
 // The longest HTML text read, and its deepest nesting of tags: a text past either gives no
@@ -40,7 +41,7 @@ struct HtmlDropped {
 // ("@@PLUGINFILE@@/dir/a%20b.png" -> "a b.png"), empty when it names none.
 std::string AttachedFileName(std::string_view url);
 
-// HTML to plain text, read by an HTML5 parser: block tags give a space, <sup> gives '^' and
+// HTML to plain text, read by libxml2's HTML parser: block tags give a space, <sup> gives '^' and
 // <sub> '_' before their text, other tags nothing; the contents of <style>, <script> and
 // players are dropped; character references are decoded and white space folded. Control
 // characters a reference gives (&#1;) are kept, for the writer's own check.
