@@ -129,6 +129,8 @@ bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HME
 bool AddMenuSeparator(HMENU menu);
 // Ticks or clears the check mark of item `id` (searched in submenus too).
 void SetMenuTick(HMENU menu, unsigned id, bool ticked);
+// Gives item `id` (searched in submenus too) the text `text` and enables or greys it.
+void SetMenuItem(HMENU menu, unsigned id, const char* text, bool enabled);
 
 // ---- The exam ----
 

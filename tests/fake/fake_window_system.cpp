@@ -393,6 +393,20 @@ bool AddMenuSeparator(HMENU menu) {
   return true;
 }
 
+void SetMenuItem(HMENU menu, unsigned id, const char* text, bool enabled) {
+  if (menu == nullptr) return;
+  // As SetMenuItemInfoW and EnableMenuItem by command: the first item with the identifier.
+  for (FakeMenuItem& item : menu->items) {
+    if (item.separator) continue;
+    if (item.submenu == nullptr && item.id == id) {
+      item.text = text != nullptr ? text : "";
+      item.enabled = enabled;
+      return;
+    }
+    if (item.submenu != nullptr) SetMenuItem(item.submenu, id, text, enabled);
+  }
+}
+
 void SetMenuTick(HMENU menu, unsigned id, bool ticked) {
   if (menu == nullptr) return;
   // As CheckMenuItem with MF_BYCOMMAND: the first item with the identifier, submenus searched.
@@ -577,6 +591,34 @@ long Command(unsigned wParam) {
   if (!Alive(State().main)) return 0;
   if (State().commandHook) State().commandHook(State().main, wParam);
   return RouteCommand(wParam);
+}
+
+void OpenMenu(HMENU popup) {
+  if (!Alive(State().main)) return;
+  MenuOpening(popup);
+}
+
+const FakeMenuItem* FindMenuItem(HMENU menu, unsigned id) {
+  if (menu == nullptr) return nullptr;
+  for (const FakeMenuItem& item : menu->items) {
+    if (item.separator) continue;
+    if (item.submenu == nullptr && item.id == id) return &item;
+    if (const FakeMenuItem* inner = FindMenuItem(item.submenu, id)) return inner;
+  }
+  return nullptr;
+}
+
+bool ChooseMenuItem(HMENU bar, unsigned id) {
+  if (bar == nullptr) return false;
+  for (const FakeMenuItem& top : bar->items) {
+    if (FindMenuItem(top.submenu, id) == nullptr) continue;
+    OpenMenu(top.submenu);
+    const FakeMenuItem* item = FindMenuItem(top.submenu, id);
+    if (item == nullptr || !item->enabled) return false;
+    Command(id);
+    return true;
+  }
+  return false;
 }
 
 void Close(HWND window) {
