@@ -149,4 +149,10 @@ void OpenExamReport(HINSTANCE instance, HWND owner);
 // What it shows comes from study::ReadResults and study::ChartOf (study/results.h).
 void OpenResultsWindow(HINSTANCE instance, HWND owner);
 
+// ---- The knowledge window ----
+
+// Opens "Знания по темам" (modeless, owned by `owner`; its keys stay there); a second call shows
+// the counts of now and brings it to the top. What it shows comes from study::ReviewCounts.
+void OpenKnowledgeWindow(HINSTANCE instance, HWND owner);
+
 }  // namespace ws

@@ -53,6 +53,8 @@ HMENU BuildMenuBar() {
   auto reviewMistakes = Cp1251("Работа над ошибками (0)");
   OnScreen2.CreateMenuItem(preparation, reviewDue.bytes, 1, kCmdReviewDue, nullptr);
   OnScreen2.CreateMenuItem(preparation, reviewMistakes.bytes, 1, kCmdReviewMistakes, nullptr);
+  auto knowledge = Cp1251("Знания по темам...");
+  OnScreen2.CreateMenuItem(preparation, knowledge.bytes, 1, kCmdKnowledge, nullptr);
   ws::AddMenuSeparator(preparation);
   OnScreen2.CreateMenuItem(preparation, results.bytes, 1, kCmdResults, nullptr);
 

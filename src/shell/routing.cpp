@@ -34,6 +34,9 @@ long RouteCommand(unsigned wParam, HWND sender) {
   if (wParam == kCmdReviewDue && sender == nullptr) exam::StartReview(exam::ReviewKind::kDue);
   if (wParam == kCmdReviewMistakes && sender == nullptr)
     exam::StartReview(exam::ReviewKind::kMistakes);
+  // Only shows counts: it loads nothing, so a sitting goes on under it.
+  if (wParam == kCmdKnowledge && sender == nullptr)
+    ws::OpenKnowledgeWindow(OnScreen2.hInst, OnScreen2.hWnd);
   return -1;
 }
 

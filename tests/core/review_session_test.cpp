@@ -13,6 +13,7 @@
 #include "quiz_support.h"
 #include "shell/commands.h"
 #include "shell/menu.h"
+#include "shell/routing.h"
 #include "study/study.h"
 
 namespace {
@@ -267,6 +268,19 @@ TEST_F(ReviewSessionTest, TheMistakesNewestFirstAndASittingAsksBeforeEither) {
   EXPECT_EQ(results, study::ResultsHeader() +
                          "2026-12-09 12:00;Все дисциплины;Работа над ошибками;2;2;2;100,0;1;0;"
                          "нет;ошибки;;\r\n");
+}
+
+TEST_F(ReviewSessionTest, TheKnowledgeWindowOpensOverTheMainWindowEvenDuringASitting) {
+  ASSERT_TRUE(exam::Begin(0, -1, 2, 0));
+  fake::SetYesNoAnswer(false);
+  ASSERT_TRUE(fake::ChooseMenuItem(bar_, kCmdKnowledge));
+  EXPECT_EQ(fake::KnowledgeWindowOpens(), 1);
+  EXPECT_EQ(fake::KnowledgeWindowOwner(), OnScreen2.hWnd);
+  EXPECT_TRUE(exam::Running());  // it loads nothing: no question whether to interrupt
+  EXPECT_TRUE(fake::Boxes().empty());
+  // Only the menu opens it, not a control whose identifier wraps onto it.
+  RouteCommand(kCmdKnowledge, OnScreen2.hWnd);
+  EXPECT_EQ(fake::KnowledgeWindowOpens(), 1);
 }
 
 }  // namespace

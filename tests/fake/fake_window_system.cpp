@@ -27,6 +27,8 @@ struct FakeState {
   int boxDepth = 0;
   bool yesNoAnswer = true;
   int resultsOpens = 0;
+  int knowledgeOpens = 0;
+  HWND knowledgeOwner = nullptr;
   int reportOpens = 0;
   int dialogOpens = 0;
   bool ticking = false;
@@ -420,6 +422,11 @@ void SetMenuTick(HMENU menu, unsigned id, bool ticked) {
   }
 }
 
+void OpenKnowledgeWindow(HINSTANCE, HWND owner) {
+  ++State().knowledgeOpens;
+  State().knowledgeOwner = owner;
+}
+
 void OpenResultsWindow(HINSTANCE, HWND owner) {
   ++State().resultsOpens;
   State().resultsOwner = owner;
@@ -486,6 +493,12 @@ int ResultsWindowOpens() {
 }
 HWND ResultsWindowOwner() {
   return State().resultsOwner;
+}
+int KnowledgeWindowOpens() {
+  return State().knowledgeOpens;
+}
+HWND KnowledgeWindowOwner() {
+  return State().knowledgeOwner;
 }
 void SetBoxHook(std::function<void(const Box&)> hook) {
   State().boxHook = std::move(hook);

@@ -109,6 +109,9 @@ void SetYesNoAnswer(bool yes);
 // How often the program asked to open the results window, and its owner at the last call.
 int ResultsWindowOpens();
 HWND ResultsWindowOwner();
+// How often the knowledge window was opened, and the owner it was given last.
+int KnowledgeWindowOpens();
+HWND KnowledgeWindowOwner();
 // The exam's timer runs (ws::SetTicking), and how often the exam's report was opened.
 bool Ticking();
 int ExamReportOpens();
