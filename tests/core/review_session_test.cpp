@@ -231,6 +231,10 @@ TEST_F(ReviewSessionTest, TheMenuCountsWhenItOpensAndTheDueSessionRunsToGameOver
             study::ResultsHeader() +
                 "2026-12-09 12:00;Все дисциплины;Повторение;4;4;3;75,0;2;0;нет;повторение;;\r\n");
   EXPECT_FALSE(std::filesystem::exists("data/progress"));
+  // Read back for the results window with its mode.
+  std::vector<study::ResultRecord> records = study::ReadResults();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].Mode, study::ResultMode::kReview);
 
   // Answered: O1 is now right, so one mistake is left (M2 is right too); O0 and C1 are still due.
   fake::OpenMenu(PreparationMenu);
