@@ -75,8 +75,12 @@ void Take() {
   int current = Topic_test.Current;
   if (current < 0 || current >= Topic_test.Count) return;
   QuestionClass& q = *Topic_test.Get(current);
-  s.ticked[static_cast<std::size_t>(current)] = TicksOnScreen(q);
-  s.reached[static_cast<std::size_t>(current)] = true;
+  std::size_t at = static_cast<std::size_t>(current);
+  s.ticked[at] = TicksOnScreen(q);
+  s.reached[at] = true;
+  // Each answer is a grading of the review log, when it is given; an unreached question none.
+  bool right = ScoreOf(q, s.ticked[at], true).verdict == Verdict::kRight;
+  study::LogReview(s.sources[at].File, s.sources[at].Key, right, review::Mode::kExam);
 }
 
 // Ends the sitting: scores, record, the board emptied, the report (unless the program closes).
@@ -299,11 +303,14 @@ void DrillMistakes() {
   }
   std::vector<Source> sources;
   if (Assemble(Topic_test, files, topics, picks, &sources) == 0) return;
+  std::vector<study::AssembledFile> logged;
+  for (const Source& m : sources) logged.push_back({m.Key, m.File});
   // Started as the chooser starts a topic: the start message places the first question.
   bNobodyHome = false;
   quiz::NoteStartPosted();
   quiz::bFlowBusy = true;
-  study::AssembledLoaded(discipline.c_str(), topic.c_str(), study::ResultMode::kMistakes);
+  study::AssembledLoaded(discipline.c_str(), topic.c_str(), study::ResultMode::kMistakes,
+                         std::move(logged));
   quiz::bFlowBusy = false;
   if (!ws::PostStart(OnScreen2.hWnd)) quiz::StartNotPosted();
 }

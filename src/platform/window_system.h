@@ -129,6 +129,8 @@ bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HME
 bool AddMenuSeparator(HMENU menu);
 // Ticks or clears the check mark of item `id` (searched in submenus too).
 void SetMenuTick(HMENU menu, unsigned id, bool ticked);
+// Gives item `id` (searched in submenus too) the text `text` and enables or greys it.
+void SetMenuItem(HMENU menu, unsigned id, const char* text, bool enabled);
 
 // ---- The exam ----
 
@@ -146,5 +148,11 @@ void OpenExamReport(HINSTANCE instance, HWND owner);
 // Opens the results window (modeless, owned by `owner`); a second call brings it to the top.
 // What it shows comes from study::ReadResults and study::ChartOf (study/results.h).
 void OpenResultsWindow(HINSTANCE instance, HWND owner);
+
+// ---- The knowledge window ----
+
+// Opens "Знания по темам" (modeless, owned by `owner`; its keys stay there); a second call shows
+// the counts of now and brings it to the top. What it shows comes from study::ReviewCounts.
+void OpenKnowledgeWindow(HINSTANCE instance, HWND owner);
 
 }  // namespace ws

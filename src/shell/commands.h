@@ -36,3 +36,8 @@ inline constexpr unsigned kCmdResults = 503;
 // The menu "Подготовка": the dialog "Экзамен" (the results window moved here too). Taken from
 // the menu only, as the study menu's.
 inline constexpr unsigned kCmdExam = 504;
+// The review sessions of the log: the questions due today, the latest mistakes; and the
+// window of the knowledge per topic.
+inline constexpr unsigned kCmdReviewDue = 505;
+inline constexpr unsigned kCmdReviewMistakes = 506;
+inline constexpr unsigned kCmdKnowledge = 507;

@@ -13,6 +13,8 @@ bool Screen2::CreateMenuItem(HMENU menu, char* text, unsigned before, unsigned i
   return ws::AddMenuItem(menu, text, before, id, submenu);
 }
 
+HMENU PreparationMenu = nullptr;
+
 HMENU BuildMenuBar() {
   HMENU bar = ws::CreateMenuBar();
 
@@ -46,6 +48,13 @@ HMENU BuildMenuBar() {
   auto exam = Cp1251("Экзамен...");
   auto results = Cp1251("Результаты...");
   OnScreen2.CreateMenuItem(preparation, exam.bytes, 1, kCmdExam, nullptr);
+  // The review items get their counts each time the popup opens (MenuOpening).
+  auto reviewDue = Cp1251("Повторение на сегодня (0)");
+  auto reviewMistakes = Cp1251("Работа над ошибками (0)");
+  OnScreen2.CreateMenuItem(preparation, reviewDue.bytes, 1, kCmdReviewDue, nullptr);
+  OnScreen2.CreateMenuItem(preparation, reviewMistakes.bytes, 1, kCmdReviewMistakes, nullptr);
+  auto knowledge = Cp1251("Знания по темам...");
+  OnScreen2.CreateMenuItem(preparation, knowledge.bytes, 1, kCmdKnowledge, nullptr);
   ws::AddMenuSeparator(preparation);
   OnScreen2.CreateMenuItem(preparation, results.bytes, 1, kCmdResults, nullptr);
 
@@ -57,6 +66,7 @@ HMENU BuildMenuBar() {
   OnScreen2.CreateMenuItem(bar, preparationTitle.bytes, 1, 0, preparation);
   OnScreen2.CreateMenuItem(bar, optionsTitle.bytes, 1, 0, options);
   OnScreen2.CreateMenuItem(bar, helpTitle.bytes, 1, 0, help);
+  PreparationMenu = preparation;
   // The options read at start-up are shown ticked.
   study::UseMenuBar(bar);
   return bar;

@@ -8,6 +8,9 @@
 // and the results 503) and the "Помощь" popup (About 10, hot keys 12, database 11). Call it
 // after the catalogue has been scanned and study::Init; study::MenuBar keeps the bar.
 HMENU BuildMenuBar();
+// The popup "Подготовка" of the bar BuildMenuBar made (its review items' counts are updated
+// when it opens).
+extern HMENU PreparationMenu;
 
 // The discipline command for catalogue entry i: reads its topics and opens the topic chooser.
 void OpenDiscipline(int i);

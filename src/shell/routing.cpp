@@ -2,6 +2,7 @@
 #include "shell/routing.h"
 
 #include "bank/catalogue.h"
+#include "exam/review_session.h"
 #include "exam/sitting.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
@@ -30,7 +31,18 @@ long RouteCommand(unsigned wParam, HWND sender) {
   study::MenuCommand(wParam, sender);
   if (wParam == kCmdExam && sender == nullptr && exam::MayInterrupt(false))
     ws::OpenExamDialog(OnScreen2.hInst, OnScreen2.hWnd);
+  if (wParam == kCmdReviewDue && sender == nullptr) exam::StartReview(exam::ReviewKind::kDue);
+  if (wParam == kCmdReviewMistakes && sender == nullptr)
+    exam::StartReview(exam::ReviewKind::kMistakes);
+  // Only shows counts: it loads nothing, so a sitting goes on under it.
+  if (wParam == kCmdKnowledge && sender == nullptr)
+    ws::OpenKnowledgeWindow(OnScreen2.hInst, OnScreen2.hWnd);
   return -1;
+}
+
+long MenuOpening(HMENU popup) {
+  if (popup != nullptr && popup == PreparationMenu) exam::UpdateReviewItems(popup);
+  return 0;
 }
 
 long StartQuiz() {

@@ -9,6 +9,9 @@
 // accelerator key. The study menu's commands count only without a sender and with high word 0,
 // so a check box of a huge topic whose identifier wraps onto one of them is not taken for it.
 long RouteCommand(unsigned wParam, HWND sender = nullptr);
+// WM_INITMENUPOPUP of the main window: the popup "Подготовка" shows its review counts of now.
+// Returns 0.
+long MenuOpening(HMENU popup);
 // WM_USER of the main window: start the quiz on the loaded topic. Returns 0.
 long StartQuiz();
 // The exam's timer on the main window (ws::SetTicking). Returns 0.

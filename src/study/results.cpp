@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "common/cp1251.h"
@@ -21,7 +22,8 @@ constexpr int kFields = 13;
 constexpr char kOldHeader[] =
     "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;"
     "Процент;Кругов;Длительность, с;Продолжено";
-constexpr const char* kModes[] = {"тренировка", "экзамен", "ошибки"};
+constexpr const char* kModes[] = {"тренировка", "экзамен", "ошибки", "повторение"};
+constexpr int kModeCount = static_cast<int>(std::size(kModes));
 constexpr const char* kGrades[] = {"отлично", "хорошо", "удовлетворительно", "неудовлетворительно"};
 
 void AppendUtf8(std::string* out, char32_t u) {
@@ -158,7 +160,7 @@ bool ToRecord(const std::string fields[kFields], int count, ResultRecord* r) {
   r->Seconds = seconds;
   if (count == kOldFields) return true;
   bool known = false;
-  for (int m = 0; m < 3; ++m) {
+  for (int m = 0; m < kModeCount; ++m) {
     if (fields[10] != kModes[m]) continue;
     r->Mode = static_cast<ResultMode>(m);
     known = true;
@@ -229,7 +231,7 @@ std::string FormatResult(const ResultRecord& r) {
   line += r.Resumed ? kYes : kNo;
   line.push_back(';');
   int mode = static_cast<int>(r.Mode);
-  line += kModes[mode >= 0 && mode < 3 ? mode : 0];
+  line += kModes[mode >= 0 && mode < kModeCount ? mode : 0];
   line.push_back(';');
   if (r.CreditTenths >= 0) {
     std::snprintf(numbers, sizeof numbers, "%d,%d", r.CreditTenths / 10, r.CreditTenths % 10);

@@ -20,7 +20,8 @@ inline constexpr int kGradeCapacity = 64;
 enum class ResultMode : unsigned char {
   kPractice,  // "тренировка": a topic drilled with marks after every answer
   kExam,      // "экзамен": a rehearsed exam
-  kMistakes,  // "ошибки": the drill of an exam's mistakes
+  kMistakes,  // "ошибки": the drill of an exam's mistakes, or of the log's latest mistakes
+  kReview,    // "повторение": the questions the review log says are due
 };
 
 struct ResultRecord {

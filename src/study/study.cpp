@@ -121,6 +121,7 @@ struct State {
   std::vector<std::string> stale;        // progress files still to be removed
   std::vector<std::string> warnedFiles;  // told about, and not written since
   ResultMode mode = ResultMode::kPractice;
+  std::vector<AssembledFile> assembled;  // of an assembled topic: its files by key (sorted)
 };
 
 State& S() {
@@ -536,6 +537,7 @@ void TopicLoaded(int topic, HWND owner) {
   State& s = S();
   s.live = true;
   s.mode = ResultMode::kPractice;
+  s.assembled.clear();
   s.resumed = false;
   s.asked = 0;
   s.right = 0;
@@ -573,10 +575,15 @@ void TopicLoaded(int topic, HWND owner) {
     Arrange(Topic_test, Rng, answers, s.options.shuffleQuestions, matched);
 }
 
-void AssembledLoaded(const char* discipline, const char* topic, ResultMode mode) {
+void AssembledLoaded(const char* discipline, const char* topic, ResultMode mode,
+                     std::vector<AssembledFile> files, bool mayShuffleQuestions) {
   State& s = S();
   s.live = true;
   s.mode = mode;
+  std::sort(files.begin(), files.end(),
+            [](const AssembledFile& a, const AssembledFile& b) { return a.key < b.key; });
+  s.assembled = std::move(files);
+  s.catalogueFile.clear();
   s.resumed = false;
   s.asked = 0;
   s.right = 0;
@@ -589,8 +596,8 @@ void AssembledLoaded(const char* discipline, const char* topic, ResultMode mode)
   s.progressPath.clear();
   s.questions = Topic_test.Count == 1 && !Topic_test.Head.bExists ? 0 : Topic_test.Count;
   bool answers = s.options.shuffleAnswers;
-  if (answers || s.options.shuffleQuestions)
-    Arrange(Topic_test, Rng, answers, s.options.shuffleQuestions, {});
+  bool questions = s.options.shuffleQuestions && mayShuffleQuestions;
+  if (answers || questions) Arrange(Topic_test, Rng, answers, questions, {});
 }
 
 int QuizStarted() {
@@ -610,7 +617,17 @@ void Graded(QuestionClass& q, int round, bool solved) {
   }
   if (!s.live || !CanWrite()) return;  // nothing to remember or log: the key is not needed
   std::uint64_t key = ContentKey(q);
-  LogReview(s.catalogueFile.c_str(), key, solved, review::Mode::kDrill);
+  if (s.mode == ResultMode::kPractice) {
+    LogReview(s.catalogueFile.c_str(), key, solved, review::Mode::kDrill);
+  } else {
+    // An assembled topic: each question is logged under the file it came from.
+    auto at = std::lower_bound(s.assembled.begin(), s.assembled.end(), key,
+                               [](const AssembledFile& f, std::uint64_t k) { return f.key < k; });
+    const char* file = at != s.assembled.end() && at->key == key ? at->file.c_str() : "";
+    review::Mode mode =
+        s.mode == ResultMode::kReview ? review::Mode::kReview : review::Mode::kMistakes;
+    LogReview(file, key, solved, mode);
+  }
   if (solved && s.options.resume) RememberSolved(key);
 }
 

@@ -64,10 +64,18 @@ bool MenuCommand(unsigned wParam, HWND sender);
 
 // The discipline whose chooser is open (catalogue entry i), noted when it opens.
 void DisciplineOpened(int i);
+// Where a question of an assembled topic came from, for its lines in the review log.
+struct AssembledFile {
+  std::uint64_t key = 0;  // its content key
+  std::string file;       // its question file, as the catalogue names it
+};
 // An assembled topic (exam/assembled.h) was put in Topic_test to be drilled in the usual flow:
 // its record will name `discipline` and `topic` and have `mode`; it keeps no progress file.
-// Shuffled as the options say.
-void AssembledLoaded(const char* discipline, const char* topic, ResultMode mode);
+// Each grading is logged with the file `files` gives its key, in the mode's word (ошибки,
+// повторение). Its answers are shuffled as the options say, its questions only when
+// `mayShuffleQuestions` (a review session keeps the order it was assembled in).
+void AssembledLoaded(const char* discipline, const char* topic, ResultMode mode,
+                     std::vector<AssembledFile> files, bool mayShuffleQuestions = true);
 // A topic was loaded by the chooser (catalogue topic i): shuffles it and, with resume on and
 // remembered progress, asks whether to continue (a box owned by `owner`).
 void TopicLoaded(int topic, HWND owner);

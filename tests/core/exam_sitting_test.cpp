@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "exam/choice.h"
+#include "bank/content_key.h"
+#include "bank/question.h"
 #include "exam/sitting.h"
 #include "quiz_support.h"
 #include "shell/commands.h"
@@ -421,3 +423,71 @@ TEST_F(ExamSittingTest, AChooserLeftOpenAsksBeforeItLoadsAndAStartMessageWaitsFo
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<review::Entry> LogEntries() {
+  std::string log = ReadAll("data/reviews.csv");
+  review::LogRead read = review::ParseLog(log.data(), log.size());
+  EXPECT_EQ(read.skipped, 0);
+  return read.entries;
+}
+
+std::uint64_t KeyOnScreen() {
+  QuestionClass& q = *Topic_test.Get(Topic_test.Current);
+  return bank::ContentKey(q, exam::PresentVariants(q));
+}
+
+}  // namespace
+
+TEST_F(ExamSittingTest, EachAnswerIsLoggedAsExamAndTheDrillOfMistakesAsMistakes) {
+  ASSERT_TRUE(exam::Begin(0, -1, 4, 0));
+  std::vector<std::uint64_t> keys;
+  // Right, wrong, then interrupted: the third question on screen and the fourth are never
+  // answered and write nothing.
+  keys.push_back(KeyOnScreen());
+  Tick(true);
+  fake::TypeChar('\r');
+  keys.push_back(KeyOnScreen());
+  std::string wrongTask = Task();
+  Tick(false);
+  fake::TypeChar('\r');
+  fake::SetYesNoAnswer(true);
+  ASSERT_TRUE(exam::MayInterrupt(false));
+  std::vector<review::Entry> entries = LogEntries();
+  ASSERT_EQ(entries.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(entries[i].Key, keys[i]);
+    EXPECT_EQ(entries[i].Kind, review::Mode::kExam);
+    EXPECT_EQ(entries[i].When, 1000);
+    EXPECT_TRUE(entries[i].File == "Base\\m.txt" || entries[i].File == "Base\\o.txt");
+  }
+  EXPECT_EQ(entries[0].Grade, review::kGradeRight);
+  EXPECT_EQ(entries[1].Grade, review::kGradeWrong);
+  std::string wrongFile = wrongTask == "O0" ? "Base\\o.txt" : "Base\\m.txt";
+  EXPECT_EQ(entries[1].File, wrongFile);
+
+  // The drill of the mistakes: the two not answered and the wrong one; each first OK of a round
+  // is logged as "ошибки" under the question's own file, never as "тренировка".
+  ASSERT_EQ(exam::LastReport().mistakes.size(), 3u);
+  exam::DrillMistakes();
+  fake::Pump();
+  ASSERT_EQ(Topic_test.Count, 3);
+  std::vector<std::string> tasks;
+  while (!bNobodyHome && tasks.size() < 10) {
+    tasks.push_back(Task());
+    Tick(true);
+    fake::TypeChar('\r');
+    fake::TypeChar('\r');
+  }
+  ASSERT_EQ(tasks.size(), 3u);
+  entries = LogEntries();
+  ASSERT_EQ(entries.size(), 5u);
+  for (std::size_t i = 2; i < 5; ++i) {
+    EXPECT_EQ(entries[i].Kind, review::Mode::kMistakes);
+    EXPECT_EQ(entries[i].Grade, review::kGradeRight);
+    std::string file = tasks[i - 2] == "O0" ? "Base\\o.txt" : "Base\\m.txt";
+    EXPECT_EQ(entries[i].File, file);
+  }
+  EXPECT_EQ(entries[2].Key, keys[1]);  // the wrong one comes first, as it was asked
+}

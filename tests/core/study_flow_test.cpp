@@ -130,12 +130,18 @@ TEST_F(StudyFlowTest, MenuHasTheOptionsTicksThemAndKeepsThemAcrossARestart) {
   EXPECT_EQ(options->items[2].text, Cp(Cp1251("Продолжать с места остановки")));
   // "Результаты..." moved to "Подготовка", below the exam and a separator.
   HMENU preparation = bar_->items[1].submenu;
-  ASSERT_EQ(preparation->items.size(), 3u);
+  ASSERT_EQ(preparation->items.size(), 6u);
   EXPECT_EQ(preparation->items[0].text, Cp(Cp1251("Экзамен...")));
   EXPECT_EQ(preparation->items[0].id, 504u);
-  EXPECT_TRUE(preparation->items[1].separator);
-  EXPECT_EQ(preparation->items[2].text, Cp(Cp1251("Результаты...")));
-  EXPECT_EQ(preparation->items[2].id, 503u);
+  EXPECT_EQ(preparation->items[1].text, Cp(Cp1251("Повторение на сегодня (0)")));
+  EXPECT_EQ(preparation->items[1].id, 505u);
+  EXPECT_EQ(preparation->items[2].text, Cp(Cp1251("Работа над ошибками (0)")));
+  EXPECT_EQ(preparation->items[2].id, 506u);
+  EXPECT_EQ(preparation->items[3].text, Cp(Cp1251("Знания по темам...")));
+  EXPECT_EQ(preparation->items[3].id, 507u);
+  EXPECT_TRUE(preparation->items[4].separator);
+  EXPECT_EQ(preparation->items[5].text, Cp(Cp1251("Результаты...")));
+  EXPECT_EQ(preparation->items[5].id, 503u);
   for (unsigned id : {500u, 501u, 502u}) EXPECT_FALSE(Item(id)->ticked) << id;
   ASSERT_NE(Item(503), nullptr);
   EXPECT_FALSE(Item(503)->ticked);

@@ -175,10 +175,10 @@ while IFS= read -r line; do
     fail "the review line is \"$line\""
 done < <(tail -n +2 reviews.csv | tr -d '\r')
 
-# ---- The results window: F10, "Подготовка", its last item (the separator is passed over) ----
+# ---- The results window: F10, "Подготовка", its last item (Up from the first wraps to it) ----
 xdotool windowactivate --sync "$main"
 sleep 0.3
-xdotool key F10 Right Down Down Return
+xdotool key F10 Right Down Up Return
 results=$(find_window 'Результаты') || fail "no results window"
 xdotool windowactivate --sync "$results"
 sleep 0.5

@@ -27,6 +27,8 @@ struct FakeState {
   int boxDepth = 0;
   bool yesNoAnswer = true;
   int resultsOpens = 0;
+  int knowledgeOpens = 0;
+  HWND knowledgeOwner = nullptr;
   int reportOpens = 0;
   int dialogOpens = 0;
   bool ticking = false;
@@ -393,6 +395,20 @@ bool AddMenuSeparator(HMENU menu) {
   return true;
 }
 
+void SetMenuItem(HMENU menu, unsigned id, const char* text, bool enabled) {
+  if (menu == nullptr) return;
+  // As SetMenuItemInfoW and EnableMenuItem by command: the first item with the identifier.
+  for (FakeMenuItem& item : menu->items) {
+    if (item.separator) continue;
+    if (item.submenu == nullptr && item.id == id) {
+      item.text = text != nullptr ? text : "";
+      item.enabled = enabled;
+      return;
+    }
+    if (item.submenu != nullptr) SetMenuItem(item.submenu, id, text, enabled);
+  }
+}
+
 void SetMenuTick(HMENU menu, unsigned id, bool ticked) {
   if (menu == nullptr) return;
   // As CheckMenuItem with MF_BYCOMMAND: the first item with the identifier, submenus searched.
@@ -404,6 +420,11 @@ void SetMenuTick(HMENU menu, unsigned id, bool ticked) {
     }
     if (item.submenu != nullptr) SetMenuTick(item.submenu, id, ticked);
   }
+}
+
+void OpenKnowledgeWindow(HINSTANCE, HWND owner) {
+  ++State().knowledgeOpens;
+  State().knowledgeOwner = owner;
 }
 
 void OpenResultsWindow(HINSTANCE, HWND owner) {
@@ -472,6 +493,12 @@ int ResultsWindowOpens() {
 }
 HWND ResultsWindowOwner() {
   return State().resultsOwner;
+}
+int KnowledgeWindowOpens() {
+  return State().knowledgeOpens;
+}
+HWND KnowledgeWindowOwner() {
+  return State().knowledgeOwner;
 }
 void SetBoxHook(std::function<void(const Box&)> hook) {
   State().boxHook = std::move(hook);
@@ -577,6 +604,34 @@ long Command(unsigned wParam) {
   if (!Alive(State().main)) return 0;
   if (State().commandHook) State().commandHook(State().main, wParam);
   return RouteCommand(wParam);
+}
+
+void OpenMenu(HMENU popup) {
+  if (!Alive(State().main)) return;
+  MenuOpening(popup);
+}
+
+const FakeMenuItem* FindMenuItem(HMENU menu, unsigned id) {
+  if (menu == nullptr) return nullptr;
+  for (const FakeMenuItem& item : menu->items) {
+    if (item.separator) continue;
+    if (item.submenu == nullptr && item.id == id) return &item;
+    if (const FakeMenuItem* inner = FindMenuItem(item.submenu, id)) return inner;
+  }
+  return nullptr;
+}
+
+bool ChooseMenuItem(HMENU bar, unsigned id) {
+  if (bar == nullptr) return false;
+  for (const FakeMenuItem& top : bar->items) {
+    if (FindMenuItem(top.submenu, id) == nullptr) continue;
+    OpenMenu(top.submenu);
+    const FakeMenuItem* item = FindMenuItem(top.submenu, id);
+    if (item == nullptr || !item->enabled) return false;
+    Command(id);
+    return true;
+  }
+  return false;
 }
 
 void Close(HWND window) {

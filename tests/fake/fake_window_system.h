@@ -60,6 +60,7 @@ struct FakeMenuItem {
   HMENU submenu = nullptr;
   bool ticked = false;
   bool separator = false;
+  bool enabled = true;
 };
 struct HMENU__ {
   bool popup = false;
@@ -108,6 +109,9 @@ void SetYesNoAnswer(bool yes);
 // How often the program asked to open the results window, and its owner at the last call.
 int ResultsWindowOpens();
 HWND ResultsWindowOwner();
+// How often the knowledge window was opened, and the owner it was given last.
+int KnowledgeWindowOpens();
+HWND KnowledgeWindowOwner();
 // The exam's timer runs (ws::SetTicking), and how often the exam's report was opened.
 bool Ticking();
 int ExamReportOpens();
@@ -140,6 +144,13 @@ bool Click(HWND control);
 bool TypeChar(char c);
 // Sends WM_COMMAND with the given first parameter to the main window, as a menu item does.
 long Command(unsigned wParam);
+// Opens popup `popup` of the main window's menu: WM_INITMENUPOPUP reaches the program first.
+void OpenMenu(HMENU popup);
+// The item `id` of `menu` (submenus searched), or null.
+const FakeMenuItem* FindMenuItem(HMENU menu, unsigned id);
+// Opens the popup of the menu bar `bar` holding item `id` and chooses the item: false, and no
+// command, when there is no such item or it is greyed.
+bool ChooseMenuItem(HMENU bar, unsigned id);
 // Closes a top-level window with its close box (destroys it and its children); the main
 // window asks MainMayClose first, as WM_CLOSE does.
 void Close(HWND window);

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/win32/cp1251_win32.h"
 #include "platform/win32/data_folder.h"
+#include "platform/win32/knowledge_window.h"
 #include "platform/win32/results_window.h"
 #include "platform/window_system.h"
 #include "shell/globals.h"
@@ -92,6 +94,7 @@ class StudyFolder : public Scratch {
   StudyFolder() { study::Init(Bytes().c_str(), true); }
   ~StudyFolder() {
     if (ResultsWindow() != nullptr) DestroyWindow(ResultsWindow());
+    if (KnowledgeWindow() != nullptr) DestroyWindow(KnowledgeWindow());
     study::Init("", false);
     Pump();
   }
@@ -205,18 +208,25 @@ TEST(StudyMenu, PreparationHoldsTheExamASeparatorAndTheResultsAndOptionsTheThree
   ASSERT_EQ(GetMenuItemCount(bar), 4);
   HMENU preparation = GetSubMenu(bar, 1);
   ASSERT_NE(preparation, nullptr);
-  ASSERT_EQ(GetMenuItemCount(preparation), 3);
-  EXPECT_EQ(GetMenuItemID(preparation, 0), 504u);
-  EXPECT_EQ(GetMenuItemID(preparation, 2), 503u);
-  wchar_t label[64] = {};
-  GetMenuStringW(preparation, 0, label, 64, MF_BYPOSITION);
-  EXPECT_STREQ(label, L"Экзамен...");
-  GetMenuStringW(preparation, 2, label, 64, MF_BYPOSITION);
-  EXPECT_STREQ(label, L"Результаты...");
+  ASSERT_EQ(GetMenuItemCount(preparation), 6);
+  const UINT preparationIds[] = {504, 505, 506, 507, 0, 503};
+  const wchar_t* preparationTexts[] = {L"Экзамен...",
+                                       L"Повторение на сегодня (0)",
+                                       L"Работа над ошибками (0)",
+                                       L"Знания по темам...",
+                                       L"",
+                                       L"Результаты..."};
+  for (int i = 0; i < 6; ++i) {
+    if (i == 4) continue;
+    EXPECT_EQ(GetMenuItemID(preparation, i), preparationIds[i]) << i;
+    wchar_t label[64] = {};
+    GetMenuStringW(preparation, static_cast<UINT>(i), label, 64, MF_BYPOSITION);
+    EXPECT_STREQ(label, preparationTexts[i]) << i;
+  }
   MENUITEMINFOW separator{};
   separator.cbSize = sizeof separator;
   separator.fMask = MIIM_FTYPE;
-  ASSERT_TRUE(GetMenuItemInfoW(preparation, 1, TRUE, &separator));
+  ASSERT_TRUE(GetMenuItemInfoW(preparation, 4, TRUE, &separator));
   EXPECT_NE(separator.fType & MFT_SEPARATOR, 0u);
 
   HMENU options = GetSubMenu(bar, 2);
@@ -922,6 +932,87 @@ TEST(ResultsWindow, NoFileGivesAnEmptyListAndAnEmptyChart) {
 }
 
 // ---- The data folder ----
+
+// ---- The knowledge window ----
+
+// The pixels of the knowledge chart's bar colour in its client area, through WM_PRINTCLIENT.
+int KnowledgeBarPixels(HWND chart) {
+  RECT client{};
+  GetClientRect(chart, &client);
+  std::vector<std::uint32_t> pixels = Render(client.right, client.bottom, [&](HDC dc) {
+    SendMessageW(chart, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  });
+  int count = 0;
+  for (std::uint32_t p : pixels) count += (p & 0xFFFFFF) == Rgb(kChartBarColour) ? 1 : 0;
+  return count;
+}
+
+TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartAndItsKeysStayThere) {
+  StudyFolder folder;
+  MenuCommand(507);
+  HWND window = KnowledgeWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(ClassOf(window), L"KnowledgeWClass");
+  EXPECT_EQ(TextOf(window), L"Знания по темам");
+  EXPECT_EQ(GetWindow(window, GW_OWNER), MainWindow());
+  EXPECT_TRUE(IsWindowEnabled(MainWindow()));  // modeless
+  HWND list = GetDlgItem(window, kKnowledgeListId);
+  HWND chart = GetDlgItem(window, kKnowledgeChartId);
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(chart, nullptr);
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 7);
+
+  // A row per topic of every discipline of the catalogue, nothing answered yet.
+  study::ReviewOverview view = study::ReviewCounts();
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0),
+            static_cast<LRESULT>(view.bank.Topics.size()));
+  std::size_t t = 0;
+  while (t < view.bank.Topics.size() && view.bank.Topics[t].Keys.empty()) ++t;
+  ASSERT_LT(t, view.bank.Topics.size());
+  const review::BankTopic& topic = view.bank.Topics[t];
+  int row = static_cast<int>(t);
+  EXPECT_EQ(ItemText(list, row, 0), cp1251::ToWide(topic.DisciplineTitle.c_str()));
+  EXPECT_EQ(ItemText(list, row, 1), cp1251::ToWide(topic.Title.c_str()));
+  EXPECT_EQ(ItemText(list, row, 2), std::to_wstring(topic.Keys.size()));
+  EXPECT_EQ(ItemText(list, row, 3), L"0");
+  EXPECT_EQ(KnowledgeBarPixels(chart), 0);
+
+  // Its first question answered right ten days ago (due after two) and its second wrong today
+  // (due tomorrow, known now): the same window shows them when chosen again.
+  std::int64_t now = study::NowSeconds();
+  std::string log =
+      review::LogHeader() + review::LogLine(now - 10 * review::kDay, topic.File.c_str(),
+                                            topic.Keys[0], 3, review::Mode::kDrill);
+  if (topic.Keys.size() > 1 && topic.Keys[1] != topic.Keys[0])
+    log += review::LogLine(now, topic.File.c_str(), topic.Keys[1], 1, review::Mode::kDrill);
+  WriteAll(folder.Path() + L"\\reviews.csv", log);
+  MenuCommand(507);
+  EXPECT_EQ(KnowledgeWindow(), window);
+  EXPECT_EQ(WindowsOfClass(L"KnowledgeWClass").size(), 1u);
+  int answered = topic.Keys.size() > 1 && topic.Keys[1] != topic.Keys[0] ? 2 : 1;
+  EXPECT_EQ(ItemText(list, row, 3), std::to_wstring(answered));
+  EXPECT_EQ(ItemText(list, row, 4), std::to_wstring(answered - 1));  // the fresh one only
+  EXPECT_EQ(ItemText(list, row, 5), L"1");
+  EXPECT_EQ(ItemText(list, row, 6), std::to_wstring(answered));
+  EXPECT_GT(KnowledgeBarPixels(chart), 0);
+
+  // A key typed there stays there: no command reaches the main window.
+  {
+    MessageSpy spy(MainWindow(), true);
+    SetFocus(list);
+    TypeChar(list, L'1');
+    Pump();
+    EXPECT_TRUE(spy.Commands().empty());
+    EXPECT_TRUE(spy.Chars().empty());
+  }
+  // Esc closes it; the main window stays.
+  PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+  Pump();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(KnowledgeWindow(), nullptr);
+  EXPECT_TRUE(IsWindow(MainWindow()));
+}
 
 TEST(DataFolderLookup, ProgramFolderWithAnIniElseTheApplicationDataFolder) {
   Scratch program;

@@ -88,6 +88,7 @@ std::wstring Cell(const study::ResultRecord& r, int column) {
     case 10:
       return r.Mode == study::ResultMode::kExam       ? L"экзамен"
              : r.Mode == study::ResultMode::kMistakes ? L"ошибки"
+             : r.Mode == study::ResultMode::kReview   ? L"повторение"
                                                       : L"тренировка";
     case 11:
       return r.CreditTenths >= 0 ? Tenths(r.CreditTenths) : std::wstring();

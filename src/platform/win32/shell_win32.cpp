@@ -55,6 +55,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return RouteCommand(static_cast<unsigned>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_USER:
       return StartQuiz();
+    case WM_INITMENUPOPUP:
+      return MenuOpening(reinterpret_cast<HMENU>(wParam));
     case WM_PARENTNOTIFY:
       // A control just made: an answer tells screen readers its question's task.
       if (LOWORD(wParam) == WM_CREATE) ExposeTaskOf(reinterpret_cast<HWND>(lParam));

@@ -302,6 +302,18 @@ bool PostStart(HWND window) {
   return window != nullptr && PostMessageW(window, WM_USER, 0, 0) != 0;
 }
 
+void SetMenuItem(HMENU menu, unsigned id, const char* text, bool enabled) {
+  if (menu == nullptr) return;
+  // The menu copies the text; the buffer needs to live only for the call.
+  std::wstring shown = LiteralAmpersands(Wide(text));
+  MENUITEMINFOW item{};
+  item.cbSize = sizeof item;
+  item.fMask = MIIM_STRING;
+  item.dwTypeData = shown.data();
+  SetMenuItemInfoW(menu, id, FALSE, &item);
+  EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
 HMENU CreateMenuBar() {
   return CreateMenu();
 }

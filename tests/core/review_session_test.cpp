@@ -1,0 +1,290 @@
+// The review sessions of the menu "Подготовка": the order they choose, the counts the menu shows
+// when it opens, and a session assembled from three files answered through to "Game over" with
+// its log lines and its record.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "exam/review_session.h"
+#include "exam/sitting.h"
+#include "quiz_support.h"
+#include "shell/commands.h"
+#include "shell/menu.h"
+#include "shell/routing.h"
+#include "study/study.h"
+
+namespace {
+
+using namespace quiztest;
+using review::kDay;
+
+// ---- The choice, on a log and a bank made by hand ----
+
+review::KeyState Graded(std::uint64_t key, std::initializer_list<std::pair<int, std::int64_t>> g) {
+  review::KeyState s;
+  s.Key = key;
+  for (auto [grade, when] : g) s.State.Review(grade, when);
+  return s;
+}
+
+constexpr std::int64_t kNow = 1796810400;  // 2026-12-09T10:00:00Z
+
+TEST(ReviewPlanTest, DueLeastRetrievableFirstMistakesNewestFirstEachQuestionOnceWithinTheLimit) {
+  review::Bank bank;
+  bank.Topics.push_back({0, "D", "A", "a.txt", {10, 11, 12, 13}});
+  bank.Topics.push_back({1, "E", "B", "b.txt", {20, 10, 21}});  // 10 again: asked from a.txt
+  // Right once: stability 2.3065, due after 2 days; wrong once: 0.212, due after 1 day.
+  std::vector<review::KeyState> states = {
+      Graded(10, {{3, kNow - 10 * kDay}}),  // due; t/S 4.3
+      Graded(11, {{3, kNow - 1 * kDay}}),   // due tomorrow at this time: not today
+      Graded(12, {{1, kNow - 2 * kDay}}),   // due; t/S 9.4; a mistake
+      Graded(20, {{3, kNow - 5 * kDay}}),   // due; t/S 2.2
+      Graded(21, {{1, kNow - 3 * kDay}}),   // due; t/S 14.2; a mistake, older
+  };                                        // 13 never answered
+  review::Horizon h = review::FixedHorizon(kNow, kNow + 14 * 3600);
+
+  exam::ReviewPlan due = exam::PlanReview(states, bank, h, 0.9, exam::ReviewKind::kDue, 50);
+  ASSERT_EQ(due.files, (std::vector<std::string>{"b.txt", "a.txt"}));
+  std::vector<std::pair<int, int>> picks;
+  for (const exam::Pick& p : due.picks) picks.push_back({p.file, p.place});
+  // 21, 12, 10, 20.
+  EXPECT_EQ(picks, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {1, 0}, {0, 0}}));
+
+  exam::ReviewPlan cut = exam::PlanReview(states, bank, h, 0.9, exam::ReviewKind::kDue, 2);
+  ASSERT_EQ(cut.picks.size(), 2u);
+  EXPECT_EQ(cut.files, (std::vector<std::string>{"b.txt", "a.txt"}));
+
+  exam::ReviewPlan mistakes =
+      exam::PlanReview(states, bank, h, 0.9, exam::ReviewKind::kMistakes, 50);
+  ASSERT_EQ(mistakes.files, (std::vector<std::string>{"a.txt", "b.txt"}));
+  picks.clear();
+  for (const exam::Pick& p : mistakes.picks) picks.push_back({p.file, p.place});
+  EXPECT_EQ(picks, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}}));  // 12 then 21
+
+  // At a retention of 0.8 one right answer waits 8 days: 10 (10 days ago) is due still, 20 (5
+  // days ago) is not.
+  exam::ReviewPlan later = exam::PlanReview(states, bank, h, 0.8, exam::ReviewKind::kDue, 50);
+  picks.clear();
+  for (const exam::Pick& p : later.picks) picks.push_back({p.file, p.place});
+  int a = later.files[0] == "a.txt" ? 0 : 1;
+  EXPECT_NE(std::find(picks.begin(), picks.end(), std::make_pair(a, 0)), picks.end());
+  EXPECT_EQ(std::find(picks.begin(), picks.end(), std::make_pair(1 - a, 0)), picks.end());
+  // A mistake answered right since is no mistake any more.
+  states[2] = Graded(12, {{1, kNow - 2 * kDay}, {3, kNow - kDay}});
+  EXPECT_EQ(exam::PlanReview(states, bank, h, 0.9, exam::ReviewKind::kMistakes, 50).picks.size(),
+            1u);
+  EXPECT_TRUE(exam::PlanReview(states, bank, h, 0.9, exam::ReviewKind::kDue, 0).picks.empty());
+}
+
+// ---- The sessions in the running program ----
+
+std::int64_t gNow = kNow;
+std::int64_t FakeNow() {
+  return gNow;
+}
+std::int64_t FakeMs() {
+  return 5000;
+}
+void FakeStamp(std::int64_t, char out[17]) {
+  std::memcpy(out, "2026-12-09 12:00", 17);
+}
+
+std::string ReadAll(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class ReviewSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    study::NowSeconds = FakeNow;
+    study::LocalStamp = FakeStamp;
+    exam::NowMs = FakeMs;
+    gNow = kNow;
+    exam::Reset();
+    std::filesystem::create_directory("data");
+    // Shuffling the questions is for a topic's drill: a session keeps its order.
+    WriteBytes("data\\exameo.ini",
+               "[options]\r\nshuffle_questions=1\r\n[review]\r\nreview_limit=4\r\n");
+    ResetProgram();
+    study::Init("data", true);
+    study::Rng.state = 5;
+    bar_ = BuildMenuBar();
+    // Two disciplines, three files; every question has one right variant of two.
+    WriteBytes("Base\\1.txt",
+               Cp1251("Физика\r\n\tМеханика\"m.txt\"\r\n\tОптика\"o.txt\"\r\n").c_str());
+    WriteBytes("Base\\2.txt", Cp1251("Химия\r\n\tСоли\"c.txt\"\r\n").c_str());
+    WriteBytes("Base\\m.txt", "M0\r\n\t+a\r\n\t-b\r\nM1\r\n\t+a\r\n\t-b\r\nM2\r\n\t-a\r\n\t+b\r\n");
+    WriteBytes("Base\\o.txt", "O0\r\n\t-a\r\n\t+b\r\nO1\r\n\t+a\r\n\t-b\r\n");
+    WriteBytes("Base\\c.txt", "C0\r\n\t+a\r\n\t-b\r\nC1\r\n\t-a\r\n\t+b\r\n");
+    std::string pattern = "Base\\*.txt";
+    Discipline.LoadDisciplines(pattern.data());
+  }
+  void TearDown() override {
+    exam::Reset();
+    study::Init("", false);
+    Topic_test.UnloadQuestions();
+    fake::SetYesNoAnswer(true);
+  }
+
+  // Appends gradings to the log: question `place` of `file`, graded at `when`.
+  void Log(const char* file, int place, int grade, std::int64_t when) {
+    if (bank_.Topics.empty()) bank_ = study::ReviewCounts().bank;
+    for (const review::BankTopic& t : bank_.Topics) {
+      if (t.File != file) continue;
+      log_ += review::LogLine(when, file, t.Keys[static_cast<std::size_t>(place)], grade,
+                              review::Mode::kDrill);
+      WriteBytes("data\\reviews.csv", review::LogHeader() + log_);
+      return;
+    }
+    ADD_FAILURE() << "no file " << file;
+  }
+
+  // The log of the tests below, at 10:00 UTC; the due ones, least retrievable first:
+  // O1 (t/S 14.2), M2 (9.4), M0 (4.3), C0 (2.2), O0 (1.3), C1 (0.9); M1 is due tomorrow.
+  void WriteLog() {
+    Log("Base\\m.txt", 0, 3, kNow - 10 * kDay);
+    Log("Base\\m.txt", 1, 3, kNow - 1 * kDay);
+    Log("Base\\m.txt", 2, 1, kNow - 2 * kDay);
+    Log("Base\\o.txt", 0, 3, kNow - 3 * kDay);
+    Log("Base\\o.txt", 1, 1, kNow - 3 * kDay);
+    Log("Base\\c.txt", 0, 3, kNow - 5 * kDay);
+    Log("Base\\c.txt", 1, 3, kNow - 2 * kDay);
+  }
+
+  std::string Task() { return Topic_test.Get(Topic_test.Current)->Task; }
+  void AnswerOnScreen(bool right) {
+    QuestionClass* q = Topic_test.Get(Topic_test.Current);
+    for (int k = 0; k < kMaxVariants; ++k)
+      if (q->Vrnt[k].bExists && q->Vrnt[k].bCorrect == right) fake::TypeChar(KeyOf(k));
+    fake::TypeChar('\r');
+    fake::TypeChar('\r');
+  }
+  std::string ItemText(unsigned id) {
+    const FakeMenuItem* item = fake::FindMenuItem(bar_, id);
+    return item != nullptr ? item->text : "";
+  }
+  bool ItemEnabled(unsigned id) {
+    const FakeMenuItem* item = fake::FindMenuItem(bar_, id);
+    return item != nullptr && item->enabled;
+  }
+  std::vector<review::Entry> Entries() {
+    std::string log = ReadAll("data/reviews.csv");
+    return review::ParseLog(log.data(), log.size()).entries;
+  }
+
+  HMENU bar_ = nullptr;
+  review::Bank bank_;
+  std::string log_;
+  ScratchDir dir_;
+};
+
+TEST_F(ReviewSessionTest, TheMenuCountsWhenItOpensAndTheDueSessionRunsToGameOver) {
+  // Nothing logged: both items read 0 and are greyed; choosing one does nothing.
+  fake::OpenMenu(PreparationMenu);
+  EXPECT_EQ(ItemText(kCmdReviewDue), Cp(Cp1251("Повторение на сегодня (0)")));
+  EXPECT_FALSE(ItemEnabled(kCmdReviewDue));
+  EXPECT_FALSE(ItemEnabled(kCmdReviewMistakes));
+  EXPECT_FALSE(fake::ChooseMenuItem(bar_, kCmdReviewDue));
+
+  WriteLog();
+  // Counted when the menu opens, not before.
+  EXPECT_EQ(ItemText(kCmdReviewDue), Cp(Cp1251("Повторение на сегодня (0)")));
+  fake::OpenMenu(PreparationMenu);
+  EXPECT_EQ(ItemText(kCmdReviewDue), Cp(Cp1251("Повторение на сегодня (6)")));
+  EXPECT_EQ(ItemText(kCmdReviewMistakes), Cp(Cp1251("Работа над ошибками (2)")));
+  EXPECT_TRUE(ItemEnabled(kCmdReviewDue));
+  EXPECT_TRUE(ItemEnabled(kCmdReviewMistakes));
+
+  ASSERT_TRUE(fake::ChooseMenuItem(bar_, kCmdReviewDue));
+  fake::Pump();
+  // At most review_limit = 4, from three files, in their order despite the shuffling option.
+  ASSERT_EQ(Topic_test.Count, 4);
+  std::vector<std::string> asked;
+  for (int i = 0; i < 4; ++i) {
+    asked.push_back(Task());
+    AnswerOnScreen(i != 0);  // O1 wrong: a second round asks it again
+  }
+  EXPECT_EQ(asked, (std::vector<std::string>{"O1", "M2", "M0", "C0"}));
+  EXPECT_EQ(Topic_test.Round, 2);
+  EXPECT_EQ(Task(), "O1");
+  AnswerOnScreen(true);
+  EXPECT_TRUE(bNobodyHome);
+  EXPECT_EQ(fake::Boxes().back().caption, "Game over");
+
+  std::vector<review::Entry> entries = Entries();
+  ASSERT_EQ(entries.size(), 12u);
+  const char* files[] = {"Base\\o.txt", "Base\\m.txt", "Base\\m.txt", "Base\\c.txt", "Base\\o.txt"};
+  int grades[] = {1, 3, 3, 3, 3};
+  for (int i = 0; i < 5; ++i) {
+    const review::Entry& e = entries[7 + static_cast<std::size_t>(i)];
+    EXPECT_EQ(e.Kind, review::Mode::kReview) << i;
+    EXPECT_EQ(e.File, files[i]) << i;
+    EXPECT_EQ(e.Grade, grades[i]) << i;
+    EXPECT_EQ(e.When, kNow) << i;
+  }
+  EXPECT_EQ(entries[7].Key, entries[4].Key);  // O1
+  EXPECT_EQ(ReadAll("data/results.csv"),
+            study::ResultsHeader() +
+                "2026-12-09 12:00;Все дисциплины;Повторение;4;4;3;75,0;2;0;нет;повторение;;\r\n");
+  EXPECT_FALSE(std::filesystem::exists("data/progress"));
+  // Read back for the results window with its mode.
+  std::vector<study::ResultRecord> records = study::ReadResults();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].Mode, study::ResultMode::kReview);
+
+  // Answered: O1 is now right, so one mistake is left (M2 is right too); O0 and C1 are still due.
+  fake::OpenMenu(PreparationMenu);
+  EXPECT_EQ(ItemText(kCmdReviewDue), Cp(Cp1251("Повторение на сегодня (2)")));
+  EXPECT_EQ(ItemText(kCmdReviewMistakes), Cp(Cp1251("Работа над ошибками (0)")));
+  EXPECT_FALSE(ItemEnabled(kCmdReviewMistakes));
+}
+
+TEST_F(ReviewSessionTest, TheMistakesNewestFirstAndASittingAsksBeforeEither) {
+  WriteLog();
+  ASSERT_TRUE(exam::Begin(0, -1, 2, 0));
+  fake::SetYesNoAnswer(false);
+  ASSERT_TRUE(fake::ChooseMenuItem(bar_, kCmdReviewMistakes));
+  fake::Pump();
+  EXPECT_TRUE(exam::Running());  // No: the sitting goes on
+  EXPECT_EQ(fake::Boxes().back().text, Cp(Cp1251("Прервать экзамен?")));
+  fake::SetYesNoAnswer(true);
+  ASSERT_TRUE(fake::ChooseMenuItem(bar_, kCmdReviewMistakes));
+  fake::Pump();
+  EXPECT_FALSE(exam::Running());
+  ASSERT_EQ(Topic_test.Count, 2);
+  EXPECT_EQ(Task(), "M2");  // two days ago, O1 three
+  AnswerOnScreen(true);
+  EXPECT_EQ(Task(), "O1");
+  AnswerOnScreen(true);
+  EXPECT_TRUE(bNobodyHome);
+  std::vector<review::Entry> entries = Entries();
+  ASSERT_EQ(entries.size(), 9u);  // the sitting answered nothing
+  EXPECT_EQ(entries[7].Kind, review::Mode::kMistakes);
+  EXPECT_EQ(entries[7].File, "Base\\m.txt");
+  EXPECT_EQ(entries[8].Kind, review::Mode::kMistakes);
+  EXPECT_EQ(entries[8].File, "Base\\o.txt");
+  std::string results = ReadAll("data/results.csv");
+  // The sitting ended before its first answer: no record of it. The results file is UTF-8.
+  EXPECT_EQ(results, study::ResultsHeader() +
+                         "2026-12-09 12:00;Все дисциплины;Работа над ошибками;2;2;2;100,0;1;0;"
+                         "нет;ошибки;;\r\n");
+}
+
+TEST_F(ReviewSessionTest, TheKnowledgeWindowOpensOverTheMainWindowEvenDuringASitting) {
+  ASSERT_TRUE(exam::Begin(0, -1, 2, 0));
+  fake::SetYesNoAnswer(false);
+  ASSERT_TRUE(fake::ChooseMenuItem(bar_, kCmdKnowledge));
+  EXPECT_EQ(fake::KnowledgeWindowOpens(), 1);
+  EXPECT_EQ(fake::KnowledgeWindowOwner(), OnScreen2.hWnd);
+  EXPECT_TRUE(exam::Running());  // it loads nothing: no question whether to interrupt
+  EXPECT_TRUE(fake::Boxes().empty());
+  // Only the menu opens it, not a control whose identifier wraps onto it.
+  RouteCommand(kCmdKnowledge, OnScreen2.hWnd);
+  EXPECT_EQ(fake::KnowledgeWindowOpens(), 1);
+}
+
+}  // namespace
