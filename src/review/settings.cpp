@@ -6,15 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "study/ini.h"
+
 namespace review {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
 
 // A plain decimal number, all of `text` ("0.85", "1"); false for anything else.
 bool Number(std::string_view text, double* value) {
@@ -37,7 +32,7 @@ Settings ParseSettings(const char* bytes, std::size_t size) {
   bool inReview = false;
   while (!text.empty()) {
     std::size_t end = text.find('\n');
-    std::string_view line = Trim(text.substr(0, end));
+    std::string_view line = study::IniTrim(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (!line.empty() && line.front() == '[') {
       inReview = line == "[review]";
@@ -45,9 +40,9 @@ Settings ParseSettings(const char* bytes, std::size_t size) {
     }
     std::size_t equals = line.find('=');
     if (!inReview || equals == std::string_view::npos) continue;
-    std::string_view name = Trim(line.substr(0, equals));
+    std::string_view name = study::IniTrim(line.substr(0, equals));
     double value = 0;
-    if (!Number(Trim(line.substr(equals + 1)), &value)) continue;
+    if (!Number(study::IniTrim(line.substr(equals + 1)), &value)) continue;
     if (name == "retention" && value >= kMinRetention && value <= kMaxRetention)
       settings.retention = value;
     else if (name == "review_limit" && value >= 1 && value <= kMaxReviewLimit &&

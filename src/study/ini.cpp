@@ -6,13 +6,6 @@
 namespace study {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
-
 std::string_view WithoutBom(std::string_view s) {
   if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
   return s;
@@ -40,9 +33,9 @@ std::vector<Line> SplitLines(std::string_view bytes) {
 
 // A section line "[name]": true, with its name.
 bool SectionName(std::string_view line, std::string_view* name) {
-  line = Trim(line);
+  line = IniTrim(line);
   if (line.size() < 2 || line.front() != '[' || line.back() != ']') return false;
-  *name = Trim(line.substr(1, line.size() - 2));
+  *name = IniTrim(line.substr(1, line.size() - 2));
   return true;
 }
 
@@ -50,8 +43,8 @@ bool SectionName(std::string_view line, std::string_view* name) {
 bool KeyValue(std::string_view line, std::string_view* key, std::string_view* value) {
   std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return false;
-  *key = Trim(line.substr(0, equals));
-  *value = Trim(line.substr(equals + 1));
+  *key = IniTrim(line.substr(0, equals));
+  *value = IniTrim(line.substr(equals + 1));
   return true;
 }
 
@@ -105,7 +98,7 @@ std::string IniWithValues(std::string_view bytes, std::string_view section, cons
       closeSection();
       inside = false;
     }
-    if (inside && Trim(line.text).empty()) {
+    if (inside && IniTrim(line.text).empty()) {
       pendingBlank.append(line.text);
       pendingBlank.append(line.end);
       continue;

@@ -12,6 +12,15 @@
 
 namespace study {
 
+// A line or a value without the blanks and the CR around it, as every reader of exameo.ini
+// takes them.
+inline std::string_view IniTrim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
+  return s;
+}
+
 // The value of `key` in `[section]` (names compared exactly, spaces around names and values
 // trimmed), or false when the section has no such key. The last line of the key counts.
 bool IniValue(std::string_view bytes, std::string_view section, std::string_view key,

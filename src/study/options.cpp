@@ -9,13 +9,6 @@
 namespace study {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
-
 struct Key {
   const char* name;
   bool Options::*field;
@@ -37,12 +30,12 @@ Options ParseOptions(const char* bytes, std::size_t size) {
   while (!text.empty()) {
     // CR, LF and CR LF all end a line, as in the bank's files.
     std::size_t end = text.find_first_of("\r\n");
-    std::string_view line = Trim(text.substr(0, end));
+    std::string_view line = IniTrim(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    std::string_view name = Trim(line.substr(0, equals));
-    std::string_view value = Trim(line.substr(equals + 1));
+    std::string_view name = IniTrim(line.substr(0, equals));
+    std::string_view value = IniTrim(line.substr(equals + 1));
     // Only a plain 0 or 1 is taken: anything else is a damaged line and changes nothing.
     if (value != "0" && value != "1") continue;
     for (const Key& key : kKeys)
