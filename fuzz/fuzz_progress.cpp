@@ -15,8 +15,8 @@ using fuzzsupport::Require;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const char* bytes = reinterpret_cast<const char*>(data);
   std::string_view text(bytes, size);
-  std::string path(text.substr(0, text.find('\n')));
-  if (!path.empty() && path.back() == '\r') path.pop_back();
+  // Lines end at CR, LF or CR LF, as the reader takes them.
+  std::string path(text.substr(0, text.find_first_of("\r\n")));
   // A path holds no zero byte: the reader compares it as a C string.
   if (path.find('\0') != std::string::npos) path.clear();
 
@@ -25,8 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(std::adjacent_find(read.keys.begin(), read.keys.end()) == read.keys.end(),
           "keys are unique");
   Require(read.ours || read.keys.empty(), "only its own file gives keys");
-  Require(read.keys.size() <= static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')),
-          "one key a line at most");
+  std::size_t lineEnds = 0;
+  for (std::size_t i = 0; i < size; ++i)
+    if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == size || bytes[i + 1] != '\n')))
+      ++lineEnds;
+  Require(read.keys.size() <= lineEnds + 1, "one key a line at most");
 
   std::string written = study::ProgressHeader(path.c_str());
   for (std::uint64_t key : read.keys) written += study::ProgressLine(key);
