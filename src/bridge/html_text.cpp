@@ -18,24 +18,6 @@ namespace {
 
 constexpr char32_t kBad = 0xFFFFFFFFu;
 
-void AppendUtf8(char32_t u, std::string* out) {
-  if (u < 0x80) {
-    out->push_back(static_cast<char>(u));
-  } else if (u < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (u >> 6)));
-    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  } else if (u < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (u >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (u >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((u >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  }
-}
-
 bool IsAsciiLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }

@@ -25,24 +25,6 @@ char32_t NextCodePoint(std::string_view s, std::size_t* i) {
   return u;
 }
 
-void AppendUtf8(char32_t u, std::string* out) {
-  if (u < 0x80) {
-    out->push_back(static_cast<char>(u));
-  } else if (u < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (u >> 6)));
-    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  } else if (u < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (u >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (u >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((u >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  }
-}
-
 // Byte of each code point U+0400..U+049F (the Cyrillic block the code page covers), 0 when
 // none; everything else goes through the code page's own table.
 constexpr std::array<unsigned char, 0xA0> MakeCyrillic() {
@@ -71,6 +53,24 @@ char Lower(char c) {
 }
 
 }  // namespace
+
+void AppendUtf8(char32_t u, std::string* out) {
+  if (u < 0x80) {
+    out->push_back(static_cast<char>(u));
+  } else if (u < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (u >> 6)));
+    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
+  } else if (u < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (u >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (u >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((u >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
+  }
+}
 
 constexpr std::string_view kPluginFile = "@@PLUGINFILE@@/";
 
