@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/cp1251_win32.h"
+#include "platform/win32/list_chart.h"
 #include "platform/window_system.h"
 #include "shell/globals.h"
 #include "study/study.h"
@@ -18,9 +19,7 @@ namespace {
 
 // The one results window and what it shows.
 struct ResultsState {
-  HWND window = nullptr;
-  HWND list = nullptr;
-  HWND chart = nullptr;
+  listchart::Parts parts;
   std::vector<study::ResultRecord> records;
   study::Chart bars;
   std::wstring caption;
@@ -28,7 +27,9 @@ struct ResultsState {
 ResultsState gResults;
 
 // Every length here is written for 96 DPI and scaled to the display's by Px.
-constexpr int kMargin = 8;
+using listchart::GuiFont;
+using listchart::kMargin;
+using listchart::TextAt;
 
 int Px(int length) {
   return OnScreen2.Px(length);
@@ -101,14 +102,14 @@ std::wstring Cell(const study::ResultRecord& r, int column) {
 // most: more could never fit the widest column, and measuring a megabyte would stall the window.
 int TextWidth(std::wstring text) {
   if (text.size() > 200) text.resize(200);
-  return static_cast<int>(
-      SendMessageW(gResults.list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  return static_cast<int>(SendMessageW(gResults.parts.list, LVM_GETSTRINGWIDTHW, 0,
+                                       reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 // Every column as wide as its title and its widest text (of the first rows: they are enough to
 // show the shape), capped, then narrowed to the list's width: titles first, then texts.
 void FitColumns() {
-  if (gResults.list == nullptr) return;
+  if (gResults.parts.list == nullptr) return;
   int title[kColumnCount], content[kColumnCount];
   for (int c = 0; c < kColumnCount; ++c) {
     title[c] = TextWidth(kColumns[c].title) + Px(kColumnTitlePadding);
@@ -120,24 +121,25 @@ void FitColumns() {
     }
   }
   RECT client{};
-  GetClientRect(gResults.list, &client);
+  GetClientRect(gResults.parts.list, &client);
   // Room for a vertical scroll bar whether one shows or not, so that its coming never pushes
   // the last column under it.
   int widths[kColumnCount];
   FitColumnWidths(title, content, widths, kColumnCount,
                   client.right - GetSystemMetrics(SM_CXVSCROLL));
   for (int c = 0; c < kColumnCount; ++c)
-    SendMessageW(gResults.list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), widths[c]);
+    SendMessageW(gResults.parts.list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), widths[c]);
 }
 
 // The list holds no texts of its own (LVS_OWNERDATA): it asks for each cell it shows, so a long
 // file opens as fast as a short one.
 void FillList() {
-  SendMessageW(gResults.list, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(gResults.list, LVM_SETITEMCOUNT, static_cast<WPARAM>(gResults.records.size()), 0);
+  SendMessageW(gResults.parts.list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(gResults.parts.list, LVM_SETITEMCOUNT, static_cast<WPARAM>(gResults.records.size()),
+               0);
   FitColumns();
-  SendMessageW(gResults.list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(gResults.list, nullptr, TRUE);
+  SendMessageW(gResults.parts.list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(gResults.parts.list, nullptr, TRUE);
 }
 
 // The chart follows the selected record's topic; with nothing selected it is empty.
@@ -150,14 +152,14 @@ void ChartSelected(int index) {
     gResults.caption = cp1251::ToWide(r.Discipline) + L": " + cp1251::ToWide(r.Topic) +
                        L" \u2014 верно в первом круге, %";
   }
-  if (gResults.chart != nullptr) InvalidateRect(gResults.chart, nullptr, FALSE);
+  if (gResults.parts.chart != nullptr) InvalidateRect(gResults.parts.chart, nullptr, FALSE);
 }
 
 void Select(int index) {
   LVITEMW state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   state.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(gResults.list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+  SendMessageW(gResults.parts.list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&state));
 }
 
@@ -172,20 +174,8 @@ void Reload() {
   }
 }
 
-void Layout(HWND window) {
-  RECT client{};
-  GetClientRect(window, &client);
-  const int margin = Px(kMargin);
-  int width = client.right - 2 * margin;
-  int height = client.bottom - 3 * margin;
-  if (width < 0) width = 0;
-  if (height < 0) height = 0;
-  int listHeight = height * 5 / 10;
-  MoveWindow(gResults.list, margin, margin, width, listHeight, TRUE);
-  MoveWindow(gResults.chart, margin, 2 * margin + listHeight, width, height - listHeight, TRUE);
-  // The chart is laid out from its size: all of it is drawn again, never the old picture kept
-  // beside a new strip.
-  InvalidateRect(gResults.chart, nullptr, FALSE);
+void Layout() {
+  listchart::LayOut(gResults.parts);
   FitColumns();
 }
 
@@ -194,88 +184,26 @@ const wchar_t* EmptyChartText() {
   return gResults.records.empty() ? kNoAttemptsText : kChooseAttemptText;
 }
 
-HFONT GuiFont() {
-  return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+void PaintChart(HDC dc, RECT area) {
+  PaintResultsChart(dc, area, gResults.bars, gResults.caption.c_str(), EmptyChartText());
 }
 
 LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;  // the paint covers every pixel
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      RECT client{};
-      GetClientRect(window, &client);
-      // Through a memory bitmap, so that resizing does not flicker.
-      HDC memory = CreateCompatibleDC(dc);
-      HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-      if (memory != nullptr && bitmap != nullptr) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        PaintResultsChart(memory, client, gResults.bars, gResults.caption.c_str(),
-                          EmptyChartText());
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-      } else {
-        PaintResultsChart(dc, client, gResults.bars, gResults.caption.c_str(), EmptyChartText());
-      }
-      if (bitmap != nullptr) DeleteObject(bitmap);
-      if (memory != nullptr) DeleteDC(memory);
-      EndPaint(window, &paint);
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT client{};
-      GetClientRect(window, &client);
-      PaintResultsChart(reinterpret_cast<HDC>(wParam), client, gResults.bars,
-                        gResults.caption.c_str(), EmptyChartText());
-      return 0;
-    }
-    default:
-      return DefWindowProcW(window, message, wParam, lParam);
-  }
+  return listchart::ChartMessage(window, message, wParam, lParam, PaintChart);
 }
 
 LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window != gResults.parts.window) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_SIZE) {
+    Layout();
+    return 0;
+  }
+  LRESULT result = 0;
+  if (listchart::FrameMessage(gResults.parts, message, wParam, lParam, &result)) return result;
   switch (message) {
-    case WM_SIZE:
-      Layout(window);
-      return 0;
-    case WM_GETMINMAXINFO: {
-      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize.x = Px(480);
-      info->ptMinTrackSize.y = Px(360);
-      return 0;
-    }
-    case WM_SETFOCUS:
-      if (gResults.list != nullptr) SetFocus(gResults.list);
-      return 0;
-    case WM_ACTIVATE:
-      // Back to the list whenever the window comes back, so that its keys work at once.
-      if (LOWORD(wParam) != WA_INACTIVE && gResults.list != nullptr) SetFocus(gResults.list);
-      return 0;
-    case WM_COMMAND:
-      // Esc, through the dialog keys of the message loop.
-      if (LOWORD(wParam) == IDCANCEL) {
-        DestroyWindow(window);
-        return 0;
-      }
-      break;
-    case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE) {
-        DestroyWindow(window);
-        return 0;
-      }
-      break;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->hwndFrom != gResults.list) break;
-      if (header->code == LVN_KEYDOWN &&
-          reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_ESCAPE) {
-        // Posted: the list is still inside its own key handling.
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        return 0;
-      }
+      if (header->hwndFrom != gResults.parts.list) break;
       if (header->code == LVN_GETDISPINFOW) {
         auto* shown = reinterpret_cast<NMLVDISPINFOW*>(lParam);
         const int row = shown->item.iItem;
@@ -305,38 +233,10 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool RegisterClasses(HINSTANCE instance) {
-  static bool registered = false;
-  if (registered) return true;
-  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
-
-  WNDCLASSW results{};
-  results.lpfnWndProc = ResultsProc;
-  results.hInstance = instance;
-  results.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  results.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  results.lpszClassName = kResultsClass;
-  WNDCLASSW chart{};
-  // Redrawn whole at every change of size: the plot's scale and places follow the size.
-  chart.style = CS_HREDRAW | CS_VREDRAW;
-  chart.lpfnWndProc = ChartProc;
-  chart.hInstance = instance;
-  chart.hCursor = results.hCursor;
-  chart.lpszClassName = kResultsChartClass;
-  registered = RegisterClassW(&results) != 0 && RegisterClassW(&chart) != 0;
-  return registered;
-}
-
-void TextAt(HDC dc, const std::wstring& text, RECT r, UINT format) {
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
-            format | DT_SINGLELINE | DT_NOPREFIX);
-}
-
 }  // namespace
 
 HWND ResultsWindow() {
-  return gResults.window;
+  return gResults.parts.window;
 }
 
 int FitColumnWidths(const int* title, const int* content, int* widths, int count, int available) {
@@ -527,57 +427,32 @@ void ChartDate(const char* when, std::wstring* day, std::wstring* time) {
 namespace ws {
 
 void OpenResultsWindow(HINSTANCE instance, HWND owner) {
-  if (gResults.window != nullptr && IsWindow(gResults.window)) {
+  if (gResults.parts.window != nullptr && IsWindow(gResults.parts.window)) {
     // The records may have grown since it opened.
     Reload();
-    ShowWindow(gResults.window, SW_SHOWNORMAL);
-    SetForegroundWindow(gResults.window);
-    BringWindowToTop(gResults.window);
+    listchart::BringBack(gResults.parts.window);
     return;
   }
-  if (!RegisterClasses(instance)) return;
-
-  // Centred on the owner, as large as the records need but never beyond the screen's work area.
+  if (!listchart::RegisterClasses(instance, kResultsClass, ResultsProc, kResultsChartClass,
+                                  ChartProc))
+    return;
+  // As large as the records need (below) but never beyond the screen's work area. The list
+  // holds no texts of its own (LVS_OWNERDATA): it asks for each cell it shows.
+  listchart::Parts parts =
+      listchart::Create(instance, owner, kResultsClass, L"Результаты", kResultsChartClass, 1120,
+                        680, LVS_OWNERDATA, kResultsListId, kResultsChartId);
+  if (parts.window == nullptr) return;
+  gResults.parts = parts;
+  const HWND window = parts.window;
+  for (int c = 0; c < kColumnCount; ++c)
+    listchart::AddColumn(parts.list, c, kColumns[c].title, 60, kColumns[c].right);  // fitted later
   RECT work{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int width = Px(1120) < work.right - work.left ? Px(1120) : work.right - work.left;
-  int height = Px(680) < work.bottom - work.top ? Px(680) : work.bottom - work.top;
-  int x = work.left + (work.right - work.left - width) / 2;
-  int y = work.top + (work.bottom - work.top - height) / 2;
-
-  // WS_CLIPCHILDREN: the window's own background is never painted over the list and the chart.
-  HWND window =
-      CreateWindowExW(0, kResultsClass, L"Результаты", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y,
-                      width, height, owner, nullptr, instance, nullptr);
-  if (window == nullptr) return;
-  gResults.window = window;
-  gResults.list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                      LVS_SHOWSELALWAYS | LVS_OWNERDATA,
-                                  0, 0, 0, 0, window,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kResultsListId)),
-                                  instance, nullptr);
-  gResults.chart = CreateWindowExW(
-      WS_EX_CLIENTEDGE, kResultsChartClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kResultsChartId)), instance, nullptr);
-  if (gResults.list == nullptr || gResults.chart == nullptr) {
-    DestroyWindow(window);
-    return;
-  }
-  SendMessageW(gResults.list, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
-  SendMessageW(gResults.list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
-               LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-  for (int c = 0; c < kColumnCount; ++c) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-    column.fmt = kColumns[c].right && c > 0 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    column.cx = Px(60);  // fitted once the records are read
-    column.pszText = const_cast<wchar_t*>(kColumns[c].title);
-    column.iSubItem = c;
-    SendMessageW(gResults.list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c),
-                 reinterpret_cast<LPARAM>(&column));
-  }
-  Layout(window);
+  RECT placed{};
+  GetWindowRect(window, &placed);
+  int width = placed.right - placed.left, height = placed.bottom - placed.top;
+  int x = placed.left, y = placed.top;
+  Layout();
   Reload();
   // Wide enough for every column's title whole beside the texts' share, where the screen
   // allows: at the default width, titles are cut only on a small screen.
@@ -603,11 +478,11 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner) {
     width = wanted < work.right - work.left ? wanted : work.right - work.left;
     x = work.left + (work.right - work.left - width) / 2;
     MoveWindow(window, x, y, width, height, FALSE);
-    Layout(window);
+    Layout();
   }
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
-  SetFocus(gResults.list);
+  SetFocus(gResults.parts.list);
 }
 
 }  // namespace ws
