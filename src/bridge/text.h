@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bridge/model.h"
+#include "common/cp1251.h"
 
 namespace bridge {
 
@@ -61,8 +62,7 @@ std::string DescribeMissing(char32_t u);
 // Windows-1251 to UTF-8 (the undefined byte 0x98 becomes U+FFFD).
 std::string Cp1251ToUtf8(std::string_view bytes);
 
-// Appends the code point `u` as UTF-8.
-void AppendUtf8(char32_t u, std::string* out);
+using cp1251::AppendUtf8;
 
 // A–Z made a–z; every other byte kept (file names and extensions compared without case).
 std::string LowerAscii(std::string_view s);

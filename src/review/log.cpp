@@ -51,19 +51,6 @@ bool Digits(std::string_view s, std::size_t at, std::size_t n, int* value) {
   return true;
 }
 
-void AppendUtf8(std::string* out, char32_t u) {
-  if (u < 0x80) {
-    out->push_back(static_cast<char>(u));
-  } else if (u < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (u >> 6)));
-    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xE0 | (u >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  }
-}
-
 bool ParseKey(std::string_view s, std::uint64_t* key) {
   if (s.size() != 16) return false;
   std::uint64_t k = 0;
@@ -198,7 +185,7 @@ std::string LogLine(std::int64_t when, const char* fileCp1251, std::uint64_t key
     unsigned char c = static_cast<unsigned char>(*p);
     if (c == ';' || c == '"' || c == '\r' || c == '\n') quote = true;
     if (c == '"') file.push_back('"');
-    AppendUtf8(&file, cp1251::ToUnicode(c));
+    cp1251::AppendUtf8(cp1251::ToUnicode(c), &file);
   }
   if (quote) line.push_back('"');
   line += file;

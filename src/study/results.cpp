@@ -26,19 +26,6 @@ constexpr const char* kModes[] = {"тренировка", "экзамен", "о�
 constexpr int kModeCount = static_cast<int>(std::size(kModes));
 constexpr const char* kGrades[] = {"отлично", "хорошо", "удовлетворительно", "неудовлетворительно"};
 
-void AppendUtf8(std::string* out, char32_t u) {
-  if (u < 0x80) {
-    out->push_back(static_cast<char>(u));
-  } else if (u < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (u >> 6)));
-    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xE0 | (u >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  }
-}
-
 // A Windows-1251 text as a CSV field in UTF-8, quoted when it holds ';', '"' or a line break.
 void AppendText(std::string* out, const char* cp1251Text) {
   std::string field;
@@ -47,7 +34,7 @@ void AppendText(std::string* out, const char* cp1251Text) {
     unsigned char c = static_cast<unsigned char>(*p);
     if (c == ';' || c == '"' || c == '\r' || c == '\n') quote = true;
     if (c == '"') field.push_back('"');
-    AppendUtf8(&field, cp1251::ToUnicode(c));
+    cp1251::AppendUtf8(cp1251::ToUnicode(c), &field);
   }
   if (quote) out->push_back('"');
   *out += field;
