@@ -26,16 +26,12 @@
 
 namespace {
 
+using testsupport::ReadAll;
 using testsupport::ScratchDir;
 using testsupport::WriteBytes;
 
 std::string C(const char* cp1251Bytes) {
   return cp1251Bytes;
-}
-
-std::string ReadAll(const char* path) {
-  std::ifstream in(testsupport::NativePath(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A question whose variants follow `pattern`: '+' right, '-' wrong.

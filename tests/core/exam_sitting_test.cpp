@@ -32,11 +32,6 @@ void FakeStamp(std::int64_t, char out[17]) {
   std::memcpy(out, "2026-12-09 14:00", 17);
 }
 
-std::string ReadAll(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::string C(const char* cp1251Bytes) {
   return cp1251Bytes;
 }

@@ -54,6 +54,7 @@ inline HWND ResetProgram(int width = kWidth, int height = kHeight) {
 }
 
 using testsupport::NativePath;
+using testsupport::ReadAll;
 using testsupport::ScratchDir;
 using testsupport::WriteBytes;
 

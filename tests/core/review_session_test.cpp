@@ -92,11 +92,6 @@ void FakeStamp(std::int64_t, char out[17]) {
   std::memcpy(out, "2026-12-09 12:00", 17);
 }
 
-std::string ReadAll(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class ReviewSessionTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -22,13 +22,9 @@
 
 namespace {
 
+using testsupport::ReadAll;
 using testsupport::ScratchDir;
 using testsupport::WriteBytes;
-
-std::string ReadAll(const char* path) {
-  std::ifstream in(testsupport::NativePath(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 study::Options Parse(const std::string& text) {
   return study::ParseOptions(text.data(), text.size());

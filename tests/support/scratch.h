@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -29,6 +30,12 @@ inline std::filesystem::path NativePath(std::string_view cp1251Path) {
     if (c == '\\') c = '/';
   return std::filesystem::path(native);
 #endif
+}
+
+// The whole file at the relative Windows-1251 path `path`; empty when there is none.
+inline std::string ReadAll(std::string_view path) {
+  std::ifstream in(NativePath(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Writes `bytes` to the relative Windows-1251 path `path`, creating its directories.
