@@ -1,7 +1,35 @@
-# Helpers for the end-to-end scripts, sourced by them: the bank files they write and the
-# windows they wait for and click. The sourcing script defines fail (its message and cleanup)
-# and $work, where the screenshots go.
+# Helpers for the end-to-end scripts, sourced by them: their start, the bank files they write
+# and the windows they wait for and click. The sourcing script sets $work, where the
+# screenshots go, and calls e2e_start or defines fail (its message and cleanup) itself.
 # shellcheck shell=bash
+
+e2e_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# The start of a script that drives the program: a Wine session unless one runs already (a
+# DISPLAY is set), and WORK made afresh holding EXE and INI as exameo.exe and exameo.ini, as the
+# zip unpacks them, so that everything the program writes stays in WORK. NAME prefixes fail's
+# messages.
+e2e_start() {
+  local exe=${2:?usage: e2e_start NAME EXE INI WORK} ini=${3:?} work_dir=${4:?}
+  e2e_name=$1
+  program=""
+  if [[ -z ${DISPLAY:-} ]]; then
+    # shellcheck source=../../scripts/wine-session.sh
+    source "$e2e_lib_dir/../../scripts/wine-session.sh" "$(dirname "$exe")"
+  fi
+  rm -rf "$work_dir"
+  mkdir -p "$work_dir/Base"
+  cp "$exe" "$work_dir/exameo.exe"
+  cp "$ini" "$work_dir/exameo.ini"
+}
+
+# Says what went wrong and ends the script; a program it started ($program) is killed, since
+# one left running would hold the test's output open.
+fail() {
+  echo "${e2e_name:-e2e}: $*" >&2
+  [[ -n ${program:-} ]] && kill "$program" 2>/dev/null
+  exit 1
+}
 
 # Writes UTF-8 text from stdin as Windows-1251 with CR LF line ends.
 cp1251() { sed 's/$/\r/' | iconv -f UTF-8 -t CP1251 >"$1"; }

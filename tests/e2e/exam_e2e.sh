@@ -18,22 +18,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=e2e_lib.sh
 source "$here/e2e_lib.sh"
 
-if [[ -z ${DISPLAY:-} ]]; then
-  # shellcheck source=../../scripts/wine-session.sh
-  source "$here/../../scripts/wine-session.sh" "$(dirname "$exe")"
-fi
-
-program=""
-fail() {
-  echo "exam e2e: $*" >&2
-  [[ -n $program ]] && kill "$program" 2>/dev/null
-  exit 1
-}
-
-rm -rf "$work"
+e2e_start "exam e2e" "$exe" "$ini" "$work"
 mkdir -p "$work/Base/arith"
-cp "$exe" "$work/exameo.exe"
-cp "$ini" "$work/exameo.ini"
 # Two topics, three questions with variants and a card without: the right answer is the first
 # variant everywhere, so key 1 answers each right whatever order they come in.
 printf '%s\n' 'Арифметика' $'\tСложение"arith\\add.txt"' $'\tВычитание"arith\\sub.txt"' |

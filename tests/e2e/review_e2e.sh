@@ -16,22 +16,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=e2e_lib.sh
 source "$here/e2e_lib.sh"
 
-if [[ -z ${DISPLAY:-} ]]; then
-  # shellcheck source=../../scripts/wine-session.sh
-  source "$here/../../scripts/wine-session.sh" "$(dirname "$exe")"
-fi
-
-program=""
-fail() {
-  echo "review e2e: $*" >&2
-  [[ -n $program ]] && kill "$program" 2>/dev/null
-  exit 1
-}
-
-rm -rf "$work"
+e2e_start "review e2e" "$exe" "$ini" "$work"
 mkdir -p "$work/Base/arith"
-cp "$exe" "$work/exameo.exe"
-cp "$ini" "$work/exameo.ini"
 printf '%s\n' 'Арифметика' $'\tСложение"arith\\add.txt"' | cp1251 "$work/Base/1.txt"
 # Answer keys: 1, 2, 1, 2.
 printf '%s\n' 'Сколько будет 2 + 2?' $'\t+Четыре' $'\t-Пять' \

@@ -18,24 +18,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=e2e_lib.sh
 source "$here/e2e_lib.sh"
 
-if [[ -z ${DISPLAY:-} ]]; then
-  # shellcheck source=../../scripts/wine-session.sh
-  source "$here/../../scripts/wine-session.sh" "$(dirname "$exe")"
-fi
-
-program=""
-fail() {
-  echo "study e2e: $*" >&2
-  # A program left running would hold the test's output open.
-  [[ -n $program ]] && kill "$program" 2>/dev/null
-  exit 1
-}
-
-# As the zip unpacks: the program with exameo.ini beside it, so everything stays in $work.
-rm -rf "$work"
+e2e_start "study e2e" "$exe" "$ini" "$work"
 mkdir -p "$work/Base/arith"
-cp "$exe" "$work/exameo.exe"
-cp "$ini" "$work/exameo.ini"
 grep -q '^resume=0' "$work/exameo.ini" || fail "the shipped exameo.ini does not have resume off"
 
 printf '%s\n' 'Арифметика' $'\tСложение"arith\\add.txt"' | cp1251 "$work/Base/1.txt"
