@@ -911,6 +911,11 @@ TEST(ResultsColumns, TheWidestGiveWayFirstKeepingShortTextsThenTextsDownToAFloor
   for (int w : out) EXPECT_EQ(w, 100);
   EXPECT_EQ(FitColumnWidths(wide, wideTexts, out, 3, 60), 3 * kMinColumnWidth);
   for (int w : out) EXPECT_EQ(w, kMinColumnWidth);
+  // At 150 % the limits grow as the texts do: the cap 480, the floor 60.
+  OnScreen2.Dpi = 144;
+  EXPECT_EQ(FitColumnWidths(two, twoTexts, fitted, 2, 1000), 50 + 480);
+  EXPECT_EQ(FitColumnWidths(wide, wideTexts, out, 3, 60), 3 * 60);
+  OnScreen2.Dpi = 96;
 }
 
 TEST(ResultsWindow, NoFileGivesAnEmptyListAndAnEmptyChart) {

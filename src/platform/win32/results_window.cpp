@@ -240,7 +240,9 @@ HWND ResultsWindow() {
 }
 
 int FitColumnWidths(const int* title, const int* content, int* widths, int count, int available) {
-  auto capped = [](int width) { return width < kMaxColumnWidth ? width : kMaxColumnWidth; };
+  // The limits are lengths at 96 DPI, as wide on the screen at any scaling as the texts.
+  const int most = Px(kMaxColumnWidth), kept = Px(kKeptTextWidth), least = Px(kMinColumnWidth);
+  auto capped = [most](int width) { return width < most ? width : most; };
   // The sum when every column is held at `level`, within [low(c), high(c)].
   auto sumAt = [&](int level, auto low, auto high) {
     int sum = 0;
@@ -265,17 +267,17 @@ int FitColumnWidths(const int* title, const int* content, int* widths, int count
   // What is kept of a column before any text is cut: its text up to kKeptTextWidth.
   auto data = [&](int c) {
     int w = capped(content[c]);
-    if (w > kKeptTextWidth) w = kKeptTextWidth;
-    return w < kMinColumnWidth ? (whole(c) < kMinColumnWidth ? whole(c) : kMinColumnWidth) : w;
+    if (w > kept) w = kept;
+    return w < least ? (whole(c) < least ? whole(c) : least) : w;
   };
-  auto floor = [&](int c) { return whole(c) < kMinColumnWidth ? whole(c) : kMinColumnWidth; };
-  int level = kMaxColumnWidth;
+  auto floor = [&](int c) { return whole(c) < least ? whole(c) : least; };
+  int level = most;
   bool titles = true;  // only titles and texts wider than kKeptTextWidth are cut
   if (sumAt(0, data, whole) <= available) {
-    level = levelFor(0, kMaxColumnWidth, data, whole);
+    level = levelFor(0, most, data, whole);
   } else {
     titles = false;
-    level = levelFor(0, kMaxColumnWidth, floor, data);
+    level = levelFor(0, most, floor, data);
   }
   int total = 0;
   for (int c = 0; c < count; ++c) {
@@ -349,7 +351,7 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   const int barWidth = slot * 2 / 3 > 0 ? slot * 2 / 3 : 1;
   // Dates under every bar where they fit, else under every few (the newest always) and under
   // the selected one.
-  const int step = (kChartDateWidth + slot - 1) / slot;
+  const int step = (Px(kChartDateWidth) + slot - 1) / slot;
   HBRUSH bar = CreateSolidBrush(kChartBarColour);
   HBRUSH picked = CreateSolidBrush(kChartSelectedColour);
   HBRUSH examBar = CreateSolidBrush(kChartExamColour);
@@ -464,7 +466,7 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner) {
     int need = TextWidth(kColumns[c].title) + Px(kColumnTitlePadding);
     for (std::size_t i = 0; i < rows; ++i) {
       int cell = TextWidth(Cell(gResults.records[i], c)) + Px(kColumnCellPadding);
-      if (cell > kKeptTextWidth) cell = kKeptTextWidth;
+      if (cell > Px(kKeptTextWidth)) cell = Px(kKeptTextWidth);
       if (cell > need) need = cell;
     }
     wanted += need;

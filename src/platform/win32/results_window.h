@@ -52,6 +52,7 @@ void ChartDate(const char* when, std::wstring* day, std::wstring* time);
 
 // The list's columns: a title needs its text's width plus kColumnTitlePadding (the header's
 // margins), a cell its text's plus kColumnCellPadding; no column is wider than kMaxColumnWidth.
+// These widths are at 96 DPI: FitColumnWidths scales them to the display's, as the texts are.
 inline constexpr int kColumnTitlePadding = 14;
 inline constexpr int kColumnCellPadding = 16;
 inline constexpr int kMaxColumnWidth = 320;
