@@ -42,24 +42,30 @@ constexpr char kUsage[] =
     "Exit status: 0 everything written; 1 written, with losses or INPUTs that wrote\n"
     "nothing; 2 nothing written.\n";
 
-struct Input {
-  std::string name;  // as given
-  Bank bank;
-  Report report;
-  std::string refused;  // why nothing of it is written; empty when it is
-};
-
 // Notes listed per input; the rest are counted (each note is a line nobody reads past this).
 constexpr std::size_t kNotesListed = 10000;
 
-// One input's notes in the order of its lines.
-void PrintNotesByLine(std::FILE* err, const std::string& input, Report* report) {
-  std::vector<Note>& notes = report->notes;
-  std::stable_sort(notes.begin(), notes.end(),
-                   [](const Note& a, const Note& b) { return a.line < b.line; });
-  PrintNotes(err, notes);
-  if (report->unlisted > 0)
-    std::fprintf(err, "%s: %d more losses not listed\n", input.c_str(), report->unlisted);
+static_assert(kMaxDisciplines == 64, "the refusal's words name the limit");
+
+// The summary's words for a refusal (kNotWritten never reaches the summary).
+const char* RefusalText(Refusal why) {
+  switch (why) {
+    case Refusal::kUnreadable:
+      return "cannot read the file";
+    case Refusal::kUnknownFormat:
+      return "cannot tell the format";
+    case Refusal::kParserRejects:
+      return "the XML parser rejects it";
+    case Refusal::kNoQuestion:
+      return "no question to import";
+    case Refusal::kTooManyDisciplines:
+      return "Base would hold more than 64 disciplines, the most the program shows";
+    case Refusal::kNotWritten:
+      return "the writing failed";
+    case Refusal::kNone:
+      break;
+  }
+  return "";
 }
 
 std::string DropSummary(const Report& report) {
@@ -128,103 +134,151 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   if (haveTitle && positional.size() != 2) return Usage(err, "--title goes with one INPUT only");
   if (haveTitle && FoldSpace(title).empty()) return Usage(err, "--title is empty");
 
-  std::filesystem::path folder = PathFromUtf8(positional.back());
-  std::error_code ec;
-  if (!std::filesystem::is_directory(folder, ec)) {
+  std::vector<std::string> inputs(positional.begin(), positional.end() - 1);
+  ImportOutcome outcome =
+      ImportInputs(PathFromUtf8(positional.back()), inputs, forced, haveTitle ? &title : nullptr);
+  if (outcome.failure == ImportFailure::kNoFolder) {
     std::fprintf(err, "%s: no such folder; nothing written\n", positional.back().c_str());
     return kImportNothing;
   }
 
-  // Each input is read whole first; one that gives nothing is named and the others go on.
-  std::vector<Input> inputs(positional.size() - 1);
-  std::vector<EncodedDiscipline> encoded(inputs.size());  // one for each input
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    Input& in = inputs[i];
-    in.name = positional[i];
-    std::filesystem::path path = PathFromUtf8(in.name);
-    std::string bytes;
-    if (!ReadWholeFile(path, &bytes)) {
-      std::fprintf(err, "%s: cannot read the file\n", in.name.c_str());
-      in.refused = "cannot read the file";
-      continue;
+  // What each input said while read, in the order given.
+  for (const ImportedInput& in : outcome.inputs) {
+    switch (in.refused) {
+      case Refusal::kUnreadable:
+        std::fprintf(err, "%s: cannot read the file\n", in.name.c_str());
+        continue;
+      case Refusal::kUnknownFormat:
+        std::fprintf(err,
+                     "%s: cannot tell the format: name the file .gift, .aiken, .xml or .csv, or "
+                     "use --format\n",
+                     in.name.c_str());
+        continue;
+      case Refusal::kParserRejects:
+        std::fprintf(err, "%s:%s\n", in.name.c_str(), in.detail.c_str());
+        continue;
+      default:
+        break;
     }
-    std::string fileName = Utf8FromPath(path.filename());
-    Format format = forced != Format::kUnknown ? forced : DetectFormat(fileName, bytes);
-    if (format == Format::kUnknown) {
-      std::fprintf(err,
-                   "%s: cannot tell the format: name the file .gift, .aiken, .xml or .csv, or "
-                   "use --format\n",
-                   in.name.c_str());
-      in.refused = "cannot tell the format";
-      continue;
-    }
-    Source source{in.name, Utf8FromPath(path.stem())};
-    std::string error;
-    in.report.listLimit = kNotesListed;
-    StreamEncoder encoder(in.name, &in.report);
-    encoder.Attach(&in.bank);
-    if (!ReadAny(format, source, bytes, &in.bank, &in.report, &error)) {
-      std::fprintf(err, "%s:%s\n", in.name.c_str(), error.c_str());
-      in.refused = "the XML parser rejects it";
-      continue;
-    }
-    in.bank.title = haveTitle ? title : source.stem;
-    encoded[i] = encoder.Finish(in.bank);
-    in.bank = Bank{};  // its files are made: the texts are no longer needed
-    PrintNotesByLine(err, in.name, &in.report);
-    if (encoded[i].questions == 0) in.refused = "no question to import";
+    PrintNotes(err, in.report.notes);
+    if (in.report.unlisted > 0)
+      std::fprintf(err, "%s: %d more losses not listed\n", in.name.c_str(), in.report.unlisted);
   }
-
-  // The program shows 64 disciplines: inputs take the free places in the order given.
-  int existing = CountDisciplines(folder / "Base");
-  if (existing < 0) {
+  if (outcome.failure == ImportFailure::kCannotList) {
     std::fprintf(err, "%s: cannot list the folder; nothing written\n",
-                 Utf8FromPath(folder / "Base").c_str());
+                 outcome.failureDetail.c_str());
     return kImportNothing;
   }
-  std::vector<EncodedDiscipline> accepted;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    if (!inputs[i].refused.empty()) continue;
-    if (existing + static_cast<int>(accepted.size()) >= kMaxDisciplines) {
-      inputs[i].refused = "Base would hold more than " + std::to_string(kMaxDisciplines) +
-                          " disciplines, the most the program shows";
-      continue;
-    }
-    accepted.push_back(std::move(encoded[i]));
+  if (outcome.failure == ImportFailure::kCannotWrite) {
+    std::fprintf(err, "%s; nothing written\n", outcome.failureDetail.c_str());
+    return kImportNothing;
   }
 
-  std::vector<int> numbers;
-  if (!accepted.empty()) {
-    std::string error;
-    if (!WriteDisciplines(folder / "Base", accepted, &numbers, &error)) {
-      std::fprintf(err, "%s; nothing written\n", error.c_str());
-      return kImportNothing;
-    }
-  }
-  bool lossy = false;
-  std::size_t next = 0;  // into accepted
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const Input& in = inputs[i];
-    if (!in.refused.empty()) {
-      lossy = true;
-      std::fprintf(out, "%s: nothing written: %s\n", in.name.c_str(), in.refused.c_str());
+  for (const ImportedInput& in : outcome.inputs) {
+    if (in.refused != Refusal::kNone) {
+      std::fprintf(out, "%s: nothing written: %s\n", in.name.c_str(), RefusalText(in.refused));
       continue;
     }
-    const EncodedDiscipline& d = accepted[next];
-    int number = numbers[next++];
-    lossy = lossy || !in.report.Clean();
-    std::fprintf(out, "%s: %d questions in %zu topics written as Base\\%d.txt%s%s\n",
-                 in.name.c_str(), d.questions, d.topicFiles.size(), number,
+    std::fprintf(out, "%s: %d questions in %d topics written as Base\\%d.txt%s%s\n",
+                 in.name.c_str(), in.questions, in.topics, in.number,
                  in.report.Clean()
                      ? ""
                      : ("; " + std::to_string(in.report.Losses()) + " losses reported").c_str(),
                  DropSummary(in.report).c_str());
   }
-  if (accepted.empty()) {
+  if (outcome.written == 0) {
     std::fprintf(err, "exameo-import: nothing written\n");
     return kImportNothing;
   }
-  return lossy ? kImportLossy : kImportClean;
+  return outcome.Lossy() ? kImportLossy : kImportClean;
+}
+
+bool ImportOutcome::Lossy() const {
+  for (const ImportedInput& in : inputs)
+    if (in.refused != Refusal::kNone || !in.report.Clean()) return true;
+  return false;
+}
+
+ImportOutcome ImportInputs(const std::filesystem::path& folder,
+                           const std::vector<std::string>& names, Format forced,
+                           const std::string* title) {
+  ImportOutcome outcome;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) {
+    outcome.failure = ImportFailure::kNoFolder;
+    outcome.failureDetail = Utf8FromPath(folder);
+    return outcome;
+  }
+
+  // Each input is read whole first; one that gives nothing is named and the others go on.
+  outcome.inputs.resize(names.size());
+  std::vector<EncodedDiscipline> encoded(names.size());  // one for each input
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ImportedInput& in = outcome.inputs[i];
+    in.name = names[i];
+    std::filesystem::path path = PathFromUtf8(in.name);
+    std::string bytes;
+    if (!ReadWholeFile(path, &bytes)) {
+      in.refused = Refusal::kUnreadable;
+      continue;
+    }
+    std::string fileName = Utf8FromPath(path.filename());
+    Format format = forced != Format::kUnknown ? forced : DetectFormat(fileName, bytes);
+    if (format == Format::kUnknown) {
+      in.refused = Refusal::kUnknownFormat;
+      continue;
+    }
+    Source source{in.name, Utf8FromPath(path.stem())};
+    Bank bank;
+    in.report.listLimit = kNotesListed;
+    StreamEncoder encoder(in.name, &in.report);
+    encoder.Attach(&bank);
+    if (!ReadAny(format, source, bytes, &bank, &in.report, &in.detail)) {
+      in.refused = Refusal::kParserRejects;
+      continue;
+    }
+    bank.title = title != nullptr ? *title : source.stem;
+    encoded[i] = encoder.Finish(bank);
+    std::stable_sort(in.report.notes.begin(), in.report.notes.end(),
+                     [](const Note& a, const Note& b) { return a.line < b.line; });
+    in.questions = encoded[i].questions;
+    in.topics = static_cast<int>(encoded[i].topicFiles.size());
+    in.title = Cp1251ToUtf8(encoded[i].title);
+    if (encoded[i].questions == 0) in.refused = Refusal::kNoQuestion;
+  }
+
+  // The program shows 64 disciplines: inputs take the free places in the order given.
+  std::filesystem::path base = folder / "Base";
+  int existing = CountDisciplines(base);
+  if (existing < 0) {
+    outcome.failure = ImportFailure::kCannotList;
+    outcome.failureDetail = Utf8FromPath(base);
+    return outcome;
+  }
+  std::vector<EncodedDiscipline> accepted;
+  std::vector<std::size_t> owners;  // the input of each accepted discipline
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (outcome.inputs[i].refused != Refusal::kNone) continue;
+    if (existing + static_cast<int>(accepted.size()) >= kMaxDisciplines) {
+      outcome.inputs[i].refused = Refusal::kTooManyDisciplines;
+      continue;
+    }
+    accepted.push_back(std::move(encoded[i]));
+    owners.push_back(i);
+  }
+  if (accepted.empty()) return outcome;
+
+  std::vector<int> numbers;
+  std::string error;
+  if (!WriteDisciplines(base, accepted, &numbers, &error)) {
+    outcome.failure = ImportFailure::kCannotWrite;
+    outcome.failureDetail = error;
+    for (std::size_t i : owners) outcome.inputs[i].refused = Refusal::kNotWritten;
+    return outcome;
+  }
+  for (std::size_t k = 0; k < owners.size(); ++k) outcome.inputs[owners[k]].number = numbers[k];
+  outcome.written = static_cast<int>(owners.size());
+  return outcome;
 }
 
 }  // namespace bridge
