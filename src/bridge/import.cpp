@@ -2,6 +2,7 @@
 #include "bridge/import.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,76 +15,28 @@ namespace bridge {
 
 namespace {
 
-constexpr char kUsage[] =
-    "Usage: exameo-import [--format gift|aiken|moodle-xml|csv] [--title TITLE] INPUT... FOLDER\n"
-    "Makes each INPUT a new discipline in FOLDER/Base (created when missing).\n"
-    "  --format F   read every INPUT as F instead of telling by its extension\n"
-    "               (.gift, .aiken, .xml, .csv; a .txt by its content)\n"
-    "  --title T    the discipline's title (one INPUT only); else the file's name\n"
-    "\n"
-    "What comes in: multiple-choice questions (one or several right answers), true/false\n"
-    "(variants \"Верно\" and \"Неверно\") and descriptions (a card without variants).\n"
-    "Each INPUT becomes Base\\N.txt (the smallest free N), each of its categories a topic\n"
-    "Base\\dN\\K.txt. Texts become Windows-1251; HTML becomes plain text.\n"
-    "\n"
-    "Left out, each noted on stderr as INPUT:LINE: what and why:\n"
-    "  every other type (essay, numerical, matching, short answer, embedded answers);\n"
-    "  questions over the program's limits (12 variants, a task of 2047 bytes, a variant\n"
-    "  of 1023), topics beyond 128, media files; characters Windows-1251 lacks become '?',\n"
-    "  control characters are removed, titles over 1023 bytes are cut.\n"
-    "Dropped by design and only counted: question names, feedback, partial-credit weights\n"
-    "beyond their sign, formatting marks.\n"
-    "\n"
-    "All or nothing per INPUT: an INPUT that cannot be read or gives no question writes\n"
-    "nothing and is named in the summary; the others are written. Base shows at most 64\n"
-    "disciplines: INPUTs take the free places in order, the rest write nothing. Nothing\n"
-    "that exists is overwritten.\n"
-    "\n"
-    "Exit status: 0 everything written; 1 written, with losses or INPUTs that wrote\n"
-    "nothing; 2 nothing written.\n";
-
 // Notes listed per input; the rest are counted (each note is a line nobody reads past this).
 constexpr std::size_t kNotesListed = 10000;
 
-static_assert(kMaxDisciplines == 64, "the refusal's words name the limit");
-
-// The summary's words for a refusal (kNotWritten never reaches the summary).
-const char* RefusalText(Refusal why) {
-  switch (why) {
-    case Refusal::kUnreadable:
-      return "cannot read the file";
-    case Refusal::kUnknownFormat:
-      return "cannot tell the format";
-    case Refusal::kParserRejects:
-      return "the XML parser rejects it";
-    case Refusal::kNoQuestion:
-      return "no question to import";
-    case Refusal::kTooManyDisciplines:
-      return "Base would hold more than 64 disciplines, the most the program shows";
-    case Refusal::kNotWritten:
-      return "the writing failed";
-    case Refusal::kNone:
-      break;
-  }
-  return "";
-}
-
-std::string DropSummary(const Report& report) {
-  static constexpr const char* kNames[] = {"question names", "feedback texts",
-                                           "partial-credit weights", "formatting marks",
-                                           "empty answers"};
-  std::string text;
+std::string DropSummary(const Report& report, lang::Lang language) {
+  static constexpr lang::Id kNames[] = {lang::Id::kDropTitles, lang::Id::kDropFeedback,
+                                        lang::Id::kDropWeights, lang::Id::kDropFormatting,
+                                        lang::Id::kDropEmptyAnswers};
+  static_assert(std::size(kNames) == static_cast<std::size_t>(Drop::kCount));
+  std::string list;
   for (int k = 0; k < static_cast<int>(Drop::kCount); ++k) {
     int n = report.drops[k];
     if (n == 0) continue;
-    text += text.empty() ? "; dropped by design: " : ", ";
-    text += std::to_string(n) + " " + kNames[k];
+    std::string item = lang::Render(lang::Say(kNames[k], n), language);
+    list = list.empty()
+               ? item
+               : lang::Render(lang::Say(lang::Id::kImportDropSeparator, list, item), language);
   }
-  return text;
+  return list.empty() ? list : lang::Render(lang::Say(lang::Id::kImportDropped, list), language);
 }
 
 int Usage(std::FILE* err, const std::string& why) {
-  std::fprintf(err, "exameo-import: %s\n%s", why.c_str(), kUsage);
+  lang::Write(err, lang::Tr(lang::Id::kImportComplaint, why) + lang::Tr(lang::Id::kImportHelp));
   return kImportNothing;
 }
 
@@ -98,7 +51,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (options && (arg == "--help" || arg == "-h")) {
-      std::fputs(kUsage, out);
+      lang::Write(out, lang::Tr(lang::Id::kImportHelp));
       return kImportClean;
     }
     if (options && arg == "--") {
@@ -108,18 +61,19 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     if (options && (arg == "--format" || arg.rfind("--format=", 0) == 0)) {
       std::string value;
       if (arg == "--format") {
-        if (i + 1 >= argc) return Usage(err, "--format needs a value");
+        if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kNeedsValue, arg));
         value = argv[++i];
       } else {
         value = arg.substr(9);
       }
       forced = ParseFormat(value);
-      if (forced == Format::kUnknown) return Usage(err, "unknown format '" + value + "'");
+      if (forced == Format::kUnknown)
+        return Usage(err, lang::Tr(lang::Id::kImportUnknownFormat, value));
       continue;
     }
     if (options && (arg == "--title" || arg.rfind("--title=", 0) == 0)) {
       if (arg == "--title") {
-        if (i + 1 >= argc) return Usage(err, "--title needs a value");
+        if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kNeedsValue, arg));
         title = argv[++i];
       } else {
         title = arg.substr(8);
@@ -127,18 +81,22 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
       haveTitle = true;
       continue;
     }
-    if (options && arg.size() > 1 && arg[0] == '-') return Usage(err, "unknown option " + arg);
+    if (options && arg.size() > 1 && arg[0] == '-')
+      return Usage(err, lang::Tr(lang::Id::kImportUnknownOption, arg));
     positional.push_back(arg);
   }
-  if (positional.size() < 2) return Usage(err, "name at least one INPUT and the FOLDER");
-  if (haveTitle && positional.size() != 2) return Usage(err, "--title goes with one INPUT only");
-  if (haveTitle && FoldSpace(title).empty()) return Usage(err, "--title is empty");
+  if (positional.size() < 2) return Usage(err, lang::Tr(lang::Id::kImportNoInput));
+  if (haveTitle && positional.size() != 2)
+    return Usage(err, lang::Tr(lang::Id::kImportTitleOneInput));
+  if (haveTitle && FoldSpace(title).empty())
+    return Usage(err, lang::Tr(lang::Id::kImportTitleEmpty));
 
+  const lang::Lang language = lang::ToolLanguage();
   std::vector<std::string> inputs(positional.begin(), positional.end() - 1);
   ImportOutcome outcome =
       ImportInputs(PathFromUtf8(positional.back()), inputs, forced, haveTitle ? &title : nullptr);
   if (outcome.failure == ImportFailure::kNoFolder) {
-    std::fprintf(err, "%s: no such folder; nothing written\n", positional.back().c_str());
+    lang::Write(err, lang::Tr(lang::Id::kImportNoFolder, positional.back()));
     return kImportNothing;
   }
 
@@ -146,51 +104,79 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   for (const ImportedInput& in : outcome.inputs) {
     switch (in.refused) {
       case Refusal::kUnreadable:
-        std::fprintf(err, "%s: cannot read the file\n", in.name.c_str());
+        lang::Write(err,
+                    lang::Tr(lang::Id::kInputSays, in.name, RefusalText(in.refused, language)));
         continue;
       case Refusal::kUnknownFormat:
-        std::fprintf(err,
-                     "%s: cannot tell the format: name the file .gift, .aiken, .xml or .csv, or "
-                     "use --format\n",
-                     in.name.c_str());
+        lang::Write(err,
+                    lang::Tr(lang::Id::kInputSays, in.name, lang::Tr(lang::Id::kInputFormatHint)));
         continue;
       case Refusal::kParserRejects:
-        std::fprintf(err, "%s:%s\n", in.name.c_str(), in.detail.c_str());
+        lang::Write(err, in.name + ":" + in.detail + "\n");
         continue;
       default:
         break;
     }
-    PrintNotes(err, in.report.notes);
+    PrintNotes(err, in.report.notes, language);
     if (in.report.unlisted > 0)
-      std::fprintf(err, "%s: %d more losses not listed\n", in.name.c_str(), in.report.unlisted);
+      lang::Write(err, lang::Tr(lang::Id::kInputUnlisted, in.name, in.report.unlisted));
   }
   if (outcome.failure == ImportFailure::kCannotList) {
-    std::fprintf(err, "%s: cannot list the folder; nothing written\n",
-                 outcome.failureDetail.c_str());
+    lang::Write(err, lang::Tr(lang::Id::kImportCannotList, outcome.failureDetail));
     return kImportNothing;
   }
   if (outcome.failure == ImportFailure::kCannotWrite) {
-    std::fprintf(err, "%s; nothing written\n", outcome.failureDetail.c_str());
+    lang::Write(err, lang::Tr(lang::Id::kImportCannotWrite, outcome.failureDetail));
     return kImportNothing;
   }
 
-  for (const ImportedInput& in : outcome.inputs) {
-    if (in.refused != Refusal::kNone) {
-      std::fprintf(out, "%s: nothing written: %s\n", in.name.c_str(), RefusalText(in.refused));
-      continue;
-    }
-    std::fprintf(out, "%s: %d questions in %d topics written as Base\\%d.txt%s%s\n",
-                 in.name.c_str(), in.questions, in.topics, in.number,
-                 in.report.Clean()
-                     ? ""
-                     : ("; " + std::to_string(in.report.Losses()) + " losses reported").c_str(),
-                 DropSummary(in.report).c_str());
-  }
+  for (const ImportedInput& in : outcome.inputs) lang::Write(out, InputSummary(in, language));
   if (outcome.written == 0) {
-    std::fprintf(err, "exameo-import: nothing written\n");
+    lang::Write(err, lang::Tr(lang::Id::kImportNothingWritten));
     return kImportNothing;
   }
   return outcome.Lossy() ? kImportLossy : kImportClean;
+}
+
+std::string RefusalText(Refusal why, lang::Lang language) {
+  lang::Text text;
+  switch (why) {
+    case Refusal::kUnreadable:
+      text = lang::Say(lang::Id::kRefusedUnreadable);
+      break;
+    case Refusal::kUnknownFormat:
+      text = lang::Say(lang::Id::kRefusedUnknownFormat);
+      break;
+    case Refusal::kParserRejects:
+      text = lang::Say(lang::Id::kRefusedParser);
+      break;
+    case Refusal::kNoQuestion:
+      text = lang::Say(lang::Id::kRefusedNoQuestion);
+      break;
+    case Refusal::kTooManyDisciplines:
+      text = lang::Say(lang::Id::kRefusedTooMany, kMaxDisciplines);
+      break;
+    case Refusal::kNotWritten:
+      text = lang::Say(lang::Id::kRefusedNotWritten);
+      break;
+    case Refusal::kNone:
+      break;
+  }
+  return lang::Render(text, language);
+}
+
+std::string InputSummary(const ImportedInput& in, lang::Lang language) {
+  if (in.refused != Refusal::kNone)
+    return lang::Render(
+        lang::Say(lang::Id::kImportRefusedLine, in.name, RefusalText(in.refused, language)),
+        language);
+  std::string losses =
+      in.report.Clean()
+          ? std::string()
+          : lang::Render(lang::Say(lang::Id::kImportLosses, in.report.Losses()), language);
+  return lang::Render(lang::Say(lang::Id::kImportWrittenLine, in.name, in.questions, in.topics,
+                                in.number, losses, DropSummary(in.report, language)),
+                      language);
 }
 
 bool ImportOutcome::Lossy() const {

@@ -64,6 +64,12 @@ ImportOutcome ImportInputs(const std::filesystem::path& folder,
                            const std::vector<std::string>& inputs, Format forced,
                            const std::string* title);
 
+// Why an input wrote nothing, in `language` (the program's report shows it in Russian).
+std::string RefusalText(Refusal why, lang::Lang language);
+// The tool's summary line of one input ("NAME: 3 questions in 1 topics written as Base\\1.txt"
+// or "NAME: nothing written: why"), with its line end, in `language`.
+std::string InputSummary(const ImportedInput& input, lang::Lang language);
+
 // The whole tool: arguments (UTF-8) in, the summary on `out`, notes and complaints on `err`.
 int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/plural.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -32,8 +34,11 @@ std::string_view FormFor(std::string_view number, std::span<const std::string_vi
   long long n = std::strtoll(std::string(digits).c_str(), nullptr, 10);
   std::size_t form;
   if (language == Lang::kRussian) {
-    long long tens = n % 100, ones = n % 10;
-    form = ones == 1 && tens != 11 ? 0 : ones >= 2 && ones <= 4 && (tens < 12 || tens > 14) ? 1 : 2;
+    // The form's index as its text; only the last two digits decide (a long is 32 bits on
+    // Windows).
+    static constexpr const char* kIndex[] = {"0", "1", "2"};
+    form = static_cast<std::size_t>(
+        *common::RussianPlural(static_cast<long>(n % 100), kIndex[0], kIndex[1], kIndex[2]) - '0');
   } else {
     form = n == 1 ? 0 : 1;
   }

@@ -284,6 +284,108 @@ constexpr Pattern kTable[] = {
      "{5|замечание|замечания|замечаний}\n"},
     {Id::kToolPathFailure, "{1}: {2}: {3}\n", "{1}: {2}: {3}\n"},
 
+    {Id::kImportHelp,
+     "Usage: exameo-import [--format gift|aiken|moodle-xml|csv] [--title TITLE] INPUT... FOLDER\n"
+     "Makes each INPUT a new discipline in FOLDER/Base (created when missing).\n"
+     "  --format F   read every INPUT as F instead of telling by its extension\n"
+     "               (.gift, .aiken, .xml, .csv; a .txt by its content)\n"
+     "  --title T    the discipline's title (one INPUT only); else the file's name\n"
+     "\n"
+     "What comes in: multiple-choice questions (one or several right answers), true/false\n"
+     "(variants \"Верно\" and \"Неверно\") and descriptions (a card without variants).\n"
+     "Each INPUT becomes Base\\N.txt (the smallest free N), each of its categories a topic\n"
+     "Base\\dN\\K.txt. Texts become Windows-1251; HTML becomes plain text.\n"
+     "\n"
+     "Left out, each noted on stderr as INPUT:LINE: what and why:\n"
+     "  every other type (essay, numerical, matching, short answer, embedded answers);\n"
+     "  questions over the program's limits (12 variants, a task of 2047 bytes, a variant\n"
+     "  of 1023), topics beyond 128, media files; characters Windows-1251 lacks become '?',\n"
+     "  control characters are removed, titles over 1023 bytes are cut.\n"
+     "Dropped by design and only counted: question names, feedback, partial-credit weights\n"
+     "beyond their sign, formatting marks.\n"
+     "\n"
+     "All or nothing per INPUT: an INPUT that cannot be read or gives no question writes\n"
+     "nothing and is named in the summary; the others are written. Base shows at most 64\n"
+     "disciplines: INPUTs take the free places in order, the rest write nothing. Nothing\n"
+     "that exists is overwritten.\n"
+     "\n"
+     "Exit status: 0 everything written; 1 written, with losses or INPUTs that wrote\n"
+     "nothing; 2 nothing written.\n",
+     "Использование: exameo-import [--format gift|aiken|moodle-xml|csv] [--title НАЗВАНИЕ]\n"
+     "                             ВХОД... ПАПКА\n"
+     "Делает каждый ВХОД новой дисциплиной в ПАПКА/Base (создаётся, если её нет).\n"
+     "  --format F   читать каждый ВХОД как F, а не определять формат по расширению\n"
+     "               (.gift, .aiken, .xml, .csv; файл .txt — по содержимому)\n"
+     "  --title T    название дисциплины (только для одного ВХОДА); иначе — имя файла\n"
+     "\n"
+     "Что переносится: вопросы с выбором ответа (один или несколько верных), вопросы\n"
+     "«верно/неверно» (варианты \"Верно\" и \"Неверно\") и описания (карточка без\n"
+     "вариантов). Каждый ВХОД становится файлом Base\\N.txt (наименьший свободный N),\n"
+     "каждая его категория — темой Base\\dN\\K.txt. Тексты переводятся в Windows-1251,\n"
+     "HTML — в простой текст.\n"
+     "\n"
+     "Пропускается, и о каждом случае сообщается в stderr как ВХОД:СТРОКА: что и почему:\n"
+     "  вопросы всех прочих типов (эссе, числовые, на соответствие, с коротким ответом,\n"
+     "  со встроенными ответами); вопросы сверх пределов программы (12 вариантов,\n"
+     "  задание в 2047 байт, вариант в 1023), темы после 128-й, медиафайлы; символы,\n"
+     "  которых нет в Windows-1251, становятся '?', управляющие символы удаляются,\n"
+     "  названия длиннее 1023 байт сокращаются.\n"
+     "Отбрасывается намеренно и только подсчитывается: названия вопросов, отзывы, веса\n"
+     "частичных баллов (кроме знака), пометки форматирования.\n"
+     "\n"
+     "Всё или ничего для каждого ВХОДА: ВХОД, который не читается или не даёт ни одного\n"
+     "вопроса, ничего не записывает и называется в итоге; остальные записываются. Base\n"
+     "показывает не больше 64 дисциплин: ВХОДЫ по порядку занимают свободные места,\n"
+     "остальные ничего не записывают. Ничто существующее не перезаписывается.\n"
+     "\n"
+     "Код выхода: 0 — записано всё; 1 — записано, но с потерями или ВХОДАМИ, которые\n"
+     "ничего не записали; 2 — ничего не записано.\n"},
+    {Id::kImportComplaint, "exameo-import: {1}\n", "exameo-import: {1}\n"},
+    {Id::kImportUnknownFormat, "unknown format '{1}'", "неизвестный формат '{1}'"},
+    {Id::kImportUnknownOption, "unknown option {1}", "неизвестный параметр {1}"},
+    {Id::kImportNoInput, "name at least one INPUT and the FOLDER",
+     "укажите хотя бы один ВХОД и ПАПКУ"},
+    {Id::kImportTitleOneInput, "--title goes with one INPUT only",
+     "--title указывается только с одним ВХОДОМ"},
+    {Id::kImportTitleEmpty, "--title is empty", "название в --title пусто"},
+    {Id::kImportNoFolder, "{1}: no such folder; nothing written\n",
+     "{1}: нет такой папки; ничего не записано\n"},
+    {Id::kImportCannotList, "{1}: cannot list the folder; nothing written\n",
+     "{1}: не удаётся прочитать содержимое папки; ничего не записано\n"},
+    {Id::kImportCannotWrite, "{1}; nothing written\n", "{1}; ничего не записано\n"},
+    {Id::kImportNothingWritten, "exameo-import: nothing written\n",
+     "exameo-import: ничего не записано\n"},
+    {Id::kInputSays, "{1}: {2}\n", "{1}: {2}\n"},
+    {Id::kInputFormatHint,
+     "cannot tell the format: name the file .gift, .aiken, .xml or .csv, or use --format",
+     "формат не распознан: дайте файлу расширение .gift, .aiken, .xml или .csv либо укажите "
+     "--format"},
+    {Id::kInputUnlisted, "{1}: {2} more losses not listed\n",
+     "{1}: ещё {2} {2|потеря не показана|потери не показаны|потерь не показаны}\n"},
+    {Id::kRefusedUnreadable, "cannot read the file", "файл не читается"},
+    {Id::kRefusedUnknownFormat, "cannot tell the format", "формат не распознан"},
+    {Id::kRefusedParser, "the XML parser rejects it", "разбор XML его не принимает"},
+    {Id::kRefusedNoQuestion, "no question to import", "нет вопросов, которые можно добавить"},
+    {Id::kRefusedTooMany, "Base would hold more than {1} disciplines, the most the program shows",
+     "в Base было бы больше {1} дисциплин, а больше программа не показывает"},
+    {Id::kRefusedNotWritten, "the writing failed", "запись не удалась"},
+    {Id::kImportRefusedLine, "{1}: nothing written: {2}\n", "{1}: ничего не записано: {2}\n"},
+    {Id::kImportWrittenLine, "{1}: {2} questions in {3} topics written as Base\\{4}.txt{5}{6}\n",
+     "{1}: {2} {2|вопрос|вопроса|вопросов} в {3} {3|теме|темах|темах} {2|записан|записаны|"
+     "записаны} как Base\\{4}.txt{5}{6}\n"},
+    {Id::kImportLosses, "; {1} losses reported", "; {1} {1|потеря|потери|потерь} в отчёте"},
+    {Id::kImportDropped, "; dropped by design: {1}", "; отброшено намеренно: {1}"},
+    {Id::kImportDropSeparator, "{1}, {2}", "{1}, {2}"},
+    {Id::kDropTitles, "{1} question names",
+     "{1} {1|название вопроса|названия вопросов|названий вопросов}"},
+    {Id::kDropFeedback, "{1} feedback texts", "{1} {1|отзыв|отзыва|отзывов}"},
+    {Id::kDropWeights, "{1} partial-credit weights",
+     "{1} {1|вес частичного балла|веса частичных баллов|весов частичных баллов}"},
+    {Id::kDropFormatting, "{1} formatting marks",
+     "{1} {1|пометка форматирования|пометки форматирования|пометок форматирования}"},
+    {Id::kDropEmptyAnswers, "{1} empty answers",
+     "{1} {1|пустой ответ|пустых ответа|пустых ответов}"},
+
     {Id::kReviewHelp,
      "Usage: exameo-review [--now 2026-12-09T10:15:00Z] [--retention 0.9] LOG_OR_FOLDER\n"
      "\n"

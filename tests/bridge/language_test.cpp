@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bridge/bank_writer.h"
+#include "bridge/import.h"
 #include "bridge/readers.h"
 #include "bridge/writers.h"
 #include "common/texts.h"
@@ -117,6 +118,70 @@ TEST(RussianTools, ExportSaysItsNotesAndSummaryInRussianWithTheSameExitCode) {
       testsupport::RunToolMain(bridge::RunExport, "exameo-export", {"--help"}, Lang::kRussian);
   EXPECT_EQ(help.code, 0);
   EXPECT_EQ(help.out.rfind("Использование: exameo-export", 0), 0u) << help.out;
+}
+
+// Runs exameo-import on algebra.gift (a named question and an essay) and a missing file, in a
+// scratch folder of its own.
+testsupport::ToolResult ImportAlgebra(Lang language) {
+  testsupport::ScratchDir scratch;
+  testsupport::WriteBytes("algebra.gift", "::q1:: 2+2? {=4 ~5}\n\nEssay. {}\n");
+  return testsupport::RunToolMain(bridge::RunImport, "exameo-import",
+                                  {"algebra.gift", "missing.gift", "."}, language);
+}
+
+TEST(RussianTools, ImportSaysItsSummaryNotesAndRefusalsInRussianWithTheSameExitCode) {
+  testsupport::ToolResult english = ImportAlgebra(Lang::kEnglish);
+  testsupport::ToolResult russian = ImportAlgebra(Lang::kRussian);
+  EXPECT_EQ(english.code, bridge::kImportLossy);
+  EXPECT_EQ(russian.code, bridge::kImportLossy);
+  EXPECT_EQ(english.out,
+            "algebra.gift: 1 questions in 1 topics written as Base\\1.txt; 1 losses reported; "
+            "dropped by design: 1 question names\n"
+            "missing.gift: nothing written: cannot read the file\n");
+  EXPECT_EQ(english.err,
+            "algebra.gift:3: essay question left out: the program asks only choice questions\n"
+            "missing.gift: cannot read the file\n");
+  EXPECT_EQ(russian.out,
+            "algebra.gift: 1 вопрос в 1 теме записан как Base\\1.txt; 1 потеря в отчёте; "
+            "отброшено намеренно: 1 название вопроса\n"
+            "missing.gift: ничего не записано: файл не читается\n");
+  EXPECT_EQ(russian.err,
+            "algebra.gift:3: вопрос-эссе пропущен: программа задаёт только вопросы с выбором "
+            "ответа\n"
+            "missing.gift: файл не читается\n");
+
+  testsupport::ToolResult wrong = testsupport::RunToolMain(bridge::RunImport, "exameo-import",
+                                                           {"-x", "a", "b"}, Lang::kRussian);
+  EXPECT_EQ(wrong.code, bridge::kImportNothing);
+  EXPECT_EQ(
+      wrong.err.rfind("exameo-import: неизвестный параметр -x\nИспользование: exameo-import", 0),
+      0u)
+      << wrong.err;
+  testsupport::ToolResult help =
+      testsupport::RunToolMain(bridge::RunImport, "exameo-import", {"--help"}, Lang::kRussian);
+  EXPECT_EQ(help.code, bridge::kImportClean);
+  EXPECT_EQ(help.out.rfind("Использование: exameo-import", 0), 0u) << help.out;
+}
+
+TEST(RussianTools, TheProgramGetsNotesAndRefusalsInRussianWhateverTheToolsSpeak) {
+  lang::ToolLanguageFor english(Lang::kEnglish);
+  testsupport::ScratchDir scratch;
+  testsupport::WriteBytes("a.gift", "Только описание.\n\nЧисло? {#4}\n");
+  testsupport::WriteBytes("b.txt", "не вопросы\n");
+  bridge::ImportOutcome outcome =
+      bridge::ImportInputs(".", {"a.gift", "b.txt"}, bridge::Format::kUnknown, nullptr);
+  ASSERT_EQ(outcome.inputs.size(), 2u);
+  ASSERT_EQ(outcome.inputs[0].report.notes.size(), 1u);
+  EXPECT_EQ(outcome.inputs[0].report.notes[0].Line(Lang::kRussian),
+            "a.gift:3: числовой вопрос пропущен: программа задаёт только вопросы с выбором ответа");
+  EXPECT_EQ(bridge::InputSummary(outcome.inputs[0], Lang::kRussian),
+            "a.gift: 1 вопрос в 1 теме записан как Base\\1.txt; 1 потеря в отчёте\n");
+  EXPECT_EQ(outcome.inputs[1].refused, bridge::Refusal::kUnknownFormat);
+  EXPECT_EQ(bridge::RefusalText(outcome.inputs[1].refused, Lang::kRussian), "формат не распознан");
+  EXPECT_EQ(bridge::RefusalText(bridge::Refusal::kTooManyDisciplines, Lang::kRussian),
+            "в Base было бы больше 64 дисциплин, а больше программа не показывает");
+  EXPECT_EQ(bridge::RefusalText(bridge::Refusal::kTooManyDisciplines, Lang::kEnglish),
+            "Base would hold more than 64 disciplines, the most the program shows");
 }
 
 }  // namespace

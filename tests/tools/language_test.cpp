@@ -45,7 +45,7 @@ bool HasCyrillic(const std::string& text) {
 
 // Latin words outside the placeholders and outside option names, file names and the like.
 bool HasEnglishWords(const std::string& pattern) {
-  std::string text = std::regex_replace(pattern, std::regex(R"(\{[1-9][^}]*\})"), "");
+  std::string text = std::regex_replace(pattern, std::regex(R"(\{[1-9][^}]*\}|exameo-[a-z]+)"), "");
   return std::regex_search(text, std::regex(R"((^|[^-\w.'<])[a-z]{3,}\b)"));
 }
 
