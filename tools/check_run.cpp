@@ -49,7 +49,7 @@ void Print(const Report& report, std::FILE* out, std::FILE* err) {
       line += std::to_string(p.line);
     }
     line += ": ";
-    line += p.message;
+    line += p.Message(lang::ToolLanguage());
     line += '\n';
     lang::Write(out, line);
   }

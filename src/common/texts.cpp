@@ -520,6 +520,193 @@ constexpr Pattern kTable[] = {
     {Id::kCheckNothing, "no file or folder to check", "не указаны файл или папка для проверки"},
     {Id::kCheckSummary, "exameo-check: {1} {1|problem|problems} in {2} {2|file|files}\n",
      "exameo-check: {1} {1|ошибка|ошибки|ошибок} в {2} {2|файле|файлах|файлах}\n"},
+
+    {Id::kChkUtf16,
+     "the file is UTF-16 (it begins with a byte-order mark); save it as Windows-1251",
+     "файл в UTF-16 (он начинается с метки порядка байтов); сохраните его в Windows-1251"},
+    {Id::kChkUtf8Bom,
+     "the file begins with a UTF-8 byte-order mark, which the program would show as "
+     "\"\xD0\xBF\xC2\xBB\xD1\x97\"; save the file as Windows-1251 without a byte-order mark",
+     "файл начинается с метки порядка байтов UTF-8, которую программа показала бы как "
+     "\"\xD0\xBF\xC2\xBB\xD1\x97\"; сохраните файл в Windows-1251 без метки порядка байтов"},
+    {Id::kChkUtf8,
+     "the file is UTF-8, not Windows-1251: the program would show \"{1}\" as {2}; save the file as "
+     "Windows-1251",
+     "файл в UTF-8, а не в Windows-1251: программа показала бы \"{1}\" как {2}; сохраните файл в "
+     "Windows-1251"},
+    {Id::kChkNul, "NUL byte (column {1}): the program's text ends there",
+     "байт NUL (столбец {1}): на нём текст в программе обрывается"},
+    {Id::kChk98,
+     "byte 0x98 (column {1}) is not a character in Windows-1251; the program would show a box in "
+     "its place",
+     "байт 0x98 (столбец {1}) — не символ Windows-1251; программа показала бы на его месте "
+     "квадратик"},
+    {Id::kChkControl, "control character 0x{1} (column {2}) does not belong in a text",
+     "управляющему символу 0x{1} (столбец {2}) не место в тексте"},
+    {Id::kChkNoTab,
+     "line does not begin with a TAB: a topic line is a TAB, the topic's title, and the path of "
+     "its question file in double quotes",
+     "строка не начинается с TAB: строка темы — это TAB, название темы и путь к её файлу вопросов "
+     "в двойных кавычках"},
+    {Id::kChkNoQuotes,
+     "no double quotes: write the path of the topic's question file in double quotes after its "
+     "title",
+     "нет двойных кавычек: напишите путь к файлу вопросов темы в двойных кавычках после её "
+     "названия"},
+    {Id::kChkTabInTopicTitle,
+     "TAB inside the topic's title (column {1}): a title may not contain a TAB",
+     "TAB в названии темы (столбец {1}): в названии не может быть TAB"},
+    {Id::kChkTopicTitleEmpty, "the topic's title is empty", "название темы пусто"},
+    {Id::kChkTopicTitleLong, "the topic's title is {1} bytes long; at most {2} fit",
+     "название темы длиной {1} {1|байт|байта|байт}; помещается не больше {2}"},
+    {Id::kChkPathNotClosed, "the path has no closing double quote",
+     "у пути нет закрывающей двойной кавычки"},
+    {Id::kChkManyQuotes,
+     "{1} double quotes: only the two around the path may stand in a topic line (a title may not "
+     "hold a double quote)",
+     "{1} {1|двойная кавычка|двойные кавычки|двойных кавычек}: в строке темы могут стоять только "
+     "две кавычки вокруг пути (в названии не может быть двойной кавычки)"},
+    {Id::kChkAfterPath, "text after the closing quote (column {1}): nothing may follow the path",
+     "текст после закрывающей кавычки (столбец {1}): после пути ничего не может стоять"},
+    {Id::kChkTabInPath, "TAB inside the path (column {1}): a path may not contain a TAB",
+     "TAB в пути (столбец {1}): в пути не может быть TAB"},
+    {Id::kChkNulInPath,
+     "NUL byte inside the path {1} (column {2}): the program leaves the topic out, since the path "
+     "would end there",
+     "байт NUL в пути {1} (столбец {2}): программа пропускает тему, потому что путь оборвался бы "
+     "на нём"},
+    {Id::kChkPathEmpty, "the path between the quotes is empty", "путь между кавычками пуст"},
+    {Id::kChkPathLong,
+     "the path is {1} bytes long; at most {2} fit (the program keeps \"Base\\\" and the path in 47 "
+     "bytes)",
+     "путь длиной {1} {1|байт|байта|байт}; помещается не больше {2} (программа хранит \"Base\\\" и "
+     "путь в 47 байтах)"},
+    {Id::kChkQuestionsEmpty, "the file is empty: the topic would have no questions",
+     "файл пуст: в теме не было бы вопросов"},
+    {Id::kChkVariantFirst,
+     "answer variant before the first task line: a file begins with the text of a question, and "
+     "its answer variants (lines beginning with a TAB) follow it",
+     "вариант ответа раньше первой строки задания: файл начинается с текста вопроса, а за ним идут "
+     "его варианты ответов (строки, начинающиеся с TAB)"},
+    {Id::kChkTooManyVariants, "the question of line {1} has more than {2} answer variants",
+     "у вопроса строки {1} больше {2} вариантов ответа"},
+    {Id::kChkVariantLong, "answer text is {1} bytes long; at most {2} fit",
+     "текст ответа длиной {1} {1|байт|байта|байт}; помещается не больше {2}"},
+    {Id::kChkEmptyLine, "empty line: the program makes it a question with no text and no answers",
+     "пустая строка: программа делает из неё вопрос без текста и без ответов"},
+    {Id::kChkTaskLong, "task text is {1} bytes long; at most {2} fit",
+     "текст задания длиной {1} {1|байт|байта|байт}; помещается не больше {2}"},
+    {Id::kChkSpacesOnly,
+     "line of spaces only: the program makes it a question with a blank task and no answers; "
+     "remove the line",
+     "строка из одних пробелов: программа делает из неё вопрос с пустым заданием и без ответов; "
+     "удалите строку"},
+    {Id::kChkSpacesBeforeTab,
+     "line begins with spaces before its TAB, so it is read as a new question without answers (the "
+     "TAB and the text become its task); an answer variant begins with the TAB itself",
+     "строка начинается с пробелов перед TAB, поэтому читается как новый вопрос без ответов (TAB и "
+     "текст становятся его заданием); вариант ответа начинается прямо с TAB"},
+    {Id::kChkSpacesBeforeSign,
+     "line begins with spaces and a sign, so it is read as a new question; an answer variant "
+     "begins with a TAB (did an editor turn it into spaces?)",
+     "строка начинается с пробелов и знака, поэтому читается как новый вопрос; вариант ответа "
+     "начинается с TAB (не превратил ли его редактор в пробелы?)"},
+    {Id::kChkLoneCr,
+     "CR without LF (column {1}): the program does not end a line there, so what follows joins "
+     "this line; end lines with CR LF or LF{2}",
+     "CR без LF (столбец {1}): программа не кончает там строку, и то, что дальше, присоединяется к "
+     "этой строке; кончайте строки CR LF или LF{2}"},
+    {Id::kChkLoneCrCount, " ({1} lines have one)", " (он есть в {1} {1|строке|строках|строках})"},
+    {Id::kChkTopicsEmpty, "the file is empty: the discipline would have no title and no topics",
+     "файл пуст: у дисциплины не было бы ни названия, ни тем"},
+    {Id::kChkTitleNoCrLf, "the title line does not end with CR LF",
+     "строка названия не кончается CR LF"},
+    {Id::kChkTitleEmpty, "the discipline's title is empty", "название дисциплины пусто"},
+    {Id::kChkTitleLong, "the discipline's title is {1} bytes long; at most {2} fit",
+     "название дисциплины длиной {1} {1|байт|байта|байт}; помещается не больше {2}"},
+    {Id::kChkTabInTitle,
+     "TAB in the discipline's title (column {1}): a title may not contain a TAB",
+     "TAB в названии дисциплины (столбец {1}): в названии не может быть TAB"},
+    {Id::kChkQuoteInTitle,
+     "double quote in the discipline's title (column {1}): a title may not contain a double quote",
+     "двойная кавычка в названии дисциплины (столбец {1}): в названии не может быть двойной "
+     "кавычки"},
+    {Id::kChkEndsLf, "line ends with LF alone; lines of a description file end with CR LF{1}",
+     "строка кончается одним LF; строки файла описания кончаются CR LF{1}"},
+    {Id::kChkEndsCr, "line ends with CR alone; lines of a description file end with CR LF{1}",
+     "строка кончается одним CR; строки файла описания кончаются CR LF{1}"},
+    {Id::kChkEndsCount, " ({1} lines end so)",
+     " (так {1|кончается|кончаются|кончаются} {1} {1|строка|строки|строк})"},
+    {Id::kChkTitleOverBreak,
+     "the topic's title goes on over a line break to line {1}: the program drops the break and "
+     "reads the lines as one; write a topic on one line",
+     "название темы продолжается через перевод строки до строки {1}: программа убирает перевод и "
+     "читает строки как одну; пишите тему в одну строку"},
+    {Id::kChkTooManyTopics,
+     "more than {1} topic lines: a discipline holds at most {2} topics; the program leaves out "
+     "this one and the rest ({3} in all)",
+     "больше {1} строк тем: в дисциплине не больше {2} тем; программа пропускает эту и остальные "
+     "(всего {3})"},
+    {Id::kChkLineLeftOut,
+     "the program leaves this line out: it reads no topic from it (a topic line is a TAB, the "
+     "topic's title, and the path of its question file in double quotes)",
+     "программа пропускает эту строку: она не читает из неё темы (строка темы — это TAB, название "
+     "темы и путь к её файлу вопросов в двойных кавычках)"},
+    {Id::kChkEmptyTopicLine,
+     "empty line: every line after the title is a topic: a TAB, the topic's title, and the path of "
+     "its question file in double quotes",
+     "пустая строка: каждая строка после названия — тема: TAB, название темы и путь к её файлу "
+     "вопросов в двойных кавычках"},
+    {Id::kChkReadDifferently,
+     "exameo-check and the program read this line differently; the program's reading counts",
+     "exameo-check и программа читают эту строку по-разному; верно то, как её читает программа"},
+    {Id::kChkNameLong,
+     "the file name is {1} bytes long; the program keeps \"Base\\\" and the name in 47 bytes, so "
+     "at most {2} fit",
+     "имя файла длиной {1} {1|байт|байта|байт}; программа хранит \"Base\\\" и имя в 47 байтах, "
+     "поэтому помещается не больше {2}"},
+    {Id::kChkMissing, "the question file \"{1}\" does not exist{2}",
+     "файла вопросов \"{1}\" нет{2}"},
+    {Id::kChkMissingBase, " (paths are relative to the Base folder: leave out \"Base\\\")",
+     " (пути отсчитываются от папки Base: уберите \"Base\\\")"},
+    {Id::kChkInBase,
+     "the question file \"{1}\" lies in Base itself and ends in .txt, so the program lists it as a "
+     "discipline as well; move it into a folder of its own",
+     "файл вопросов \"{1}\" лежит прямо в Base и кончается на .txt, поэтому программа показывает "
+     "его и как дисциплину; перенесите его в отдельную папку"},
+    {Id::kChkCountsDiffer,
+     "exameo-check counts {1} questions with {2} answers, the program's loader {3} with {4}; the "
+     "program's reading counts",
+     "exameo-check насчитывает {1} {1|вопрос|вопроса|вопросов} с {2} "
+     "{2|ответом|ответами|ответами}, загрузчик программы — {3} с {4}; верно то, как читает "
+     "программа"},
+    {Id::kChkNoTemporaryCopy, "cannot compare with the program's loader: no temporary copy",
+     "не удаётся сравнить с загрузчиком программы: нет временной копии"},
+    {Id::kChkNoTemporaryFolder, "cannot compare with the program's loader: no temporary folder",
+     "не удаётся сравнить с загрузчиком программы: нет временной папки"},
+    {Id::kChkCannotEnterDatabase, "cannot enter the database folder",
+     "не удаётся перейти в папку базы"},
+    {Id::kChkNoDescriptions,
+     "no description files (*.txt) in this Base folder: the program would list no discipline",
+     "в этой папке Base нет файлов описания (*.txt): программа не показала бы ни одной дисциплины"},
+    {Id::kChkDescriptionUnreadable, "cannot read the file: the program leaves the discipline out",
+     "файл не читается: программа пропускает дисциплину"},
+    {Id::kChkTooManyDescriptions,
+     "{1} description files: the program lists at most 64 disciplines and leaves out the last {2} "
+     "in name order, from \"{3}\"",
+     "{1} {1|файл|файла|файлов} описания: программа показывает не больше 64 дисциплин и пропускает "
+     "последние {2} по порядку имён, начиная с \"{3}\""},
+    {Id::kChkTitleReadDifferently,
+     "exameo-check and the program read the title differently; the program's reading counts",
+     "exameo-check и программа читают название по-разному; верно то, как его читает программа"},
+    {Id::kChkNoSuchPath, "no such file or folder", "нет такого файла или папки"},
+    {Id::kChkFolderWithoutBase,
+     "a folder that neither holds a Base folder nor is one (give the folder holding Base, or Base "
+     "itself)",
+     "в этой папке нет папки Base, и сама она не Base (укажите папку, где лежит Base, или саму "
+     "Base)"},
+    {Id::kChkCannotEnterTemporary, "cannot enter the temporary folder",
+     "не удаётся перейти во временную папку"},
 };
 
 static_assert(std::size(kTable) == static_cast<std::size_t>(Id::kCount),

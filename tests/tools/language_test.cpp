@@ -234,6 +234,18 @@ TEST(RussianTools, CheckSaysItsSummaryHelpAndComplaintsInRussian) {
   EXPECT_EQ(russian.code, english.code);
   EXPECT_EQ(english.err, "exameo-check: 2 problems in 2 files\n");
   EXPECT_EQ(russian.err, "exameo-check: 2 ошибки в 2 файлах\n");
+  std::string base =
+      (scratch.Base() / "x").string().substr(0, (scratch.Base() / "x").string().size() - 1);
+  EXPECT_NE(russian.out.find(base + "1.txt:3: файла вопросов \"t\\none.txt\" нет\n"),
+            std::string::npos)
+      << russian.out;
+  EXPECT_NE(russian.out.find("q.txt:3: пустая строка: программа делает из неё вопрос без текста "
+                             "и без ответов\n"),
+            std::string::npos)
+      << russian.out;
+  EXPECT_NE(english.out.find(base + "1.txt:3: the question file \"t\\none.txt\" does not exist\n"),
+            std::string::npos)
+      << english.out;
 
   testsupport::ToolResult help = run({"--help"}, Lang::kRussian);
   EXPECT_EQ(help.code, check::kExitClean);
