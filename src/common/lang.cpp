@@ -137,19 +137,27 @@ bool Write(std::FILE* stream, std::string_view utf8) {
     // What went through the C stream before must come first.
     std::fflush(stream);
     HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-    int size =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (size <= 0) return false;
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    // In pieces: old consoles refuse one large write.
-    const wchar_t* at = wide.data();
-    std::size_t left = wide.size();
-    while (left > 0) {
-      DWORD piece = static_cast<DWORD>(left < 8192 ? left : 8192), written = 0;
-      if (!WriteConsoleW(handle, at, piece, &written, nullptr) || written == 0) return false;
-      at += written;
-      left -= written;
+    // In pieces that end between characters: old consoles refuse one large write, and a
+    // conversion takes at most an int's worth of bytes.
+    while (!utf8.empty()) {
+      std::size_t size = utf8.size() < 16384 ? utf8.size() : 16384;
+      while (size < utf8.size() && size > 1 &&
+             (static_cast<unsigned char>(utf8[size]) & 0xC0) == 0x80)
+        --size;
+      int bytes = static_cast<int>(size);
+      int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, nullptr, 0);
+      if (units <= 0) return false;
+      std::wstring wide(static_cast<std::size_t>(units), L'\0');
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, wide.data(), units);
+      const wchar_t* at = wide.data();
+      DWORD left = static_cast<DWORD>(units);
+      while (left > 0) {
+        DWORD written = 0;
+        if (!WriteConsoleW(handle, at, left, &written, nullptr) || written == 0) return false;
+        at += written;
+        left -= written;
+      }
+      utf8.remove_prefix(size);
     }
     return true;
   }

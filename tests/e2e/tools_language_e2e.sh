@@ -100,4 +100,17 @@ for part in "algebra.gift:3:вопрос-эссепропущен:програм
     fail "the console does not show $part"
   }
 done
+# A long text on the console, written in pieces: every character whole across their seams.
+# exameo-export writes the same GIFT into a file and onto the console.
+for ((n = 1; n <= 1200; n++)); do
+  printf 'Вопрос номер %d: сколько будет %d + %d?\r\n\t+%d\r\n\t-ёж\r\n' $n $n $n $((2 * n))
+done | iconv -f UTF-8 -t WINDOWS-1251 >long.txt
+run ru_RU.UTF-8 exameo-export long.txt || fail "exameo-export.exe long.txt exited with $?"
+env -u LC_ALL -u LC_MESSAGES LOCPATH="$work/locale" LANG=ru_RU.UTF-8 \
+  script -qec "wine '$tools/exameo-export.exe' long.txt" /dev/null </dev/null >console.txt 2>&1 ||
+  fail "exameo-export.exe long.txt on a console exited with $?"
+[[ $(wc -c <out.txt) -gt 65536 ]] || fail "the long export is only $(wc -c <out.txt) bytes"
+[[ $(sed -e 's/\x1b\[[0-9;?]*[A-Za-z]//g' console.txt | tr -d ' \r\n\t') == \
+  "$(tr -d ' \r\n\t' <out.txt)" ]] || fail "the console shows the long export otherwise"
+
 echo "tools language: Russian and English into files, Russian on a console"
