@@ -74,6 +74,10 @@ void SetToolLanguage(Lang language) {
   toolLanguage = static_cast<int>(language);
 }
 
+void UseUserLanguage() {
+  toolLanguage = -1;
+}
+
 ToolLanguageFor::ToolLanguageFor(Lang language) : before_(toolLanguage) {
   SetToolLanguage(language);
 }

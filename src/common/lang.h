@@ -26,6 +26,8 @@ Lang UserLanguage();
 // The language of the tools' messages: the user's, unless set (the tests set it).
 Lang ToolLanguage();
 void SetToolLanguage(Lang language);
+// Back to the user's language.
+void UseUserLanguage();
 
 // Sets the tools' language for as long as it lives, and puts back what was before.
 class ToolLanguageFor {

@@ -141,8 +141,23 @@ class Environment {
 
 TEST(Language, TheUsersLanguageComesFromTheEnvironmentUnlessSet) {
   Environment environment;
+  lang::ToolLanguageFor before(Lang::kEnglish);  // put back at the end
+  lang::UseUserLanguage();
   environment.Set(nullptr, nullptr, "ru_RU.UTF-8");
   EXPECT_EQ(lang::UserLanguage(), Lang::kRussian);
+  // Unset, the tools speak the environment's language: a whole run with LANG alone.
+  EXPECT_EQ(lang::ToolLanguage(), Lang::kRussian);
+  {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out != nullptr && err != nullptr);
+    const char* argv[] = {"exameo-review", "--now", "вчера"};
+    EXPECT_EQ(reviewtool::Run(3, argv, out, err), reviewtool::kExitFailed);
+    testsupport::Slurp(out);
+    EXPECT_EQ(testsupport::Slurp(err),
+              "exameo-review: --now принимает время UTC вида 2026-12-09T10:15:00Z, а не 'вчера'\n"
+              "Справка: exameo-review --help\n");
+  }
   {
     lang::ToolLanguageFor english(Lang::kEnglish);
     EXPECT_EQ(lang::ToolLanguage(), Lang::kEnglish);
