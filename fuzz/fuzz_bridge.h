@@ -155,7 +155,7 @@ inline void Check(const bridge::Bank& bank) {
   for (std::size_t k = 0; k < d.topicFiles.size(); ++k)
     check::CheckQuestions(d.topicFiles[k], "Base/d1/" + std::to_string(k + 1) + ".txt", &problems);
   for (const check::Problem& p : problems.problems)
-    std::fprintf(stderr, "%s:%d: %s\n", p.file.c_str(), p.line, p.message.c_str());
+    std::fprintf(stderr, "%s:%d: %s\n", p.file.c_str(), p.line, p.Message().c_str());
   Require(problems.problems.empty(), "exameo-check finds nothing wrong with what was written");
 }
 

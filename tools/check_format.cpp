@@ -127,16 +127,12 @@ Encoding CheckEncoding(std::string_view bytes, const std::vector<Line>& lines,
                        const std::string& file, Report* report) {
   if (bytes.size() >= 2 &&
       ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
-    report->Add(file, 1,
-                "the file is UTF-16 (it begins with a byte-order mark); save it as Windows-1251");
+    report->Add(file, 1, lang::Say(lang::Id::kChkUtf16));
     return Encoding::kUtf16;
   }
   bool bom = bytes.substr(0, 3) == "\xEF\xBB\xBF";
   if (bom) {
-    report->Add(file, 1,
-                "the file begins with a UTF-8 byte-order mark, which the program would show as "
-                "\"\xD0\xBF\xC2\xBB\xD1\x97\"; save the file as Windows-1251 without a "
-                "byte-order mark");
+    report->Add(file, 1, lang::Say(lang::Id::kChkUtf8Bom));
   }
   std::size_t first = 0;
   if (!IsUtf8Text(bytes.substr(bom ? 3 : 0), &first)) return Encoding::kCp1251;
@@ -152,9 +148,7 @@ Encoding CheckEncoding(std::string_view bytes, const std::vector<Line>& lines,
          (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
     --end;  // never cut a character in two
   std::string_view word = bytes.substr(first, end - first);
-  report->Add(file, LineOf(lines, bytes, first),
-              "the file is UTF-8, not Windows-1251: the program would show \"" + std::string(word) +
-                  "\" as " + Quoted(word) + "; save the file as Windows-1251");
+  report->Add(file, LineOf(lines, bytes, first), lang::Say(lang::Id::kChkUtf8, word, Quoted(word)));
   return Encoding::kUtf8;
 }
 
@@ -167,19 +161,14 @@ void CheckBytes(const std::vector<Line>& lines, const std::string& file, Report*
       long long column = static_cast<long long>(i) + 1;
       if (c == 0 && !nul) {
         nul = true;
-        report->Add(file, line.number,
-                    Format("NUL byte (column %lld): the program's text ends there", column));
+        report->Add(file, line.number, lang::Say(lang::Id::kChkNul, column));
       } else if (c == 0x98 && !undefined) {
         undefined = true;
-        report->Add(file, line.number,
-                    Format("byte 0x98 (column %lld) is not a character in Windows-1251; the "
-                           "program would show a box in its place",
-                           column));
+        report->Add(file, line.number, lang::Say(lang::Id::kChk98, column));
       } else if (c != 0 && ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F) && !control) {
         control = true;
         report->Add(file, line.number,
-                    Format("control character 0x%02llX (column %lld) does not belong in a text", c,
-                           column));
+                    lang::Say(lang::Id::kChkControl, Format("%02llX", c), column));
       }
     }
   }
@@ -214,34 +203,28 @@ void ExplainTopicLine(std::string_view text, const std::vector<Piece>& pieces,
                       const std::string& file, Report* report) {
   int line = pieces.front().line;
   // Adds a message about the byte at `offset` of the text, on the line it stands in.
-  auto at = [&](std::size_t offset, const char* format) {
+  auto at = [&](std::size_t offset, lang::Id text) {
     auto [where, column] = Locate(pieces, offset);
-    report->Add(file, where, Format(format, column));
+    report->Add(file, where, lang::Say(text, column));
   };
   if (text.empty() || text[0] != kTab) {
-    report->Add(file, line,
-                "line does not begin with a TAB: a topic line is a TAB, the topic's title, "
-                "and the path of its question file in double quotes");
+    report->Add(file, line, lang::Say(lang::Id::kChkNoTab));
     return;
   }
   std::size_t open = text.find(kQuote, 1);
   if (open == std::string_view::npos) {
-    report->Add(file, line,
-                "no double quotes: write the path of the topic's question file in double "
-                "quotes after its title");
+    report->Add(file, line, lang::Say(lang::Id::kChkNoQuotes));
     return;
   }
   std::string_view topicTitle = text.substr(1, open - 1);
   if (std::size_t tab = topicTitle.find(kTab); tab != std::string_view::npos)
-    at(1 + tab, "TAB inside the topic's title (column %lld): a title may not contain a TAB");
-  if (topicTitle.empty()) report->Add(file, line, "the topic's title is empty");
+    at(1 + tab, lang::Id::kChkTabInTopicTitle);
+  if (topicTitle.empty()) report->Add(file, line, lang::Say(lang::Id::kChkTopicTitleEmpty));
   if (static_cast<long long>(topicTitle.size()) > kMaxTitle)
-    report->Add(file, line,
-                Format("the topic's title is %lld bytes long; at most %lld fit",
-                       static_cast<long long>(topicTitle.size()), kMaxTitle));
+    report->Add(file, line, lang::Say(lang::Id::kChkTopicTitleLong, topicTitle.size(), kMaxTitle));
   std::size_t close = text.find(kQuote, open + 1);
   if (close == std::string_view::npos) {
-    report->Add(file, line, "the path has no closing double quote");
+    report->Add(file, line, lang::Say(lang::Id::kChkPathNotClosed));
     return;
   }
   std::string_view path = text.substr(open + 1, close - open - 1);
@@ -249,30 +232,20 @@ void ExplainTopicLine(std::string_view text, const std::vector<Piece>& pieces,
   std::size_t quotes = 2;
   for (char c : after) quotes += c == kQuote;
   if (quotes > 2) {
-    report->Add(file, line,
-                Format("%lld double quotes: only the two around the path may stand in a "
-                       "topic line (a title may not hold a double quote)",
-                       static_cast<long long>(quotes)));
+    report->Add(file, line, lang::Say(lang::Id::kChkManyQuotes, quotes));
   } else if (!after.empty()) {
-    at(close + 1, "text after the closing quote (column %lld): nothing may follow the path");
+    at(close + 1, lang::Id::kChkAfterPath);
   }
   if (std::size_t tab = path.find(kTab); tab != std::string_view::npos)
-    at(open + 1 + tab, "TAB inside the path (column %lld): a path may not contain a TAB");
+    at(open + 1 + tab, lang::Id::kChkTabInPath);
   if (std::size_t zero = path.find('\0'); zero != std::string_view::npos) {
     auto [where, column] = Locate(pieces, open + 1 + zero);
-    report->Add(file, where,
-                "NUL byte inside the path " + Quoted(path) +
-                    Format(" (column %lld): the program leaves the topic out, since the path "
-                           "would end there",
-                           column));
+    report->Add(file, where, lang::Say(lang::Id::kChkNulInPath, Quoted(path), column));
   }
   if (path.empty()) {
-    report->Add(file, line, "the path between the quotes is empty");
+    report->Add(file, line, lang::Say(lang::Id::kChkPathEmpty));
   } else if (static_cast<long long>(path.size()) > kMaxPath) {
-    report->Add(file, line,
-                Format("the path is %lld bytes long; at most %lld fit (the program keeps "
-                       "\"Base\\\" and the path in 47 bytes)",
-                       static_cast<long long>(path.size()), kMaxPath));
+    report->Add(file, line, lang::Say(lang::Id::kChkPathLong, path.size(), kMaxPath));
   }
 }
 
@@ -286,8 +259,8 @@ void Hear(void* context, int first, int last, bank::TopicLines what, int topic) 
 
 }  // namespace
 
-void Report::Add(const std::string& file, int line, std::string message) {
-  problems.push_back({file, line, std::move(message)});
+void Report::Add(const std::string& file, int line, lang::Text text) {
+  problems.push_back({file, line, std::move(text)});
 }
 
 std::string RelativePath(const TitlePath& entry) {
@@ -328,7 +301,7 @@ FileKind Classify(std::string_view bytes) {
 QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, Report* report) {
   QuestionCounts counts;
   if (bytes.empty()) {
-    report->Add(file, 0, "the file is empty: the topic would have no questions");
+    report->Add(file, 0, lang::Say(lang::Id::kChkQuestionsEmpty));
     return counts;
   }
   std::vector<Line> lines = SplitLines(bytes);
@@ -355,17 +328,12 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
     if (!text.empty() && text[0] == kTab) {
       if (taskLine > 0 && variants < kMaxVariantLines) ++counts.variants;
       if (taskLine == 0) {
-        if (variants++ == 0)
-          report->Add(file, line.number,
-                      "answer variant before the first task line: a file begins with the text "
-                      "of a question, and its answer variants (lines beginning with a TAB) "
-                      "follow it");
+        if (variants++ == 0) report->Add(file, line.number, lang::Say(lang::Id::kChkVariantFirst));
         continue;
       }
       if (++variants == kMaxVariantLines + 1)
         report->Add(file, line.number,
-                    Format("the question of line %lld has more than %lld answer variants", taskLine,
-                           kMaxVariantLines));
+                    lang::Say(lang::Id::kChkTooManyVariants, taskLine, kMaxVariantLines));
       // Count what the program stores: no TAB, no CR, no leading signs.
       long long stored = 0;
       for (std::size_t i = 1; i < text.size(); ++i) {
@@ -375,9 +343,7 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
         ++stored;
       }
       if (stored > kMaxVariant)
-        report->Add(
-            file, line.number,
-            Format("answer text is %lld bytes long; at most %lld fit", stored, kMaxVariant));
+        report->Add(file, line.number, lang::Say(lang::Id::kChkVariantLong, stored, kMaxVariant));
       continue;
     }
     taskLine = line.number;
@@ -386,39 +352,26 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
     long long stored = 0;
     for (char c : text) stored += c != kCr;
     if (stored == 0) {
-      report->Add(file, line.number,
-                  "empty line: the program makes it a question with no text and no answers");
+      report->Add(file, line.number, lang::Say(lang::Id::kChkEmptyLine));
     } else if (stored > kMaxTask) {
-      report->Add(file, line.number,
-                  Format("task text is %lld bytes long; at most %lld fit", stored, kMaxTask));
+      report->Add(file, line.number, lang::Say(lang::Id::kChkTaskLong, stored, kMaxTask));
     }
     // Spaces where a TAB belongs: the program reads a task line, a question without answers.
     std::string_view content = Content(text);
     std::size_t spaces = content.find_first_not_of(' ');
     if (spaces == std::string_view::npos && !content.empty()) {
-      report->Add(file, line.number,
-                  "line of spaces only: the program makes it a question with a blank task and "
-                  "no answers; remove the line");
+      report->Add(file, line.number, lang::Say(lang::Id::kChkSpacesOnly));
     } else if (spaces != std::string_view::npos && spaces > 0 && content[spaces] == kTab) {
-      report->Add(file, line.number,
-                  "line begins with spaces before its TAB, so it is read as a new question "
-                  "without answers (the TAB and the text become its task); an answer variant "
-                  "begins with the TAB itself");
+      report->Add(file, line.number, lang::Say(lang::Id::kChkSpacesBeforeTab));
     } else if (spaces != std::string_view::npos && spaces > 0 &&
                (content[spaces] == '+' || content[spaces] == '-')) {
-      report->Add(file, line.number,
-                  "line begins with spaces and a sign, so it is read as a new question; an "
-                  "answer variant begins with a TAB (did an editor turn it into spaces?)");
+      report->Add(file, line.number, lang::Say(lang::Id::kChkSpacesBeforeSign));
     }
   }
   if (loneCrLines > 0) {
-    std::string more =
-        loneCrLines > 1 ? Format(" (%lld lines have one)", loneCrLines) : std::string();
-    report->Add(file, firstLoneCrLine,
-                Format("CR without LF (column %lld): the program does not end a line there, so "
-                       "what follows joins this line; end lines with CR LF or LF",
-                       firstLoneCrColumn) +
-                    more);
+    lang::Text more =
+        loneCrLines > 1 ? lang::Say(lang::Id::kChkLoneCrCount, loneCrLines) : lang::Text();
+    report->Add(file, firstLoneCrLine, lang::Say(lang::Id::kChkLoneCr, firstLoneCrColumn, more));
   }
   return counts;
 }
@@ -432,7 +385,7 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
                                    const std::string& file, Report* report) {
   std::vector<TopicPath> paths;
   if (bytes.empty()) {
-    report->Add(file, 0, "the file is empty: the discipline would have no title and no topics");
+    report->Add(file, 0, lang::Say(lang::Id::kChkTopicsEmpty));
     return paths;
   }
   std::vector<Line> lines = SplitCatalogueLines(bytes);
@@ -440,23 +393,14 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
 
   // The title line.
   std::string_view title = lines[0].text;
-  if (lines[0].ending == Ending::kNone)
-    report->Add(file, 1, "the title line does not end with CR LF");
-  if (title.empty()) report->Add(file, 1, "the discipline's title is empty");
+  if (lines[0].ending == Ending::kNone) report->Add(file, 1, lang::Say(lang::Id::kChkTitleNoCrLf));
+  if (title.empty()) report->Add(file, 1, lang::Say(lang::Id::kChkTitleEmpty));
   if (static_cast<long long>(title.size()) > kMaxTitle)
-    report->Add(file, 1,
-                Format("the discipline's title is %lld bytes long; at most %lld fit",
-                       static_cast<long long>(title.size()), kMaxTitle));
+    report->Add(file, 1, lang::Say(lang::Id::kChkTitleLong, title.size(), kMaxTitle));
   if (std::size_t tab = title.find(kTab); tab != std::string_view::npos)
-    report->Add(file, 1,
-                Format("TAB in the discipline's title (column %lld): a title may not contain "
-                       "a TAB",
-                       static_cast<long long>(tab) + 1));
+    report->Add(file, 1, lang::Say(lang::Id::kChkTabInTitle, tab + 1));
   if (std::size_t quote = title.find(kQuote); quote != std::string_view::npos)
-    report->Add(file, 1,
-                Format("double quote in the discipline's title (column %lld): a title may not "
-                       "contain a double quote",
-                       static_cast<long long>(quote) + 1));
+    report->Add(file, 1, lang::Say(lang::Id::kChkQuoteInTitle, quote + 1));
 
   // Line ends other than CR LF read alike, but are not the format: each kind once, counted.
   int endings[2] = {0, 0}, firstEnding[2] = {0, 0};
@@ -466,11 +410,10 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
   }
   for (int kind = 0; kind < 2; ++kind) {
     if (endings[kind] == 0) continue;
-    std::string more =
-        endings[kind] > 1 ? Format(" (%lld lines end so)", endings[kind]) : std::string();
+    lang::Text more =
+        endings[kind] > 1 ? lang::Say(lang::Id::kChkEndsCount, endings[kind]) : lang::Text();
     report->Add(file, firstEnding[kind],
-                std::string(kind == 0 ? "line ends with LF alone" : "line ends with CR alone") +
-                    "; lines of a description file end with CR LF" + more);
+                lang::Say(kind == 0 ? lang::Id::kChkEndsLf : lang::Id::kChkEndsCr, more));
   }
 
   // What the program made of the lines decides what is a topic; every line it read lies in one
@@ -489,23 +432,16 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
       joined += lines[static_cast<std::size_t>(n - 1)].text;
     }
     if (run.last > run.first && !joined.empty() && joined[0] == kTab)
-      report->Add(file, run.first,
-                  Format("the topic's title goes on over a line break to line %lld: the program "
-                         "drops the break and reads the lines as one; write a topic on one line",
-                         run.last));
+      report->Add(file, run.first, lang::Say(lang::Id::kChkTitleOverBreak, run.last));
     ExplainTopicLine(joined, pieces, file, report);
     if (run.what == bank::TopicLines::kTableFull && full++ == 0) {
       long long rest = 0;
       for (const TopicRun& r : program.runs) rest += r.what == bank::TopicLines::kTableFull;
       report->Add(file, run.first,
-                  Format("more than %lld topic lines: a discipline holds at most %lld topics",
-                         kMaxTopicLines, kMaxTopicLines) +
-                      Format("; the program leaves out this one and the rest (%lld in all)", rest));
+                  lang::Say(lang::Id::kChkTooManyTopics, kMaxTopicLines, kMaxTopicLines, rest));
     }
     if (run.what == bank::TopicLines::kLeftOut && report->problems.size() == before)
-      report->Add(file, run.first,
-                  "the program leaves this line out: it reads no topic from it (a topic line is "
-                  "a TAB, the topic's title, and the path of its question file in double quotes)");
+      report->Add(file, run.first, lang::Say(lang::Id::kChkLineLeftOut));
     if (run.what == bank::TopicLines::kKept && run.topic >= 0 &&
         run.topic < static_cast<int>(program.paths.size()))
       paths.push_back({program.paths[static_cast<std::size_t>(run.topic)], run.first});
@@ -513,23 +449,16 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
   for (std::size_t i = 1; i < lines.size(); ++i) {
     if (covered[lines[i].number]) continue;
     if (lines[i].text.empty())
-      report->Add(file, lines[i].number,
-                  "empty line: every line after the title is a topic: a TAB, the topic's "
-                  "title, and the path of its question file in double quotes");
+      report->Add(file, lines[i].number, lang::Say(lang::Id::kChkEmptyTopicLine));
     else
-      report->Add(file, lines[i].number,
-                  "exameo-check and the program read this line differently; the program's "
-                  "reading counts");
+      report->Add(file, lines[i].number, lang::Say(lang::Id::kChkReadDifferently));
   }
   return paths;
 }
 
 void CheckDescriptionName(std::string_view name, const std::string& file, Report* report) {
   if (static_cast<long long>(name.size()) > kMaxDescriptionName)
-    report->Add(file, 0,
-                Format("the file name is %lld bytes long; the program keeps \"Base\\\" and the "
-                       "name in 47 bytes, so at most %lld fit",
-                       static_cast<long long>(name.size()), kMaxDescriptionName));
+    report->Add(file, 0, lang::Say(lang::Id::kChkNameLong, name.size(), kMaxDescriptionName));
 }
 
 std::string ToUtf8(std::string_view bytes) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bank/catalogue.h"
+#include "common/texts.h"
 
 namespace check {
 
@@ -18,12 +19,16 @@ namespace check {
 struct Problem {
   std::string file;  // as shown to the user
   int line;          // from 1; 0 when it concerns the whole file
-  std::string message;
+  lang::Text text;   // kept as a text of the table: the tool says it in the user's language
+
+  std::string Message(lang::Lang language = lang::Lang::kEnglish) const {
+    return lang::Render(text, language);
+  }
 };
 
 struct Report {
   std::vector<Problem> problems;
-  void Add(const std::string& file, int line, std::string message);
+  void Add(const std::string& file, int line, lang::Text text);
 };
 
 enum class FileKind { kQuestions, kTopics };

@@ -28,11 +28,11 @@ bool Stage(const std::string& file, const char* name, ScratchDatabase* scratch,
            std::string* error) {
   std::string bytes;
   if (!ReadWholeFile(file, &bytes)) {
-    *error = "cannot read the file";
+    *error = lang::Tr(lang::Id::kCannotReadFile);
     return false;
   }
   if (!scratch->Made() || !WriteHostFile(scratch->Base() / name, bytes)) {
-    *error = "cannot write a temporary copy of the file";
+    *error = lang::Tr(lang::Id::kCannotCopyFile);
     return false;
   }
   return true;
@@ -45,7 +45,7 @@ bool QuestionsJson(const std::string& file, std::string* json, std::string* erro
   if (!Stage(file, "questions.txt", &scratch, error)) return false;
   WorkingDirectory here(scratch.Root());
   if (!here.Entered()) {
-    *error = "cannot enter the temporary folder";
+    *error = lang::Tr(lang::Id::kChkCannotEnterTemporary);
     return false;
   }
   char path[] = "Base\\questions.txt";
@@ -81,7 +81,7 @@ bool TopicsJson(const std::string& file, std::string* json, std::string* error) 
   if (!Stage(file, "topics.txt", &scratch, error)) return false;
   WorkingDirectory here(scratch.Root());
   if (!here.Entered()) {
-    *error = "cannot enter the temporary folder";
+    *error = lang::Tr(lang::Id::kChkCannotEnterTemporary);
     return false;
   }
   char pattern[] = "Base\\*.txt";

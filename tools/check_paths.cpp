@@ -64,17 +64,15 @@ bool InBaseItself(const std::string& path) {
          EndsWithTxt(path);
 }
 
-std::string Missing(const std::string& path) {
-  std::string message = "the question file \"" + ForMessage(path) + "\" does not exist";
-  if (path.size() >= 5 && (path.compare(0, 5, "Base\\") == 0 || path.compare(0, 5, "base\\") == 0))
-    message += " (paths are relative to the Base folder: leave out \"Base\\\")";
-  return message;
+lang::Text Missing(const std::string& path) {
+  bool base =
+      path.size() >= 5 && (path.compare(0, 5, "Base\\") == 0 || path.compare(0, 5, "base\\") == 0);
+  return lang::Say(lang::Id::kChkMissing, ForMessage(path),
+                   base ? lang::Say(lang::Id::kChkMissingBase) : lang::Text());
 }
 
-std::string InBaseMessage(const std::string& path) {
-  return "the question file \"" + ForMessage(path) +
-         "\" lies in Base itself and ends in .txt, so the program lists it as a discipline as "
-         "well; move it into a folder of its own";
+lang::Text InBaseMessage(const std::string& path) {
+  return lang::Say(lang::Id::kChkInBase, ForMessage(path));
 }
 
 bool CollectName(const char* name, void* context) {
@@ -100,10 +98,8 @@ void CompareWithLoader(std::string path, QuestionCounts counts, const std::strin
   programTopic.UnloadQuestions();
   if (!(loaded == counts))
     report->Add(shown, 0,
-                "exameo-check counts " + std::to_string(counts.questions) + " questions with " +
-                    std::to_string(counts.variants) + " answers, the program's loader " +
-                    std::to_string(loaded.questions) + " with " + std::to_string(loaded.variants) +
-                    "; the program's reading counts");
+                lang::Say(lang::Id::kChkCountsDiffer, counts.questions, counts.variants,
+                          loaded.questions, loaded.variants));
 }
 
 // A question file given on its own is loaded from a scratch copy, as the loader needs a path in
@@ -112,12 +108,12 @@ void CheckLooseQuestionFile(const std::string& shown, const std::string& bytes, 
   QuestionCounts counts = CheckQuestions(bytes, shown, report);
   ScratchDatabase scratch;
   if (!scratch.Made() || !WriteHostFile(scratch.Base() / "questions.txt", bytes)) {
-    report->Add(shown, 0, "cannot compare with the program's loader: no temporary copy");
+    report->Add(shown, 0, lang::Say(lang::Id::kChkNoTemporaryCopy));
     return;
   }
   WorkingDirectory here(scratch.Root());
   if (!here.Entered()) {
-    report->Add(shown, 0, "cannot compare with the program's loader: no temporary folder");
+    report->Add(shown, 0, lang::Say(lang::Id::kChkNoTemporaryFolder));
     return;
   }
   CompareWithLoader(std::string(kBaseDir) + "questions.txt", counts, shown, report);
@@ -126,16 +122,14 @@ void CheckLooseQuestionFile(const std::string& shown, const std::string& bytes, 
 void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* report) {
   WorkingDirectory here(root);
   if (!here.Entered()) {
-    report->Add(baseShown, 0, "cannot enter the database folder");
+    report->Add(baseShown, 0, lang::Say(lang::Id::kChkCannotEnterDatabase));
     return;
   }
   char pattern[] = "Base\\*.txt";
   std::vector<std::string> names;
   files::ForEachFile(pattern, CollectName, &names);
   if (names.empty()) {
-    report->Add(baseShown, 0,
-                "no description files (*.txt) in this Base folder: the program would list no "
-                "discipline");
+    report->Add(baseShown, 0, lang::Say(lang::Id::kChkNoDescriptions));
     return;
   }
 
@@ -163,17 +157,15 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
     if (static_cast<int>(name.size()) > kMaxDescriptionName) {
       CheckDescriptionName(name, shown, report);
     } else if (!files::InputFile((std::string(kBaseDir) + name).c_str()).IsOpen()) {
-      report->Add(shown, 0, "cannot read the file: the program leaves the discipline out");
+      report->Add(shown, 0, lang::Say(lang::Id::kChkDescriptionUnreadable));
     } else if (left++ == 0) {
       firstLeft = name;
     }
   }
   if (left > 0)
     report->Add(baseShown, 0,
-                std::to_string(descriptions.size() + static_cast<std::size_t>(left)) +
-                    " description files: the program lists at most 64 disciplines and leaves "
-                    "out the last " +
-                    std::to_string(left) + " in name order, from \"" + firstLeft + "\"");
+                lang::Say(lang::Id::kChkTooManyDescriptions,
+                          descriptions.size() + static_cast<std::size_t>(left), left, firstLeft));
 
   // What the program reads from each, and which question files they name.
   std::set<std::string> named;
@@ -197,9 +189,7 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
     std::string title(d.bytes.substr(0, d.bytes.find_first_of(std::string_view("\r\n\0", 3)))
                           .substr(0, kTitleCapacity - 1));
     if (title != std::string(d.entry.Title, strnlen(d.entry.Title, sizeof d.entry.Title)))
-      report->Add(shown, 1,
-                  "exameo-check and the program read the title differently; the program's "
-                  "reading counts");
+      report->Add(shown, 1, lang::Say(lang::Id::kChkTitleReadDifferently));
     for (const TopicPath& p : paths) {
       std::string path = std::string(kBaseDir) + p.path;
       // A file named again was read, and found, when it was first named: it is read only once.
@@ -241,7 +231,7 @@ bool CheckPath(const std::string& arg, Force force, Report* report, std::string*
   fs::path path(arg);
   fs::file_status status = fs::status(path, ec);
   if (ec || !fs::exists(status)) {
-    *error = "no such file or folder";
+    *error = lang::Tr(lang::Id::kChkNoSuchPath);
     return false;
   }
   if (fs::is_directory(status)) {
@@ -258,14 +248,12 @@ bool CheckPath(const std::string& arg, Force force, Report* report, std::string*
       CheckDatabase(root.empty() ? fs::path(".") : root, shown, report);
       return true;
     }
-    *error =
-        "a folder that neither holds a Base folder nor is one (give the folder holding Base, "
-        "or Base itself)";
+    *error = lang::Tr(lang::Id::kChkFolderWithoutBase);
     return false;
   }
   std::string bytes;
   if (!ReadWholeFile(path, &bytes)) {
-    *error = "cannot read the file";
+    *error = lang::Tr(lang::Id::kCannotReadFile);
     return false;
   }
   FileKind kind = force == Force::kQuestions ? FileKind::kQuestions

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "common/host_file.h"
+#include "common/texts.h"
 #include "review/fsrs.h"
 #include "review/log.h"
 #include "review/settings.h"
@@ -19,27 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kHelp[] =
-    "Usage: exameo-review [--now 2026-12-09T10:15:00Z] [--retention 0.9] LOG_OR_FOLDER\n"
-    "\n"
-    "Prints the review schedule of every question in an Exameo review log as JSON:\n"
-    "  {\"now\", \"retention\", \"questions\": [{\"key\", \"file\", \"reviews\", \"lapses\",\n"
-    "   \"stability\", \"difficulty\", \"last\", \"due\", \"retrievability\"}], \"skipped\"}\n"
-    "one object per question (its content key), sorted by key. \"file\" is the question\n"
-    "file of its latest line, \"lapses\" the lines graded 1, \"stability\" in days,\n"
-    "\"retrievability\" the chance of recall at --now. Times are UTC as in the log.\n"
-    "\"skipped\" counts the lines that hold no grading (torn, foreign or damaged).\n"
-    "\n"
-    "LOG_OR_FOLDER is reviews.csv itself or the data folder holding it; a folder's\n"
-    "exameo.ini gives the retention ([review] retention=) unless --retention does.\n"
-    "--now       the moment to reckon from (default: the clock)\n"
-    "--retention the desired chance of recall, 0.70 to 0.99 (default 0.9)\n"
-    "\n"
-    "Exit status: 0 when the log was read, 2 when the command line is wrong or the log\n"
-    "cannot be read.\n";
-
 int Fail(std::FILE* err, const std::string& complaint) {
-  std::fprintf(err, "exameo-review: %s\nTry 'exameo-review --help'.\n", complaint.c_str());
+  lang::Write(err, lang::Tr(lang::Id::kReviewTryHelp, complaint));
   return kExitFailed;
 }
 
@@ -93,29 +75,27 @@ int Run(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::fputs(kHelp, out);
+      lang::Write(out, lang::Tr(lang::Id::kReviewHelp));
       return kExitDone;
     }
     if (arg == "--now" || arg == "--retention") {
-      if (i + 1 == argc) return Fail(err, std::string(arg) + " needs a value");
+      if (i + 1 == argc) return Fail(err, lang::Tr(lang::Id::kNeedsValue, arg));
       std::string_view value = argv[++i];
       if (arg == "--now" && !review::ParseUtc(value, &now))
-        return Fail(err, "--now takes a UTC time like 2026-12-09T10:15:00Z, not '" +
-                             std::string(value) + "'");
+        return Fail(err, lang::Tr(lang::Id::kReviewBadNow, value));
       if (arg == "--retention") {
         if (!ParseRetention(value, &retention))
-          return Fail(err, "--retention takes a number from 0.70 to 0.99, not '" +
-                               std::string(value) + "'");
+          return Fail(err, lang::Tr(lang::Id::kReviewBadRetention, value));
         retentionGiven = true;
       }
       continue;
     }
     if (arg.size() > 1 && arg.front() == '-')
-      return Fail(err, "unknown option '" + std::string(arg) + "'");
-    if (target != nullptr) return Fail(err, "give one review log or data folder");
+      return Fail(err, lang::Tr(lang::Id::kUnknownOption, arg));
+    if (target != nullptr) return Fail(err, lang::Tr(lang::Id::kReviewOneTarget));
     target = argv[i];
   }
-  if (target == nullptr) return Fail(err, "give a review log or the data folder holding it");
+  if (target == nullptr) return Fail(err, lang::Tr(lang::Id::kReviewNoTarget));
 
   fs::path path = PathFromUtf8(target);
   std::error_code ec;
@@ -128,8 +108,8 @@ int Run(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
   std::string bytes;
   if (!host::ReadWholeFile(path, &bytes)) {
     std::u8string name = path.u8string();
-    std::fprintf(err, "exameo-review: cannot read the review log %s\n",
-                 reinterpret_cast<const char*>(name.c_str()));
+    lang::Write(err,
+                lang::Tr(lang::Id::kReviewCannotRead, reinterpret_cast<const char*>(name.c_str())));
     return kExitFailed;
   }
 
@@ -153,7 +133,7 @@ int Run(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
   }
   json += states.empty() ? "]" : "\n]";
   json += ", \"skipped\": " + std::to_string(read.skipped) + "}\n";
-  std::fputs(json.c_str(), out);
+  lang::Write(out, json);
   return kExitDone;
 }
 

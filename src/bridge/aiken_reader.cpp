@@ -67,11 +67,13 @@ void ReadAiken(const Source& source, std::string_view bytes, Bank* bank, Report*
       Question question = std::move(q.question);
       question.task = FoldSpace(question.task);
       if (!found) {
-        LeaveOut(source, question.line, "", "its ANSWER line names no option of it", report);
+        LeaveOut(source, question.line, NoKind(), lang::Say(lang::Id::kWhyAnswerNamesNoOption),
+                 report);
       } else if (question.VariantCount() < 2) {
-        LeaveOut(source, question.line, "", "it has fewer than two options", report);
+        LeaveOut(source, question.line, NoKind(), lang::Say(lang::Id::kWhyFewerThanTwoOptions),
+                 report);
       } else if (question.task.empty()) {
-        LeaveOut(source, question.line, "", "its text is empty", report);
+        LeaveOut(source, question.line, NoKind(), lang::Say(lang::Id::kWhyTextEmpty), report);
       } else {
         sink.Add(std::move(question));
       }
@@ -81,7 +83,7 @@ void ReadAiken(const Source& source, std::string_view bytes, Bank* bank, Report*
     if (q.question.VariantCount() > 0) {
       // A text line after options begins the next question, as in Moodle; the one before it
       // never had its ANSWER line.
-      LeaveOut(source, q.question.line, "", "it has no ANSWER line", report);
+      LeaveOut(source, q.question.line, NoKind(), lang::Say(lang::Id::kWhyNoAnswerLine), report);
       q = Pending{};
     }
     // Moodle takes one line only; a task over several lines is joined here.
@@ -89,7 +91,8 @@ void ReadAiken(const Source& source, std::string_view bytes, Bank* bank, Report*
     if (!q.question.task.empty()) q.question.task.push_back(' ');
     q.question.task.append(text);
   }
-  if (!q.Empty()) LeaveOut(source, q.question.line, "", "it has no ANSWER line", report);
+  if (!q.Empty())
+    LeaveOut(source, q.question.line, NoKind(), lang::Say(lang::Id::kWhyNoAnswerLine), report);
 }
 
 }  // namespace bridge

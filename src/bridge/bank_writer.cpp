@@ -36,11 +36,9 @@ std::string WithoutControls(std::string_view utf8, const std::string& input, int
   if (removed == 0) return out;
   char code[8];
   std::snprintf(code, sizeof code, "U+%04X", first);
-  notes->push_back(Note{input, line,
-                        std::to_string(removed) + " control character" + (removed == 1 ? "" : "s") +
-                            " (" + code + (removed == 1 ? "" : ", ...") +
-                            ") removed: the program's texts "
-                            "hold none"});
+  notes->push_back(
+      Note{input, line,
+           lang::Say(lang::Id::kControlsRemoved, removed, code, removed == 1 ? "" : ", ...")});
   return FoldSpace(out);
 }
 
@@ -51,10 +49,7 @@ std::string Encode1251(std::string_view utf8, const std::string& input, int line
   std::vector<char32_t> missing;
   Utf8ToCp1251(WithoutControls(utf8, input, line, notes), &out, &missing);
   for (char32_t u : missing)
-    notes->push_back(Note{input, line,
-                          "'?' put in for " + DescribeMissing(u) +
-                              ": Windows-1251 has no such "
-                              "character"});
+    notes->push_back(Note{input, line, lang::Say(lang::Id::kQuestionMarkPutIn, MissingText(u))});
   return out;
 }
 
@@ -70,15 +65,11 @@ std::string EncodeTitle(std::string_view utf8, const std::string& input, int lin
   if (bytes.empty()) {
     // Only control characters were there; the program cannot show an empty title.
     constexpr std::string_view kUntitled = "Без названия";
-    report->Lose(input, line,
-                 "the title holds nothing but control characters: titled \"" +
-                     std::string(kUntitled) + "\"");
+    report->Lose(input, line, lang::Say(lang::Id::kTitleOnlyControls, kUntitled));
     Utf8ToCp1251(kUntitled, &bytes);
   }
   if (bytes.size() > static_cast<std::size_t>(kMaxTitleBytes)) {
-    report->Lose(input, line,
-                 "title cut from " + std::to_string(bytes.size()) + " to " +
-                     std::to_string(kMaxTitleBytes) + " bytes: the program holds no more");
+    report->Lose(input, line, lang::Say(lang::Id::kTitleCut, bytes.size(), kMaxTitleBytes));
     bytes.resize(kMaxTitleBytes);
     // A cut may leave a space at the end.
     while (!bytes.empty() && bytes.back() == ' ') bytes.pop_back();
@@ -89,35 +80,28 @@ std::string EncodeTitle(std::string_view utf8, const std::string& input, int lin
 // One question's lines, or false (with a note) when the program cannot hold it.
 bool EncodeQuestion(const Question& q, const std::string& input, std::string* out,
                     std::vector<Note>* topicNotes) {
-  auto leaveOut = [&](int line, const std::string& why) {
-    topicNotes->push_back(Note{input, line, "question left out: " + why});
+  auto leaveOut = [&](int line, lang::Text why) {
+    topicNotes->push_back(Note{input, line, lang::Say(lang::Id::kQuestionLeftOut, std::move(why))});
     return false;
   };
   if (q.VariantCount() > kMaxVariantsPerQuestion)
-    return leaveOut(q.line, "it has " + std::to_string(q.VariantCount()) +
-                                " variants, the program holds " +
-                                std::to_string(kMaxVariantsPerQuestion));
+    return leaveOut(q.line, lang::Say(lang::Id::kWhyTooManyVariants, q.VariantCount(),
+                                      kMaxVariantsPerQuestion));
   std::vector<Note> notes;
   std::string task = Encode1251(q.task, input, q.line, &notes);
-  if (task.empty()) return leaveOut(q.line, "its task holds nothing but control characters");
+  if (task.empty()) return leaveOut(q.line, lang::Say(lang::Id::kWhyTaskOnlyControls));
   if (task.size() > static_cast<std::size_t>(kMaxTaskBytes))
-    return leaveOut(q.line, "its task is " + std::to_string(task.size()) +
-                                " bytes in Windows-1251, the program holds " +
-                                std::to_string(kMaxTaskBytes));
+    return leaveOut(q.line, lang::Say(lang::Id::kWhyTaskTooLong, task.size(), kMaxTaskBytes));
   std::string lines = task + "\r\n";
   for (std::size_t k = 0; k < q.variants.size(); ++k) {
     const Variant& v = q.variants[k];
     std::string text = Encode1251(v.text, input, v.line, &notes);
-    if (text.empty())
-      return leaveOut(
-          v.line, "its variant " + std::to_string(k + 1) + " holds nothing but control characters");
+    if (text.empty()) return leaveOut(v.line, lang::Say(lang::Id::kWhyVariantOnlyControls, k + 1));
     // The loader takes a leading '+' or '-' as the mark.
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.insert(0, 1, ' ');
     if (text.size() > static_cast<std::size_t>(kMaxVariantBytes))
-      return leaveOut(v.line, "its variant " + std::to_string(k + 1) + " is " +
-                                  std::to_string(text.size()) +
-                                  " bytes in Windows-1251, the program holds " +
-                                  std::to_string(kMaxVariantBytes));
+      return leaveOut(
+          v.line, lang::Say(lang::Id::kWhyVariantTooLong, k + 1, text.size(), kMaxVariantBytes));
     lines += '\t';
     lines += v.correct ? '+' : '-';
     lines += text;
@@ -163,17 +147,15 @@ bool HasHighByte(std::string_view bytes) {
 void KeepTitlesToOneEncoding(EncodedDiscipline* d, const std::string& input, Report* report) {
   std::string untitled;
   Utf8ToCp1251("Без названия", &untitled);
-  auto replace = [&](std::string* title, const char* why) {
+  auto replace = [&](std::string* title, lang::Id why) {
     report->Lose(input, 0,
-                 "title \"" + Cp1251ToUtf8(*title) + "\" written as \"Без названия\": " + why);
+                 lang::Say(lang::Id::kTitleWrittenUntitled, Cp1251ToUtf8(*title), "Без названия",
+                           lang::Say(why)));
     *title = untitled;
   };
-  if (BeginsLikeAByteOrderMark(d->title))
-    replace(&d->title, "it begins with what reads as a byte-order mark");
+  if (BeginsLikeAByteOrderMark(d->title)) replace(&d->title, lang::Id::kWhyTitleLikeByteOrderMark);
   if (!ReadsAsUtf8(DescriptionFile(*d, 1))) return;
-  const char* why =
-      "in Windows-1251 it is also UTF-8, as are all titles, so the file would read "
-      "as UTF-8";
+  constexpr lang::Id why = lang::Id::kWhyTitleReadsAsUtf8;
   if (HasHighByte(d->title)) replace(&d->title, why);
   for (std::string& title : d->topicTitles)
     if (HasHighByte(title)) replace(&title, why);
@@ -196,9 +178,9 @@ void StreamEncoder::Take(std::size_t topic, const Question& question) {
   std::string lines;
   if (EncodeQuestion(question, input_, &lines, &notes)) {
     if (t.file.empty() && BeginsLikeAByteOrderMark(lines)) {
-      notes.push_back(Note{input_, question.line,
-                           "question left out: its task begins with what reads as a byte-order "
-                           "mark (\"яю\", \"юя\" or \"п»ї\"), and the file would begin with it"});
+      notes.push_back(Note{
+          input_, question.line,
+          lang::Say(lang::Id::kQuestionLeftOut, lang::Say(lang::Id::kWhyTaskLikeByteOrderMark))});
     } else {
       // Kept only while every question with letters so far also reads as UTF-8: then, at the
       // end, the file would read as UTF-8 and these are left out.
@@ -233,10 +215,9 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
     // Counted among the topics that keep a question; what a topic past the limit would have
     // said about its questions is not said.
     if (out.topicFiles.size() >= static_cast<std::size_t>(kMaxTopicsPerDiscipline)) {
-      report_->Lose(input_, topic.line,
-                    "topic '" + topic.title + "' left out with its " + std::to_string(t.given) +
-                        " questions: a discipline holds at most " +
-                        std::to_string(kMaxTopicsPerDiscipline) + " topics");
+      report_->Lose(
+          input_, topic.line,
+          lang::Say(lang::Id::kTopicBeyondLimit, topic.title, t.given, kMaxTopicsPerDiscipline));
       t = TopicFile{};
       continue;
     }
@@ -251,10 +232,9 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
         kept.append(t.file, from, s.begin - from);
         from = s.begin + s.size;
         --t.written;
-        report_->Lose(input_, s.line,
-                      "question left out: its letters in Windows-1251 are also UTF-8, as are all "
-                      "of its topic's, so the file would read as UTF-8 (mis-decoded text, \"Рё\" "
-                      "for \"и\"?)");
+        report_->Lose(
+            input_, s.line,
+            lang::Say(lang::Id::kQuestionLeftOut, lang::Say(lang::Id::kWhyLettersReadAsUtf8)));
       }
       kept.append(t.file, from, std::string::npos);
       t.file = std::move(kept);
@@ -340,24 +320,23 @@ bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>
   cleanup.base = base;
   if (!fs::exists(base, ec)) {
     if (!fs::create_directory(base, ec) || ec) {
-      *error = Utf8FromPath(base) + ": cannot create the folder";
+      *error = lang::Tr(lang::Id::kFolderNotCreated, Utf8FromPath(base));
       return false;
     }
     cleanup.baseMade = true;
   } else if (!fs::is_directory(base, ec)) {
-    *error = Utf8FromPath(base) + ": not a folder";
+    *error = lang::Tr(lang::Id::kNotAFolder, Utf8FromPath(base));
     return false;
   }
 
   int existing = 0;
   std::set<std::string> taken;
   if (!ListBase(base, &existing, &taken)) {
-    *error = Utf8FromPath(base) + ": cannot list the folder";
+    *error = lang::Tr(lang::Id::kFolderNotListed, Utf8FromPath(base));
     return false;
   }
   if (existing + static_cast<int>(disciplines.size()) > kMaxDisciplines) {
-    *error = Utf8FromPath(base) + ": holds " + std::to_string(existing) +
-             " disciplines; the program shows at most " + std::to_string(kMaxDisciplines);
+    *error = lang::Tr(lang::Id::kFolderFull, Utf8FromPath(base), existing, kMaxDisciplines);
     return false;
   }
 
@@ -376,7 +355,7 @@ bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>
     if (fs::create_directory(scratch, ec) && !ec) cleanup.scratch = scratch;
   }
   if (cleanup.scratch.empty()) {
-    *error = Utf8FromPath(base) + ": cannot write in the folder";
+    *error = lang::Tr(lang::Id::kFolderNotWritable, Utf8FromPath(base));
     return false;
   }
 
@@ -384,17 +363,18 @@ bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>
     std::string n = std::to_string(chosen[i]);
     fs::path folder = cleanup.scratch / ("d" + n);
     if (!fs::create_directory(folder, ec) || ec) {
-      *error = Utf8FromPath(base) + ": cannot write in the folder";
+      *error = lang::Tr(lang::Id::kFolderNotWritable, Utf8FromPath(base));
       return false;
     }
     for (std::size_t k = 0; k < disciplines[i].topicFiles.size(); ++k) {
       if (!WriteNewFile(folder / (std::to_string(k + 1) + ".txt"), disciplines[i].topicFiles[k])) {
-        *error = Utf8FromPath(base) + ": cannot write d" + n + "/" + std::to_string(k + 1) + ".txt";
+        *error = lang::Tr(lang::Id::kFileNotWritten, Utf8FromPath(base),
+                          "d" + n + "/" + std::to_string(k + 1) + ".txt");
         return false;
       }
     }
     if (!WriteNewFile(cleanup.scratch / (n + ".txt"), DescriptionFile(disciplines[i], chosen[i]))) {
-      *error = Utf8FromPath(base) + ": cannot write " + n + ".txt";
+      *error = lang::Tr(lang::Id::kFileNotWritten, Utf8FromPath(base), n + ".txt");
       return false;
     }
   }
@@ -405,7 +385,7 @@ bool WriteDisciplines(const fs::path& base, const std::vector<EncodedDiscipline>
       std::string n = std::to_string(number);
       std::string name = pass == 0 ? "d" + n : n + ".txt";
       if (!MoveNoReplace(cleanup.scratch / name, base / name)) {
-        *error = Utf8FromPath(base / name) + ": cannot move into place (did it appear meanwhile?)";
+        *error = lang::Tr(lang::Id::kNotMovedIntoPlace, Utf8FromPath(base / name));
         return false;
       }
       cleanup.moved.push_back(base / name);

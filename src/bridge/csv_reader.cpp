@@ -153,12 +153,11 @@ void ReadCsv(const Source& source, std::string_view bytes, Bank* bank, Report* r
     bool numeric = ParseNumbers(row.numbers, &numbers);
     if (isFirst && !numeric) continue;  // a header row
     if (row.unclosed) {
-      LeaveOut(source, row.line, "", "a quote opened in it is never closed", report);
+      LeaveOut(source, row.line, NoKind(), lang::Say(lang::Id::kWhyQuoteNotClosed), report);
       continue;
     }
     if (!numeric) {
-      LeaveOut(source, row.line, "", "its second column is not the numbers of the correct variants",
-               report);
+      LeaveOut(source, row.line, NoKind(), lang::Say(lang::Id::kWhySecondColumnNotNumbers), report);
       continue;
     }
     Question question;
@@ -168,8 +167,7 @@ void ReadCsv(const Source& source, std::string_view bytes, Bank* bank, Report* r
     for (int n : numbers) {
       std::size_t column = static_cast<std::size_t>(n) - 1;
       if (n < 1 || column >= row.Columns() || !row.filled[column]) {
-        LeaveOut(source, row.line, "",
-                 "correct variant " + std::to_string(n) + " names no filled variant column",
+        LeaveOut(source, row.line, NoKind(), lang::Say(lang::Id::kWhyCorrectNamesNoColumn, n),
                  report);
         bad = true;
         break;
@@ -179,7 +177,7 @@ void ReadCsv(const Source& source, std::string_view bytes, Bank* bank, Report* r
     }
     if (bad) continue;
     if (question.task.empty()) {
-      LeaveOut(source, row.line, "", "its task column is empty", report);
+      LeaveOut(source, row.line, NoKind(), lang::Say(lang::Id::kWhyTaskColumnEmpty), report);
       continue;
     }
     question.variants = std::move(row.variants);

@@ -115,7 +115,7 @@ void HearTopicLine(void* context, int firstLine, int, bank::TopicLines what, int
 // Control characters and the byte 0x98, which Windows-1251 leaves undefined, cannot be written
 // into any of the formats as they stand: they become '?', noted.
 std::string FieldText(const char* field, std::size_t capacity, const std::string& file, int line,
-                      const char* what, Report* report) {
+                      lang::Id what, Report* report) {
   const void* zero = std::memchr(field, 0, capacity);
   std::size_t length =
       zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : capacity;
@@ -130,8 +130,7 @@ std::string FieldText(const char* field, std::size_t capacity, const std::string
   }
   if (replaced > 0)
     report->Lose(file, line,
-                 std::to_string(replaced) + " control character" + (replaced == 1 ? "" : "s") +
-                     " in the " + what + " written as '?'");
+                 lang::Say(lang::Id::kControlsAsQuestionMarks, replaced, lang::Say(what)));
   return Cp1251ToUtf8(bytes);
 }
 
@@ -178,12 +177,13 @@ bool LoadTopic(const std::string& bytes, const fs::path& scratch, const std::str
       std::size_t index = first + static_cast<std::size_t>(i);
       Question question;
       question.line = index < lines.size() ? lines[index] : 0;
-      question.task = FieldText(q->Task, sizeof q->Task, shown, question.line, "task", report);
+      question.task =
+          FieldText(q->Task, sizeof q->Task, shown, question.line, lang::Id::kFieldTask, report);
       for (int v = 0; v < kMaxVariants && q->Vrnt[v].bExists; ++v) {
         Variant variant;
         variant.line = question.line > 0 ? question.line + 1 + v : 0;
         variant.text = FieldText(q->Vrnt[v].Text, sizeof q->Vrnt[v].Text, shown, question.line,
-                                 "variant", report);
+                                 lang::Id::kFieldVariant, report);
         variant.correct = q->Vrnt[v].bCorrect;
         question.variants.push_back(std::move(variant));
       }
@@ -221,16 +221,16 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
   fs::path path = fs::absolute(given, ec);
   if (ec) path = given;
   if (fs::is_directory(path, ec)) {
-    *error = "a folder: give a description file (Base\\N.txt) or a question file";
+    *error = lang::Tr(lang::Id::kExportGivenFolder);
     return false;
   }
   if (!ReadWholeFile(path, &bytes)) {
-    *error = "cannot read the file";
+    *error = lang::Tr(lang::Id::kCannotReadFile);
     return false;
   }
   Scratch scratch;
   if (scratch.Root().empty() || !WriteWhole(scratch.Root() / "Base" / "1.txt", bytes)) {
-    *error = "cannot write a temporary copy of the file";
+    *error = lang::Tr(lang::Id::kCannotCopyFile);
     return false;
   }
   // The place decides, not the contents: a question file may well name files ("1.txt") that
@@ -243,7 +243,7 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
     t.title = Stem(path);
     t.line = 1;
     if (!LoadTopic(bytes, scratch.Root(), shown, &t, report)) {
-      *error = "cannot write a temporary copy of the file";
+      *error = lang::Tr(lang::Id::kCannotCopyFile);
       return false;
     }
     out->bank.title = t.title;
@@ -258,7 +258,7 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
   {
     InFolder here(scratch.Root());
     if (!here.Entered()) {
-      *error = "cannot enter a temporary folder";
+      *error = lang::Tr(lang::Id::kCannotEnterTemporary);
       return false;
     }
     char pattern[] = "Base\\*.txt";
@@ -285,30 +285,30 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
   catalogue.UnloadTopics();
 
   out->categories = true;
-  out->bank.title =
-      FieldText(discipline.Title, sizeof discipline.Title, shown, 1, "discipline's title", report);
+  out->bank.title = FieldText(discipline.Title, sizeof discipline.Title, shown, 1,
+                              lang::Id::kFieldDisciplineTitle, report);
   InFolder there(folder);
   if (!there.Entered()) {
-    *error = "cannot enter the folder of the description file";
+    *error = lang::Tr(lang::Id::kCannotEnterBaseFolder);
     return false;
   }
   for (std::size_t i = 0; i < topics.size(); ++i) {
     int line = i < lines.size() ? lines[i] : 0;
     Topic t;
     t.line = line;
-    t.title =
-        FieldText(topics[i].Title, sizeof topics[i].Title, shown, line, "topic's title", report);
+    t.title = FieldText(topics[i].Title, sizeof topics[i].Title, shown, line,
+                        lang::Id::kFieldTopicTitle, report);
     std::string file = JoinShown(given.parent_path(), topics[i].Path);
     std::string topicBytes;
     if (topics[i].Path[0] == 0 || !ReadProgramFile(topics[i].Path, &topicBytes) ||
         !LoadTopic(topicBytes, scratch.Root(), file, &t, report)) {
-      report->Lose(shown, line,
-                   "left out: the topic \"" + t.title + "\": its question file \"" +
-                       Cp1251ToUtf8(topics[i].Path) + "\" cannot be read");
+      report->Lose(
+          shown, line,
+          lang::Say(lang::Id::kTopicFileUnreadable, t.title, Cp1251ToUtf8(topics[i].Path)));
       continue;
     }
     if (t.questions.empty()) {
-      report->Lose(shown, line, "left out: the topic \"" + t.title + "\" has no question");
+      report->Lose(shown, line, lang::Say(lang::Id::kTopicWithoutQuestions, t.title));
       continue;
     }
     out->bank.topics.push_back(std::move(t));
@@ -317,44 +317,37 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
   return true;
 }
 
-std::string WhyLeftOut(Format format, const Question& question) {
+lang::Text WhyLeftOut(Format format, const Question& question) {
+  using lang::Id;
+  using lang::Say;
   // Texts as a reader takes them back: nothing but white space reads back empty.
   std::string task = FoldSpace(question.task);
-  if (task.empty())
-    return "the task is empty (a blank line in the question file?); every format needs one";
+  if (task.empty()) return Say(Id::kWhyExportTaskEmpty);
   int correct = 0;
   for (std::size_t i = 0; i < question.variants.size(); ++i) {
-    if (FoldSpace(question.variants[i].text).empty())
-      return "variant " + std::to_string(i + 1) +
-             " is empty, and an empty answer is dropped on "
-             "reading";
+    if (FoldSpace(question.variants[i].text).empty()) return Say(Id::kWhyExportVariantEmpty, i + 1);
     if (question.variants[i].correct) ++correct;
   }
   int variants = static_cast<int>(question.variants.size());
   switch (format) {
     case Format::kGift:
     case Format::kMoodleXml:
-      if (variants == 1)
-        return "a single variant: a Moodle multiple-choice question needs at least two";
-      if (variants > 1 && correct == 0)
-        return "no correct variant: a Moodle multiple-choice question needs one";
+      if (variants == 1) return Say(Id::kWhyMoodleSingleVariant);
+      if (variants > 1 && correct == 0) return Say(Id::kWhyMoodleNoCorrect);
       return {};
     case Format::kAiken: {
       if (variants < 2)
-        return variants == 0 ? "no variants: Aiken has no description questions"
-                             : "a single variant: Aiken needs at least two";
-      if (correct != 1)
-        return std::to_string(correct) + " correct variants: Aiken takes exactly one";
+        return Say(variants == 0 ? Id::kWhyAikenNoVariants : Id::kWhyAikenSingleVariant);
+      if (correct != 1) return Say(Id::kWhyAikenCorrectCount, correct);
       // The task is one line; Aiken would take it for an option or the answer line. Moodle
       // takes "J.S. Bach" for an option too: a capital and ')' or '.' are enough.
       if (task.size() >= 2 && task[0] >= 'A' && task[0] <= 'Z' &&
           (task[1] == ')' || task[1] == '.'))
-        return "the task begins like an Aiken option (\"" + task.substr(0, 2) + "\")";
-      if (IsAikenOption(task))
-        return "the task begins like an Aiken option (\"" + task.substr(0, 2) + "\")";
-      if (IsAikenAnswer(task)) return "the task begins like the Aiken answer line (\"ANSWER:\")";
+        return Say(Id::kWhyAikenTaskLikeOption, task.substr(0, 2));
+      if (IsAikenOption(task)) return Say(Id::kWhyAikenTaskLikeOption, task.substr(0, 2));
+      if (IsAikenAnswer(task)) return Say(Id::kWhyAikenTaskLikeAnswer);
       // Moodle passes over lines shorter than two bytes.
-      if (task.size() < 2) return "a task of one character: Moodle's Aiken reader passes over it";
+      if (task.size() < 2) return Say(Id::kWhyAikenTaskOneCharacter);
       return {};
     }
     case Format::kCsv:
@@ -405,12 +398,11 @@ std::vector<std::string> CategoryTitles(const ExportBank& bank, Report* report) 
     for (int n = 2; std::find(titles.begin(), titles.end(), title) != titles.end(); ++n)
       title = base + " (" + std::to_string(n) + ")";
     if (empty || title != base) {
-      report->Lose(bank.FileOf(i), 0,
-                   std::string(empty ? "the topic has no title"
-                                     : "the topic's title repeats an "
-                                       "earlier one") +
-                       ": its category is \"" + title +
-                       "\", so that it comes back as a topic of its own");
+      report->Lose(
+          bank.FileOf(i), 0,
+          lang::Say(lang::Id::kCategoryRenamed,
+                    lang::Say(empty ? lang::Id::kTopicUntitled : lang::Id::kTopicTitleRepeated),
+                    title));
     }
     titles.push_back(std::move(title));
   }

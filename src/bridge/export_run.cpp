@@ -18,40 +18,8 @@ constexpr int kExitClean = 0;
 constexpr int kExitLosses = 1;
 constexpr int kExitFailed = 2;
 
-constexpr char kHelp[] =
-    "Usage: exameo-export [--format gift|moodle-xml|aiken|csv] [--questions | --topics]\n"
-    "                     [-o OUT] PATH\n"
-    "\n"
-    "Writes the questions of an Exameo bank in a format that Moodle or a spreadsheet\n"
-    "reads, UTF-8, to OUT or to standard output. The bank is read as the program\n"
-    "reads it, so what goes out is what the program shows.\n"
-    "\n"
-    "PATH is a question file (one topic) or a description file Base\\N.txt (the\n"
-    "whole discipline: in GIFT and Moodle XML every topic becomes a category\n"
-    "Discipline/Topic). A *.txt directly in a folder named Base is taken for a\n"
-    "description file, as the program finds them, any other file for a question\n"
-    "file; --questions or --topics says which it is.\n"
-    "\n"
-    "--format  gift (default), moodle-xml, aiken or csv; without it, OUT's\n"
-    "          extension decides (.gift .txt, .xml, .aiken, .csv).\n"
-    "-o OUT    the file to write (replaced whole); standard output without it.\n"
-    "--questions, --topics  PATH is a question file, or a description file.\n"
-    "\n"
-    "One correct variant becomes a single-answer question; several correct ones\n"
-    "share 100% between them and every wrong one costs -100%; a question without\n"
-    "variants becomes a description. A question the format cannot carry is left\n"
-    "out and reported as FILE:LINE: why (GIFT and Moodle XML need at least two\n"
-    "variants and a correct one, or none at all; Aiken exactly one correct of two\n"
-    "or more; every format a task and no empty variant). CSV has a byte order\n"
-    "mark, ';' between fields and a header row: task; numbers of the correct\n"
-    "variants; variants 1 to 12.\n"
-    "\n"
-    "Exit status: 0 when every question was written, 1 when some were left out,\n"
-    "2 when nothing was written (wrong command line, unreadable input, no question\n"
-    "the format carries, output that cannot be written): OUT is then left as it was.\n";
-
 int Usage(std::FILE* err, const std::string& complaint) {
-  std::fprintf(err, "exameo-export: %s\nTry 'exameo-export --help'.\n", complaint.c_str());
+  lang::Write(err, lang::Tr(lang::Id::kExportTryHelp, complaint));
   return kExitFailed;
 }
 
@@ -77,13 +45,13 @@ bool WriteOut(const fs::path& out, const std::string& bytes, std::string* error)
     if (fs::exists(temp, ec)) temp.clear();
   }
   if (temp.empty() || !WriteNewFile(temp, bytes)) {
-    *error = "cannot write a file in its folder (no room or no permission?)";
+    *error = lang::Tr(lang::Id::kExportCannotWriteBeside);
     return false;
   }
   fs::rename(temp, out, ec);
   if (ec) {
     fs::remove(temp, ec);
-    *error = "cannot replace the file";
+    *error = lang::Tr(lang::Id::kExportCannotReplace);
     return false;
   }
   return true;
@@ -101,39 +69,39 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     if (options && arg == "--") {
       options = false;
     } else if (options && (arg == "--help" || arg == "-h")) {
-      std::fputs(kHelp, out);
+      lang::Write(out, lang::Tr(lang::Id::kExportHelp));
       return kExitClean;
     } else if (options && (arg == "--format" || arg.compare(0, 9, "--format=") == 0)) {
       std::string name;
       if (arg == "--format") {
-        if (i + 1 >= argc) return Usage(err, "--format needs a format");
+        if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kExportFormatNeedsValue));
         name = argv[++i];
       } else {
         name = arg.substr(9);
       }
       format = ParseFormat(name);
       if (format == Format::kUnknown)
-        return Usage(err, "unknown format '" + name + "' (gift, moodle-xml, aiken or csv)");
+        return Usage(err, lang::Tr(lang::Id::kExportUnknownFormat, name));
     } else if (options && (arg == "--questions" || arg == "--topics")) {
       BankKind wanted = arg == "--questions" ? BankKind::kQuestions : BankKind::kTopics;
       if (kind != BankKind::kAuto && kind != wanted)
-        return Usage(err, "--questions and --topics exclude each other");
+        return Usage(err, lang::Tr(lang::Id::kExportKindsExclusive));
       kind = wanted;
     } else if (options && arg == "-o") {
-      if (i + 1 >= argc) return Usage(err, "-o needs a file");
-      if (haveOutput) return Usage(err, "-o given twice");
+      if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kExportOutputNeedsFile));
+      if (haveOutput) return Usage(err, lang::Tr(lang::Id::kExportOutputTwice));
       output = argv[++i];
       haveOutput = true;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
-      return Usage(err, "unknown option '" + arg + "'");
+      return Usage(err, lang::Tr(lang::Id::kUnknownOption, arg));
     } else {
-      if (haveInput) return Usage(err, "one PATH only (a question file or a description file)");
+      if (haveInput) return Usage(err, lang::Tr(lang::Id::kExportOnePath));
       input = arg;
       haveInput = true;
     }
   }
-  if (!haveInput) return Usage(err, "no question file or description file to export");
-  if (haveOutput && output.empty()) return Usage(err, "-o needs a file");
+  if (!haveInput) return Usage(err, lang::Tr(lang::Id::kExportNoPath));
+  if (haveOutput && output.empty()) return Usage(err, lang::Tr(lang::Id::kExportOutputNeedsFile));
   if (format == Format::kUnknown)
     format = haveOutput ? ByExtension(PathFromUtf8(output)) : Format::kGift;
 
@@ -141,8 +109,7 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   std::error_code ec;
   if (haveOutput && fs::exists(PathFromUtf8(output), ec) &&
       fs::equivalent(inputPath, PathFromUtf8(output), ec)) {
-    std::fprintf(err, "exameo-export: %s: the output would replace the bank it is made from\n",
-                 output.c_str());
+    lang::Write(err, lang::Tr(lang::Id::kExportWouldReplaceInput, output));
     return kExitFailed;
   }
 
@@ -150,7 +117,7 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   Report report;
   std::string error;
   if (!LoadForExport(inputPath, input, kind, &bank, &report, &error)) {
-    std::fprintf(err, "exameo-export: %s: %s\n", input.c_str(), error.c_str());
+    lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export", input, error));
     return kExitFailed;
   }
   std::size_t total = 0, carried = 0;
@@ -162,20 +129,18 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   std::string bytes = WriteFormat(format, bank, &report);
   PrintNotes(err, report.notes);
   if (carried == 0) {
-    std::fprintf(
-        err, "exameo-export: nothing written: %s\n",
-        total == 0 ? "the bank holds no question" : "the format carries none of its questions");
+    lang::Write(err, lang::Tr(total == 0 ? lang::Id::kExportNothingNoQuestion
+                                         : lang::Id::kExportNothingCarried));
     return kExitFailed;
   }
 
   if (haveOutput) {
     if (!WriteOut(PathFromUtf8(output), bytes, &error)) {
-      std::fprintf(err, "exameo-export: %s: %s\n", output.c_str(), error.c_str());
+      lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export", output, error));
       return kExitFailed;
     }
-  } else if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
-             std::fflush(out) != 0) {
-    std::fprintf(err, "exameo-export: cannot write to standard output\n");
+  } else if (!lang::Write(out, bytes) || std::fflush(out) != 0) {
+    lang::Write(err, lang::Tr(lang::Id::kExportCannotWriteStdout));
     return kExitFailed;
   }
 
@@ -186,12 +151,10 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
       Report titles;
       CategoryTitles(bank, &titles);
       if (!titles.notes.empty())
-        renamed = ", " + std::to_string(titles.notes.size()) + " topic title" +
-                  (titles.notes.size() == 1 ? "" : "s") + " changed for their categories";
+        renamed = lang::Tr(lang::Id::kExportTitlesChanged, titles.notes.size());
     }
-    std::fprintf(err, "exameo-export: %zu of %zu questions written, %zu left out%s; %zu note%s\n",
-                 carried, total, total - carried, renamed.c_str(), report.notes.size(),
-                 report.notes.size() == 1 ? "" : "s");
+    lang::Write(err, lang::Tr(lang::Id::kExportSummary, carried, total, total - carried, renamed,
+                              report.notes.size()));
   }
   return report.Clean() ? kExitClean : kExitLosses;
 }

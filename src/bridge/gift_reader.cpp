@@ -181,8 +181,8 @@ class GiftReader {
     if (category && p.onlyCategory) return true;
     if (!(category || IsTitleLine(trimmed)) || !p.closedBlock || p.inBlock) return false;
     report_->Lose(source_.name, line,
-                  category ? "blank line missing before this category line: read as a new category"
-                           : "blank line missing before this question: read as a new question");
+                  category ? lang::Say(lang::Id::kBlankLineBeforeCategory)
+                           : lang::Say(lang::Id::kBlankLineBeforeQuestion));
     return true;
   }
 
@@ -253,28 +253,29 @@ class GiftReader {
     std::size_t open = FindUnescaped(body, '{');
     std::string_view before = body.substr(0, open);
     if (FindUnescaped(before, '}') != std::string_view::npos) {
-      LeaveOut(source_, line, "", "a '}' in it closes no answer block", report_);
+      LeaveOut(source_, line, NoKind(), lang::Say(lang::Id::kWhyBraceClosesNothing), report_);
       return;
     }
     if (open == std::string_view::npos) {
       question.task = Text(body, format, line);
-      Finish(std::move(question), "description");
+      Finish(std::move(question), lang::Say(lang::Id::kKindDescription));
       return;
     }
     std::size_t close = FindUnescaped(body, '}', open + 1);
     if (close == std::string_view::npos) {
-      LeaveOut(source_, line, "", "its answer block has no closing '}'", report_);
+      LeaveOut(source_, line, NoKind(), lang::Say(lang::Id::kWhyBlockNotClosed), report_);
       return;
     }
     std::string_view block = body.substr(open + 1, close - open - 1);
     std::string_view after = body.substr(close + 1);
     if (IsEmbedded(block) || HasEmbedded(after)) {
-      LeaveOut(source_, line, "embedded-answer", "the program asks only choice questions", report_);
+      LeaveOut(source_, line, lang::Say(lang::Id::kKindEmbeddedAnswer),
+               lang::Say(lang::Id::kWhyOnlyChoiceQuestions), report_);
       return;
     }
     std::size_t reopen = FindUnescaped(after, '{');
     if (FindUnescaped(after.substr(0, reopen), '}') != std::string_view::npos) {
-      LeaveOut(source_, line, "", "a '}' in it closes no answer block", report_);
+      LeaveOut(source_, line, NoKind(), lang::Say(lang::Id::kWhyBraceClosesNothing), report_);
       return;
     }
     std::string task(before);
@@ -285,23 +286,26 @@ class GiftReader {
 
     std::string_view content = Trim(block);
     if (content.empty()) {
-      LeaveOut(source_, line, "essay", "the program asks only choice questions", report_);
+      LeaveOut(source_, line, lang::Say(lang::Id::kKindEssay),
+               lang::Say(lang::Id::kWhyOnlyChoiceQuestions), report_);
       return;
     }
     if (content[0] == '#') {
-      LeaveOut(source_, line, "numerical", "the program asks only choice questions", report_);
+      LeaveOut(source_, line, lang::Say(lang::Id::kKindNumerical),
+               lang::Say(lang::Id::kWhyOnlyChoiceQuestions), report_);
       return;
     }
     if (FindUnescaped(content, '~') != std::string_view::npos) {
       question.task = Text(task, format, line);
       std::size_t blockStart = bodyStart + open + 1;
       if (!Choices(&lines, block, blockStart, format, &question)) return;
-      Finish(std::move(question), "multiple-choice");
+      Finish(std::move(question), lang::Say(lang::Id::kKindMultipleChoice));
       return;
     }
     if (FindUnescaped(content, '=') != std::string_view::npos &&
         FindUnescapedPair(content, "->") != std::string_view::npos) {
-      LeaveOut(source_, line, "matching", "the program asks only choice questions", report_);
+      LeaveOut(source_, line, lang::Say(lang::Id::kKindMatching),
+               lang::Say(lang::Id::kWhyOnlyChoiceQuestions), report_);
       return;
     }
     std::string_view verdict = Trim(CutFeedbackQuietly(content));
@@ -311,10 +315,11 @@ class GiftReader {
       question.task = Text(task, format, line);
       question.variants.push_back(Variant{"Верно", isTrue, line});
       question.variants.push_back(Variant{"Неверно", !isTrue, line});
-      Finish(std::move(question), "true/false");
+      Finish(std::move(question), lang::Say(lang::Id::kKindTrueFalse));
       return;
     }
-    LeaveOut(source_, line, "short-answer", "the program asks only choice questions", report_);
+    LeaveOut(source_, line, lang::Say(lang::Id::kKindShortAnswer),
+             lang::Say(lang::Id::kWhyOnlyChoiceQuestions), report_);
   }
 
   // An embedded answer (cloze) such as "1:MC:~a~=an" or ":SHORTANSWER:=x": an optional
@@ -372,8 +377,8 @@ class GiftReader {
       i = end;
     }
     if (question->VariantCount() < 2) {
-      LeaveOut(source_, question->line, "multiple-choice", "it has fewer than two answers",
-               report_);
+      LeaveOut(source_, question->line, lang::Say(lang::Id::kKindMultipleChoice),
+               lang::Say(lang::Id::kWhyFewerThanTwoAnswers), report_);
       return false;
     }
     return true;
@@ -407,9 +412,9 @@ class GiftReader {
     question->AddVariant(Variant{std::move(text), correct, line});
   }
 
-  void Finish(bridge::Question question, std::string_view kind) {
+  void Finish(bridge::Question question, const lang::Text& kind) {
     if (question.task.empty()) {
-      LeaveOut(source_, question.line, kind, "its text is empty", report_);
+      LeaveOut(source_, question.line, kind, lang::Say(lang::Id::kWhyTextEmpty), report_);
       return;
     }
     sink_.Add(std::move(question));

@@ -343,7 +343,8 @@ class Converter {
     if (media_ > 0) {
       Open& parent = open_.back();
       if (parent.unnamed && !files.empty()) {
-        dropped_->media.back() += " '" + files.front() + "'";
+        dropped_->media.back() =
+            lang::Say(lang::Id::kMediaWithFile, std::move(dropped_->media.back()), files.front());
         parent.unnamed = false;
       }
       for (std::string& file : files) dropped_->files.push_back(std::move(file));
@@ -373,33 +374,34 @@ class Converter {
   // Images keep their plain note; a player names its file, its own or the first one a child of
   // it names (its <source>).
   void Note(Tag tag, std::vector<std::string>* files) {
-    std::string what;
+    lang::Text what;
     switch (tag) {
       case Tag::kImg:
         ++dropped_->images;
-        what = "image";
+        what = lang::Say(lang::Id::kMediaImage);
         break;
       case Tag::kAudio:
-        what = "audio";
+        what = lang::Say(lang::Id::kMediaAudio);
         break;
       case Tag::kVideo:
-        what = "video";
+        what = lang::Say(lang::Id::kMediaVideo);
         break;
       case Tag::kObject:
       case Tag::kEmbed:
-        what = "embedded object";
+        what = lang::Say(lang::Id::kMediaObject);
         break;
       case Tag::kIframe:
-        what = "embedded frame";
+        what = lang::Say(lang::Id::kMediaFrame);
         break;
       case Tag::kA:
         if (files->empty()) return;
-        what = "link to attached file '" + files->front() + "'";
+        what = lang::Say(lang::Id::kMediaLink, files->front());
         break;
       default:
         return;
     }
-    if (tag != Tag::kImg && tag != Tag::kA && !files->empty()) what += " '" + files->front() + "'";
+    if (tag != Tag::kImg && tag != Tag::kA && !files->empty())
+      what = lang::Say(lang::Id::kMediaWithFile, std::move(what), files->front());
     dropped_->media.push_back(std::move(what));
     for (std::string& file : *files) dropped_->files.push_back(std::move(file));
   }
@@ -433,11 +435,11 @@ std::string HtmlToText(std::string_view html, HtmlDropped* dropped) {
   HtmlDropped ignored;
   if (dropped == nullptr) dropped = &ignored;
   if (html.size() > kMaxHtmlBytes) {
-    dropped->unread = "it is over " + std::to_string(kMaxHtmlBytes) + " bytes";
+    dropped->unread = lang::Say(lang::Id::kHtmlTooLong, kMaxHtmlBytes);
     return std::string();
   }
   if (NestingDepth(html) > kMaxHtmlDepth) {
-    dropped->unread = "it nests tags over " + std::to_string(kMaxHtmlDepth) + " deep";
+    dropped->unread = lang::Say(lang::Id::kHtmlTooDeep, kMaxHtmlDepth);
     return std::string();
   }
   std::string plain;

@@ -2,6 +2,7 @@
 #include "bridge/import.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,70 +15,28 @@ namespace bridge {
 
 namespace {
 
-constexpr char kUsage[] =
-    "Usage: exameo-import [--format gift|aiken|moodle-xml|csv] [--title TITLE] INPUT... FOLDER\n"
-    "Makes each INPUT a new discipline in FOLDER/Base (created when missing).\n"
-    "  --format F   read every INPUT as F instead of telling by its extension\n"
-    "               (.gift, .aiken, .xml, .csv; a .txt by its content)\n"
-    "  --title T    the discipline's title (one INPUT only); else the file's name\n"
-    "\n"
-    "What comes in: multiple-choice questions (one or several right answers), true/false\n"
-    "(variants \"Верно\" and \"Неверно\") and descriptions (a card without variants).\n"
-    "Each INPUT becomes Base\\N.txt (the smallest free N), each of its categories a topic\n"
-    "Base\\dN\\K.txt. Texts become Windows-1251; HTML becomes plain text.\n"
-    "\n"
-    "Left out, each noted on stderr as INPUT:LINE: what and why:\n"
-    "  every other type (essay, numerical, matching, short answer, embedded answers);\n"
-    "  questions over the program's limits (12 variants, a task of 2047 bytes, a variant\n"
-    "  of 1023), topics beyond 128, media files; characters Windows-1251 lacks become '?',\n"
-    "  control characters are removed, titles over 1023 bytes are cut.\n"
-    "Dropped by design and only counted: question names, feedback, partial-credit weights\n"
-    "beyond their sign, formatting marks.\n"
-    "\n"
-    "All or nothing per INPUT: an INPUT that cannot be read or gives no question writes\n"
-    "nothing and is named in the summary; the others are written. Base shows at most 64\n"
-    "disciplines: INPUTs take the free places in order, the rest write nothing. Nothing\n"
-    "that exists is overwritten.\n"
-    "\n"
-    "Exit status: 0 everything written; 1 written, with losses or INPUTs that wrote\n"
-    "nothing; 2 nothing written.\n";
-
-struct Input {
-  std::string name;  // as given
-  Bank bank;
-  Report report;
-  std::string refused;  // why nothing of it is written; empty when it is
-};
-
 // Notes listed per input; the rest are counted (each note is a line nobody reads past this).
 constexpr std::size_t kNotesListed = 10000;
 
-// One input's notes in the order of its lines.
-void PrintNotesByLine(std::FILE* err, const std::string& input, Report* report) {
-  std::vector<Note>& notes = report->notes;
-  std::stable_sort(notes.begin(), notes.end(),
-                   [](const Note& a, const Note& b) { return a.line < b.line; });
-  PrintNotes(err, notes);
-  if (report->unlisted > 0)
-    std::fprintf(err, "%s: %d more losses not listed\n", input.c_str(), report->unlisted);
-}
-
-std::string DropSummary(const Report& report) {
-  static constexpr const char* kNames[] = {"question names", "feedback texts",
-                                           "partial-credit weights", "formatting marks",
-                                           "empty answers"};
-  std::string text;
+std::string DropSummary(const Report& report, lang::Lang language) {
+  static constexpr lang::Id kNames[] = {lang::Id::kDropTitles, lang::Id::kDropFeedback,
+                                        lang::Id::kDropWeights, lang::Id::kDropFormatting,
+                                        lang::Id::kDropEmptyAnswers};
+  static_assert(std::size(kNames) == static_cast<std::size_t>(Drop::kCount));
+  std::string list;
   for (int k = 0; k < static_cast<int>(Drop::kCount); ++k) {
     int n = report.drops[k];
     if (n == 0) continue;
-    text += text.empty() ? "; dropped by design: " : ", ";
-    text += std::to_string(n) + " " + kNames[k];
+    std::string item = lang::Render(lang::Say(kNames[k], n), language);
+    list = list.empty()
+               ? item
+               : lang::Render(lang::Say(lang::Id::kImportDropSeparator, list, item), language);
   }
-  return text;
+  return list.empty() ? list : lang::Render(lang::Say(lang::Id::kImportDropped, list), language);
 }
 
 int Usage(std::FILE* err, const std::string& why) {
-  std::fprintf(err, "exameo-import: %s\n%s", why.c_str(), kUsage);
+  lang::Write(err, lang::Tr(lang::Id::kImportComplaint, why) + lang::Tr(lang::Id::kImportHelp));
   return kImportNothing;
 }
 
@@ -92,7 +51,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (options && (arg == "--help" || arg == "-h")) {
-      std::fputs(kUsage, out);
+      lang::Write(out, lang::Tr(lang::Id::kImportHelp));
       return kImportClean;
     }
     if (options && arg == "--") {
@@ -102,18 +61,19 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     if (options && (arg == "--format" || arg.rfind("--format=", 0) == 0)) {
       std::string value;
       if (arg == "--format") {
-        if (i + 1 >= argc) return Usage(err, "--format needs a value");
+        if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kNeedsValue, arg));
         value = argv[++i];
       } else {
         value = arg.substr(9);
       }
       forced = ParseFormat(value);
-      if (forced == Format::kUnknown) return Usage(err, "unknown format '" + value + "'");
+      if (forced == Format::kUnknown)
+        return Usage(err, lang::Tr(lang::Id::kImportUnknownFormat, value));
       continue;
     }
     if (options && (arg == "--title" || arg.rfind("--title=", 0) == 0)) {
       if (arg == "--title") {
-        if (i + 1 >= argc) return Usage(err, "--title needs a value");
+        if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kNeedsValue, arg));
         title = argv[++i];
       } else {
         title = arg.substr(8);
@@ -121,110 +81,190 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
       haveTitle = true;
       continue;
     }
-    if (options && arg.size() > 1 && arg[0] == '-') return Usage(err, "unknown option " + arg);
+    if (options && arg.size() > 1 && arg[0] == '-')
+      return Usage(err, lang::Tr(lang::Id::kImportUnknownOption, arg));
     positional.push_back(arg);
   }
-  if (positional.size() < 2) return Usage(err, "name at least one INPUT and the FOLDER");
-  if (haveTitle && positional.size() != 2) return Usage(err, "--title goes with one INPUT only");
-  if (haveTitle && FoldSpace(title).empty()) return Usage(err, "--title is empty");
+  if (positional.size() < 2) return Usage(err, lang::Tr(lang::Id::kImportNoInput));
+  if (haveTitle && positional.size() != 2)
+    return Usage(err, lang::Tr(lang::Id::kImportTitleOneInput));
+  if (haveTitle && FoldSpace(title).empty())
+    return Usage(err, lang::Tr(lang::Id::kImportTitleEmpty));
 
-  std::filesystem::path folder = PathFromUtf8(positional.back());
-  std::error_code ec;
-  if (!std::filesystem::is_directory(folder, ec)) {
-    std::fprintf(err, "%s: no such folder; nothing written\n", positional.back().c_str());
+  const lang::Lang language = lang::ToolLanguage();
+  std::vector<std::string> inputs(positional.begin(), positional.end() - 1);
+  ImportOutcome outcome =
+      ImportInputs(PathFromUtf8(positional.back()), inputs, forced, haveTitle ? &title : nullptr);
+  if (outcome.failure == ImportFailure::kNoFolder) {
+    lang::Write(err, lang::Tr(lang::Id::kImportNoFolder, positional.back()));
     return kImportNothing;
   }
 
+  // What each input said while read, in the order given.
+  for (const ImportedInput& in : outcome.inputs) {
+    switch (in.refused) {
+      case Refusal::kUnreadable:
+        lang::Write(err,
+                    lang::Tr(lang::Id::kInputSays, in.name, RefusalText(in.refused, language)));
+        continue;
+      case Refusal::kUnknownFormat:
+        lang::Write(err,
+                    lang::Tr(lang::Id::kInputSays, in.name, lang::Tr(lang::Id::kInputFormatHint)));
+        continue;
+      case Refusal::kParserRejects:
+        lang::Write(err, in.name + ":" + in.detail + "\n");
+        continue;
+      default:
+        break;
+    }
+    PrintNotes(err, in.report.notes, language);
+    if (in.report.unlisted > 0)
+      lang::Write(err, lang::Tr(lang::Id::kInputUnlisted, in.name, in.report.unlisted));
+  }
+  if (outcome.failure == ImportFailure::kCannotList) {
+    lang::Write(err, lang::Tr(lang::Id::kImportCannotList, outcome.failureDetail));
+    return kImportNothing;
+  }
+  if (outcome.failure == ImportFailure::kCannotWrite) {
+    lang::Write(err, lang::Tr(lang::Id::kImportCannotWrite, outcome.failureDetail));
+    return kImportNothing;
+  }
+
+  for (const ImportedInput& in : outcome.inputs) lang::Write(out, InputSummary(in, language));
+  if (outcome.written == 0) {
+    lang::Write(err, lang::Tr(lang::Id::kImportNothingWritten));
+    return kImportNothing;
+  }
+  return outcome.Lossy() ? kImportLossy : kImportClean;
+}
+
+std::string RefusalText(Refusal why, lang::Lang language) {
+  lang::Text text;
+  switch (why) {
+    case Refusal::kUnreadable:
+      text = lang::Say(lang::Id::kRefusedUnreadable);
+      break;
+    case Refusal::kUnknownFormat:
+      text = lang::Say(lang::Id::kRefusedUnknownFormat);
+      break;
+    case Refusal::kParserRejects:
+      text = lang::Say(lang::Id::kRefusedParser);
+      break;
+    case Refusal::kNoQuestion:
+      text = lang::Say(lang::Id::kRefusedNoQuestion);
+      break;
+    case Refusal::kTooManyDisciplines:
+      text = lang::Say(lang::Id::kRefusedTooMany, kMaxDisciplines);
+      break;
+    case Refusal::kNotWritten:
+      text = lang::Say(lang::Id::kRefusedNotWritten);
+      break;
+    case Refusal::kNone:
+      break;
+  }
+  return lang::Render(text, language);
+}
+
+std::string InputSummary(const ImportedInput& in, lang::Lang language) {
+  if (in.refused != Refusal::kNone)
+    return lang::Render(
+        lang::Say(lang::Id::kImportRefusedLine, in.name, RefusalText(in.refused, language)),
+        language);
+  std::string losses =
+      in.report.Clean()
+          ? std::string()
+          : lang::Render(lang::Say(lang::Id::kImportLosses, in.report.Losses()), language);
+  return lang::Render(lang::Say(lang::Id::kImportWrittenLine, in.name, in.questions, in.topics,
+                                in.number, losses, DropSummary(in.report, language)),
+                      language);
+}
+
+bool ImportOutcome::Lossy() const {
+  for (const ImportedInput& in : inputs)
+    if (in.refused != Refusal::kNone || !in.report.Clean()) return true;
+  return false;
+}
+
+ImportOutcome ImportInputs(const std::filesystem::path& folder,
+                           const std::vector<std::string>& names, Format forced,
+                           const std::string* title) {
+  ImportOutcome outcome;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) {
+    outcome.failure = ImportFailure::kNoFolder;
+    outcome.failureDetail = Utf8FromPath(folder);
+    return outcome;
+  }
+
   // Each input is read whole first; one that gives nothing is named and the others go on.
-  std::vector<Input> inputs(positional.size() - 1);
-  std::vector<EncodedDiscipline> encoded(inputs.size());  // one for each input
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    Input& in = inputs[i];
-    in.name = positional[i];
+  outcome.inputs.resize(names.size());
+  std::vector<EncodedDiscipline> encoded(names.size());  // one for each input
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ImportedInput& in = outcome.inputs[i];
+    in.name = names[i];
     std::filesystem::path path = PathFromUtf8(in.name);
     std::string bytes;
     if (!ReadWholeFile(path, &bytes)) {
-      std::fprintf(err, "%s: cannot read the file\n", in.name.c_str());
-      in.refused = "cannot read the file";
+      in.refused = Refusal::kUnreadable;
       continue;
     }
     std::string fileName = Utf8FromPath(path.filename());
     Format format = forced != Format::kUnknown ? forced : DetectFormat(fileName, bytes);
     if (format == Format::kUnknown) {
-      std::fprintf(err,
-                   "%s: cannot tell the format: name the file .gift, .aiken, .xml or .csv, or "
-                   "use --format\n",
-                   in.name.c_str());
-      in.refused = "cannot tell the format";
+      in.refused = Refusal::kUnknownFormat;
       continue;
     }
     Source source{in.name, Utf8FromPath(path.stem())};
-    std::string error;
+    Bank bank;
     in.report.listLimit = kNotesListed;
     StreamEncoder encoder(in.name, &in.report);
-    encoder.Attach(&in.bank);
-    if (!ReadAny(format, source, bytes, &in.bank, &in.report, &error)) {
-      std::fprintf(err, "%s:%s\n", in.name.c_str(), error.c_str());
-      in.refused = "the XML parser rejects it";
+    encoder.Attach(&bank);
+    if (!ReadAny(format, source, bytes, &bank, &in.report, &in.detail)) {
+      in.refused = Refusal::kParserRejects;
       continue;
     }
-    in.bank.title = haveTitle ? title : source.stem;
-    encoded[i] = encoder.Finish(in.bank);
-    in.bank = Bank{};  // its files are made: the texts are no longer needed
-    PrintNotesByLine(err, in.name, &in.report);
-    if (encoded[i].questions == 0) in.refused = "no question to import";
+    bank.title = title != nullptr ? *title : source.stem;
+    encoded[i] = encoder.Finish(bank);
+    std::stable_sort(in.report.notes.begin(), in.report.notes.end(),
+                     [](const Note& a, const Note& b) { return a.line < b.line; });
+    in.questions = encoded[i].questions;
+    in.topics = static_cast<int>(encoded[i].topicFiles.size());
+    in.title = Cp1251ToUtf8(encoded[i].title);
+    if (encoded[i].questions == 0) in.refused = Refusal::kNoQuestion;
   }
 
   // The program shows 64 disciplines: inputs take the free places in the order given.
-  int existing = CountDisciplines(folder / "Base");
+  std::filesystem::path base = folder / "Base";
+  int existing = CountDisciplines(base);
   if (existing < 0) {
-    std::fprintf(err, "%s: cannot list the folder; nothing written\n",
-                 Utf8FromPath(folder / "Base").c_str());
-    return kImportNothing;
+    outcome.failure = ImportFailure::kCannotList;
+    outcome.failureDetail = Utf8FromPath(base);
+    return outcome;
   }
   std::vector<EncodedDiscipline> accepted;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    if (!inputs[i].refused.empty()) continue;
+  std::vector<std::size_t> owners;  // the input of each accepted discipline
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (outcome.inputs[i].refused != Refusal::kNone) continue;
     if (existing + static_cast<int>(accepted.size()) >= kMaxDisciplines) {
-      inputs[i].refused = "Base would hold more than " + std::to_string(kMaxDisciplines) +
-                          " disciplines, the most the program shows";
+      outcome.inputs[i].refused = Refusal::kTooManyDisciplines;
       continue;
     }
     accepted.push_back(std::move(encoded[i]));
+    owners.push_back(i);
   }
+  if (accepted.empty()) return outcome;
 
   std::vector<int> numbers;
-  if (!accepted.empty()) {
-    std::string error;
-    if (!WriteDisciplines(folder / "Base", accepted, &numbers, &error)) {
-      std::fprintf(err, "%s; nothing written\n", error.c_str());
-      return kImportNothing;
-    }
+  std::string error;
+  if (!WriteDisciplines(base, accepted, &numbers, &error)) {
+    outcome.failure = ImportFailure::kCannotWrite;
+    outcome.failureDetail = error;
+    for (std::size_t i : owners) outcome.inputs[i].refused = Refusal::kNotWritten;
+    return outcome;
   }
-  bool lossy = false;
-  std::size_t next = 0;  // into accepted
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const Input& in = inputs[i];
-    if (!in.refused.empty()) {
-      lossy = true;
-      std::fprintf(out, "%s: nothing written: %s\n", in.name.c_str(), in.refused.c_str());
-      continue;
-    }
-    const EncodedDiscipline& d = accepted[next];
-    int number = numbers[next++];
-    lossy = lossy || !in.report.Clean();
-    std::fprintf(out, "%s: %d questions in %zu topics written as Base\\%d.txt%s%s\n",
-                 in.name.c_str(), d.questions, d.topicFiles.size(), number,
-                 in.report.Clean()
-                     ? ""
-                     : ("; " + std::to_string(in.report.Losses()) + " losses reported").c_str(),
-                 DropSummary(in.report).c_str());
-  }
-  if (accepted.empty()) {
-    std::fprintf(err, "exameo-import: nothing written\n");
-    return kImportNothing;
-  }
-  return lossy ? kImportLossy : kImportClean;
+  for (std::size_t k = 0; k < owners.size(); ++k) outcome.inputs[owners[k]].number = numbers[k];
+  outcome.written = static_cast<int>(owners.size());
+  return outcome;
 }
 
 }  // namespace bridge

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/texts.h"
+
 namespace bridge {
 
 // The program's limits, in Windows-1251 bytes without the terminating zero.
@@ -72,21 +74,33 @@ enum class Drop {
   kCount,
 };
 
-// One reported loss: printed as "INPUT:LINE: message".
+// One reported loss: printed as "INPUT:LINE: message". It keeps its text's identifier and
+// arguments, so that it reads in either language after the fact.
 struct Note {
   std::string input;
   int line = 0;
-  std::string message;
+  lang::Text text;
+
+  std::string Message(lang::Lang language = lang::Lang::kEnglish) const {
+    return lang::Render(text, language);
+  }
+  // "INPUT:LINE: message", or "INPUT: message" when its line is unknown.
+  std::string Line(lang::Lang language) const {
+    std::string out = input;
+    if (line > 0) {
+      out += ':';
+      out += std::to_string(line);
+    }
+    out += ": ";
+    out += Message(language);
+    return out;
+  }
 };
 
-// Prints each note on its own line, "INPUT: message" when its line is unknown.
-inline void PrintNotes(std::FILE* stream, const std::vector<Note>& notes) {
-  for (const Note& note : notes) {
-    if (note.line > 0)
-      std::fprintf(stream, "%s:%d: %s\n", note.input.c_str(), note.line, note.message.c_str());
-    else
-      std::fprintf(stream, "%s: %s\n", note.input.c_str(), note.message.c_str());
-  }
+// Prints each note on its own line, in `language`.
+inline void PrintNotes(std::FILE* stream, const std::vector<Note>& notes,
+                       lang::Lang language = lang::ToolLanguage()) {
+  for (const Note& note : notes) lang::Write(stream, note.Line(language) + "\n");
 }
 
 // Everything a reader or writer lost. Notes make the exit code 1; drops do not.
@@ -98,8 +112,8 @@ struct Report {
   std::size_t listLimit = 0;
   int unlisted = 0;
 
-  void Lose(std::string_view input, int line, std::string message) {
-    Keep(Note{std::string(input), line, std::move(message)});
+  void Lose(std::string_view input, int line, lang::Text text) {
+    Keep(Note{std::string(input), line, std::move(text)});
   }
   void Keep(Note note) {
     if (listLimit != 0 && notes.size() >= listLimit)

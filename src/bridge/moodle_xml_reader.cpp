@@ -73,8 +73,7 @@ class XmlReader {
       std::string name = file.attribute("name").value();
       // A file the text shows was noted with its image or player; the others are noted here.
       if (!name.empty() && std::find(shown.begin(), shown.end(), name) != shown.end()) continue;
-      report_->Lose(source_.name, LineOf(file),
-                    "attached file '" + name + "' dropped: the program shows text only");
+      report_->Lose(source_.name, LineOf(file), lang::Say(lang::Id::kAttachedFileDropped, name));
     }
     return plain;
   }
@@ -87,10 +86,9 @@ class XmlReader {
   void OldImages(pugi::xml_node q, int line) {
     std::string path = FoldSpace(q.child("image").text().get());
     if (!path.empty()) {
-      report_->Lose(source_.name, line,
-                    "image '" + path + "' dropped: the program shows text only");
+      report_->Lose(source_.name, line, lang::Say(lang::Id::kImageFileDropped, path));
     } else if (!FoldSpace(q.child("image_base64").text().get()).empty()) {
-      report_->Lose(source_.name, line, "embedded image dropped: the program shows text only");
+      report_->Lose(source_.name, line, lang::Say(lang::Id::kEmbeddedImageDropped));
     }
   }
 
@@ -106,8 +104,8 @@ class XmlReader {
       return;
     }
     if (type != "multichoice" && type != "truefalse" && type != "description") {
-      LeaveOut(source_, line, type.empty() ? std::string("untyped") : type,
-               "the program asks only choice questions", report_);
+      LeaveOut(source_, line, MoodleKind(type), lang::Say(lang::Id::kWhyOnlyChoiceQuestions),
+               report_);
       return;
     }
     if (!FoldSpace(WholeText(q.child("name"))).empty()) report_->Count(Drop::kTitle);
@@ -138,10 +136,7 @@ class XmlReader {
         if (value == "true") trueCorrect = Fraction(a) >= 100;
         if (value == "false") falseCorrect = Fraction(a) >= 100;
       }
-      if (renamed)
-        report_->Lose(source_.name, line,
-                      "true/false answers not named 'true' and 'false': read in order, the "
-                      "first as true, as Moodle reads them");
+      if (renamed) report_->Lose(source_.name, line, lang::Say(lang::Id::kTrueFalseNotNamed));
       question.variants.push_back(Variant{"Верно", trueCorrect, line});
       question.variants.push_back(Variant{"Неверно", falseCorrect, line});
     } else if (type == "multichoice") {
@@ -155,26 +150,27 @@ class XmlReader {
         CountFeedback(a.child("feedback"));
         std::string text = Text(a, FormatOf(a, format), answerLine);
         if (text.empty()) {
-          report_->Lose(source_.name, answerLine, "empty answer left out");
+          report_->Lose(source_.name, answerLine, lang::Say(lang::Id::kEmptyAnswerLeftOut));
           continue;
         }
         if (++answers <= static_cast<std::size_t>(kMaxVariantsPerQuestion))
           question.variants.push_back(Variant{std::move(text), fraction > 0, answerLine});
       }
       if (answers > static_cast<std::size_t>(kMaxVariantsPerQuestion)) {
-        report_->Lose(source_.name, line,
-                      "question left out: it has " + std::to_string(answers) +
-                          " variants, the program holds " +
-                          std::to_string(kMaxVariantsPerQuestion));
+        report_->Lose(
+            source_.name, line,
+            lang::Say(lang::Id::kQuestionLeftOut,
+                      lang::Say(lang::Id::kWhyTooManyVariants, answers, kMaxVariantsPerQuestion)));
         return;
       }
       if (question.variants.size() < 2) {
-        LeaveOut(source_, line, type, "it has fewer than two answers", report_);
+        LeaveOut(source_, line, MoodleKind(type), lang::Say(lang::Id::kWhyFewerThanTwoAnswers),
+                 report_);
         return;
       }
     }
     if (question.task.empty()) {
-      LeaveOut(source_, line, type, "its text is empty", report_);
+      LeaveOut(source_, line, MoodleKind(type), lang::Say(lang::Id::kWhyTextEmpty), report_);
       return;
     }
     sink_.Add(std::move(question));
@@ -243,22 +239,20 @@ bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Rep
   // size: refused before parsing, as a Moodle export has far fewer elements for its size.
   std::size_t tree = TreeBytes(text);
   if (tree > kMaxXmlTreeBytes) {
-    *error = "1: too much markup to read: its elements would take " + std::to_string(tree >> 20) +
-             " MiB in memory, the most read is " + std::to_string(kMaxXmlTreeBytes >> 20) + " MiB";
+    *error = lang::Tr(lang::Id::kXmlTooMuchMarkup, tree >> 20, kMaxXmlTreeBytes >> 20);
     return false;
   }
   pugi::xml_document document;
   pugi::xml_parse_result result = document.load_buffer_inplace(
       text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
   if (!result) {
-    *error = std::to_string(lines.At(result.offset)) + ": XML error: " + result.description();
+    *error = lang::Tr(lang::Id::kXmlError, lines.At(result.offset), result.description());
     return false;
   }
   pugi::xml_node quiz = document.child("quiz");
   if (!quiz) {
     pugi::xml_node root = document.document_element();
-    *error = std::to_string(root ? lines.At(root.offset_debug()) : 1) +
-             ": not a Moodle XML quiz: the root element is not <quiz>";
+    *error = lang::Tr(lang::Id::kXmlNotQuiz, root ? lines.At(root.offset_debug()) : 1);
     return false;
   }
   XmlReader reader(source, bank, report, lines);

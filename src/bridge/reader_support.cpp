@@ -111,20 +111,19 @@ std::string HtmlAsText(std::string_view html, const Source& source, int line, Re
   std::string plain = HtmlToText(html, &dropped);
   if (dropped.tags) report->Count(Drop::kFormatting);
   if (!dropped.unread.empty())
-    report->Lose(source.name, line, "HTML text not read: " + dropped.unread);
-  for (const std::string& what : dropped.media)
-    report->Lose(source.name, line, what + " dropped: the program shows text only");
+    report->Lose(source.name, line, lang::Say(lang::Id::kHtmlNotRead, dropped.unread));
+  for (const lang::Text& what : dropped.media)
+    report->Lose(source.name, line, lang::Say(lang::Id::kMediaDropped, what));
   if (files != nullptr)
     for (std::string& file : dropped.files) files->push_back(std::move(file));
   return plain;
 }
 
-void LeaveOut(const Source& source, int line, std::string_view kind, std::string_view why,
+void LeaveOut(const Source& source, int line, const lang::Text& kind, lang::Text why,
               Report* report) {
-  std::string message(kind);
-  message += kind.empty() ? "question left out: " : " question left out: ";
-  message += why;
-  report->Lose(source.name, line, std::move(message));
+  report->Lose(source.name, line,
+               kind.empty() ? lang::Say(lang::Id::kQuestionLeftOut, std::move(why))
+                            : lang::Say(lang::Id::kKindQuestionLeftOut, kind, std::move(why)));
 }
 
 }  // namespace bridge

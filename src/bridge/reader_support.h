@@ -75,8 +75,16 @@ class TopicSink {
 std::string HtmlAsText(std::string_view html, const Source& source, int line, Report* report,
                        std::vector<std::string>* files = nullptr);
 
-// "INPUT:LINE: KIND question left out: WHY".
-void LeaveOut(const Source& source, int line, std::string_view kind, std::string_view why,
+// "INPUT:LINE: KIND question left out: WHY" ("question left out: WHY" when `kind` is empty).
+void LeaveOut(const Source& source, int line, const lang::Text& kind, lang::Text why,
               Report* report);
+// Kinds of question for LeaveOut: Moodle's own type names stay as Moodle writes them.
+inline lang::Text NoKind() {
+  return {};
+}
+inline lang::Text MoodleKind(const std::string& type) {
+  return type.empty() ? lang::Say(lang::Id::kKindUntyped)
+                      : lang::Say(lang::Id::kKindMoodleType, type);
+}
 
 }  // namespace bridge

@@ -133,7 +133,11 @@ int Utf8ToCp1251(std::string_view s, std::string* out, std::vector<char32_t>* mi
 }
 
 std::string DescribeMissing(char32_t u) {
-  if (u == kBad) return "a malformed UTF-8 sequence";
+  return lang::Render(MissingText(u), lang::Lang::kEnglish);
+}
+
+lang::Text MissingText(char32_t u) {
+  if (u == kBad) return lang::Say(lang::Id::kMalformedUtf8);
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(u));
   std::string text = buffer;
@@ -142,7 +146,7 @@ std::string DescribeMissing(char32_t u) {
     AppendUtf8(u, &text);
     text += "'";
   }
-  return text;
+  return lang::Plain(text);
 }
 
 std::string Cp1251ToUtf8(std::string_view bytes) {

@@ -28,12 +28,12 @@ inline constexpr int kMaxHtmlDepth = 1000;
 
 // What HtmlToText leaves out besides the tags themselves.
 struct HtmlDropped {
-  bool tags = false;   // a tag or comment was removed
-  std::string unread;  // why nothing was read (over kMaxHtmlBytes or kMaxHtmlDepth), or empty
-  int images = 0;      // <img> elements
+  bool tags = false;  // a tag or comment was removed
+  lang::Text unread;  // why nothing was read (over kMaxHtmlBytes or kMaxHtmlDepth), or empty
+  int images = 0;     // <img> elements
   // Each dropped image, player, embedded object or frame and each link to an attached file, in
   // the order of the text: "image", "audio 'a.mp3'", "link to attached file 'b.pdf'".
-  std::vector<std::string> media;
+  std::vector<lang::Text> media;
   // The attached files (@@PLUGINFILE@@/name, name decoded) those dropped elements name.
   std::vector<std::string> files;
 };
@@ -58,6 +58,8 @@ int Utf8ToCp1251(std::string_view utf8, std::string* out, std::vector<char32_t>*
 
 // "U+2211 '∑'" or "a malformed UTF-8 sequence": how a note names a character that became '?'.
 std::string DescribeMissing(char32_t u);
+// The same as a text of the table, for notes in either language.
+lang::Text MissingText(char32_t u);
 
 // Windows-1251 to UTF-8 (the undefined byte 0x98 becomes U+FFFD).
 std::string Cp1251ToUtf8(std::string_view bytes);

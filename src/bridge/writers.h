@@ -45,8 +45,8 @@ bool LoadForExport(const std::filesystem::path& path, const std::string& shown, 
 // (both without regard to case, as on Windows).
 bool IsDescriptionPath(const std::filesystem::path& path);
 
-// Why `format` cannot carry `question`, or an empty string when it can.
-std::string WhyLeftOut(Format format, const Question& question);
+// Why `format` cannot carry `question`, or an empty text when it can.
+lang::Text WhyLeftOut(Format format, const Question& question);
 
 // The weight, in percent as Moodle accepts it, of the `index`-th of `correct` correct variants
 // (both from 1 and 0; correct from 1 to 12). The weights of one question sum to 100.
@@ -88,11 +88,11 @@ void ForEachCarried(Format format, const ExportBank& bank, Report* report, Take&
     const Topic& topic = bank.bank.topics[t];
     const std::string& file = bank.FileOf(t);
     for (const Question& q : topic.questions) {
-      std::string why = WhyLeftOut(format, q);
+      lang::Text why = WhyLeftOut(format, q);
       if (why.empty())
         take(topic, q);
       else
-        report->Lose(file, q.line, "left out: " + why);
+        report->Lose(file, q.line, lang::Say(lang::Id::kExportLeftOut, std::move(why)));
     }
   }
 }

@@ -87,7 +87,7 @@ TEST(ExportLoad, DescriptionFileThroughTheCatalogueWithEveryLossNoted) {
   // The control character, then the empty and the missing topic at their description lines.
   EXPECT_EQ(Notes(report),
             (std::vector<std::string>{shown + ":1", "Base/1.txt:4", "Base/1.txt:5"}));
-  EXPECT_NE(report.notes[2].message.find("phys\\missing.txt"), std::string::npos);
+  EXPECT_NE(report.notes[2].Message().find("phys\\missing.txt"), std::string::npos);
 }
 
 TEST(ExportLoad, QuestionFileIsOneTopicTitledByItsName) {

@@ -36,7 +36,7 @@ inline Bank Read(bridge::Format format, std::string_view text, Report* report) {
 inline std::string Notes(const Report& report) {
   std::string text;
   for (const bridge::Note& note : report.notes)
-    text += std::to_string(note.line) + ": " + note.message + "\n";
+    text += std::to_string(note.line) + ": " + note.Message() + "\n";
   return text;
 }
 

@@ -84,7 +84,7 @@ TEST(BridgeText, HtmlIsReadAsABrowserReadsIt) {
   for (int i = 0; i < 5000; ++i) deep += "<div>";
   bridge::HtmlDropped dropped;
   EXPECT_EQ(HtmlToText(deep + "x", &dropped), "");
-  EXPECT_EQ(dropped.unread, "it nests tags over 1000 deep");
+  EXPECT_EQ(lang::Render(dropped.unread, lang::Lang::kEnglish), "it nests tags over 1000 deep");
   deep.resize(999 * 5);
   EXPECT_EQ(HtmlToText(deep + "x"), "x");
 }
@@ -128,9 +128,12 @@ TEST(BridgeText, HtmlNamesEveryMediaItDrops) {
                        "конспект</a> <a href=\"https://e.org/@@PLUGINFILE@@/x\">сайт</a></p>",
                        &dropped),
             "Слушайте конспект сайт");
-  EXPECT_EQ(dropped.media, (std::vector<std::string>{"audio 'a b.mp3'", "video 'v.mp4'",
-                                                     "embedded object", "embedded frame", "image",
-                                                     "link to attached file 'notes.pdf'"}));
+  std::vector<std::string> media;
+  for (const lang::Text& what : dropped.media)
+    media.push_back(lang::Render(what, lang::Lang::kEnglish));
+  EXPECT_EQ(media, (std::vector<std::string>{"audio 'a b.mp3'", "video 'v.mp4'", "embedded object",
+                                             "embedded frame", "image",
+                                             "link to attached file 'notes.pdf'"}));
   EXPECT_EQ(dropped.files, (std::vector<std::string>{"a b.mp3", "v.mp4", "i.png", "notes.pdf"}));
   EXPECT_EQ(dropped.images, 1);
   EXPECT_TRUE(dropped.tags);

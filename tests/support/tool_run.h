@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/lang.h"
+
 namespace testsupport {
 
 // What a tool said and how it ended; code -1 when it could not be run.
@@ -30,8 +32,11 @@ inline std::string Slurp(std::FILE* f) {
 // A tool's entry point: main's arguments, its standard output and error.
 using ToolMain = int (*)(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
 
-// Runs `tool` as the program `name` with `args`, its outputs caught in temporary files.
-inline ToolResult RunToolMain(ToolMain tool, const char* name, std::vector<std::string> args) {
+// Runs `tool` as the program `name` with `args`, its outputs caught in temporary files; it
+// speaks `language` whatever the user's is.
+inline ToolResult RunToolMain(ToolMain tool, const char* name, std::vector<std::string> args,
+                              lang::Lang language = lang::Lang::kEnglish) {
+  lang::ToolLanguageFor speaking(language);
   args.insert(args.begin(), name);
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());

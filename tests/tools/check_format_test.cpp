@@ -269,7 +269,7 @@ TEST(CheckTopics, LineNumbersAgreeWithTheCatalogueOnRandomFiles) {
     check::Report report;
     std::vector<check::TopicPath> paths = check::CheckTopics(file, program, "1.txt", &report);
     std::string seen;
-    for (const check::Problem& p : report.problems) seen += p.message + "\n";
+    for (const check::Problem& p : report.problems) seen += p.Message() + "\n";
     ASSERT_EQ(std::string::npos, seen.find("differently")) << testing::PrintToString(file);
     ASSERT_EQ(program.paths.size(), paths.size()) << testing::PrintToString(file);
     for (const check::TopicRun& run : program.runs) {
@@ -299,7 +299,7 @@ TEST(CheckTopics, DescriptionNameLength) {
   EXPECT_TRUE(report.problems.empty());
   check::CheckDescriptionName(Repeat('n', 39) + ".txt", "f", &report);
   ASSERT_EQ(1u, report.problems.size());
-  EXPECT_NE(std::string::npos, report.problems[0].message.find("43 bytes"));
+  EXPECT_NE(std::string::npos, report.problems[0].Message().find("43 bytes"));
 }
 
 TEST(Classify, DescriptionOnlyWhenEveryLaterLineIsATopicLine) {

@@ -17,7 +17,7 @@ namespace tools_test {
 inline std::vector<std::string> Messages(const check::Report& report) {
   std::vector<std::string> out;
   for (const check::Problem& p : report.problems)
-    out.push_back(std::to_string(p.line) + ": " + p.message);
+    out.push_back(std::to_string(p.line) + ": " + p.Message());
   return out;
 }
 
