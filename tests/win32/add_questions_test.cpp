@@ -168,7 +168,9 @@ TEST_F(AddQuestionsTest, DroppedFilesAreAddedTheMenuRebuiltAndTheReportUsedByKey
   EXPECT_NE(GetFileAttributesW(L"Base\\5.txt"), INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(GetFileAttributesW(L"Base\\d5\\1.txt"), INVALID_FILE_ATTRIBUTES);
   HMENU disciplines = GetSubMenu(GetMenu(MainWindow()), 0);
-  ASSERT_EQ(GetMenuItemCount(disciplines), 7);
+  std::string said;
+  for (const std::string& line : adding::LastAdded().lines) said += line + "\n";
+  ASSERT_EQ(GetMenuItemCount(disciplines), 7) << said;
   EXPECT_EQ(ItemText(disciplines, 4), L"дроби");
   EXPECT_EQ(GetMenuItemID(disciplines, 4), 24u);
   EXPECT_EQ(GetMenuState(disciplines, 5, MF_BYPOSITION) & MF_SEPARATOR,

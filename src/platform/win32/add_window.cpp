@@ -128,7 +128,9 @@ bool AskOpenFiles(HWND owner, std::vector<std::string>* paths, int* filter) {
   open.lpstrFile = buffer.data();
   open.nMaxFile = static_cast<DWORD>(buffer.size());
   open.lpstrTitle = L"Добавить вопросы из файла";
-  open.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  // The working folder holds Base and stays: the dialog would otherwise move it to the files'.
+  open.Flags =
+      OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&open)) return false;
   *paths = ChosenPaths(buffer.data());
   *filter = static_cast<int>(open.nFilterIndex);
