@@ -11,8 +11,8 @@
 set -euo pipefail
 usage="usage: add_e2e.sh EXAMEO_EXE WORK_DIR [SCREENSHOT]"
 exe=$(realpath "${1:?$usage}")
-work=${2:?$usage}
-keep=${3:-}
+work=$(realpath -m "${2:?$usage}")
+keep=${3:+$(realpath -m "$3")}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=e2e_lib.sh
 source "$here/e2e_lib.sh"
@@ -75,7 +75,7 @@ sleep 0.5
 path=$(winepath -w "$work/algebra.gift" 2>/dev/null)
 xdotool type --delay 20 "$path"
 xdotool key Return
-gone 'Добавить вопросы из файла' || fail "the Open dialog stayed"
+gone 'Добавить вопросы из файла' || { shot open-dialog; fail "the Open dialog stayed (typed $path)"; }
 
 report=$(find_window 'Добавление вопросов') || fail "no report"
 [[ -f Base/2.txt && -f Base/d2/1.txt && -f Base/d2/2.txt ]] ||
