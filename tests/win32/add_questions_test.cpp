@@ -121,7 +121,11 @@ void CALLBACK WhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
 
 TEST_F(AddQuestionsTest, TheFilterChosenInTheRealDialogForcesTheFormat) {
   // GIFT in a .txt whose content tells Aiken: by the Aiken filter it gives nothing.
-  Put(L"forced.gift", "Q {T}\n");
+  // In another folder: the working folder, where Base is, must stay.
+  CreateDirectoryW(L"elsewhere", nullptr);
+  Put(L"elsewhere\\forced.gift", "Q {T}\n");
+  wchar_t before[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, before);
   bool seen = false;
   gWhileUp = [&](HWND dialog) {
     seen = true;
@@ -134,7 +138,7 @@ TEST_F(AddQuestionsTest, TheFilterChosenInTheRealDialogForcesTheFormat) {
     for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
       SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, code), reinterpret_cast<LPARAM>(types));
     wchar_t full[MAX_PATH] = {};
-    GetFullPathNameW(L"forced.gift", MAX_PATH, full, nullptr);
+    GetFullPathNameW(L"elsewhere\\forced.gift", MAX_PATH, full, nullptr);
     HWND name = GetDlgItem(dialog, 0x47c);                  // cmb13, the file name
     if (name == nullptr) name = GetDlgItem(dialog, 0x480);  // edt1
     ASSERT_NE(name, nullptr);
@@ -156,7 +160,11 @@ TEST_F(AddQuestionsTest, TheFilterChosenInTheRealDialogForcesTheFormat) {
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(report, kAddOpen)));
   EXPECT_EQ(LOWORD(SendMessageW(report, DM_GETDEFID, 0, 0)), IDCANCEL);
   EXPECT_EQ(GetFileAttributesW(L"Base\\5.txt"), INVALID_FILE_ATTRIBUTES);
-  DeleteFileW(L"forced.gift");
+  wchar_t after[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, after);
+  EXPECT_EQ(std::wstring(after), std::wstring(before));
+  SetCurrentDirectoryW(before);
+  RemoveTree(L"elsewhere");
 }
 
 TEST_F(AddQuestionsTest, DroppedFilesAreAddedTheMenuRebuiltAndTheReportUsedByKeys) {
