@@ -97,9 +97,12 @@ TEST_F(AddQuestionsTest, TheOpenDialogsFiltersAndTheChosenPaths) {
   EXPECT_TRUE(ChosenPaths(L"\0").empty());
 }
 
-// Runs `action` once the Open dialog owned by the main window is up, inside its own loop.
+// Runs `action` once the Open dialog owned by the main window is up, inside its own loop; a
+// dialog still up 5 s later is cancelled (and `gStuck` set), so that the test fails, not hangs.
 std::function<void(HWND)> gWhileUp;
-void CALLBACK WhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
+bool gStuck = false;
+int gTicksUp = 0;
+HWND OpenDialog() {
   HWND dialog = nullptr;
   EnumThreadWindows(
       GetCurrentThreadId(),
@@ -112,11 +115,31 @@ void CALLBACK WhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&dialog));
-  if (dialog == nullptr) return;
-  KillTimer(nullptr, timer);
-  auto action = std::move(gWhileUp);
-  gWhileUp = nullptr;
-  if (action) action(dialog);
+  return dialog;
+}
+void CALLBACK WhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = OpenDialog();
+  if (dialog == nullptr) {
+    if (!gWhileUp) KillTimer(nullptr, timer);  // acted, and the dialog is gone
+    return;
+  }
+  if (gWhileUp) {
+    auto action = std::move(gWhileUp);
+    gWhileUp = nullptr;
+    gTicksUp = 0;
+    action(dialog);
+  } else if (++gTicksUp > 50) {
+    // Still up: cancel it and any box it raised, every dialog of this thread.
+    gStuck = true;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM) -> BOOL {
+          if (ClassOf(w) == L"#32770" && IsWindowVisible(w))
+            PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+          return TRUE;
+        },
+        0);
+  }
 }
 
 TEST_F(AddQuestionsTest, TheFilterChosenInTheRealDialogForcesTheFormat) {
@@ -126,6 +149,8 @@ TEST_F(AddQuestionsTest, TheFilterChosenInTheRealDialogForcesTheFormat) {
   Put(L"elsewhere\\forced.gift", "Q {T}\n");
   wchar_t before[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, before);
+  wchar_t full[MAX_PATH] = {};
+  GetFullPathNameW(L"elsewhere\\forced.gift", MAX_PATH, full, nullptr);
   bool seen = false;
   gWhileUp = [&](HWND dialog) {
     seen = true;
@@ -137,17 +162,17 @@ TEST_F(AddQuestionsTest, TheFilterChosenInTheRealDialogForcesTheFormat) {
     // What a choice in the list tells the dialog (Windows and Wine take the filter from it).
     for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
       SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, code), reinterpret_cast<LPARAM>(types));
-    wchar_t full[MAX_PATH] = {};
-    GetFullPathNameW(L"elsewhere\\forced.gift", MAX_PATH, full, nullptr);
     HWND name = GetDlgItem(dialog, 0x47c);                  // cmb13, the file name
     if (name == nullptr) name = GetDlgItem(dialog, 0x480);  // edt1
     ASSERT_NE(name, nullptr);
     SetWindowTextW(name, full);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   };
+  gStuck = false;
   SetTimer(nullptr, 0, 100, WhenOpen);
   PostMessageW(MainWindow(), WM_COMMAND, 508, 0);
   Pump();
+  EXPECT_FALSE(gStuck) << "the Open dialog did not take the file";
   ASSERT_TRUE(PumpUntil([] { return AddReport() != nullptr; }, 5000));
   EXPECT_TRUE(seen);
   EXPECT_EQ(adding::LastAdded().lines,
