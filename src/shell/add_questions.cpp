@@ -43,7 +43,7 @@ std::string Why(const bridge::ImportedInput& in, const bridge::ImportOutcome& ou
     case bridge::Refusal::kNotWritten:
       return outcome.failure == bridge::ImportFailure::kCannotList
                  ? "не удалось прочитать папку Base"
-                 : "в папку Base не удалось записать (" + outcome.failureDetail + ")";
+                 : "в папку Base не удалось записать";
     case bridge::Refusal::kNone:
       break;
   }

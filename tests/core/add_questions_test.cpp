@@ -1,5 +1,10 @@
 // Adding question files from the program: the import in-process, the catalogue and the menu
 // taking the new disciplines, and the report's lines.
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -259,6 +264,34 @@ TEST_F(AddQuestionsTest, FailuresSayWhyAndChangeNothing) {
   adding::OpenFirstNew();  // nothing new: nothing opens
   EXPECT_TRUE(fake::LiveChoosers().empty());
 }
+
+#ifndef _WIN32
+TEST_F(AddQuestionsTest, ABaseThatCannotBeWrittenSaysSoAndChangesNothing) {
+  WriteBytes("Base\\1.txt", "Old\r\n");
+  WriteBytes("a.gift", "Q {T}\n");
+  WriteBytes("b.gift", "R {F}\n");
+  ASSERT_EQ(0, chmod("Base", 0555));
+  // The superuser writes anyway, and a pass would prove nothing: scripts/test.sh runs this
+  // test as an unprivileged user when it runs as root.
+  if (std::FILE* probe = std::fopen("Base/probe", "wb")) {
+    std::fclose(probe);
+    std::remove("Base/probe");
+    chmod("Base", 0755);
+    FAIL() << "this user can write in a folder of mode 555 (root?): run this test as an "
+              "unprivileged user, as scripts/test.sh does";
+  }
+  HMENU bar = StartUp();
+  auto before = Snapshot(".");
+  adding::AddQuestionFiles({"a.gift", "b.gift"}, bridge::Format::kUnknown);
+  chmod("Base", 0755);
+  EXPECT_EQ(adding::LastAdded().lines,
+            (Lines{"a.gift: ничего не добавлено: в папку Base не удалось записать",
+                   "b.gift: ничего не добавлено: в папку Base не удалось записать"}));
+  EXPECT_EQ(Snapshot("."), before);
+  EXPECT_EQ(adding::LastAdded().firstNew, -1);
+  EXPECT_EQ(Texts(bar->items[0].submenu), (Lines{"Old", "-", W("Добавить вопросы из файла...")}));
+}
+#endif
 
 TEST_F(AddQuestionsTest, BaseIsCreatedWhenMissingAndARunningSittingIsLeftAlone) {
   WriteBytes("a.gift", "Q {T}\n");
