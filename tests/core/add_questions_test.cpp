@@ -12,6 +12,7 @@
 
 #include "bridge/host.h"
 #include "bridge/text.h"
+#include "exam/sitting.h"
 #include "quiz_support.h"
 #include "shell/add_questions.h"
 #include "shell/commands.h"
@@ -307,6 +308,28 @@ TEST_F(AddQuestionsTest, BaseIsCreatedWhenMissingAndARunningSittingIsLeftAlone) 
   quiz::bFlowBusy = false;
   EXPECT_FALSE(std::filesystem::exists("Base/2.txt"));
   EXPECT_EQ(fake::AddReportOpens(), 1);
+
+  // An exam runs: adding goes on beside it and leaves it as it is.
+  ASSERT_TRUE(exam::Begin(0, -1, 1, 10));
+  std::string title = Title();
+  adding::AddQuestionFiles({"b.gift"}, bridge::Format::kUnknown);
+  EXPECT_TRUE(std::filesystem::exists("Base/2.txt"));
+  EXPECT_TRUE(exam::Running());
+  EXPECT_EQ(Title(), title);
+  EXPECT_EQ(Texts(bar->items[0].submenu),
+            (Lines{"a", "b", "-", W("Добавить вопросы из файла...")}));
+  EXPECT_TRUE(fake::Boxes().empty());
+  // "Открыть" asks first, as a discipline's item does; No keeps the sitting and opens nothing.
+  fake::SetYesNoAnswer(false);
+  adding::OpenFirstNew();
+  EXPECT_EQ(fake::Boxes().size(), 1u);
+  EXPECT_TRUE(exam::Running());
+  EXPECT_TRUE(fake::LiveChoosers().empty());
+  fake::SetYesNoAnswer(true);
+  adding::OpenFirstNew();
+  EXPECT_FALSE(exam::Running());
+  ASSERT_EQ(fake::LiveChoosers().size(), 1u);
+  EXPECT_EQ(fake::LiveChoosers().back()->text, "Base\\2.txt");
 }
 
 }  // namespace
