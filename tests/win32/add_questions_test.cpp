@@ -231,6 +231,12 @@ TEST_F(AddQuestionsTest, DroppedFilesAreAddedTheMenuRebuiltAndTheReportUsedByKey
     at = GetNextDlgTabItem(report, at, FALSE);
     EXPECT_EQ(at, next);
   }
+  // ... and the Tab key moves the focus along it, as in any dialog.
+  SetFocus(open);
+  PostMessageW(open, WM_KEYDOWN, VK_TAB, 0);
+  Pump();
+  EXPECT_EQ(GetFocus(), close);
+  SetFocus(open);
   // A key typed there stays there: no command reaches the main window.
   {
     MessageSpy spy(MainWindow(), true);
