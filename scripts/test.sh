@@ -42,7 +42,8 @@ fi
 
 # Tests that need a user who cannot read every file (binary:gtest name). As root they are left
 # out of the CTest runs and run here as an unprivileged user instead; they fail when run as root.
-unprivileged_tests=(tests/exameo_bank_tests:Catalogue.ScanPassesOverAFileThatCannotBeOpened)
+unprivileged_tests=(tests/exameo_bank_tests:Catalogue.ScanPassesOverAFileThatCannotBeOpened
+  tests/exameo_core_tests:AddQuestionsTest.ABaseThatCannotBeWrittenSaysSoAndChangesNothing)
 unprivileged_user=exameo-test
 sanitizer_env=(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)

@@ -239,6 +239,8 @@ ImportOutcome ImportInputs(const std::filesystem::path& folder,
   if (existing < 0) {
     outcome.failure = ImportFailure::kCannotList;
     outcome.failureDetail = Utf8FromPath(base);
+    for (ImportedInput& in : outcome.inputs)
+      if (in.refused == Refusal::kNone) in.refused = Refusal::kNotWritten;
     return outcome;
   }
   std::vector<EncodedDiscipline> accepted;

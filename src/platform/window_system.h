@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/handles.h"
 
@@ -131,6 +133,8 @@ bool AddMenuSeparator(HMENU menu);
 void SetMenuTick(HMENU menu, unsigned id, bool ticked);
 // Gives item `id` (searched in submenus too) the text `text` and enables or greys it.
 void SetMenuItem(HMENU menu, unsigned id, const char* text, bool enabled);
+// Removes every item of a popup menu.
+void ClearMenu(HMENU menu);
 
 // ---- The exam ----
 
@@ -154,5 +158,16 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner);
 // Opens "Знания по темам" (modeless, owned by `owner`; its keys stay there); a second call shows
 // the counts of now and brings it to the top. What it shows comes from study::ReviewCounts.
 void OpenKnowledgeWindow(HINSTANCE instance, HWND owner);
+
+// ---- Adding questions ----
+
+// The Open dialog for question files (several at once, owned by `owner`), with the filters of
+// adding::kFilters. True when files were chosen: their full paths (UTF-8) and the 1-based index
+// of the filter chosen.
+bool AskOpenFiles(HWND owner, std::vector<std::string>* paths, int* filter);
+// Opens the report "Добавление вопросов" of adding::LastAdded() (modeless, owned by `owner`; its
+// keys stay there); an open one shows the new report and comes to the top. Its "Открыть" calls
+// adding::OpenFirstNew.
+void OpenAddReport(HINSTANCE instance, HWND owner);
 
 }  // namespace ws

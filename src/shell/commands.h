@@ -41,3 +41,6 @@ inline constexpr unsigned kCmdExam = 504;
 inline constexpr unsigned kCmdReviewDue = 505;
 inline constexpr unsigned kCmdReviewMistakes = 506;
 inline constexpr unsigned kCmdKnowledge = 507;
+// "Добавить вопросы из файла..." at the end of "Дисциплины". Taken from the menu only, as the
+// study menu's.
+inline constexpr unsigned kCmdAddQuestions = 508;

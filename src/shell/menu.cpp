@@ -14,17 +14,36 @@ bool Screen2::CreateMenuItem(HMENU menu, char* text, unsigned before, unsigned i
 }
 
 HMENU PreparationMenu = nullptr;
+HMENU DisciplinesMenu = nullptr;
+
+namespace {
+
+void FillDisciplines(HMENU menu) {
+  // No item carries identifier 0 or 1 while the disciplines are put in (the separator comes
+  // after them), so every item is appended.
+  int last =
+      Discipline.LastDiscipline < kMaxDisciplines ? Discipline.LastDiscipline : kMaxDisciplines - 1;
+  for (int i = 0; i <= last; ++i)
+    OnScreen2.CreateMenuItem(menu, Discipline.Disciplines[i].Title, 0, kCmdFirstDiscipline + i,
+                             nullptr);
+  if (last >= 0) ws::AddMenuSeparator(menu);
+  auto add = Cp1251("Добавить вопросы из файла...");
+  OnScreen2.CreateMenuItem(menu, add.bytes, 1, kCmdAddQuestions, nullptr);
+}
+
+}  // namespace
+
+void RebuildDisciplinesMenu() {
+  if (DisciplinesMenu == nullptr) return;
+  ws::ClearMenu(DisciplinesMenu);
+  FillDisciplines(DisciplinesMenu);
+}
 
 HMENU BuildMenuBar() {
   HMENU bar = ws::CreateMenuBar();
 
-  // No item carries identifier 0 or 1 while the menus are built, so every item is appended.
   HMENU disciplines = ws::CreatePopup();
-  int last =
-      Discipline.LastDiscipline < kMaxDisciplines ? Discipline.LastDiscipline : kMaxDisciplines - 1;
-  for (int i = 0; i <= last; ++i)
-    OnScreen2.CreateMenuItem(disciplines, Discipline.Disciplines[i].Title, 0,
-                             kCmdFirstDiscipline + i, nullptr);
+  FillDisciplines(disciplines);
 
   HMENU help = ws::CreatePopup();
   auto about = Cp1251("О программе");
@@ -67,6 +86,7 @@ HMENU BuildMenuBar() {
   OnScreen2.CreateMenuItem(bar, optionsTitle.bytes, 1, 0, options);
   OnScreen2.CreateMenuItem(bar, helpTitle.bytes, 1, 0, help);
   PreparationMenu = preparation;
+  DisciplinesMenu = disciplines;
   // The options read at start-up are shown ticked.
   study::UseMenuBar(bar);
   return bar;

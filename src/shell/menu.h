@@ -8,6 +8,11 @@
 // and the results 503) and the "Помощь" popup (About 10, hot keys 12, database 11). Call it
 // after the catalogue has been scanned and study::Init; study::MenuBar keeps the bar.
 HMENU BuildMenuBar();
+// The popup "Дисциплины" of the bar BuildMenuBar made.
+extern HMENU DisciplinesMenu;
+// Fills "Дисциплины" again from the catalogue: its disciplines, a separator and "Добавить
+// вопросы из файла..." (alone when there is no discipline). Every other menu and tick stays.
+void RebuildDisciplinesMenu();
 // The popup "Подготовка" of the bar BuildMenuBar made (its review items' counts are updated
 // when it opens).
 extern HMENU PreparationMenu;

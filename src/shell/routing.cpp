@@ -6,6 +6,7 @@
 #include "exam/sitting.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
+#include "shell/add_questions.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
@@ -37,6 +38,8 @@ long RouteCommand(unsigned wParam, HWND sender) {
   // Only shows counts: it loads nothing, so a sitting goes on under it.
   if (wParam == kCmdKnowledge && sender == nullptr)
     ws::OpenKnowledgeWindow(OnScreen2.hInst, OnScreen2.hWnd);
+  // Adding disciplines leaves a running sitting as it is: only the menu changes.
+  if (wParam == kCmdAddQuestions && sender == nullptr) adding::AskAndAdd();
   return -1;
 }
 

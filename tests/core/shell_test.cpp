@@ -135,12 +135,16 @@ TEST_F(ShellTest, MenuBarListsTheDisciplinesAndTheHelpItems) {
   ASSERT_NE(disciplines, nullptr);
   ASSERT_NE(help, nullptr);
   EXPECT_TRUE(disciplines->popup);
-  ASSERT_EQ(disciplines->items.size(), 3u);
+  ASSERT_EQ(disciplines->items.size(), 5u);
   for (unsigned i = 0; i < 3; ++i) {
     EXPECT_EQ(disciplines->items[i].text, "Discipline " + std::to_string(i));
     EXPECT_EQ(disciplines->items[i].id, 20 + i);
     EXPECT_EQ(disciplines->items[i].submenu, nullptr);
   }
+  // After the disciplines, a separator and the item that adds more.
+  EXPECT_TRUE(disciplines->items[3].separator);
+  EXPECT_EQ(disciplines->items[4].text, std::string(Cp1251("Добавить вопросы из файла...")));
+  EXPECT_EQ(disciplines->items[4].id, 508u);
   ASSERT_EQ(help->items.size(), 3u);
   EXPECT_EQ(help->items[0].text, std::string(Cp1251("О программе")));
   EXPECT_EQ(help->items[0].id, 10u);
@@ -153,18 +157,20 @@ TEST_F(ShellTest, MenuBarListsTheDisciplinesAndTheHelpItems) {
 TEST_F(ShellTest, MenuBarWithNoOrAllDisciplines) {
   Discipline.LastDiscipline = -1;
   HMENU bar = BuildMenuBar();
-  EXPECT_TRUE(bar->items[0].submenu->items.empty());
+  // No discipline: the item that adds some, alone.
+  ASSERT_EQ(bar->items[0].submenu->items.size(), 1u);
+  EXPECT_EQ(bar->items[0].submenu->items[0].id, 508u);
   EXPECT_EQ(bar->items[3].submenu->items.size(), 3u);
 
   for (auto& d : Discipline.Disciplines) d.bExists = true;
   Discipline.LastDiscipline = 63;
   bar = BuildMenuBar();
-  ASSERT_EQ(bar->items[0].submenu->items.size(), 64u);
+  ASSERT_EQ(bar->items[0].submenu->items.size(), 66u);
   EXPECT_EQ(bar->items[0].submenu->items[63].id, 83u);
   // A count beyond the table never runs off it.
   Discipline.LastDiscipline = 500;
   bar = BuildMenuBar();
-  EXPECT_EQ(bar->items[0].submenu->items.size(), 64u);
+  EXPECT_EQ(bar->items[0].submenu->items.size(), 66u);
 }
 
 TEST_F(ShellTest, CreateMenuItemInsertsBeforeTheItemWithTheIdentifier) {

@@ -7,10 +7,10 @@ e2e_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # The start of a script that drives the program: a Wine session unless one runs already (a
 # DISPLAY is set), and WORK made afresh holding EXE and INI as exameo.exe and exameo.ini, as the
-# zip unpacks them, so that everything the program writes stays in WORK. NAME prefixes fail's
-# messages.
+# zip unpacks them, so that everything the program writes stays in WORK (an empty INI: none, and
+# the program keeps its data in the Wine prefix). NAME prefixes fail's messages.
 e2e_start() {
-  local exe=${2:?usage: e2e_start NAME EXE INI WORK} ini=${3:?} work_dir=${4:?}
+  local exe=${2:?usage: e2e_start NAME EXE INI WORK} ini=${3?} work_dir=${4:?}
   e2e_name=$1
   program=""
   if [[ -z ${DISPLAY:-} ]]; then
@@ -20,7 +20,7 @@ e2e_start() {
   rm -rf "$work_dir"
   mkdir -p "$work_dir/Base"
   cp "$exe" "$work_dir/exameo.exe"
-  cp "$ini" "$work_dir/exameo.ini"
+  [[ -z $ini ]] || cp "$ini" "$work_dir/exameo.ini"
 }
 
 # Says what went wrong and ends the script; a program it started ($program) is killed, since

@@ -40,6 +40,14 @@ struct FakeState {
   bool quitPosted = false;
   HWND focus = nullptr;
   int dpi = 96;
+  // Adding questions: the Open dialog's scripted answer, and what was asked and shown.
+  bool openFilesChosen = false;
+  std::vector<std::string> openFiles;
+  int openFilter = 1;
+  int openFilesAsks = 0;
+  HWND openFilesOwner = nullptr;
+  int addReportOpens = 0;
+  HWND addReportOwner = nullptr;
 };
 
 FakeState& State() {
@@ -350,6 +358,25 @@ void OpenExamDialog(HINSTANCE, HWND) {
   ++State().dialogOpens;
 }
 
+bool AskOpenFiles(HWND owner, std::vector<std::string>* paths, int* filter) {
+  FakeState& state = State();
+  ++state.openFilesAsks;
+  state.openFilesOwner = owner;
+  if (!state.openFilesChosen) return false;
+  *paths = state.openFiles;
+  *filter = state.openFilter;
+  return true;
+}
+
+void OpenAddReport(HINSTANCE, HWND owner) {
+  ++State().addReportOpens;
+  State().addReportOwner = owner;
+}
+
+void ClearMenu(HMENU menu) {
+  if (menu != nullptr) menu->items.clear();
+}
+
 void OpenExamReport(HINSTANCE, HWND owner) {
   ++State().reportOpens;
   State().resultsOwner = owner;
@@ -484,6 +511,23 @@ bool Ticking() {
 }
 int ExamReportOpens() {
   return State().reportOpens;
+}
+void SetOpenFilesAnswer(bool chosen, std::vector<std::string> paths, int filter) {
+  State().openFilesChosen = chosen;
+  State().openFiles = std::move(paths);
+  State().openFilter = filter;
+}
+int OpenFilesAsks() {
+  return State().openFilesAsks;
+}
+HWND OpenFilesOwner() {
+  return State().openFilesOwner;
+}
+int AddReportOpens() {
+  return State().addReportOpens;
+}
+HWND AddReportOwner() {
+  return State().addReportOwner;
 }
 int ExamDialogOpens() {
   return State().dialogOpens;

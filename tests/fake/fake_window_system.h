@@ -116,6 +116,14 @@ HWND KnowledgeWindowOwner();
 bool Ticking();
 int ExamReportOpens();
 int ExamDialogOpens();  // how often the dialog "Экзамен" was asked for
+// The Open dialog of adding questions: what the next ones answer (not chosen, until set and
+// after Reset: as Cancel), how often it was asked and by which owner last.
+void SetOpenFilesAnswer(bool chosen, std::vector<std::string> paths, int filter);
+int OpenFilesAsks();
+HWND OpenFilesOwner();
+// How often the report "Добавление вопросов" was opened, and its owner at the last call.
+int AddReportOpens();
+HWND AddReportOwner();
 // Called while a box is up, before it closes (to act during a modal box).
 void SetBoxHook(std::function<void(const Box&)> hook);
 const std::vector<DrawCall>& DrawLog();

@@ -118,8 +118,13 @@ TEST_F(StartUpTest, MenuBarHasDisciplinesThenHelpWithTheirItemsInOrder) {
   }
 
   // One item per description file, in catalogue order, identifiers 20, 21, ...
+  // Then a separator and the item that adds more.
   std::vector<MenuEntry> disciplines = Items(top[0].submenu);
-  ASSERT_EQ(disciplines.size(), 4u);
+  ASSERT_EQ(disciplines.size(), 6u);
+  EXPECT_EQ(disciplines[4].type, static_cast<UINT>(MFT_SEPARATOR));
+  EXPECT_EQ(disciplines[5].text, L"Добавить вопросы из файла...");
+  EXPECT_EQ(disciplines[5].id, 508u);
+  disciplines.erase(disciplines.begin() + 4);
   ASSERT_EQ(Discipline.LastDiscipline, 3);
   const wchar_t* titles[] = {L"Арифметика", L"Пустая дисциплина", L"Одна тема", L"Много тем"};
   const char* files[] = {kArithmetic, kEmpty, kSingle, kMany};

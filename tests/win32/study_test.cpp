@@ -270,13 +270,17 @@ TEST(StudyMenu, AnOptionChosenIsTickedSavedAndKeptAcrossARestart) {
 
   // A restart: the options read again from the folder, a new menu bar built from them.
   study::Init(folder.Bytes().c_str(), true);
+  HMENU keptDisciplines = DisciplinesMenu, keptPreparation = PreparationMenu;
   HMENU again = BuildMenuBar();
   ASSERT_NE(again, nullptr);
   EXPECT_TRUE(MenuTicked(again, 500));
   EXPECT_FALSE(MenuTicked(again, 501));
   EXPECT_TRUE(MenuTicked(again, 502));
   DestroyMenu(again);
+  // The program's own bar again, for the tests that follow.
   study::MenuBar = bar;
+  DisciplinesMenu = keptDisciplines;
+  PreparationMenu = keptPreparation;
 
   // Chosen again, the option goes off, on the bar and in the file.
   MenuCommand(500);

@@ -10,57 +10,11 @@
 #include "exam/choice.h"
 #include "exam/sitting.h"
 #include "platform/win32/cp1251_win32.h"
+#include "platform/win32/dialog_template.h"
 #include "platform/window_system.h"
 #include "shell/globals.h"
 
 namespace {
-
-// ---- In-memory dialog templates (DLGTEMPLATE with DS_SETFONT, then DLGITEMTEMPLATEs) ----
-
-struct Template {
-  std::vector<WORD> words;
-
-  void Align() {
-    if (words.size() % 2 != 0) words.push_back(0);  // items start on a DWORD boundary
-  }
-  void Dword(DWORD v) {
-    words.push_back(LOWORD(v));
-    words.push_back(HIWORD(v));
-  }
-  void Text(const wchar_t* text) {
-    for (; *text != 0; ++text) words.push_back(static_cast<WORD>(*text));
-    words.push_back(0);
-  }
-  void Begin(DWORD style, int items, int x, int y, int cx, int cy, const wchar_t* title) {
-    Dword(style | DS_SETFONT);
-    Dword(0);
-    words.push_back(static_cast<WORD>(items));
-    words.push_back(static_cast<WORD>(x));
-    words.push_back(static_cast<WORD>(y));
-    words.push_back(static_cast<WORD>(cx));
-    words.push_back(static_cast<WORD>(cy));
-    words.push_back(0);  // no menu
-    words.push_back(0);  // the standard class
-    Text(title);
-    words.push_back(8);  // the dialog font: 8 points
-    Text(L"MS Shell Dlg");
-  }
-  void Item(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int cx, int cy,
-            int id) {
-    Align();
-    Dword(style | WS_CHILD | WS_VISIBLE);
-    Dword(0);
-    words.push_back(static_cast<WORD>(x));
-    words.push_back(static_cast<WORD>(y));
-    words.push_back(static_cast<WORD>(cx));
-    words.push_back(static_cast<WORD>(cy));
-    words.push_back(static_cast<WORD>(id));
-    Text(cls);
-    Text(text);
-    words.push_back(0);  // no creation data
-  }
-  const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words.data()); }
-};
 
 void InitControls() {
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
@@ -286,7 +240,7 @@ namespace ws {
 
 void OpenExamDialog(HINSTANCE instance, HWND owner) {
   InitControls();
-  Template t;
+  DialogTemplate t;
   t.Begin(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 13, 0, 0, 222, 106,
           L"Экзамен");
   t.Item(L"STATIC", L"Дисциплина:", SS_LEFT, 7, 9, 60, 8, -1);
@@ -321,7 +275,7 @@ void OpenExamReport(HINSTANCE instance, HWND owner) {
     return;
   }
   InitControls();
-  Template t;
+  DialogTemplate t;
   t.Begin(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 4, 0, 0, 380, 260,
           L"Результат экзамена");
   t.Item(L"STATIC", L"", SS_LEFT, 7, 7, 366, 56, kReportHead);

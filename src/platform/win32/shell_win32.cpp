@@ -5,6 +5,7 @@
 
 #include "common/cp1251.h"
 #include "platform/win32/accessible_win32.h"
+#include "platform/win32/add_window.h"
 #include "platform/win32/exam_window.h"
 #include "platform/window_system.h"
 #include "shell/commands.h"
@@ -63,6 +64,9 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_TIMER:
       return TimerTick();
+    case WM_DROPFILES:
+      // Question files dropped on the window are added as from "Добавить вопросы из файла...".
+      return FilesDropped(reinterpret_cast<HDROP>(wParam));
     case WM_CLOSE:
       // A running sitting asks whether to interrupt it first.
       if (!MainMayClose()) return 0;
@@ -153,6 +157,7 @@ bool StartUp(HINSTANCE instance) {
                 MB_OK | MB_ICONERROR);
     return false;
   }
+  DragAcceptFiles(OnScreen2.hWnd, TRUE);
   ShowWindow(OnScreen2.hWnd, SW_SHOWMAXIMIZED);
   UpdateWindow(OnScreen2.hWnd);
   OnScreen2.Init();

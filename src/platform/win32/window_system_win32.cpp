@@ -357,6 +357,11 @@ bool AddMenuSeparator(HMENU menu) {
   return AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) != FALSE;
 }
 
+void ClearMenu(HMENU menu) {
+  if (menu == nullptr) return;
+  for (int n = GetMenuItemCount(menu); n > 0; --n) DeleteMenu(menu, 0, MF_BYPOSITION);
+}
+
 void SetMenuTick(HMENU menu, unsigned id, bool ticked) {
   // By command, which also finds the item inside the bar's popups.
   if (menu != nullptr) CheckMenuItem(menu, id, MF_BYCOMMAND | (ticked ? MF_CHECKED : MF_UNCHECKED));
