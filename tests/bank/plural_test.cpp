@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 namespace {
@@ -27,8 +28,9 @@ TEST(RussianPlural, FollowsTheLastTwoDigits) {
   EXPECT_EQ(Said(112), "112 вопросов");
   EXPECT_EQ(Said(1021), "1021 вопрос");
   EXPECT_EQ(Said(-3), "-3 вопроса");
-  // The most negative long has no positive twin: no overflow on the way.
-  EXPECT_STREQ(common::RussianPlural(-9223372036854775807L - 1, "1", "2", "5"), "5");
+  // The most negative long has no positive twin: no overflow on the way (it ends in 8 with a
+  // long of 32 bits and of 64).
+  EXPECT_STREQ(common::RussianPlural(std::numeric_limits<long>::min(), "1", "2", "5"), "5");
 }
 
 }  // namespace
