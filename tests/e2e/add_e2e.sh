@@ -37,13 +37,6 @@ $CATEGORY: Степени
 ::d:: Сколько будет 2 в квадрате? {=4 ~2}
 GIFT
 
-gone() {
-  for _ in $(seq 200); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.05
-  done
-  return 1
-}
 
 cd "$work"
 wine exameo.exe &
@@ -91,10 +84,5 @@ xdotool windowactivate --sync "$chooser" || true
 xdotool key Escape
 gone 'Base\\2\.txt' || fail "Esc did not close the chooser"
 
-xdotool windowactivate --sync "$main"
-xdotool key alt+F4
-code=0
-wait "$program" || code=$?
-program=""
-[[ $code -eq 0 ]] || fail "exit code $code"
+close_program
 echo "add e2e: passed; screenshots in $work"

@@ -43,6 +43,25 @@ find_window() {
   done
   return 1
 }
+# Waits up to 10 s until no visible top-level window has exactly this title; false when one stays.
+gone() {
+  local deadline=$((SECONDS + 10))
+  while ((SECONDS < deadline)); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.05
+  done
+  return 1
+}
+# Closes the main window ($main) with Alt+F4 and waits for the program ($program) to end with
+# exit code 0.
+close_program() {
+  xdotool windowactivate --sync "$main"
+  xdotool key alt+F4
+  local code=0
+  wait "$program" || code=$?
+  program=""
+  [[ $code -eq 0 ]] || fail "exit code $code"
+}
 # Waits up to 10 s for the window's title to become the given text.
 expect_title() {
   local deadline=$((SECONDS + 10)) name=""

@@ -28,13 +28,6 @@ printf '%s\n' 'Сколько будет 2 + 2?' $'\t+Четыре' $'\t-Пят�
   'Сколько будет 1 + 1?' $'\t+Два' $'\t-Один' 'Запомните: 0 + 0 = 0' | cp1251 "$work/Base/arith/add.txt"
 printf '%s\n' 'Сколько будет 5 - 3?' $'\t+Два' $'\t-Три' | cp1251 "$work/Base/arith/sub.txt"
 
-gone() {
-  for _ in $(seq 200); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.05
-  done
-  return 1
-}
 # Waits up to $2 seconds (10) for the main window's title to begin with the text.
 title_starts() {
   local deadline=$((SECONDS + ${2:-10})) name=""
@@ -104,10 +97,5 @@ xdotool windowactivate --sync "$report" || true
 xdotool key Escape
 gone 'Результат экзамена' || fail "Esc did not close the report"
 
-xdotool windowactivate --sync "$main"
-xdotool key alt+F4
-code=0
-wait "$program" || code=$?
-program=""
-[[ $code -eq 0 ]] || fail "exit code $code"
+close_program
 echo "exam e2e: passed; screenshots in $work"

@@ -32,14 +32,6 @@ start_program() {
   xdotool windowactivate --sync "$main"
   sleep 0.3
 }
-close_program() {
-  xdotool windowactivate --sync "$main"
-  xdotool key alt+F4
-  local code=0
-  wait "$program" || code=$?
-  program=""
-  [[ $code -eq 0 ]] || fail "exit code $code"
-}
 # Answers the four questions right, in file order, through to "Game over".
 answer_all() {
   local left=3

@@ -39,13 +39,6 @@ printf '%s\n' 'Сколько будет 2 + 2?' $'\t+Четыре' $'\t-Пят�
     '2026-11-27 18:30;Арифметика;Сложение;4;4;3;75,0;2;61;нет'
 } >"$work/results.csv"
 
-gone() {
-  for _ in $(seq 200); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.05
-  done
-  return 1
-}
 wait_active() {
   for _ in $(seq 100); do
     [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]] && return 0
@@ -69,14 +62,6 @@ start_program() {
   wine exameo.exe &
   program=$!
   main=$(find_window 'Exameo 2.0') || fail "the main window did not appear"
-}
-close_program() {
-  xdotool windowactivate --sync "$main"
-  xdotool key alt+F4
-  local code=0
-  wait "$program" || code=$?
-  program=""
-  [[ $code -eq 0 ]] || fail "exit code $code"
 }
 
 cd "$work"
