@@ -38,23 +38,41 @@ wine_session_start() {
       tries=$((tries + 1))
       if ((tries > 100)) || ! kill -0 "$WINE_SESSION_XVFB" 2>/dev/null; then
         echo "wine-session: Xvfb did not start on $DISPLAY" >&2
+        wine_session_end
         return 1
       fi
       sleep 0.1
     done
-    openbox >/dev/null 2>&1 &
-    WINE_SESSION_WM=$!
   fi
   # The focus, activation and maximizing that the tests check come from the window manager:
-  # without one they would fail for a reason far from their own, so say it here.
-  local waited=0
-  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-    waited=$((waited + 1))
-    if ((waited > 100)) || { [[ -n $WINE_SESSION_WM ]] && ! kill -0 "$WINE_SESSION_WM" 2>/dev/null; }; then
+  # without one they would fail for a reason far from their own, so say it here. On a loaded
+  # machine openbox may be slow to take the display, or quit at once: it gets 30 s and a second
+  # start, and what it said is shown when it never answers.
+  local starts=0 waited
+  while true; do
+    if [[ -n $WINE_SESSION_XVFB ]]; then
+      openbox >"$build/openbox.log" 2>&1 &
+      WINE_SESSION_WM=$!
+    fi
+    waited=0
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+      waited=$((waited + 1))
+      if ((waited > 300)) ||
+        { [[ -n $WINE_SESSION_WM ]] && ! kill -0 "$WINE_SESSION_WM" 2>/dev/null; }; then
+        break
+      fi
+      sleep 0.1
+    done
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    starts=$((starts + 1))
+    if [[ -z $WINE_SESSION_XVFB ]] || ((starts > 1)); then
       echo "wine-session: no window manager runs on $DISPLAY (openbox did not start)" >&2
+      [[ -f $build/openbox.log ]] && tail -n 20 "$build/openbox.log" >&2
+      wine_session_end
       return 1
     fi
-    sleep 0.1
+    [[ -n $WINE_SESSION_WM ]] && kill "$WINE_SESSION_WM" 2>/dev/null
+    WINE_SESSION_WM=""
   done
 
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
