@@ -25,6 +25,18 @@ TEST(Cp1251, RoundTripsEveryDefinedByte) {
   }
 }
 
+TEST(Cp1251, EveryCodePointOutsideTheCodePageHasNoByte) {
+  // Against the table read the plain way: the shortcut for А..я must not catch its neighbours
+  // (U+0400, U+040D, U+0450) nor miss anything the table holds.
+  for (char32_t u = 0x80; u < 0x2200; ++u) {
+    int want = -1;
+    for (int i = 0; i < 128; ++i)
+      if (cp1251::kHigh[i] == u) want = 0x80 + i;
+    EXPECT_EQ(want, cp1251::FromUnicode(u)) << static_cast<unsigned>(u);
+  }
+  EXPECT_EQ(-1, cp1251::FromUnicode(0x1F600));
+}
+
 TEST(Cp1251, MalformedUtf8IsReportedNotOverread) {
   const char cut[] = {static_cast<char>(0xD0)};  // a two-byte sequence cut short
   std::size_t i = 0;
