@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "bank/question.h"
@@ -57,12 +58,23 @@ inline bool Folded(const std::string& s) {
   return bridge::FoldSpace(s) == s;
 }
 
+// A question's texts as they go to the bank, worked out once: every check below reads them.
+struct EncodedQuestion {
+  const bridge::Question* question = nullptr;
+  std::string task;
+  std::vector<std::string> variants;
+};
+
+inline EncodedQuestion EncodeQuestion(const bridge::Question& q) {
+  EncodedQuestion e{&q, Encoded(q.task), {}};
+  for (const bridge::Variant& v : q.variants) e.variants.push_back(Encoded(v.text));
+  return e;
+}
+
 // Whether the program can hold the question, as its limits say.
-inline bool Fits(const bridge::Question& q) {
-  std::string task = Encoded(q.task);
-  if (q.VariantCount() > 12 || task.empty() || task.size() > 2047) return false;
-  for (const bridge::Variant& v : q.variants) {
-    std::string text = Encoded(v.text);
+inline bool Fits(const EncodedQuestion& e) {
+  if (e.question->VariantCount() > 12 || e.task.empty() || e.task.size() > 2047) return false;
+  for (const std::string& text : e.variants) {
     if (text.empty()) return false;
     std::size_t size = text.size() + (text[0] == '+' || text[0] == '-' ? 1 : 0);
     if (size > 1023) return false;
@@ -77,22 +89,22 @@ inline bool HighBytes(const std::string& s) {
 }
 
 // Questions that would make their file look like another encoding to exameo-check are left out.
-inline void KeepToOneEncoding(std::vector<const bridge::Question*>* kept) {
-  while (!kept->empty() && bridge::BeginsLikeAByteOrderMark(Encoded(kept->front()->task)))
+inline void KeepToOneEncoding(std::vector<EncodedQuestion>* kept) {
+  while (!kept->empty() && bridge::BeginsLikeAByteOrderMark(kept->front().task))
     kept->erase(kept->begin());
   std::string all;
-  for (const bridge::Question* q : *kept) {
-    all += Encoded(q->task) + "\n";
-    for (const bridge::Variant& v : q->variants) all += Encoded(v.text) + "\n";
+  for (const EncodedQuestion& e : *kept) {
+    all += e.task + "\n";
+    for (const std::string& v : e.variants) all += v + "\n";
   }
   if (!bridge::ReadsAsUtf8(all)) return;
-  std::vector<const bridge::Question*> ascii;
-  for (const bridge::Question* q : *kept) {
-    bool high = HighBytes(Encoded(q->task));
-    for (const bridge::Variant& v : q->variants) high = high || HighBytes(Encoded(v.text));
-    if (!high) ascii.push_back(q);
+  std::vector<EncodedQuestion> ascii;
+  for (EncodedQuestion& e : *kept) {
+    bool high = HighBytes(e.task);
+    for (const std::string& v : e.variants) high = high || HighBytes(v);
+    if (!high) ascii.push_back(std::move(e));
   }
-  *kept = ascii;
+  *kept = std::move(ascii);
 }
 
 inline void Check(const bridge::Bank& bank) {
@@ -112,9 +124,11 @@ inline void Check(const bridge::Bank& bank) {
   std::size_t file = 0;
   int questions = 0;
   for (const bridge::Topic& t : bank.topics) {
-    std::vector<const bridge::Question*> kept;
-    for (const bridge::Question& q : t.questions)
-      if (Fits(q)) kept.push_back(&q);
+    std::vector<EncodedQuestion> kept;
+    for (const bridge::Question& q : t.questions) {
+      EncodedQuestion e = EncodeQuestion(q);
+      if (Fits(e)) kept.push_back(std::move(e));
+    }
     KeepToOneEncoding(&kept);
     if (kept.empty() || file == 128) continue;
     Require(file < d.topicFiles.size(), "every topic with a question that fits is written");
@@ -127,14 +141,15 @@ inline void Check(const bridge::Bank& bank) {
     Require(topic.Count == static_cast<int>(kept.size()), "the loader reads every question");
     for (int n = 0; n < topic.Count; ++n) {
       const QuestionClass* loaded = topic.Get(n);
-      const bridge::Question& q = *kept[static_cast<std::size_t>(n)];
-      Require(Encoded(q.task) == loaded->Task, "the loader reads the task as written");
+      const EncodedQuestion& e = kept[static_cast<std::size_t>(n)];
+      const bridge::Question& q = *e.question;
+      Require(e.task == loaded->Task, "the loader reads the task as written");
       for (int k = 0; k < 12; ++k) {
         bool present = static_cast<std::size_t>(k) < q.variants.size();
         Require(loaded->Vrnt[k].bExists == present, "the loader reads every variant");
         if (!present) continue;
         const bridge::Variant& v = q.variants[static_cast<std::size_t>(k)];
-        std::string text = Encoded(v.text);
+        std::string text = e.variants[static_cast<std::size_t>(k)];
         if (text[0] == '+' || text[0] == '-') text.insert(0, 1, ' ');
         Require(text == loaded->Vrnt[k].Text, "the loader reads the variant as written");
         Require(loaded->Vrnt[k].bCorrect == v.correct, "the loader reads the mark as written");
