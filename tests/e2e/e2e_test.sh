@@ -29,15 +29,6 @@ fail() {
   echo "e2e: $*" >&2
   exit 1
 }
-# Waits up to 5 s until no visible window has this title.
-gone_window() {
-  local deadline=$((SECONDS + 5))
-  while ((SECONDS < deadline)); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.05
-  done
-  return 1
-}
 # Waits up to 5 s for the window to be the active one, as the window manager sees it: the one
 # that gets the keys.
 expect_active() {
@@ -147,7 +138,7 @@ xdotool key F10 Down Return
 chooser=$(find_window 'Base\\1.txt') || fail "the chooser did not open after the Statistics box"
 sleep 0.3
 close_box "$chooser"
-gone_window 'Base\\1\.txt' || fail "the close box did not close the chooser"
+gone 'Base\\1\.txt' || fail "the close box did not close the chooser"
 expect_active "$main" "after closing the chooser with its close box"
 xdotool key 2 Return
 expect_title "$main" 'Правильно 100.000 %, осталось 0'
@@ -163,7 +154,7 @@ box=$(find_window 'Game over') || fail "no Game over box"
 shot game-over
 expect_active "$box" "when it comes up"
 xdotool key Return
-gone_window 'Game over' || fail "the Game over box stayed"
+gone 'Game over' || fail "the Game over box stayed"
 expect_title "$main" 'Exameo 2.0'
 expect_active "$main" "after Game over"
 xdotool key 1 Return
@@ -173,7 +164,7 @@ chooser=$(find_window 'Base\\1.txt') || fail "the chooser did not open after Gam
 sleep 0.3
 click_client "$chooser" 60 45
 click_client "$chooser" 400 90
-gone_window 'Base\\1\.txt' || fail "the chooser stayed"
+gone 'Base\\1\.txt' || fail "the chooser stayed"
 expect_active "$main" "after the chooser's OK"
 xdotool key 1 Return
 expect_title "$main" 'Правильно 100.000 %, осталось 1'

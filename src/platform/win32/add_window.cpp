@@ -52,16 +52,7 @@ INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM) {
       FillReport(report);
       return FALSE;  // the focus is set by FillReport
     case WM_COMMAND:
-      if (LOWORD(wParam) == kAddOpen) {
-        DestroyWindow(report);
-        adding::OpenFirstNew();
-        return TRUE;
-      }
-      if (LOWORD(wParam) == IDCANCEL) {  // "Закрыть", Esc and the close box
-        DestroyWindow(report);
-        return TRUE;
-      }
-      return FALSE;
+      return ReportCommand(report, wParam, kAddOpen, adding::OpenFirstNew) ? TRUE : FALSE;
     case WM_DESTROY:
       if (gReport == report) gReport = nullptr;
       return FALSE;

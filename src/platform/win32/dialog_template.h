@@ -50,3 +50,16 @@ struct DialogTemplate {
   }
   const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words.data()); }
 };
+
+// The commands of a report dialog: its action button `actionId` closes it, then acts;
+// "Закрыть", Esc and the close box (IDCANCEL) close it. True when the command was one of them.
+inline bool ReportCommand(HWND report, WPARAM wParam, int actionId, void (*action)()) {
+  if (LOWORD(wParam) == actionId) {
+    DestroyWindow(report);
+    action();
+    return true;
+  }
+  if (LOWORD(wParam) != IDCANCEL) return false;
+  DestroyWindow(report);
+  return true;
+}

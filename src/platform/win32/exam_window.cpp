@@ -202,16 +202,7 @@ INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM) {
       return TRUE;
     }
     case WM_COMMAND:
-      if (LOWORD(wParam) == kReportDrill) {
-        DestroyWindow(report);
-        exam::DrillMistakes();
-        return TRUE;
-      }
-      if (LOWORD(wParam) == IDCANCEL) {  // "Закрыть", Esc and the close box
-        DestroyWindow(report);
-        return TRUE;
-      }
-      return FALSE;
+      return ReportCommand(report, wParam, kReportDrill, exam::DrillMistakes) ? TRUE : FALSE;
     case WM_DESTROY:
       if (gReport == report) gReport = nullptr;
       return FALSE;
