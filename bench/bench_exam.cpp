@@ -46,8 +46,7 @@ void CountedRelease(void* p) {
 
 const std::filesystem::path& Folder() {
   static const std::filesystem::path& folder = *new std::filesystem::path([] {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("exameo-bench-exam-" + std::to_string(::getpid()));
+    std::filesystem::path dir = BenchFolder("exam");
     std::filesystem::create_directories(dir / "Base" / "d");
     std::ofstream description(dir / "Base" / "1.txt", std::ios::binary | std::ios::trunc);
     description << "Discipline\r\n";
@@ -57,11 +56,6 @@ const std::filesystem::path& Folder() {
                         std::ios::binary | std::ios::trunc);
       WriteBenchTopic(out, kPerTopic);
     }
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
-      std::filesystem::remove_all(Folder(), ec);
-    });
     return dir;
   }());
   return folder;

@@ -72,8 +72,7 @@ BENCHMARK(BM_ReviewReplay)->Unit(benchmark::kMillisecond);
 // A working folder with a bank of 20,000 questions and a data folder with the log, made once.
 const std::filesystem::path& Folder() {
   static const std::filesystem::path& folder = *new std::filesystem::path([] {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("exameo-bench-review-" + std::to_string(::getpid()));
+    std::filesystem::path dir = BenchFolder("review");
     std::filesystem::create_directories(dir / "data");
     for (int d = 1; d <= 4; ++d) {
       std::filesystem::create_directories(dir / "Base" / ("d" + std::to_string(d)));
@@ -99,11 +98,6 @@ const std::filesystem::path& Folder() {
         topic << tagged;
       }
     }
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
-      std::filesystem::remove_all(Folder(), ec);
-    });
     return dir;
   }());
   return folder;

@@ -55,17 +55,11 @@ double ThreadCpuMs() {
 // variants, one correct) and a data folder, made once per process and removed at its end.
 const std::filesystem::path& Folder() {
   static const std::filesystem::path& folder = *new std::filesystem::path([] {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("exameo-bench-study-" + std::to_string(::getpid()));
+    std::filesystem::path dir = BenchFolder("study");
     std::filesystem::create_directories(dir / "Base");
     std::filesystem::create_directories(dir / "data");
     std::ofstream out(dir / "Base" / "big.txt", std::ios::binary | std::ios::trunc);
     WriteBenchTopic(out, kQuestions);
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
-      std::filesystem::remove_all(Folder(), ec);
-    });
     return dir;
   }());
   return folder;

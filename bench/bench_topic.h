@@ -3,8 +3,15 @@
 // fresh board in a maximized in-memory main window.
 #pragma once
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <ostream>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "board/screen.h"
 #include "fake/fake_window_system.h"
@@ -21,6 +28,26 @@ inline void WriteBenchTopic(std::ostream& out, int questions) {
     for (int k = 0; k < 4; ++k)
       out << '\t' << (k == i % 4 ? '+' : '-') << "answer " << k << " of question " << i << "\r\n";
   }
+}
+
+// A scratch folder "exameo-bench-NAME-PID" in the temporary folder, made now and removed with
+// all it holds when the process ends (the working folder is moved out of it first).
+inline std::filesystem::path BenchFolder(const std::string& name) {
+  // Never destroyed, so that the exit handler can still read it.
+  static std::vector<std::filesystem::path>* made = nullptr;
+  std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                              ("exameo-bench-" + name + "-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  if (made == nullptr) {
+    made = new std::vector<std::filesystem::path>;
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
+      for (const std::filesystem::path& d : *made) std::filesystem::remove_all(d, ec);
+    });
+  }
+  made->push_back(dir);
+  return dir;
 }
 
 // A new in-memory window system and main window, the board set up in it, the flow's guards
