@@ -3,7 +3,7 @@
 //
 //   build/native/bench/exameo_bench --benchmark_filter=Exam
 //
-// BM_ExamStart times exam::Begin (counting every topic's questions, drawing, reading the drawn
+// BM_ExamStart times session::Begin (counting every topic's questions, drawing, reading the drawn
 // questions out of their files, placing the first on the board). Its counters:
 // peak_records, the most question records alive at once during a start, against
 // largest_topic + drawn, the bound a start must keep (only the drawn questions stay loaded);
@@ -21,9 +21,10 @@
 #include "bank/question.h"
 #include "bench_fail.h"
 #include "bench_topic.h"
-#include "exam/sitting.h"
+#include "session/session.h"
 #include "shell/globals.h"
-#include "study/study.h"
+#include "session/session.h"
+#include "shell/data.h"
 
 namespace {
 
@@ -64,10 +65,10 @@ const std::filesystem::path& Folder() {
 void BM_ExamStart(benchmark::State& state) {
   std::filesystem::current_path(Folder());
   FreshBoard();
-  study::Init("", false);
+  OpenDataFolder("", false);
   char pattern[] = "Base\\*.txt";
   Discipline.LoadDisciplines(pattern);
-  exam::Reset();
+  session::ResetExam();
   Topic_test.UnloadQuestions();
   auto* allocate = bank::AllocateRecord;
   auto* release = bank::ReleaseRecord;
@@ -77,9 +78,9 @@ void BM_ExamStart(benchmark::State& state) {
   gPeak = 0;
   bool drew = true;
   for (auto _ : state) {
-    drew = drew && exam::Begin(0, -1, kDrawn, 60) && Topic_test.Count == kDrawn;
+    drew = drew && session::BeginSitting(0, -1, kDrawn, 60) && Topic_test.Count == kDrawn;
     state.PauseTiming();
-    exam::Reset();
+    session::ResetExam();
     Topic_test.UnloadQuestions();
     state.ResumeTiming();
   }

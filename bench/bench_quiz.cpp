@@ -19,7 +19,7 @@
 #include "fake/fake_window_system.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/globals.h"
 #include "shell/routing.h"
 

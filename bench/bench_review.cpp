@@ -29,7 +29,8 @@
 #include "review/counts.h"
 #include "review/log.h"
 #include "shell/globals.h"
-#include "study/study.h"
+#include "session/session.h"
+#include "shell/data.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ std::string BenchLog(const std::vector<std::uint64_t>& keys) {
   for (int i = 0; i < kLines; ++i)
     log += review::LogLine(kStart + static_cast<std::int64_t>(i) * 26, "Base\\d1\\2.txt",
                            keys[static_cast<std::size_t>(i) % keys.size()], i % 3 == 0 ? 1 : 3,
-                           review::Mode::kDrill);
+                           review::Mode::kTopic);
   return log;
 }
 
@@ -105,7 +106,7 @@ const std::filesystem::path& Folder() {
 
 void BM_ReviewCounts(benchmark::State& state) {
   std::filesystem::current_path(Folder());
-  study::Init("data", false);
+  OpenDataFolder("data", false);
   std::string pattern = "Base\\*.txt";
   Discipline.UnloadTopics();
   Discipline.LoadDisciplines(pattern.data());
@@ -125,7 +126,7 @@ void BM_ReviewCounts(benchmark::State& state) {
   for (auto _ : state) {
     double c0 = ThreadCpuMs();
     auto t0 = std::chrono::steady_clock::now();
-    study::ReviewOverview view = study::ReviewCounts();
+    session::ReviewOverview view = session::ReviewCounts();
     times.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     cpuTimes.push_back(ThreadCpuMs() - c0);
@@ -133,7 +134,7 @@ void BM_ReviewCounts(benchmark::State& state) {
     for (const review::TopicRow& row : view.counts.Rows) answered += row.Answered;
     benchmark::DoNotOptimize(view.counts.DueToday);
   }
-  study::Init("", false);
+  OpenDataFolder("", false);
   if (answered != 5000) {
     Fail(state, "the counts did not find the log's questions in the bank");
     return;

@@ -34,12 +34,13 @@
 #include "platform/files.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/globals.h"
 #include "shell/routing.h"
-#include "study/progress.h"
+#include "records/progress.h"
 #include "review/log.h"
-#include "study/study.h"
+#include "session/session.h"
+#include "shell/data.h"
 
 namespace {
 
@@ -67,15 +68,15 @@ const std::filesystem::path& Folder() {
 
 std::string ProgressPath() {
   std::string full = files::FullPath("Base\\big.txt");
-  return "data\\progress\\" + study::ProgressFileName(full.c_str());
+  return "data\\progress\\" + records::ProgressFileName(full.c_str());
 }
 
 // A fresh program in the working folder, every option on, the topic in the catalogue.
 void FreshProgram() {
   std::filesystem::current_path(Folder());
   FreshBoard();
-  study::Init("data", true);
-  study::SetOptions({true, true, true});
+  OpenDataFolder("data", true);
+  session::SetOptions({true, true, true});
   Discipline.UnloadTopics();
   std::snprintf(Discipline.Topics[0].Title, kTitleCapacity, "Big");
   std::snprintf(Discipline.Topics[0].Path, kPathCapacity, "Base\\big.txt");
@@ -89,7 +90,7 @@ void LoadAndStart() {
   std::string path = "Base\\big.txt";
   Topic_test.LoadQuestions(path.data());
   bNobodyHome = false;
-  study::TopicLoaded(0, OnScreen2.hWnd);
+  session::TopicLoaded(0, OnScreen2.hWnd);
   StartQuiz();
 }
 
@@ -141,7 +142,7 @@ void BM_StudyGradePressLogged(benchmark::State& state) {
     for (int i = 0; i < 100000; ++i)
       log += review::LogLine(1796811300 + i, "Base\\big.txt",
                              0x9e3779b97f4a7c15ull * static_cast<std::uint64_t>(i % 10000 + 1),
-                             i % 3 == 0 ? 1 : 3, review::Mode::kDrill);
+                             i % 3 == 0 ? 1 : 3, review::Mode::kTopic);
     files::WriteWhole("data\\reviews.csv", log.data(), log.size());
   }
   files::FlushAppends = false;
@@ -225,29 +226,29 @@ void BM_StudyLoadExtra(benchmark::State& state) {
   Topic_test.UnloadQuestions();
   Topic_test.LoadQuestions(path.data());
   std::string full = files::FullPath(path.c_str());
-  std::string text = study::ProgressHeader(full.c_str());
+  std::string text = records::ProgressHeader(full.c_str());
   for (int i = 0; i < Topic_test.Count; i += 2)
-    text += study::ProgressLine(study::ContentKey(*Topic_test.Get(i)));
+    text += records::ProgressLine(records::ContentKey(*Topic_test.Get(i)));
   files::MakeFolder("data\\progress");
   files::WriteWhole(ProgressPath().c_str(), text.data(), text.size());
   // The options change at every load: kept for the run only, so no options file is written
   // between the loads (the progress file is read all the same).
-  study::Init("data", false);
-  const study::Options off{false, false, false};
-  const study::Options on{true, true, true};
+  OpenDataFolder("data", false);
+  const records::Options off{false, false, false};
+  const records::Options on{true, true, true};
 
   struct Times {
     double cpu = 0, wall = 0;
   };
   using Clock = std::chrono::steady_clock;
   // One load as the chooser's OK makes it, with `options`.
-  auto load = [&](const study::Options& options) {
-    study::SetOptions(options);
+  auto load = [&](const records::Options& options) {
+    session::SetOptions(options);
     Topic_test.UnloadQuestions();
     double c0 = ThreadCpuMs();
     auto t0 = Clock::now();
     Topic_test.LoadQuestions(path.data());
-    study::TopicLoaded(0, OnScreen2.hWnd);
+    session::TopicLoaded(0, OnScreen2.hWnd);
     auto t1 = Clock::now();
     return Times{ThreadCpuMs() - c0, std::chrono::duration<double, std::milli>(t1 - t0).count()};
   };
@@ -273,7 +274,7 @@ void BM_StudyLoadExtra(benchmark::State& state) {
     for (int i = 0; i < Topic_test.Count; ++i) solved += Topic_test.Get(i)->bSolved ? 1 : 0;
   }
   Topic_test.UnloadQuestions();
-  study::SetOptions(off);
+  session::SetOptions(off);
   fake::ClearDrawLog();
   if (solved != kQuestions / 2) {
     Fail(state, "the progress did not match");

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "study/progress.h"
+#include "records/progress.h"
 
 using fuzzsupport::Require;
 
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A path holds no zero byte: the reader compares it as a C string.
   if (path.find('\0') != std::string::npos) path.clear();
 
-  study::ProgressRead read = study::ParseProgress(bytes, size, path.c_str());
+  records::ProgressRead read = records::ParseProgress(bytes, size, path.c_str());
   Require(std::is_sorted(read.keys.begin(), read.keys.end()), "keys are sorted");
   Require(std::adjacent_find(read.keys.begin(), read.keys.end()) == read.keys.end(),
           "keys are unique");
@@ -31,14 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       ++lineEnds;
   Require(read.keys.size() <= lineEnds + 1, "one key a line at most");
 
-  std::string written = study::ProgressHeader(path.c_str());
-  for (std::uint64_t key : read.keys) written += study::ProgressLine(key);
-  study::ProgressRead again = study::ParseProgress(written.data(), written.size(), path.c_str());
+  std::string written = records::ProgressHeader(path.c_str());
+  for (std::uint64_t key : read.keys) written += records::ProgressLine(key);
+  records::ProgressRead again = records::ParseProgress(written.data(), written.size(), path.c_str());
   Require(again.ours, "a written file is its path's own");
   Require(again.keys == read.keys, "written keys read back the same");
 
   std::string other = path + "x";
-  Require(study::ParseProgress(bytes, size, other.c_str()).keys.empty(),
+  Require(records::ParseProgress(bytes, size, other.c_str()).keys.empty(),
           "another path's file gives nothing");
   return 0;
 }

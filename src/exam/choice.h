@@ -1,6 +1,5 @@
 // What the dialog "Экзамен" offers and keeps: the choice of discipline, topic, number of
-// questions and minutes, its first values and the last ones used (section [exam] of
-// exameo.ini).
+// questions and minutes (section [exam] of exameo.ini keeps the last one used).
 #pragma once
 
 namespace exam {
@@ -15,15 +14,9 @@ struct Choice {
   int minutes = 0;  // 0: no limit
 };
 
-// The questions with variants the choice of `discipline` and `topic` offers (Catalogue is
-// loaded with that discipline's topics).
-int AvailableIn(int discipline, int topic);
-// The dialog's values when it opens: the last ones used, when they still exist, else the first
-// discipline, all topics, min(20, N) questions and as many minutes as questions. The count is
-// kept within 1..N (0 when N is 0), the minutes within 0..600. Catalogue holds the discipline's
-// topics afterwards.
-Choice InitialChoice();
-// Keeps the choice in exameo.ini and starts the sitting; false when nothing could be drawn.
-bool StartChoice(const Choice& choice);
+// A value kept within low..high.
+constexpr int Clamp(int v, int low, int high) {
+  return v < low ? low : v > high ? high : v;
+}
 
 }  // namespace exam

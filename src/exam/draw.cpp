@@ -17,16 +17,16 @@ Pool PoolOf(const DisciplineClass& catalogue, int topic) {
   for (int i = 0; i < kMaxTopics; ++i) {
     if (!catalogue.Topics[i].bExists || (topic >= 0 && i != topic)) continue;
     pool.topics.push_back(i);
-    pool.places.push_back(PlacesWithVariants(catalogue.Topics[i].Path));
+    pool.places.push_back(bank::PlacesWithVariants(catalogue.Topics[i].Path));
   }
   return pool;
 }
 
-std::vector<Pick> DrawPicks(const Pool& pool, int count, study::Random& random) {
+std::vector<bank::Pick> DrawPicks(const Pool& pool, int count, bank::Random& random) {
   std::vector<int> available;
   for (const std::vector<int>& p : pool.places) available.push_back(static_cast<int>(p.size()));
   std::vector<int> shares = Shares(available, count);
-  std::vector<Pick> picks;
+  std::vector<bank::Pick> picks;
   for (std::size_t t = 0; t < shares.size(); ++t)
     for (int place : DrawWithoutRepeats(pool.places[t], shares[t], random))
       picks.push_back({static_cast<int>(t), place});

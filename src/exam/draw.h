@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "exam/assembled.h"
-#include "study/shuffle.h"
+#include "bank/assembled.h"
+#include "bank/shuffle.h"
 
 struct DisciplineClass;
 
@@ -24,6 +24,6 @@ Pool PoolOf(const DisciplineClass& catalogue, int topic);
 
 // `count` questions of the pool, each topic giving its share (Shares), drawn at random without
 // repeats, then put in a random order. Pick.file indexes pool.topics.
-std::vector<Pick> DrawPicks(const Pool& pool, int count, study::Random& random);
+std::vector<bank::Pick> DrawPicks(const Pool& pool, int count, bank::Random& random);
 
 }  // namespace exam

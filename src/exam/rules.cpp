@@ -7,7 +7,7 @@
 
 #include "bank/question.h"
 #include "common/cp1251.h"
-#include "study/ini.h"
+#include "records/ini.h"
 
 namespace exam {
 namespace {
@@ -90,7 +90,7 @@ std::vector<int> Shares(std::span<const int> available, int count) {
   return shares;
 }
 
-std::vector<int> DrawWithoutRepeats(std::vector<int> from, int count, study::Random& random) {
+std::vector<int> DrawWithoutRepeats(std::vector<int> from, int count, bank::Random& random) {
   if (count < 0) count = 0;
   std::size_t take = std::min(from.size(), static_cast<std::size_t>(count));
   for (std::size_t i = 0; i < take; ++i) {
@@ -158,7 +158,7 @@ Thresholds ReadThresholds(std::string_view ini) {
   for (const Key& key : kKeys) {
     std::string value;
     int v;
-    if (study::IniValue(ini, "grades", key.name, &value) && ParseWhole(value, 100, &v))
+    if (records::IniValue(ini, "grades", key.name, &value) && ParseWhole(value, 100, &v))
       t.*key.field = v;
   }
   return t;
@@ -274,23 +274,23 @@ std::string TitleAsKept(std::string_view title) {
 Settings ReadSettings(std::string_view ini) {
   Settings s;
   std::string value;
-  if (study::IniValue(ini, "exam", "discipline", &value)) s.discipline = value;
-  if (study::IniValue(ini, "exam", "topic", &value)) s.topic = value;
+  if (records::IniValue(ini, "exam", "discipline", &value)) s.discipline = value;
+  if (records::IniValue(ini, "exam", "topic", &value)) s.topic = value;
   int v;
-  if (study::IniValue(ini, "exam", "count", &value) && ParseWhole(value, 1000000000, &v) && v > 0)
+  if (records::IniValue(ini, "exam", "count", &value) && ParseWhole(value, 1000000000, &v) && v > 0)
     s.count = v;
-  if (study::IniValue(ini, "exam", "minutes", &value) && ParseWhole(value, 600, &v)) s.minutes = v;
+  if (records::IniValue(ini, "exam", "minutes", &value) && ParseWhole(value, 600, &v)) s.minutes = v;
   return s;
 }
 
 std::string WriteSettings(std::string_view ini, const Settings& s) {
-  const study::IniPair pairs[] = {
+  const records::IniPair pairs[] = {
       {"discipline", OneLine(s.discipline)},
       {"topic", OneLine(s.topic)},
       {"count", std::to_string(s.count < 0 ? 0 : s.count)},
       {"minutes", std::to_string(s.minutes < 0 ? 0 : s.minutes)},
   };
-  return study::IniWithValues(ini, "exam", pairs, 4);
+  return records::IniWithValues(ini, "exam", pairs, 4);
 }
 
 }  // namespace exam

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "study/shuffle.h"
+#include "bank/shuffle.h"
 
 struct QuestionClass;
 
@@ -25,7 +25,7 @@ namespace exam {
 std::vector<int> Shares(std::span<const int> available, int count);
 // `count` different values of `from`, drawn at random (all of them when it holds fewer), in
 // the order they were drawn.
-std::vector<int> DrawWithoutRepeats(std::vector<int> from, int count, study::Random& random);
+std::vector<int> DrawWithoutRepeats(std::vector<int> from, int count, bank::Random& random);
 
 // ---- Scoring ----
 

@@ -150,7 +150,7 @@ void OpenExamReport(HINSTANCE instance, HWND owner);
 // ---- The results window ----
 
 // Opens the results window (modeless, owned by `owner`); a second call brings it to the top.
-// What it shows comes from study::ReadResults and study::ChartOf (study/results.h).
+// What it shows comes from study::ReadResults and records::ChartOf (study/results.h).
 void OpenResultsWindow(HINSTANCE instance, HWND owner);
 
 // ---- The knowledge window ----

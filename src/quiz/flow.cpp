@@ -3,10 +3,10 @@
 #include "quiz/quiz.h"
 
 #include "board/screen.h"
-#include "exam/sitting.h"
+#include "common/program_texts.h"
 #include "platform/window_system.h"
 #include "shell/globals.h"
-#include "study/study.h"
+#include "session/session.h"
 
 namespace quiz {
 
@@ -16,8 +16,6 @@ bool bStartDeferred = false;
 
 namespace {
 
-constexpr char kTitle[] = "Exameo 2.0";
-constexpr char kGameOver[] = "Game over";
 
 // The question now being answered, or null when there is none (after the quiz, or an index
 // that does not belong to the loaded chain).
@@ -58,7 +56,7 @@ void Grade() {
       }
     }
     if (OnScreen2.bAllRight) q->bSolved = true;
-    study::Graded(*q, Topic_test.Round, OnScreen2.bAllRight);
+    session::Graded(*q, Topic_test.Round, OnScreen2.bAllRight);
   }
   Topic_test.GetStat(false, OnScreen2.hWnd);
   OnScreen2.bAsk = false;
@@ -66,13 +64,9 @@ void Grade() {
 
 void EndQuiz() {
   // Recorded before the box: closing the program while it is up loses nothing.
-  study::QuizOver(Topic_test.Round - 1);
-  ws::ShowBox(nullptr, kGameOver, kGameOver, ws::kBoxOk);
-  Topic_test.Round = 1;
-  Topic_test.Current = -1;
-  OnScreen2.HideAll();
-  OnScreen2.RemoveInvisible();
-  ws::SetTitle(OnScreen2.hWnd, kTitle);
+  session::Ended(Topic_test.Round - 1);
+  ws::ShowBox(nullptr, ptext::kGameOver, ptext::kGameOver, ws::kBoxOk);
+  ClearBoard();
   Discipline.UnloadTopics();
   bNobodyHome = true;
   PlaceQuestion2(-1);
@@ -84,7 +78,7 @@ void EndRound() {
   Topic_test.Round += 1;
   OnScreen2.HideAll();
   OnScreen2.RemoveInvisible();
-  ws::SetTitle(OnScreen2.hWnd, kTitle);
+  ws::SetTitle(OnScreen2.hWnd, ptext::kTitle);
   Topic_test.Current = Topic_test.GetNextQuestion(0);
   if (Topic_test.Current != -1) {
     PlaceQuestion2(Topic_test.Current);
@@ -138,9 +132,9 @@ void UndoClick(unsigned id) {
 void Ok() {
   if (bNobodyHome || Blocked()) return;
   bFlowBusy = true;
-  // A sitting takes one OK per question and shows no marks.
-  if (exam::Running())
-    exam::Ok();
+  // A session without marks (a sitting) takes one OK per question.
+  if (!session::ShowsMarks())
+    session::SittingOk();
   else if (OnScreen2.bAsk)
     Grade();
   else
@@ -166,12 +160,12 @@ void Start() {
   OnScreen2.RemoveInvisible();
   OnScreen2.Cleaner();
   // 0, or with a resumed topic its first question not solved before.
-  const int first = study::QuizStarted();
+  const int first = session::Started();
   Topic_test.Current = first < 0 ? 0 : first;
   Topic_test.Round = 1;
   OnScreen2.bAsk = true;
   OnScreen2.bAllRight = true;
-  ws::SetTitle(OnScreen2.hWnd, kTitle);
+  ws::SetTitle(OnScreen2.hWnd, ptext::kTitle);
   if (first < 0) {
     // Every question was solved before: the quiz is over at once.
     bFlowBusy = true;
@@ -180,6 +174,25 @@ void Start() {
     return;
   }
   PlaceQuestion2(first);
+}
+
+void ClearBoard() {
+  Topic_test.Round = 1;
+  Topic_test.Current = -1;
+  OnScreen2.HideAll();
+  OnScreen2.RemoveInvisible();
+  ws::SetTitle(OnScreen2.hWnd, ptext::kTitle);
+}
+
+void PlaceFirst() {
+  OnScreen2.HideAll();
+  OnScreen2.RemoveInvisible();
+  OnScreen2.Cleaner();
+  Topic_test.Round = 1;
+  Topic_test.Current = 0;
+  OnScreen2.bAsk = true;
+  OnScreen2.bAllRight = true;
+  PlaceQuestion2(0);
 }
 
 void NoteStartPosted() {

@@ -29,6 +29,11 @@ void UndoClick(unsigned id);
 void Ok();
 // The start message: empties the board and places question 0 of the loaded topic in round 1.
 void Start();
+// The board as after "Game over": round 1, no question, every slot hidden, the plain title.
+void ClearBoard();
+// A session that places its first question at once (a sitting): the board emptied, question 0
+// of round 1 placed.
+void PlaceFirst();
 // Notes that a topic was loaded and a start message posted for it.
 void NoteStartPosted();
 // Takes back the count of a start whose message could not be posted: a message that never

@@ -13,7 +13,6 @@ namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
 constexpr std::string_view kHeader = "Время;Файл;Ключ;Оценка;Режим";
-constexpr const char* kModeWords[kModes] = {"тренировка", "экзамен", "повторение", "ошибки"};
 constexpr int kFields = 5;
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and back.
@@ -122,20 +121,12 @@ bool ParseLine(std::string_view line, Entry* e) {
     e->Grade = kGradeWrong;
   else
     return false;
-  int mode = 0;
-  while (mode < kModes && fields[4] != kModeWords[mode]) ++mode;
-  if (mode == kModes) return false;
-  e->Kind = static_cast<Mode>(mode);
+  if (!records::KindOfWord(fields[4], &e->Kind)) return false;
   e->File.assign(fields[1]);
   return true;
 }
 
 }  // namespace
-
-const char* ModeWord(Mode mode) {
-  int i = static_cast<int>(mode);
-  return i >= 0 && i < kModes ? kModeWords[i] : kModeWords[0];
-}
 
 std::string FormatUtc(std::int64_t seconds) {
   seconds = seconds < kFirst ? kFirst : seconds > kLast ? kLast : seconds;
@@ -194,7 +185,7 @@ std::string LogLine(std::int64_t when, const char* fileCp1251, std::uint64_t key
   std::snprintf(tail, sizeof tail, ";%016llx;%d;", static_cast<unsigned long long>(key),
                 grade == kGradeRight ? kGradeRight : kGradeWrong);
   line += tail;
-  line += ModeWord(mode);
+  line += records::KindWord(mode);
   line += "\r\n";
   return line;
 }

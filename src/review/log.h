@@ -13,14 +13,13 @@
 #include <string_view>
 #include <vector>
 
+#include "records/kinds.h"
 #include "review/fsrs.h"
 
 namespace review {
 
-enum class Mode : std::uint8_t { kDrill, kExam, kReview, kMistakes };
-inline constexpr int kModes = 4;
-// The mode's word in the log (UTF-8): "тренировка", "экзамен", "повторение", "ошибки".
-const char* ModeWord(Mode mode);
+// The kind of session a grading was given in; the log stores its word (records/kinds.h).
+using Mode = records::Kind;
 
 // "YYYY-MM-DDTHH:MM:SSZ" of seconds since 1970 (years 0000 to 9999; others are clamped).
 std::string FormatUtc(std::int64_t seconds);
@@ -37,7 +36,7 @@ struct Entry {
   std::int64_t When = 0;
   std::uint64_t Key = 0;
   int Grade = 0;
-  Mode Kind = Mode::kDrill;
+  Mode Kind = Mode::kTopic;
   std::string File;  // UTF-8, as in the log
 };
 struct LogRead {

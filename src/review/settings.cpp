@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "study/ini.h"
+#include "records/ini.h"
 
 namespace review {
 namespace {
@@ -32,7 +32,7 @@ Settings ParseSettings(const char* bytes, std::size_t size) {
   bool inReview = false;
   while (!text.empty()) {
     std::size_t end = text.find('\n');
-    std::string_view line = study::IniTrim(text.substr(0, end));
+    std::string_view line = records::IniTrim(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (!line.empty() && line.front() == '[') {
       inReview = line == "[review]";
@@ -40,9 +40,9 @@ Settings ParseSettings(const char* bytes, std::size_t size) {
     }
     std::size_t equals = line.find('=');
     if (!inReview || equals == std::string_view::npos) continue;
-    std::string_view name = study::IniTrim(line.substr(0, equals));
+    std::string_view name = records::IniTrim(line.substr(0, equals));
     double value = 0;
-    if (!Number(study::IniTrim(line.substr(equals + 1)), &value)) continue;
+    if (!Number(records::IniTrim(line.substr(equals + 1)), &value)) continue;
     if (name == "retention" && value >= kMinRetention && value <= kMaxRetention)
       settings.retention = value;
     else if (name == "review_limit" && value >= 1 && value <= kMaxReviewLimit &&

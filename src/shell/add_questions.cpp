@@ -9,7 +9,7 @@
 #include "bridge/host.h"
 #include "bridge/text.h"
 #include "common/plural.h"
-#include "exam/sitting.h"
+#include "session/session.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
 #include "shell/globals.h"
@@ -181,7 +181,7 @@ void OpenFirstNew() {
   int i = gLast.firstNew;
   if (i < 0 || i >= kMaxDisciplines || !Discipline.Disciplines[i].bExists) return;
   // As the discipline's menu item: never under a box of the flow, and a sitting is asked first.
-  if (quiz::bFlowBusy || !exam::MayInterrupt(false)) return;
+  if (quiz::bFlowBusy || !session::MayInterrupt(false)) return;
   OpenDiscipline(i);
 }
 

@@ -1,16 +1,16 @@
 // The topic chooser: the discipline command that opens it, and its layout.
 #include "bank/catalogue.h"
 #include "platform/window_system.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
-#include "study/study.h"
+#include "session/session.h"
 
 void OpenDiscipline(int i) {
   if (i < 0 || i >= kMaxDisciplines) return;
   Discipline.UnloadTopics();
   Discipline.LoadTopics(Discipline.Disciplines[i]);
-  study::DisciplineOpened(i);
+  session::DisciplineOpened(i);
   Discipline.DrawChooser(OnScreen2.hInst, OnScreen2.hWnd, nullptr, OnScreen2.Client,
                          Discipline.Disciplines[i].Path);
 }

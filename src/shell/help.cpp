@@ -2,7 +2,7 @@
 #include "board/screen.h"
 #include "common/cp1251.h"
 #include "platform/window_system.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/globals.h"
 
 namespace {

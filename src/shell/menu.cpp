@@ -5,9 +5,9 @@
 #include "board/screen.h"
 #include "common/cp1251.h"
 #include "platform/window_system.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/globals.h"
-#include "study/study.h"
+#include "session/session.h"
 
 bool Screen2::CreateMenuItem(HMENU menu, char* text, unsigned before, unsigned id, HMENU submenu) {
   return ws::AddMenuItem(menu, text, before, id, submenu);
@@ -88,6 +88,6 @@ HMENU BuildMenuBar() {
   PreparationMenu = preparation;
   DisciplinesMenu = disciplines;
   // The options read at start-up are shown ticked.
-  study::UseMenuBar(bar);
+  session::UseMenuBar(bar);
   return bar;
 }

@@ -6,7 +6,7 @@
 // Builds the menu bar: the "Дисциплины" popup with one item per catalogue entry (identifier
 // 20 + i), the "Параметры" popup (the three study options 500-502, ticked when on, a separator
 // and the results 503) and the "Помощь" popup (About 10, hot keys 12, database 11). Call it
-// after the catalogue has been scanned and study::Init; study::MenuBar keeps the bar.
+// after the catalogue has been scanned and session::Init; the session keeps the bar.
 HMENU BuildMenuBar();
 // The popup "Дисциплины" of the bar BuildMenuBar made.
 extern HMENU DisciplinesMenu;

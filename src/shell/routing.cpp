@@ -2,15 +2,13 @@
 #include "shell/routing.h"
 
 #include "bank/catalogue.h"
-#include "exam/review_session.h"
-#include "exam/sitting.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
 #include "shell/add_questions.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
-#include "study/study.h"
+#include "session/session.h"
 
 long RouteCommand(unsigned wParam, HWND sender) {
   // A box of the quiz flow is up and the flow waits for it halfway through an OK: nothing may
@@ -23,18 +21,18 @@ long RouteCommand(unsigned wParam, HWND sender) {
   // Every step runs, in this order; a step that does not match does nothing.
   OnScreen2.Anounce(wParam);
   if (id >= kCmdFirstDiscipline && id < kCmdFirstDiscipline + kMaxDisciplines &&
-      Discipline.Disciplines[id - kCmdFirstDiscipline].bExists && exam::MayInterrupt(false))
+      Discipline.Disciplines[id - kCmdFirstDiscipline].bExists && session::MayInterrupt(false))
     OpenDiscipline(static_cast<int>(id - kCmdFirstDiscipline));
   if (id >= kCmdFirstAnswerKey && id < kCmdFirstAnswerKey + 12 && OnScreen2.bAsk)
     quiz::AnswerKey(static_cast<int>(id - kCmdFirstAnswerKey));
   if (!OnScreen2.bAsk) quiz::UndoClick(id);
   if (id == kCmdOk && !bNobodyHome) quiz::Ok();
-  study::MenuCommand(wParam, sender);
-  if (wParam == kCmdExam && sender == nullptr && exam::MayInterrupt(false))
+  session::MenuCommand(wParam, sender);
+  if (wParam == kCmdExam && sender == nullptr && session::MayInterrupt(false))
     ws::OpenExamDialog(OnScreen2.hInst, OnScreen2.hWnd);
-  if (wParam == kCmdReviewDue && sender == nullptr) exam::StartReview(exam::ReviewKind::kDue);
+  if (wParam == kCmdReviewDue && sender == nullptr) session::StartReview(review::PlanKind::kDue);
   if (wParam == kCmdReviewMistakes && sender == nullptr)
-    exam::StartReview(exam::ReviewKind::kMistakes);
+    session::StartReview(review::PlanKind::kMistakes);
   // Only shows counts: it loads nothing, so a sitting goes on under it.
   if (wParam == kCmdKnowledge && sender == nullptr)
     ws::OpenKnowledgeWindow(OnScreen2.hInst, OnScreen2.hWnd);
@@ -44,24 +42,24 @@ long RouteCommand(unsigned wParam, HWND sender) {
 }
 
 long MenuOpening(HMENU popup) {
-  if (popup != nullptr && popup == PreparationMenu) exam::UpdateReviewItems(popup);
+  if (popup != nullptr && popup == PreparationMenu) session::UpdateReviewItems(popup);
   return 0;
 }
 
 long StartQuiz() {
   // A start of a topic loaded before the sitting began has nothing left to start.
-  if (exam::Running()) return 0;
+  if (session::Running()) return 0;
   quiz::Start();
   return 0;
 }
 
 long TimerTick() {
-  exam::Tick();
+  session::Tick();
   return 0;
 }
 
 bool MainMayClose() {
-  return exam::MayInterrupt(true);
+  return session::MayInterrupt(true);
 }
 
 long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
@@ -85,35 +83,18 @@ long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
   // OK can be pressed again once the box is gone.
   if (quiz::bFlowBusy) return -1;
   // A chooser left open when a sitting began would load other questions under it.
-  if (!exam::MayInterrupt(false)) return -1;
+  if (!session::MayInterrupt(false)) return -1;
 
-  bool loaded = false;
   int topic = -1;
   for (int i = 0; i < kMaxTopics; ++i) {
     if (!Discipline.Topics[i].bExists) continue;
     if (ws::ReadTick(ws::FindChild(chooser, static_cast<int>(kCmdFirstTopic) + i)) != 1) continue;
     Topic_test.UnloadQuestions();
     Topic_test.LoadQuestions(Discipline.Topics[i].Path);
-    bNobodyHome = false;
-    loaded = true;
     topic = i;
   }
-  if (loaded) {
-    // Counted before the box asking whether to continue: a start of an earlier load that comes
-    // while the box is up then only counts itself off.
-    quiz::NoteStartPosted();
-    // Shuffling, and the box asking whether to continue: while it is up the flow and the
-    // chooser take nothing (the board still shows the topic before).
-    quiz::bFlowBusy = true;
-    study::TopicLoaded(topic, chooser);
-    quiz::bFlowBusy = false;
-    if (quiz::bStartDeferred) {
-      // A start of an earlier load that came during the box: it only counts itself off.
-      quiz::bStartDeferred = false;
-      quiz::Start();
-    }
-    if (!ws::PostStart(OnScreen2.hWnd)) quiz::StartNotPosted();
-  }
+  // Shuffled, asked whether to continue (a box the chooser owns) and started.
+  if (topic >= 0) session::BeginTopic(topic, chooser);
   ws::Destroy(chooser);
   return -1;
 }

@@ -12,13 +12,14 @@
 
 #include "bridge/host.h"
 #include "bridge/text.h"
-#include "exam/sitting.h"
+#include "session/session.h"
 #include "quiz_support.h"
 #include "shell/add_questions.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/menu.h"
-#include "study/results.h"
-#include "study/study.h"
+#include "records/results.h"
+#include "session/session.h"
+#include "shell/data.h"
 
 namespace {
 
@@ -56,10 +57,10 @@ class AddQuestionsTest : public ::testing::Test {
   void SetUp() override {
     ResetProgram();
     std::filesystem::create_directory("data");
-    study::Init("data", true);
+    OpenDataFolder("data", true);
   }
   void TearDown() override {
-    study::Init("", false);
+    OpenDataFolder("", false);
     Topic_test.UnloadQuestions();
   }
   // The catalogue read from Base and the bar built, as at start-up.
@@ -223,7 +224,7 @@ TEST_F(AddQuestionsTest, TheMenuIsRebuiltWithTicksAndEntriesKept) {
   fake::TypeChar('1');
   fake::TypeChar('\r');
   fake::TypeChar('\r');  // the last question right: the result is recorded
-  std::vector<study::ResultRecord> results = study::ReadResults();
+  std::vector<records::ResultRecord> results = session::ReadResults();
   ASSERT_EQ(results.size(), 1u);
   EXPECT_EQ(std::string(results[0].Discipline), W("Вторая"));
 
@@ -309,11 +310,11 @@ TEST_F(AddQuestionsTest, BaseIsCreatedWhenMissingAndARunningSittingIsLeftAlone) 
   EXPECT_EQ(fake::AddReportOpens(), 1);
 
   // An exam runs: adding goes on beside it and leaves it as it is.
-  ASSERT_TRUE(exam::Begin(0, -1, 1, 10));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 1, 10));
   std::string title = Title();
   adding::AddQuestionFiles({"b.gift"}, bridge::Format::kUnknown);
   EXPECT_TRUE(std::filesystem::exists("Base/2.txt"));
-  EXPECT_TRUE(exam::Running());
+  EXPECT_TRUE(session::Running());
   EXPECT_EQ(Title(), title);
   EXPECT_EQ(Texts(bar->items[0].submenu),
             (Lines{"a", "b", "-", W("Добавить вопросы из файла...")}));
@@ -322,11 +323,11 @@ TEST_F(AddQuestionsTest, BaseIsCreatedWhenMissingAndARunningSittingIsLeftAlone) 
   fake::SetYesNoAnswer(false);
   adding::OpenFirstNew();
   EXPECT_EQ(fake::Boxes().size(), 1u);
-  EXPECT_TRUE(exam::Running());
+  EXPECT_TRUE(session::Running());
   EXPECT_TRUE(fake::LiveChoosers().empty());
   fake::SetYesNoAnswer(true);
   adding::OpenFirstNew();
-  EXPECT_FALSE(exam::Running());
+  EXPECT_FALSE(session::Running());
   ASSERT_EQ(fake::LiveChoosers().size(), 1u);
   EXPECT_EQ(fake::LiveChoosers().back()->text, "Base\\2.txt");
 }

@@ -15,13 +15,14 @@
 #include "bank/content_key.h"
 #include "bank/question.h"
 #include "common/cp1251.h"
-#include "exam/assembled.h"
+#include "bank/assembled.h"
 #include "exam/draw.h"
 #include "exam/rules.h"
-#include "study/ini.h"
-#include "study/options.h"
-#include "study/results.h"
-#include "study/study.h"
+#include "records/ini.h"
+#include "records/options.h"
+#include "records/results.h"
+#include "session/session.h"
+#include "shell/data.h"
 #include "support/scratch.h"
 
 namespace {
@@ -79,7 +80,7 @@ TEST(ExamDraw, SharesFollowTheTopicsByLargestRemainders) {
 TEST(ExamDraw, DrawsWithoutRepeatsAndEveryValueCanComeUp) {
   std::vector<int> from = {10, 20, 30, 40, 50};
   std::set<int> seen;
-  study::Random random{42};
+  bank::Random random{42};
   for (int round = 0; round < 200; ++round) {
     std::vector<int> drawn = exam::DrawWithoutRepeats(from, 3, random);
     ASSERT_EQ(drawn.size(), 3u);
@@ -102,19 +103,19 @@ TEST(ExamDraw, ThePlacesWithVariantsAreTheLoadersRecordsWithVariants) {
   for (int k = 0; k < 13; ++k) bytes += "\t+v\r\n";
   bytes += "D\r\nE\r\n\t-e";
   WriteBytes("Base\\q.txt", bytes);
-  std::vector<int> places = exam::PlacesWithVariants("Base\\q.txt");
+  std::vector<int> places = bank::PlacesWithVariants("Base\\q.txt");
   EXPECT_EQ(places, (std::vector<int>{0, 2, 3, 5}));
   TopicClass topic;
   char path[] = "Base\\q.txt";
   topic.LoadQuestions(path);
   std::vector<int> loaded;
   for (int i = 0; i < topic.Count; ++i)
-    if (topic.Get(i)->bExists && exam::PresentVariants(*topic.Get(i)) > 0) loaded.push_back(i);
+    if (topic.Get(i)->bExists && bank::PresentVariants(*topic.Get(i)) > 0) loaded.push_back(i);
   EXPECT_EQ(places, loaded);
-  EXPECT_TRUE(exam::PlacesWithVariants("Base\\missing.txt").empty());
+  EXPECT_TRUE(bank::PlacesWithVariants("Base\\missing.txt").empty());
 
   // Random files of the same pieces agree with the loader as well.
-  study::Random random{5};
+  bank::Random random{5};
   const char* pieces[] = {"T\r\n",   "\t+v\r\n", "\t-w\n",         "\r\n",   "\n",
                           "\tx\r\n", "U",        "\t\t++a\tb\r\n", "T\rx\n", "\t-\r\n"};
   for (int round = 0; round < 200; ++round) {
@@ -126,16 +127,16 @@ TEST(ExamDraw, ThePlacesWithVariantsAreTheLoadersRecordsWithVariants) {
     topic.LoadQuestions(path);
     loaded.clear();
     for (int i = 0; i < topic.Count; ++i)
-      if (topic.Get(i)->bExists && exam::PresentVariants(*topic.Get(i)) > 0) loaded.push_back(i);
-    ASSERT_EQ(exam::PlacesWithVariants("Base\\q.txt"), loaded) << text;
+      if (topic.Get(i)->bExists && bank::PresentVariants(*topic.Get(i)) > 0) loaded.push_back(i);
+    ASSERT_EQ(bank::PlacesWithVariants("Base\\q.txt"), loaded) << text;
     // The assembled copies are the loader's records, byte for byte, in the order picked.
-    std::vector<exam::Pick> picks;
+    std::vector<bank::Pick> picks;
     for (std::size_t i = loaded.size(); i-- > 0;) picks.push_back({0, loaded[i]});
     const char* files[] = {"Base\\q.txt"};
     const int topics[] = {0};
     TopicClass copy;
-    std::vector<exam::Source> sources;
-    ASSERT_EQ(exam::Assemble(copy, files, topics, picks, &sources),
+    std::vector<bank::Source> sources;
+    ASSERT_EQ(bank::Assemble(copy, files, topics, picks, &sources),
               static_cast<int>(loaded.size()));
     for (std::size_t i = 0; i < picks.size(); ++i) {
       const QuestionClass* a = copy.Get(static_cast<int>(i));
@@ -169,8 +170,8 @@ TEST(ExamDraw, APoolOfTheDisciplineDrawsItsSharesInAMixedOrder) {
   EXPECT_EQ(exam::PoolOf(catalogue, 2).Available(), 10);
   EXPECT_EQ(exam::PoolOf(catalogue, 2).topics, (std::vector<int>{2}));
 
-  study::Random random{11};
-  std::vector<exam::Pick> picks = exam::DrawPicks(pool, 20, random);
+  bank::Random random{11};
+  std::vector<bank::Pick> picks = exam::DrawPicks(pool, 20, random);
   ASSERT_EQ(picks.size(), 20u);
   int per[3] = {0, 0, 0};
   std::set<std::pair<int, int>> distinct;
@@ -197,10 +198,10 @@ TEST(ExamAssembled, CopiesThePickedRecordsWithTheirFilesAndKeys) {
   const int topics[] = {4, 7};
   // In the asked order: b's first, a's third, a card that has no variants, a's first, and a
   // place past the end of b.
-  const exam::Pick picks[] = {{1, 0}, {0, 2}, {0, 1}, {0, 0}, {1, 5}};
+  const bank::Pick picks[] = {{1, 0}, {0, 2}, {0, 1}, {0, 0}, {1, 5}};
   TopicClass topic;
-  std::vector<exam::Source> sources;
-  ASSERT_EQ(exam::Assemble(topic, files, topics, picks, &sources), 3);
+  std::vector<bank::Source> sources;
+  ASSERT_EQ(bank::Assemble(topic, files, topics, picks, &sources), 3);
   ASSERT_EQ(topic.Count, 3);
   ASSERT_EQ(sources.size(), 3u);
   EXPECT_STREQ(topic.Get(0)->Task, "B0");
@@ -217,7 +218,7 @@ TEST(ExamAssembled, CopiesThePickedRecordsWithTheirFilesAndKeys) {
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(topic.Get(i)->Id, i);
     EXPECT_EQ(sources[i].Key,
-              bank::ContentKey(*topic.Get(i), exam::PresentVariants(*topic.Get(i))));
+              bank::ContentKey(*topic.Get(i), bank::PresentVariants(*topic.Get(i))));
   }
   // The keys are those of the questions as loaded from their own files.
   TopicClass alone;
@@ -228,8 +229,8 @@ TEST(ExamAssembled, CopiesThePickedRecordsWithTheirFilesAndKeys) {
   EXPECT_EQ(topic.GetIDComponent(2), 5);
   EXPECT_EQ(topic.GetNextQuestion(0), 0);
 
-  const exam::Pick none[] = {{0, 1}};
-  EXPECT_EQ(exam::Assemble(topic, files, topics, none, &sources), 0);
+  const bank::Pick none[] = {{0, 1}};
+  EXPECT_EQ(bank::Assemble(topic, files, topics, none, &sources), 0);
   EXPECT_EQ(topic.Count, 1);
   EXPECT_FALSE(topic.Head.bExists);
   EXPECT_TRUE(sources.empty());
@@ -382,7 +383,7 @@ TEST(ExamSettings, TheSectionIsWrittenAndEverythingElseKept) {
   EXPECT_EQ(back.count, 25);
   EXPECT_EQ(back.minutes, 0);
   EXPECT_EQ(exam::ReadThresholds(written).good, 60);
-  EXPECT_TRUE(study::ParseOptions(written.data(), written.size()).resume);
+  EXPECT_TRUE(records::ParseOptions(written.data(), written.size()).resume);
   // Written again: the same text.
   EXPECT_EQ(exam::WriteSettings(written, s), written);
 
@@ -396,8 +397,8 @@ TEST(ExamSettings, TheSectionIsWrittenAndEverythingElseKept) {
   EXPECT_EQ(back.discipline, "");
 
   // The options' own writer keeps the other sections too.
-  study::Options on{true, false, false};
-  EXPECT_EQ(study::OptionsInto(written, on),
+  records::Options on{true, false, false};
+  EXPECT_EQ(records::OptionsInto(written, on),
             "\xEF\xBB\xBF[options]\r\nresume=0\r\nshuffle_questions=1\r\nshuffle_answers=0\r\n"
             "\r\n[exam]\r\ncount=25\r\nnote=mine\r\ndiscipline=3.txt\r\ntopic=Line  break\r\n"
             "minutes=0\r\n\r\n[grades]\r\ngood=60\r\n; a comment\r\ntorn\r\n");
@@ -413,18 +414,18 @@ void FixedStamp(std::int64_t, char out[17]) {
 TEST(ExamRecord, ThirteenColumnsAndTheOldHeaderRewrittenWhole) {
   ScratchDir dir;
   std::filesystem::create_directory("data");
-  study::NowSeconds = FixedNow;
-  study::LocalStamp = FixedStamp;
-  study::Init("data", true);
+  records::NowSeconds = FixedNow;
+  records::LocalStamp = FixedStamp;
+  OpenDataFolder("data", true);
 
   // The options menu used to write exameo.ini whole, losing the exam's and the grades' keys.
   WriteBytes("data\\exameo.ini", "[exam]\r\ncount=7\r\n[grades]\r\ngood=60\r\n");
-  study::Init("data", true);
-  study::SetOptions(study::Options{false, true, false});
+  OpenDataFolder("data", true);
+  session::SetOptions(records::Options{false, true, false});
   std::string ini = ReadAll("data\\exameo.ini");
   EXPECT_EQ(exam::ReadSettings(ini).count, 7);
   EXPECT_EQ(exam::ReadThresholds(ini).good, 60);
-  EXPECT_TRUE(study::ParseOptions(ini.data(), ini.size()).shuffleAnswers);
+  EXPECT_TRUE(records::ParseOptions(ini.data(), ini.size()).shuffleAnswers);
 
   const std::string oldHeader =
       "\xEF\xBB\xBF"
@@ -432,7 +433,7 @@ TEST(ExamRecord, ThirteenColumnsAndTheOldHeaderRewrittenWhole) {
       "Кругов;Длительность, с;Продолжено\r\n";
   const std::string oldLine = "2026-12-01 10:00;D;T;3;3;2;66,7;2;75;нет\r\n";
   WriteBytes("data\\results.csv", oldHeader + oldLine);
-  study::ResultRecord r;
+  records::ResultRecord r;
   std::memcpy(r.When, "2026-12-09 14:00", 17);
   std::strcpy(r.Discipline, Cp1251("Физика"));
   std::strcpy(r.Topic, Cp1251("Все темы"));
@@ -442,41 +443,41 @@ TEST(ExamRecord, ThirteenColumnsAndTheOldHeaderRewrittenWhole) {
   r.PercentTenths = 700;
   r.Rounds = 1;
   r.Seconds = 751;
-  r.Mode = study::ResultMode::kExam;
+  r.Mode = records::Kind::kExam;
   r.CreditTenths = 775;
   std::strcpy(r.Grade, Cp1251("хорошо"));
   const std::string examLine =
       "2026-12-09 14:00;Физика;Все темы;20;18;14;70,0;1;751;нет;экзамен;77,5;хорошо\r\n";
-  EXPECT_EQ(study::FormatResult(r), examLine);
-  study::AppendRecord(r);
-  EXPECT_EQ(ReadAll("data\\results.csv"), study::ResultsHeader() + oldLine + examLine);
+  EXPECT_EQ(records::FormatResult(r), examLine);
+  session::AppendRecord(r);
+  EXPECT_EQ(ReadAll("data\\results.csv"), records::ResultsHeader() + oldLine + examLine);
   // No temporary file is left beside it.
   int files = 0;
   for (const auto& e : std::filesystem::directory_iterator("data")) files += e.is_regular_file();
   EXPECT_EQ(files, 2);
   // A second record only appends.
-  r.Mode = study::ResultMode::kMistakes;
+  r.Mode = records::Kind::kMistakes;
   r.CreditTenths = -1;
   r.Grade[0] = '\0';
-  study::AppendRecord(r);
+  session::AppendRecord(r);
   EXPECT_EQ(ReadAll("data\\results.csv"),
-            study::ResultsHeader() + oldLine + examLine +
+            records::ResultsHeader() + oldLine + examLine +
                 "2026-12-09 14:00;Физика;Все темы;20;18;14;70,0;1;751;нет;ошибки;;\r\n");
 
-  std::vector<study::ResultRecord> records = study::ReadResults();
+  std::vector<records::ResultRecord> records = session::ReadResults();
   ASSERT_EQ(records.size(), 3u);
-  EXPECT_EQ(records[0].Mode, study::ResultMode::kMistakes);
-  EXPECT_EQ(records[1].Mode, study::ResultMode::kExam);
+  EXPECT_EQ(records[0].Mode, records::Kind::kMistakes);
+  EXPECT_EQ(records[1].Mode, records::Kind::kExam);
   EXPECT_EQ(records[1].CreditTenths, 775);
   EXPECT_STREQ(records[1].Grade, Cp1251("хорошо"));
-  EXPECT_EQ(records[2].Mode, study::ResultMode::kPractice);  // the ten-column line
+  EXPECT_EQ(records[2].Mode, records::Kind::kTopic);  // the ten-column line
   EXPECT_EQ(records[2].CreditTenths, -1);
   EXPECT_EQ(records[2].Right, 2);
-  study::Init("", false);
+  OpenDataFolder("", false);
 }
 
 TEST(ExamRecord, TheReaderChecksTheNewColumnsAndTheChartKnowsExams) {
-  std::string head = study::ResultsHeader();
+  std::string head = records::ResultsHeader();
   std::string file = head + "2026-12-01 10:00;D;T;3;3;2;66,7;2;75;нет;экзамен;70,0;хорошо\r\n" +
                      "2026-12-01 10:01;D;T;3;3;2;66,7;2;75;нет;тренировка;;\r\n" +
                      "2026-12-01 10:02;D;T;3;3;2;66,7;2;75;нет;экзамен;;хорошо\r\n" +  // no credit
@@ -486,16 +487,16 @@ TEST(ExamRecord, TheReaderChecksTheNewColumnsAndTheChartKnowsExams) {
                      "2026-12-01 10:06;D;T;3;3;2;66,7;2;75;нет;экзамен;70,0\r\n" +  // twelve
                      "2026-12-01 10:07;D;T;3;3;1;33,3;1;75;нет;ошибки;;\r\n" +
                      "2026-12-01 10:08;D;T;3;3;2;66,7;2;75;нет;экзамен;70,0;хор";  // torn
-  std::vector<study::ResultRecord> records = study::ParseResults(file.data(), file.size());
+  std::vector<records::ResultRecord> records = records::ParseResults(file.data(), file.size());
   ASSERT_EQ(records.size(), 3u);
   EXPECT_STREQ(records[0].When, "2026-12-01 10:07");
   EXPECT_STREQ(records[1].When, "2026-12-01 10:01");
   EXPECT_STREQ(records[2].When, "2026-12-01 10:00");
   // A last line cut right after the old columns is torn too.
   std::string cut = head + "2026-12-01 10:00;D;T;3;3;2;66,7;2;75;нет";
-  EXPECT_TRUE(study::ParseResults(cut.data(), cut.size()).empty());
+  EXPECT_TRUE(records::ParseResults(cut.data(), cut.size()).empty());
 
-  study::Chart chart = study::ChartOf(records, "D", "T");
+  records::Chart chart = records::ChartOf(records, "D", "T");
   ASSERT_EQ(chart.Count, 3);
   EXPECT_TRUE(chart.Exam[0]);  // oldest first
   EXPECT_FALSE(chart.Exam[1]);
@@ -505,12 +506,12 @@ TEST(ExamRecord, TheReaderChecksTheNewColumnsAndTheChartKnowsExams) {
   const std::string old =
       "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
       "Кругов;Длительность, с;Продолжено\n2026-12-01 10:00;D;T;3;3;2;66,7;2;75;нет\n";
-  EXPECT_TRUE(study::HasOldHeader(old.data(), old.size()));  // no BOM, LF
-  EXPECT_EQ(study::WithNewHeader(old.data(), old.size()),
+  EXPECT_TRUE(records::HasOldHeader(old.data(), old.size()));  // no BOM, LF
+  EXPECT_EQ(records::WithNewHeader(old.data(), old.size()),
             head + "2026-12-01 10:00;D;T;3;3;2;66,7;2;75;нет\n");
-  EXPECT_FALSE(study::HasOldHeader(old.data(), 40));
-  EXPECT_FALSE(study::HasOldHeader(head.data(), head.size()));
-  EXPECT_EQ(study::WithNewHeader(head.data(), head.size()), head);
+  EXPECT_FALSE(records::HasOldHeader(old.data(), 40));
+  EXPECT_FALSE(records::HasOldHeader(head.data(), head.size()));
+  EXPECT_EQ(records::WithNewHeader(head.data(), head.size()), head);
 }
 
 }  // namespace

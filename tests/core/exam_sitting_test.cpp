@@ -10,12 +10,13 @@
 #include "exam/choice.h"
 #include "bank/content_key.h"
 #include "bank/question.h"
-#include "exam/sitting.h"
+#include "session/session.h"
 #include "quiz_support.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/menu.h"
 #include "shell/routing.h"
-#include "study/study.h"
+#include "session/session.h"
+#include "shell/data.h"
 
 namespace {
 
@@ -39,15 +40,15 @@ std::string C(const char* cp1251Bytes) {
 class ExamSittingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    exam::NowMs = FakeMs;
-    study::NowSeconds = FakeSeconds;
-    study::LocalStamp = FakeStamp;
+    records::NowMs = FakeMs;
+    records::NowSeconds = FakeSeconds;
+    records::LocalStamp = FakeStamp;
     gMs = 5000;
-    exam::Reset();
+    session::ResetExam();
     std::filesystem::create_directory("data");
     ResetProgram();
-    study::Init("data", true);
-    study::Rng.state = 3;
+    OpenDataFolder("data", true);
+    session::P().rng.state = 3;
     BuildMenuBar();
     // Topic one: three questions and a card without variants; topic two: one question.
     WriteBytes("Base\\1.txt",
@@ -59,8 +60,8 @@ class ExamSittingTest : public ::testing::Test {
     Discipline.LoadDisciplines(pattern.data());
   }
   void TearDown() override {
-    exam::Reset();
-    study::Init("", false);
+    session::ResetExam();
+    OpenDataFolder("", false);
     Topic_test.UnloadQuestions();
     fake::SetBoxHook(nullptr);
   }
@@ -87,8 +88,8 @@ class ExamSittingTest : public ::testing::Test {
 };
 
 TEST_F(ExamSittingTest, OneOkPerQuestionRecordsTheTicksWithoutMarks) {
-  ASSERT_TRUE(exam::Begin(0, -1, 4, 20));
-  EXPECT_TRUE(exam::Running());
+  ASSERT_TRUE(session::BeginSitting(0, -1, 4, 20));
+  EXPECT_TRUE(session::Running());
   EXPECT_TRUE(fake::Ticking());
   ASSERT_EQ(Topic_test.Count, 4);  // the card is no exam question
   EXPECT_EQ(Title(), C(Cp1251("Экзамен: вопрос 1 из 4, осталось 20:00")));
@@ -113,19 +114,19 @@ TEST_F(ExamSittingTest, OneOkPerQuestionRecordsTheTicksWithoutMarks) {
     }
     if (i < 3) {
       EXPECT_EQ(Topic_test.Current, i + 1);
-      exam::Tick();
+      session::Tick();
       EXPECT_EQ(Title(), C(Cp1251("Экзамен: вопрос ")) + std::to_string(i + 2) +
                              C(Cp1251(" из 4, осталось ")) + exam::Clock(1200 - 30 * (i + 1)));
     }
   }
-  EXPECT_FALSE(exam::Running());
+  EXPECT_FALSE(session::Running());
   EXPECT_FALSE(fake::Ticking());
   EXPECT_EQ(fake::ExamReportOpens(), 1);
   EXPECT_EQ(Title(), "Exameo 2.0");
   EXPECT_TRUE(bNobodyHome);
   EXPECT_EQ(Topic_test.Count, 1);  // nothing stays loaded
 
-  const exam::Report& report = exam::LastReport();
+  const session::Report& report = session::LastReport();
   ASSERT_EQ(report.rows.size(), 4u);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(report.rows[i].task, asked[i]);
   EXPECT_EQ(report.rows[0].verdict, C(Cp1251("верно")));
@@ -147,25 +148,25 @@ TEST_F(ExamSittingTest, OneOkPerQuestionRecordsTheTicksWithoutMarks) {
   std::string csv = ReadAll("data/results.csv");
   std::string credit = last == "M2" ? "62,5" : right == 3 ? "75,0" : "50,0";
   std::string grade = right == 3 ? "хорошо" : "удовлетворительно";
-  EXPECT_EQ(csv, study::ResultsHeader() + "2026-12-09 14:00;Физика;Все темы;4;4;" +
+  EXPECT_EQ(csv, records::ResultsHeader() + "2026-12-09 14:00;Физика;Все темы;4;4;" +
                      std::to_string(right) + ";" + (right == 3 ? "75,0" : "50,0") +
                      ";1;120;нет;экзамен;" + credit + ";" + grade + "\r\n");
 }
 
 TEST_F(ExamSittingTest, TheTimeOutTakesTheQuestionOnScreenAndTheRestIsUnanswered) {
-  ASSERT_TRUE(exam::Begin(0, 0, 3, 1));  // Механика alone: its three questions
+  ASSERT_TRUE(session::BeginSitting(0, 0, 3, 1));  // Механика alone: its three questions
   ASSERT_EQ(Topic_test.Count, 3);
   Tick(true);
   fake::TypeChar('\r');
   gMs += 59001;  // 0.999 s left: a begun second is shown whole
   Tick(true);    // on screen, not confirmed
-  exam::Tick();
+  session::Tick();
   EXPECT_EQ(Title(), C(Cp1251("Экзамен: вопрос 2 из 3, осталось 0:01")));
-  EXPECT_TRUE(exam::Running());
+  EXPECT_TRUE(session::Running());
   gMs += 999;
-  exam::Tick();
-  EXPECT_FALSE(exam::Running());
-  const exam::Report& report = exam::LastReport();
+  session::Tick();
+  EXPECT_FALSE(session::Running());
+  const session::Report& report = session::LastReport();
   ASSERT_EQ(report.rows.size(), 3u);
   EXPECT_EQ(report.rows[0].verdict, C(Cp1251("верно")));
   EXPECT_EQ(report.rows[1].verdict, C(Cp1251("верно")));  // the ticks on screen
@@ -178,40 +179,40 @@ TEST_F(ExamSittingTest, TheTimeOutTakesTheQuestionOnScreenAndTheRestIsUnanswered
 }
 
 TEST_F(ExamSittingTest, TheTimeRunsOutWhileABoxIsUpAndTheSittingEndsWhenItCloses) {
-  ASSERT_TRUE(exam::Begin(0, -1, 2, 1));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 2, 1));
   // A help box: the timer keeps running, the sitting waits for the box.
   bool runningInBox = false;
   fake::SetBoxHook([&](const fake::Box&) {
     gMs += 61000;
-    exam::Tick();
-    runningInBox = exam::Running();
+    session::Tick();
+    runningInBox = session::Running();
   });
   fake::Command(kCmdAbout);
   EXPECT_TRUE(runningInBox);
-  EXPECT_TRUE(exam::Running());
+  EXPECT_TRUE(session::Running());
   fake::SetBoxHook(nullptr);
-  exam::Tick();  // the next tick after the box
-  EXPECT_FALSE(exam::Running());
+  session::Tick();  // the next tick after the box
+  EXPECT_FALSE(session::Running());
   EXPECT_EQ(fake::ExamReportOpens(), 1);
-  EXPECT_EQ(exam::LastReport().rows[0].verdict, C(Cp1251("неверно")));  // on screen, nothing ticked
+  EXPECT_EQ(session::LastReport().rows[0].verdict, C(Cp1251("неверно")));  // on screen, nothing ticked
 
   // The question whether to interrupt: No, but the time ran out meanwhile.
-  ASSERT_TRUE(exam::Begin(0, -1, 2, 1));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 2, 1));
   fake::SetBoxHook([&](const fake::Box&) {
     gMs += 61000;
-    exam::Tick();
-    runningInBox = exam::Running();
+    session::Tick();
+    runningInBox = session::Running();
   });
   fake::SetYesNoAnswer(false);
   fake::Command(kCmdFirstDiscipline);
   EXPECT_TRUE(runningInBox);
-  EXPECT_FALSE(exam::Running());
+  EXPECT_FALSE(session::Running());
   EXPECT_TRUE(fake::LiveChoosers().empty());  // No: the command does not go on
   EXPECT_EQ(fake::ExamReportOpens(), 2);
 }
 
 TEST_F(ExamSittingTest, CommandsThatLoadQuestionsAskToInterrupt) {
-  ASSERT_TRUE(exam::Begin(0, -1, 4, 0));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 4, 0));
   EXPECT_EQ(Title(), C(Cp1251("Экзамен: вопрос 1 из 4")));  // no limit
   EXPECT_FALSE(fake::Ticking());                            // nothing to count down
   fake::SetYesNoAnswer(false);
@@ -220,24 +221,24 @@ TEST_F(ExamSittingTest, CommandsThatLoadQuestionsAskToInterrupt) {
   const fake::Box& box = fake::Boxes()[0];
   EXPECT_EQ(box.text, C(Cp1251("Прервать экзамен?")));
   EXPECT_EQ(box.style, ws::kBoxYesNo | ws::kBoxQuestion | ws::kBoxSecondDefault);
-  EXPECT_TRUE(exam::Running());
+  EXPECT_TRUE(session::Running());
   EXPECT_TRUE(fake::LiveChoosers().empty());
   // Interrupted before the first answer: no record.
   fake::SetYesNoAnswer(true);
   fake::Command(kCmdFirstDiscipline);
-  EXPECT_FALSE(exam::Running());
+  EXPECT_FALSE(session::Running());
   EXPECT_EQ(fake::LiveChoosers().size(), 1u);  // Yes: the command goes on
   EXPECT_EQ(fake::ExamReportOpens(), 1);
   EXPECT_FALSE(std::filesystem::exists("data/results.csv"));
   fake::Close(fake::LiveChoosers()[0]);
 
   // After one answer, the question on screen counts as unanswered, its ticks included.
-  ASSERT_TRUE(exam::Begin(0, -1, 4, 0));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 4, 0));
   Tick(true);
   fake::TypeChar('\r');
   Tick(true);
   fake::Command(kCmdFirstDiscipline);
-  const exam::Report& report = exam::LastReport();
+  const session::Report& report = session::LastReport();
   EXPECT_EQ(report.rows[0].verdict, C(Cp1251("верно")));
   for (int i = 1; i < 4; ++i) EXPECT_EQ(report.rows[i].verdict, C(Cp1251("без ответа")));
   EXPECT_NE(ReadAll("data/results.csv").find(";4;1;1;25,0;1;0;нет;экзамен;25,0;"),
@@ -252,32 +253,32 @@ TEST_F(ExamSittingTest, CommandsThatLoadQuestionsAskToInterrupt) {
 
 TEST_F(ExamSittingTest, ClosingTheMainWindowAsksAndYesRecordsTheSitting) {
   HWND main = OnScreen2.hWnd;
-  ASSERT_TRUE(exam::Begin(0, -1, 2, 10));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 2, 10));
   Tick(true);
   fake::TypeChar('\r');
   fake::SetYesNoAnswer(false);
   fake::Close(main);
   EXPECT_TRUE(main->alive);
-  EXPECT_TRUE(exam::Running());
+  EXPECT_TRUE(session::Running());
   fake::SetYesNoAnswer(true);
   fake::Close(main);
   EXPECT_FALSE(main->alive);
-  EXPECT_FALSE(exam::Running());
+  EXPECT_FALSE(session::Running());
   EXPECT_EQ(fake::ExamReportOpens(), 0);  // the program closes
   EXPECT_NE(ReadAll("data/results.csv").find(";2;1;1;50,0;1;0;нет;экзамен;50,0;"),
             std::string::npos);
 }
 
 TEST_F(ExamSittingTest, TheMistakesAreDrilledInTheUsualFlow) {
-  ASSERT_TRUE(exam::Begin(0, -1, 4, 0));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 4, 0));
   std::vector<std::string> wrong;
   for (int i = 0; i < 4; ++i) {
     if (i % 2 == 0) wrong.push_back(Task());
     Tick(i % 2 == 1);
     fake::TypeChar('\r');
   }
-  ASSERT_EQ(exam::LastReport().mistakes.size(), 2u);
-  exam::DrillMistakes();
+  ASSERT_EQ(session::LastReport().mistakes.size(), 2u);
+  session::DrillMistakes();
   fake::Pump();
   ASSERT_EQ(Topic_test.Count, 2);
   EXPECT_EQ(Task(), wrong[0]);
@@ -313,11 +314,11 @@ TEST_F(ExamSittingTest, NothingToDrawChangesNothingAndWithoutASittingTheTimerDoe
   WriteBytes("Base\\o.txt", "");
   StartTopic({"+-", "-+"});
   std::string title = Title();
-  EXPECT_FALSE(exam::Begin(0, -1, 5, 10));
-  EXPECT_FALSE(exam::Begin(9, -1, 5, 10));  // no such discipline
-  EXPECT_FALSE(exam::Running());
+  EXPECT_FALSE(session::BeginSitting(0, -1, 5, 10));
+  EXPECT_FALSE(session::BeginSitting(9, -1, 5, 10));  // no such discipline
+  EXPECT_FALSE(session::Running());
   EXPECT_EQ(Topic_test.Count, 2);
-  exam::Tick();
+  session::Tick();
   EXPECT_EQ(TimerTick(), 0);
   EXPECT_EQ(Title(), title);
   EXPECT_TRUE(MainMayClose());
@@ -338,20 +339,20 @@ TEST_F(ExamSittingTest, TheDialogsFirstAndLastValues) {
   ASSERT_TRUE(Discipline.Disciplines[1].bExists);
 
   // At first: the first discipline, all topics, min(20, N) questions, as many minutes.
-  exam::Choice c = exam::InitialChoice();
+  exam::Choice c = session::InitialChoice();
   EXPECT_EQ(c.discipline, 0);
   EXPECT_EQ(c.topic, -1);
   EXPECT_EQ(c.count, 4);
   EXPECT_EQ(c.minutes, 4);
-  EXPECT_EQ(exam::AvailableIn(1, -1), 25);
-  EXPECT_EQ(exam::AvailableIn(0, 1), 1);
-  EXPECT_EQ(exam::AvailableIn(0, 5), 0);
+  EXPECT_EQ(session::AvailableIn(1, -1), 25);
+  EXPECT_EQ(session::AvailableIn(0, 1), 1);
+  EXPECT_EQ(session::AvailableIn(0, 5), 0);
   WriteBytes("data\\exameo.ini", "[options]\r\nresume=1\r\n");
-  study::Init("data", true);
+  OpenDataFolder("data", true);
 
   // The values used are kept, the options beside them.
   exam::Choice chem{1, 0, 21, 0};
-  ASSERT_TRUE(exam::StartChoice(chem));
+  ASSERT_TRUE(session::StartChoice(chem));
   EXPECT_EQ(Topic_test.Count, 21);
   EXPECT_EQ(ReadAll("data/exameo.ini"),
             C(Cp1251("[options]\r\nresume=1\r\n[exam]\r\ndiscipline=2.txt\r\ntopic=Органика\r\n"
@@ -360,7 +361,7 @@ TEST_F(ExamSittingTest, TheDialogsFirstAndLastValues) {
   fake::Command(kCmdExam);  // asks, then the dialog
   EXPECT_EQ(fake::Boxes().back().text, C(Cp1251("Прервать экзамен?")));
   EXPECT_EQ(fake::ExamDialogOpens(), 1);
-  c = exam::InitialChoice();
+  c = session::InitialChoice();
   EXPECT_EQ(c.discipline, 1);
   EXPECT_EQ(c.topic, 0);
   EXPECT_EQ(c.count, 21);
@@ -370,10 +371,10 @@ TEST_F(ExamSittingTest, TheDialogsFirstAndLastValues) {
   many.clear();
   for (int i = 0; i < 12; ++i) many += "Q" + std::to_string(i) + "\r\n\t+a\r\n";
   WriteBytes("Base\\x.txt", many);
-  c = exam::InitialChoice();
+  c = session::InitialChoice();
   EXPECT_EQ(c.count, 12);
   WriteBytes("Base\\2.txt", Cp1251("Химия\r\n\tНеорганика\"x.txt\"\r\n").c_str());
-  c = exam::InitialChoice();
+  c = session::InitialChoice();
   EXPECT_EQ(c.discipline, 1);
   EXPECT_EQ(c.topic, -1);
   EXPECT_EQ(c.count, 12);
@@ -381,7 +382,7 @@ TEST_F(ExamSittingTest, TheDialogsFirstAndLastValues) {
   // A discipline that is gone: the first one.
   std::filesystem::remove("Base/2.txt");
   Discipline.LoadDisciplines(pattern.data());
-  c = exam::InitialChoice();
+  c = session::InitialChoice();
   EXPECT_EQ(c.discipline, 0);
   EXPECT_EQ(c.count, 4);
   // Without a sitting the command opens the dialog at once.
@@ -389,7 +390,7 @@ TEST_F(ExamSittingTest, TheDialogsFirstAndLastValues) {
   fake::Command(kCmdExam);
   EXPECT_EQ(fake::Boxes().size(), boxes);
   EXPECT_EQ(fake::ExamDialogOpens(), 2);
-  EXPECT_FALSE(exam::StartChoice(exam::Choice{0, -1, 0, 5}));  // no question asked for
+  EXPECT_FALSE(session::StartChoice(exam::Choice{0, -1, 0, 5}));  // no question asked for
 }
 
 TEST_F(ExamSittingTest, AChooserLeftOpenAsksBeforeItLoadsAndAStartMessageWaitsForNothing) {
@@ -399,19 +400,19 @@ TEST_F(ExamSittingTest, AChooserLeftOpenAsksBeforeItLoadsAndAStartMessageWaitsFo
   // A start message of a topic loaded before the sitting is left over: it starts nothing.
   quiz::NoteStartPosted();
   ws::PostStart(OnScreen2.hWnd);
-  ASSERT_TRUE(exam::Begin(0, -1, 2, 0));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 2, 0));
   fake::Pump();
-  EXPECT_TRUE(exam::Running());
+  EXPECT_TRUE(session::Running());
   EXPECT_EQ(Title(), C(Cp1251("Экзамен: вопрос 1 из 2")));
   fake::SetYesNoAnswer(false);
   fake::Click(ws::FindChild(chooser, 100));
   fake::Click(ws::FindChild(chooser, 200));
   EXPECT_EQ(fake::Boxes().back().text, C(Cp1251("Прервать экзамен?")));
-  EXPECT_TRUE(exam::Running());
+  EXPECT_TRUE(session::Running());
   EXPECT_EQ(Topic_test.Count, 2);  // nothing loaded
   fake::SetYesNoAnswer(true);
   fake::Click(ws::FindChild(chooser, 200));
-  EXPECT_FALSE(exam::Running());
+  EXPECT_FALSE(session::Running());
   fake::Pump();
   EXPECT_EQ(Task(), "M0");  // the chosen topic, from its first question
   EXPECT_EQ(Title(), "Exameo 2.0");
@@ -430,13 +431,13 @@ std::vector<review::Entry> LogEntries() {
 
 std::uint64_t KeyOnScreen() {
   QuestionClass& q = *Topic_test.Get(Topic_test.Current);
-  return bank::ContentKey(q, exam::PresentVariants(q));
+  return bank::ContentKey(q, bank::PresentVariants(q));
 }
 
 }  // namespace
 
 TEST_F(ExamSittingTest, EachAnswerIsLoggedAsExamAndTheDrillOfMistakesAsMistakes) {
-  ASSERT_TRUE(exam::Begin(0, -1, 4, 0));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 4, 0));
   std::vector<std::uint64_t> keys;
   // Right, wrong, then interrupted: the third question on screen and the fourth are never
   // answered and write nothing.
@@ -448,7 +449,7 @@ TEST_F(ExamSittingTest, EachAnswerIsLoggedAsExamAndTheDrillOfMistakesAsMistakes)
   Tick(false);
   fake::TypeChar('\r');
   fake::SetYesNoAnswer(true);
-  ASSERT_TRUE(exam::MayInterrupt(false));
+  ASSERT_TRUE(session::MayInterrupt(false));
   std::vector<review::Entry> entries = LogEntries();
   ASSERT_EQ(entries.size(), 2u);
   for (std::size_t i = 0; i < 2; ++i) {
@@ -464,8 +465,8 @@ TEST_F(ExamSittingTest, EachAnswerIsLoggedAsExamAndTheDrillOfMistakesAsMistakes)
 
   // The drill of the mistakes: the two not answered and the wrong one; each first OK of a round
   // is logged as "ошибки" under the question's own file, never as "тренировка".
-  ASSERT_EQ(exam::LastReport().mistakes.size(), 3u);
-  exam::DrillMistakes();
+  ASSERT_EQ(session::LastReport().mistakes.size(), 3u);
+  session::DrillMistakes();
   fake::Pump();
   ASSERT_EQ(Topic_test.Count, 3);
   std::vector<std::string> tasks;

@@ -81,16 +81,16 @@ TEST_F(ReviewCountsTest, DueMistakesRowsAndHistogram) {
   std::string log = review::LogHeader();
   // A0: right 23 hours ago: S 2.3065, due in 2 days at 01:00 tomorrow + 1 day; R now (1 whole
   // day) 0.9468.
-  log += review::LogLine(kT0 - 23 * 3600, "Base\\d1\\a.txt", a0, 3, review::Mode::kDrill);
+  log += review::LogLine(kT0 - 23 * 3600, "Base\\d1\\a.txt", a0, 3, review::Mode::kTopic);
   // A1 (also B's first): wrong two days ago: S 0.212, due yesterday; R now (2 days) 0.6985.
   log += review::LogLine(kT0 - 2 * kDay, "Base\\d1\\b.txt", a1, 1, review::Mode::kExam);
   // B1: right ten and seven days ago: S 13.8269, due in 14 days from then, at the end of the
   // 7th day exactly (not within the week); R now (7 days) 0.9397.
-  log += review::LogLine(kT0 - 10 * kDay, "Base\\d1\\b.txt", b1, 3, review::Mode::kDrill);
-  log += review::LogLine(kT0 - 7 * kDay, "Base\\d1\\b.txt", b1, 3, review::Mode::kDrill);
+  log += review::LogLine(kT0 - 10 * kDay, "Base\\d1\\b.txt", b1, 3, review::Mode::kTopic);
+  log += review::LogLine(kT0 - 7 * kDay, "Base\\d1\\b.txt", b1, 3, review::Mode::kTopic);
   // The edited question's old key and a removed question: wrong and overdue, never counted.
-  log += review::LogLine(kT0 - 5 * kDay, "Base\\d2\\c.txt", oldC, 1, review::Mode::kDrill);
-  log += review::LogLine(kT0 - 5 * kDay, "Base\\gone.txt", 0x1234, 1, review::Mode::kDrill);
+  log += review::LogLine(kT0 - 5 * kDay, "Base\\d2\\c.txt", oldC, 1, review::Mode::kTopic);
+  log += review::LogLine(kT0 - 5 * kDay, "Base\\gone.txt", 0x1234, 1, review::Mode::kTopic);
   std::vector<review::KeyState> states = States(log);
   ASSERT_EQ(states.size(), 5u);
 

@@ -43,7 +43,7 @@ TEST(ReviewLog, TimesInUtc) {
 
 TEST(ReviewLog, LinesAreUtf8WithCrLf) {
   EXPECT_EQ(review::LogHeader(), kHead);
-  EXPECT_EQ(review::LogLine(1796811300, "Base\\d1\\2.txt", 0x00ab00cd00ef0012ull, 3, Mode::kDrill),
+  EXPECT_EQ(review::LogLine(1796811300, "Base\\d1\\2.txt", 0x00ab00cd00ef0012ull, 3, Mode::kTopic),
             "2026-12-09T10:15:00Z;Base\\d1\\2.txt;00ab00cd00ef0012;3;тренировка\r\n");
   EXPECT_EQ(review::LogLine(0, "Base\\x.txt", ~0ull, 1, Mode::kExam),
             "1970-01-01T00:00:00Z;Base\\x.txt;ffffffffffffffff;1;экзамен\r\n");
@@ -140,11 +140,11 @@ TEST(ReviewLog, ReplayByKeyInTimeOrderWithEqualTimesInFileOrder) {
   const std::int64_t day = review::kDay;
   std::int64_t t0 = 1796803200;  // 2026-12-09T00:00:00Z
   // Key 2 appears first but sorts after key 1; its lines are out of time order in the file.
-  text += review::LogLine(t0 + 4 * day, "Base\\b.txt", 2, 1, Mode::kDrill);
-  text += review::LogLine(t0, "Base\\a.txt", 2, 3, Mode::kDrill);
+  text += review::LogLine(t0 + 4 * day, "Base\\b.txt", 2, 1, Mode::kTopic);
+  text += review::LogLine(t0, "Base\\a.txt", 2, 3, Mode::kTopic);
   // Key 1: two lines at the same time, a wrong one then a right one: same-day review of a first
   // wrong answer, which a right one raises (and not the other way round).
-  text += review::LogLine(t0, "Base\\a.txt", 1, 1, Mode::kDrill);
+  text += review::LogLine(t0, "Base\\a.txt", 1, 1, Mode::kTopic);
   text += review::LogLine(t0, "Base\\c.txt", 1, 3, Mode::kExam);
   review::LogRead read = Parse(text);
   ASSERT_EQ(read.entries.size(), 4u);

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "exam/review_session.h"
-#include "exam/sitting.h"
+#include "review/plan.h"
+#include "session/session.h"
 #include "quiz_support.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/menu.h"
 #include "shell/routing.h"
-#include "study/study.h"
+#include "session/session.h"
+#include "shell/data.h"
 
 namespace {
 
@@ -46,37 +47,37 @@ TEST(ReviewPlanTest, DueLeastRetrievableFirstMistakesNewestFirstEachQuestionOnce
   };                                        // 13 never answered
   review::Horizon h = review::FixedHorizon(kNow, kNow + 14 * 3600);
 
-  exam::ReviewPlan due = exam::PlanReview(states, bank, h, 0.9, exam::ReviewKind::kDue, 50);
+  review::ReviewPlan due = review::PlanReview(states, bank, h, 0.9, review::PlanKind::kDue, 50);
   ASSERT_EQ(due.files, (std::vector<std::string>{"b.txt", "a.txt"}));
   std::vector<std::pair<int, int>> picks;
-  for (const exam::Pick& p : due.picks) picks.push_back({p.file, p.place});
+  for (const bank::Pick& p : due.picks) picks.push_back({p.file, p.place});
   // 21, 12, 10, 20.
   EXPECT_EQ(picks, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {1, 0}, {0, 0}}));
 
-  exam::ReviewPlan cut = exam::PlanReview(states, bank, h, 0.9, exam::ReviewKind::kDue, 2);
+  review::ReviewPlan cut = review::PlanReview(states, bank, h, 0.9, review::PlanKind::kDue, 2);
   ASSERT_EQ(cut.picks.size(), 2u);
   EXPECT_EQ(cut.files, (std::vector<std::string>{"b.txt", "a.txt"}));
 
-  exam::ReviewPlan mistakes =
-      exam::PlanReview(states, bank, h, 0.9, exam::ReviewKind::kMistakes, 50);
+  review::ReviewPlan mistakes =
+      review::PlanReview(states, bank, h, 0.9, review::PlanKind::kMistakes, 50);
   ASSERT_EQ(mistakes.files, (std::vector<std::string>{"a.txt", "b.txt"}));
   picks.clear();
-  for (const exam::Pick& p : mistakes.picks) picks.push_back({p.file, p.place});
+  for (const bank::Pick& p : mistakes.picks) picks.push_back({p.file, p.place});
   EXPECT_EQ(picks, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}}));  // 12 then 21
 
   // At a retention of 0.8 one right answer waits 8 days: 10 (10 days ago) is due still, 20 (5
   // days ago) is not.
-  exam::ReviewPlan later = exam::PlanReview(states, bank, h, 0.8, exam::ReviewKind::kDue, 50);
+  review::ReviewPlan later = review::PlanReview(states, bank, h, 0.8, review::PlanKind::kDue, 50);
   picks.clear();
-  for (const exam::Pick& p : later.picks) picks.push_back({p.file, p.place});
+  for (const bank::Pick& p : later.picks) picks.push_back({p.file, p.place});
   int a = later.files[0] == "a.txt" ? 0 : 1;
   EXPECT_NE(std::find(picks.begin(), picks.end(), std::make_pair(a, 0)), picks.end());
   EXPECT_EQ(std::find(picks.begin(), picks.end(), std::make_pair(1 - a, 0)), picks.end());
   // A mistake answered right since is no mistake any more.
   states[2] = Graded(12, {{1, kNow - 2 * kDay}, {3, kNow - kDay}});
-  EXPECT_EQ(exam::PlanReview(states, bank, h, 0.9, exam::ReviewKind::kMistakes, 50).picks.size(),
+  EXPECT_EQ(review::PlanReview(states, bank, h, 0.9, review::PlanKind::kMistakes, 50).picks.size(),
             1u);
-  EXPECT_TRUE(exam::PlanReview(states, bank, h, 0.9, exam::ReviewKind::kDue, 0).picks.empty());
+  EXPECT_TRUE(review::PlanReview(states, bank, h, 0.9, review::PlanKind::kDue, 0).picks.empty());
 }
 
 // ---- The sessions in the running program ----
@@ -95,18 +96,18 @@ void FakeStamp(std::int64_t, char out[17]) {
 class ReviewSessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    study::NowSeconds = FakeNow;
-    study::LocalStamp = FakeStamp;
-    exam::NowMs = FakeMs;
+    records::NowSeconds = FakeNow;
+    records::LocalStamp = FakeStamp;
+    records::NowMs = FakeMs;
     gNow = kNow;
-    exam::Reset();
+    session::ResetExam();
     std::filesystem::create_directory("data");
     // Shuffling the questions is for a topic's drill: a session keeps its order.
     WriteBytes("data\\exameo.ini",
                "[options]\r\nshuffle_questions=1\r\n[review]\r\nreview_limit=4\r\n");
     ResetProgram();
-    study::Init("data", true);
-    study::Rng.state = 5;
+    OpenDataFolder("data", true);
+    session::P().rng.state = 5;
     bar_ = BuildMenuBar();
     // Two disciplines, three files; every question has one right variant of two.
     WriteBytes("Base\\1.txt",
@@ -119,19 +120,19 @@ class ReviewSessionTest : public ::testing::Test {
     Discipline.LoadDisciplines(pattern.data());
   }
   void TearDown() override {
-    exam::Reset();
-    study::Init("", false);
+    session::ResetExam();
+    OpenDataFolder("", false);
     Topic_test.UnloadQuestions();
     fake::SetYesNoAnswer(true);
   }
 
   // Appends gradings to the log: question `place` of `file`, graded at `when`.
   void Log(const char* file, int place, int grade, std::int64_t when) {
-    if (bank_.Topics.empty()) bank_ = study::ReviewCounts().bank;
+    if (bank_.Topics.empty()) bank_ = session::ReviewCounts().bank;
     for (const review::BankTopic& t : bank_.Topics) {
       if (t.File != file) continue;
       log_ += review::LogLine(when, file, t.Keys[static_cast<std::size_t>(place)], grade,
-                              review::Mode::kDrill);
+                              review::Mode::kTopic);
       WriteBytes("data\\reviews.csv", review::LogHeader() + log_);
       return;
     }
@@ -223,13 +224,13 @@ TEST_F(ReviewSessionTest, TheMenuCountsWhenItOpensAndTheDueSessionRunsToGameOver
   }
   EXPECT_EQ(entries[7].Key, entries[4].Key);  // O1
   EXPECT_EQ(ReadAll("data/results.csv"),
-            study::ResultsHeader() +
+            records::ResultsHeader() +
                 "2026-12-09 12:00;Все дисциплины;Повторение;4;4;3;75,0;2;0;нет;повторение;;\r\n");
   EXPECT_FALSE(std::filesystem::exists("data/progress"));
   // Read back for the results window with its mode.
-  std::vector<study::ResultRecord> records = study::ReadResults();
+  std::vector<records::ResultRecord> records = session::ReadResults();
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].Mode, study::ResultMode::kReview);
+  EXPECT_EQ(records[0].Mode, records::Kind::kReview);
 
   // Answered: O1 is now right, so one mistake is left (M2 is right too); O0 and C1 are still due.
   fake::OpenMenu(PreparationMenu);
@@ -240,16 +241,16 @@ TEST_F(ReviewSessionTest, TheMenuCountsWhenItOpensAndTheDueSessionRunsToGameOver
 
 TEST_F(ReviewSessionTest, TheMistakesNewestFirstAndASittingAsksBeforeEither) {
   WriteLog();
-  ASSERT_TRUE(exam::Begin(0, -1, 2, 0));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 2, 0));
   fake::SetYesNoAnswer(false);
   ASSERT_TRUE(fake::ChooseMenuItem(bar_, kCmdReviewMistakes));
   fake::Pump();
-  EXPECT_TRUE(exam::Running());  // No: the sitting goes on
+  EXPECT_TRUE(session::Running());  // No: the sitting goes on
   EXPECT_EQ(fake::Boxes().back().text, Cp(Cp1251("Прервать экзамен?")));
   fake::SetYesNoAnswer(true);
   ASSERT_TRUE(fake::ChooseMenuItem(bar_, kCmdReviewMistakes));
   fake::Pump();
-  EXPECT_FALSE(exam::Running());
+  EXPECT_FALSE(session::Running());
   ASSERT_EQ(Topic_test.Count, 2);
   EXPECT_EQ(Task(), "M2");  // two days ago, O1 three
   AnswerOnScreen(true);
@@ -264,18 +265,18 @@ TEST_F(ReviewSessionTest, TheMistakesNewestFirstAndASittingAsksBeforeEither) {
   EXPECT_EQ(entries[8].File, "Base\\o.txt");
   std::string results = ReadAll("data/results.csv");
   // The sitting ended before its first answer: no record of it. The results file is UTF-8.
-  EXPECT_EQ(results, study::ResultsHeader() +
+  EXPECT_EQ(results, records::ResultsHeader() +
                          "2026-12-09 12:00;Все дисциплины;Работа над ошибками;2;2;2;100,0;1;0;"
                          "нет;ошибки;;\r\n");
 }
 
 TEST_F(ReviewSessionTest, TheKnowledgeWindowOpensOverTheMainWindowEvenDuringASitting) {
-  ASSERT_TRUE(exam::Begin(0, -1, 2, 0));
+  ASSERT_TRUE(session::BeginSitting(0, -1, 2, 0));
   fake::SetYesNoAnswer(false);
   ASSERT_TRUE(fake::ChooseMenuItem(bar_, kCmdKnowledge));
   EXPECT_EQ(fake::KnowledgeWindowOpens(), 1);
   EXPECT_EQ(fake::KnowledgeWindowOwner(), OnScreen2.hWnd);
-  EXPECT_TRUE(exam::Running());  // it loads nothing: no question whether to interrupt
+  EXPECT_TRUE(session::Running());  // it loads nothing: no question whether to interrupt
   EXPECT_TRUE(fake::Boxes().empty());
   // Only the menu opens it, not a control whose identifier wraps onto it.
   RouteCommand(kCmdKnowledge, OnScreen2.hWnd);

@@ -14,10 +14,10 @@
 #include "bank/question.h"
 #include "common/cp1251.h"
 #include "platform/files.h"
-#include "study/options.h"
-#include "study/progress.h"
-#include "study/results.h"
-#include "study/shuffle.h"
+#include "records/options.h"
+#include "records/progress.h"
+#include "records/results.h"
+#include "bank/shuffle.h"
 #include "support/scratch.h"
 
 namespace {
@@ -26,8 +26,8 @@ using testsupport::ReadAll;
 using testsupport::ScratchDir;
 using testsupport::WriteBytes;
 
-study::Options Parse(const std::string& text) {
-  return study::ParseOptions(text.data(), text.size());
+records::Options Parse(const std::string& text) {
+  return records::ParseOptions(text.data(), text.size());
 }
 
 TEST(StudyOptions, FileReadsWhatItHoldsAndNothingElse) {
@@ -49,19 +49,19 @@ TEST(StudyOptions, FileReadsWhatItHoldsAndNothingElse) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    study::Options o = Parse(c.text);
+    records::Options o = Parse(c.text);
     EXPECT_EQ(o.shuffleQuestions, c.questions);
     EXPECT_EQ(o.shuffleAnswers, c.answers);
     EXPECT_EQ(o.resume, c.resume);
   }
-  EXPECT_EQ(study::ParseOptions(nullptr, 5), study::Options());
+  EXPECT_EQ(records::ParseOptions(nullptr, 5), records::Options());
 
-  study::Options on{true, false, true};
-  EXPECT_EQ(study::FormatOptions(on),
+  records::Options on{true, false, true};
+  EXPECT_EQ(records::FormatOptions(on),
             "[options]\r\nshuffle_questions=1\r\nshuffle_answers=0\r\nresume=1\r\n");
   for (int bits = 0; bits < 8; ++bits) {
-    study::Options o{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
-    EXPECT_EQ(Parse(study::FormatOptions(o)), o) << bits;
+    records::Options o{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
+    EXPECT_EQ(Parse(records::FormatOptions(o)), o) << bits;
   }
 }
 
@@ -115,10 +115,10 @@ TEST(StudyFiles, WholeWritesAppendsFoldersAndRemoval) {
 
 TEST(StudyProgress, NamesLinesAndKeys) {
   // FNV-1a 64 reference values: "a" and "foobar".
-  EXPECT_EQ(study::ProgressFileName("a"), "af63dc4c8601ec8c.txt");
-  EXPECT_EQ(study::ProgressFileName("foobar"), "85944171f73967e8.txt");
-  EXPECT_EQ(study::ProgressLine(0x1234abcdull), "000000001234abcd\r\n");
-  EXPECT_EQ(study::ProgressHeader("C:\\b\\t.txt"), "C:\\b\\t.txt\r\n");
+  EXPECT_EQ(records::ProgressFileName("a"), "af63dc4c8601ec8c.txt");
+  EXPECT_EQ(records::ProgressFileName("foobar"), "85944171f73967e8.txt");
+  EXPECT_EQ(records::ProgressLine(0x1234abcdull), "000000001234abcd\r\n");
+  EXPECT_EQ(records::ProgressHeader("C:\\b\\t.txt"), "C:\\b\\t.txt\r\n");
 
   auto question = [](const char* task, std::vector<std::pair<bool, const char*>> variants) {
     QuestionClass q;
@@ -130,7 +130,7 @@ TEST(StudyProgress, NamesLinesAndKeys) {
       q.Vrnt[k].bCorrect = variants[k].first;
       std::strcpy(q.Vrnt[k].Text, variants[k].second);
     }
-    return study::ContentKey(q);
+    return records::ContentKey(q);
   };
   std::uint64_t base = question("2+2?", {{true, "4"}, {false, "5"}, {false, "22"}});
   // The variants' order does not matter; their texts, marks and the task do.
@@ -151,29 +151,29 @@ TEST(StudyProgress, ReaderKeepsWholeLinesOfItsOwnFile) {
                       "00000000000000zz\r\n" +  // not hex
                       "\r\n" +                  // empty
                       "0000000000000abc";       // torn: no line end
-  study::ProgressRead read = study::ParseProgress(whole.data(), whole.size(), path);
+  records::ProgressRead read = records::ParseProgress(whole.data(), whole.size(), path);
   EXPECT_TRUE(read.ours);
   EXPECT_EQ(read.keys, (std::vector<std::uint64_t>{0x1, 0xff}));
 
   // CR alone ends a line too, also mixed with CR LF and LF; a CR at the end ends the last.
   std::string crOnly =
       std::string(path) + "\r00000000000000ff\r\n0000000000000001\r0000000000000abc\r";
-  read = study::ParseProgress(crOnly.data(), crOnly.size(), path);
+  read = records::ParseProgress(crOnly.data(), crOnly.size(), path);
   EXPECT_TRUE(read.ours);
   EXPECT_EQ(read.keys, (std::vector<std::uint64_t>{0x1, 0xff, 0xabc}));
 
   // Another question file's progress, a torn first line, nothing at all.
   for (std::string other : {std::string("C:\\base\\u.txt\r\n00000000000000ff\r\n"),
                             std::string("C:\\base\\t.t"), std::string()}) {
-    read = study::ParseProgress(other.data(), other.size(), path);
+    read = records::ParseProgress(other.data(), other.size(), path);
     EXPECT_FALSE(read.ours) << other;
     EXPECT_TRUE(read.keys.empty());
   }
 }
 
-study::ResultRecord Record(const char* when, const char* discipline, const char* topic,
+records::ResultRecord Record(const char* when, const char* discipline, const char* topic,
                            int percentTenths) {
-  study::ResultRecord r;
+  records::ResultRecord r;
   std::strcpy(r.When, when);
   std::strcpy(r.Discipline, discipline);
   std::strcpy(r.Topic, topic);
@@ -182,47 +182,47 @@ study::ResultRecord Record(const char* when, const char* discipline, const char*
 }
 
 TEST(StudyResults, LinesAreUtf8WithQuotingWhereNeeded) {
-  study::ResultRecord r = Record("2026-12-08 09:05", Cp1251("Физика"), "A;B \"C\"", 667);
+  records::ResultRecord r = Record("2026-12-08 09:05", Cp1251("Физика"), "A;B \"C\"", 667);
   r.Questions = 12;
   r.Asked = 9;
   r.Right = 6;
   r.Rounds = 3;
   r.Seconds = 3725;
   r.Resumed = true;
-  EXPECT_EQ(study::FormatResult(r),
+  EXPECT_EQ(records::FormatResult(r),
             "2026-12-08 09:05;Физика;\"A;B \"\"C\"\"\";12;9;6;66,7;3;3725;да;тренировка;;\r\n");
   r.PercentTenths = 1000;
   r.Resumed = false;
   std::strcpy(r.Topic, "Line\r\nbreak");
-  EXPECT_EQ(study::FormatResult(r),
+  EXPECT_EQ(records::FormatResult(r),
             "2026-12-08 09:05;Физика;\"Line\r\nbreak\";12;9;6;100,0;3;3725;нет;тренировка;;\r\n");
-  EXPECT_EQ(study::ResultsHeader(),
+  EXPECT_EQ(records::ResultsHeader(),
             "\xEF\xBB\xBF"
             "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
             "Кругов;Длительность, с;Продолжено;Режим;Частичный зачёт, %;Оценка\r\n");
 
   // Percent in tenths, rounded half up: 2/3, 1/3, 1/8 exactly 12.5, 1/16 = 6.25.
-  EXPECT_EQ(study::PercentTenths(2, 3), 667);
-  EXPECT_EQ(study::PercentTenths(1, 3), 333);
-  EXPECT_EQ(study::PercentTenths(1, 8), 125);
-  EXPECT_EQ(study::PercentTenths(1, 16), 63);
-  EXPECT_EQ(study::PercentTenths(3, 3), 1000);
-  EXPECT_EQ(study::PercentTenths(0, 0), 0);
+  EXPECT_EQ(records::PercentTenths(2, 3), 667);
+  EXPECT_EQ(records::PercentTenths(1, 3), 333);
+  EXPECT_EQ(records::PercentTenths(1, 8), 125);
+  EXPECT_EQ(records::PercentTenths(1, 16), 63);
+  EXPECT_EQ(records::PercentTenths(3, 3), 1000);
+  EXPECT_EQ(records::PercentTenths(0, 0), 0);
 }
 
 TEST(StudyResults, ReaderSkipsDamageAndGivesNewestFirst) {
-  study::ResultRecord quoted = Record("2026-01-02 03:04", Cp1251("Химия"), "a;\"b\"\r\nc", 500);
+  records::ResultRecord quoted = Record("2026-01-02 03:04", Cp1251("Химия"), "a;\"b\"\r\nc", 500);
   quoted.Resumed = true;
-  std::string file = study::ResultsHeader() + "2026-01-01 10:00;D;T;3;3;2;66,7;2;75;нет\r\n" +
+  std::string file = records::ResultsHeader() + "2026-01-01 10:00;D;T;3;3;2;66,7;2;75;нет\r\n" +
                      "2026-13-01 10:00;D;T;3;3;2;66,7;2;75\r\n" +        // nine fields
                      "garbage line\r\n" +                                // no fields
                      "2026-01-01 1x:00;D;T;3;3;2;66,7;2;75;нет\r\n" +    // bad date
                      "2026-01-01 10:00;D;T;3;3;2;abc;2;75;нет\r\n" +     // bad percent
                      "2026-01-01 10:00;\"D;T;3;3;2;66,7;2;75;нет\r\n" +  // stray quote
-                     study::FormatResult(quoted) +
+                     records::FormatResult(quoted) +
                      "2026-01-03 00:00;D;T;1;1;1;100.0;1;5;да\n" +  // LF, a point
                      "2026-01-04 00:00;D;T;1;1;1;100,0;1;5;н";      // torn
-  std::vector<study::ResultRecord> records = study::ParseResults(file.data(), file.size());
+  std::vector<records::ResultRecord> records = records::ParseResults(file.data(), file.size());
   ASSERT_EQ(records.size(), 3u);
   EXPECT_STREQ(records[0].When, "2026-01-03 00:00");
   EXPECT_EQ(records[0].PercentTenths, 1000);
@@ -231,7 +231,7 @@ TEST(StudyResults, ReaderSkipsDamageAndGivesNewestFirst) {
   EXPECT_STREQ(records[1].Discipline, Cp1251("Химия").c_str());
   EXPECT_STREQ(records[1].Topic, "a;\"b\"\r\nc");
   EXPECT_EQ(records[1].PercentTenths, 500);
-  const study::ResultRecord& first = records[2];
+  const records::ResultRecord& first = records[2];
   EXPECT_STREQ(first.When, "2026-01-01 10:00");
   EXPECT_STREQ(first.Discipline, "D");
   EXPECT_EQ(first.Questions, 3);
@@ -246,27 +246,27 @@ TEST(StudyResults, ReaderSkipsDamageAndGivesNewestFirst) {
   std::string crOnly =
       "2026-01-01 10:00;D;\"a\rb\";1;1;1;100,0;1;5;да\r"
       "2026-01-01 10:00;D;T;1;1;0;0,0;1;6;нет\r";
-  records = study::ParseResults(crOnly.data(), crOnly.size());
+  records = records::ParseResults(crOnly.data(), crOnly.size());
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].Seconds, 6);
   EXPECT_STREQ(records[1].Topic, "a\rb");
 
   // A character Windows-1251 lacks reads as '?'.
   std::string foreign = "2026-01-01 10:00;日本;T;1;1;1;100,0;1;5;да\r\n";
-  records = study::ParseResults(foreign.data(), foreign.size());
+  records = records::ParseResults(foreign.data(), foreign.size());
   ASSERT_EQ(records.size(), 1u);
   EXPECT_STREQ(records[0].Discipline, "??");
-  EXPECT_TRUE(study::ParseResults(nullptr, 3).empty());
+  EXPECT_TRUE(records::ParseResults(nullptr, 3).empty());
 }
 
 TEST(StudyResults, AHugeFileKeepsOnlyTheNewestRecords) {
   // Records numbered by their seconds, 1 the oldest; 2,503 more than are kept.
-  std::string file = study::ResultsHeader();
-  const int lines = static_cast<int>(study::kMaxResultRecords) + 2503;
+  std::string file = records::ResultsHeader();
+  const int lines = static_cast<int>(records::kMaxResultRecords) + 2503;
   for (int i = 1; i <= lines; ++i)
     file += "2026-01-01 10:00;D;T;1;1;1;100,0;1;" + std::to_string(i) + ";нет\r\n";
-  std::vector<study::ResultRecord> records = study::ParseResults(file.data(), file.size());
-  ASSERT_EQ(records.size(), study::kMaxResultRecords);
+  std::vector<records::ResultRecord> records = records::ParseResults(file.data(), file.size());
+  ASSERT_EQ(records.size(), records::kMaxResultRecords);
   EXPECT_EQ(records.front().Seconds, lines);
   EXPECT_EQ(records[1].Seconds, lines - 1);
   EXPECT_EQ(records.back().Seconds, 2504);
@@ -274,20 +274,20 @@ TEST(StudyResults, AHugeFileKeepsOnlyTheNewestRecords) {
 
 TEST(StudyResults, ChartTakesTheLastTwentyAttemptsOfTheTopicOldestFirst) {
   // Newest first: attempt 25 of topic T down to attempt 1, with another topic in between.
-  std::vector<study::ResultRecord> records;
+  std::vector<records::ResultRecord> records;
   for (int attempt = 25; attempt >= 1; --attempt) {
     records.push_back(Record("2026-01-01 00:00", "D", "T", attempt * 10));
     records.push_back(Record("2026-01-01 00:00", "D", "U", 999));
     records.push_back(Record("2026-01-01 00:00", "E", "T", 998));
   }
-  study::Chart chart = study::ChartOf(records, "D", "T");
+  records::Chart chart = records::ChartOf(records, "D", "T");
   ASSERT_EQ(chart.Count, 20);
   // Attempts 6 to 25, oldest first.
   for (int i = 0; i < 20; ++i) EXPECT_EQ(chart.PercentTenths[i], (i + 6) * 10) << i;
-  chart = study::ChartOf(records, "D", "V");
+  chart = records::ChartOf(records, "D", "V");
   EXPECT_EQ(chart.Count, 0);
   records.resize(6);  // attempts 25 and 24 of each
-  chart = study::ChartOf(records, "D", "T");
+  chart = records::ChartOf(records, "D", "T");
   ASSERT_EQ(chart.Count, 2);
   EXPECT_EQ(chart.PercentTenths[0], 240);
   EXPECT_EQ(chart.PercentTenths[1], 250);
@@ -296,7 +296,7 @@ TEST(StudyResults, ChartTakesTheLastTwentyAttemptsOfTheTopicOldestFirst) {
 TEST(StudyResults, ChartMarksTheSelectedAttemptAndShowsAnOlderOneWithTheAttemptsBeforeIt) {
   // Newest first: attempt 45 of topic T down to attempt 1 (its minute in the date, 10 × its
   // number in tenths), each followed by one of another topic and of another discipline.
-  std::vector<study::ResultRecord> records;
+  std::vector<records::ResultRecord> records;
   for (int attempt = 45; attempt >= 1; --attempt) {
     char when[17];
     std::snprintf(when, sizeof when, "2026-01-01 00:%02d", attempt);
@@ -314,7 +314,7 @@ TEST(StudyResults, ChartMarksTheSelectedAttemptAndShowsAnOlderOneWithTheAttempts
                  Case{at(25), 6, 19}, Case{at(22), 3, 19}, Case{at(2), 1, 1},
                  Case{at(45) + 1, 26, -1}, Case{-1, 26, -1}, Case{100000, 26, -1}}) {
     SCOPED_TRACE(c.selected);
-    study::Chart chart = study::ChartOf(records, "D", "T", c.selected);
+    records::Chart chart = records::ChartOf(records, "D", "T", c.selected);
     ASSERT_EQ(chart.Count, 20);
     EXPECT_EQ(chart.Selected, c.mark);
     for (int b = 0; b < 20; ++b) {
@@ -327,10 +327,10 @@ TEST(StudyResults, ChartMarksTheSelectedAttemptAndShowsAnOlderOneWithTheAttempts
 }
 
 TEST(StudyRandom, SplitMixSequenceAndEvenDraws) {
-  study::Random r;  // the reference generator's first output for seed 0
+  bank::Random r;  // the reference generator's first output for seed 0
   EXPECT_EQ(r.Next(), 0xe220a8397b1dcdafull);
   int counts[3] = {};
-  study::Random s{42};
+  bank::Random s{42};
   for (int i = 0; i < 30000; ++i) ++counts[s.Below(3)];
   for (int c : counts) EXPECT_NEAR(c, 10000, 400);
   EXPECT_EQ(s.Below(0), 0u);
@@ -391,8 +391,8 @@ TEST(StudyShuffle, QuestionsAndAnswersArePermutedAndTheTopicStaysWhole) {
   LoadTopic(topic, file);
   auto before = Contents(topic);
 
-  study::Random random{3};
-  study::ShuffleQuestions(topic, random);
+  bank::Random random{3};
+  bank::ShuffleQuestions(topic, random);
   ExpectWellFormed(topic);
   auto after = Contents(topic);
   EXPECT_EQ(after, before);  // the same questions, each with its variants in the file's order
@@ -401,7 +401,7 @@ TEST(StudyShuffle, QuestionsAndAnswersArePermutedAndTheTopicStaysWhole) {
   EXPECT_GT(moved, 20);
   EXPECT_STRNE(topic.Head.Task, "Q0");  // seed 3 draws another question for the first place
 
-  study::ShuffleAnswers(topic, random);
+  bank::ShuffleAnswers(topic, random);
   ExpectWellFormed(topic);
   after = Contents(topic);
   int reordered = 0;
@@ -423,15 +423,15 @@ TEST(StudyShuffle, QuestionsAndAnswersArePermutedAndTheTopicStaysWhole) {
 
   // Without an index the topic builds one first; a topic of one question, or none, stays.
   topic.DropIndex();
-  study::ShuffleQuestions(topic, random);
+  bank::ShuffleQuestions(topic, random);
   ExpectWellFormed(topic);
   EXPECT_EQ(Contents(topic), after);
   LoadTopic(topic, "Only\r\n\t+a\r\n");
-  study::ShuffleQuestions(topic, random);
+  bank::ShuffleQuestions(topic, random);
   EXPECT_STREQ(topic.Head.Task, "Only");
   LoadTopic(topic, "");
-  study::ShuffleQuestions(topic, random);
-  study::ShuffleAnswers(topic, random);
+  bank::ShuffleQuestions(topic, random);
+  bank::ShuffleAnswers(topic, random);
   EXPECT_EQ(topic.Count, 1);
   EXPECT_FALSE(topic.Head.bExists);
   topic.UnloadQuestions();
@@ -470,18 +470,18 @@ TEST(StudyArrange, OnePassEqualsTheSeparateStepsAndKeepsKeysAndMarks) {
   }
   const std::vector<int> solved = {0, 5, 17, 39};
 
-  study::Random r1{9};
-  study::Arrange(one, r1, true, true, solved);
+  bank::Random r1{9};
+  bank::Arrange(one, r1, true, true, solved);
   // The same draws taken step by step: marks, then the answers, then the questions.
-  study::Random r2{9};
+  bank::Random r2{9};
   for (int i : solved) steps.Get(i)->bSolved = true;
-  study::ShuffleAnswers(steps, r2);
-  study::ShuffleQuestions(steps, r2);
+  bank::ShuffleAnswers(steps, r2);
+  bank::ShuffleQuestions(steps, r2);
   // And with the answers shuffled along the chain, as without an index.
-  study::Random r3{9};
+  bank::Random r3{9};
   walked.DropIndex();
-  study::Arrange(walked, r3, true, false, solved);
-  study::ShuffleQuestions(walked, r3);
+  bank::Arrange(walked, r3, true, false, solved);
+  bank::ShuffleQuestions(walked, r3);
 
   ExpectWellFormed(one);
   std::vector<std::string> result = Records(one);
@@ -502,7 +502,7 @@ TEST(StudyArrange, OnePassEqualsTheSeparateStepsAndKeepsKeysAndMarks) {
   // The loader's keys moved with their questions.
   ASSERT_NE(one.Keys, nullptr);
   for (int i = 0; i < one.Count; ++i)
-    EXPECT_EQ(one.Keys[i], study::ContentKey(*one.Get(i))) << one.Get(i)->Task;
+    EXPECT_EQ(one.Keys[i], records::ContentKey(*one.Get(i))) << one.Get(i)->Task;
   // The text cut at its field swapped whole.
   bool longSeen = false;
   for (int i = 0; i < one.Count; ++i)
@@ -515,9 +515,9 @@ TEST(StudyArrange, OnePassEqualsTheSeparateStepsAndKeepsKeysAndMarks) {
   for (TopicClass* t : {&one, &steps, &walked}) t->UnloadQuestions();
 }
 
-study::Random LoaderRandom;
+bank::Random LoaderRandom;
 void ShuffleAsLoaded(QuestionClass& q, int present) {
-  study::ShuffleVariants(q, present, LoaderRandom);
+  bank::ShuffleVariants(q, present, LoaderRandom);
 }
 
 int allocationsLeft = -1;  // below 0: no limit
@@ -543,7 +543,7 @@ TEST(StudyArrange, AnswersShuffledByTheLoaderAsArrangeShufflesThemAfter) {
     SCOPED_TRACE(limit);
     static TopicClass loaded, after;
     loaded.ArrangeOnLoad = ShuffleAsLoaded;
-    LoaderRandom = study::Random{5};
+    LoaderRandom = bank::Random{5};
     bank::AllocateRecord = CountedAllocation;
     allocationsLeft = limit;
     LoadTopic(loaded, file);
@@ -554,8 +554,8 @@ TEST(StudyArrange, AnswersShuffledByTheLoaderAsArrangeShufflesThemAfter) {
     ASSERT_EQ(after.Count, loaded.Count);
     EXPECT_TRUE(loaded.ArrangedOnLoad);
     EXPECT_FALSE(after.ArrangedOnLoad);
-    study::Random r{5};
-    study::Arrange(after, r, true, false, {});
+    bank::Random r{5};
+    bank::Arrange(after, r, true, false, {});
     ExpectWellFormed(loaded);
     EXPECT_EQ(Records(loaded), Records(after));
     // The same number of draws: both sources are at the same point.
@@ -576,19 +576,19 @@ TEST(StudyProgress, MatchFindsTheRememberedQuestionsWithAndWithoutTheLoadersKeys
   // An empty line is a question whose key is 0, which the matching must not take for a gap.
   LoadTopic(topic, "\r\nA\r\n\t+1\r\nB\r\n\t-1\r\nC\r\nD\r\n\t+x\r\n\t-y\r\n");
   ASSERT_EQ(topic.Count, 5);
-  std::vector<std::uint64_t> keys = {study::ContentKey(*topic.Get(0)),
-                                     study::ContentKey(*topic.Get(2)),
-                                     study::ContentKey(*topic.Get(4)), 0x1234567890abcdefull};
+  std::vector<std::uint64_t> keys = {records::ContentKey(*topic.Get(0)),
+                                     records::ContentKey(*topic.Get(2)),
+                                     records::ContentKey(*topic.Get(4)), 0x1234567890abcdefull};
   EXPECT_EQ(keys[0], 0u);
   std::sort(keys.begin(), keys.end());
   ASSERT_NE(topic.Keys, nullptr);
-  EXPECT_EQ(study::MatchSolved(topic, keys), (std::vector<int>{0, 2, 4}));
+  EXPECT_EQ(records::MatchSolved(topic, keys), (std::vector<int>{0, 2, 4}));
   topic.DropIndex();  // no index and no keys: the records are read
-  EXPECT_EQ(study::MatchSolved(topic, keys), (std::vector<int>{0, 2, 4}));
-  EXPECT_TRUE(study::MatchSolved(topic, {}).empty());
+  EXPECT_EQ(records::MatchSolved(topic, keys), (std::vector<int>{0, 2, 4}));
+  EXPECT_TRUE(records::MatchSolved(topic, {}).empty());
   // An empty file's head holds no question.
   LoadTopic(topic, "");
-  EXPECT_TRUE(study::MatchSolved(topic, {0}).empty());
+  EXPECT_TRUE(records::MatchSolved(topic, {0}).empty());
   topic.UnloadQuestions();
 }
 

@@ -11,10 +11,11 @@
 
 #include "platform/files.h"
 #include "quiz_support.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/menu.h"
-#include "study/progress.h"
-#include "study/study.h"
+#include "records/progress.h"
+#include "session/session.h"
+#include "shell/data.h"
 #include "support/held_file.h"
 
 namespace {
@@ -57,14 +58,14 @@ bool Has(const std::string& text, const char* part) {
 class StudyFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    study::NowSeconds = FakeNow;
-    study::LocalStamp = FakeStamp;
+    records::NowSeconds = FakeNow;
+    records::LocalStamp = FakeStamp;
     gNow = 1000;
     std::filesystem::create_directory("data");
     Restart();
   }
   void TearDown() override {
-    study::Init("", false);
+    OpenDataFolder("", false);
     Topic_test.UnloadQuestions();
     fake::SetBoxHook(nullptr);
   }
@@ -72,8 +73,8 @@ class StudyFlowTest : public ::testing::Test {
   // A new run of the program: a fresh window system and catalogue, the data folder read again.
   void Restart(const char* folder = "data", bool writable = true) {
     ResetProgram();
-    study::Init(folder, writable);
-    study::Rng.state = 7;
+    OpenDataFolder(folder, writable);
+    session::P().rng.state = 7;
     bar_ = BuildMenuBar();
     WriteBytes("Base\\1.txt", Cp1251("Дисциплина\r\n\tТема\"t.txt\"\r\n").c_str());
     std::string pattern = "Base\\*.txt";
@@ -158,8 +159,8 @@ TEST_F(StudyFlowTest, MenuHasTheOptionsTicksThemAndKeepsThemAcrossARestart) {
   EXPECT_FALSE(Item(500)->ticked);
 
   Restart();
-  EXPECT_FALSE(study::Current().shuffleQuestions);
-  EXPECT_TRUE(study::Current().resume);
+  EXPECT_FALSE(session::Current().shuffleQuestions);
+  EXPECT_TRUE(session::Current().resume);
   EXPECT_TRUE(Item(502)->ticked);  // the new bar shows it
   EXPECT_FALSE(Item(500)->ticked);
 
@@ -176,15 +177,15 @@ TEST_F(StudyFlowTest, OnlyTheMenuGivesItsCommands) {
                               10, 10, 500 + 65536, nullptr);
   EXPECT_TRUE(fake::Click(box));
   EXPECT_EQ(RouteCommand(503, box), -1);
-  EXPECT_EQ(study::Current(), study::Options());
+  EXPECT_EQ(session::Current(), records::Options());
   EXPECT_EQ(fake::ResultsWindowOpens(), 0);
   // While a flow box is up the menu's commands are dropped like every other.
   quiz::bFlowBusy = true;
   fake::Command(501);
   quiz::bFlowBusy = false;
-  EXPECT_FALSE(study::Current().shuffleAnswers);
+  EXPECT_FALSE(session::Current().shuffleAnswers);
   fake::Command(501);
-  EXPECT_TRUE(study::Current().shuffleAnswers);
+  EXPECT_TRUE(session::Current().shuffleAnswers);
 }
 
 TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
@@ -201,7 +202,7 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   gNow = 1075;
   std::size_t recordsDuringBox = 99;
   fake::SetBoxHook([&](const fake::Box& box) {
-    if (box.caption == "Game over") recordsDuringBox = study::ReadResults().size();
+    if (box.caption == "Game over") recordsDuringBox = session::ReadResults().size();
   });
   AnswerCurrent(true);  // round 2 ends the quiz
   fake::SetBoxHook(nullptr);
@@ -223,7 +224,7 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   EXPECT_NE(
       csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет;тренировка;;\r\n"),
       std::string::npos);
-  std::vector<study::ResultRecord> records = study::ReadResults();
+  std::vector<records::ResultRecord> records = session::ReadResults();
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].PercentTenths, 1000);
   EXPECT_EQ(records[1].PercentTenths, 667);
@@ -270,7 +271,7 @@ TEST_F(StudyFlowTest, ShuffledTopicIsAskedInTheDisplayedOrderAndGradedByItsMarks
   }
   EXPECT_TRUE(variantMoved);
   EXPECT_EQ(Captions().back(), "Game over");
-  std::vector<study::ResultRecord> records = study::ReadResults();
+  std::vector<records::ResultRecord> records = session::ReadResults();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].Asked, 10);
   EXPECT_EQ(records[0].Right, 10);
@@ -280,7 +281,7 @@ TEST_F(StudyFlowTest, TheSameSeedGivesTheSameOrder) {
   WriteBytes("Base\\t.txt", QuestionFile({"+", "+", "+", "+", "+", "+", "+", "+"}));
   fake::Command(500);
   auto order = [&](std::uint64_t seed) {
-    study::Rng.state = seed;
+    session::P().rng.state = seed;
     Choose();
     std::string tasks;
     for (int i = 0; i < Topic_test.Count; ++i) tasks += Topic_test.Get(i)->Task;
@@ -302,7 +303,7 @@ TEST_F(StudyFlowTest, ResumeAcrossARestartAsksOnlyTheRest) {
   std::filesystem::path file = ProgressFile();
   ASSERT_FALSE(file.empty());
   std::string full = files::FullPath("Base\\t.txt");
-  EXPECT_EQ(file.filename().string(), study::ProgressFileName(full.c_str()));
+  EXPECT_EQ(file.filename().string(), records::ProgressFileName(full.c_str()));
   std::string text = ReadAll(file);
   EXPECT_EQ(text.substr(0, full.size() + 2), full + "\r\n");
   EXPECT_EQ(text.size(), full.size() + 2 + 2 * 18);  // two solved lines
@@ -325,7 +326,7 @@ TEST_F(StudyFlowTest, ResumeAcrossARestartAsksOnlyTheRest) {
   EXPECT_EQ(Captions().back(), "Game over");
   // "Game over" forgets the topic and records the resumed quiz.
   EXPECT_TRUE(ProgressFile().empty());
-  std::vector<study::ResultRecord> records = study::ReadResults();
+  std::vector<records::ResultRecord> records = session::ReadResults();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].Questions, 4);
   EXPECT_EQ(records[0].Asked, 2);
@@ -434,8 +435,8 @@ TEST_F(StudyFlowTest, TornOrForeignProgressFilesAreReadForWhatTheyHold) {
   AnswerCurrent(true);
   // The torn line is gone: the file was written whole with both keys.
   std::string text = ReadAll(file);
-  study::ProgressRead read =
-      study::ParseProgress(text.data(), text.size(), files::FullPath("Base\\t.txt").c_str());
+  records::ProgressRead read =
+      records::ParseProgress(text.data(), text.size(), files::FullPath("Base\\t.txt").c_str());
   EXPECT_EQ(read.keys.size(), 2u);
   EXPECT_EQ(text.size(), good.size() + 18);
   EXPECT_EQ(text.back(), '\n');
@@ -463,13 +464,13 @@ TEST_F(StudyFlowTest, ATopicSolvedWholeBeforeEndsAtOnce) {
   EXPECT_TRUE(bNobodyHome);
   EXPECT_TRUE(ProgressFile().empty());
   // An attempt that asked nothing leaves no record (and so no empty bar in the chart).
-  EXPECT_TRUE(study::ReadResults().empty());
+  EXPECT_TRUE(session::ReadResults().empty());
   EXPECT_FALSE(std::filesystem::exists("data/results.csv"));
   // The next attempt, from the start, is recorded.
   Choose();
   AnswerCurrent(true);
   AnswerCurrent(true);
-  std::vector<study::ResultRecord> records = study::ReadResults();
+  std::vector<records::ResultRecord> records = session::ReadResults();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].Asked, 2);
   EXPECT_FALSE(records[0].Resumed);
@@ -479,17 +480,17 @@ TEST_F(StudyFlowTest, AFolderThatCannotBeWrittenWarnsOnceAndTheOptionsStillWork)
   Restart("missing", true);  // said to be writable, but it is not there
   fake::Command(500);
   fake::Command(502);
-  EXPECT_TRUE(study::Current().shuffleQuestions);
+  EXPECT_TRUE(session::Current().shuffleQuestions);
   EXPECT_TRUE(Item(502)->ticked);
   ASSERT_EQ(fake::Boxes().size(), 1u);
   EXPECT_EQ(fake::Boxes()[0].style, ws::kBoxOk | ws::kBoxWarning);
-  study::WarnUnwritable();
+  session::WarnUnwritable();
   EXPECT_EQ(fake::Boxes().size(), 1u);
 
   // A folder known to be read-only: no writes tried, no box from the core.
   Restart("data", false);
   fake::Command(500);
-  EXPECT_TRUE(study::Current().shuffleQuestions);
+  EXPECT_TRUE(session::Current().shuffleQuestions);
   EXPECT_FALSE(std::filesystem::exists("data/exameo.ini"));
   EXPECT_EQ(fake::Boxes().size(), 0u);
 }
@@ -499,7 +500,7 @@ TEST_F(StudyFlowTest, AResultsFileOverTheReadLimitShowsItsNewestRecords) {
   auto line = [](int seconds) {
     return "2026-01-01 10:00;D;T;1;1;1;100,0;1;" + std::to_string(seconds) + ";нет\r\n";
   };
-  std::string file = study::ResultsHeader();
+  std::string file = records::ResultsHeader();
   for (int n = 10001; n <= 13000; ++n) file += line(n);
   WriteBytes("data\\results.csv", file);
   WriteBytes("Base\\t.txt", QuestionFile({"+"}));
@@ -512,17 +513,17 @@ TEST_F(StudyFlowTest, AResultsFileOverTheReadLimitShowsItsNewestRecords) {
 
   // The tail: the record just written, 99 whole lines and half of one more, left out.
   const std::size_t length = line(10001).size();
-  std::vector<study::ResultRecord> records =
-      study::ReadResults(fresh.size() + 99 * length + length / 2);
+  std::vector<records::ResultRecord> records =
+      session::ReadResults(fresh.size() + 99 * length + length / 2);
   ASSERT_EQ(records.size(), 100u);
   EXPECT_EQ(records[0].Seconds, 7);
   EXPECT_EQ(records[1].Seconds, 13000);
   EXPECT_EQ(records.back().Seconds, 12902);
   // A limit that falls on the start of a line loses no line.
-  records = study::ReadResults(fresh.size() + 99 * length);
+  records = session::ReadResults(fresh.size() + 99 * length);
   ASSERT_EQ(records.size(), 100u);
   EXPECT_EQ(records.back().Seconds, 12902);
-  EXPECT_EQ(study::ReadResults().size(), 3001u);
+  EXPECT_EQ(session::ReadResults().size(), 3001u);
 }
 
 TEST_F(StudyFlowTest, FilesWithCrAloneEndingTheirLinesAreRead) {
@@ -538,12 +539,12 @@ TEST_F(StudyFlowTest, FilesWithCrAloneEndingTheirLinesAreRead) {
   WriteBytes("data\\progress\\" + file.filename().string(), crOnly);
   WriteBytes("data\\exameo.ini", "[options]\rshuffle_questions=0\rresume=1\r");
   WriteBytes("data\\results.csv",
-             study::ResultsHeader().substr(0, study::ResultsHeader().size() - 1) +
+             records::ResultsHeader().substr(0, records::ResultsHeader().size() - 1) +
                  "2026-01-01 10:00;D;T;1;1;1;100,0;1;5;нет\r"
                  "2026-01-02 10:00;D;T;2;2;1;50,0;1;6;да\r");
   Restart();
-  EXPECT_TRUE(study::Current().resume);
-  std::vector<study::ResultRecord> records = study::ReadResults();
+  EXPECT_TRUE(session::Current().resume);
+  std::vector<records::ResultRecord> records = session::ReadResults();
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].PercentTenths, 500);
   EXPECT_EQ(records[1].Seconds, 5);
@@ -558,7 +559,7 @@ TEST_F(StudyFlowTest, FilesWithCrAloneEndingTheirLinesAreRead) {
   EXPECT_EQ(now.size(), crOnly.size() + 18);
   // The record goes after the last CR-ended line, without a line end of its own before it.
   AnswerCurrent(true);
-  EXPECT_EQ(study::ReadResults().size(), 3u);
+  EXPECT_EQ(session::ReadResults().size(), 3u);
 }
 
 TEST_F(StudyFlowTest, TwoIdenticalQuestionsShareOneProgressKey) {
@@ -593,7 +594,7 @@ TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater)
   };
   auto shown = [] {
     std::vector<int> seconds;
-    for (const study::ResultRecord& r : study::ReadResults())
+    for (const records::ResultRecord& r : session::ReadResults())
       seconds.push_back(static_cast<int>(r.Seconds));
     return seconds;
   };
@@ -628,14 +629,14 @@ TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater)
     if (asked.size() == 2) again.Release();
   });
   fake::SetYesNoAnswer(true);
-  study::Close();
+  session::Close();
   fake::SetBoxHook(nullptr);
   ASSERT_EQ(asked.size(), 2u);  // still held after the first Yes
   EXPECT_TRUE(Has(asked[0], Cp1251("открыт в другой программе")));
   EXPECT_TRUE(Has(asked[0], Cp1251("Повторить запись?")));
   EXPECT_EQ(ReadAll("data/results.csv"), before + line(2) + line(3) + line(4) + line(5));
   std::size_t boxes = fake::Boxes().size();
-  study::Close();  // nothing kept: nothing asked
+  session::Close();  // nothing kept: nothing asked
   EXPECT_EQ(fake::Boxes().size(), boxes);
 
   // No gives the kept record up and lets the program close.
@@ -643,7 +644,7 @@ TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater)
   quiz(6);
   fake::SetYesNoAnswer(false);
   boxes = fake::Boxes().size();
-  study::Close();
+  session::Close();
   EXPECT_EQ(fake::Boxes().size(), boxes + 1);
   third.Release();
   EXPECT_EQ(ReadAll("data/results.csv"), before + line(2) + line(3) + line(4) + line(5));
@@ -666,8 +667,8 @@ TEST_F(StudyFlowTest, AProgressLineAHeldFileRefusesGoesWithTheNextOne) {
   }
   AnswerCurrent(true);  // Q3, after Q1's kept line
   std::string text = ReadAll(file);
-  study::ProgressRead read =
-      study::ParseProgress(text.data(), text.size(), files::FullPath("Base\\t.txt").c_str());
+  records::ProgressRead read =
+      records::ParseProgress(text.data(), text.size(), files::FullPath("Base\\t.txt").c_str());
   EXPECT_EQ(read.keys.size(), 3u);
 
   Restart();
@@ -690,10 +691,10 @@ TEST_F(StudyFlowTest, GameOverForgetsTheProgressLinesKeptForItsTopic) {
   EXPECT_EQ(Captions().back(), "Game over");
   held.Release();
   std::size_t boxes = fake::Boxes().size();
-  study::Close();
+  session::Close();
   EXPECT_EQ(fake::Boxes().size(), boxes);
   EXPECT_TRUE(ProgressFile().empty());
-  ASSERT_EQ(study::ReadResults().size(), 1u);  // the record itself was written
+  ASSERT_EQ(session::ReadResults().size(), 1u);  // the record itself was written
 }
 
 // Every first OK of a question in a round appends one line to reviews.csv, whatever the
@@ -704,7 +705,7 @@ TEST_F(StudyFlowTest, TheDrillLogsEveryGradingOfEveryRound) {
   Choose();
   std::map<std::string, std::uint64_t> keys;
   for (int i = 0; i < Topic_test.Count; ++i)
-    keys[Topic_test.Get(i)->Task] = study::ContentKey(*Topic_test.Get(i));
+    keys[Topic_test.Get(i)->Task] = records::ContentKey(*Topic_test.Get(i));
   auto line = [&](const char* time, const char* task, char grade) {
     char key[17];
     std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(keys[task]));
@@ -779,7 +780,7 @@ TEST_F(StudyFlowTest, TheReviewCountsOfAnsweredQuestions) {
   Choose();
   AnswerCurrent(true);   // Q0: 3, S 2.3065, due in 2 days
   AnswerCurrent(false);  // Q1: 1, S 0.212, due in 1 day
-  study::ReviewOverview view = study::ReviewCounts();
+  session::ReviewOverview view = session::ReviewCounts();
   EXPECT_EQ(view.states.size(), 2u);
   ASSERT_EQ(view.bank.Topics.size(), 1u);
   ASSERT_EQ(view.counts.Rows.size(), 1u);
@@ -790,15 +791,15 @@ TEST_F(StudyFlowTest, TheReviewCountsOfAnsweredQuestions) {
   EXPECT_EQ(view.counts.Mistakes, 1);
 
   gNow += 2 * 86400;  // both due now
-  view = study::ReviewCounts();
+  view = session::ReviewCounts();
   EXPECT_EQ(view.counts.DueToday, 2);
   EXPECT_EQ(view.counts.Histogram[0], 2);
 
   // At a retention of 0.8, Q0 waits 8 days: only Q1 is due.
   WriteBytes("data\\exameo.ini", "[options]\r\nresume=0\r\n[review]\r\nretention=0.8\r\n");
   Restart();
-  EXPECT_EQ(study::ReviewSettings().retention, 0.8);
-  view = study::ReviewCounts();
+  EXPECT_EQ(session::ReviewSettings().retention, 0.8);
+  view = session::ReviewCounts();
   EXPECT_EQ(view.counts.DueToday, 1);
   // Changing an option keeps the section.
   fake::Command(500);
@@ -806,7 +807,7 @@ TEST_F(StudyFlowTest, TheReviewCountsOfAnsweredQuestions) {
             "[options]\r\nresume=0\r\nshuffle_questions=1\r\nshuffle_answers=0\r\n"
             "[review]\r\nretention=0.8\r\n");
   Restart();
-  EXPECT_EQ(study::ReviewSettings().retention, 0.8);
+  EXPECT_EQ(session::ReviewSettings().retention, 0.8);
 }
 
 }  // namespace

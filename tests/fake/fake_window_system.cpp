@@ -8,7 +8,7 @@
 
 #include "board/screen.h"
 #include "platform/window_system.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/routing.h"
 
 namespace {

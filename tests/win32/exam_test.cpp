@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "exam/sitting.h"
+#include "session/session.h"
 #include "platform/win32/exam_window.h"
 #include "shell/globals.h"
 #include "win32_test_support.h"
@@ -111,7 +111,7 @@ TEST(ExamDialog, ControlsTabOrderDefaultsAndLimits) {
   });
   EXPECT_TRUE(seen);
   EXPECT_EQ(ExamDialog(), nullptr);
-  EXPECT_FALSE(exam::Running());
+  EXPECT_FALSE(session::Running());
   EXPECT_TRUE(IsWindowEnabled(MainWindow()));
 }
 
@@ -123,7 +123,7 @@ TEST(ExamDialog, EnterStartsASittingAnsweredByKeysAndTheReportKeepsItsKeys) {
     SetDlgItemInt(dialog, kExamMinutes, 5, FALSE);
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
   });
-  ASSERT_TRUE(exam::Running());
+  ASSERT_TRUE(session::Running());
   EXPECT_EQ(Topic_test.Count, 3);
   EXPECT_EQ(Title(), L"Экзамен: вопрос 1 из 3, осталось 5:00");
   TypeChar(MainWindow(), L'1');
@@ -131,7 +131,7 @@ TEST(ExamDialog, EnterStartsASittingAnsweredByKeysAndTheReportKeepsItsKeys) {
   EXPECT_EQ(Title(), L"Экзамен: вопрос 2 из 3, осталось 5:00");
   TypeChar(MainWindow(), L'\r');
   TypeChar(MainWindow(), L'\r');
-  EXPECT_FALSE(exam::Running());
+  EXPECT_FALSE(session::Running());
   HWND report = ExamReport();
   ASSERT_NE(report, nullptr);
   EXPECT_EQ(TextOf(report), L"Результат экзамена");

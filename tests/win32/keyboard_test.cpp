@@ -11,7 +11,8 @@
 #include "platform/win32/results_window.h"
 #include "quiz/quiz.h"
 #include "shell/globals.h"
-#include "study/study.h"
+#include "session/session.h"
+#include "shell/data.h"
 #include "win32_test_support.h"
 
 namespace {
@@ -161,11 +162,11 @@ class ResultsFolder {
     DWORD put = 0;
     WriteFile(file, csv.data(), static_cast<DWORD>(csv.size()), &put, nullptr);
     CloseHandle(file);
-    study::Init(std::string(path_.begin(), path_.end()).c_str(), true);
+    OpenDataFolder(std::string(path_.begin(), path_.end()).c_str(), true);
   }
   ~ResultsFolder() {
     if (ResultsWindow() != nullptr) DestroyWindow(ResultsWindow());
-    study::Init("", false);
+    OpenDataFolder("", false);
     Pump();
     RemoveTree(path_);
   }

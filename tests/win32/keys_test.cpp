@@ -3,7 +3,7 @@
 // any other window of the program (a chooser, the results) it stays there.
 #include <gtest/gtest.h>
 
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "win32_test_support.h"
 
 namespace {

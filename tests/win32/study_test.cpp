@@ -20,7 +20,8 @@
 #include "platform/window_system.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
-#include "study/study.h"
+#include "session/session.h"
+#include "shell/data.h"
 #include "win32_test_support.h"
 
 namespace {
@@ -91,11 +92,11 @@ class Scratch {
 // off again, as the other tests of the program expect.
 class StudyFolder : public Scratch {
  public:
-  StudyFolder() { study::Init(Bytes().c_str(), true); }
+  StudyFolder() { OpenDataFolder(Bytes().c_str(), true); }
   ~StudyFolder() {
     if (ResultsWindow() != nullptr) DestroyWindow(ResultsWindow());
     if (KnowledgeWindow() != nullptr) DestroyWindow(KnowledgeWindow());
-    study::Init("", false);
+    OpenDataFolder("", false);
     Pump();
   }
 };
@@ -269,7 +270,7 @@ TEST(StudyMenu, AnOptionChosenIsTickedSavedAndKeptAcrossARestart) {
   EXPECT_EQ(ReadAll(ini), "[options]\r\nshuffle_questions=1\r\nshuffle_answers=0\r\nresume=1\r\n");
 
   // A restart: the options read again from the folder, a new menu bar built from them.
-  study::Init(folder.Bytes().c_str(), true);
+  OpenDataFolder(folder.Bytes().c_str(), true);
   HMENU keptDisciplines = DisciplinesMenu, keptPreparation = PreparationMenu;
   HMENU again = BuildMenuBar();
   ASSERT_NE(again, nullptr);
@@ -278,7 +279,7 @@ TEST(StudyMenu, AnOptionChosenIsTickedSavedAndKeptAcrossARestart) {
   EXPECT_TRUE(MenuTicked(again, 502));
   DestroyMenu(again);
   // The program's own bar again, for the tests that follow.
-  study::MenuBar = bar;
+  session::P().menuBar = bar;
   DisciplinesMenu = keptDisciplines;
   PreparationMenu = keptPreparation;
 
@@ -306,26 +307,26 @@ TEST(StudyMenu, OnlyTheMenuTogglesAnOptionNotAControlOrKeyWithTheSameLowWord) {
   DestroyWindow(box);
   EXPECT_FALSE(MenuTicked(bar, 500));
   EXPECT_FALSE(MenuTicked(bar, 501));
-  EXPECT_FALSE(study::Current().shuffleQuestions);
-  EXPECT_FALSE(study::Current().shuffleAnswers);
+  EXPECT_FALSE(session::Current().shuffleQuestions);
+  EXPECT_FALSE(session::Current().shuffleAnswers);
   EXPECT_FALSE(Exists(folder.Path() + L"\\exameo.ini"));
 }
 
 TEST(StudyMenu, AFolderThatCannotBeWrittenIsReportedOnceAndTheOptionsStillWork) {
   Scratch scratch;
-  study::Init(scratch.Bytes().c_str(), false);
+  OpenDataFolder(scratch.Bytes().c_str(), false);
   std::vector<Box> boxes;
   {
     BoxAnswerer answerer(Reply::Yes);
-    study::WarnUnwritable();
+    session::WarnUnwritable();
     MenuCommand(501);
-    study::WarnUnwritable();
+    session::WarnUnwritable();
     boxes = answerer.Boxes();
   }
   EXPECT_TRUE(MenuTicked(GetMenu(MainWindow()), 501));
-  EXPECT_TRUE(study::Current().shuffleAnswers);
+  EXPECT_TRUE(session::Current().shuffleAnswers);
   EXPECT_FALSE(Exists(scratch.Path() + L"\\exameo.ini"));
-  study::Init("", false);
+  OpenDataFolder("", false);
   EXPECT_FALSE(MenuTicked(GetMenu(MainWindow()), 501));
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].caption, L"Параметры");
@@ -366,7 +367,7 @@ TEST(StudyBoxes, YesNoBoxHasYesAsDefaultAndReportsTheChoice) {
 TEST(StudyResume, ASolvedQuestionIsRememberedAndYesAsksOnlyTheRest) {
   StudyFolder folder;
   MenuCommand(502);  // resume on
-  ASSERT_TRUE(study::Current().resume);
+  ASSERT_TRUE(session::Current().resume);
   const std::wstring progress = folder.Path() + L"\\progress";
 
   // First run: question 0 answered right, question 1 shown but not answered.
@@ -383,7 +384,7 @@ TEST(StudyResume, ASolvedQuestionIsRememberedAndYesAsksOnlyTheRest) {
   EXPECT_EQ(TextOf(Answer(1004)), L"Два");
 
   // A restart, then the same topic again: the box says 1 of 2; Yes asks only question 1.
-  study::Init(folder.Bytes().c_str(), true);
+  OpenDataFolder(folder.Bytes().c_str(), true);
   std::vector<Box> boxes;
   {
     BoxAnswerer answerer(Reply::Yes);
@@ -414,7 +415,7 @@ TEST(StudyResume, ASolvedQuestionIsRememberedAndYesAsksOnlyTheRest) {
   // "Game over" forgets the topic and adds its record: 2 questions, 1 asked in the first round,
   // 1 right, 100.0 %, 1 round, resumed.
   EXPECT_TRUE(FilesIn(progress).empty());
-  std::vector<study::ResultRecord> records = study::ReadResults();
+  std::vector<records::ResultRecord> records = session::ReadResults();
   ASSERT_EQ(records.size(), 1u);
   // "Сложение " as the description file gives it, up to the quote.
   EXPECT_STREQ(records[0].Topic, "\xD1\xEB\xEE\xE6\xE5\xED\xE8\xE5 ");
@@ -517,7 +518,7 @@ int SlotMiddle(int i) {
 }
 
 TEST(ResultsChart, BarsStandOnOneScaleInTheirSlots) {
-  study::Chart chart;
+  records::Chart chart;
   chart.Count = 20;
   const int tenths[20] = {1000, 500, 0,  333, 1500, -5, 995, 5,  250, 750,
                           10,   20,  30, 40,  50,   60, 70,  80, 90,  100};
@@ -549,7 +550,7 @@ TEST(ResultsChart, AtHalfAgainTheDpiTheMarginsAndSlotsAreHalfAgainAsLarge) {
   // the plot is 720 × 300; 20 slots of 36 with bars 24 wide from 6 into the slot: the same
   // chart, half again as large.
   OnScreen2.Dpi = 144;
-  study::Chart chart;
+  records::Chart chart;
   chart.Count = 2;
   chart.PercentTenths[0] = 1000;
   chart.PercentTenths[1] = 500;
@@ -573,7 +574,7 @@ TEST(ResultsChart, AtHalfAgainTheDpiTheMarginsAndSlotsAreHalfAgainAsLarge) {
 }
 
 TEST(ResultsChart, ExamsHaveTheirOwnColourAndALegend) {
-  study::Chart chart;
+  records::Chart chart;
   chart.Count = 3;
   chart.PercentTenths[0] = chart.PercentTenths[1] = chart.PercentTenths[2] = 500;
   chart.Exam[1] = true;
@@ -605,13 +606,13 @@ TEST(ResultsChart, ExamsHaveTheirOwnColourAndALegend) {
 }
 
 TEST(ResultsChart, NoAttemptsOrNoRoomDrawNoBar) {
-  study::Chart none;
+  records::Chart none;
   std::vector<std::uint32_t> empty = Render(kW, kH, [&](HDC dc) {
     PaintResultsChart(dc, RECT{0, 0, kW, kH}, none, L"");
   });
   for (int x = 0; x < kW; ++x) ASSERT_EQ(BarPixels(empty, kW, kH, x), 0) << x;
 
-  study::Chart full;
+  records::Chart full;
   full.Count = 25;  // more than the slots: only 20 are drawn, nothing outside the area
   for (int& t : full.PercentTenths) t = 1000;
   std::vector<std::uint32_t> tiny = Render(30, 20, [&](HDC dc) {
@@ -932,7 +933,7 @@ TEST(ResultsWindow, NoFileGivesAnEmptyListAndAnEmptyChart) {
   for (int x = 0; x < kW; ++x) ASSERT_EQ(BarPixels(pixels, kW, kH, x), 0) << x;
   // It says what to do to get a first attempt.
   std::vector<std::uint32_t> told = Render(kW, kH, [&](HDC dc) {
-    PaintResultsChart(dc, RECT{0, 0, kW, kH}, study::Chart{}, L"", kNoAttemptsText);
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, records::Chart{}, L"", kNoAttemptsText);
   });
   EXPECT_TRUE(pixels == told);
   SendMessageW(window, WM_CLOSE, 0, 0);
@@ -973,7 +974,7 @@ TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartAndItsKeysStayThere) {
   EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 7);
 
   // A row per topic of every discipline of the catalogue, nothing answered yet.
-  study::ReviewOverview view = study::ReviewCounts();
+  session::ReviewOverview view = session::ReviewCounts();
   ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0),
             static_cast<LRESULT>(view.bank.Topics.size()));
   std::size_t t = 0;
@@ -989,12 +990,12 @@ TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartAndItsKeysStayThere) {
 
   // Its first question answered right ten days ago (due after two) and its second wrong today
   // (due tomorrow, known now): the same window shows them when chosen again.
-  std::int64_t now = study::NowSeconds();
+  std::int64_t now = records::NowSeconds();
   std::string log =
       review::LogHeader() + review::LogLine(now - 10 * review::kDay, topic.File.c_str(),
-                                            topic.Keys[0], 3, review::Mode::kDrill);
+                                            topic.Keys[0], 3, review::Mode::kTopic);
   if (topic.Keys.size() > 1 && topic.Keys[1] != topic.Keys[0])
-    log += review::LogLine(now, topic.File.c_str(), topic.Keys[1], 1, review::Mode::kDrill);
+    log += review::LogLine(now, topic.File.c_str(), topic.Keys[1], 1, review::Mode::kTopic);
   WriteAll(folder.Path() + L"\\reviews.csv", log);
   MenuCommand(507);
   EXPECT_EQ(KnowledgeWindow(), window);

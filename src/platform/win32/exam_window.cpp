@@ -8,7 +8,7 @@
 
 #include "bank/catalogue.h"
 #include "exam/choice.h"
-#include "exam/sitting.h"
+#include "session/session.h"
 #include "platform/win32/cp1251_win32.h"
 #include "platform/win32/dialog_template.h"
 #include "platform/window_system.h"
@@ -55,7 +55,7 @@ void ShowAvailable(HWND dialog, bool firstCount) {
   int topic = t >= 0 && t < static_cast<int>(gDialog.topics.size())
                   ? gDialog.topics[static_cast<std::size_t>(t)]
                   : -1;
-  int n = discipline >= 0 ? exam::AvailableIn(discipline, topic) : 0;
+  int n = discipline >= 0 ? session::AvailableIn(discipline, topic) : 0;
   gDialog.available = n;
   SendDlgItemMessageW(dialog, kExamCountArrows, UDM_SETRANGE32, n > 0 ? 1 : 0, n);
   int count = firstCount ? (n < exam::kFirstCount ? n : exam::kFirstCount)
@@ -73,10 +73,10 @@ void FillTopics(HWND dialog, int discipline, int topic) {
   gDialog.topics.assign(1, -1);
   SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Все темы"));
   int select = 0;
-  if (exam::LoadCatalogue(discipline)) {
+  if (session::LoadCatalogue(discipline)) {
     for (int i = 0; i < kMaxTopics; ++i) {
-      if (!exam::Catalogue.Topics[i].bExists) continue;
-      std::wstring title = cp1251::ToWide(exam::Catalogue.Topics[i].Title);
+      if (!session::P().catalogue.Topics[i].bExists) continue;
+      std::wstring title = cp1251::ToWide(session::P().catalogue.Topics[i].Title);
       SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
       if (i == topic) select = static_cast<int>(gDialog.topics.size());
       gDialog.topics.push_back(i);
@@ -89,7 +89,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
       gDialog.window = dialog;
-      exam::Choice c = exam::InitialChoice();
+      exam::Choice c = session::InitialChoice();
       HWND combo = GetDlgItem(dialog, kExamDiscipline);
       gDialog.disciplines.clear();
       int select = 0;
@@ -156,7 +156,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 HWND gReport = nullptr;
 
 void FillReport(HWND report) {
-  const exam::Report& r = exam::LastReport();
+  const session::Report& r = session::LastReport();
   std::string head;
   for (const std::string& line : r.lines) head += line + "\r\n";
   SetDlgItemTextW(report, kReportHead, cp1251::ToWide(head.c_str()).c_str());
@@ -202,7 +202,7 @@ INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM) {
       return TRUE;
     }
     case WM_COMMAND:
-      return ReportCommand(report, wParam, kReportDrill, exam::DrillMistakes) ? TRUE : FALSE;
+      return ReportCommand(report, wParam, kReportDrill, session::DrillMistakes) ? TRUE : FALSE;
     case WM_DESTROY:
       if (gReport == report) gReport = nullptr;
       return FALSE;
@@ -255,7 +255,7 @@ void OpenExamDialog(HINSTANCE instance, HWND owner) {
   t.Item(L"BUTTON", L"Отмена", BS_PUSHBUTTON | WS_TABSTOP, 165, 85, 50, 14, IDCANCEL);
   gDialog = DialogState{};
   INT_PTR result = DialogBoxIndirectParamW(instance, t.Get(), owner, DialogProc, 0);
-  if (result == IDOK) exam::StartChoice(gDialog.choice);
+  if (result == IDOK) session::StartChoice(gDialog.choice);
 }
 
 void OpenExamReport(HINSTANCE instance, HWND owner) {

@@ -12,7 +12,7 @@
 #include "platform/win32/results_window.h"
 #include "platform/window_system.h"
 #include "shell/globals.h"
-#include "study/study.h"
+#include "session/session.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ void SetCell(int row, int column, const std::wstring& text) {
 }
 
 void Reload() {
-  study::ReviewOverview view = study::ReviewCounts();
+  session::ReviewOverview view = session::ReviewCounts();
   const HWND list = gKnowledge.parts.list;
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);

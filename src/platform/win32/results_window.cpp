@@ -13,15 +13,15 @@
 #include "platform/win32/list_chart.h"
 #include "platform/window_system.h"
 #include "shell/globals.h"
-#include "study/study.h"
+#include "session/session.h"
 
 namespace {
 
 // The one results window and what it shows.
 struct ResultsState {
   listchart::Parts parts;
-  std::vector<study::ResultRecord> records;
-  study::Chart bars;
+  std::vector<records::ResultRecord> records;
+  records::Chart bars;
   std::wstring caption;
 };
 ResultsState gResults;
@@ -64,7 +64,7 @@ constexpr Column kColumns[] = {
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
-std::wstring Cell(const study::ResultRecord& r, int column) {
+std::wstring Cell(const records::ResultRecord& r, int column) {
   switch (column) {
     case 0:
       return cp1251::ToWide(r.When);
@@ -87,9 +87,9 @@ std::wstring Cell(const study::ResultRecord& r, int column) {
     case 9:
       return r.Resumed ? L"да" : L"нет";
     case 10:
-      return r.Mode == study::ResultMode::kExam       ? L"экзамен"
-             : r.Mode == study::ResultMode::kMistakes ? L"ошибки"
-             : r.Mode == study::ResultMode::kReview   ? L"повторение"
+      return r.Mode == records::Kind::kExam       ? L"экзамен"
+             : r.Mode == records::Kind::kMistakes ? L"ошибки"
+             : r.Mode == records::Kind::kReview   ? L"повторение"
                                                       : L"тренировка";
     case 11:
       return r.CreditTenths >= 0 ? Tenths(r.CreditTenths) : std::wstring();
@@ -144,11 +144,11 @@ void FillList() {
 
 // The chart follows the selected record's topic; with nothing selected it is empty.
 void ChartSelected(int index) {
-  gResults.bars = study::Chart{};
+  gResults.bars = records::Chart{};
   gResults.caption.clear();
   if (index >= 0 && index < static_cast<int>(gResults.records.size())) {
-    const study::ResultRecord& r = gResults.records[static_cast<std::size_t>(index)];
-    gResults.bars = study::ChartOf(gResults.records, r.Discipline, r.Topic, index);
+    const records::ResultRecord& r = gResults.records[static_cast<std::size_t>(index)];
+    gResults.bars = records::ChartOf(gResults.records, r.Discipline, r.Topic, index);
     gResults.caption = cp1251::ToWide(r.Discipline) + L": " + cp1251::ToWide(r.Topic) +
                        L" \u2014 верно в первом круге, %";
   }
@@ -164,7 +164,7 @@ void Select(int index) {
 }
 
 void Reload() {
-  gResults.records = study::ReadResults();
+  gResults.records = session::ReadResults();
   FillList();
   ChartSelected(-1);
   if (!gResults.records.empty()) {
@@ -289,7 +289,7 @@ int FitColumnWidths(const int* title, const int* content, int* widths, int count
   return total;
 }
 
-void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar_t* caption,
+void PaintResultsChart(HDC dc, RECT area, const records::Chart& chart, const wchar_t* caption,
                        const wchar_t* empty) {
   HBRUSH background = CreateSolidBrush(kChartBackground);
   FillRect(dc, &area, background);
@@ -307,7 +307,7 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   const int right = area.right - Px(kChartRight);
   const int top = area.top + Px(kChartTop);
   const int bottom = area.bottom - Px(kChartBottom);
-  if (right - left < study::kChartBars || bottom - top < Px(10)) {
+  if (right - left < records::kChartBars || bottom - top < Px(10)) {
     SelectObject(dc, oldFont);
     return;  // too small to draw anything readable
   }
@@ -347,7 +347,7 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   }
 
   // Fixed slots, so a bar keeps its width as attempts are added.
-  const int slot = (right - left) / study::kChartBars;
+  const int slot = (right - left) / records::kChartBars;
   const int barWidth = slot * 2 / 3 > 0 ? slot * 2 / 3 : 1;
   // Dates under every bar where they fit, else under every few (the newest always) and under
   // the selected one.
@@ -358,7 +358,7 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
   // The legend, at the right of the title row, when there are exams to tell apart: a swatch and
   // the name of each kind of attempt.
   bool exams = false;
-  for (int i = 0; i < chart.Count && i < study::kChartBars; ++i) exams = exams || chart.Exam[i];
+  for (int i = 0; i < chart.Count && i < records::kChartBars; ++i) exams = exams || chart.Exam[i];
   if (exams) {
     const wchar_t* names[] = {L"тренировка", L"экзамен"};
     HBRUSH swatches[] = {bar, examBar};
@@ -373,7 +373,7 @@ void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar
       x = swatch.left - Px(12);
     }
   }
-  const int count = chart.Count < study::kChartBars ? chart.Count : study::kChartBars;
+  const int count = chart.Count < records::kChartBars ? chart.Count : records::kChartBars;
   for (int i = 0; i < count; ++i) {
     int tenths = chart.PercentTenths[i];
     if (tenths < 0) tenths = 0;

@@ -2,7 +2,7 @@
 // first-round percents of the selected record's topic.
 //
 // ws::OpenResultsWindow (platform/window_system.h) opens it; what it shows comes from the core
-// (study::ReadResults, study::ChartOf). The chart is drawn with GDI by PaintResultsChart, which
+// (study::ReadResults, records::ChartOf). The chart is drawn with GDI by PaintResultsChart, which
 // the chart control calls for WM_PAINT (through a memory bitmap) and for WM_PRINTCLIENT.
 #pragma once
 
@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "study/results.h"
+#include "records/results.h"
 
 inline constexpr wchar_t kResultsClass[] = L"ResultsWClass";
 inline constexpr wchar_t kResultsChartClass[] = L"ResultsChartWClass";
@@ -45,7 +45,7 @@ inline constexpr wchar_t kChooseAttemptText[] =
 // Draws the chart into `area` of `dc`: white background, grid lines and labels at 0, 25, 50,
 // 75 and 100 %, one bar per attempt with its percent above and its date below (the selected
 // one in its own colour), and `caption` above. With no attempt it shows `empty`, wrapped.
-void PaintResultsChart(HDC dc, RECT area, const study::Chart& chart, const wchar_t* caption,
+void PaintResultsChart(HDC dc, RECT area, const records::Chart& chart, const wchar_t* caption,
                        const wchar_t* empty = nullptr);
 // A chart's date label: "YYYY-MM-DD HH:MM" as "DD.MM" and "HH:MM"; any other text whole in `day`.
 void ChartDate(const char* when, std::wstring* day, std::wstring* time);

@@ -3,21 +3,22 @@
 
 #include "platform/win32/data_folder.h"
 #include "platform/win32/shell_win32.h"
-#include "study/study.h"
+#include "session/session.h"
+#include "shell/data.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The study options are read before the menu bar is built, which shows them ticked.
   DataFolder data = ChooseDataFolder(ProgramFolder(), AppDataFolder());
-  study::Init(data.path.c_str(), data.writable);
+  OpenDataFolder(data.path.c_str(), data.writable);
   if (!StartUp(instance)) return 1;
   // Said once the main window is up, so that the box has an owner; the options still work for
   // the run, they are only not kept.
-  if (!data.writable) study::WarnUnwritable();
+  if (!data.writable) session::WarnUnwritable();
   HACCEL table = CreateAccelerators();
   int code = RunMessageLoop(table);
   if (table != nullptr) DestroyAcceleratorTable(table);
   // Lines and files a write refused during the run (a spreadsheet holding results.csv) are
   // written now, or the user is asked to free them.
-  study::Close();
+  session::Close();
   return code;
 }

@@ -17,7 +17,7 @@
 struct QuestionClass;
 struct TopicClass;
 
-namespace exam {
+namespace bank {
 
 // Where a record of an assembled topic came from.
 struct Source {
@@ -53,4 +53,4 @@ int Assemble(TopicClass& topic, std::span<const char* const> files, std::span<co
 // solved flag or the show count) into another.
 void CopyQuestion(QuestionClass& to, const QuestionClass& from);
 
-}  // namespace exam
+}  // namespace bank

@@ -4,7 +4,7 @@
 
 #include "bank/question.h"
 
-namespace study {
+namespace bank {
 
 // The present variants of a record: the run from slot 0, as the loader fills them.
 inline int PresentRun(const QuestionClass& q) {
@@ -20,4 +20,4 @@ void ForEachRecord(TopicClass& topic, Visit&& visit) {
   for (int i = 0; i < topic.Count; ++i, q = q->Next) visit(*q, PresentRun(*q));
 }
 
-}  // namespace study
+}  // namespace bank

@@ -11,7 +11,7 @@
 struct QuestionClass;
 struct TopicClass;
 
-namespace study {
+namespace bank {
 
 // A small random source (splitmix64). Seeded from the clock in the program and fixed in tests,
 // so a shuffle can be replayed.
@@ -40,4 +40,4 @@ void Arrange(TopicClass& topic, Random& random, bool answers, bool questions,
 // The same for one question whose present variants are slots 0..present-1.
 void ShuffleVariants(QuestionClass& q, int present, Random& random);
 
-}  // namespace study
+}  // namespace bank

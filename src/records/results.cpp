@@ -1,5 +1,5 @@
 // results.csv: the record lines, the tolerant reader, and the chart of a topic.
-#include "study/results.h"
+#include "records/results.h"
 
 #include <algorithm>
 
@@ -11,7 +11,7 @@
 #include "common/cp1251.h"
 #include "common/csv.h"
 
-namespace study {
+namespace records {
 namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
@@ -22,8 +22,6 @@ constexpr int kFields = 13;
 constexpr char kOldHeader[] =
     "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;"
     "Процент;Кругов;Длительность, с;Продолжено";
-constexpr const char* kModes[] = {"тренировка", "экзамен", "ошибки", "повторение"};
-constexpr int kModeCount = static_cast<int>(std::size(kModes));
 constexpr const char* kGrades[] = {"отлично", "хорошо", "удовлетворительно", "неудовлетворительно"};
 
 // A Windows-1251 text as a CSV field in UTF-8, quoted when it holds ';', '"' or a line break.
@@ -146,15 +144,9 @@ bool ToRecord(const std::string fields[kFields], int count, ResultRecord* r) {
   r->Rounds = static_cast<int>(rounds);
   r->Seconds = seconds;
   if (count == kOldFields) return true;
-  bool known = false;
-  for (int m = 0; m < kModeCount; ++m) {
-    if (fields[10] != kModes[m]) continue;
-    r->Mode = static_cast<ResultMode>(m);
-    known = true;
-  }
-  if (!known) return false;
+  if (!KindOfWord(fields[10], &r->Mode)) return false;
   // An exam has its credit and one of the grades; other records have neither.
-  bool exam = r->Mode == ResultMode::kExam;
+  bool exam = r->Mode == Kind::kExam;
   bool graded = false;
   for (const char* g : kGrades) graded = graded || fields[12] == g;
   if (exam != graded || exam == fields[11].empty()) return false;
@@ -217,8 +209,7 @@ std::string FormatResult(const ResultRecord& r) {
   line += numbers;
   line += r.Resumed ? kYes : kNo;
   line.push_back(';');
-  int mode = static_cast<int>(r.Mode);
-  line += kModes[mode >= 0 && mode < kModeCount ? mode : 0];
+  line += KindWord(r.Mode);
   line.push_back(';');
   if (r.CreditTenths >= 0) {
     std::snprintf(numbers, sizeof numbers, "%d,%d", r.CreditTenths / 10, r.CreditTenths % 10);
@@ -289,7 +280,7 @@ Chart ChartOf(const std::vector<ResultRecord>& newestFirst, const char* discipli
     const ResultRecord& r =
         newestFirst[static_cast<std::size_t>(picked[static_cast<std::size_t>(k)])];
     chart.PercentTenths[b] = r.PercentTenths;
-    chart.Exam[b] = r.Mode == ResultMode::kExam;
+    chart.Exam[b] = r.Mode == Kind::kExam;
     std::memcpy(chart.When[b], r.When, sizeof chart.When[b]);
     chart.When[b][sizeof chart.When[b] - 1] = 0;
     if (k == mark) chart.Selected = b;
@@ -297,4 +288,4 @@ Chart ChartOf(const std::vector<ResultRecord>& newestFirst, const char* discipli
   return chart;
 }
 
-}  // namespace study
+}  // namespace records

@@ -1,5 +1,5 @@
 // Assembling a topic from records of several question files.
-#include "exam/assembled.h"
+#include "bank/assembled.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,7 @@
 #include "bank/question.h"
 #include "platform/files.h"
 
-namespace exam {
+namespace bank {
 namespace {
 
 // Leaves the first `keep` records of the chain and releases the rest.
@@ -206,4 +206,4 @@ int Assemble(TopicClass& topic, std::span<const char* const> files, std::span<co
   return kept;
 }
 
-}  // namespace exam
+}  // namespace bank

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace study {
+namespace records {
 
 // A line or a value without the blanks and the CR around it, as every reader of exameo.ini
 // takes them.
@@ -38,4 +38,4 @@ struct IniPair {
 std::string IniWithValues(std::string_view bytes, std::string_view section, const IniPair* pairs,
                           std::size_t count);
 
-}  // namespace study
+}  // namespace records

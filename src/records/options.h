@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace study {
+namespace records {
 
 struct Options {
   bool shuffleQuestions = false;  // put a loaded topic's questions in a random order
@@ -27,4 +27,4 @@ std::string FormatOptions(const Options& options);
 // other section and key is kept (study/ini.h).
 std::string OptionsInto(std::string_view ini, const Options& options);
 
-}  // namespace study
+}  // namespace records

@@ -1,5 +1,5 @@
 // Progress files: content keys, the file's lines, and matching them against a loaded topic.
-#include "study/progress.h"
+#include "records/progress.h"
 
 #include <algorithm>
 #include <array>
@@ -10,12 +10,12 @@
 
 #include "bank/content_key.h"
 #include "bank/question.h"
-#include "study/walk.h"
+#include "bank/walk.h"
 
-namespace study {
+namespace records {
 
 std::uint64_t ContentKey(const QuestionClass& q) {
-  return bank::ContentKey(q, PresentRun(q));
+  return bank::ContentKey(q, bank::PresentRun(q));
 }
 
 std::string ProgressFileName(const char* fullPath) {
@@ -146,11 +146,11 @@ std::vector<int> MatchSolved(TopicClass& topic, const std::vector<std::uint64_t>
     return matched;
   }
   int i = 0;
-  ForEachRecord(topic, [&](QuestionClass& q, int present) {
+  bank::ForEachRecord(topic, [&](QuestionClass& q, int present) {
     if (q.bExists && known.Has(bank::ContentKey(q, present))) matched.push_back(i);
     ++i;
   });
   return matched;
 }
 
-}  // namespace study
+}  // namespace records

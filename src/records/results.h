@@ -10,19 +10,13 @@
 #include <string>
 #include <vector>
 
-namespace study {
+#include "records/kinds.h"
+
+namespace records {
 
 inline constexpr int kResultTextCapacity = 1024;
 inline constexpr int kChartBars = 20;
 inline constexpr int kGradeCapacity = 64;
-
-// How a record's questions were asked.
-enum class ResultMode : unsigned char {
-  kPractice,  // "тренировка": a topic drilled with marks after every answer
-  kExam,      // "экзамен": a rehearsed exam
-  kMistakes,  // "ошибки": the drill of an exam's mistakes, or of the log's latest mistakes
-  kReview,    // "повторение": the questions the review log says are due
-};
 
 struct ResultRecord {
   char When[17] = {};                         // local "YYYY-MM-DD HH:MM"
@@ -35,7 +29,7 @@ struct ResultRecord {
   int Rounds = 0;
   std::int64_t Seconds = 0;  // from the start to "Game over"
   bool Resumed = false;      // continued from remembered progress
-  ResultMode Mode = ResultMode::kPractice;
+  Kind Mode = Kind::kTopic;  // the session it was asked in
   int CreditTenths = -1;            // an exam's partial-credit percent in tenths; -1 for none
   char Grade[kGradeCapacity] = {};  // an exam's grade (Windows-1251); empty for none
 };
@@ -72,4 +66,4 @@ struct Chart {
 Chart ChartOf(const std::vector<ResultRecord>& newestFirst, const char* discipline,
               const char* topic, int selected = -1);
 
-}  // namespace study
+}  // namespace records

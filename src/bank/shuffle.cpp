@@ -1,5 +1,5 @@
 // Shuffling the loaded topic in place.
-#include "study/shuffle.h"
+#include "bank/shuffle.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "bank/question.h"
-#include "study/walk.h"
+#include "bank/walk.h"
 
-namespace study {
+namespace bank {
 
 std::uint64_t Random::Next() {
   std::uint64_t z = (state += 0x9e3779b97f4a7c15ull);
@@ -308,4 +308,4 @@ void ShuffleAnswers(TopicClass& topic, Random& random) {
   Arrange(topic, random, true, false, {});
 }
 
-}  // namespace study
+}  // namespace bank

@@ -15,7 +15,7 @@
 struct QuestionClass;
 struct TopicClass;
 
-namespace study {
+namespace records {
 
 inline constexpr std::uint64_t kFnvOffset = 0xcbf29ce484222325ull;
 inline constexpr std::uint64_t kFnvPrime = 0x100000001b3ull;
@@ -51,4 +51,4 @@ std::string ProgressLine(std::uint64_t key);
 // `sortedKeys`; from the keys the loader computed when the topic has them.
 std::vector<int> MatchSolved(TopicClass& topic, const std::vector<std::uint64_t>& sortedKeys);
 
-}  // namespace study
+}  // namespace records

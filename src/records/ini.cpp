@@ -1,9 +1,9 @@
 // exameo.ini's sections: a value read, a section's keys rewritten in place.
-#include "study/ini.h"
+#include "records/ini.h"
 
 #include <vector>
 
-namespace study {
+namespace records {
 namespace {
 
 std::string_view WithoutBom(std::string_view s) {
@@ -134,4 +134,4 @@ std::string IniWithValues(std::string_view bytes, std::string_view section, cons
   return out;
 }
 
-}  // namespace study
+}  // namespace records

@@ -1,12 +1,12 @@
 // exameo.ini: reading what it holds, writing it whole.
-#include "study/options.h"
+#include "records/options.h"
 
-#include "study/ini.h"
+#include "records/ini.h"
 
 #include <cstring>
 #include <string_view>
 
-namespace study {
+namespace records {
 namespace {
 
 struct Key {
@@ -60,4 +60,4 @@ std::string OptionsInto(std::string_view ini, const Options& options) {
   return IniWithValues(ini, "options", pairs, n);
 }
 
-}  // namespace study
+}  // namespace records
