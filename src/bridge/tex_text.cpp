@@ -1,5 +1,6 @@
 #include "bridge/tex_text.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
@@ -246,6 +247,7 @@ struct Parser {
   std::vector<Note>* notes;
   std::size_t i = 0;
   int depth = 0;
+  std::size_t noBracketFrom = std::string_view::npos;
   bool fault = false;
   NoteKind faultKind = NoteKind::kUnbalanced;
   std::size_t faultAt = 0;
@@ -414,8 +416,12 @@ struct Parser {
         }
         i = close + 1;
       } else {
-        std::size_t close = s.find(']', k);
-        if (close == std::string_view::npos) break;
+        // No `]` after a failed search: later `[` need not look again.
+        std::size_t close = k < noBracketFrom ? s.find(']', k) : std::string_view::npos;
+        if (close == std::string_view::npos) {
+          noBracketFrom = std::min(noBracketFrom, k);
+          break;
+        }
         i = close + 1;
       }
     }
