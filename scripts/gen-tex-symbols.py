@@ -12,8 +12,8 @@ line breaks), from the categories of TeX proper (latex-base, latex-approximation
 advanced-symbols). Accents, which pylatexenc renders with a function, come from its
 `unicode_accents_list` as the combining mark they add. Added here: the short names TeX itself
 defines for commands the table has (\\ne for \\neq, \\land for \\wedge, ...), and \\epsilon and
-\\phi given the letters a person types (pylatexenc gives the symbol variants, which few fonts
-hold). The structure (fractions, roots, scripts, fonts, spacing) is src/bridge/tex_text.cpp's.
+\\phi given the letters a person types, as \\varepsilon and \\varphi are (pylatexenc gives the
+symbol variants, which few fonts hold). The structure (fractions, roots, scripts, fonts, spacing) is src/bridge/tex_text.cpp's.
 
 Run from the top of the tree:   /usr/bin/python3 scripts/gen-tex-symbols.py
 (apt-get install python3-pylatexenc). It writes the file byte for byte the same each time;
@@ -31,11 +31,10 @@ CATEGORIES = ('latex-base', 'latex-approximations', 'advanced-symbols')
 ALIASES = {
     'ne': 'neq', 'land': 'wedge', 'lor': 'vee', 'lnot': 'neg', 'gets': 'leftarrow',
     'iff': 'Longleftrightarrow', 'implies': 'Longrightarrow', 'impliedby': 'Longleftarrow',
-    'owns': 'ni', 'bot': 'perp', 'dotsc': 'ldots',
+    'owns': 'ni', 'bot': 'perp', 'dotsc': 'ldots', 'triangle': 'bigtriangleup',
 }
 # The letters a person types, not the symbol variants.
-OVERRIDES = {'epsilon': '\N{GREEK SMALL LETTER EPSILON}', 'phi': '\N{GREEK SMALL LETTER PHI}',
-             'varepsilon': '\N{GREEK LUNATE EPSILON SYMBOL}', 'varphi': '\N{GREEK PHI SYMBOL}'}
+OVERRIDES = {'epsilon': '\N{GREEK SMALL LETTER EPSILON}', 'phi': '\N{GREEK SMALL LETTER PHI}'}
 
 
 def symbols():

@@ -123,7 +123,20 @@ char32_t LastCodePoint(std::string_view s) {
 
 bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
 
-Piece Paren(const Piece& p) { return p.simple ? p : Piece{"(" + p.text + ")", true}; }
+// Whether the whole of `s` is one pair of parentheses and what they hold.
+bool Wrapped(std::string_view s) {
+  if (s.size() < 2 || s.front() != '(' || s.back() != ')') return false;
+  int level = 0;
+  for (std::size_t k = 0; k < s.size(); ++k) {
+    if (s[k] == '(') ++level;
+    if (s[k] == ')' && --level == 0 && k + 1 < s.size()) return false;
+  }
+  return level == 0;
+}
+
+std::string InParens(const std::string& s) { return Wrapped(s) ? s : "(" + s + ")"; }
+
+Piece Paren(const Piece& p) { return p.simple ? p : Piece{InParens(p.text), true}; }
 
 Piece Script(const Piece& base, const Piece& script, char32_t (*form)(char32_t), char mark) {
   if (script.text.empty()) return base;
@@ -131,7 +144,7 @@ Piece Script(const Piece& base, const Piece& script, char32_t (*form)(char32_t),
   std::string mapped;
   if (ScriptForm(script.text, form, &mapped)) return {b.text + mapped, true};
   if (CodePoints(script.text) == 1) return {b.text + mark + script.text, true};
-  return {b.text + mark + "(" + script.text + ")", true};
+  return {b.text + mark + InParens(script.text), true};
 }
 
 const Symbol* Find(const Symbol* table, std::size_t n, std::string_view name) {
@@ -202,7 +215,7 @@ Piece Join(const std::vector<Item>& items, bool script) {
     eff[seen[v]] = c;
   }
   Piece out;
-  int visible = 0;
+  int visible = 0, level = 0;  // level: inside parentheses of this list, which keep one term
   Cls prev = Cls::kNone;
   bool pendingSpace = false;
   for (std::size_t k = 0; k < items.size(); ++k) {
@@ -228,12 +241,16 @@ Piece Join(const std::vector<Item>& items, bool script) {
     }
     if (space) {
       AppendSpace(&out.text);
-      if (pendingSpace) out.simple = false;
+      if (pendingSpace && level == 0) out.simple = false;
     }
     pendingSpace = false;
     AppendText(&out.text, it.text);
-    if (c == Cls::kBin || c == Cls::kRel || c == Cls::kPunct || !it.simple) out.simple = false;
-    if ((c == Cls::kFunc || c == Cls::kOp) && seen.size() > 1) out.simple = false;
+    if (c == Cls::kOpen) ++level;
+    if (c == Cls::kClose && level > 0) --level;
+    if (level == 0 && c != Cls::kClose) {
+      if (c == Cls::kBin || c == Cls::kRel || c == Cls::kPunct || !it.simple) out.simple = false;
+      if ((c == Cls::kFunc || c == Cls::kOp) && seen.size() > 1) out.simple = false;
+    }
     prev = c;
     ++visible;
   }
@@ -314,6 +331,7 @@ struct Parser {
   // The items up to the end, or to the `stop` (`}` or `]`) of this level, left unread.
   std::vector<Item> List(bool script, char stop) {
     std::vector<Item> items;
+    bool afterNone = false;  // the last atom was \limits, \displaystyle, ...
     while (More()) {
       char c = s[i];
       if (c == '}' || (stop == ']' && c == ']')) {
@@ -325,8 +343,15 @@ struct Parser {
         continue;
       }
       Item it;
-      if (c != '^' && c != '_') it = Atom(script);
+      if (c != '^' && c != '_') {
+        it = Atom(script);
+      } else if (afterNone && !items.empty() && items.back().cls != Cls::kSpace) {
+        it = std::move(items.back());  // \lim\limits_{n}: the scripts are lim's
+        items.pop_back();
+      }
       if (fault) break;
+      afterNone = it.cls == Cls::kNone;
+      if (afterNone) continue;
       Piece sub, sup;
       bool scripted = false;
       for (;;) {
@@ -503,6 +528,8 @@ struct Parser {
       return {p.text, Cls::kOrd, p.simple};
     }
     if (name == "%") return {"%", Cls::kOrd};
+    if (name == "bmod") return {"mod", Cls::kBin};
+    if (name == "pmod") return {" (mod " + Argument(script).text + ")", Cls::kOrd, false};
     if (name == "not") {
       SkipSpace();
       if (i >= s.size() || s[i] == '}' || s[i] == ']') return Kept(start);
@@ -540,6 +567,7 @@ struct Parser {
       Cls cls = CodePoints(t) == 1 ? ClassOf(FirstCodePoint(t)) : Cls::kOrd;
       if (OneOf(name, {"bigoplus", "bigotimes", "bigodot", "biguplus", "bigsqcup"}))
         cls = Cls::kOp;
+      if (name == "mid") cls = Cls::kRel;
       return {std::string(t), cls};
     }
     return Kept(start);
@@ -619,7 +647,7 @@ Piece Sqrt(const Piece& radicand, const Piece& degree) {
     for (char ch : x)
       if (!((ch >= '0' && ch <= '9') || ch == '.' || ch == ',')) bare = false;
   }
-  std::string r = bare ? x : "(" + x + ")";
+  std::string r = bare ? x : InParens(x);
   std::string sign;
   if (degree.text.empty() || degree.text == "2") return {"\xE2\x88\x9A" + r, true};
   if (degree.text == "3") return {"\xE2\x88\x9B" + r, true};
