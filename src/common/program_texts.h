@@ -12,8 +12,77 @@ namespace ptext {
 inline constexpr char kTitle[] = "Exameo 2.0";
 inline constexpr char kGameOver[] = "Game over";
 
-// The data folder's warnings.
-inline constexpr auto kWarnCaption = Cp1251("Параметры");
+// The menu bar: its popups' titles and items (a caption that repeats an item's words uses it).
+inline constexpr auto kDisciplinesMenu = Cp1251("Дисциплины");
+inline constexpr auto kPreparationMenu = Cp1251("Подготовка");
+inline constexpr auto kOptionsMenu = Cp1251("Параметры");
+inline constexpr auto kHelpMenu = Cp1251("Помощь");
+inline constexpr auto kAddQuestionsItem = Cp1251("Добавить вопросы из файла...");
+inline constexpr auto kAboutItem = Cp1251("О программе");
+inline constexpr auto kHotKeysItem = Cp1251("Горячие клавиши");
+inline constexpr auto kDatabaseItem = Cp1251("База данных");
+inline constexpr auto kShuffleQuestionsItem = Cp1251("Перемешивать вопросы");
+inline constexpr auto kShuffleAnswersItem = Cp1251("Перемешивать варианты ответов");
+inline constexpr auto kResumeItem = Cp1251("Продолжать с места остановки");
+inline constexpr auto kExamItem = Cp1251("Экзамен...");
+inline constexpr auto kResultsItem = Cp1251("Результаты...");
+inline constexpr auto kKnowledgeItem = Cp1251("Знания по темам...");
+
+// The boxes of the menu "Помощь" (captioned by their items, but the database's).
+inline constexpr auto kAboutText = Cp1251(
+    "Программа для подготовки к тестированию \"Exameo 2.0\".\n"
+    "Домашняя страница: http://www.exameo.example/\n"
+    "Программа бесплатна и распространяется свободно.\n"
+    "Замечания и предложения присылайте по адресу feedback@exameo.example\n"
+    "\n"
+    "Автор: команда Exameo\n"
+    "Декабрь 2026");
+
+inline constexpr auto kDatabaseCaption = Cp1251("Информация");
+inline constexpr auto kDatabaseText = Cp1251(
+    "Формат базы:\n"
+    "Каждый вопрос состоит из задания и вариантов ответа. На задание и варианты отводится по 1 "
+    "строчке. Перед каждым вариантом стоит символ табуляции: (char)9\n"
+    "Каждая дисциплина расположена в отдельной директории.\n"
+    "Описание содержимого директории находится в файле \"Base\\x.txt\", где x - порядковый номер "
+    "дисциплины\n"
+    "В файле-описании первая строчка отведена под название дисциплины. Далее идут строчки "
+    "описания следующего формата: символ табуляции, затем название темы, далее в кавычках "
+    "относительный путь к файлу с вопросами темы\n"
+    "Кодировка всех файлов: Windows-1251");
+
+inline constexpr auto kHotKeysText = Cp1251(
+    "Для выбора ответа используйте клавиши 1-7 на дополнительной (включите NumLock) или "
+    "основной клавиатуре\n"
+    "Нажать кнопку \"OK\" можно пробелом или \"Enter\"");
+
+
+// The round's box and the title line of the drill.
+inline constexpr auto kStatTitleFormat = Cp1251("Правильно %3.3f %%, осталось %d");
+inline constexpr auto kStatBoxFormat = Cp1251("Правильных %d, всего %d (%3.3f %%)");
+
+// The exam's verdicts, grades, title and report.
+inline constexpr auto kVerdictRight = Cp1251("верно");
+inline constexpr auto kVerdictPartial = Cp1251("частично");
+inline constexpr auto kVerdictWrong = Cp1251("неверно");
+inline constexpr auto kVerdictUnanswered = Cp1251("без ответа");
+inline constexpr auto kGradeExcellent = Cp1251("отлично");
+inline constexpr auto kGradeGood = Cp1251("хорошо");
+inline constexpr auto kGradeSatisfactory = Cp1251("удовлетворительно");
+inline constexpr auto kGradeFailed = Cp1251("неудовлетворительно");
+inline constexpr auto kAllTopics = Cp1251("Все темы");
+inline constexpr auto kExamTitleHead = Cp1251("Экзамен: вопрос %d из %d");
+inline constexpr auto kExamTitleLeft = Cp1251(", осталось ");
+inline constexpr auto kReportDiscipline = Cp1251("Дисциплина: ");
+inline constexpr auto kReportTopic = Cp1251("Тема: ");
+inline constexpr auto kReportRight = Cp1251("Верно: %d из %d (%s %%)");
+inline constexpr auto kReportCredit = Cp1251("С частичным зачётом: %s из %d (%s %%)");
+inline constexpr auto kReportGrade = Cp1251("Оценка: ");
+inline constexpr auto kReportTime = Cp1251("Время: ");
+inline constexpr auto kOf = Cp1251(" из ");
+
+// The data folder's warnings (captioned as the menu of the options).
+inline constexpr const auto& kWarnCaption = kOptionsMenu;
 inline constexpr auto kWarnUnwritable = Cp1251(
     "Не удаётся записать в папку данных программы. Параметры действуют до закрытия программы, "
     "ход изучения и результаты не сохраняются.\n");
@@ -50,6 +119,6 @@ inline constexpr auto kReviewDueItem = Cp1251("Повторение на сег�
 inline constexpr auto kMistakesItem = Cp1251("Работа над ошибками");
 inline constexpr auto kAllDisciplines = Cp1251("Все дисциплины");
 inline constexpr auto kReviewTopic = Cp1251("Повторение");
-inline constexpr auto kMistakesTopic = Cp1251("Работа над ошибками");
+inline constexpr const auto& kMistakesTopic = kMistakesItem;
 
 }  // namespace ptext

@@ -6,21 +6,21 @@
 #include <cstring>
 
 #include "bank/question.h"
-#include "common/cp1251.h"
+#include "common/program_texts.h"
 #include "records/ini.h"
 
 namespace exam {
 namespace {
 
-constexpr auto kRight = Cp1251("верно");
-constexpr auto kPartial = Cp1251("частично");
-constexpr auto kWrong = Cp1251("неверно");
-constexpr auto kUnanswered = Cp1251("без ответа");
-constexpr auto kExcellent = Cp1251("отлично");
-constexpr auto kGood = Cp1251("хорошо");
-constexpr auto kSatisfactory = Cp1251("удовлетворительно");
-constexpr auto kFailed = Cp1251("неудовлетворительно");
-constexpr auto kAllTopics = Cp1251("Все темы");
+constexpr const auto& kRight = ptext::kVerdictRight;
+constexpr const auto& kPartial = ptext::kVerdictPartial;
+constexpr const auto& kWrong = ptext::kVerdictWrong;
+constexpr const auto& kUnanswered = ptext::kVerdictUnanswered;
+constexpr const auto& kExcellent = ptext::kGradeExcellent;
+constexpr const auto& kGood = ptext::kGradeGood;
+constexpr const auto& kSatisfactory = ptext::kGradeSatisfactory;
+constexpr const auto& kFailed = ptext::kGradeFailed;
+constexpr const auto& kAllTopics = ptext::kAllTopics;
 
 // Tenths of a percent of part / whole, rounded half up; 0 for an empty whole.
 int PercentTenthsOf(std::int64_t part, std::int64_t whole) {
@@ -186,8 +186,8 @@ std::string Clock(std::int64_t seconds) {
 
 std::string TitleLine(int number, int total, std::int64_t limitSeconds,
                       std::int64_t remainingSeconds) {
-  static constexpr auto kHead = Cp1251("Экзамен: вопрос %d из %d");
-  static constexpr auto kLeft = Cp1251(", осталось ");
+  static constexpr const auto& kHead = ptext::kExamTitleHead;
+  static constexpr const auto& kLeft = ptext::kExamTitleLeft;
   char text[128];
   std::snprintf(text, sizeof text, kHead.c_str(), number, total);
   std::string line = text;
@@ -224,13 +224,13 @@ int CreditPercentTenths(const Summary& s) {
 }
 
 std::vector<std::string> ReportLines(const Summary& s) {
-  static constexpr auto kDiscipline = Cp1251("Дисциплина: ");
-  static constexpr auto kTopic = Cp1251("Тема: ");
-  static constexpr auto kRightLine = Cp1251("Верно: %d из %d (%s %%)");
-  static constexpr auto kCreditLine = Cp1251("С частичным зачётом: %s из %d (%s %%)");
-  static constexpr auto kGradeLine = Cp1251("Оценка: ");
-  static constexpr auto kTimeLine = Cp1251("Время: ");
-  static constexpr auto kOf = Cp1251(" из ");
+  static constexpr const auto& kDiscipline = ptext::kReportDiscipline;
+  static constexpr const auto& kTopic = ptext::kReportTopic;
+  static constexpr const auto& kRightLine = ptext::kReportRight;
+  static constexpr const auto& kCreditLine = ptext::kReportCredit;
+  static constexpr const auto& kGradeLine = ptext::kReportGrade;
+  static constexpr const auto& kTimeLine = ptext::kReportTime;
+  static constexpr const auto& kOf = ptext::kOf;
   std::vector<std::string> lines;
   lines.push_back(kDiscipline.c_str() + s.discipline);
   lines.push_back(kTopic.c_str() + TopicOrAll(s.topic));

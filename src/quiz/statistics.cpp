@@ -2,13 +2,13 @@
 #include <cstdio>
 
 #include "bank/question.h"
-#include "common/cp1251.h"
+#include "common/program_texts.h"
 #include "platform/window_system.h"
 
 namespace {
 
-constexpr auto kTitleFormat = Cp1251("Правильно %3.3f %%, осталось %d");
-constexpr auto kBoxFormat = Cp1251("Правильных %d, всего %d (%3.3f %%)");
+constexpr const auto& kTitleFormat = ptext::kStatTitleFormat;
+constexpr const auto& kBoxFormat = ptext::kStatBoxFormat;
 constexpr char kCaption[] = "Statistics";
 
 struct Figures {
