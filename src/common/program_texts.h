@@ -81,6 +81,13 @@ inline constexpr auto kReportGrade = Cp1251("Оценка: ");
 inline constexpr auto kReportTime = Cp1251("Время: ");
 inline constexpr auto kOf = Cp1251(" из ");
 
+// The review sessions and their menu items.
+inline constexpr auto kReviewDueItem = Cp1251("Повторение на сегодня");
+inline constexpr auto kMistakesItem = Cp1251("Работа над ошибками");
+inline constexpr auto kAllDisciplines = Cp1251("Все дисциплины");
+inline constexpr auto kReviewTopic = Cp1251("Повторение");
+inline constexpr const auto& kMistakesTopic = kMistakesItem;
+
 // The data folder's warnings (captioned as the menu of the options).
 inline constexpr const auto& kWarnCaption = kOptionsMenu;
 inline constexpr auto kWarnUnwritable = Cp1251(
@@ -99,6 +106,8 @@ inline constexpr auto kDotAfter = Cp1251(".\n");
 inline constexpr auto kKept = Cp1251(
     "Программа хранит несохранённое в памяти и запишет его при следующей записи в этот файл или "
     "при закрытии программы.");
+// A refused write of the review log is told under the review's name, not the options'.
+inline constexpr const auto& kReviewLogCaption = kReviewTopic;
 inline constexpr auto kAtExit =
     Cp1251("Повторить запись? \"Нет\" - закрыть программу, потеряв несохранённое.");
 
@@ -113,12 +122,5 @@ inline constexpr auto kQuestionGenitiveMany = Cp1251("вопросов");
 // The exam.
 inline constexpr auto kExamCaption = Cp1251("Экзамен");
 inline constexpr auto kExamInterrupt = Cp1251("Прервать экзамен?");
-
-// The review sessions and their menu items.
-inline constexpr auto kReviewDueItem = Cp1251("Повторение на сегодня");
-inline constexpr auto kMistakesItem = Cp1251("Работа над ошибками");
-inline constexpr auto kAllDisciplines = Cp1251("Все дисциплины");
-inline constexpr auto kReviewTopic = Cp1251("Повторение");
-inline constexpr const auto& kMistakesTopic = kMistakesItem;
 
 }  // namespace ptext

@@ -28,6 +28,8 @@ constexpr FaultWords kFaultWords[] = {
 
 }  // namespace
 
+const char* const kOptionsCaption = ptext::kWarnCaption.c_str();
+
 void DataFolder::Open(const char* folder, bool writable, Handler handler) {
   *this = DataFolder();
   handler_ = handler;
@@ -109,7 +111,7 @@ std::string DataFolder::FaultText(files::Fault fault, const std::string& path) c
   return std::string();
 }
 
-void DataFolder::Report(files::Fault fault, const std::string& path) {
+void DataFolder::Report(files::Fault fault, const std::string& path, const char* caption) {
   auto at = std::find(warnedFiles_.begin(), warnedFiles_.end(), path);
   if (fault == files::Fault::kNone) {
     if (at != warnedFiles_.end()) warnedFiles_.erase(at);
@@ -122,7 +124,7 @@ void DataFolder::Report(files::Fault fault, const std::string& path) {
   if (at != warnedFiles_.end()) return;
   warnedFiles_.push_back(path);
   std::string text = FaultText(fault, path) + ptext::kKept.c_str();
-  if (handler_.warn != nullptr) handler_.warn(handler_.context, text.c_str(), ptext::kWarnCaption);
+  if (handler_.warn != nullptr) handler_.warn(handler_.context, text.c_str(), caption);
 }
 
 const std::string* DataFolder::KeptWhole(const std::string& path) const {
@@ -204,12 +206,21 @@ std::vector<ResultRecord> DataFolder::ReadResults(std::size_t limit) const {
 void DataFolder::AppendReview(std::string_view line, const char* header) {
   if (!writable_) return;
   // A line the file refuses (a spreadsheet holds it open) is kept for the next chance.
-  Append(InFolder("reviews.csv"), line, header);
+  std::string path = InFolder("reviews.csv");
+  Report(appends_.Append(path, line, header), path, ptext::kReviewLogCaption);
 }
 
-std::string DataFolder::ReviewLogBytes() const {
+std::string DataFolder::ReviewLogBytes(std::size_t limit) const {
   if (folder_.empty()) return std::string();
-  return Read(InFolder("reviews.csv"), kDataLimit);
+  // The newest lines matter most (the schedule of every key is at its end): a file over the
+  // limit is read from its tail, as results.csv is.
+  std::string path = InFolder("reviews.csv");
+  std::string bytes = ReadTail(path, limit);
+  if (std::string_view kept = KeptLines(path); !kept.empty()) {
+    if (!bytes.empty() && !IsLineEnd(bytes.back())) bytes += "\r\n";
+    bytes += kept;
+  }
+  return bytes;
 }
 
 // One more try of everything kept: appended lines, whole files, removals. kNone when nothing

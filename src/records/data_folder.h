@@ -26,6 +26,10 @@ struct Handler {
   void* context = nullptr;
 };
 
+// The caption of the data folder's warnings: the menu of the options, where the folder's
+// files are set up (the review log has its own).
+extern const char* const kOptionsCaption;
+
 inline constexpr std::size_t kIniLimit = 64 * 1024;
 // The most of results.csv or reviews.csv that is read.
 inline constexpr std::size_t kDataLimit = 256u * 1024 * 1024;
@@ -80,17 +84,20 @@ class DataFolder {
   // with the old one), and the newest records read (with those kept in memory), newest first.
   void AppendResult(const ResultRecord& record);
   std::vector<ResultRecord> ReadResults(std::size_t limit = kDataLimit) const;
-  // reviews.csv: one line appended (with its header for a new file), and its bytes read.
+  // reviews.csv: one line appended (with its header for a new file), and its bytes read: the
+  // newest `limit` bytes of the file from the start of a line, then the lines kept in memory
+  // because the file refused them.
   void AppendReview(std::string_view line, const char* header);
-  std::string ReviewLogBytes() const;
+  std::string ReviewLogBytes(std::size_t limit = kDataLimit) const;
 
   // At the program's end: writes what is kept; while something is still refused, asks whether
   // to try again.
   void Close();
 
-  // Tells the user why a write of `path` failed, once until the file is written again; kNone
-  // ends that file's episode.
-  void Report(files::Fault fault, const std::string& path);
+  // Tells the user why a write of `path` failed, once until the file is written again, in a
+  // box of `caption` (the options' by default); kNone ends that file's episode.
+  void Report(files::Fault fault, const std::string& path,
+              const char* caption = kOptionsCaption);
 
  private:
   struct Whole {

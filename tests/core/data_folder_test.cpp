@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/cp1251.h"
 #include "records/data_folder.h"
 #include "support/held_file.h"
 #include "support/scratch.h"
@@ -14,12 +15,14 @@ namespace {
 
 struct Heard {
   std::vector<std::string> warnings;
+  std::vector<std::string> captions;
   std::vector<std::string> questions;
   int yesLeft = 0;
 };
 
-void Warn(void* context, const char* text, const char*) {
+void Warn(void* context, const char* text, const char* caption) {
   static_cast<Heard*>(context)->warnings.push_back(text);
+  static_cast<Heard*>(context)->captions.push_back(caption);
 }
 
 bool Ask(void* context, const char* text, const char*) {
@@ -95,6 +98,35 @@ TEST(DataFolder, WithoutAHandlerOrAFolderNothingIsShownAndNothingWritten) {
   EXPECT_TRUE(none.ReadResults().empty());
   EXPECT_EQ(none.IniText(), "");
   EXPECT_FALSE(std::filesystem::exists("results.csv"));
+}
+
+}  // namespace
+
+namespace {
+
+// The review log as the counts read it: the newest lines of a long file, then those a refused
+// write keeps, and a refusal told under the review's caption, not the options'.
+TEST(DataFolder, TheReviewLogReadsItsNewestLinesAndThoseKeptInMemory) {
+  testsupport::ScratchDir scratch;
+  std::filesystem::create_directory("data");
+  Heard heard;
+  records::DataFolder data;
+  data.Open("data", true, {Warn, Ask, &heard});
+  const char* header = "H\r\n";
+  for (int i = 0; i < 100; ++i) data.AppendReview("line " + std::to_string(i) + "\r\n", header);
+  std::string tail = data.ReviewLogBytes(40);
+  EXPECT_EQ(tail.find("line 0\r\n"), std::string::npos);
+  EXPECT_NE(tail.find("line 99\r\n"), std::string::npos);
+  // From the start of a whole line: no line is cut.
+  EXPECT_EQ(tail.substr(tail.find_first_not_of("\r\n"), 5), "line ") << tail;
+
+  testsupport::HeldFile held("data\\reviews.csv");
+  data.AppendReview("line kept\r\n", header);
+  ASSERT_EQ(heard.warnings.size(), 1u);
+  EXPECT_EQ(heard.captions[0], Cp1251("Повторение").c_str());
+  std::string all = data.ReviewLogBytes();
+  EXPECT_EQ(all.substr(all.size() - 11), "line kept\r\n");
+  EXPECT_NE(all.find("line 99\r\nline kept"), std::string::npos);
 }
 
 }  // namespace
