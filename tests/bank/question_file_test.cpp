@@ -4,6 +4,7 @@
 // (lines skipped to their LF, which may lie in a later block) and the lines exameo-check asks for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
