@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "bank/question.h"
+#include "bank/question_file.h"
 #include "common/cp1251.h"
 
 namespace check {
@@ -33,21 +34,30 @@ struct Line {
   Ending ending;
 };
 
-// Lines as the loader ends them: at LF only; CR bytes stay in the text.
-std::vector<Line> SplitLines(std::string_view bytes) {
+// A question file's lines as the loader reads them (bank/question_file.h): each ends at LF, its
+// CR bytes stay in the text; `read` says what the loader made of each.
+struct QuestionLines {
   std::vector<Line> lines;
-  std::size_t start = 0;
-  int number = 1;
-  while (start < bytes.size()) {
-    std::size_t lf = bytes.find(kLf, start);
-    if (lf == std::string_view::npos) {
-      lines.push_back({number, bytes.substr(start), Ending::kNone});
-      break;
+  std::vector<bank::QuestionLine> read;
+};
+
+QuestionLines ReadQuestionLines(std::string_view bytes) {
+  struct Sink {
+    std::vector<bank::QuestionLine> read;
+    bool Begin(int, QuestionClass*& into) {
+      into = nullptr;  // the lines are enough
+      return true;
     }
-    lines.push_back({number++, bytes.substr(start, lf - start), Ending::kLf});
-    start = lf + 1;
-  }
-  return lines;
+    void Line(const bank::QuestionLine& line) { read.push_back(line); }
+  } sink;
+  bank::ReadQuestionBytes(bytes, sink);
+  QuestionLines result;
+  result.lines.reserve(sink.read.size());
+  for (const bank::QuestionLine& l : sink.read)
+    result.lines.push_back({l.number, bytes.substr(l.start, l.length),
+                            l.endsWithLf ? Ending::kLf : Ending::kNone});
+  result.read = std::move(sink.read);
+  return result;
 }
 
 // Lines as the catalogue ends them: at CR LF, at a lone CR and at a lone LF.
@@ -304,17 +314,21 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
     report->Add(file, 0, lang::Say(lang::Id::kChkQuestionsEmpty));
     return counts;
   }
-  std::vector<Line> lines = SplitLines(bytes);
+  QuestionLines fileLines = ReadQuestionLines(bytes);
+  const std::vector<Line>& lines = fileLines.lines;
   if (!CheckCommon(bytes, lines, file, report)) {
     counts.questions = -1;  // UTF-16: nothing more to say, nothing to compare
     return counts;
   }
 
   int taskLine = 0;  // line of the question being read; 0 before the first
-  int variants = 0;
+  bool orphans = false;       // a variant line before the first question was reported
+  bool tooMany = false;       // the question's first variant line past the limit was reported
   int loneCrLines = 0, firstLoneCrLine = 0;
   long long firstLoneCrColumn = 0;
-  for (const Line& line : lines) {
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const Line& line = lines[k];
+    const bank::QuestionLine& read = fileLines.read[k];
     std::string_view text = line.text;
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
       if (text[i] == kCr && text[i + 1] != kCr) {
@@ -325,32 +339,28 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
         break;
       }
     }
-    if (!text.empty() && text[0] == kTab) {
-      if (taskLine > 0 && variants < kMaxVariantLines) ++counts.variants;
-      if (taskLine == 0) {
-        if (variants++ == 0) report->Add(file, line.number, lang::Say(lang::Id::kChkVariantFirst));
-        continue;
-      }
-      if (++variants == kMaxVariantLines + 1)
+    if (read.kind == bank::LineKind::kOrphan) {
+      if (!orphans) report->Add(file, line.number, lang::Say(lang::Id::kChkVariantFirst));
+      orphans = true;
+      continue;
+    }
+    if (read.kind != bank::LineKind::kTask) {
+      if (read.kind == bank::LineKind::kVariant) ++counts.variants;
+      if (read.kind == bank::LineKind::kExtra && !tooMany) {
+        tooMany = true;
         report->Add(file, line.number,
                     lang::Say(lang::Id::kChkTooManyVariants, taskLine, kMaxVariantLines));
-      // Count what the program stores: no TAB, no CR, no leading signs.
-      long long stored = 0;
-      for (std::size_t i = 1; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == kTab || c == kCr) continue;
-        if (stored == 0 && (c == '+' || c == '-')) continue;
-        ++stored;
       }
-      if (stored > kMaxVariant)
-        report->Add(file, line.number, lang::Say(lang::Id::kChkVariantLong, stored, kMaxVariant));
+      // What the program stores: no TAB, no CR, no leading signs.
+      if (read.stored > kMaxVariant)
+        report->Add(file, line.number,
+                    lang::Say(lang::Id::kChkVariantLong, static_cast<long long>(read.stored), kMaxVariant));
       continue;
     }
     taskLine = line.number;
-    variants = 0;
+    tooMany = false;
     ++counts.questions;
-    long long stored = 0;
-    for (char c : text) stored += c != kCr;
+    long long stored = static_cast<long long>(read.stored);
     if (stored == 0) {
       report->Add(file, line.number, lang::Say(lang::Id::kChkEmptyLine));
     } else if (stored > kMaxTask) {

@@ -7,7 +7,7 @@
 
 #include "bank/content_key.h"
 #include "bank/question.h"
-#include "platform/files.h"
+#include "bank/question_file.h"
 
 namespace bank {
 namespace {
@@ -33,73 +33,23 @@ void Truncate(TopicClass& topic, int keep) {
 }
 
 // Reads the records at the places of `wanted` (ascending) of a question file straight into
-// their copies, by the loader's own rules: a line beginning with a TAB is the next variant of the
-// record before it (a thirteenth one and the variants before the first record go nowhere), any
-// other line begins a record and is its task; CRs are dropped; a variant's first '+' or '-'
-// marks it, TABs inside it are dropped; texts beyond their fields are cut. Only the wanted
-// records are built: loading the whole file would make thousands of records for a few.
+// their copies, by the loader's own reader. Only the wanted records are built: loading the whole
+// file would make thousands of records for a few.
 void CopyRecords(const char* path, const std::vector<std::pair<int, std::size_t>>& wanted,
                  const std::vector<QuestionClass*>& records) {
-  enum class Mode { kTask, kVariant, kSkip };
-  int place = -1;
-  std::size_t next = 0;        // the first entry of `wanted` not passed yet
-  QuestionClass* q = nullptr;  // the record being read, when it is wanted
-  bool lineStart = true;
-  Mode mode = Mode::kSkip;
-  int position = 0;
-  int variant = -1;
-  files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-      unsigned char c = bytes[i];
-      if (lineStart) {
-        lineStart = false;
-        if (c == '\t') {
-          if (variant < kMaxVariants) ++variant;
-          position = 0;
-          mode = q != nullptr && variant < kMaxVariants ? Mode::kVariant : Mode::kSkip;
-          if (mode == Mode::kVariant) q->Vrnt[variant].bExists = true;
-          if (mode == Mode::kSkip) goto skip_line;
-          continue;
-        }
-        ++place;
-        variant = -1;
-        position = 0;
-        while (next < wanted.size() && wanted[next].first < place) ++next;
-        q = next < wanted.size() && wanted[next].first == place ? records[wanted[next].second]
-                                                                : nullptr;
-        if (q == nullptr) {
-          mode = Mode::kSkip;
-          if (next == wanted.size()) return false;  // nothing more is wanted of this file
-          goto skip_line;
-        }
-        q->bExists = true;
-        mode = Mode::kTask;
-      }
-      if (c == '\n') {
-        lineStart = true;
-        continue;
-      }
-      if (c == '\r') continue;
-      if (mode == Mode::kTask) {
-        if (position < kTaskCapacity - 1) q->Task[position++] = static_cast<char>(c);
-      } else if (mode == Mode::kVariant) {
-        if (c == '\t') continue;
-        vrnt& v = q->Vrnt[variant];
-        if (position == 0 && (c == '+' || c == '-'))
-          v.bCorrect = c == '+';
-        else if (position < kVariantCapacity - 1)
-          v.Text[position++] = static_cast<char>(c);
-      }
-      continue;
-    skip_line:
-      // The rest of a line that goes nowhere is passed over at once.
-      const void* end = std::memchr(bytes + i, '\n', size - i);
-      if (end == nullptr) break;
-      i = static_cast<std::size_t>(static_cast<const unsigned char*>(end) - bytes);
-      lineStart = true;
+  struct Sink {
+    const std::vector<std::pair<int, std::size_t>>& wanted;
+    const std::vector<QuestionClass*>& records;
+    std::size_t next = 0;  // the first entry of `wanted` not passed yet
+
+    bool Begin(int place, QuestionClass*& into) {
+      while (next < wanted.size() && wanted[next].first < place) ++next;
+      into = next < wanted.size() && wanted[next].first == place ? records[wanted[next].second]
+                                                                 : nullptr;
+      return into != nullptr || next < wanted.size();  // nothing more is wanted of this file
     }
-    return true;
-  });
+  } sink{wanted, records};
+  bank::ReadQuestionFile(path, sink);
   // Two picks of one place: the second copies the first.
   for (std::size_t k = 1; k < wanted.size(); ++k)
     if (wanted[k].first == wanted[k - 1].first)
@@ -108,12 +58,6 @@ void CopyRecords(const char* path, const std::vector<std::pair<int, std::size_t>
 
 }  // namespace
 
-int PresentVariants(const QuestionClass& q) {
-  int n = 0;
-  while (n < kMaxVariants && q.Vrnt[n].bExists) ++n;
-  return n;
-}
-
 void CopyQuestion(QuestionClass& to, const QuestionClass& from) {
   std::memcpy(to.Task, from.Task, sizeof to.Task);
   std::memcpy(to.Vrnt, from.Vrnt, sizeof to.Vrnt);
@@ -121,33 +65,19 @@ void CopyQuestion(QuestionClass& to, const QuestionClass& from) {
 }
 
 std::vector<int> PlacesWithVariants(const char* path) {
-  std::vector<int> places;
-  int place = -1;         // the record the lines belong to; -1 before the first
-  bool lineStart = true;  // the next byte begins a line
-  bool marked = false;    // the current record is in `places`
-  files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-      if (lineStart) {
-        lineStart = false;
-        if (bytes[i] == '\t') {
-          if (place >= 0 && !marked) {
-            places.push_back(place);
-            marked = true;
-          }
-        } else {
-          ++place;
-          marked = false;
-        }
-      }
-      // Only the line starts matter: the rest of the line is skipped at once.
-      const void* end = std::memchr(bytes + i, '\n', size - i);
-      if (end == nullptr) break;
-      i = static_cast<std::size_t>(static_cast<const unsigned char*>(end) - bytes);
-      lineStart = true;
+  // Only the line starts matter: no record is built.
+  struct Sink {
+    std::vector<int> places;
+    bool Begin(int, QuestionClass*& into) {
+      into = nullptr;
+      return true;
     }
-    return true;
-  });
-  return places;
+    void Variant(int place, int slot) {
+      if (slot == 0) places.push_back(place);
+    }
+  } sink;
+  bank::ReadQuestionFile(path, sink);
+  return std::move(sink.places);
 }
 
 int Assemble(TopicClass& topic, std::span<const char* const> files, std::span<const int> topics,

@@ -4,8 +4,9 @@
 // The exam draws its questions from every topic of a discipline, and the drill of its mistakes
 // asks some of them again; both are an assembled topic in Topic_test, which the board and the
 // flow take as any loaded topic. It keeps no progress file: its order and its mix are its own.
-// Assembling reads the question files one at a time and builds only the records picked, by the
-// loader's rules, so memory holds the picked questions and nothing of the rest.
+// Assembling reads the question files one at a time and builds only the records picked, through
+// the loader's reader (bank/question_file.h), so memory holds the picked questions and nothing
+// of the rest.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +14,7 @@
 #include <vector>
 
 #include "bank/catalogue.h"
-
-struct QuestionClass;
-struct TopicClass;
+#include "bank/question_file.h"
 
 namespace bank {
 
@@ -28,12 +27,11 @@ struct Source {
 };
 
 // The places, in the chain the loader builds of the file at `path`, of the records that have
-// at least one variant, ascending. Read without building the records: a line that begins with
-// a TAB is a variant of the record before it, any other line begins a record, and variants
-// before the first record belong to none. A missing file has none.
+// at least one variant, ascending. Read by the loader's reader without building the records. A
+// missing file has none.
 std::vector<int> PlacesWithVariants(const char* path);
 // The number of present variants of a record (its variants are the run from slot 0).
-int PresentVariants(const QuestionClass& q);
+using bank::PresentVariants;
 
 // One record to copy: record `place` of question file `file` (an index into the files given).
 struct Pick {

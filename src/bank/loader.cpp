@@ -1,22 +1,13 @@
-// The question file loader.
-//
-// A question file is read in large blocks, but every byte is handled as if it had been read
-// on its own: the parser keeps its whole state between blocks and never looks ahead.
+// The question file loader: the reader of bank/question_file.h builds the topic's chain and,
+// on the way, its index.
 #include <cstring>
 #include <new>
 
 #include "bank/content_key.h"
 #include "bank/question.h"
-#include "platform/files.h"
+#include "bank/question_file.h"
 
 namespace {
-
-// What the bytes of the current line go into.
-enum class Mode {
-  kTask,     // the task text of the current record
-  kVariant,  // the text of the current variant
-  kSkip,     // nowhere: a variant line that has no place (see Begin)
-};
 
 // The topic's index, gathered while loading: walking a large topic afterwards would touch a
 // dozen cache lines of every record again just to count its variants.
@@ -95,105 +86,30 @@ struct IndexBuilder {
   }
 };
 
-struct Parser {
+// What the loader makes of a question file's records: the topic's chain and its index.
+struct LoadSink {
   TopicClass* topic = nullptr;
-  QuestionClass* current = nullptr;
-  bool lineStart = true;
-  bool haveQuestion = false;  // a task line has been seen
-  bool outOfMemory = false;
-  bool closed = false;  // the current record has been closed (loading stopped after it)
-  Mode mode = Mode::kSkip;
-  int position = 0;
-  int variant = -1;
+  QuestionClass* current = nullptr;  // the last record linked
   IndexBuilder index;
 
-  // The first byte of a line decides its kind. Returns false when the byte has been used up
-  // (a variant line's TAB) or loading has to stop.
-  bool BeginLine(unsigned char c) {
-    if (c == '\t') {
-      // A variant line before any task line has no question to belong to, and a thirteenth
-      // one has no field: both are passed over whole.
-      if (variant < kMaxVariants) ++variant;
-      position = 0;
-      if (haveQuestion && variant < kMaxVariants) {
-        mode = Mode::kVariant;
-        current->Vrnt[variant].bExists = true;
-        index.AddVariant();
-      } else {
-        mode = Mode::kSkip;
-      }
-      return false;
-    }
-    if (haveQuestion) {
-      Close();
+  bool Begin(int place, QuestionClass*& into) {
+    if (place > 0) {
       QuestionClass* next = topic->myNew(current);
-      if (next == nullptr) {
-        // Out of memory: what has been read stays, as after a failed read.
-        outOfMemory = true;
-        return false;
-      }
+      // Out of memory: what has been read stays, as after a failed read.
+      if (next == nullptr) return false;
       current = next;
       index.Add(current);
     }
-    closed = false;
-    haveQuestion = true;
-    current->bExists = true;
-    current->bSolved = false;
-    mode = Mode::kTask;
-    position = 0;
-    variant = -1;
+    into = current;
     return true;
   }
 
-  // The current record takes no more lines (the next task line, or the end of the file).
-  void Close() {
-    if (closed) return;
-    closed = true;
-    int present = variant + 1 < kMaxVariants ? variant + 1 : kMaxVariants;
-    if (!haveQuestion) present = 0;
-    index.Close(*current, present);
-    if (topic->ArrangeOnLoad != nullptr && haveQuestion) topic->ArrangeOnLoad(*current, present);
-  }
+  void Variant(int, int) { index.AddVariant(); }
 
-  void Feed(const unsigned char* bytes, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-      unsigned char c = bytes[i];
-      if (lineStart) {
-        lineStart = false;
-        if (!BeginLine(c)) {
-          if (outOfMemory) return;
-          continue;
-        }
-      }
-      if (c == '\n') {
-        lineStart = true;
-        continue;
-      }
-      if (c == '\r') continue;
-      if (mode == Mode::kTask) {
-        // Text beyond the field is dropped up to the end of the line.
-        if (position < kTaskCapacity - 1) {
-          current->Task[position++] = static_cast<char>(c);
-          // The rest of a task line up to its break is copied as a run.
-          std::size_t end = i + 1;
-          std::size_t room = static_cast<std::size_t>(kTaskCapacity - 1 - position);
-          std::size_t limit = size - end < room ? size : end + room;
-          while (end < limit && bytes[end] != '\n' && bytes[end] != '\r') ++end;
-          std::size_t run = end - (i + 1);
-          std::memcpy(current->Task + position, bytes + i + 1, run);
-          position += static_cast<int>(run);
-          i = end - 1;
-        }
-      } else if (mode == Mode::kVariant) {
-        if (c == '\t') continue;
-        vrnt& v = current->Vrnt[variant];
-        if (position == 0 && (c == '+' || c == '-')) {
-          v.bCorrect = c == '+';
-        } else if (position < kVariantCapacity - 1) {
-          v.Text[position++] = static_cast<char>(c);
-        }
-      }
-    }
+  // The record is complete, while its text is still in the cache.
+  void End(int, int present) {
+    index.Close(*current, present);
+    if (topic->ArrangeOnLoad != nullptr) topic->ArrangeOnLoad(*current, present);
   }
 };
 
@@ -205,16 +121,13 @@ void TopicClass::LoadQuestions(char* path) {
   if (Count > 1 || Head.bExists) UnloadQuestions();
   DropIndex();
 
-  Parser parser;
-  parser.topic = this;
-  parser.current = &Head;
-  parser.index.keyed = KeyOnLoad;
-  parser.index.Add(&Head);
-  files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
-    parser.Feed(bytes, size);
-    return !parser.outOfMemory;
-  });
-  parser.Close();
-  parser.index.Finish(this);
+  LoadSink sink;
+  sink.topic = this;
+  sink.current = &Head;
+  sink.index.keyed = KeyOnLoad;
+  sink.index.Add(&Head);
+  // A file without a record leaves the empty head, keyed as such.
+  if (bank::ReadQuestionFile(path, sink) == 0) sink.index.Close(Head, 0);
+  sink.index.Finish(this);
   ArrangedOnLoad = ArrangeOnLoad != nullptr;
 }

@@ -3,21 +3,20 @@
 #pragma once
 
 #include "bank/question.h"
+#include "bank/question_file.h"
 
 namespace bank {
 
-// The present variants of a record: the run from slot 0, as the loader fills them.
+// The present variants of a record (bank::PresentVariants), by the name the study code knew.
 inline int PresentRun(const QuestionClass& q) {
-  int m = 0;
-  while (m < kMaxVariants && q.Vrnt[m].bExists) ++m;
-  return m;
+  return bank::PresentVariants(q);
 }
 
 // Calls visit(record, present variants) for every record in chain order.
 template <class Visit>
 void ForEachRecord(TopicClass& topic, Visit&& visit) {
   QuestionClass* q = &topic.Head;
-  for (int i = 0; i < topic.Count; ++i, q = q->Next) visit(*q, PresentRun(*q));
+  for (int i = 0; i < topic.Count; ++i, q = q->Next) visit(*q, bank::PresentVariants(*q));
 }
 
 }  // namespace bank

@@ -8,6 +8,7 @@
 #include "bank/catalogue.h"
 #include "bank/content_key.h"
 #include "bank/question.h"
+#include "bank/question_file.h"
 
 namespace review {
 namespace {
@@ -73,9 +74,7 @@ Bank ScanBank(const DisciplineClass& catalogue) {
       } else {
         for (int i = 0; i < questions; ++i) {
           QuestionClass* q = scanTopic.Get(i);
-          int present = 0;
-          while (present < kMaxVariants && q->Vrnt[present].bExists) ++present;
-          entry.Keys.push_back(bank::ContentKey(*q, present));
+          entry.Keys.push_back(bank::ContentKey(*q, bank::PresentVariants(*q)));
         }
       }
       bank.Topics.push_back(std::move(entry));
