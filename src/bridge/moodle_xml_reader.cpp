@@ -122,7 +122,7 @@ class XmlReader {
         if (value == "true") trueCorrect = Fraction(a) >= 100;
         if (value == "false") falseCorrect = Fraction(a) >= 100;
       }
-      if (renamed) report_->Lose(source_.name, line, lang::Say(lang::Id::kTrueFalseNotNamed));
+      if (renamed) report_->Remark(source_.name, line, lang::Say(lang::Id::kTrueFalseNotNamed));
       question.variants.push_back(Variant{"Верно", trueCorrect, line});
       question.variants.push_back(Variant{"Неверно", falseCorrect, line});
     } else if (type == "multichoice") {
