@@ -38,8 +38,8 @@ struct Writer {
   std::size_t limit = 0;
   bool overLimit = false;
   std::vector<Note> notes;
-  // The first error the parser reports.
-  bool failed = false;
+  // The error the parser reports (see Error).
+  bool failed = false;  // a fatal one
   int errorLine = 0;
   int errorCode = 0;
   std::string errorMessage;
@@ -177,7 +177,7 @@ void EntityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publicI
     return;
   }
   std::string where = systemId != nullptr ? C(systemId) : publicId != nullptr ? C(publicId) : "";
-  std::string shown = (general ? "" : "%") + std::string(C(name));
+  std::string shown = (general ? "&" : "%") + std::string(C(name)) + ";";
   w.notes.push_back(Note{w.source->name, w.Line(),
                          lang::Say(lang::Id::kXmlExternalEntity, shown, where), false});
   std::string stands = general ? "&amp;" + std::string(C(name)) + ";" : std::string();
@@ -187,8 +187,9 @@ void EntityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publicI
 }
 
 void ExternalSubset(void* ctx, const xmlChar*, const xmlChar* publicId, const xmlChar* systemId) {
+  if (systemId == nullptr && publicId == nullptr) return;  // a DTD of the file's own alone
   Writer& w = Of(ctx);
-  std::string where = systemId != nullptr ? C(systemId) : publicId != nullptr ? C(publicId) : "";
+  std::string where = systemId != nullptr ? C(systemId) : C(publicId);
   w.notes.push_back(
       Note{w.source->name, w.Line(), lang::Say(lang::Id::kXmlExternalDtd, where), false});
 }
@@ -197,11 +198,14 @@ xmlParserInputPtr ResolveEntity(void*, const xmlChar*, const xmlChar*) {
   return nullptr;
 }
 
+// Keeps the first fatal error (the first other error until one comes): errors that are not
+// fatal (an entity a DTD outside the file may declare) leave the file well-formed.
 void Error(void* ctx, xmlErrorPtr error) {
   if (error == nullptr || error->level < XML_ERR_ERROR) return;
   Writer& w = Of(ctx);
-  if (w.failed) return;
-  w.failed = true;
+  bool fatal = error->level == XML_ERR_FATAL;
+  if (w.failed || (w.errorCode != 0 && !fatal)) return;
+  w.failed = fatal;
   w.errorCode = error->code;
   // An error inside an entity's text has that text's line: the reference's is the file's.
   w.errorLine = error->ctxt == w.main && error->line > 0 ? error->line : w.Line();
@@ -287,7 +291,7 @@ bool Pass(const Source& source, std::string_view bytes, bool utf8, XmlInput* out
     return false;
   }
   if (!wellFormed) {
-    if (!w.failed) w.errorMessage = "not well-formed";
+    if (w.errorCode == 0) w.errorMessage = "not well-formed";
     *error = lang::Tr(lang::Id::kXmlError, w.errorLine > 0 ? w.errorLine : 1,
                       ErrorText(w.errorCode, w.errorMessage, !out->lines.empty()));
     return false;

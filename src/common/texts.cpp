@@ -180,10 +180,8 @@ constexpr Pattern kTable[] = {
      "буквы его вариантов смешивают латинские и русские ({1}) без порядка, который можно прочитать"},
     {Id::kMediaLinkedFile, "link to sound or video file '{1}'",
      "ссылка на звуковой или видеофайл '{1}'"},
-    {Id::kXmlExternalEntity,
-     "external entity '{1}' ({2}) not read: where it is used, '&{1};' stays as written",
-     "внешняя сущность '{1}' ({2}) не прочитана: там, где она используется, '&{1};' оставлено как "
-     "есть"},
+    {Id::kXmlExternalEntity, "external entity {1} ({2}) not read: no other file is read with the input",
+     "внешняя сущность {1} ({2}) не прочитана: другие файлы вместе с входным не читаются"},
     {Id::kXmlExternalDtd,
      "external DTD '{1}' not read: entities declared only there stay as written",
      "внешний DTD '{1}' не прочитан: сущности, объявленные только в нём, оставлены как есть"},
