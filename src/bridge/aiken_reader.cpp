@@ -164,10 +164,10 @@ class AikenReader {
       // Said once an input for each way of reading, at the first question read so.
       if (reading != Reading::kAsWritten && !remarked_[static_cast<int>(reading)]) {
         remarked_[static_cast<int>(reading)] = true;
-        report_->Remark(source_.name, question.line,
-                        lang::Say(reading == Reading::kLookAlike
-                                      ? lang::Id::kAikenLettersLookAlike
-                                      : lang::Id::kAikenLettersAlphabet));
+        report_->Remark(
+            source_.name, question.line,
+            lang::Say(reading == Reading::kLookAlike ? lang::Id::kAikenLettersLookAlike
+                                                     : lang::Id::kAikenLettersAlphabet));
       }
       sink_.Add(std::move(question));
     }

@@ -87,8 +87,7 @@ bool IsUtf8(std::string_view bytes) {
     char32_t u = cp1251::DecodeUtf8(bytes.data(), bytes.size(), &i);
     std::size_t length = i - start;
     char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-    if (u == 0xFFFFFFFFu || u < least || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF))
-      return false;
+    if (u == 0xFFFFFFFFu || u < least || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)) return false;
   }
   return true;
 }
@@ -188,8 +187,8 @@ std::string DecodeToUtf8(std::string_view bytes, Encoding encoding, int* bad) {
   while (!bytes.empty()) {
     int inlen = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 12));
     int outlen = sizeof buffer;
-    int result = handler->input(buffer, &outlen, reinterpret_cast<const unsigned char*>(bytes.data()),
-                                &inlen);
+    int result = handler->input(buffer, &outlen,
+                                reinterpret_cast<const unsigned char*>(bytes.data()), &inlen);
     out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(outlen));
     bytes.remove_prefix(static_cast<std::size_t>(inlen));
     if (result >= 0 && inlen > 0) continue;

@@ -266,13 +266,12 @@ std::vector<std::string> FilesOf(const xmlChar** atts) {
 // The link of an <a> when it names a sound or video file (by its extension), else empty: the
 // file is not carried, so the link is noted even where its text stays.
 std::string MediaLinkOf(const xmlChar** atts) {
-  static constexpr std::string_view kMedia[] = {
-      ".mp3", ".wav", ".ogg", ".oga", ".opus", ".m4a", ".aac", ".flac", ".wma", ".mid",
-      ".midi", ".mp4", ".m4v", ".webm", ".ogv", ".avi", ".mov", ".wmv", ".mkv", ".flv",
-      ".mpg", ".mpeg", ".3gp"};
+  static constexpr std::string_view kMedia[] = {".mp3", ".wav",  ".ogg", ".oga",  ".opus", ".m4a",
+                                                ".aac", ".flac", ".wma", ".mid",  ".midi", ".mp4",
+                                                ".m4v", ".webm", ".ogv", ".avi",  ".mov",  ".wmv",
+                                                ".mkv", ".flv",  ".mpg", ".mpeg", ".3gp"};
   for (const xmlChar** a = atts; a != nullptr && a[0] != nullptr; a += 2) {
-    if (std::strcmp(reinterpret_cast<const char*>(a[0]), "href") != 0 || a[1] == nullptr)
-      continue;
+    if (std::strcmp(reinterpret_cast<const char*>(a[0]), "href") != 0 || a[1] == nullptr) continue;
     std::string href = Restore(reinterpret_cast<const char*>(a[1]));
     std::string path = LowerAscii(href.substr(0, href.find_first_of("?#")));
     for (std::string_view ext : kMedia)

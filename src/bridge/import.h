@@ -59,9 +59,9 @@ struct ImportOutcome {
 
 // How the inputs of a run are read.
 struct ImportOptions {
-  Format format = Format::kUnknown;      // kUnknown: told by each input's name and content
-  Encoding encoding = Encoding::kAuto;   // kAuto: told by each input (encoding.h)
-  const std::string* title = nullptr;    // when not null, titles every discipline
+  Format format = Format::kUnknown;     // kUnknown: told by each input's name and content
+  Encoding encoding = Encoding::kAuto;  // kAuto: told by each input (encoding.h)
+  const std::string* title = nullptr;   // when not null, titles every discipline
 };
 
 // The whole import: reads every input first (all or nothing per input), gives the free places

@@ -17,10 +17,9 @@ namespace bridge {
 
 int XmlInput::LineAt(std::ptrdiff_t offset) const {
   if (offset < 0 || lines.empty()) return 1;
-  auto it = std::upper_bound(lines.begin(), lines.end(), static_cast<std::size_t>(offset),
-                             [](std::size_t o, const std::pair<std::size_t, int>& l) {
-                               return o < l.first;
-                             });
+  auto it = std::upper_bound(
+      lines.begin(), lines.end(), static_cast<std::size_t>(offset),
+      [](std::size_t o, const std::pair<std::size_t, int>& l) { return o < l.first; });
   return it == lines.begin() ? 1 : std::prev(it)->second;
 }
 
@@ -95,8 +94,7 @@ Writer& Of(void* ctx) {
 }
 
 void StartElement(void* ctx, const xmlChar* local, const xmlChar* prefix, const xmlChar*,
-                  int namespaces, const xmlChar** ns, int attributes, int,
-                  const xmlChar** atts) {
+                  int namespaces, const xmlChar** ns, int attributes, int, const xmlChar** atts) {
   Writer& w = Of(ctx);
   if (!w.Take(ctx, std::strlen(C(local)) + 2)) return;
   w.out->xml += '<';
@@ -178,12 +176,12 @@ void EntityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publicI
   }
   std::string where = systemId != nullptr ? C(systemId) : publicId != nullptr ? C(publicId) : "";
   std::string shown = (general ? "&" : "%") + std::string(C(name)) + ";";
-  w.notes.push_back(Note{w.source->name, w.Line(),
-                         lang::Say(lang::Id::kXmlExternalEntity, shown, where), false});
+  w.notes.push_back(
+      Note{w.source->name, w.Line(), lang::Say(lang::Id::kXmlExternalEntity, shown, where), false});
   std::string stands = general ? "&amp;" + std::string(C(name)) + ";" : std::string();
   xmlSAX2EntityDecl(ctx, name,
-                    general ? XML_INTERNAL_GENERAL_ENTITY : XML_INTERNAL_PARAMETER_ENTITY,
-                    nullptr, nullptr, reinterpret_cast<xmlChar*>(stands.data()));
+                    general ? XML_INTERNAL_GENERAL_ENTITY : XML_INTERNAL_PARAMETER_ENTITY, nullptr,
+                    nullptr, reinterpret_cast<xmlChar*>(stands.data()));
 }
 
 void ExternalSubset(void* ctx, const xmlChar*, const xmlChar* publicId, const xmlChar* systemId) {
@@ -210,8 +208,7 @@ void Error(void* ctx, xmlErrorPtr error) {
   // An error inside an entity's text has that text's line: the reference's is the file's.
   w.errorLine = error->ctxt == w.main && error->line > 0 ? error->line : w.Line();
   w.errorMessage = error->message != nullptr ? error->message : "";
-  while (!w.errorMessage.empty() &&
-         (w.errorMessage.back() == '\n' || w.errorMessage.back() == ' '))
+  while (!w.errorMessage.empty() && (w.errorMessage.back() == '\n' || w.errorMessage.back() == ' '))
     w.errorMessage.pop_back();
 }
 
@@ -280,8 +277,8 @@ bool Pass(const Source& source, std::string_view bytes, bool utf8, XmlInput* out
   if (!w.overLimit && !w.failed) xmlParseChunk(ctxt, nullptr, 0, 1);
   bool wellFormed = ctxt->wellFormed != 0 && !w.overLimit && !w.failed;
   if (declared != nullptr)
-    *declared = ctxt->encoding != nullptr ||
-                (ctxt->input != nullptr && ctxt->input->encoding != nullptr);
+    *declared =
+        ctxt->encoding != nullptr || (ctxt->input != nullptr && ctxt->input->encoding != nullptr);
   if (ctxt->myDoc != nullptr) xmlFreeDoc(ctxt->myDoc);
   ctxt->myDoc = nullptr;
   xmlFreeParserCtxt(ctxt);
@@ -324,9 +321,11 @@ bool ReadXmlInput(const Source& source, std::string_view bytes, Encoding forced,
     std::string text = DecodeToUtf8(bytes.substr(s.mark), s.encoding, &bad);
     ok = Pass(source, text, true, out, &notes, error, nullptr);
     if (ok && s.told == Told::kZeroBytes)
-      report->Remark(source.name, 0, lang::Say(lang::Id::kReadAsEncoding, EncodingName(s.encoding)));
+      report->Remark(source.name, 0,
+                     lang::Say(lang::Id::kReadAsEncoding, EncodingName(s.encoding)));
     if (ok && bad > 0)
-      report->Lose(source.name, 0, lang::Say(lang::Id::kUndecodable, bad, EncodingName(s.encoding)));
+      report->Lose(source.name, 0,
+                   lang::Say(lang::Id::kUndecodable, bad, EncodingName(s.encoding)));
   }
   if (!ok) return false;
   for (Note& note : notes) report->Keep(std::move(note));

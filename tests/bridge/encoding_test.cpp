@@ -103,8 +103,8 @@ TEST(Encodings, TheSameBankInEachEncodingGivesTheSameQuestions) {
     EXPECT_EQ(run.err, c.remark);
     EXPECT_EQ(FileBytes("Base/1.txt"),
               W(fs::path(c.name).stem().string() + "\r\n\tМеханика\"d1\\1.txt\"\r\n"));
-    EXPECT_EQ(LoadTopic("Base\\d1\\1.txt"),
-              (Shown{"Единица силы?|+ньютон|-джоуль|-ватт", "Ёжик и щука: кто плавает?|+щука|-ёжик"}));
+    EXPECT_EQ(LoadTopic("Base\\d1\\1.txt"), (Shown{"Единица силы?|+ньютон|-джоуль|-ватт",
+                                                   "Ёжик и щука: кто плавает?|+щука|-ёжик"}));
   }
 }
 
@@ -117,11 +117,17 @@ TEST(Encodings, WhatCannotBeDecodedIsNamed) {
     const char* err;
   } cases[] = {
       // A lone surrogate in UTF-16, and a last odd byte: each a U+FFFD, noted as a loss.
-      {"s.gift", std::string("\xFF\xFEQ\0 \0{\0T\0}\0\x00\xD8", 14) + "\n", {}, 1,
+      {"s.gift",
+       std::string("\xFF\xFEQ\0 \0{\0T\0}\0\x00\xD8", 14) + "\n",
+       {},
+       1,
        "s.gift: 2 sequences not valid in UTF-16LE: each written as '?'\n"},
       // A declared encoding decides: UTF-8 declared, Windows-1251 given, is the parser's error.
       {"d.xml", W(Declared("UTF-8")), {}, 2, "XML error: Input is not proper UTF-8"},
-      {"u.xml", std::string("<?xml version=\"1.0\" encoding=\"x-unknown\"?><quiz/>"), {}, 2,
+      {"u.xml",
+       std::string("<?xml version=\"1.0\" encoding=\"x-unknown\"?><quiz/>"),
+       {},
+       2,
        "u.xml:1: XML error: Unsupported encoding x-unknown"},
       {"a.gift", "Q {T}\n", {"--encoding", "latin1"}, 2, "unknown encoding 'latin1'"},
   };
@@ -167,14 +173,17 @@ TEST(MoodleXmlEntities, InternalOnesExpandExternalOnesStayUnreadAndNoted) {
       &shown, &error);
   EXPECT_EQ(error, "");
   EXPECT_EQ(shown, (Shown{"Физика: что измеряют в ньютонах?|+силу &ext;|-вес"}));
-  EXPECT_EQ(importtest::Notes(report),
-            "4: external entity &ext; (secret.txt) not read: no other file is read with the input\n"
-            "5: external entity %more; (more.dtd) not read: no other file is read with the input\n");
+  EXPECT_EQ(
+      importtest::Notes(report),
+      "4: external entity &ext; (secret.txt) not read: no other file is read with the input\n"
+      "5: external entity %more; (more.dtd) not read: no other file is read with the input\n");
 
   // An external DTD is not read either: what only it could declare stays as written.
-  report = ReadXml("<!DOCTYPE quiz SYSTEM \"more.dtd\" [<!ENTITY subj \"Физика\">\n"
-                   "<!ENTITY ext \"\">]>\n" + std::string(kQuestion),
-                   &shown, &error);
+  report = ReadXml(
+      "<!DOCTYPE quiz SYSTEM \"more.dtd\" [<!ENTITY subj \"Физика\">\n"
+      "<!ENTITY ext \"\">]>\n" +
+          std::string(kQuestion),
+      &shown, &error);
   EXPECT_EQ(error, "");
   EXPECT_EQ(shown, (Shown{"Физика: что измеряют в ньютонах?|+силу|-&unit;"}));
   EXPECT_EQ(importtest::Notes(report),
@@ -196,8 +205,10 @@ TEST(MoodleXmlEntities, ExpansionsThatMultiplyAreStoppedAndNothingIsRead) {
   for (const std::string& dtd : {laughs, big}) {
     Shown shown;
     std::string error;
-    bridge::Report report = ReadXml(dtd + "]>\n<quiz><question type=\"description\"><questiontext>"
-                                          "<text>" + uses + "</text></questiontext></question></quiz>",
+    bridge::Report report = ReadXml(dtd +
+                                        "]>\n<quiz><question type=\"description\"><questiontext>"
+                                        "<text>" +
+                                        uses + "</text></questiontext></question></quiz>",
                                     &shown, &error);
     EXPECT_TRUE(shown.empty());
     EXPECT_NE(error.find("XML error:"), std::string::npos) << error;
