@@ -43,7 +43,7 @@ struct Writer {
   int errorCode = 0;
   std::string errorMessage;
 
-  int Line() const { return main->input != nullptr ? main->input->line : 0; }
+  int Line() const { return main != nullptr && main->input != nullptr ? main->input->line : 0; }
 
   // False once the expansion went over its limit: nothing more is written.
   bool Take(void* ctx, std::size_t bytes) {
@@ -279,12 +279,14 @@ bool Pass(const Source& source, std::string_view bytes, bool utf8, XmlInput* out
   if (declared != nullptr)
     *declared =
         ctxt->encoding != nullptr || (ctxt->input != nullptr && ctxt->input->encoding != nullptr);
+  int stopped = w.Line();
   if (ctxt->myDoc != nullptr) xmlFreeDoc(ctxt->myDoc);
   ctxt->myDoc = nullptr;
   xmlFreeParserCtxt(ctxt);
+  w.main = nullptr;
 
   if (w.overLimit) {
-    *error = lang::Tr(lang::Id::kXmlEntitiesTooLarge, w.Line(), kMaxEntityExpansion >> 20);
+    *error = lang::Tr(lang::Id::kXmlEntitiesTooLarge, stopped, kMaxEntityExpansion >> 20);
     return false;
   }
   if (!wellFormed) {
