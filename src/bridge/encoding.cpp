@@ -41,10 +41,21 @@ int FromTable(const char16_t* high, unsigned char* out, int* outlen, const unsig
   for (; i < *inlen; ++i) {
     char32_t u = in[i] < 0x80 ? in[i] : high[in[i] - 0x80];
     if (u == 0 && in[i] >= 0x80) u = 0xFFFD;
-    std::string bytes;
-    cp1251::AppendUtf8(u, &bytes);
-    if (o + static_cast<int>(bytes.size()) > *outlen) break;
-    for (char c : bytes) out[o++] = static_cast<unsigned char>(c);
+    // Every character of the tables is in the first plane: at most three bytes.
+    unsigned char bytes[3];
+    int n = 0;
+    if (u < 0x80) {
+      bytes[n++] = static_cast<unsigned char>(u);
+    } else if (u < 0x800) {
+      bytes[n++] = static_cast<unsigned char>(0xC0 | (u >> 6));
+      bytes[n++] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+    } else {
+      bytes[n++] = static_cast<unsigned char>(0xE0 | (u >> 12));
+      bytes[n++] = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+      bytes[n++] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+    }
+    if (o + n > *outlen) break;
+    for (int k = 0; k < n; ++k) out[o++] = bytes[k];
   }
   *inlen = i;
   *outlen = o;

@@ -15,10 +15,6 @@ namespace bridge {
 
 namespace {
 
-// The most memory a parsed file's tree may take: with the file and libxml2's UTF-8 copy of it
-// a 20 MiB file stays within 200 MiB.
-constexpr std::size_t kMaxXmlTreeBytes = std::size_t{120} << 20;
-
 class XmlReader {
  public:
   XmlReader(const Source& source, Bank* bank, Report* report, const XmlInput& lines)
@@ -168,42 +164,6 @@ class XmlReader {
   TopicSink sink_;
 };
 
-// What the parser's tree of `xml` would take, from its elements and attributes (CDATA sections,
-// comments and processing instructions skipped): each node is some 64 bytes, and text between
-// elements is a node too, so an element is counted as 96 bytes, an attribute as 40.
-std::size_t TreeBytes(std::string_view xml) {
-  std::size_t elements = 0, attributes = 0;
-  auto skipTo = [&](std::size_t from, std::string_view end) {
-    std::size_t at = xml.find(end, from);
-    return at == std::string_view::npos ? xml.size() : at + end.size();
-  };
-  for (std::size_t i = xml.find('<'); i < xml.size(); i = xml.find('<', i)) {
-    std::string_view rest = xml.substr(i);
-    if (rest.substr(0, 9) == "<![CDATA[") {
-      i = skipTo(i + 9, "]]>");
-    } else if (rest.substr(0, 4) == "<!--") {
-      i = skipTo(i + 4, "-->");
-    } else if (rest.substr(0, 2) == "<?") {
-      i = skipTo(i + 2, "?>");
-    } else if (rest.size() > 1 && rest[1] != '/' && rest[1] != '!') {
-      ++elements;
-      char quote = 0;
-      for (++i; i < xml.size() && (quote != 0 || xml[i] != '>'); ++i) {
-        if (quote != 0) {
-          if (xml[i] == quote) quote = 0;
-        } else if (xml[i] == '"' || xml[i] == '\'') {
-          quote = xml[i];
-        } else if (xml[i] == '=') {
-          ++attributes;
-        }
-      }
-    } else {
-      ++i;
-    }
-  }
-  return elements * 96 + attributes * 40;
-}
-
 }  // namespace
 
 bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Report* report,
@@ -211,13 +171,6 @@ bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Rep
   XmlInput input;
   if (!ReadXmlInput(source, bytes, forced, &input, report, error)) return false;
   std::string& text = input.xml;
-  // A file of little but markup (millions of empty elements) would make a tree many times its
-  // size: refused before parsing, as a Moodle export has far fewer elements for its size.
-  std::size_t tree = TreeBytes(text);
-  if (tree > kMaxXmlTreeBytes) {
-    *error = lang::Tr(lang::Id::kXmlTooMuchMarkup, tree >> 20, kMaxXmlTreeBytes >> 20);
-    return false;
-  }
   pugi::xml_document document;
   pugi::xml_parse_result result = document.load_buffer_inplace(
       text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);

@@ -36,6 +36,13 @@ struct Writer {
   std::size_t expanded = 0;  // bytes written from entity references
   std::size_t limit = 0;
   bool overLimit = false;
+  // The reader's tree, counted as it would be built: past kMaxXmlTreeBytes nothing more is
+  // written, but the count goes on, to say how much it would have been.
+  std::size_t elements = 0, attributes = 0;
+  bool tooMuchMarkup = false;
+  int lastLine = 0;
+
+  std::size_t TreeBytes() const { return elements * 96 + attributes * 40; }
   std::vector<Note> notes;
   // The error the parser reports (see Error).
   bool failed = false;  // a fatal one
@@ -45,8 +52,9 @@ struct Writer {
 
   int Line() const { return main != nullptr && main->input != nullptr ? main->input->line : 0; }
 
-  // False once the expansion went over its limit: nothing more is written.
+  // False once the expansion went over its limit, or the tree: nothing more is written.
   bool Take(void* ctx, std::size_t bytes) {
+    if (tooMuchMarkup) return false;
     if (overLimit) {
       xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
       return false;
@@ -96,9 +104,17 @@ Writer& Of(void* ctx) {
 void StartElement(void* ctx, const xmlChar* local, const xmlChar* prefix, const xmlChar*,
                   int namespaces, const xmlChar** ns, int attributes, int, const xmlChar** atts) {
   Writer& w = Of(ctx);
+  ++w.elements;
+  w.attributes += static_cast<std::size_t>(attributes + namespaces);
+  if (w.TreeBytes() > kMaxXmlTreeBytes) w.tooMuchMarkup = true;
   if (!w.Take(ctx, std::strlen(C(local)) + 2)) return;
   w.out->xml += '<';
-  w.out->lines.emplace_back(w.out->xml.size(), w.Line());
+  // Lines only grow: one entry for each line with an element, read back by upper_bound.
+  int line = w.Line();
+  if (w.out->lines.empty() || line != w.lastLine) {
+    w.out->lines.emplace_back(w.out->xml.size(), line);
+    w.lastLine = line;
+  }
   w.Name(prefix, local);
   for (int k = 0; k < namespaces; ++k) {
     w.out->xml += ns[2 * k] != nullptr ? " xmlns:" : " xmlns";
@@ -175,10 +191,17 @@ void EntityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publicI
     return;
   }
   std::string where = systemId != nullptr ? C(systemId) : publicId != nullptr ? C(publicId) : "";
-  std::string shown = (general ? "&" : "%") + std::string(C(name)) + ";";
+  std::string shown(general ? "&" : "%");
+  shown += C(name);
+  shown += ';';
   w.notes.push_back(
       Note{w.source->name, w.Line(), lang::Say(lang::Id::kXmlExternalEntity, shown, where), false});
-  std::string stands = general ? "&amp;" + std::string(C(name)) + ";" : std::string();
+  std::string stands;
+  if (general) {
+    stands = "&amp;";
+    stands += C(name);
+    stands += ';';
+  }
   xmlSAX2EntityDecl(ctx, name,
                     general ? XML_INTERNAL_GENERAL_ENTITY : XML_INTERNAL_PARAMETER_ENTITY, nullptr,
                     nullptr, reinterpret_cast<xmlChar*>(stands.data()));
@@ -195,6 +218,8 @@ void ExternalSubset(void* ctx, const xmlChar*, const xmlChar* publicId, const xm
 xmlParserInputPtr ResolveEntity(void*, const xmlChar*, const xmlChar*) {
   return nullptr;
 }
+
+void Silent(void*, const char*, ...) {}
 
 // Keeps the first fatal error (the first other error until one comes): errors that are not
 // fatal (an entity a DTD outside the file may declare) leave the file well-formed.
@@ -226,6 +251,8 @@ std::string ErrorText(int code, const std::string& message, bool anyElement) {
 bool Pass(const Source& source, std::string_view bytes, bool utf8, XmlInput* out,
           std::vector<Note>* notes, std::string* error, bool* declared) {
   RegisterXmlEncodings();
+  // Errors outside a parse (a converter's) would go to stderr; the parse's own come to Error.
+  xmlSetGenericErrorFunc(nullptr, &Silent);
   xmlSAXHandler sax;
   std::memset(&sax, 0, sizeof sax);
   xmlSAXVersion(&sax, 2);
@@ -287,6 +314,10 @@ bool Pass(const Source& source, std::string_view bytes, bool utf8, XmlInput* out
 
   if (w.overLimit) {
     *error = lang::Tr(lang::Id::kXmlEntitiesTooLarge, stopped, kMaxEntityExpansion >> 20);
+    return false;
+  }
+  if (w.tooMuchMarkup && wellFormed) {
+    *error = lang::Tr(lang::Id::kXmlTooMuchMarkup, w.TreeBytes() >> 20, kMaxXmlTreeBytes >> 20);
     return false;
   }
   if (!wellFormed) {
