@@ -322,15 +322,15 @@ constexpr Pattern kTable[] = {
     {Id::kToolPathFailure, "{1}: {2}: {3}\n", "{1}: {2}: {3}\n"},
 
     {Id::kImportHelp,
-     "Usage: exameo-import [--format gift|aiken|moodle-xml|csv] [--encoding E] [--title TITLE]\n"
-     "                     INPUT... FOLDER\n"
+     "Usage: exameo-import [--format gift|aiken|moodle-xml|csv] [--encoding E]\n"
+     "                     [--title TITLE] INPUT... FOLDER\n"
      "Makes each INPUT a new discipline in FOLDER/Base (created when missing).\n"
      "  --format F   read every INPUT as F instead of telling by its extension\n"
      "               (.gift, .aiken, .xml, .csv; a .txt by its content)\n"
-     "  --encoding E read every INPUT in E: utf-8, windows-1251, koi8-r, utf-16le, utf-16be;\n"
-     "               else a byte order mark tells, then an XML file's declaration, then\n"
-     "               UTF-16 by its zero bytes, UTF-8 when the file reads as UTF-8, and\n"
-     "               Windows-1251 otherwise (remarked)\n"
+     "  --encoding E read every INPUT in E: utf-8, windows-1251, koi8-r, utf-16le or\n"
+     "               utf-16be; else a byte order mark tells, then an XML file's\n"
+     "               declaration, then UTF-16 by its zero bytes, UTF-8 when the file\n"
+     "               reads as UTF-8, and Windows-1251 otherwise (remarked)\n"
      "  --title T    the discipline's title (one INPUT only); else the file's name\n"
      "\n"
      "What comes in: multiple-choice questions (one or several right answers), true/false\n"
