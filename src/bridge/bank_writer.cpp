@@ -97,8 +97,13 @@ bool EncodeQuestion(const Question& q, const std::string& input, std::string* ou
     const Variant& v = q.variants[k];
     std::string text = Encode1251(v.text, input, v.line, &notes);
     if (text.empty()) return leaveOut(v.line, lang::Say(lang::Id::kWhyVariantOnlyControls, k + 1));
-    // The loader takes a leading '+' or '-' as the mark.
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.insert(0, 1, ' ');
+    // The loader takes a leading '+' or '-' as the mark: a space keeps it text, and says so.
+    if (text[0] == '+' || text[0] == '-') {
+      text.insert(0, 1, ' ');
+      notes.push_back(Note{input, v.line,
+                           lang::Say(lang::Id::kSpaceBeforeSign, k + 1, std::string(1, text[1])),
+                           true});
+    }
     if (text.size() > static_cast<std::size_t>(kMaxVariantBytes))
       return leaveOut(
           v.line, lang::Say(lang::Id::kWhyVariantTooLong, k + 1, text.size(), kMaxVariantBytes));
@@ -197,10 +202,12 @@ void StreamEncoder::Take(std::size_t topic, const Question& question) {
     }
   }
   for (Note& note : notes) {
-    if (report_->listLimit != 0 && t.notes.size() >= report_->listLimit)
+    if (report_->listLimit != 0 && t.notes.size() >= report_->listLimit) {
       ++t.unlisted;
-    else
+      if (note.remark) ++t.unlistedRemarks;
+    } else {
       t.notes.push_back(std::move(note));
+    }
   }
 }
 
@@ -223,6 +230,7 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
     }
     for (Note& note : t.notes) report_->Keep(std::move(note));
     report_->unlisted += t.unlisted;
+    report_->unlistedRemarks += t.unlistedRemarks;
     if (!t.mixed && !t.utf8Only.empty()) {
       // exameo-check (rightly, for a file a person saved) takes a file whose every letter reads
       // as UTF-8 for another encoding; in an import that comes only from mis-decoded text.

@@ -23,7 +23,7 @@ std::string DescriptionFile(const EncodedDiscipline& discipline, int number);
 
 // Turns a bank into file contents: titles (quote to apostrophe, folded, cut at 1023 bytes),
 // texts in Windows-1251 with '?' for what the code page lacks, a leading space before a
-// variant's '+' or '-', and leaves out (with a note) questions over the program's limits,
+// variant's '+' or '-' (remarked), and leaves out (with a note) questions over the program's limits,
 // topics beyond 128 and topics left empty. `input` names the source in notes.
 EncodedDiscipline Encode(const Bank& bank, const std::string& input, Report* report);
 
@@ -54,6 +54,7 @@ class StreamEncoder {
     int written = 0;  // of them, those in `file`
     std::vector<Note> notes;
     int unlisted = 0;  // past the report's listLimit
+    int unlistedRemarks = 0;
     // Questions whose letters all read as UTF-8, while no other question has letters that
     // do not (`mixed`): the topic's file would read as UTF-8 if they stayed.
     struct Span {

@@ -180,9 +180,9 @@ class GiftReader {
     bool category = IsCategoryLine(trimmed);
     if (category && p.onlyCategory) return true;
     if (!(category || IsTitleLine(trimmed)) || !p.closedBlock || p.inBlock) return false;
-    report_->Lose(source_.name, line,
-                  category ? lang::Say(lang::Id::kBlankLineBeforeCategory)
-                           : lang::Say(lang::Id::kBlankLineBeforeQuestion));
+    report_->Remark(source_.name, line,
+                    category ? lang::Say(lang::Id::kBlankLineBeforeCategory)
+                             : lang::Say(lang::Id::kBlankLineBeforeQuestion));
     return true;
   }
 
@@ -381,6 +381,10 @@ class GiftReader {
                lang::Say(lang::Id::kWhyFewerThanTwoAnswers), report_);
       return false;
     }
+    // Moodle would not save it either; the program asks it, with nothing to tick.
+    if (std::none_of(question->variants.begin(), question->variants.end(),
+                     [](const Variant& v) { return v.correct; }))
+      report_->Remark(source_.name, question->line, lang::Say(lang::Id::kNoPositiveAnswer));
     return true;
   }
 

@@ -263,6 +263,25 @@ std::vector<std::string> FilesOf(const xmlChar** atts) {
   return files;
 }
 
+// The link of an <a> when it names a sound or video file (by its extension), else empty: the
+// file is not carried, so the link is noted even where its text stays.
+std::string MediaLinkOf(const xmlChar** atts) {
+  static constexpr std::string_view kMedia[] = {".mp3", ".wav",  ".ogg", ".oga",  ".opus", ".m4a",
+                                                ".aac", ".flac", ".wma", ".mid",  ".midi", ".mp4",
+                                                ".m4v", ".webm", ".ogv", ".avi",  ".mov",  ".wmv",
+                                                ".mkv", ".flv",  ".mpg", ".mpeg", ".3gp"};
+  for (const xmlChar** a = atts; a != nullptr && a[0] != nullptr; a += 2) {
+    if (std::strcmp(reinterpret_cast<const char*>(a[0]), "href") != 0 || a[1] == nullptr) continue;
+    std::string href = Restore(reinterpret_cast<const char*>(a[1]));
+    std::string path = LowerAscii(href.substr(0, href.find_first_of("?#")));
+    for (std::string_view ext : kMedia)
+      if (path.size() > ext.size() && path.compare(path.size() - ext.size(), ext.size(), ext) == 0)
+        return href;
+    return std::string();
+  }
+  return std::string();
+}
+
 void Silent(void*, const char*, ...) {}
 
 // Walks the parser's events as they come, so no tree is built: each element opens and closes in
@@ -349,7 +368,7 @@ class Converter {
       }
       for (std::string& file : files) dropped_->files.push_back(std::move(file));
     } else {
-      Note(tag, &files);
+      Note(tag, &files, atts);
     }
     if (hidden_ == 0) {
       if (tag == Tag::kBlock) out_->push_back(' ');
@@ -373,7 +392,7 @@ class Converter {
 
   // Images keep their plain note; a player names its file, its own or the first one a child of
   // it names (its <source>).
-  void Note(Tag tag, std::vector<std::string>* files) {
+  void Note(Tag tag, std::vector<std::string>* files, const xmlChar** atts) {
     lang::Text what;
     switch (tag) {
       case Tag::kImg:
@@ -394,7 +413,12 @@ class Converter {
         what = lang::Say(lang::Id::kMediaFrame);
         break;
       case Tag::kA:
-        if (files->empty()) return;
+        if (files->empty()) {
+          std::string media = MediaLinkOf(atts);
+          if (media.empty()) return;
+          what = lang::Say(lang::Id::kMediaLinkedFile, media);
+          break;
+        }
         what = lang::Say(lang::Id::kMediaLink, files->front());
         break;
       default:

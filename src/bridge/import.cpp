@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bridge/bank_writer.h"
+#include "bridge/encoding.h"
 #include "bridge/host.h"
 #include "bridge/readers.h"
 #include "bridge/text.h"
@@ -43,22 +44,23 @@ int Usage(std::FILE* err, const std::string& why) {
 }  // namespace
 
 int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
-  Format forced = Format::kUnknown;
+  ImportOptions options;
   bool haveTitle = false;
   std::string title;
   std::vector<std::string> positional;
-  bool options = true;
+  bool optionsEnd = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (options && (arg == "--help" || arg == "-h")) {
+    bool option = !optionsEnd;
+    if (option && (arg == "--help" || arg == "-h")) {
       lang::Write(out, lang::Tr(lang::Id::kImportHelp));
       return kImportClean;
     }
-    if (options && arg == "--") {
-      options = false;
+    if (option && arg == "--") {
+      optionsEnd = true;
       continue;
     }
-    if (options && (arg == "--format" || arg.rfind("--format=", 0) == 0)) {
+    if (option && (arg == "--format" || arg.rfind("--format=", 0) == 0)) {
       std::string value;
       if (arg == "--format") {
         if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kNeedsValue, arg));
@@ -66,12 +68,25 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
       } else {
         value = arg.substr(9);
       }
-      forced = ParseFormat(value);
-      if (forced == Format::kUnknown)
+      options.format = ParseFormat(value);
+      if (options.format == Format::kUnknown)
         return Usage(err, lang::Tr(lang::Id::kImportUnknownFormat, value));
       continue;
     }
-    if (options && (arg == "--title" || arg.rfind("--title=", 0) == 0)) {
+    if (option && (arg == "--encoding" || arg.rfind("--encoding=", 0) == 0)) {
+      std::string value;
+      if (arg == "--encoding") {
+        if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kNeedsValue, arg));
+        value = argv[++i];
+      } else {
+        value = arg.substr(11);
+      }
+      options.encoding = ParseEncoding(value);
+      if (options.encoding == Encoding::kAuto)
+        return Usage(err, lang::Tr(lang::Id::kImportUnknownEncoding, value));
+      continue;
+    }
+    if (option && (arg == "--title" || arg.rfind("--title=", 0) == 0)) {
       if (arg == "--title") {
         if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kNeedsValue, arg));
         title = argv[++i];
@@ -81,7 +96,7 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
       haveTitle = true;
       continue;
     }
-    if (options && arg.size() > 1 && arg[0] == '-')
+    if (option && arg.size() > 1 && arg[0] == '-')
       return Usage(err, lang::Tr(lang::Id::kImportUnknownOption, arg));
     positional.push_back(arg);
   }
@@ -93,8 +108,8 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
 
   const lang::Lang language = lang::ToolLanguage();
   std::vector<std::string> inputs(positional.begin(), positional.end() - 1);
-  ImportOutcome outcome =
-      ImportInputs(PathFromUtf8(positional.back()), inputs, forced, haveTitle ? &title : nullptr);
+  options.title = haveTitle ? &title : nullptr;
+  ImportOutcome outcome = ImportInputs(PathFromUtf8(positional.back()), inputs, options);
   if (outcome.failure == ImportFailure::kNoFolder) {
     lang::Write(err, lang::Tr(lang::Id::kImportNoFolder, positional.back()));
     return kImportNothing;
@@ -118,8 +133,12 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
         break;
     }
     PrintNotes(err, in.report.notes, language);
-    if (in.report.unlisted > 0)
-      lang::Write(err, lang::Tr(lang::Id::kInputUnlisted, in.name, in.report.unlisted));
+    int unlistedLosses = in.report.unlisted - in.report.unlistedRemarks;
+    if (unlistedLosses > 0)
+      lang::Write(err, lang::Tr(lang::Id::kInputUnlisted, in.name, unlistedLosses));
+    if (in.report.unlistedRemarks > 0)
+      lang::Write(err,
+                  lang::Tr(lang::Id::kInputUnlistedRemarks, in.name, in.report.unlistedRemarks));
   }
   if (outcome.failure == ImportFailure::kCannotList) {
     lang::Write(err, lang::Tr(lang::Id::kImportCannotList, outcome.failureDetail));
@@ -174,6 +193,8 @@ std::string InputSummary(const ImportedInput& in, lang::Lang language) {
       in.report.Clean()
           ? std::string()
           : lang::Render(lang::Say(lang::Id::kImportLosses, in.report.Losses()), language);
+  if (long remarks = in.report.Remarks(); remarks > 0)
+    losses += lang::Render(lang::Say(lang::Id::kImportRemarks, remarks), language);
   return lang::Render(lang::Say(lang::Id::kImportWrittenLine, in.name, in.questions, in.topics,
                                 in.number, losses, DropSummary(in.report, language)),
                       language);
@@ -186,8 +207,7 @@ bool ImportOutcome::Lossy() const {
 }
 
 ImportOutcome ImportInputs(const std::filesystem::path& folder,
-                           const std::vector<std::string>& names, Format forced,
-                           const std::string* title) {
+                           const std::vector<std::string>& names, const ImportOptions& options) {
   ImportOutcome outcome;
   std::error_code ec;
   if (!std::filesystem::is_directory(folder, ec)) {
@@ -209,21 +229,30 @@ ImportOutcome ImportInputs(const std::filesystem::path& folder,
       continue;
     }
     std::string fileName = Utf8FromPath(path.filename());
-    Format format = forced != Format::kUnknown ? forced : DetectFormat(fileName, bytes);
+    Source source{in.name, Utf8FromPath(path.stem())};
+    in.report.listLimit = kNotesListed;
+    // Moodle XML goes to libxml2 as it is, to be read in the encoding it declares; the text
+    // formats are decoded first (and a .txt told by what it holds once decoded).
+    Format format = options.format;
+    if (format == Format::kUnknown && DetectFormat(fileName, {}) == Format::kMoodleXml)
+      format = Format::kMoodleXml;
+    if (format != Format::kMoodleXml) {
+      bytes = DecodeInput(source, std::move(bytes), options.encoding, &in.report);
+      if (format == Format::kUnknown) format = DetectFormat(fileName, bytes);
+    }
     if (format == Format::kUnknown) {
       in.refused = Refusal::kUnknownFormat;
       continue;
     }
-    Source source{in.name, Utf8FromPath(path.stem())};
     Bank bank;
-    in.report.listLimit = kNotesListed;
     StreamEncoder encoder(in.name, &in.report);
     encoder.Attach(&bank);
-    if (!ReadAny(format, source, bytes, &bank, &in.report, &in.detail)) {
+    if (!ReadAny(format, source, bytes, &bank, &in.report, &in.detail, options.encoding)) {
       in.refused = Refusal::kParserRejects;
       continue;
     }
-    bank.title = title != nullptr ? *title : source.stem;
+    bytes = std::string();  // the input is read: only the program's files are held now
+    bank.title = options.title != nullptr ? *options.title : source.stem;
     encoded[i] = encoder.Finish(bank);
     std::stable_sort(in.report.notes.begin(), in.report.notes.end(),
                      [](const Note& a, const Note& b) { return a.line < b.line; });

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bridge/encoding.h"
 #include "bridge/model.h"
 #include "bridge/readers.h"
 
@@ -53,16 +54,26 @@ struct ImportOutcome {
   std::string failureDetail;  // the path, or the writer's message
   int written = 0;            // inputs written as disciplines
 
-  bool Lossy() const;  // an input refused or a loss reported
+  bool Lossy() const;  // an input refused or a loss reported (remarks are no loss)
 };
 
-// The whole import: reads every input first (all or nothing per input, `forced` or the
-// format told by name and content), gives the free places of Base (at most kMaxDisciplines)
-// in the order given, then writes the accepted ones all together into folder/Base (created
-// when missing). Prints nothing. `title`, when not null, titles every discipline.
+// How the inputs of a run are read.
+struct ImportOptions {
+  Format format = Format::kUnknown;     // kUnknown: told by each input's name and content
+  Encoding encoding = Encoding::kAuto;  // kAuto: told by each input (encoding.h)
+  const std::string* title = nullptr;   // when not null, titles every discipline
+};
+
+// The whole import: reads every input first (all or nothing per input), gives the free places
+// of Base (at most kMaxDisciplines) in the order given, then writes the accepted ones all
+// together into folder/Base (created when missing). Prints nothing.
 ImportOutcome ImportInputs(const std::filesystem::path& folder,
-                           const std::vector<std::string>& inputs, Format forced,
-                           const std::string* title);
+                           const std::vector<std::string>& inputs, const ImportOptions& options);
+inline ImportOutcome ImportInputs(const std::filesystem::path& folder,
+                                  const std::vector<std::string>& inputs, Format forced,
+                                  const std::string* title) {
+  return ImportInputs(folder, inputs, ImportOptions{forced, Encoding::kAuto, title});
+}
 
 // Why an input wrote nothing, in `language` (the program's report shows it in Russian).
 std::string RefusalText(Refusal why, lang::Lang language);

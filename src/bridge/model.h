@@ -74,12 +74,14 @@ enum class Drop {
   kCount,
 };
 
-// One reported loss: printed as "INPUT:LINE: message". It keeps its text's identifier and
+// One reported loss, or a remark (something read otherwise than written, or a guess, that
+// loses nothing): printed as "INPUT:LINE: message". It keeps its text's identifier and
 // arguments, so that it reads in either language after the fact.
 struct Note {
   std::string input;
   int line = 0;
   lang::Text text;
+  bool remark = false;
 
   std::string Message(lang::Lang language = lang::Lang::kEnglish) const {
     return lang::Render(text, language);
@@ -103,28 +105,41 @@ inline void PrintNotes(std::FILE* stream, const std::vector<Note>& notes,
   for (const Note& note : notes) lang::Write(stream, note.Line(language) + "\n");
 }
 
-// Everything a reader or writer lost. Notes make the exit code 1; drops do not.
+// Everything a reader or writer lost, and what it remarked. Losses make the exit code 1;
+// remarks and drops do not.
 struct Report {
-  std::vector<Note> notes;
+  std::vector<Note> notes;  // losses and remarks, in the order they were found
   int drops[static_cast<int>(Drop::kCount)] = {};
   // When not 0, notes past this many are counted in `unlisted` instead of kept: an input of
   // millions of faulty questions must not fill the memory with its notes.
   std::size_t listLimit = 0;
-  int unlisted = 0;
+  int unlisted = 0;         // notes not kept, remarks among them
+  int unlistedRemarks = 0;  // of them, remarks
 
   void Lose(std::string_view input, int line, lang::Text text) {
-    Keep(Note{std::string(input), line, std::move(text)});
+    Keep(Note{std::string(input), line, std::move(text), false});
+  }
+  void Remark(std::string_view input, int line, lang::Text text) {
+    Keep(Note{std::string(input), line, std::move(text), true});
   }
   void Keep(Note note) {
-    if (listLimit != 0 && notes.size() >= listLimit)
+    if (listLimit != 0 && notes.size() >= listLimit) {
       ++unlisted;
-    else
+      if (note.remark) ++unlistedRemarks;
+    } else {
       notes.push_back(std::move(note));
+    }
   }
-  long Losses() const { return static_cast<long>(notes.size()) + unlisted; }
+  long Remarks() const {
+    long n = unlistedRemarks;
+    for (const Note& note : notes) n += note.remark ? 1 : 0;
+    return n;
+  }
+  long Losses() const { return static_cast<long>(notes.size()) + unlisted - Remarks(); }
   void Count(Drop what, int n = 1) { drops[static_cast<int>(what)] += n; }
   int Dropped(Drop what) const { return drops[static_cast<int>(what)]; }
-  bool Clean() const { return notes.empty() && unlisted == 0; }
+  // Nothing lost (remarks may have been made).
+  bool Clean() const { return Losses() == 0; }
 };
 
 // Where a reader's text comes from: `name` prefixes its notes, `stem` (the file name without

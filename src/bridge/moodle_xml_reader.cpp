@@ -1,4 +1,4 @@
-// Moodle XML quizzes into the bank model, through pugixml.
+// Moodle XML quizzes into the bank model: read by libxml2 (xml_input.h), walked with pugixml.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -9,33 +9,15 @@
 #include "bridge/reader_support.h"
 #include "bridge/readers.h"
 #include "bridge/text.h"
+#include "bridge/xml_input.h"
 
 namespace bridge {
 
 namespace {
 
-// The most memory a parsed file's tree may take: with the file and its copy (line ends made LF)
-// a 20 MiB file stays within 200 MiB.
-constexpr std::size_t kMaxXmlTreeBytes = std::size_t{120} << 20;
-
-// Source lines of byte offsets in the text given to the parser.
-struct LineMap {
-  std::vector<std::size_t> starts{0};
-
-  explicit LineMap(std::string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i)
-      if (s[i] == '\n') starts.push_back(i + 1);
-  }
-  int At(std::ptrdiff_t offset) const {
-    if (offset < 0) return 0;
-    auto it = std::upper_bound(starts.begin(), starts.end(), static_cast<std::size_t>(offset));
-    return static_cast<int>(it - starts.begin());
-  }
-};
-
 class XmlReader {
  public:
-  XmlReader(const Source& source, Bank* bank, Report* report, const LineMap& lines)
+  XmlReader(const Source& source, Bank* bank, Report* report, const XmlInput& lines)
       : source_(source), report_(report), lines_(lines), sink_(source, bank) {}
 
   void Quiz(pugi::xml_node quiz) {
@@ -43,7 +25,7 @@ class XmlReader {
   }
 
  private:
-  int LineOf(pugi::xml_node node) const { return lines_.At(node.offset_debug()); }
+  int LineOf(pugi::xml_node node) const { return lines_.LineAt(node.offset_debug()); }
 
   // The whole text of an element's <text>: Moodle writes a text holding "]]>" as two CDATA
   // sections, and comments may stand between the pieces.
@@ -136,7 +118,7 @@ class XmlReader {
         if (value == "true") trueCorrect = Fraction(a) >= 100;
         if (value == "false") falseCorrect = Fraction(a) >= 100;
       }
-      if (renamed) report_->Lose(source_.name, line, lang::Say(lang::Id::kTrueFalseNotNamed));
+      if (renamed) report_->Remark(source_.name, line, lang::Say(lang::Id::kTrueFalseNotNamed));
       question.variants.push_back(Variant{"Верно", trueCorrect, line});
       question.variants.push_back(Variant{"Неверно", falseCorrect, line});
     } else if (type == "multichoice") {
@@ -178,84 +160,32 @@ class XmlReader {
 
   const Source& source_;
   Report* report_;
-  const LineMap& lines_;
+  const XmlInput& lines_;
   TopicSink sink_;
 };
-
-// What the parser's tree of `xml` would take, from its elements and attributes (CDATA sections,
-// comments and processing instructions skipped): each node is some 64 bytes, and text between
-// elements is a node too, so an element is counted as 96 bytes, an attribute as 40.
-std::size_t TreeBytes(std::string_view xml) {
-  std::size_t elements = 0, attributes = 0;
-  auto skipTo = [&](std::size_t from, std::string_view end) {
-    std::size_t at = xml.find(end, from);
-    return at == std::string_view::npos ? xml.size() : at + end.size();
-  };
-  for (std::size_t i = xml.find('<'); i < xml.size(); i = xml.find('<', i)) {
-    std::string_view rest = xml.substr(i);
-    if (rest.substr(0, 9) == "<![CDATA[") {
-      i = skipTo(i + 9, "]]>");
-    } else if (rest.substr(0, 4) == "<!--") {
-      i = skipTo(i + 4, "-->");
-    } else if (rest.substr(0, 2) == "<?") {
-      i = skipTo(i + 2, "?>");
-    } else if (rest.size() > 1 && rest[1] != '/' && rest[1] != '!') {
-      ++elements;
-      char quote = 0;
-      for (++i; i < xml.size() && (quote != 0 || xml[i] != '>'); ++i) {
-        if (quote != 0) {
-          if (xml[i] == quote) quote = 0;
-        } else if (xml[i] == '"' || xml[i] == '\'') {
-          quote = xml[i];
-        } else if (xml[i] == '=') {
-          ++attributes;
-        }
-      }
-    } else {
-      ++i;
-    }
-  }
-  return elements * 96 + attributes * 40;
-}
 
 }  // namespace
 
 bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Report* report,
-                   std::string* error) {
-  // Line ends made LF here, so that the parser's offsets count lines as the file does.
-  std::string text;
-  text.reserve(bytes.size());
-  std::string_view in = SkipBom(bytes);
-  for (std::size_t i = 0; i < in.size(); ++i) {
-    if (in[i] == '\r') {
-      text.push_back('\n');
-      if (i + 1 < in.size() && in[i + 1] == '\n') ++i;
-    } else {
-      text.push_back(in[i]);
-    }
-  }
-  LineMap lines(text);
-  // A file of little but markup (millions of empty elements) would make a tree many times its
-  // size: refused before parsing, as a Moodle export has far fewer elements for its size.
-  std::size_t tree = TreeBytes(text);
-  if (tree > kMaxXmlTreeBytes) {
-    *error = lang::Tr(lang::Id::kXmlTooMuchMarkup, tree >> 20, kMaxXmlTreeBytes >> 20);
-    return false;
-  }
+                   std::string* error, Encoding forced) {
+  XmlInput input;
+  if (!ReadXmlInput(source, bytes, forced, &input, report, error)) return false;
+  std::string& text = input.xml;
   pugi::xml_document document;
   pugi::xml_parse_result result = document.load_buffer_inplace(
       text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
   if (!result) {
-    *error = lang::Tr(lang::Id::kXmlError, lines.At(result.offset), result.description());
+    // libxml2 found it well-formed: only a limit of pugixml's own can refuse it here.
+    *error = lang::Tr(lang::Id::kXmlError, input.LineAt(result.offset), result.description());
     return false;
   }
   pugi::xml_node quiz = document.child("quiz");
   if (!quiz) {
     pugi::xml_node root = document.document_element();
-    *error = lang::Tr(lang::Id::kXmlNotQuiz, root ? lines.At(root.offset_debug()) : 1);
+    *error = lang::Tr(lang::Id::kXmlNotQuiz, root ? input.LineAt(root.offset_debug()) : 1);
     return false;
   }
-  XmlReader reader(source, bank, report, lines);
+  XmlReader reader(source, bank, report, input);
   reader.Quiz(quiz);
   return true;
 }

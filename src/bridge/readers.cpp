@@ -42,7 +42,7 @@ Format DetectFormat(std::string_view fileName, std::string_view bytes) {
 }
 
 bool ReadAny(Format format, const Source& source, std::string_view bytes, Bank* bank,
-             Report* report, std::string* error) {
+             Report* report, std::string* error, Encoding forced) {
   switch (format) {
     case Format::kGift:
       ReadGift(source, bytes, bank, report);
@@ -54,7 +54,7 @@ bool ReadAny(Format format, const Source& source, std::string_view bytes, Bank* 
       ReadCsv(source, bytes, bank, report);
       return true;
     case Format::kMoodleXml:
-      return ReadMoodleXml(source, bytes, bank, report, error);
+      return ReadMoodleXml(source, bytes, bank, report, error, forced);
     case Format::kUnknown:
       break;
   }

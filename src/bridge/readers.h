@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "bridge/encoding.h"
 #include "bridge/model.h"
 
 namespace bridge {
@@ -26,15 +27,18 @@ Format DetectFormat(std::string_view fileName, std::string_view bytes);
 bool IsAikenOption(std::string_view line);
 bool IsAikenAnswer(std::string_view line);
 
-void ReadGift(const Source& source, std::string_view bytes, Bank* bank, Report* report);
-void ReadAiken(const Source& source, std::string_view bytes, Bank* bank, Report* report);
-void ReadCsv(const Source& source, std::string_view bytes, Bank* bank, Report* report);
+// The text formats read UTF-8 (DecodeInput gives it; a UTF-8 byte order mark is skipped).
+void ReadGift(const Source& source, std::string_view text, Bank* bank, Report* report);
+void ReadAiken(const Source& source, std::string_view text, Bank* bank, Report* report);
+void ReadCsv(const Source& source, std::string_view text, Bank* bank, Report* report);
+// Moodle XML reads the file's bytes, in `forced` or as they tell their encoding (xml_input.h).
 // False, with *error as "LINE: what", when the XML parser rejects the input.
 bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Report* report,
-                   std::string* error);
+                   std::string* error, Encoding forced = Encoding::kAuto);
 
-// Dispatches on `format`. False only for an XML parser error (then *error is set).
+// Dispatches on `format`: UTF-8 text for the text formats, the file's bytes for Moodle XML.
+// False only for an XML parser error (then *error is set).
 bool ReadAny(Format format, const Source& source, std::string_view bytes, Bank* bank,
-             Report* report, std::string* error);
+             Report* report, std::string* error, Encoding forced = Encoding::kAuto);
 
 }  // namespace bridge

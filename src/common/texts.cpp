@@ -156,6 +156,38 @@ constexpr Pattern kTable[] = {
     {Id::kTopicUntitled, "the topic has no title", "у темы нет названия"},
     {Id::kTopicTitleRepeated, "the topic's title repeats an earlier one",
      "название темы повторяет одно из прежних"},
+    {Id::kReadAsEncoding, "read as {1}", "прочитан как {1}"},
+    {Id::kUndecodable, "{1} {1|sequence|sequences} not valid in {2}: each written as '?'",
+     "{1} {1|последовательность|последовательности|последовательностей} байтов не {1|читается|"
+     "читаются|читаются} в {2}: {1|записана|записаны|записаны} как '?'"},
+    {Id::kSpaceBeforeSign,
+     "variant {1} begins with '{2}': written after a space, or the program would take it for "
+     "the variant's mark",
+     "вариант {1} начинается с '{2}': записан после пробела, иначе программа приняла бы знак "
+     "за отметку варианта"},
+    {Id::kNoPositiveAnswer, "no answer has a positive weight: written with no variant to tick",
+     "ни у одного ответа нет положительного веса: записан без верных вариантов"},
+    {Id::kAikenLettersLookAlike,
+     "Cyrillic option letters read as the Latin letters they look like (А = A, В = B, С = C...)",
+     "русские буквы вариантов прочитаны как похожие латинские (А = A, В = B, С = C...)"},
+    {Id::kAikenLettersAlphabet, "Cyrillic option letters read in alphabet order (А, Б, В, Г...)",
+     "русские буквы вариантов прочитаны по порядку алфавита (А, Б, В, Г...)"},
+    {Id::kWhyAnswerLetterNotOption, "its ANSWER line names '{1}', none of its option letters ({2})",
+     "его строка ANSWER называет '{1}', а буквы его вариантов — {2}"},
+    {Id::kWhyOptionLettersMixed,
+     "its option letters mix Latin and Cyrillic letters ({1}) in no order that reads",
+     "буквы его вариантов смешивают латинские и русские ({1}) без порядка, который можно "
+     "прочитать"},
+    {Id::kMediaLinkedFile, "link to sound or video file '{1}'",
+     "ссылка на звуковой или видеофайл '{1}'"},
+    {Id::kXmlExternalEntity,
+     "external entity {1} ({2}) not read: no other file is read with the input",
+     "внешняя сущность {1} ({2}) не прочитана: другие файлы вместе с входным не читаются"},
+    {Id::kXmlExternalDtd,
+     "external DTD '{1}' not read: entities declared only there stay as written",
+     "внешний DTD '{1}' не прочитан: сущности, объявленные только в нём, оставлены как есть"},
+    {Id::kXmlEntityNotExpanded, "entity '&{1};' declared nowhere in the file: kept as written",
+     "сущность '&{1};' нигде в файле не объявлена: оставлена как есть"},
 
     {Id::kFolderNotCreated, "{1}: cannot create the folder", "{1}: не удаётся создать папку"},
     {Id::kNotAFolder, "{1}: not a folder", "{1}: это не папка"},
@@ -175,6 +207,11 @@ constexpr Pattern kTable[] = {
     {Id::kXmlError, "{1}: XML error: {2}", "{1}: ошибка XML: {2}"},
     {Id::kXmlNotQuiz, "{1}: not a Moodle XML quiz: the root element is not <quiz>",
      "{1}: это не тест Moodle XML: корневой элемент не <quiz>"},
+    {Id::kXmlEntitiesTooLarge,
+     "{1}: XML error: its entities expand to over {2} MiB (nested entities that multiply, a "
+     "\"billion laughs\"?)",
+     "{1}: ошибка XML: его сущности разворачиваются больше чем в {2} МиБ (вложенные сущности, "
+     "которые множатся, «миллиард смешков»?)"},
     {Id::kExportGivenFolder, "a folder: give a description file (Base\\N.txt) or a question file",
      "это папка: укажите файл описания (Base\\N.txt) или файл вопросов"},
     {Id::kCannotReadFile, "cannot read the file", "файл не читается"},
@@ -285,10 +322,15 @@ constexpr Pattern kTable[] = {
     {Id::kToolPathFailure, "{1}: {2}: {3}\n", "{1}: {2}: {3}\n"},
 
     {Id::kImportHelp,
-     "Usage: exameo-import [--format gift|aiken|moodle-xml|csv] [--title TITLE] INPUT... FOLDER\n"
+     "Usage: exameo-import [--format gift|aiken|moodle-xml|csv] [--encoding E]\n"
+     "                     [--title TITLE] INPUT... FOLDER\n"
      "Makes each INPUT a new discipline in FOLDER/Base (created when missing).\n"
      "  --format F   read every INPUT as F instead of telling by its extension\n"
      "               (.gift, .aiken, .xml, .csv; a .txt by its content)\n"
+     "  --encoding E read every INPUT in E: utf-8, windows-1251, koi8-r, utf-16le or\n"
+     "               utf-16be; else a byte order mark tells, then an XML file's\n"
+     "               declaration, then UTF-16 by its zero bytes, UTF-8 when the file\n"
+     "               reads as UTF-8, and Windows-1251 otherwise (remarked)\n"
      "  --title T    the discipline's title (one INPUT only); else the file's name\n"
      "\n"
      "What comes in: multiple-choice questions (one or several right answers), true/false\n"
@@ -301,6 +343,9 @@ constexpr Pattern kTable[] = {
      "  questions over the program's limits (12 variants, a task of 2047 bytes, a variant\n"
      "  of 1023), topics beyond 128, media files; characters Windows-1251 lacks become '?',\n"
      "  control characters are removed, titles over 1023 bytes are cut.\n"
+     "Remarked on stderr the same way, losing nothing: what was read otherwise than written\n"
+     "(a missing blank line, Cyrillic Aiken letters, a guessed encoding, a space before a\n"
+     "variant's leading '+' or '-', a choice question with no right answer).\n"
      "Dropped by design and only counted: question names, feedback, partial-credit weights\n"
      "beyond their sign, formatting marks.\n"
      "\n"
@@ -310,12 +355,16 @@ constexpr Pattern kTable[] = {
      "that exists is overwritten.\n"
      "\n"
      "Exit status: 0 everything written; 1 written, with losses or INPUTs that wrote\n"
-     "nothing; 2 nothing written.\n",
-     "Использование: exameo-import [--format gift|aiken|moodle-xml|csv] [--title НАЗВАНИЕ]\n"
-     "                             ВХОД... ПАПКА\n"
+     "nothing (remarks alone give 0); 2 nothing written.\n",
+     "Использование: exameo-import [--format gift|aiken|moodle-xml|csv] [--encoding E]\n"
+     "                             [--title НАЗВАНИЕ] ВХОД... ПАПКА\n"
      "Делает каждый ВХОД новой дисциплиной в ПАПКА/Base (создаётся, если её нет).\n"
      "  --format F   читать каждый ВХОД как F, а не определять формат по расширению\n"
      "               (.gift, .aiken, .xml, .csv; файл .txt — по содержимому)\n"
+     "  --encoding E читать каждый ВХОД в кодировке E: utf-8, windows-1251, koi8-r,\n"
+     "               utf-16le, utf-16be; иначе её определяет метка порядка байтов, затем\n"
+     "               объявление файла XML, затем нулевые байты UTF-16; файл, который\n"
+     "               читается как UTF-8, — UTF-8, прочие — Windows-1251 (с замечанием)\n"
      "  --title T    название дисциплины (только для одного ВХОДА); иначе — имя файла\n"
      "\n"
      "Что переносится: вопросы с выбором ответа (один или несколько верных), вопросы\n"
@@ -330,6 +379,9 @@ constexpr Pattern kTable[] = {
      "  задание в 2047 байт, вариант в 1023), темы после 128-й, медиафайлы; символы,\n"
      "  которых нет в Windows-1251, становятся '?', управляющие символы удаляются,\n"
      "  названия длиннее 1023 байт сокращаются.\n"
+     "Замечания выводятся так же и ничего не теряют: прочитанное не так, как написано\n"
+     "(нет пустой строки, русские буквы вариантов Aiken, угаданная кодировка, пробел перед\n"
+     "'+' или '-' в начале варианта, вопрос с выбором без верного ответа).\n"
      "Отбрасывается намеренно и только подсчитывается: названия вопросов, отзывы, веса\n"
      "частичных баллов (кроме знака), пометки форматирования.\n"
      "\n"
@@ -339,7 +391,7 @@ constexpr Pattern kTable[] = {
      "остальные ничего не записывают. Ничто существующее не перезаписывается.\n"
      "\n"
      "Код выхода: 0 — записано всё; 1 — записано, но с потерями или ВХОДАМИ, которые\n"
-     "ничего не записали; 2 — ничего не записано.\n"},
+     "ничего не записали (одни замечания дают 0); 2 — ничего не записано.\n"},
     {Id::kImportComplaint, "exameo-import: {1}\n", "exameo-import: {1}\n"},
     {Id::kImportUnknownFormat, "unknown format '{1}'", "неизвестный формат '{1}'"},
     {Id::kImportUnknownOption, "unknown option {1}", "неизвестный параметр {1}"},
@@ -385,6 +437,10 @@ constexpr Pattern kTable[] = {
      "{1} {1|пометка форматирования|пометки форматирования|пометок форматирования}"},
     {Id::kDropEmptyAnswers, "{1} empty answers",
      "{1} {1|пустой ответ|пустых ответа|пустых ответов}"},
+    {Id::kImportUnknownEncoding, "unknown encoding '{1}'", "неизвестная кодировка '{1}'"},
+    {Id::kImportRemarks, "; {1} remarks", "; {1} {1|замечание|замечания|замечаний}"},
+    {Id::kInputUnlistedRemarks, "{1}: {2} more remarks not listed\n",
+     "{1}: ещё {2} {2|замечание не показано|замечания не показаны|замечаний не показаны}\n"},
 
     {Id::kReviewHelp,
      "Usage: exameo-review [--now 2026-12-09T10:15:00Z] [--retention 0.9] LOG_OR_FOLDER\n"

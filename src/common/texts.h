@@ -99,6 +99,18 @@ enum class Id : unsigned short {
   kCategoryRenamed,
   kTopicUntitled,
   kTopicTitleRepeated,
+  kReadAsEncoding,
+  kUndecodable,
+  kSpaceBeforeSign,
+  kNoPositiveAnswer,
+  kAikenLettersLookAlike,
+  kAikenLettersAlphabet,
+  kWhyAnswerLetterNotOption,
+  kWhyOptionLettersMixed,
+  kMediaLinkedFile,
+  kXmlExternalEntity,
+  kXmlExternalDtd,
+  kXmlEntityNotExpanded,
 
   // Failures the bridge reports to a tool.
   kFolderNotCreated,
@@ -111,6 +123,7 @@ enum class Id : unsigned short {
   kXmlTooMuchMarkup,
   kXmlError,
   kXmlNotQuiz,
+  kXmlEntitiesTooLarge,
   kExportGivenFolder,
   kCannotReadFile,
   kCannotCopyFile,
@@ -169,6 +182,9 @@ enum class Id : unsigned short {
   kDropWeights,
   kDropFormatting,
   kDropEmptyAnswers,
+  kImportUnknownEncoding,
+  kImportRemarks,
+  kInputUnlistedRemarks,
 
   // exameo-review.
   kReviewHelp,

@@ -34,9 +34,11 @@ TEST(Import, WritesFilesThatTheProgramReadsBack) {
       "\n"
       "$CATEGORY: $course$/top/Пусто\n");
   importtest::Run run = Import({"физика.gift", "db"});
-  EXPECT_EQ(run.code, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, "физика.gift: 2 questions in 2 topics written as Base\\1.txt\n");
+  EXPECT_EQ(run.code, 0) << run.err;  // a remark loses nothing
+  EXPECT_EQ(run.err,
+            "физика.gift:5: variant 2 begins with '-': written after a space, or the program "
+            "would take it for the variant's mark\n");
+  EXPECT_EQ(run.out, "физика.gift: 2 questions in 2 topics written as Base\\1.txt; 1 remarks\n");
   EXPECT_EQ(FileBytes("db/Base/1.txt"),
             W("физика\r\n\tфизика\"d1\\1.txt\"\r\n\tМеханика 'основы'\"d1\\2.txt\"\r\n"));
   EXPECT_EQ(FileBytes("db/Base/d1/2.txt"),
@@ -268,6 +270,8 @@ TEST(Import, KeepsToTheProgramsLimitsAndReportsEachLoss) {
             W(repeat(2047) + "\r\n\t+ -" + repeat(1021) + "\r\n\t-b\r\n? и ?\r\n"));
   EXPECT_EQ(importtest::Notes(report),
             "0: title cut from 1030 to 1023 bytes: the program holds no more\n"
+            "3: variant 1 begins with '-': written after a space, or the program would take it "
+            "for the variant's mark\n"
             "4: question left out: its task is 2048 bytes in Windows-1251, the program holds "
             "2047\n"
             "7: question left out: its variant 1 is 1024 bytes in Windows-1251, the program "
