@@ -179,6 +179,13 @@ enum class Id : unsigned short {
   kReviewOneTarget,
   kReviewNoTarget,
   kReviewCannotRead,
+  kReviewNotWith,
+  kReviewOnlyWith,
+  kReviewNeedsBase,
+  kReviewNoBank,
+  kReviewBadParameters,
+  kReviewTooFew,
+  kReviewCannotWrite,
 
   // exameo-check.
   kCheckHelp,
