@@ -203,9 +203,10 @@ int ForecastAll(const Command& c, std::FILE* out, std::FILE* err) {
     base = base.parent_path();
   if (base.empty()) base = ".";
   review::Bank bank;
+  bool hasBase = fs::is_directory(base / "Base", ec);
   {
     InFolder there(base);
-    if (!fs::is_directory(base / "Base", ec) || !there.Entered()) {
+    if (!hasBase || !there.Entered()) {
       lang::Write(err, lang::Tr(lang::Id::kReviewNoBank, c.base));
       return kExitFailed;
     }

@@ -1,19 +1,22 @@
 // The fit of the schedule's parameters: what is predicted and held out, exact gradients, and
-// simulated students whose own parameters the fit must find as well as the truth predicts.
+// simulated students whose own parameters the fit must find as well as the truth predicts, and
+// whose exam scores the forecast on them must foretell.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 #include <vector>
 
+#include "../support/review_student.h"
 #include "review/fit.h"
-#include "support/review_student.h"
+#include "review/forecast.h"
 
 namespace {
 
 using review::Entry;
 using review::kDay;
-constexpr std::int64_t kT0 = 1796803200;  // 2026-12-09T00:00:00Z
+constexpr std::int64_t kT0 = 1796774400;  // 2026-12-09T00:00:00Z
 
 Entry Line(std::int64_t when, std::uint64_t key, int grade) {
   return {when, key, grade, review::Mode::kDrill, "f"};
@@ -96,6 +99,38 @@ TEST(ReviewFit, TooFewReviewsAndCancel) {
     EXPECT_EQ(stopped.fitted.w[i], review::kDefaultParameters.w[i]);
 }
 
+// The mean score of many sittings of 30 questions drawn without repeats from the questions
+// studied and 60 never seen, each answered right at the student's true chance now; and the
+// forecast of the same set.
+void Exams(const testsupport::Student& student, const testsupport::Studied& s,
+           const review::Parameters& fitted, double* mean, double* forecast) {
+  std::int64_t now = s.end + 2 * review::kDay + 5 * 3600;  // another time of day
+  std::vector<std::uint64_t> keys(s.truth.size() + 60);
+  std::iota(keys.begin(), keys.end(), 1);
+  std::vector<double> chance;
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    chance.push_back(i < s.truth.size()
+                         ? review::RetrievabilityNow(s.truth[i], now, student.truth)
+                         : student.firstRight);
+  std::mt19937_64 random(5);
+  constexpr int kSittings = 2000, kAsked = 30;
+  std::vector<std::size_t> order(keys.size());
+  std::iota(order.begin(), order.end(), 0);
+  double total = 0;
+  for (int sitting = 0; sitting < kSittings; ++sitting) {
+    int right = 0;
+    for (std::size_t q = 0; q < kAsked; ++q) {
+      std::size_t pick =
+          q + static_cast<std::size_t>(testsupport::Uniform(random) * (order.size() - q));
+      std::swap(order[q], order[pick]);
+      right += testsupport::Uniform(random) < chance[order[q]];
+    }
+    total += static_cast<double>(right) / kAsked;
+  }
+  *mean = total / kSittings;
+  *forecast = review::ForecastOf(review::Know(s.entries, fitted), keys, {}, now).share.value_or(-1);
+}
+
 struct StudentCase {
   const char* name;
   testsupport::Student student;
@@ -129,6 +164,10 @@ TEST(ReviewFit, SimulatedStudents) {
     EXPECT_TRUE(review::WithinBounds(fit.fitted));
     for (int fixed : {1, 3, 15, 16})
       EXPECT_EQ(fit.fitted.w[fixed], review::kDefaultParameters.w[fixed]) << fixed;
+    double mean = 0, forecast = 0;
+    Exams(c.student, s, fit.fitted, &mean, &forecast);
+    std::printf("%s: mean exam score %.4f, forecast %.4f\n", c.name, mean, forecast);
+    EXPECT_NEAR(forecast, mean, 0.03) << c.name;
   }
 }
 

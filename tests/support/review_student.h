@@ -42,7 +42,7 @@ struct Studied {
   std::int64_t end = 0;             // after the last session
 };
 
-inline constexpr std::int64_t kStudyStart = 1796803200;  // 2026-12-09T00:00:00Z
+inline constexpr std::int64_t kStudyStart = 1796774400;  // 2026-12-09T00:00:00Z
 
 // `keys` questions (keys 1 to n), `perDay` new ones a day, a session each evening for `days`
 // days: the new ones and those the program's schedule has due by the day's end. A wrong answer
