@@ -197,6 +197,7 @@ int ForecastAll(const Command& c, std::FILE* out, std::FILE* err) {
   if (!ReadInput(c.target, err, &in)) return kExitFailed;
   // The folder holding Base, or Base itself.
   fs::path base = PathFromUtf8(c.base);
+  if (!base.has_filename() && base.has_parent_path()) base = base.parent_path();  // "bank/Base/"
   std::error_code ec;
   if (!fs::is_directory(base / "Base", ec) && fs::is_directory(base, ec) &&
       base.filename() == "Base")
