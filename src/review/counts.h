@@ -25,8 +25,8 @@ struct BankTopic {
   std::string Title;                // Windows-1251
   std::string File;                 // as the catalogue names it ("Base\d1\2.txt")
   std::vector<std::uint64_t> Keys;  // one per question, in file order
-  // Per question, its present variants (0: a card without variants, which no session asks);
-  // empty when not known, and then every question counts as having some.
+  // Per question, its present variants (0: a card without variants, which no session or exam
+  // asks); empty when not known, and then every question counts as having some.
   std::vector<std::uint8_t> Variants = {};
   bool HasVariants(std::size_t question) const {
     return question >= Variants.size() || Variants[question] > 0;
@@ -67,8 +67,7 @@ struct Counts {
   // day.
   int Histogram[kHistogramDays] = {};
 };
-// `states` sorted by key, as Replay gives them (with the same parameters). Cards without
-// variants are no review questions: they are not counted at all.
+// `states` sorted by key, as Replay gives them (with the same parameters).
 Counts Count(const std::vector<KeyState>& states, const Bank& bank, const Horizon& horizon,
              double retention, const Parameters& p = kDefaultParameters);
 

@@ -85,12 +85,12 @@ TEST(ReviewFitTool, FitSaveAndReadBack) {
   EXPECT_NE(r.err.find("мало данных"), std::string::npos) << r.err;
   EXPECT_EQ(ReadAll("data\\exameo.ini"), ini);
 
-  testsupport::Studied s = testsupport::Study(testsupport::FastForgetter(), 200, 20, 60, 9);
+  testsupport::Studied s = testsupport::Study(testsupport::FastForgetter(), 80, 20, 30, 9);
   WriteBytes("data\\reviews.csv", Log(s.entries));
   review::FitData fit = review::PrepareFit(s.entries);
   r = Review({"--fit", "--save", "data", "data"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("{\"reviews\": " + std::to_string(fit.reviews) + ", \"keys\": 200, " +
+  EXPECT_EQ(r.out.rfind("{\"reviews\": " + std::to_string(fit.reviews) + ", \"keys\": 80, " +
                             "\"parameters\": [",
                         0),
             0u)
