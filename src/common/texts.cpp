@@ -444,42 +444,85 @@ constexpr Pattern kTable[] = {
 
     {Id::kReviewHelp,
      "Usage: exameo-review [--now 2026-12-09T10:15:00Z] [--retention 0.9] LOG_OR_FOLDER\n"
+     "       exameo-review --forecast --base BANK_FOLDER [--now T] LOG_OR_FOLDER\n"
+     "       exameo-review --fit [--save FOLDER] LOG_OR_FOLDER\n"
      "\n"
      "Prints the review schedule of every question in an Exameo review log as JSON:\n"
-     "  {\"now\", \"retention\", \"questions\": [{\"key\", \"file\", \"reviews\", \"lapses\",\n"
-     "   \"stability\", \"difficulty\", \"last\", \"due\", \"retrievability\"}], \"skipped\"}\n"
+     "  {\"now\", \"retention\", \"parameters\", \"questions\": [{\"key\", \"file\", \"reviews\",\n"
+     "   \"lapses\", \"stability\", \"difficulty\", \"last\", \"due\", \"retrievability\"}],\n"
+     "   \"skipped\"}\n"
      "one object per question (its content key), sorted by key. \"file\" is the question\n"
      "file of its latest line, \"lapses\" the lines graded 1, \"stability\" in days,\n"
      "\"retrievability\" the chance of recall at --now. Times are UTC as in the log.\n"
      "\"skipped\" counts the lines that hold no grading (torn, foreign or damaged).\n"
+     "\"parameters\" is \"fitted\" when the folder's exameo.ini holds fitted parameters\n"
+     "([review] parameters=, 21 numbers), else \"default\".\n"
+     "\n"
+     "--forecast prints, for every discipline and topic of the bank in BANK_FOLDER (the\n"
+     "folder holding Base), the expected share of fully right answers of an exam now:\n"
+     "  {\"now\", \"parameters\", \"disciplines\": [{\"file\", \"title\", \"questions\",\n"
+     "   \"answered\", \"forecast\", \"topics\": [{\"title\", \"file\", \"questions\",\n"
+     "   \"answered\", \"forecast\"}]}]}\n"
+     "the mean over the questions with variants of the chance of recall now (for a\n"
+     "question never answered: the share of first answers that were right, as\n"
+     "(right + 1) / (first + 2)); null where no question was ever answered.\n"
+     "\n"
+     "--fit fits the 21 parameters of the schedule to the log (the last 20 % of the\n"
+     "reviews held out) and prints\n"
+     "  {\"reviews\", \"keys\", \"parameters\": [21 numbers], \"train_log_loss\",\n"
+     "   \"held_out\": {\"reviews\", \"fitted_log_loss\", \"default_log_loss\"}, \"better\"}\n"
+     "It needs at least 400 reviews a day or more after the question's previous answer.\n"
+     "--save FOLDER writes the parameters to FOLDER/exameo.ini when \"better\" is true.\n"
      "\n"
      "LOG_OR_FOLDER is reviews.csv itself or the data folder holding it; a folder's\n"
      "exameo.ini gives the retention ([review] retention=) unless --retention does.\n"
      "--now       the moment to reckon from (default: the clock)\n"
      "--retention the desired chance of recall, 0.70 to 0.99 (default 0.9)\n"
      "\n"
-     "Exit status: 0 when the log was read, 2 when the command line is wrong or the log\n"
-     "cannot be read.\n",
+     "Exit status: 0 when the log was read, 2 when the command line is wrong, the log or\n"
+     "the bank cannot be read, the fit has too little data or exameo.ini cannot be\n"
+     "written.\n",
      "Использование: exameo-review [--now 2026-12-09T10:15:00Z] [--retention 0.9]\n"
      "                             ЖУРНАЛ_ИЛИ_ПАПКА\n"
+     "               exameo-review --forecast --base ПАПКА_БАЗЫ [--now T]\n"
+     "                             ЖУРНАЛ_ИЛИ_ПАПКА\n"
+     "               exameo-review --fit [--save ПАПКА] ЖУРНАЛ_ИЛИ_ПАПКА\n"
      "\n"
      "Выводит в JSON расписание повторений каждого вопроса из журнала повторений\n"
      "Exameo:\n"
-     "  {\"now\", \"retention\", \"questions\": [{\"key\", \"file\", \"reviews\", \"lapses\",\n"
-     "   \"stability\", \"difficulty\", \"last\", \"due\", \"retrievability\"}], \"skipped\"}\n"
+     "  {\"now\", \"retention\", \"parameters\", \"questions\": [{\"key\", \"file\", \"reviews\",\n"
+     "   \"lapses\", \"stability\", \"difficulty\", \"last\", \"due\", \"retrievability\"}],\n"
+     "   \"skipped\"}\n"
      "по объекту на вопрос (его ключ содержимого), по порядку ключей. \"file\" — файл\n"
      "вопросов из его последней строки, \"lapses\" — строки с оценкой 1, \"stability\" —\n"
      "в днях, \"retrievability\" — вероятность вспомнить в момент --now. Время — UTC,\n"
      "как в журнале. \"skipped\" — число строк без оценки (оборванных, чужих или\n"
-     "повреждённых).\n"
+     "повреждённых). \"parameters\" — \"fitted\", если exameo.ini папки хранит\n"
+     "подобранные параметры ([review] parameters=, 21 число), иначе \"default\".\n"
+     "\n"
+     "--forecast выводит для каждой дисциплины и темы базы из ПАПКИ_БАЗЫ (папки, где\n"
+     "лежит Base) ожидаемую долю полностью верных ответов экзамена сейчас:\n"
+     "  {\"now\", \"parameters\", \"disciplines\": [{\"file\", \"title\", \"questions\",\n"
+     "   \"answered\", \"forecast\", \"topics\": [{\"title\", \"file\", \"questions\",\n"
+     "   \"answered\", \"forecast\"}]}]}\n"
+     "— среднее по вопросам с вариантами вероятности вспомнить сейчас (для вопроса\n"
+     "без ответов — доля верных первых ответов, (верных + 1) / (первых + 2)); null,\n"
+     "если ни на один вопрос ещё не отвечали.\n"
+     "\n"
+     "--fit подбирает 21 параметр расписания по журналу (последние 20 % повторений\n"
+     "отложены для проверки) и выводит\n"
+     "  {\"reviews\", \"keys\", \"parameters\": [21 число], \"train_log_loss\",\n"
+     "   \"held_out\": {\"reviews\", \"fitted_log_loss\", \"default_log_loss\"}, \"better\"}\n"
+     "Нужно не меньше 400 повторений через сутки и больше после прошлого ответа на\n"
+     "вопрос. --save ПАПКА записывает параметры в ПАПКА/exameo.ini, если \"better\" — true.\n"
      "\n"
      "ЖУРНАЛ_ИЛИ_ПАПКА — сам reviews.csv или папка данных, где он лежит; exameo.ini\n"
      "этой папки задаёт удержание ([review] retention=), если его не задаёт --retention.\n"
      "--now       момент, от которого считать (по умолчанию — текущее время)\n"
      "--retention желаемая вероятность вспомнить, от 0.70 до 0.99 (по умолчанию 0.9)\n"
      "\n"
-     "Код выхода: 0, если журнал прочитан, 2, если командная строка неверна или журнал\n"
-     "не читается.\n"},
+     "Код выхода: 0, если журнал прочитан, 2, если командная строка неверна, журнал\n"
+     "или база не читаются, для подбора мало данных или exameo.ini не записывается.\n"},
     {Id::kReviewTryHelp, "exameo-review: {1}\nTry 'exameo-review --help'.\n",
      "exameo-review: {1}\nСправка: exameo-review --help\n"},
     {Id::kNeedsValue, "{1} needs a value", "после {1} нужно значение"},
@@ -493,6 +536,24 @@ constexpr Pattern kTable[] = {
      "укажите журнал повторений или папку данных, где он лежит"},
     {Id::kReviewCannotRead, "exameo-review: cannot read the review log {1}\n",
      "exameo-review: журнал повторений {1} не читается\n"},
+    {Id::kReviewNotWith, "{1} cannot be used with {2}", "{1} нельзя указывать вместе с {2}"},
+    {Id::kReviewOnlyWith, "{1} goes with {2} only", "{1} указывается только вместе с {2}"},
+    {Id::kReviewNeedsBase, "--forecast needs --base BANK_FOLDER",
+     "для --forecast нужен --base ПАПКА_БАЗЫ"},
+    {Id::kReviewNoBank, "exameo-review: no question bank in {1} (it holds no Base folder)\n",
+     "exameo-review: в {1} нет базы вопросов (нет папки Base)\n"},
+    {Id::kReviewBadParameters,
+     "exameo-review: {1}: [review] parameters is not 21 numbers within their bounds; the "
+     "default parameters are used\n",
+     "exameo-review: {1}: [review] parameters — не 21 число в допустимых пределах; "
+     "используются параметры по умолчанию\n"},
+    {Id::kReviewTooFew,
+     "exameo-review: too little data: {1} reviews a day or more after the previous answer, "
+     "at least 400 needed; nothing changed\n",
+     "exameo-review: мало данных: повторений через сутки и больше после прошлого ответа — "
+     "{1}, нужно не меньше 400; ничего не изменено\n"},
+    {Id::kReviewCannotWrite, "exameo-review: cannot write {1}; nothing changed\n",
+     "exameo-review: {1} не записывается; ничего не изменено\n"},
 
     {Id::kCheckHelp,
      "Usage: exameo-check [--questions | --topics] PATH...\n"

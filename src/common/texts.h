@@ -195,6 +195,13 @@ enum class Id : unsigned short {
   kReviewOneTarget,
   kReviewNoTarget,
   kReviewCannotRead,
+  kReviewNotWith,
+  kReviewOnlyWith,
+  kReviewNeedsBase,
+  kReviewNoBank,
+  kReviewBadParameters,
+  kReviewTooFew,
+  kReviewCannotWrite,
 
   // exameo-check.
   kCheckHelp,

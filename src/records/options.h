@@ -24,7 +24,7 @@ Options ParseOptions(const char* bytes, std::size_t size);
 // The whole text of exameo.ini for these options (ASCII, CR LF line ends).
 std::string FormatOptions(const Options& options);
 // The whole of an exameo.ini `ini` with the section [options] set to these options; every
-// other section and key is kept (study/ini.h).
+// other section and key is kept (records/ini.h).
 std::string OptionsInto(std::string_view ini, const Options& options);
 
 }  // namespace records

@@ -69,13 +69,20 @@ Bank ScanBank(const DisciplineClass& catalogue) {
       // Every record the loader links holds a question; only the head of an empty file has
       // none.
       int questions = scanTopic.Count == 1 && !scanTopic.Head.bExists ? 0 : scanTopic.Count;
-      if (questions > 0 && scanTopic.Keys != nullptr) {
-        entry.Keys.assign(scanTopic.Keys, scanTopic.Keys + questions);
-      } else {
-        for (int i = 0; i < questions; ++i) {
+      bool indexed = scanTopic.VariantsBefore != nullptr && scanTopic.IndexSize >= questions;
+      bool keyed = questions > 0 && scanTopic.Keys != nullptr;
+      if (keyed) entry.Keys.assign(scanTopic.Keys, scanTopic.Keys + questions);
+      entry.Variants.reserve(static_cast<std::size_t>(questions));
+      for (int i = 0; i < questions; ++i) {
+        int present = 0;
+        if (indexed) {
+          present = scanTopic.VariantsBefore[i + 1] - scanTopic.VariantsBefore[i];
+        } else {
           QuestionClass* q = scanTopic.Get(i);
-          entry.Keys.push_back(bank::ContentKey(*q, bank::PresentVariants(*q)));
+          while (present < kMaxVariants && q->Vrnt[present].bExists) ++present;
         }
+        if (!keyed) entry.Keys.push_back(bank::ContentKey(*scanTopic.Get(i), present));
+        entry.Variants.push_back(static_cast<std::uint8_t>(present));
       }
       bank.Topics.push_back(std::move(entry));
     }
@@ -110,12 +117,12 @@ const KeyState* Find(const std::vector<KeyState>& states, std::uint64_t key) {
 }
 
 Counts Count(const std::vector<KeyState>& states, const Bank& bank, const Horizon& horizon,
-             double retention) {
+             double retention, const Parameters& p) {
   Counts counts;
   // Each graded question's due time, worked out once; `seen` marks those counted across the
   // bank already.
   std::vector<std::int64_t> due(states.size());
-  for (std::size_t i = 0; i < states.size(); ++i) due[i] = Due(states[i].State, retention);
+  for (std::size_t i = 0; i < states.size(); ++i) due[i] = Due(states[i].State, retention, p);
   std::vector<bool> seen(states.size(), false);
   for (std::size_t t = 0; t < bank.Topics.size(); ++t) {
     TopicRow row;
@@ -126,7 +133,7 @@ Counts Count(const std::vector<KeyState>& states, const Bank& bank, const Horizo
       if (state == nullptr) continue;
       std::size_t i = static_cast<std::size_t>(state - states.data());
       ++row.Answered;
-      if (Retrievability(state->State, horizon.Now) >= retention) ++row.Known;
+      if (Retrievability(state->State, horizon.Now, p) >= retention) ++row.Known;
       if (due[i] < horizon.DayEnds[0]) ++row.DueToday;
       if (due[i] < horizon.DayEnds[6]) ++row.DueWeek;
       if (seen[i]) continue;

@@ -25,6 +25,12 @@ struct BankTopic {
   std::string Title;                // Windows-1251
   std::string File;                 // as the catalogue names it ("Base\d1\2.txt")
   std::vector<std::uint64_t> Keys;  // one per question, in file order
+  // Per question, its present variants (0: a card without variants, which no session or exam
+  // asks); empty when not known, and then every question counts as having some.
+  std::vector<std::uint8_t> Variants = {};
+  bool HasVariants(std::size_t question) const {
+    return question >= Variants.size() || Variants[question] > 0;
+  }
 };
 struct Bank {
   std::vector<BankTopic> Topics;
@@ -61,9 +67,9 @@ struct Counts {
   // day.
   int Histogram[kHistogramDays] = {};
 };
-// `states` sorted by key, as Replay gives them.
+// `states` sorted by key, as Replay gives them (with the same parameters).
 Counts Count(const std::vector<KeyState>& states, const Bank& bank, const Horizon& horizon,
-             double retention);
+             double retention, const Parameters& p = kDefaultParameters);
 
 // The state of `key` in `states` (sorted by key), or null when it was never graded.
 const KeyState* Find(const std::vector<KeyState>& states, std::uint64_t key);

@@ -215,7 +215,7 @@ LogRead ParseLog(const char* bytes, std::size_t size) {
   return read;
 }
 
-std::vector<KeyState> Replay(const std::vector<Entry>& entries) {
+std::vector<KeyState> Replay(const std::vector<Entry>& entries, const Parameters& p) {
   // Sorted by key and time, equal times in file order: the index breaks the ties.
   struct Order {
     std::uint64_t key;
@@ -236,7 +236,7 @@ std::vector<KeyState> Replay(const std::vector<Entry>& entries) {
     std::size_t last = i;
     for (; i < order.size() && order[i].key == k.Key; ++i) {
       const Entry& e = entries[order[i].index];
-      k.State.Review(e.Grade, e.When);
+      k.State.Review(e.Grade, e.When, p);
       last = i;
     }
     k.File = entries[order[last].index].File;

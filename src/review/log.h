@@ -54,6 +54,7 @@ struct KeyState {
   Card State;
 };
 // Replays the entries per key in time order (equal times in file order); sorted by key.
-std::vector<KeyState> Replay(const std::vector<Entry>& entries);
+std::vector<KeyState> Replay(const std::vector<Entry>& entries,
+                             const Parameters& p = kDefaultParameters);
 
 }  // namespace review

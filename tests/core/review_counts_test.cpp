@@ -127,6 +127,27 @@ TEST_F(ReviewCountsTest, DueMistakesRowsAndHistogram) {
   EXPECT_EQ(c.Rows.size(), 3u);
 }
 
+// The day's end is the next day's first second: a question due then is tomorrow's, one due a
+// second before is today's. The scan tells cards without variants.
+TEST_F(ReviewCountsTest, DueAtTheEndOfTodayAndCardsWithoutVariants) {
+  WriteBytes("Base\\d2\\c.txt", "C0\r\n\t+c\r\nC1\r\nC2\r\n\t-x\r\n\t+y\r\n");
+  review::Bank bank = Scan();
+  ASSERT_EQ(bank.Topics[2].Variants, (std::vector<std::uint8_t>{1, 0, 2}));
+  const std::vector<std::uint64_t>& keys = bank.Topics[2].Keys;
+  std::int64_t todayEnd = kT0 + kDay;
+  std::string log = review::LogHeader();
+  // Right at first: S 2.3065, an interval of 2 days.
+  log += review::LogLine(todayEnd - 2 * kDay, "c", keys[0], 3, review::Mode::kTopic);
+  log += review::LogLine(todayEnd - 2 * kDay - 1, "c", keys[2], 3, review::Mode::kTopic);
+  review::Counts c =
+      review::Count(States(log), bank, review::FixedHorizon(kNow, todayEnd), 0.9);
+  EXPECT_EQ(c.DueToday, 1);
+  EXPECT_EQ(c.Histogram[0], 1);
+  EXPECT_EQ(c.Histogram[1], 1);
+  EXPECT_EQ(c.Rows[2].DueToday, 1);
+  EXPECT_EQ(c.Rows[2].DueWeek, 2);
+}
+
 TEST(ReviewHorizon, TheEndsOfTheLocalDays) {
   review::Horizon fixed = review::FixedHorizon(kNow, kT0 + kDay);
   EXPECT_EQ(fixed.DayEnds[0], kT0 + kDay);

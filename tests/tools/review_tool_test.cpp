@@ -45,7 +45,8 @@ TEST(ReviewTool, TwoKeysFromAHandCheckedLog) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
-            "{\"now\": \"2026-12-09T10:15:00Z\", \"retention\": 0.9, \"questions\": [\n"
+            "{\"now\": \"2026-12-09T10:15:00Z\", \"retention\": 0.9, \"parameters\": "
+            "\"default\", \"questions\": [\n"
             "  {\"key\": \"00000000000000ff\", \"file\": \"Base\\\\d1\\\\3.txt\", \"reviews\": 2, "
             "\"lapses\": 1, \"stability\": 0.661416525650319, \"difficulty\": 7.39450274127972, "
             "\"last\": \"2026-12-05T09:30:00Z\", \"due\": \"2026-12-06T09:30:00Z\", "
@@ -86,8 +87,8 @@ TEST(ReviewTool, AnEmptyOrForeignLogListsNothing) {
   ToolResult r = Review({"--now", "2026-12-09T10:15:00Z", "reviews.csv"});
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out,
-            "{\"now\": \"2026-12-09T10:15:00Z\", \"retention\": 0.9, \"questions\": [], "
-            "\"skipped\": 0}\n");
+            "{\"now\": \"2026-12-09T10:15:00Z\", \"retention\": 0.9, \"parameters\": "
+            "\"default\", \"questions\": [], \"skipped\": 0}\n");
   Put("reviews.csv", "a;b\nc\r\n\x01\x02");
   r = Review({"--now", "2026-12-09T10:15:00Z", "reviews.csv"});
   EXPECT_EQ(r.code, 0);
