@@ -54,8 +54,8 @@ QuestionLines ReadQuestionLines(std::string_view bytes) {
   QuestionLines result;
   result.lines.reserve(sink.read.size());
   for (const bank::QuestionLine& l : sink.read)
-    result.lines.push_back({l.number, bytes.substr(l.start, l.length),
-                            l.endsWithLf ? Ending::kLf : Ending::kNone});
+    result.lines.push_back(
+        {l.number, bytes.substr(l.start, l.length), l.endsWithLf ? Ending::kLf : Ending::kNone});
   result.read = std::move(sink.read);
   return result;
 }
@@ -321,9 +321,9 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
     return counts;
   }
 
-  int taskLine = 0;  // line of the question being read; 0 before the first
-  bool orphans = false;       // a variant line before the first question was reported
-  bool tooMany = false;       // the question's first variant line past the limit was reported
+  int taskLine = 0;      // line of the question being read; 0 before the first
+  bool orphans = false;  // a variant line before the first question was reported
+  bool tooMany = false;  // the question's first variant line past the limit was reported
   int loneCrLines = 0, firstLoneCrLine = 0;
   long long firstLoneCrColumn = 0;
   for (std::size_t k = 0; k < lines.size(); ++k) {
@@ -353,8 +353,9 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
       }
       // What the program stores: no TAB, no CR, no leading signs.
       if (read.stored > kMaxVariant)
-        report->Add(file, line.number,
-                    lang::Say(lang::Id::kChkVariantLong, static_cast<long long>(read.stored), kMaxVariant));
+        report->Add(
+            file, line.number,
+            lang::Say(lang::Id::kChkVariantLong, static_cast<long long>(read.stored), kMaxVariant));
       continue;
     }
     taskLine = line.number;

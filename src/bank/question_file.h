@@ -51,10 +51,10 @@ struct QuestionLine {
   std::uint64_t length = 0;  // its bytes, CRs included, without the LF that ends it
   bool endsWithLf = false;   // false only for a last line without a line break
   LineKind kind = LineKind::kTask;
-  int place = -1;            // the record it belongs to (-1 before the first)
-  int variant = -1;          // the variant's slot (kMaxVariants for kExtra); -1 for a task
-  std::int64_t stored = 0;   // the bytes of text it holds, uncut: what a field of its kind
-                             // would need (for kExtra and kOrphan as if it had one)
+  int place = -1;           // the record it belongs to (-1 before the first)
+  int variant = -1;         // the variant's slot (kMaxVariants for kExtra); -1 for a task
+  std::int64_t stored = 0;  // the bytes of text it holds, uncut: what a field of its kind
+                            // would need (for kExtra and kOrphan as if it had one)
 };
 
 // A sink tells the reader what becomes of the records. It has
@@ -74,11 +74,17 @@ struct QuestionLine {
 //   void Line(const QuestionLine& line);  a line has ended. A sink that asks for lines is read
 //                                         byte by byte, passed-over records included.
 template <class Sink>
-concept TakesVariants = requires(Sink& s) { s.Variant(0, 0); };
+concept TakesVariants = requires(Sink& s) {
+  s.Variant(0, 0);
+};
 template <class Sink>
-concept TakesEnds = requires(Sink& s) { s.End(0, 0); };
+concept TakesEnds = requires(Sink& s) {
+  s.End(0, 0);
+};
 template <class Sink>
-concept TakesLines = requires(Sink& s, const QuestionLine& l) { s.Line(l); };
+concept TakesLines = requires(Sink& s, const QuestionLine& l) {
+  s.Line(l);
+};
 
 class QuestionFileReader {
  public:
@@ -241,9 +247,11 @@ bool QuestionFileReader::Feed(const unsigned char* bytes, std::size_t size, Sink
     if (c == '\r') continue;
     if constexpr (kLines) {
       // The uncut length of the text, counted by the rules the fields are filled by.
-      if (line_.kind == LineKind::kTask || (c != '\t' && !(line_.stored == 0 && (c == '+' || c == '-'))))
+      if (line_.kind == LineKind::kTask ||
+          (c != '\t' && !(line_.stored == 0 && (c == '+' || c == '-'))))
         ++line_.stored;
     }
+    // The bytes of a task or a variant are stored here and nowhere else.
     if (mode_ == Mode::kTask) {
       // Text beyond the field is dropped up to the end of the line.
       if (position_ < kTaskCapacity - 1) {

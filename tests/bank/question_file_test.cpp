@@ -37,9 +37,7 @@ struct Recorder {
   void End(int place, int present) {
     events += "E" + std::to_string(place) + "/" + std::to_string(present) + " ";
   }
-  void Line(const bank::QuestionLine& l)
-    requires kLines
-  {
+  void Line(const bank::QuestionLine& l) requires kLines {
     events += "L" + std::to_string(l.number) + ":" + std::to_string(l.start) + "+" +
               std::to_string(l.length) + (l.endsWithLf ? "n" : "") + "k" +
               std::to_string(static_cast<int>(l.kind)) + "p" + std::to_string(l.place) + "v" +
@@ -103,8 +101,7 @@ TEST(QuestionFileReader, BlockBoundariesChangeNothingForAnySink) {
   }
   // The lines as exameo-check gets them: kinds, places, slots and uncut lengths.
   auto lines = Fed<Recorder<false, true>>("\t+o\nQ\r\n\t+-a\tb+\r\n", 99, 1).events;
-  EXPECT_EQ(
-      "L1:0+3nk3p-1v-1s1 B0 L2:4+2nk0p0v-1s1 V0.0 L3:7+8nk1p0v0s3 E0/1 ", lines);
+  EXPECT_EQ("L1:0+3nk3p-1v-1s1 B0 L2:4+2nk0p0v-1s1 V0.0 L3:7+8nk1p0v0s3 E0/1 ", lines);
 }
 
 }  // namespace
