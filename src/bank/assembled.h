@@ -30,8 +30,6 @@ struct Source {
 // at least one variant, ascending. Read by the loader's reader without building the records. A
 // missing file has none.
 std::vector<int> PlacesWithVariants(const char* path);
-// The number of present variants of a record (its variants are the run from slot 0).
-using bank::PresentVariants;
 
 // One record to copy: record `place` of question file `file` (an index into the files given).
 struct Pick {

@@ -7,11 +7,6 @@
 
 namespace bank {
 
-// The present variants of a record (bank::PresentVariants), by the name the study code knew.
-inline int PresentRun(const QuestionClass& q) {
-  return bank::PresentVariants(q);
-}
-
 // Calls visit(record, present variants) for every record in chain order.
 template <class Visit>
 void ForEachRecord(TopicClass& topic, Visit&& visit) {

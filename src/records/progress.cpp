@@ -15,7 +15,7 @@
 namespace records {
 
 std::uint64_t ContentKey(const QuestionClass& q) {
-  return bank::ContentKey(q, bank::PresentRun(q));
+  return bank::ContentKey(q, bank::PresentVariants(q));
 }
 
 std::string ProgressFileName(const char* fullPath) {
