@@ -153,7 +153,10 @@ void Finish(bool showReport) {
   bNobodyHome = true;
   PlaceQuestion2(-1);
   OnScreen2.bAsk = true;
-  if (showReport) ws::OpenExamReport(OnScreen2.hInst, OnScreen2.hWnd);
+  if (showReport)
+    ws::OpenExamReport(
+        OnScreen2.hInst, OnScreen2.hWnd,
+        {&s.report.lines, &s.report.rows, !s.report.mistakes.empty(), DrillMistakes});
 }
 
 bool TimeIsUp() {

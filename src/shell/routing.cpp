@@ -1,7 +1,10 @@
 // The portable halves of the main window's and the chooser's window procedures.
 #include "shell/routing.h"
 
+#include <utility>
+
 #include "bank/catalogue.h"
+#include "exam/choice.h"
 #include "exam/review_session.h"
 #include "exam/sitting.h"
 #include "platform/window_system.h"
@@ -30,14 +33,28 @@ long RouteCommand(unsigned wParam, HWND sender) {
   if (!OnScreen2.bAsk) quiz::UndoClick(id);
   if (id == kCmdOk && !bNobodyHome) quiz::Ok();
   study::MenuCommand(wParam, sender);
-  if (wParam == kCmdExam && sender == nullptr && exam::MayInterrupt(false))
-    ws::OpenExamDialog(OnScreen2.hInst, OnScreen2.hWnd);
+  if (wParam == kCmdExam && sender == nullptr && exam::MayInterrupt(false)) {
+    ws::ExamDialogCalls calls;
+    calls.catalogue = &Discipline;
+    calls.initial = exam::InitialChoice;
+    calls.topicsOf = [](int discipline) -> const DisciplineClass* {
+      return exam::LoadCatalogue(discipline) ? &exam::Catalogue : nullptr;
+    };
+    calls.available = exam::AvailableIn;
+    calls.start = exam::StartChoice;
+    ws::OpenExamDialog(OnScreen2.hInst, OnScreen2.hWnd, calls);
+  }
   if (wParam == kCmdReviewDue && sender == nullptr) exam::StartReview(exam::ReviewKind::kDue);
   if (wParam == kCmdReviewMistakes && sender == nullptr)
     exam::StartReview(exam::ReviewKind::kMistakes);
   // Only shows counts: it loads nothing, so a sitting goes on under it.
   if (wParam == kCmdKnowledge && sender == nullptr)
-    ws::OpenKnowledgeWindow(OnScreen2.hInst, OnScreen2.hWnd);
+    ws::OpenKnowledgeWindow(OnScreen2.hInst, OnScreen2.hWnd, OnScreen2.Dpi,
+                            [](review::Bank* bank, review::Counts* counts) {
+                              study::ReviewOverview view = study::ReviewCounts();
+                              *bank = std::move(view.bank);
+                              *counts = std::move(view.counts);
+                            });
   // Adding disciplines leaves a running sitting as it is: only the menu changes.
   if (wParam == kCmdAddQuestions && sender == nullptr) adding::AskAndAdd();
   return -1;
