@@ -244,6 +244,10 @@ bool ExamReportMessage(MSG* message) {
 namespace ws {
 
 void OpenExamDialog(HINSTANCE instance, HWND owner, const ExamDialogCalls& calls) {
+  // Without what it offers and does, the dialog has nothing to show.
+  if (calls.catalogue == nullptr || calls.initial == nullptr || calls.topicsOf == nullptr ||
+      calls.available == nullptr || calls.start == nullptr)
+    return;
   InitControls();
   DialogTemplate t;
   t.Begin(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 13, 0, 0, 222, 106,
