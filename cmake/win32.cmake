@@ -33,10 +33,11 @@ if(CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
-# The window system on Win32 and the window procedures, without the entry point: the program
-# and the Win32 tests link it. Object files rather than an archive, so that they come first at
-# link time and the core's calls of the window system bind to them.
-file(GLOB EXAMEO_WS_WIN32_SOURCES CONFIGURE_DEPENDS ${EXAMEO_SRC}/platform/win32/*.cpp)
+# The window system on Win32 and the window procedures (src/shell/win32), without the entry
+# point: the program and the Win32 tests link it. Object files rather than an archive, so that
+# they come first at link time and the core's calls of the window system bind to them.
+file(GLOB EXAMEO_WS_WIN32_SOURCES CONFIGURE_DEPENDS ${EXAMEO_SRC}/platform/win32/*.cpp
+     ${EXAMEO_SRC}/shell/win32/*.cpp)
 list(FILTER EXAMEO_WS_WIN32_SOURCES EXCLUDE REGEX "/(files_win32|winmain)\\.cpp$")
 add_library(exameo_ws_win32 OBJECT ${EXAMEO_WS_WIN32_SOURCES})
 target_link_libraries(exameo_ws_win32 PUBLIC exameo_core user32 gdi32 comctl32 comdlg32 shell32
@@ -52,7 +53,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/exameo.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/exameo.ico;${CMAKE_SOURCE_DIR}/res/exameo.manifest")
 
 # Linked statically, so that no MinGW runtime DLL has to travel beside the program.
-add_executable(exameo WIN32 ${EXAMEO_SRC}/platform/win32/winmain.cpp)
+add_executable(exameo WIN32 ${EXAMEO_SRC}/shell/win32/winmain.cpp)
 target_link_libraries(exameo PRIVATE exameo_ws_win32 exameo_core exameo_resources)
 target_link_options(exameo PRIVATE -static -static-libgcc -static-libstdc++)
 

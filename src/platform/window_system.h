@@ -12,6 +12,21 @@
 
 #include "platform/handles.h"
 
+// The data the program's own windows show are the core's records; the seam only names them
+// (the Win32 windows include their pure headers, the callers fill them).
+struct DisciplineClass;
+namespace exam {
+struct Choice;
+struct Row;
+}  // namespace exam
+namespace review {
+struct Bank;
+struct Counts;
+}  // namespace review
+namespace records {
+struct ResultRecord;
+}  // namespace records
+
 namespace ws {
 
 // Window messages and styles the core names, with their Win32 values.
@@ -141,33 +156,67 @@ void ClearMenu(HMENU menu);
 // Starts or stops the exam's timer on the main window: while it runs, the window's procedure
 // calls TimerTick (shell/routing.h) a few times a second.
 void SetTicking(HWND window, bool on);
-// Opens the dialog "Экзамен" (modal to `owner`); its "Начать" calls exam::StartChoice.
-void OpenExamDialog(HINSTANCE instance, HWND owner);
-// Opens the report of the last sitting (exam::LastReport) in a window owned by `owner`; an open
-// one shows the new report and comes to the top.
-void OpenExamReport(HINSTANCE instance, HWND owner);
+
+// What the dialog "Экзамен" offers and does, handed by the program: the window system only
+// shows it and calls back.
+struct ExamDialogCalls {
+  const DisciplineClass* catalogue = nullptr;  // its disciplines are offered
+  exam::Choice (*initial)() = nullptr;         // the values it opens with
+  // The topics of a catalogue entry (a catalogue with them loaded), or null when it has none.
+  const DisciplineClass* (*topicsOf)(int discipline) = nullptr;
+  // The questions the choice of a discipline and a topic (-1: all) offers.
+  int (*available)(int discipline, int topic) = nullptr;
+  // "Начать" with the values chosen.
+  bool (*start)(const exam::Choice& choice) = nullptr;
+};
+// Opens the dialog "Экзамен" (modal to `owner`); its "Начать" calls `calls.start`.
+void OpenExamDialog(HINSTANCE instance, HWND owner, const ExamDialogCalls& calls);
+
+// What the report of a sitting shows: its lines and rows (Windows-1251), and its "Работа над
+// ошибками" (enabled when `mistakes`), which closes the report and calls `drill`.
+struct ExamReportView {
+  const std::vector<std::string>* lines = nullptr;
+  const std::vector<exam::Row>* rows = nullptr;
+  bool mistakes = false;
+  void (*drill)() = nullptr;
+};
+// Opens the report of a sitting in a window owned by `owner`; an open one shows the new report
+// and comes to the top.
+void OpenExamReport(HINSTANCE instance, HWND owner, const ExamReportView& report);
 
 // ---- The results window ----
 
-// Opens the results window (modeless, owned by `owner`); a second call brings it to the top.
-// What it shows comes from study::ReadResults and records::ChartOf (study/results.h).
-void OpenResultsWindow(HINSTANCE instance, HWND owner);
+// Opens the results window (modeless, owned by `owner`), its lengths scaled to `dpi`; a second
+// call brings it to the top. It shows what `read` gives (the records, newest first), called as
+// it opens and at every second call, and the chart of the selected record's topic.
+void OpenResultsWindow(HINSTANCE instance, HWND owner, int dpi,
+                       std::vector<records::ResultRecord> (*read)());
 
 // ---- The knowledge window ----
 
-// Opens "Знания по темам" (modeless, owned by `owner`; its keys stay there); a second call shows
-// the counts of now and brings it to the top. What it shows comes from study::ReviewCounts.
-void OpenKnowledgeWindow(HINSTANCE instance, HWND owner);
+// Opens "Знания по темам" (modeless, owned by `owner`; its keys stay there), its lengths scaled
+// to `dpi`; a second call shows the counts of now and brings it to the top. It shows what `read`
+// gives (the bank's topics and the counts of the review log), called as it opens and at every
+// second call.
+void OpenKnowledgeWindow(HINSTANCE instance, HWND owner, int dpi,
+                         void (*read)(review::Bank* bank, review::Counts* counts));
 
 // ---- Adding questions ----
 
-// The Open dialog for question files (several at once, owned by `owner`), with the filters of
-// adding::kFilters. True when files were chosen: their full paths (UTF-8) and the 1-based index
-// of the filter chosen.
-bool AskOpenFiles(HWND owner, std::vector<std::string>* paths, int* filter);
-// Opens the report "Добавление вопросов" of adding::LastAdded() (modeless, owned by `owner`; its
-// keys stay there); an open one shows the new report and comes to the top. Its "Открыть" calls
-// adding::OpenFirstNew.
-void OpenAddReport(HINSTANCE instance, HWND owner);
+// The Open dialog for question files (several at once, owned by `owner`), with `filters`
+// (UTF-8: name, NUL, patterns, NUL, ..., NUL). True when files were chosen: their full paths
+// (UTF-8) and the 1-based index of the filter chosen.
+bool AskOpenFiles(HWND owner, const std::string& filters, std::vector<std::string>* paths,
+                  int* filter);
+// What the report "Добавление вопросов" shows: its lines (UTF-8), and its "Открыть" (enabled,
+// and the default button, when `canOpen`), which closes the report and calls `open`.
+struct AddReportView {
+  const std::vector<std::string>* lines = nullptr;
+  bool canOpen = false;
+  void (*open)() = nullptr;
+};
+// Opens the report "Добавление вопросов" (modeless, owned by `owner`; its keys stay there); an
+// open one shows the new report and comes to the top.
+void OpenAddReport(HINSTANCE instance, HWND owner, const AddReportView& report);
 
 }  // namespace ws

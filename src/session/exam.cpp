@@ -123,7 +123,10 @@ void Finish(bool showReport) {
   bNobodyHome = true;
   PlaceQuestion2(-1);
   OnScreen2.bAsk = true;
-  if (showReport) ws::OpenExamReport(OnScreen2.hInst, OnScreen2.hWnd);
+  if (showReport)
+    ws::OpenExamReport(
+        OnScreen2.hInst, OnScreen2.hWnd,
+        {&p.report.lines, &p.report.rows, !p.report.mistakes.empty(), DrillMistakes});
 }
 
 bool TimeIsUp() {

@@ -148,7 +148,8 @@ bool MenuCommand(unsigned wParam, HWND sender) {
       o.resume = !o.resume;
       break;
     case kCmdResults:
-      ws::OpenResultsWindow(OnScreen2.hInst, OnScreen2.hWnd);
+      ws::OpenResultsWindow(OnScreen2.hInst, OnScreen2.hWnd, OnScreen2.Dpi,
+                            [] { return ReadResults(); });
       return true;
     default:
       return false;

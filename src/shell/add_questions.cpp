@@ -167,13 +167,14 @@ void AddQuestionFiles(const std::vector<std::string>& paths, bridge::Format forc
     gLast.firstNew = EntryOfNumber(in.number);
     if (gLast.firstNew >= 0) break;
   }
-  ws::OpenAddReport(OnScreen2.hInst, OnScreen2.hWnd);
+  ws::OpenAddReport(OnScreen2.hInst, OnScreen2.hWnd,
+                    {&gLast.lines, gLast.firstNew >= 0, OpenFirstNew});
 }
 
 void AskAndAdd() {
   std::vector<std::string> paths;
   int filter = 0;
-  if (!ws::AskOpenFiles(OnScreen2.hWnd, &paths, &filter)) return;
+  if (!ws::AskOpenFiles(OnScreen2.hWnd, FilterString(), &paths, &filter)) return;
   AddQuestionFiles(paths, FormatOfFilter(filter));
 }
 

@@ -1,7 +1,10 @@
 // The portable halves of the main window's and the chooser's window procedures.
 #include "shell/routing.h"
 
+#include <utility>
+
 #include "bank/catalogue.h"
+#include "exam/choice.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
 #include "shell/add_questions.h"
@@ -28,14 +31,28 @@ long RouteCommand(unsigned wParam, HWND sender) {
   if (!OnScreen2.bAsk) quiz::UndoClick(id);
   if (id == kCmdOk && !bNobodyHome) quiz::Ok();
   session::MenuCommand(wParam, sender);
-  if (wParam == kCmdExam && sender == nullptr && session::MayInterrupt(false))
-    ws::OpenExamDialog(OnScreen2.hInst, OnScreen2.hWnd);
+  if (wParam == kCmdExam && sender == nullptr && session::MayInterrupt(false)) {
+    ws::ExamDialogCalls calls;
+    calls.catalogue = &Discipline;
+    calls.initial = session::InitialChoice;
+    calls.topicsOf = [](int discipline) -> const DisciplineClass* {
+      return session::LoadCatalogue(discipline) ? &session::P().catalogue : nullptr;
+    };
+    calls.available = session::AvailableIn;
+    calls.start = session::StartChoice;
+    ws::OpenExamDialog(OnScreen2.hInst, OnScreen2.hWnd, calls);
+  }
   if (wParam == kCmdReviewDue && sender == nullptr) session::StartReview(review::PlanKind::kDue);
   if (wParam == kCmdReviewMistakes && sender == nullptr)
     session::StartReview(review::PlanKind::kMistakes);
   // Only shows counts: it loads nothing, so a sitting goes on under it.
   if (wParam == kCmdKnowledge && sender == nullptr)
-    ws::OpenKnowledgeWindow(OnScreen2.hInst, OnScreen2.hWnd);
+    ws::OpenKnowledgeWindow(OnScreen2.hInst, OnScreen2.hWnd, OnScreen2.Dpi,
+                            [](review::Bank* bank, review::Counts* counts) {
+                              session::ReviewOverview view = session::ReviewCounts();
+                              *bank = std::move(view.bank);
+                              *counts = std::move(view.counts);
+                            });
   // Adding disciplines leaves a running sitting as it is: only the menu changes.
   if (wParam == kCmdAddQuestions && sender == nullptr) adding::AskAndAdd();
   return -1;

@@ -354,11 +354,11 @@ void SetTicking(HWND window, bool on) {
   if (Alive(window)) State().ticking = on;
 }
 
-void OpenExamDialog(HINSTANCE, HWND) {
+void OpenExamDialog(HINSTANCE, HWND, const ExamDialogCalls&) {
   ++State().dialogOpens;
 }
 
-bool AskOpenFiles(HWND owner, std::vector<std::string>* paths, int* filter) {
+bool AskOpenFiles(HWND owner, const std::string&, std::vector<std::string>* paths, int* filter) {
   FakeState& state = State();
   ++state.openFilesAsks;
   state.openFilesOwner = owner;
@@ -368,7 +368,7 @@ bool AskOpenFiles(HWND owner, std::vector<std::string>* paths, int* filter) {
   return true;
 }
 
-void OpenAddReport(HINSTANCE, HWND owner) {
+void OpenAddReport(HINSTANCE, HWND owner, const AddReportView&) {
   ++State().addReportOpens;
   State().addReportOwner = owner;
 }
@@ -377,7 +377,7 @@ void ClearMenu(HMENU menu) {
   if (menu != nullptr) menu->items.clear();
 }
 
-void OpenExamReport(HINSTANCE, HWND owner) {
+void OpenExamReport(HINSTANCE, HWND owner, const ExamReportView&) {
   ++State().reportOpens;
   State().resultsOwner = owner;
 }
@@ -449,12 +449,12 @@ void SetMenuTick(HMENU menu, unsigned id, bool ticked) {
   }
 }
 
-void OpenKnowledgeWindow(HINSTANCE, HWND owner) {
+void OpenKnowledgeWindow(HINSTANCE, HWND owner, int, void (*)(review::Bank*, review::Counts*)) {
   ++State().knowledgeOpens;
   State().knowledgeOwner = owner;
 }
 
-void OpenResultsWindow(HINSTANCE, HWND owner) {
+void OpenResultsWindow(HINSTANCE, HWND owner, int, std::vector<records::ResultRecord> (*)()) {
   ++State().resultsOpens;
   State().resultsOwner = owner;
 }

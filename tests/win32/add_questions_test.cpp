@@ -89,7 +89,8 @@ TEST_F(AddQuestionsTest, TheOpenDialogsFiltersAndTheChosenPaths) {
       L"Aiken (*.aiken;*.txt)\0*.aiken;*.txt\0"
       L"CSV (*.csv)\0*.csv\0"
       L"Все файлы (*.*)\0*.*\0";  // and the literal's own NUL ends the list
-  EXPECT_EQ(OpenFilesFilter(), std::wstring(filters, sizeof filters / sizeof filters[0]));
+  EXPECT_EQ(OpenFilesFilter(adding::FilterString()),
+            std::wstring(filters, sizeof filters / sizeof filters[0]));
   // Several files: the folder, then the names; one file: its full path.
   EXPECT_EQ(ChosenPaths(L"C:\\q\0a.gift\0Дроби.xml\0"),
             (std::vector<std::string>{"C:\\q\\a.gift", "C:\\q\\Дроби.xml"}));

@@ -5,7 +5,7 @@
 // this suite); run after another test, they fail and say so.
 #include <gtest/gtest.h>
 
-#include "platform/win32/shell_win32.h"
+#include "shell/win32/shell_win32.h"
 #include "shell/globals.h"
 #include "win32_test_support.h"
 

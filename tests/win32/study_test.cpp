@@ -524,7 +524,7 @@ TEST(ResultsChart, BarsStandOnOneScaleInTheirSlots) {
                           10,   20,  30, 40,  50,   60, 70,  80, 90,  100};
   for (int i = 0; i < 20; ++i) chart.PercentTenths[i] = tenths[i];
   std::vector<std::uint32_t> pixels = Render(kW, kH, [&](HDC dc) {
-    PaintResultsChart(dc, RECT{0, 0, kW, kH}, chart, L"Алгебра");
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, OnScreen2.Dpi, chart, L"Алгебра");
   });
   ASSERT_EQ(pixels.size(), static_cast<std::size_t>(kW * kH));
   // 100 % reaches the top line; 33.3 % is 66.6, rounded 67; beyond 100 % stays at the top,
@@ -556,7 +556,7 @@ TEST(ResultsChart, AtHalfAgainTheDpiTheMarginsAndSlotsAreHalfAgainAsLarge) {
   chart.PercentTenths[1] = 500;
   const int w = 816, h = 414;
   std::vector<std::uint32_t> pixels = Render(w, h, [&](HDC dc) {
-    PaintResultsChart(dc, RECT{0, 0, w, h}, chart, L"Алгебра");
+    PaintResultsChart(dc, RECT{0, 0, w, h}, OnScreen2.Dpi, chart, L"Алгебра");
   });
   OnScreen2.Dpi = 96;
   ASSERT_EQ(pixels.size(), static_cast<std::size_t>(w * h));
@@ -588,7 +588,7 @@ TEST(ResultsChart, ExamsHaveTheirOwnColourAndALegend) {
     return n;
   };
   std::vector<std::uint32_t> pixels = Render(kW, kH, [&](HDC dc) {
-    PaintResultsChart(dc, RECT{0, 0, kW, kH}, chart, L"Алгебра");
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, OnScreen2.Dpi, chart, L"Алгебра");
   });
   const std::uint32_t exam = 0x7B3FA0;  // RGB(7B, 3F, A0) as a 32-bit DIB pixel reads
   EXPECT_EQ(colourAt(pixels, SlotMiddle(0), 230), 0x2F6FB7u);
@@ -600,7 +600,7 @@ TEST(ResultsChart, ExamsHaveTheirOwnColourAndALegend) {
   // Without exams there is nothing to tell apart: no legend.
   chart.Exam[1] = false;
   pixels = Render(kW, kH, [&](HDC dc) {
-    PaintResultsChart(dc, RECT{0, 0, kW, kH}, chart, L"Алгебра");
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, OnScreen2.Dpi, chart, L"Алгебра");
   });
   EXPECT_EQ(count(pixels, 0x2F6FB7u, 30), 0);
 }
@@ -608,7 +608,7 @@ TEST(ResultsChart, ExamsHaveTheirOwnColourAndALegend) {
 TEST(ResultsChart, NoAttemptsOrNoRoomDrawNoBar) {
   records::Chart none;
   std::vector<std::uint32_t> empty = Render(kW, kH, [&](HDC dc) {
-    PaintResultsChart(dc, RECT{0, 0, kW, kH}, none, L"");
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, OnScreen2.Dpi, none, L"");
   });
   for (int x = 0; x < kW; ++x) ASSERT_EQ(BarPixels(empty, kW, kH, x), 0) << x;
 
@@ -616,7 +616,7 @@ TEST(ResultsChart, NoAttemptsOrNoRoomDrawNoBar) {
   full.Count = 25;  // more than the slots: only 20 are drawn, nothing outside the area
   for (int& t : full.PercentTenths) t = 1000;
   std::vector<std::uint32_t> tiny = Render(30, 20, [&](HDC dc) {
-    PaintResultsChart(dc, RECT{0, 0, 30, 20}, full, nullptr);
+    PaintResultsChart(dc, RECT{0, 0, 30, 20}, OnScreen2.Dpi, full, nullptr);
   });
   for (int x = 0; x < 30; ++x) EXPECT_EQ(BarPixels(tiny, 30, 20, x), 0) << x;
 }
@@ -885,44 +885,6 @@ TEST(ResultsWindow, AllColumnsFitTheListAtTheDefaultSize) {
   }
 }
 
-TEST(ResultsColumns, TheWidestGiveWayFirstKeepingShortTextsThenTextsDownToAFloor) {
-  // Titles 120 150 160 100 over texts 120 60 60 40, in 400: the texts fit (280), so only the
-  // titles are cut, to a common 93: 120 + 3 × 93 = 399, and 94 would give 402. The first
-  // column, whose text is as wide as its title, keeps it.
-  const int titles[4] = {120, 150, 160, 100};
-  const int texts[4] = {120, 60, 60, 40};
-  int widths[4] = {};
-  EXPECT_EQ(FitColumnWidths(titles, texts, widths, 4, 400), 399);
-  const int expected[4] = {120, 93, 93, 93};
-  for (int c = 0; c < 4; ++c) EXPECT_EQ(widths[c], expected[c]) << c;
-  // A long text is cut before a title, down to kKeptTextWidth: texts 300 and 40 under titles
-  // 60 and 150, in 300, give 150 each.
-  const int named[2] = {60, 150}, long_[2] = {300, 40};
-  int cut[2] = {};
-  EXPECT_EQ(FitColumnWidths(named, long_, cut, 2, 300), 300);
-  EXPECT_EQ(cut[0], 150);
-  EXPECT_EQ(cut[1], 150);
-  // Room enough: each as wide as its title or text, but never beyond the cap.
-  const int two[2] = {50, 60}, twoTexts[2] = {50, 4000};
-  int fitted[2] = {};
-  EXPECT_EQ(FitColumnWidths(two, twoTexts, fitted, 2, 1000), 50 + kMaxColumnWidth);
-  EXPECT_EQ(fitted[0], 50);
-  EXPECT_EQ(fitted[1], kMaxColumnWidth);
-  // Texts of 200 under titles of 250, three in 300: titles and texts go to 100 each;
-  // in 60 none goes below the floor and the list scrolls.
-  const int wide[3] = {250, 250, 250}, wideTexts[3] = {200, 200, 200};
-  int out[3] = {};
-  EXPECT_EQ(FitColumnWidths(wide, wideTexts, out, 3, 300), 300);
-  for (int w : out) EXPECT_EQ(w, 100);
-  EXPECT_EQ(FitColumnWidths(wide, wideTexts, out, 3, 60), 3 * kMinColumnWidth);
-  for (int w : out) EXPECT_EQ(w, kMinColumnWidth);
-  // At 150 % the limits grow as the texts do: the cap 480, the floor 60.
-  OnScreen2.Dpi = 144;
-  EXPECT_EQ(FitColumnWidths(two, twoTexts, fitted, 2, 1000), 50 + 480);
-  EXPECT_EQ(FitColumnWidths(wide, wideTexts, out, 3, 60), 3 * 60);
-  OnScreen2.Dpi = 96;
-}
-
 TEST(ResultsWindow, NoFileGivesAnEmptyListAndAnEmptyChart) {
   StudyFolder folder;
   MenuCommand(503);
@@ -933,7 +895,7 @@ TEST(ResultsWindow, NoFileGivesAnEmptyListAndAnEmptyChart) {
   for (int x = 0; x < kW; ++x) ASSERT_EQ(BarPixels(pixels, kW, kH, x), 0) << x;
   // It says what to do to get a first attempt.
   std::vector<std::uint32_t> told = Render(kW, kH, [&](HDC dc) {
-    PaintResultsChart(dc, RECT{0, 0, kW, kH}, records::Chart{}, L"", kNoAttemptsText);
+    PaintResultsChart(dc, RECT{0, 0, kW, kH}, OnScreen2.Dpi, records::Chart{}, L"", kNoAttemptsText);
   });
   EXPECT_TRUE(pixels == told);
   SendMessageW(window, WM_CLOSE, 0, 0);
@@ -993,9 +955,9 @@ TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartAndItsKeysStayThere) {
   std::int64_t now = records::NowSeconds();
   std::string log =
       review::LogHeader() + review::LogLine(now - 10 * review::kDay, topic.File.c_str(),
-                                            topic.Keys[0], 3, review::Mode::kTopic);
+                                            topic.Keys[0], 3, review::Mode::kDrill);
   if (topic.Keys.size() > 1 && topic.Keys[1] != topic.Keys[0])
-    log += review::LogLine(now, topic.File.c_str(), topic.Keys[1], 1, review::Mode::kTopic);
+    log += review::LogLine(now, topic.File.c_str(), topic.Keys[1], 1, review::Mode::kDrill);
   WriteAll(folder.Path() + L"\\reviews.csv", log);
   MenuCommand(507);
   EXPECT_EQ(KnowledgeWindow(), window);

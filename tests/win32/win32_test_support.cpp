@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/cp1251.h"
-#include "platform/win32/shell_win32.h"
+#include "shell/win32/shell_win32.h"
 #include "quiz/quiz.h"
 #include "shell/globals.h"
 

@@ -6,10 +6,8 @@
 
 #include <filesystem>
 
-#include "bridge/host.h"
 #include "platform/win32/dialog_template.h"
 #include "platform/window_system.h"
-#include "shell/add_questions.h"
 
 namespace {
 
@@ -26,16 +24,29 @@ std::wstring WideFromUtf8(const std::string& utf8) {
   return wide;
 }
 
-std::string Utf8FromWide(const std::wstring& wide) {
-  return bridge::Utf8FromPath(std::filesystem::path(wide));
+// A path as UTF-8, as the import reads it.
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  std::u8string u = path.u8string();
+  return std::string(reinterpret_cast<const char*>(u.data()), u.size());
 }
 
-void FillReport(HWND report) {
-  const adding::Added& added = adding::LastAdded();
+std::string Utf8FromWide(const std::wstring& wide) {
+  return Utf8FromPath(std::filesystem::path(wide));
+}
+
+// The report's "Открыть" calls what the report it shows was handed, kept with the dialog
+// (DWLP_USER).
+using Open = void (*)();
+
+void NoOpen() {}
+
+void FillReport(HWND report, const ws::AddReportView& added) {
+  SetWindowLongPtrW(report, DWLP_USER, reinterpret_cast<LONG_PTR>(added.open));
   std::string text;
-  for (const std::string& line : added.lines) text += line + "\r\n";
+  if (added.lines != nullptr)
+    for (const std::string& line : *added.lines) text += line + "\r\n";
   SetDlgItemTextW(report, kAddLines, WideFromUtf8(text).c_str());
-  bool canOpen = added.firstNew >= 0;
+  bool canOpen = added.canOpen;
   HWND open = GetDlgItem(report, kAddOpen);
   HWND close = GetDlgItem(report, IDCANCEL);
   EnableWindow(open, canOpen);
@@ -46,13 +57,17 @@ void FillReport(HWND report) {
   SendMessageW(report, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(canOpen ? open : close), TRUE);
 }
 
-INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      FillReport(report);
+      FillReport(report, *reinterpret_cast<const ws::AddReportView*>(lParam));
       return FALSE;  // the focus is set by FillReport
-    case WM_COMMAND:
-      return ReportCommand(report, wParam, kAddOpen, adding::OpenFirstNew) ? TRUE : FALSE;
+    case WM_COMMAND: {
+      // Read before the report goes: its action runs after.
+      Open open = reinterpret_cast<Open>(GetWindowLongPtrW(report, DWLP_USER));
+      return ReportCommand(report, wParam, kAddOpen, open != nullptr ? open : NoOpen) ? TRUE
+                                                                                      : FALSE;
+    }
     case WM_DESTROY:
       if (gReport == report) gReport = nullptr;
       return FALSE;
@@ -63,8 +78,8 @@ INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-std::wstring OpenFilesFilter() {
-  return WideFromUtf8(adding::FilterString());
+std::wstring OpenFilesFilter(const std::string& filters) {
+  return WideFromUtf8(filters);
 }
 
 std::vector<std::string> ChosenPaths(const wchar_t* buffer) {
@@ -79,13 +94,13 @@ std::vector<std::string> ChosenPaths(const wchar_t* buffer) {
   std::filesystem::path folder(first);
   while (*next != 0) {
     std::wstring name = next;
-    paths.push_back(bridge::Utf8FromPath(folder / name));
+    paths.push_back(Utf8FromPath(folder / name));
     next += name.size() + 1;
   }
   return paths;
 }
 
-LRESULT FilesDropped(HDROP drop) {
+std::vector<std::string> DroppedPaths(HDROP drop) {
   std::vector<std::string> paths;
   UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
@@ -97,8 +112,7 @@ LRESULT FilesDropped(HDROP drop) {
     paths.push_back(Utf8FromWide(name));
   }
   DragFinish(drop);
-  adding::AddQuestionFiles(paths, bridge::Format::kUnknown);
-  return 0;
+  return paths;
 }
 
 HWND AddReport() {
@@ -107,10 +121,11 @@ HWND AddReport() {
 
 namespace ws {
 
-bool AskOpenFiles(HWND owner, std::vector<std::string>* paths, int* filter) {
+bool AskOpenFiles(HWND owner, const std::string& filterText, std::vector<std::string>* paths,
+                  int* filter) {
   // Room for a few hundred files at once; more gives FNERR_BUFFERTOOSMALL and nothing.
   std::vector<wchar_t> buffer(64 * 1024, L'\0');
-  std::wstring filters = OpenFilesFilter();
+  std::wstring filters = OpenFilesFilter(filterText);
   OPENFILENAMEW open{};
   open.lStructSize = sizeof open;
   open.hwndOwner = owner;
@@ -128,9 +143,9 @@ bool AskOpenFiles(HWND owner, std::vector<std::string>* paths, int* filter) {
   return !paths->empty();
 }
 
-void OpenAddReport(HINSTANCE instance, HWND owner) {
+void OpenAddReport(HINSTANCE instance, HWND owner, const AddReportView& report) {
   if (gReport != nullptr && IsWindow(gReport)) {
-    FillReport(gReport);
+    FillReport(gReport, report);
     ShowWindow(gReport, SW_SHOW);
     SetForegroundWindow(gReport);
     return;
@@ -143,7 +158,8 @@ void OpenAddReport(HINSTANCE instance, HWND owner) {
          306, 145, kAddLines);
   t.Item(L"BUTTON", L"Открыть", BS_DEFPUSHBUTTON | WS_TABSTOP, 193, 159, 58, 14, kAddOpen);
   t.Item(L"BUTTON", L"Закрыть", BS_PUSHBUTTON | WS_TABSTOP, 255, 159, 58, 14, IDCANCEL);
-  gReport = CreateDialogIndirectParamW(instance, t.Get(), owner, ReportProc, 0);
+  gReport = CreateDialogIndirectParamW(instance, t.Get(), owner, ReportProc,
+                                       reinterpret_cast<LPARAM>(&report));
   if (gReport == nullptr) return;
   ShowWindow(gReport, SW_SHOW);
 }

@@ -16,13 +16,12 @@
 inline constexpr int kAddLines = 301;  // the lines, a read-only text
 inline constexpr int kAddOpen = 302;   // "Открыть"
 
-// The Open dialog's filter string: name, NUL, patterns, NUL, ..., NUL (adding::kFilters).
-std::wstring OpenFilesFilter();
+// The Open dialog's filter string from `filters` (UTF-8: name, NUL, patterns, NUL, ..., NUL).
+std::wstring OpenFilesFilter(const std::string& filters);
 // The files an Open dialog with OFN_ALLOWMULTISELECT | OFN_EXPLORER returned in `buffer`: the
 // folder then each name, NUL-separated, or one full path; UTF-8 full paths.
 std::vector<std::string> ChosenPaths(const wchar_t* buffer);
-// WM_DROPFILES of the main window: every dropped file added (formats told by name and
-// content). Frees the drop. Returns 0.
-LRESULT FilesDropped(HDROP drop);
+// The files of a drop (WM_DROPFILES), UTF-8 full paths in the order given. Frees the drop.
+std::vector<std::string> DroppedPaths(HDROP drop);
 // The open report, or null (for tests).
 HWND AddReport();

@@ -9,15 +9,16 @@
 
 namespace cp1251 {
 
-// A text to show: its UTF-16, empty for a null text. Lenient: 0x98, which has no character,
+// A text to show (Windows-1251, or another code page such as CP_UTF8): its UTF-16, empty for a
+// null text.
 // takes the system's replacement rather than losing the text.
-inline std::wstring ToWide(const char* text) {
+inline std::wstring ToWide(const char* text, unsigned codePage = 1251) {
   std::wstring wide;
   if (text == nullptr) return wide;
-  int length = MultiByteToWideChar(1251, 0, text, -1, nullptr, 0);
+  int length = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
   if (length <= 1) return wide;
   wide.resize(static_cast<std::size_t>(length));
-  MultiByteToWideChar(1251, 0, text, -1, wide.data(), length);
+  MultiByteToWideChar(codePage, 0, text, -1, wide.data(), length);
   wide.resize(static_cast<std::size_t>(length - 1));  // the terminator stays in the buffer
   return wide;
 }

@@ -8,11 +8,10 @@
 
 #include "bank/catalogue.h"
 #include "exam/choice.h"
-#include "session/session.h"
+#include "exam/rules.h"
 #include "platform/win32/cp1251_win32.h"
 #include "platform/win32/dialog_template.h"
 #include "platform/window_system.h"
-#include "shell/globals.h"
 
 namespace {
 
@@ -26,6 +25,7 @@ void InitControls() {
 
 struct DialogState {
   HWND window = nullptr;
+  ws::ExamDialogCalls calls;
   std::vector<int> disciplines;  // combo item -> catalogue entry
   std::vector<int> topics;       // combo item -> catalogue topic (-1: all)
   int available = 0;
@@ -55,7 +55,7 @@ void ShowAvailable(HWND dialog, bool firstCount) {
   int topic = t >= 0 && t < static_cast<int>(gDialog.topics.size())
                   ? gDialog.topics[static_cast<std::size_t>(t)]
                   : -1;
-  int n = discipline >= 0 ? session::AvailableIn(discipline, topic) : 0;
+  int n = discipline >= 0 ? gDialog.calls.available(discipline, topic) : 0;
   gDialog.available = n;
   SendDlgItemMessageW(dialog, kExamCountArrows, UDM_SETRANGE32, n > 0 ? 1 : 0, n);
   int count = firstCount ? (n < exam::kFirstCount ? n : exam::kFirstCount)
@@ -73,10 +73,10 @@ void FillTopics(HWND dialog, int discipline, int topic) {
   gDialog.topics.assign(1, -1);
   SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Все темы"));
   int select = 0;
-  if (session::LoadCatalogue(discipline)) {
+  if (const DisciplineClass* topics = gDialog.calls.topicsOf(discipline)) {
     for (int i = 0; i < kMaxTopics; ++i) {
-      if (!session::P().catalogue.Topics[i].bExists) continue;
-      std::wstring title = cp1251::ToWide(session::P().catalogue.Topics[i].Title);
+      if (!topics->Topics[i].bExists) continue;
+      std::wstring title = cp1251::ToWide(topics->Topics[i].Title);
       SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
       if (i == topic) select = static_cast<int>(gDialog.topics.size());
       gDialog.topics.push_back(i);
@@ -89,13 +89,14 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
       gDialog.window = dialog;
-      exam::Choice c = session::InitialChoice();
+      exam::Choice c = gDialog.calls.initial();
       HWND combo = GetDlgItem(dialog, kExamDiscipline);
       gDialog.disciplines.clear();
       int select = 0;
+      const DisciplineClass& catalogue = *gDialog.calls.catalogue;
       for (int i = 0; i < kMaxDisciplines; ++i) {
-        if (!Discipline.Disciplines[i].bExists) continue;
-        std::wstring title = cp1251::ToWide(Discipline.Disciplines[i].Title);
+        if (!catalogue.Disciplines[i].bExists) continue;
+        std::wstring title = cp1251::ToWide(catalogue.Disciplines[i].Title);
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
         if (i == c.discipline) select = static_cast<int>(gDialog.disciplines.size());
         gDialog.disciplines.push_back(i);
@@ -155,15 +156,21 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 HWND gReport = nullptr;
 
-void FillReport(HWND report) {
-  const session::Report& r = session::LastReport();
+// The report's "Работа над ошибками" calls what the report it shows was handed, kept with the
+// dialog (DWLP_USER).
+using Drill = void (*)();
+
+void FillReport(HWND report, const ws::ExamReportView& r) {
+  SetWindowLongPtrW(report, DWLP_USER, reinterpret_cast<LONG_PTR>(r.drill));
   std::string head;
-  for (const std::string& line : r.lines) head += line + "\r\n";
+  if (r.lines != nullptr)
+    for (const std::string& line : *r.lines) head += line + "\r\n";
   SetDlgItemTextW(report, kReportHead, cp1251::ToWide(head.c_str()).c_str());
   HWND list = GetDlgItem(report, kReportList);
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-  for (std::size_t i = 0; i < r.rows.size(); ++i) {
-    const exam::Row& row = r.rows[i];
+  const std::size_t rows = r.rows != nullptr ? r.rows->size() : 0;
+  for (std::size_t i = 0; i < rows; ++i) {
+    const exam::Row& row = (*r.rows)[i];
     const std::string* cells[] = {&row.number, &row.verdict, &row.task, &row.ticked, &row.right};
     for (int c = 0; c < 5; ++c) {
       std::wstring text = cp1251::ToWide(cells[c]->c_str());
@@ -176,10 +183,12 @@ void FillReport(HWND report) {
                    reinterpret_cast<LPARAM>(&item));
     }
   }
-  EnableWindow(GetDlgItem(report, kReportDrill), !r.mistakes.empty());
+  EnableWindow(GetDlgItem(report, kReportDrill), r.mistakes);
 }
 
-INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM) {
+void NoDrill() {}
+
+INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
       HWND list = GetDlgItem(report, kReportList);
@@ -198,11 +207,16 @@ INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM) {
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c),
                      reinterpret_cast<LPARAM>(&column));
       }
-      FillReport(report);
+      FillReport(report, *reinterpret_cast<const ws::ExamReportView*>(lParam));
       return TRUE;
     }
-    case WM_COMMAND:
-      return ReportCommand(report, wParam, kReportDrill, session::DrillMistakes) ? TRUE : FALSE;
+    case WM_COMMAND: {
+      // Read before the report goes: its action runs after.
+      Drill drill = reinterpret_cast<Drill>(GetWindowLongPtrW(report, DWLP_USER));
+      return ReportCommand(report, wParam, kReportDrill, drill != nullptr ? drill : NoDrill)
+                 ? TRUE
+                 : FALSE;
+    }
     case WM_DESTROY:
       if (gReport == report) gReport = nullptr;
       return FALSE;
@@ -229,7 +243,11 @@ bool ExamReportMessage(MSG* message) {
 
 namespace ws {
 
-void OpenExamDialog(HINSTANCE instance, HWND owner) {
+void OpenExamDialog(HINSTANCE instance, HWND owner, const ExamDialogCalls& calls) {
+  // Without what it offers and does, the dialog has nothing to show.
+  if (calls.catalogue == nullptr || calls.initial == nullptr || calls.topicsOf == nullptr ||
+      calls.available == nullptr || calls.start == nullptr)
+    return;
   InitControls();
   DialogTemplate t;
   t.Begin(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 13, 0, 0, 222, 106,
@@ -254,13 +272,14 @@ void OpenExamDialog(HINSTANCE instance, HWND owner) {
   t.Item(L"BUTTON", L"Начать", BS_DEFPUSHBUTTON | WS_TABSTOP, 111, 85, 50, 14, IDOK);
   t.Item(L"BUTTON", L"Отмена", BS_PUSHBUTTON | WS_TABSTOP, 165, 85, 50, 14, IDCANCEL);
   gDialog = DialogState{};
+  gDialog.calls = calls;
   INT_PTR result = DialogBoxIndirectParamW(instance, t.Get(), owner, DialogProc, 0);
-  if (result == IDOK) session::StartChoice(gDialog.choice);
+  if (result == IDOK) calls.start(gDialog.choice);
 }
 
-void OpenExamReport(HINSTANCE instance, HWND owner) {
+void OpenExamReport(HINSTANCE instance, HWND owner, const ExamReportView& report) {
   if (gReport != nullptr && IsWindow(gReport)) {
-    FillReport(gReport);
+    FillReport(gReport, report);
     ShowWindow(gReport, SW_SHOW);
     SetForegroundWindow(gReport);
     return;
@@ -275,7 +294,8 @@ void OpenExamReport(HINSTANCE instance, HWND owner) {
   t.Item(L"BUTTON", L"Работа над ошибками", BS_PUSHBUTTON | WS_TABSTOP, 211, 239, 100, 14,
          kReportDrill);
   t.Item(L"BUTTON", L"Закрыть", BS_DEFPUSHBUTTON | WS_TABSTOP, 315, 239, 58, 14, IDCANCEL);
-  gReport = CreateDialogIndirectParamW(instance, t.Get(), owner, ReportProc, 0);
+  gReport = CreateDialogIndirectParamW(instance, t.Get(), owner, ReportProc,
+                                       reinterpret_cast<LPARAM>(&report));
   if (gReport == nullptr) return;
   ShowWindow(gReport, SW_SHOW);
   SetFocus(GetDlgItem(gReport, kReportList));

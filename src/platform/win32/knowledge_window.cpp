@@ -11,23 +11,18 @@
 #include "platform/win32/list_chart.h"
 #include "platform/win32/results_window.h"
 #include "platform/window_system.h"
-#include "shell/globals.h"
-#include "session/session.h"
 
 namespace {
 
 struct KnowledgeState {
   listchart::Parts parts;
+  void (*read)(review::Bank* bank, review::Counts* counts) = nullptr;
   int days[review::kHistogramDays] = {};
 };
 KnowledgeState gKnowledge;
 
 using listchart::GuiFont;
 using listchart::TextAt;
-
-int Px(int length) {
-  return OnScreen2.Px(length);
-}
 
 struct Column {
   const wchar_t* title;
@@ -52,14 +47,16 @@ void SetCell(int row, int column, const std::wstring& text) {
 }
 
 void Reload() {
-  session::ReviewOverview view = session::ReviewCounts();
+  review::Bank bank;
+  review::Counts counts;
+  if (gKnowledge.read != nullptr) gKnowledge.read(&bank, &counts);
   const HWND list = gKnowledge.parts.list;
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   int row = 0;
-  for (const review::TopicRow& r : view.counts.Rows) {
-    if (r.Topic < 0 || static_cast<std::size_t>(r.Topic) >= view.bank.Topics.size()) continue;
-    const review::BankTopic& t = view.bank.Topics[static_cast<std::size_t>(r.Topic)];
+  for (const review::TopicRow& r : counts.Rows) {
+    if (r.Topic < 0 || static_cast<std::size_t>(r.Topic) >= bank.Topics.size()) continue;
+    const review::BankTopic& t = bank.Topics[static_cast<std::size_t>(r.Topic)];
     SetCell(row, 0, cp1251::ToWide(t.DisciplineTitle.c_str()));
     SetCell(row, 1, cp1251::ToWide(t.Title.c_str()));
     SetCell(row, 2, std::to_wstring(r.Questions));
@@ -71,12 +68,12 @@ void Reload() {
   }
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
-  for (int d = 0; d < review::kHistogramDays; ++d) gKnowledge.days[d] = view.counts.Histogram[d];
+  for (int d = 0; d < review::kHistogramDays; ++d) gKnowledge.days[d] = counts.Histogram[d];
   if (gKnowledge.parts.chart != nullptr) InvalidateRect(gKnowledge.parts.chart, nullptr, FALSE);
 }
 
 void PaintChart(HDC dc, RECT area) {
-  PaintKnowledgeChart(dc, area, gKnowledge.days);
+  PaintKnowledgeChart(dc, area, gKnowledge.parts.dpi, gKnowledge.days);
 }
 
 LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -101,7 +98,8 @@ HWND KnowledgeWindow() {
   return gKnowledge.parts.window;
 }
 
-void PaintKnowledgeChart(HDC dc, RECT area, const int (&days)[review::kHistogramDays]) {
+void PaintKnowledgeChart(HDC dc, RECT area, int dpi, const int (&days)[review::kHistogramDays]) {
+  auto Px = [dpi](int length) { return dpi::Scale(length, dpi); };
   HBRUSH background = CreateSolidBrush(kChartBackground);
   FillRect(dc, &area, background);
   DeleteObject(background);
@@ -160,8 +158,10 @@ void PaintKnowledgeChart(HDC dc, RECT area, const int (&days)[review::kHistogram
 
 namespace ws {
 
-void OpenKnowledgeWindow(HINSTANCE instance, HWND owner) {
+void OpenKnowledgeWindow(HINSTANCE instance, HWND owner, int dpi,
+                         void (*read)(review::Bank* bank, review::Counts* counts)) {
   if (gKnowledge.parts.window != nullptr && IsWindow(gKnowledge.parts.window)) {
+    gKnowledge.read = read;
     // The log may have grown since it opened.
     Reload();
     listchart::BringBack(gKnowledge.parts.window);
@@ -171,12 +171,14 @@ void OpenKnowledgeWindow(HINSTANCE instance, HWND owner) {
                                   ChartProc))
     return;
   listchart::Parts parts =
-      listchart::Create(instance, owner, kKnowledgeClass, L"Знания по темам", kKnowledgeChartClass,
-                        960, 640, 0, kKnowledgeListId, kKnowledgeChartId);
+      listchart::Create(instance, owner, dpi, kKnowledgeClass, L"Знания по темам",
+                        kKnowledgeChartClass, 960, 640, 0, kKnowledgeListId, kKnowledgeChartId);
   if (parts.window == nullptr) return;
   gKnowledge.parts = parts;
+  gKnowledge.read = read;
   for (int c = 0; c < kColumnCount; ++c)
-    listchart::AddColumn(parts.list, c, kColumns[c].title, kColumns[c].width, kColumns[c].right);
+    listchart::AddColumn(parts.list, dpi, c, kColumns[c].title, kColumns[c].width,
+                         kColumns[c].right);
   listchart::LayOut(parts);
   Reload();
   ShowWindow(parts.window, SW_SHOWNORMAL);

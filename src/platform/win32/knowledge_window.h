@@ -1,8 +1,8 @@
 // The window "Знания по темам": one row per topic of every discipline with what the review log
 // says of it, and a bar chart of the questions coming due on each of the next 30 days.
 //
-// ws::OpenKnowledgeWindow (platform/window_system.h) opens it; what it shows comes from
-// study::ReviewCounts, worked out each time it opens.
+// ws::OpenKnowledgeWindow (platform/window_system.h) opens it with the function that works out
+// what it shows (the bank's topics and the review log's counts), called each time it opens.
 #pragma once
 
 #include <windows.h>
@@ -14,9 +14,10 @@ inline constexpr wchar_t kKnowledgeChartClass[] = L"KnowledgeChartWClass";
 inline constexpr int kKnowledgeListId = 1;
 inline constexpr int kKnowledgeChartId = 2;
 
-// Draws the days' bars into `area` of `dc`: day 0 (today, overdue ones included) leftmost, each
-// bar counts × plot height / the largest count high, with its count above it.
-void PaintKnowledgeChart(HDC dc, RECT area, const int (&days)[review::kHistogramDays]);
+// Draws the days' bars into `area` of `dc`, its lengths scaled to `dpi`: day 0 (today, overdue
+// ones included) leftmost, each bar counts × plot height / the largest count high, with its
+// count above it.
+void PaintKnowledgeChart(HDC dc, RECT area, int dpi, const int (&days)[review::kHistogramDays]);
 
 // The open window, or null.
 HWND KnowledgeWindow();

@@ -2,18 +2,7 @@
 
 #include <commctrl.h>
 
-#include "shell/globals.h"
-
 namespace listchart {
-
-namespace {
-
-// Every length here is written for 96 DPI and scaled to the display's.
-int Px(int length) {
-  return OnScreen2.Px(length);
-}
-
-}  // namespace
 
 LRESULT ChartMessage(HWND chart, UINT message, WPARAM wParam, LPARAM lParam,
                      void (*paint)(HDC dc, RECT area)) {
@@ -59,8 +48,8 @@ bool FrameMessage(const Parts& parts, UINT message, WPARAM wParam, LPARAM lParam
       return true;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize.x = Px(480);
-      info->ptMinTrackSize.y = Px(360);
+      info->ptMinTrackSize.x = dpi::Scale(480, parts.dpi);
+      info->ptMinTrackSize.y = dpi::Scale(360, parts.dpi);
       return true;
     }
     case WM_SETFOCUS:
@@ -116,9 +105,11 @@ bool RegisterClasses(HINSTANCE instance, const wchar_t* frameClass, WNDPROC fram
   return RegisterClassW(&main) != 0 && RegisterClassW(&drawn) != 0;
 }
 
-Parts Create(HINSTANCE instance, HWND owner, const wchar_t* frameClass, const wchar_t* title,
-             const wchar_t* chartClass, int width, int height, DWORD listStyle, int listId,
-             int chartId) {
+Parts Create(HINSTANCE instance, HWND owner, int dpi, const wchar_t* frameClass,
+             const wchar_t* title, const wchar_t* chartClass, int width, int height,
+             DWORD listStyle, int listId, int chartId) {
+  // Every length here is written for 96 DPI and scaled to the display's.
+  auto Px = [dpi](int length) { return dpi::Scale(length, dpi); };
   RECT work{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   width = Px(width) < work.right - work.left ? Px(width) : work.right - work.left;
@@ -126,6 +117,7 @@ Parts Create(HINSTANCE instance, HWND owner, const wchar_t* frameClass, const wc
   const int x = work.left + (work.right - work.left - width) / 2;
   const int y = work.top + (work.bottom - work.top - height) / 2;
   Parts parts;
+  parts.dpi = dpi;
   // WS_CLIPCHILDREN: the window's own background is never painted over the list and the chart.
   parts.window = CreateWindowExW(0, frameClass, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y,
                                  width, height, owner, nullptr, instance, nullptr);
@@ -149,12 +141,12 @@ Parts Create(HINSTANCE instance, HWND owner, const wchar_t* frameClass, const wc
   return parts;
 }
 
-void AddColumn(HWND list, int index, const wchar_t* title, int width, bool right) {
+void AddColumn(HWND list, int dpi, int index, const wchar_t* title, int width, bool right) {
   LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
   // The first column of a list view is always aligned left.
   column.fmt = right && index > 0 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-  column.cx = Px(width);
+  column.cx = dpi::Scale(width, dpi);
   column.pszText = const_cast<wchar_t*>(title);
   column.iSubItem = index;
   SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
@@ -164,7 +156,7 @@ void AddColumn(HWND list, int index, const wchar_t* title, int width, bool right
 void LayOut(const Parts& parts) {
   RECT client{};
   GetClientRect(parts.window, &client);
-  const int margin = Px(kMargin);
+  const int margin = dpi::Scale(kMargin, parts.dpi);
   int width = client.right - 2 * margin;
   int height = client.bottom - 3 * margin;
   if (width < 0) width = 0;

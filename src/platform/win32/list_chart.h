@@ -6,16 +6,19 @@
 
 #include <string>
 
+#include "common/dpi.h"
+
 namespace listchart {
 
 // The margin around and between the list and the chart, at 96 DPI.
 inline constexpr int kMargin = 8;
 
-// The controls of one such window.
+// The controls of one such window, and the DPI its lengths are scaled to.
 struct Parts {
   HWND window = nullptr;
   HWND list = nullptr;
   HWND chart = nullptr;
+  int dpi = dpi::kBase;
 };
 
 // The chart control's messages: painted whole through a memory bitmap (so that resizing does
@@ -32,15 +35,16 @@ bool FrameMessage(const Parts& parts, UINT message, WPARAM wParam, LPARAM lParam
 bool RegisterClasses(HINSTANCE instance, const wchar_t* frameClass, WNDPROC frame,
                      const wchar_t* chartClass, WNDPROC chart);
 
-// Creates the frame (`width` × `height` at 96 DPI, scaled, within the screen's work area, in
-// its middle), a report list view with `listStyle` beside the usual ones, and the chart. On
-// any failure nothing is left and the result's window is null.
-Parts Create(HINSTANCE instance, HWND owner, const wchar_t* frameClass, const wchar_t* title,
-             const wchar_t* chartClass, int width, int height, DWORD listStyle, int listId,
-             int chartId);
+// Creates the frame (`width` × `height` at 96 DPI, scaled to `dpi`, within the screen's work
+// area, in its middle), a report list view with `listStyle` beside the usual ones, and the
+// chart. On any failure nothing is left and the result's window is null.
+Parts Create(HINSTANCE instance, HWND owner, int dpi, const wchar_t* frameClass,
+             const wchar_t* title, const wchar_t* chartClass, int width, int height,
+             DWORD listStyle, int listId, int chartId);
 
-// Adds column `index` to the list, `width` pixels at 96 DPI (scaled), aligned right if `right`.
-void AddColumn(HWND list, int index, const wchar_t* title, int width, bool right);
+// Adds column `index` to the list, `width` pixels at 96 DPI (scaled to `dpi`), aligned right if
+// `right`.
+void AddColumn(HWND list, int dpi, int index, const wchar_t* title, int width, bool right);
 
 // The list over the upper half, the chart under it, within margins; the chart drawn again.
 void LayOut(const Parts& parts);

@@ -12,14 +12,13 @@
 #include "platform/win32/cp1251_win32.h"
 #include "platform/win32/list_chart.h"
 #include "platform/window_system.h"
-#include "shell/globals.h"
-#include "session/session.h"
 
 namespace {
 
-// The one results window and what it shows.
+// The one results window, what it shows and where its records come from.
 struct ResultsState {
   listchart::Parts parts;
+  std::vector<records::ResultRecord> (*read)() = nullptr;
   std::vector<records::ResultRecord> records;
   records::Chart bars;
   std::wstring caption;
@@ -32,7 +31,7 @@ using listchart::kMargin;
 using listchart::TextAt;
 
 int Px(int length) {
-  return OnScreen2.Px(length);
+  return dpi::Scale(length, gResults.parts.dpi);
 }
 
 // With the decimal comma, as results.csv writes it.
@@ -87,10 +86,7 @@ std::wstring Cell(const records::ResultRecord& r, int column) {
     case 9:
       return r.Resumed ? L"да" : L"нет";
     case 10:
-      return r.Mode == records::Kind::kExam       ? L"экзамен"
-             : r.Mode == records::Kind::kMistakes ? L"ошибки"
-             : r.Mode == records::Kind::kReview   ? L"повторение"
-                                                      : L"тренировка";
+      return cp1251::ToWide(records::KindWord(r.Mode), CP_UTF8);  // the word the file stores
     case 11:
       return r.CreditTenths >= 0 ? Tenths(r.CreditTenths) : std::wstring();
     default:
@@ -126,7 +122,7 @@ void FitColumns() {
   // the last column under it.
   int widths[kColumnCount];
   FitColumnWidths(title, content, widths, kColumnCount,
-                  client.right - GetSystemMetrics(SM_CXVSCROLL));
+                  client.right - GetSystemMetrics(SM_CXVSCROLL), gResults.parts.dpi);
   for (int c = 0; c < kColumnCount; ++c)
     SendMessageW(gResults.parts.list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), widths[c]);
 }
@@ -164,7 +160,8 @@ void Select(int index) {
 }
 
 void Reload() {
-  gResults.records = session::ReadResults();
+  gResults.records =
+      gResults.read != nullptr ? gResults.read() : std::vector<records::ResultRecord>{};
   FillList();
   ChartSelected(-1);
   if (!gResults.records.empty()) {
@@ -185,7 +182,8 @@ const wchar_t* EmptyChartText() {
 }
 
 void PaintChart(HDC dc, RECT area) {
-  PaintResultsChart(dc, area, gResults.bars, gResults.caption.c_str(), EmptyChartText());
+  PaintResultsChart(dc, area, gResults.parts.dpi, gResults.bars, gResults.caption.c_str(),
+                    EmptyChartText());
 }
 
 LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -239,58 +237,9 @@ HWND ResultsWindow() {
   return gResults.parts.window;
 }
 
-int FitColumnWidths(const int* title, const int* content, int* widths, int count, int available) {
-  // The limits are lengths at 96 DPI, as wide on the screen at any scaling as the texts.
-  const int most = Px(kMaxColumnWidth), kept = Px(kKeptTextWidth), least = Px(kMinColumnWidth);
-  auto capped = [most](int width) { return width < most ? width : most; };
-  // The sum when every column is held at `level`, within [low(c), high(c)].
-  auto sumAt = [&](int level, auto low, auto high) {
-    int sum = 0;
-    for (int c = 0; c < count; ++c) {
-      int w = level < low(c) ? low(c) : level;
-      sum += w > high(c) ? high(c) : w;
-    }
-    return sum;
-  };
-  // The largest level whose sum fits, between `from` and `to` (`from` when none does).
-  auto levelFor = [&](int from, int to, auto low, auto high) {
-    while (from < to) {
-      int level = (from + to + 1) / 2;
-      if (sumAt(level, low, high) <= available)
-        from = level;
-      else
-        to = level - 1;
-    }
-    return from;
-  };
-  auto whole = [&](int c) { return capped(title[c] > content[c] ? title[c] : content[c]); };
-  // What is kept of a column before any text is cut: its text up to kKeptTextWidth.
-  auto data = [&](int c) {
-    int w = capped(content[c]);
-    if (w > kept) w = kept;
-    return w < least ? (whole(c) < least ? whole(c) : least) : w;
-  };
-  auto floor = [&](int c) { return whole(c) < least ? whole(c) : least; };
-  int level = most;
-  bool titles = true;  // only titles and texts wider than kKeptTextWidth are cut
-  if (sumAt(0, data, whole) <= available) {
-    level = levelFor(0, most, data, whole);
-  } else {
-    titles = false;
-    level = levelFor(0, most, floor, data);
-  }
-  int total = 0;
-  for (int c = 0; c < count; ++c) {
-    int low = titles ? data(c) : floor(c), high = titles ? whole(c) : data(c);
-    int w = level < low ? low : level;
-    widths[c] = w > high ? high : w;
-    total += widths[c];
-  }
-  return total;
-}
-
-void PaintResultsChart(HDC dc, RECT area, const records::Chart& chart, const wchar_t* caption,
-                       const wchar_t* empty) {
+void PaintResultsChart(HDC dc, RECT area, int dpi, const records::Chart& chart,
+                       const wchar_t* caption, const wchar_t* empty) {
+  auto Px = [dpi](int length) { return dpi::Scale(length, dpi); };
   HBRUSH background = CreateSolidBrush(kChartBackground);
   FillRect(dc, &area, background);
   DeleteObject(background);
@@ -428,8 +377,10 @@ void ChartDate(const char* when, std::wstring* day, std::wstring* time) {
 
 namespace ws {
 
-void OpenResultsWindow(HINSTANCE instance, HWND owner) {
+void OpenResultsWindow(HINSTANCE instance, HWND owner, int dpi,
+                       std::vector<records::ResultRecord> (*read)()) {
   if (gResults.parts.window != nullptr && IsWindow(gResults.parts.window)) {
+    gResults.read = read;
     // The records may have grown since it opened.
     Reload();
     listchart::BringBack(gResults.parts.window);
@@ -441,13 +392,14 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner) {
   // As large as the records need (below) but never beyond the screen's work area. The list
   // holds no texts of its own (LVS_OWNERDATA): it asks for each cell it shows.
   listchart::Parts parts =
-      listchart::Create(instance, owner, kResultsClass, L"Результаты", kResultsChartClass, 1120,
-                        680, LVS_OWNERDATA, kResultsListId, kResultsChartId);
+      listchart::Create(instance, owner, dpi, kResultsClass, L"Результаты", kResultsChartClass,
+                        1120, 680, LVS_OWNERDATA, kResultsListId, kResultsChartId);
   if (parts.window == nullptr) return;
   gResults.parts = parts;
+  gResults.read = read;
   const HWND window = parts.window;
-  for (int c = 0; c < kColumnCount; ++c)
-    listchart::AddColumn(parts.list, c, kColumns[c].title, 60, kColumns[c].right);  // fitted later
+  for (int c = 0; c < kColumnCount; ++c)  // fitted later
+    listchart::AddColumn(parts.list, dpi, c, kColumns[c].title, 60, kColumns[c].right);
   RECT work{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   RECT placed{};

@@ -1,15 +1,17 @@
 // The results window: the records of results.csv, newest first, and a bar chart of the
 // first-round percents of the selected record's topic.
 //
-// ws::OpenResultsWindow (platform/window_system.h) opens it; what it shows comes from the core
-// (study::ReadResults, records::ChartOf). The chart is drawn with GDI by PaintResultsChart, which
-// the chart control calls for WM_PAINT (through a memory bitmap) and for WM_PRINTCLIENT.
+// ws::OpenResultsWindow (platform/window_system.h) opens it with the function that reads the
+// records; the chart of the selected record's topic is records::ChartOf of them. The chart is drawn
+// with GDI by PaintResultsChart, which the chart control calls for WM_PAINT (through a memory
+// bitmap) and for WM_PRINTCLIENT.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "platform/column_widths.h"
 #include "records/results.h"
 
 inline constexpr wchar_t kResultsClass[] = L"ResultsWClass";
@@ -17,7 +19,7 @@ inline constexpr wchar_t kResultsChartClass[] = L"ResultsChartWClass";
 inline constexpr int kResultsListId = 1;
 inline constexpr int kResultsChartId = 2;
 
-// Chart layout in pixels at 96 DPI (scaled to the display's, OnScreen2.Px), from the edges of
+// Chart layout in pixels at 96 DPI (scaled to the display's), from the edges of
 // the area: room for the title above the plot, for
 // the axis labels on its left, for the attempt numbers below it. The plot is split into
 // kChartBars equal slots, oldest attempt first; a bar fills the middle two thirds of its slot
@@ -42,28 +44,14 @@ inline constexpr wchar_t kNoAttemptsText[] =
 inline constexpr wchar_t kChooseAttemptText[] =
     L"Выберите попытку в списке: здесь появятся все попытки её темы.";
 
-// Draws the chart into `area` of `dc`: white background, grid lines and labels at 0, 25, 50,
-// 75 and 100 %, one bar per attempt with its percent above and its date below (the selected
-// one in its own colour), and `caption` above. With no attempt it shows `empty`, wrapped.
-void PaintResultsChart(HDC dc, RECT area, const records::Chart& chart, const wchar_t* caption,
-                       const wchar_t* empty = nullptr);
+// Draws the chart into `area` of `dc`, its lengths scaled to `dpi`: white background, grid lines
+// and labels at 0, 25, 50, 75 and 100 %, one bar per attempt with its percent above and its date
+// below (the selected one in its own colour), and `caption` above. With no attempt it shows
+// `empty`, wrapped.
+void PaintResultsChart(HDC dc, RECT area, int dpi, const records::Chart& chart,
+                       const wchar_t* caption, const wchar_t* empty = nullptr);
 // A chart's date label: "YYYY-MM-DD HH:MM" as "DD.MM" and "HH:MM"; any other text whole in `day`.
 void ChartDate(const char* when, std::wstring* day, std::wstring* time);
-
-// The list's columns: a title needs its text's width plus kColumnTitlePadding (the header's
-// margins), a cell its text's plus kColumnCellPadding; no column is wider than kMaxColumnWidth.
-// These widths are at 96 DPI: FitColumnWidths scales them to the display's, as the texts are.
-inline constexpr int kColumnTitlePadding = 14;
-inline constexpr int kColumnCellPadding = 16;
-inline constexpr int kMaxColumnWidth = 320;
-inline constexpr int kMinColumnWidth = 40;
-// Column widths from what their titles (`title`) and their texts (`content`) need, each capped.
-// When they add up to more than `available`, the widest give way first, narrowed to one common
-// width, as large as lets all fit, but a text no further than kKeptTextWidth (so dates and
-// numbers stay whole while long titles and topics are cut). When even that does not fit, the
-// texts too, down to kMinColumnWidth (then the list scrolls). Returns the sum of the widths.
-inline constexpr int kKeptTextWidth = 120;
-int FitColumnWidths(const int* title, const int* content, int* widths, int count, int available);
 
 // The open results window, or null.
 HWND ResultsWindow();

@@ -1,17 +1,18 @@
-#include "platform/win32/shell_win32.h"
+#include "shell/win32/shell_win32.h"
 
 #include <cstdio>
 #include <iterator>
 
 #include "common/cp1251.h"
-#include "platform/win32/accessible_win32.h"
 #include "platform/win32/add_window.h"
 #include "platform/win32/exam_window.h"
 #include "platform/window_system.h"
-#include "common/commands.h"
+#include "shell/add_questions.h"
+#include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
 #include "shell/routing.h"
+#include "shell/win32/accessible_win32.h"
 
 ATOM Init() {
   WNDCLASSEXW main{};
@@ -66,7 +67,9 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return TimerTick();
     case WM_DROPFILES:
       // Question files dropped on the window are added as from "Добавить вопросы из файла...".
-      return FilesDropped(reinterpret_cast<HDROP>(wParam));
+      adding::AddQuestionFiles(DroppedPaths(reinterpret_cast<HDROP>(wParam)),
+                               bridge::Format::kUnknown);
+      return 0;
     case WM_CLOSE:
       // A running sitting asks whether to interrupt it first.
       if (!MainMayClose()) return 0;

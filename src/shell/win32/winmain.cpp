@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "platform/win32/data_folder.h"
-#include "platform/win32/shell_win32.h"
+#include "shell/win32/shell_win32.h"
 #include "session/session.h"
 #include "shell/data.h"
 

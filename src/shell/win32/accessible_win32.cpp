@@ -16,9 +16,9 @@
 #include <string>
 
 #include "board/screen.h"
-#include "platform/win32/accessible_win32.h"
 #include "platform/win32/cp1251_win32.h"
 #include "shell/globals.h"
+#include "shell/win32/accessible_win32.h"
 
 namespace {
 
