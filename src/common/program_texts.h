@@ -106,6 +106,9 @@ inline constexpr auto kDotAfter = Cp1251(".\n");
 inline constexpr auto kKept = Cp1251(
     "Программа хранит несохранённое в памяти и запишет его при следующей записи в этот файл или "
     "при закрытии программы.");
+inline constexpr auto kParametersIgnored = Cp1251(
+    "Значение parameters в разделе [review] файла exameo.ini не подходит (нужен 21 параметр в "
+    "допустимых пределах). Используются параметры по умолчанию.");
 // A refused write of the review log is told under the review's name, not the options'.
 inline constexpr const auto& kReviewLogCaption = kReviewTopic;
 inline constexpr auto kAtExit =

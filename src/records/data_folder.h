@@ -59,6 +59,10 @@ class DataFolder {
 
   // Says once per run that the folder cannot be written.
   void WarnUnwritable();
+  // A warning through the handler (nothing without one).
+  void Warn(const char* text, const char* caption) const {
+    if (handler_.warn != nullptr) handler_.warn(handler_.context, text, caption);
+  }
 
   // Reads at most `limit` bytes of a file (missing: empty).
   static std::string Read(const std::string& path, std::size_t limit);

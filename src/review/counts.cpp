@@ -127,7 +127,11 @@ Counts Count(const std::vector<KeyState>& states, const Bank& bank, const Horizo
   for (std::size_t t = 0; t < bank.Topics.size(); ++t) {
     TopicRow row;
     row.Topic = static_cast<int>(t);
-    for (std::uint64_t key : bank.Topics[t].Keys) {
+    const BankTopic& topic = bank.Topics[t];
+    for (std::size_t q = 0; q < topic.Keys.size(); ++q) {
+      // A card without variants is no review question: no session can ask it.
+      if (!topic.HasVariants(q)) continue;
+      std::uint64_t key = topic.Keys[q];
       ++row.Questions;
       const KeyState* state = Find(states, key);
       if (state == nullptr) continue;

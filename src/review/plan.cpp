@@ -18,22 +18,24 @@ struct Candidate {
 }  // namespace
 
 ReviewPlan PlanReview(const std::vector<KeyState>& states, const Bank& bank,
-                      const Horizon& horizon, double retention, PlanKind kind, int limit) {
+                      const Horizon& horizon, double retention, PlanKind kind, int limit,
+                      const Parameters& p) {
   std::vector<bool> seen(states.size(), false);
   std::vector<Candidate> candidates;
   for (std::size_t t = 0; t < bank.Topics.size(); ++t) {
     const std::vector<std::uint64_t>& keys = bank.Topics[t].Keys;
     for (std::size_t j = 0; j < keys.size(); ++j) {
+      if (!bank.Topics[t].HasVariants(j)) continue;
       const KeyState* state = Find(states, keys[j]);
       if (state == nullptr) continue;
       std::size_t i = static_cast<std::size_t>(state - states.data());
       if (seen[i]) continue;
       seen[i] = true;
       Candidate c{i, static_cast<int>(t), static_cast<int>(j), 0,
-                  Due(state->State, retention)};
+                  Due(state->State, retention, p)};
       if (kind == PlanKind::kDue) {
         if (c.due >= horizon.DayEnds[0]) continue;
-        c.order = Retrievability(state->State, horizon.Now);
+        c.order = Retrievability(state->State, horizon.Now, p);
       } else {
         if (state->State.LastGrade != kGradeWrong) continue;
         c.order = -static_cast<double>(state->State.Last);

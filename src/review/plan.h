@@ -20,7 +20,9 @@ struct ReviewPlan {
 // The session of `kind` over the bank as it is now: due ones (due before the end of today) the
 // least retrievable first, mistakes (latest grading a 1) the newest first; a question held by
 // several files is asked once, from the first; at most `limit` questions.
+// Cards without variants are no review questions and are passed over.
 ReviewPlan PlanReview(const std::vector<KeyState>& states, const Bank& bank,
-                      const Horizon& horizon, double retention, PlanKind kind, int limit);
+                      const Horizon& horizon, double retention, PlanKind kind, int limit,
+                      const Parameters& p = kDefaultParameters);
 
 }  // namespace review

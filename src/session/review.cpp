@@ -28,11 +28,11 @@ ReviewOverview ReviewCounts() {
     std::string bytes = p.data.ReviewLogBytes();
     review::LogRead read = review::ParseLog(bytes.data(), bytes.size());
     view.skipped = read.skipped;
-    view.states = review::Replay(read.entries);
+    view.states = review::Replay(read.entries, p.params);
   }
   view.bank = review::ScanBank(Discipline);
   view.counts = review::Count(view.states, view.bank, review::LocalHorizon(now),
-                              p.review.retention);
+                              p.review.retention, p.params);
   return view;
 }
 
@@ -53,7 +53,7 @@ void StartReview(review::PlanKind kind) {
   ReviewOverview view = ReviewCounts();
   review::ReviewPlan plan =
       review::PlanReview(view.states, view.bank, review::LocalHorizon(records::NowSeconds()),
-                         p.review.retention, kind, p.review.reviewLimit);
+                         p.review.retention, kind, p.review.reviewLimit, p.params);
   if (plan.picks.empty()) return;
   std::vector<const char*> files;
   for (const std::string& f : plan.files) files.push_back(f.c_str());

@@ -103,6 +103,10 @@ void Init(const char* folder, bool writable, records::Handler handler) {
   p.data.Open(folder, writable, handler);
   std::string ini = p.data.IniText();
   p.review = review::ParseSettings(ini.data(), ini.size());
+  review::ParametersRead params = review::ReadParameters(ini);
+  p.params = params.params;
+  p.paramsFitted = params.fitted;
+  p.paramsIgnored = params.ignored;
   p.rng.state = static_cast<std::uint64_t>(records::NowSeconds()) * 0x9e3779b97f4a7c15ull ^
                 reinterpret_cast<std::uintptr_t>(&p);
   ApplyOptions();
@@ -118,6 +122,13 @@ void WarnUnwritable() {
 
 void Close() {
   P().data.Close();
+}
+
+void WarnIgnoredParameters() {
+  Program& p = P();
+  if (!p.paramsIgnored) return;
+  p.paramsIgnored = false;
+  p.data.Warn(ptext::kParametersIgnored.c_str(), ptext::kWarnCaption.c_str());
 }
 
 const records::Options& Current() {
@@ -216,10 +227,12 @@ void Graded(QuestionClass& q, int round, bool solved) {
     if (solved) ++p.right;
   }
   if (!p.live || !p.data.Writable()) return;  // nothing to remember or log: the key is not needed
+  // A card without variants is no review question: no session could ask it again.
+  bool reviewable = bank::PresentVariants(q) > 0;
   std::uint64_t key = records::ContentKey(q);
-  if (p.current.kind == records::Kind::kTopic) {
+  if (reviewable && p.current.kind == records::Kind::kTopic) {
     LogReview(p.current.file.c_str(), key, solved, p.current.kind);
-  } else {
+  } else if (reviewable) {
     // An assembled topic: each question is logged under the file it came from.
     const std::vector<AssembledFile>& files = p.current.assembled;
     auto at = std::lower_bound(files.begin(), files.end(), key,

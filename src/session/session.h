@@ -25,6 +25,7 @@
 #include "records/topic_progress.h"
 #include "review/counts.h"
 #include "review/log.h"
+#include "review/parameters.h"
 #include "review/plan.h"
 #include "review/settings.h"
 
@@ -81,6 +82,10 @@ struct Report {
 struct Program {
   records::DataFolder data;
   review::Settings review;
+  // The memory model's parameters in use: exameo.ini's fitted ones, else the defaults.
+  review::Parameters params = review::kDefaultParameters;
+  bool paramsFitted = false;
+  bool paramsIgnored = false;  // exameo.ini holds a value that could not be used
   bank::Random rng;
   HMENU menuBar = nullptr;  // to tick the options' items
   int discipline = -1;      // the discipline whose chooser is open
@@ -112,6 +117,8 @@ void Init(const char* folder, bool writable, records::Handler handler);
 records::DataFolder& Data();
 // Says that the data folder cannot be written, once per run.
 void WarnUnwritable();
+// Says, once, that exameo.ini's parameters of the memory model could not be used.
+void WarnIgnoredParameters();
 // Writes what a file refused during the run, asking while it is still refused.
 void Close();
 

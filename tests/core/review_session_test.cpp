@@ -270,6 +270,61 @@ TEST_F(ReviewSessionTest, TheMistakesNewestFirstAndASittingAsksBeforeEither) {
                          "нет;ошибки;;\r\n");
 }
 
+// A card without variants is no review question: its answer is not logged, an old line of it
+// is not counted, and the menu's count is the session's length.
+TEST_F(ReviewSessionTest, ACardWithoutVariantsIsNeitherLoggedNorCountedNorAsked) {
+  WriteBytes("Base\\3.txt", Cp1251("Карточки\r\n\tКарточки\"k.txt\"\r\n").c_str());
+  WriteBytes("Base\\k.txt", "K0\r\nK1\r\n\t+a\r\n\t-b\r\n");
+  Discipline.UnloadTopics();
+  std::string pattern = "Base\\*.txt";
+  Discipline.LoadDisciplines(pattern.data());
+  // Drilled: K0 shows no check box and is graded by OK alone; only K1 reaches the log.
+  OpenDiscipline(2);
+  fake::Pump();
+  ASSERT_FALSE(fake::LiveChoosers().empty());
+  HWND chooser = fake::LiveChoosers().back();
+  fake::Click(ws::FindChild(chooser, static_cast<int>(kCmdFirstTopic)));
+  fake::Click(ws::FindChild(chooser, static_cast<int>(kCmdChooserOk)));
+  fake::Pump();
+  for (int i = 0; i < 2; ++i) AnswerOnScreen(true);  // in the order shuffled
+  ASSERT_TRUE(bNobodyHome);
+  std::vector<review::Entry> entries = Entries();
+  ASSERT_EQ(entries.size(), 1u);
+  // A log of an older version that holds K0 anyway: both due, only K1 counted and asked.
+  Log("Base\\k.txt", 0, 3, kNow - 10 * kDay);
+  Log("Base\\k.txt", 1, 3, kNow - 10 * kDay);
+  fake::OpenMenu(PreparationMenu);
+  EXPECT_EQ(ItemText(kCmdReviewDue), Cp(Cp1251("Повторение на сегодня (1)")));
+  ASSERT_TRUE(fake::ChooseMenuItem(bar_, kCmdReviewDue));
+  fake::Pump();
+  ASSERT_EQ(Topic_test.Count, 1);
+  EXPECT_EQ(Task(), "K1");
+}
+
+// exameo.ini's parameters of the memory model: a value that cannot be used is said once and the
+// defaults counted with; fitted ones are used by the counts.
+TEST_F(ReviewSessionTest, TheParametersOfExameoIniAreUsedOrIgnoredWithOneWarning) {
+  WriteLog();
+  session::ReviewOverview defaults = session::ReviewCounts();
+  WriteBytes("data\\exameo.ini", "[review]\r\nparameters=1,2,3\r\n");
+  OpenDataFolder("data", true);
+  EXPECT_FALSE(session::P().paramsFitted);
+  session::WarnIgnoredParameters();
+  session::WarnIgnoredParameters();
+  ASSERT_EQ(fake::Boxes().size(), 1u);
+  EXPECT_EQ(fake::Boxes()[0].caption, Cp(Cp1251("Параметры")));
+  EXPECT_EQ(session::ReviewCounts().counts.DueToday, defaults.counts.DueToday);
+
+  // A slow forgetter's parameters (every first stability 50 days): nothing is due today.
+  review::Parameters slow = review::kDefaultParameters;
+  for (int i = 0; i < 4; ++i) slow.w[i] = 50;
+  WriteBytes("data\\exameo.ini", review::IniWithParameters("", slow));
+  OpenDataFolder("data", true);
+  EXPECT_TRUE(session::P().paramsFitted);
+  EXPECT_GT(defaults.counts.DueToday, 0);
+  EXPECT_EQ(session::ReviewCounts().counts.DueToday, 0);
+}
+
 TEST_F(ReviewSessionTest, TheKnowledgeWindowOpensOverTheMainWindowEvenDuringASitting) {
   ASSERT_TRUE(session::BeginSitting(0, -1, 2, 0));
   fake::SetYesNoAnswer(false);

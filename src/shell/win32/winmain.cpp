@@ -14,6 +14,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Said once the main window is up, so that the box has an owner; the options still work for
   // the run, they are only not kept.
   if (!data.writable) session::WarnUnwritable();
+  // exameo.ini's parameters of the memory model that could not be used: said once, now.
+  session::WarnIgnoredParameters();
   HACCEL table = CreateAccelerators();
   int code = RunMessageLoop(table);
   if (table != nullptr) DestroyAcceleratorTable(table);
