@@ -81,6 +81,10 @@ inline constexpr auto kReportGrade = Cp1251("Оценка: ");
 inline constexpr auto kReportTime = Cp1251("Время: ");
 inline constexpr auto kOf = Cp1251(" из ");
 
+// The exam dialog's forecast of the score: "Прогноз: 72 % (хорошо)".
+inline constexpr auto kForecastFormat = Cp1251("Прогноз: %d %% (%s)");
+inline constexpr auto kForecastNone = Cp1251("Прогноз: нет данных");
+
 // The review sessions and their menu items.
 inline constexpr auto kReviewDueItem = Cp1251("Повторение на сегодня");
 inline constexpr auto kMistakesItem = Cp1251("Работа над ошибками");

@@ -168,6 +168,9 @@ struct ExamDialogCalls {
   int (*available)(int discipline, int topic) = nullptr;
   // "Начать" with the values chosen.
   bool (*start)(const exam::Choice& choice) = nullptr;
+  // The line under the fields: the forecast of the score for the choice (Windows-1251); none
+  // without it.
+  std::string (*forecast)(int discipline, int topic) = nullptr;
 };
 // Opens the dialog "Экзамен" (modal to `owner`); its "Начать" calls `calls.start`.
 void OpenExamDialog(HINSTANCE instance, HWND owner, const ExamDialogCalls& calls);

@@ -18,10 +18,13 @@ constexpr char kBom[] = "\xEF\xBB\xBF";
 constexpr char kYes[] = "да";
 constexpr char kNo[] = "нет";
 constexpr int kOldFields = 10;  // the columns before the mode was added
-constexpr int kFields = 13;
+constexpr int kMidFields = 13;  // and before the exam's forecast was
+constexpr int kFields = 14;
 constexpr char kOldHeader[] =
     "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;"
     "Процент;Кругов;Длительность, с;Продолжено";
+constexpr char kMidHeader[] = ";Режим;Частичный зачёт, %;Оценка";
+constexpr char kForecastHeader[] = ";Прогноз, %";
 constexpr const char* kGrades[] = {"отлично", "хорошо", "удовлетворительно", "неудовлетворительно"};
 
 // A Windows-1251 text as a CSV field in UTF-8, quoted when it holds ';', '"' or a line break.
@@ -75,13 +78,14 @@ bool NextRecord(std::string_view* text, std::string fields[kFields], int* count)
     field.Keep(c);
   }
   // The last line has no line end: it may have been cut short by a crash, so it is passed
-  // over unless it is whole. A whole record has all thirteen fields, and ToRecord checks that
-  // the last ones (the mode, the credit and the grade) agree, which tells a torn one.
+  // over unless it is whole. A whole record has all fourteen fields (thirteen when an older
+  // version wrote it), and ToRecord checks that the last ones (the mode, the credit, the grade
+  // and the forecast) agree, which tells a torn one.
   bool torn = field.quoted;
   if (*count < kFields) fields[*count] = field.Take();
   ++*count;
   text->remove_prefix(text->size());
-  return !torn && *count == kFields;
+  return !torn && (*count == kFields || *count == kMidFields);
 }
 
 bool ParseInt(std::string_view s, std::int64_t max, std::int64_t* out) {
@@ -160,6 +164,14 @@ bool ToRecord(const std::string fields[kFields], int count, ResultRecord* r) {
     r->Grade[o++] = b < 0 ? '?' : static_cast<char>(b);
   }
   r->Grade[o] = '\0';
+  if (count == kMidFields) return true;
+  // The forecast an exam made when it started, a whole percent; empty for other records and
+  // for an exam that had none.
+  r->ForecastPercent = -1;
+  if (fields[13].empty()) return true;
+  std::int64_t forecast = 0;
+  if (!exam || !ParseInt(fields[13], 100, &forecast)) return false;
+  r->ForecastPercent = static_cast<int>(forecast);
   return true;
 }
 
@@ -173,7 +185,7 @@ int PercentTenths(int right, int asked) {
 }
 
 std::string ResultsHeader() {
-  return std::string(kBom) + kOldHeader + ";Режим;Частичный зачёт, %;Оценка\r\n";
+  return std::string(kBom) + kOldHeader + kMidHeader + kForecastHeader + "\r\n";
 }
 
 bool HasOldHeader(const char* bytes, std::size_t size) {
@@ -183,6 +195,9 @@ bool HasOldHeader(const char* bytes, std::size_t size) {
   std::string_view header(kOldHeader);
   if (text.substr(0, header.size()) != header) return false;
   text.remove_prefix(header.size());
+  // The ten columns of the first version, or the thirteen before the forecast.
+  std::string_view mid(kMidHeader);
+  if (text.substr(0, mid.size()) == mid) text.remove_prefix(mid.size());
   return text.substr(0, 2) == "\r\n" || text.substr(0, 1) == "\n";
 }
 
@@ -217,6 +232,8 @@ std::string FormatResult(const ResultRecord& r) {
   }
   line.push_back(';');
   AppendText(&line, r.Grade);
+  line.push_back(';');
+  if (r.ForecastPercent >= 0 && r.ForecastPercent <= 100) line += std::to_string(r.ForecastPercent);
   line += "\r\n";
   return line;
 }
@@ -235,7 +252,7 @@ std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size) {
     int count = 0;
     ResultRecord record;
     // The header has as many fields, but no date: ToRecord drops it.
-    if (NextRecord(&text, fields, &count) && (count == kFields || count == kOldFields) &&
+    if (NextRecord(&text, fields, &count) && (count == kFields || count == kMidFields || count == kOldFields) &&
         ToRecord(fields, count, &record)) {
       if (ring.size() < kMaxResultRecords)
         ring.push_back(record);

@@ -32,12 +32,14 @@ struct ResultRecord {
   Kind Mode = Kind::kTopic;  // the session it was asked in
   int CreditTenths = -1;            // an exam's partial-credit percent in tenths; -1 for none
   char Grade[kGradeCapacity] = {};  // an exam's grade (Windows-1251); empty for none
+  int ForecastPercent = -1;         // an exam's forecast when it started, 0 to 100; -1 for none
 };
 
 // The header line, with the byte order mark in front and CR LF behind (UTF-8).
 std::string ResultsHeader();
-// Whether `bytes`, the start of a results file, begin with the header of the ten columns the
-// program wrote before the mode, the partial credit and the grade were added.
+// Whether `bytes`, the start of a results file, begin with an older header: the ten columns
+// the program wrote before the mode, the partial credit and the grade were added, or the
+// thirteen before the exam's forecast was.
 bool HasOldHeader(const char* bytes, std::size_t size);
 // A whole results file with its old header replaced by ResultsHeader(); the records stay as
 // they are (the reader takes ten-column lines as practice).

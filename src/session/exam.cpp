@@ -110,6 +110,7 @@ void Finish(bool showReport) {
     r.CreditTenths = exam::CreditPercentTenths(sum);
     const char* grade = exam::GradeOf(sum.right, sum.drawn, sum.thresholds);
     std::memcpy(r.Grade, grade, std::strlen(grade) + 1);
+    r.ForecastPercent = s.forecastPercent;
     p.data.AppendResult(r);
   }
   p.report = std::move(report);
@@ -331,7 +332,11 @@ bool StartChoice(const exam::Choice& c) {
   kept.count = c.count;
   kept.minutes = exam::Clamp(c.minutes, 0, exam::kMaxMinutes);
   SaveIni(exam::WriteSettings(IniText(), kept));
-  return BeginSitting(c.discipline, c.topic, c.count, kept.minutes);
+  // The forecast as it stands when the sitting begins, for its record.
+  int forecast = ForecastPercent(c.discipline, c.topic);
+  if (!BeginSitting(c.discipline, c.topic, c.count, kept.minutes)) return false;
+  P().sitting.forecastPercent = forecast;
+  return true;
 }
 
 }  // namespace session

@@ -1,12 +1,14 @@
 // The review sessions of the menu "Подготовка": the questions the review log says are due today,
 // and those whose latest answer was a mistake, assembled from every discipline and drilled in
 // the usual flow in the order they were chosen.
+#include <cstdio>
 #include <string>
 
 #include "common/program_texts.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
 #include "records/clock.h"
+#include "review/forecast.h"
 #include "session/kinds.h"
 #include "common/commands.h"
 #include "shell/globals.h"
@@ -34,6 +36,42 @@ ReviewOverview ReviewCounts() {
   view.counts = review::Count(view.states, view.bank, review::LocalHorizon(now),
                               p.review.retention, p.params);
   return view;
+}
+
+int ForecastPercent(int discipline, int topic) {
+  Program& p = P();
+  std::string bytes = p.data.ReviewLogBytes();
+  review::LogRead read = review::ParseLog(bytes.data(), bytes.size());
+  if (read.entries.empty()) return -1;
+  review::Bank bank = review::ScanBank(Discipline);
+  review::Knowledge knowledge = review::Know(read.entries, p.params);
+  std::int64_t now = records::NowSeconds();
+  review::Forecast forecast;
+  if (topic < 0) {
+    forecast = review::ForecastDiscipline(knowledge, bank, discipline, now);
+  } else {
+    // The bank lists every topic of every discipline in catalogue order: this discipline's
+    // topic `topic` is the one after its first.
+    for (std::size_t t = 0; t < bank.Topics.size(); ++t) {
+      if (bank.Topics[t].Discipline != discipline) continue;
+      if (t + static_cast<std::size_t>(topic) < bank.Topics.size() &&
+          bank.Topics[t + static_cast<std::size_t>(topic)].Discipline == discipline)
+        forecast = review::ForecastTopic(knowledge, bank, static_cast<int>(t) + topic, now);
+      break;
+    }
+  }
+  if (!forecast.share) return -1;
+  return static_cast<int>(*forecast.share * 100 + 0.5);
+}
+
+std::string ForecastLine(int discipline, int topic) {
+  int percent = ForecastPercent(discipline, topic);
+  if (percent < 0) return ptext::kForecastNone.c_str();
+  exam::Thresholds thresholds = exam::ReadThresholds(P().data.IniText());
+  char line[256];
+  std::snprintf(line, sizeof line, ptext::kForecastFormat.c_str(), percent,
+                exam::GradeOf(percent, 100, thresholds));
+  return line;
 }
 
 void UpdateReviewItems(HMENU menu) {

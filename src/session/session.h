@@ -68,6 +68,7 @@ struct Sitting {
   std::int64_t started = 0;
   std::int64_t limitMs = 0;
   std::string title;  // the title last shown
+  int forecastPercent = -1;  // the forecast when it began; -1 for none
 };
 
 // What the report shows of the last sitting.
@@ -177,6 +178,12 @@ struct ReviewOverview {
   int skipped = 0;  // lines of the log that hold no grading
 };
 ReviewOverview ReviewCounts();
+// The forecast of an exam now over discipline `discipline`'s topic `topic` (-1: all of them),
+// as the exam dialog shows it: "Прогноз: 72 % (хорошо)" (the grade of the rounded percent by
+// exameo.ini's [grades]), or "Прогноз: нет данных" (Windows-1251).
+std::string ForecastLine(int discipline, int topic);
+// The percent of that forecast, rounded; -1 for none (an exam's record keeps it).
+int ForecastPercent(int discipline, int topic);
 void UpdateReviewItems(HMENU menu);
 void StartReview(review::PlanKind kind);
 

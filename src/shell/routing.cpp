@@ -40,6 +40,7 @@ long RouteCommand(unsigned wParam, HWND sender) {
     };
     calls.available = session::AvailableIn;
     calls.start = session::StartChoice;
+    calls.forecast = session::ForecastLine;
     ws::OpenExamDialog(OnScreen2.hInst, OnScreen2.hWnd, calls);
   }
   if (wParam == kCmdReviewDue && sender == nullptr) session::StartReview(review::PlanKind::kDue);

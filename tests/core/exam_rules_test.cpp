@@ -447,7 +447,7 @@ TEST(ExamRecord, ThirteenColumnsAndTheOldHeaderRewrittenWhole) {
   r.CreditTenths = 775;
   std::strcpy(r.Grade, Cp1251("хорошо"));
   const std::string examLine =
-      "2026-12-09 14:00;Физика;Все темы;20;18;14;70,0;1;751;нет;экзамен;77,5;хорошо\r\n";
+      "2026-12-09 14:00;Физика;Все темы;20;18;14;70,0;1;751;нет;экзамен;77,5;хорошо;\r\n";
   EXPECT_EQ(records::FormatResult(r), examLine);
   session::AppendRecord(r);
   EXPECT_EQ(ReadAll("data\\results.csv"), records::ResultsHeader() + oldLine + examLine);
@@ -462,7 +462,7 @@ TEST(ExamRecord, ThirteenColumnsAndTheOldHeaderRewrittenWhole) {
   session::AppendRecord(r);
   EXPECT_EQ(ReadAll("data\\results.csv"),
             records::ResultsHeader() + oldLine + examLine +
-                "2026-12-09 14:00;Физика;Все темы;20;18;14;70,0;1;751;нет;ошибки;;\r\n");
+                "2026-12-09 14:00;Физика;Все темы;20;18;14;70,0;1;751;нет;ошибки;;;\r\n");
 
   std::vector<records::ResultRecord> records = session::ReadResults();
   ASSERT_EQ(records.size(), 3u);
@@ -512,6 +512,42 @@ TEST(ExamRecord, TheReaderChecksTheNewColumnsAndTheChartKnowsExams) {
   EXPECT_FALSE(records::HasOldHeader(old.data(), 40));
   EXPECT_FALSE(records::HasOldHeader(head.data(), head.size()));
   EXPECT_EQ(records::WithNewHeader(head.data(), head.size()), head);
+}
+
+// The fourteenth column: an exam's forecast when it started, read back; empty for the others;
+// a file headed by the thirteen columns gets the new header, its lines read as they are.
+TEST(ExamRecord, TheForecastColumnAndTheThirteenColumnHeader) {
+  std::string head = records::ResultsHeader();
+  EXPECT_TRUE(head.ends_with(";Оценка;Прогноз, %\r\n")) << head;
+  records::ResultRecord r;
+  std::strcpy(r.When, "2026-12-09 14:00");
+  r.Questions = r.Asked = 4;
+  r.Right = 3;
+  r.Mode = records::Kind::kExam;
+  r.CreditTenths = 750;
+  std::strcpy(r.Grade, Cp1251("хорошо"));
+  r.ForecastPercent = 72;
+  std::string exam = records::FormatResult(r);
+  EXPECT_TRUE(exam.ends_with(";экзамен;75,0;хорошо;72\r\n")) << exam;
+  std::string file = head + exam +
+                     "2026-12-01 10:01;D;T;3;3;2;66,7;2;75;нет;тренировка;;;5\r\n" +  // not an exam
+                     "2026-12-01 10:02;D;T;3;3;2;66,7;2;75;нет;экзамен;70,0;хорошо;101\r\n" +
+                     "2026-12-01 10:03;D;T;3;3;2;66,7;2;75;нет;экзамен;70,0;хорошо;\r\n" +
+                     "2026-12-01 10:04;D;T;3;3;2;66,7;2;75;нет;тренировка;;\r\n";  // thirteen
+  std::vector<records::ResultRecord> read = records::ParseResults(file.data(), file.size());
+  ASSERT_EQ(read.size(), 3u);
+  EXPECT_STREQ(read[0].When, "2026-12-01 10:04");
+  EXPECT_EQ(read[1].ForecastPercent, -1);  // an exam without one
+  EXPECT_EQ(read[2].ForecastPercent, 72);
+
+  std::string thirteen =
+      "\xEF\xBB\xBF"
+      "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
+      "Кругов;Длительность, с;Продолжено;Режим;Частичный зачёт, %;Оценка\r\n"
+      "2026-12-01 10:04;D;T;3;3;2;66,7;2;75;нет;тренировка;;\r\n";
+  EXPECT_TRUE(records::HasOldHeader(thirteen.data(), thirteen.size()));
+  EXPECT_EQ(records::WithNewHeader(thirteen.data(), thirteen.size()),
+            head + "2026-12-01 10:04;D;T;3;3;2;66,7;2;75;нет;тренировка;;\r\n");
 }
 
 }  // namespace

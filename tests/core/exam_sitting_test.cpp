@@ -150,7 +150,7 @@ TEST_F(ExamSittingTest, OneOkPerQuestionRecordsTheTicksWithoutMarks) {
   std::string grade = right == 3 ? "хорошо" : "удовлетворительно";
   EXPECT_EQ(csv, records::ResultsHeader() + "2026-12-09 14:00;Физика;Все темы;4;4;" +
                      std::to_string(right) + ";" + (right == 3 ? "75,0" : "50,0") +
-                     ";1;120;нет;экзамен;" + credit + ";" + grade + "\r\n");
+                     ";1;120;нет;экзамен;" + credit + ";" + grade + ";\r\n");
 }
 
 TEST_F(ExamSittingTest, TheTimeOutTakesTheQuestionOnScreenAndTheRestIsUnanswered) {
@@ -305,7 +305,7 @@ TEST_F(ExamSittingTest, TheMistakesAreDrilledInTheUsualFlow) {
   EXPECT_EQ(Captions().back(), "Game over");
   std::string csv = ReadAll("data/results.csv");
   EXPECT_NE(csv.find("2026-12-09 14:00;Физика;Все темы;2;2;0;0,0;"), std::string::npos);
-  EXPECT_NE(csv.find(";нет;ошибки;;\r\n"), std::string::npos);
+  EXPECT_NE(csv.find(";нет;ошибки;;;\r\n"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists("data/progress"));
 }
 

@@ -225,7 +225,7 @@ TEST_F(ReviewSessionTest, TheMenuCountsWhenItOpensAndTheDueSessionRunsToGameOver
   EXPECT_EQ(entries[7].Key, entries[4].Key);  // O1
   EXPECT_EQ(ReadAll("data/results.csv"),
             records::ResultsHeader() +
-                "2026-12-09 12:00;Все дисциплины;Повторение;4;4;3;75,0;2;0;нет;повторение;;\r\n");
+                "2026-12-09 12:00;Все дисциплины;Повторение;4;4;3;75,0;2;0;нет;повторение;;;\r\n");
   EXPECT_FALSE(std::filesystem::exists("data/progress"));
   // Read back for the results window with its mode.
   std::vector<records::ResultRecord> records = session::ReadResults();
@@ -267,7 +267,7 @@ TEST_F(ReviewSessionTest, TheMistakesNewestFirstAndASittingAsksBeforeEither) {
   // The sitting ended before its first answer: no record of it. The results file is UTF-8.
   EXPECT_EQ(results, records::ResultsHeader() +
                          "2026-12-09 12:00;Все дисциплины;Работа над ошибками;2;2;2;100,0;1;0;"
-                         "нет;ошибки;;\r\n");
+                         "нет;ошибки;;;\r\n");
 }
 
 // A card without variants is no review question: its answer is not logged, an old line of it
@@ -323,6 +323,20 @@ TEST_F(ReviewSessionTest, TheParametersOfExameoIniAreUsedOrIgnoredWithOneWarning
   EXPECT_TRUE(session::P().paramsFitted);
   EXPECT_GT(defaults.counts.DueToday, 0);
   EXPECT_EQ(session::ReviewCounts().counts.DueToday, 0);
+}
+
+// The exam dialog's forecast: none without answers of the choice, and over a topic the mean of
+// the answered question's recall now and the first-answer share for the one never answered.
+TEST_F(ReviewSessionTest, TheForecastLineOfTheExamDialog) {
+  EXPECT_EQ(session::ForecastLine(1, -1), Cp(Cp1251("Прогноз: нет данных")));
+  Log("Base\\c.txt", 0, 3, kNow);  // C0 right just now: recalled for sure
+  // C1 never answered: (1 right + 1) / (1 first + 2) = 2/3; the mean 5/6 is 83 %, "хорошо".
+  EXPECT_EQ(session::ForecastLine(1, 0), Cp(Cp1251("Прогноз: 83 % (хорошо)")));
+  EXPECT_EQ(session::ForecastLine(1, -1), Cp(Cp1251("Прогноз: 83 % (хорошо)")));
+  EXPECT_EQ(session::ForecastPercent(1, 0), 83);
+  // Физика: none of its questions answered.
+  EXPECT_EQ(session::ForecastLine(0, -1), Cp(Cp1251("Прогноз: нет данных")));
+  EXPECT_EQ(session::ForecastPercent(0, 1), -1);
 }
 
 TEST_F(ReviewSessionTest, TheKnowledgeWindowOpensOverTheMainWindowEvenDuringASitting) {

@@ -190,16 +190,16 @@ TEST(StudyResults, LinesAreUtf8WithQuotingWhereNeeded) {
   r.Seconds = 3725;
   r.Resumed = true;
   EXPECT_EQ(records::FormatResult(r),
-            "2026-12-08 09:05;Физика;\"A;B \"\"C\"\"\";12;9;6;66,7;3;3725;да;тренировка;;\r\n");
+            "2026-12-08 09:05;Физика;\"A;B \"\"C\"\"\";12;9;6;66,7;3;3725;да;тренировка;;;\r\n");
   r.PercentTenths = 1000;
   r.Resumed = false;
   std::strcpy(r.Topic, "Line\r\nbreak");
   EXPECT_EQ(records::FormatResult(r),
-            "2026-12-08 09:05;Физика;\"Line\r\nbreak\";12;9;6;100,0;3;3725;нет;тренировка;;\r\n");
+            "2026-12-08 09:05;Физика;\"Line\r\nbreak\";12;9;6;100,0;3;3725;нет;тренировка;;;\r\n");
   EXPECT_EQ(records::ResultsHeader(),
             "\xEF\xBB\xBF"
             "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
-            "Кругов;Длительность, с;Продолжено;Режим;Частичный зачёт, %;Оценка\r\n");
+            "Кругов;Длительность, с;Продолжено;Режим;Частичный зачёт, %;Оценка;Прогноз, %\r\n");
 
   // Percent in tenths, rounded half up: 2/3, 1/3, 1/8 exactly 12.5, 1/16 = 6.25.
   EXPECT_EQ(records::PercentTenths(2, 3), 667);

@@ -211,8 +211,8 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   EXPECT_EQ(ReadAll("data/results.csv"),
             "\xEF\xBB\xBF"
             "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
-            "Кругов;Длительность, с;Продолжено;Режим;Частичный зачёт, %;Оценка\r\n"
-            "2026-12-08 10:30;Дисциплина;Тема;3;3;2;66,7;2;75;нет;тренировка;;\r\n");
+            "Кругов;Длительность, с;Продолжено;Режим;Частичный зачёт, %;Оценка;Прогноз, %\r\n"
+            "2026-12-08 10:30;Дисциплина;Тема;3;3;2;66,7;2;75;нет;тренировка;;;\r\n");
   EXPECT_FALSE(std::filesystem::exists("data/progress"));
   EXPECT_FALSE(std::filesystem::exists("data/exameo.ini"));
 
@@ -222,7 +222,7 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   for (int i = 0; i < 3; ++i) AnswerCurrent(true);
   std::string csv = ReadAll("data/results.csv");
   EXPECT_NE(
-      csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет;тренировка;;\r\n"),
+      csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет;тренировка;;;\r\n"),
       std::string::npos);
   std::vector<records::ResultRecord> records = session::ReadResults();
   ASSERT_EQ(records.size(), 2u);
@@ -508,7 +508,7 @@ TEST_F(StudyFlowTest, AResultsFileOverTheReadLimitShowsItsNewestRecords) {
   Choose();
   gNow = 1007;
   AnswerCurrent(true);
-  const std::string fresh = "2026-12-08 10:30;Дисциплина;Тема;1;1;1;100,0;1;7;нет;тренировка;;\r\n";
+  const std::string fresh = "2026-12-08 10:30;Дисциплина;Тема;1;1;1;100,0;1;7;нет;тренировка;;;\r\n";
   ASSERT_EQ(ReadAll("data/results.csv"), file + fresh);
 
   // The tail: the record just written, 99 whole lines and half of one more, left out.
@@ -590,7 +590,7 @@ TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater)
   };
   auto line = [](int seconds) {
     return "2026-12-08 10:30;Дисциплина;Тема;1;1;1;100,0;1;" + std::to_string(seconds) +
-           ";нет;тренировка;;\r\n";
+           ";нет;тренировка;;;\r\n";
   };
   auto shown = [] {
     std::vector<int> seconds;

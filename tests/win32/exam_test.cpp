@@ -99,8 +99,9 @@ TEST(ExamDialog, ControlsTabOrderDefaultsAndLimits) {
     EXPECT_EQ(ComboText(dialog, kExamDiscipline), L"Пустая дисциплина");
     EXPECT_EQ(Text(dialog, kExamAvailable), L"из 0");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    EXPECT_EQ(Text(dialog, kExamForecast), L"Прогноз: нет данных");  // nothing answered yet
     // The dialog's size follows its font: dialog units, not pixels.
-    RECT units{0, 0, 222, 106};
+    RECT units{0, 0, 222, 120};
     MapDialogRect(dialog, &units);
     RECT client{};
     GetClientRect(dialog, &client);

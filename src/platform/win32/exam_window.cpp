@@ -65,6 +65,10 @@ void ShowAvailable(HWND dialog, bool firstCount) {
   SetDlgItemTextW(dialog, kExamAvailable, of.c_str());
   // A choice without questions cannot start; "из 0" says why.
   EnableWindow(GetDlgItem(dialog, IDOK), n > 0);
+  if (gDialog.calls.forecast != nullptr) {
+    std::string line = discipline >= 0 ? gDialog.calls.forecast(discipline, topic) : "";
+    SetDlgItemTextW(dialog, kExamForecast, cp1251::ToWide(line.c_str()).c_str());
+  }
 }
 
 void FillTopics(HWND dialog, int discipline, int topic) {
@@ -250,7 +254,7 @@ void OpenExamDialog(HINSTANCE instance, HWND owner, const ExamDialogCalls& calls
     return;
   InitControls();
   DialogTemplate t;
-  t.Begin(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 13, 0, 0, 222, 106,
+  t.Begin(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 14, 0, 0, 222, 120,
           L"Экзамен");
   t.Item(L"STATIC", L"Дисциплина:", SS_LEFT, 7, 9, 60, 8, -1);
   t.Item(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 70, 7, 145, 150,
@@ -269,8 +273,9 @@ void OpenExamDialog(HINSTANCE instance, HWND owner, const ExamDialogCalls& calls
   t.Item(UPDOWN_CLASSW, L"",
          UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0,
          0, 0, kExamMinutesArrows);
-  t.Item(L"BUTTON", L"Начать", BS_DEFPUSHBUTTON | WS_TABSTOP, 111, 85, 50, 14, IDOK);
-  t.Item(L"BUTTON", L"Отмена", BS_PUSHBUTTON | WS_TABSTOP, 165, 85, 50, 14, IDCANCEL);
+  t.Item(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 7, 84, 208, 8, kExamForecast);
+  t.Item(L"BUTTON", L"Начать", BS_DEFPUSHBUTTON | WS_TABSTOP, 111, 99, 50, 14, IDOK);
+  t.Item(L"BUTTON", L"Отмена", BS_PUSHBUTTON | WS_TABSTOP, 165, 99, 50, 14, IDCANCEL);
   gDialog = DialogState{};
   gDialog.calls = calls;
   INT_PTR result = DialogBoxIndirectParamW(instance, t.Get(), owner, DialogProc, 0);

@@ -16,6 +16,7 @@ inline constexpr int kExamCountArrows = 104;
 inline constexpr int kExamAvailable = 105;
 inline constexpr int kExamMinutes = 106;
 inline constexpr int kExamMinutesArrows = 107;
+inline constexpr int kExamForecast = 108;
 // ... and of the report.
 inline constexpr int kReportHead = 201;
 inline constexpr int kReportList = 202;

@@ -8,7 +8,7 @@
 #include "platform/win32/exam_window.h"
 #include "platform/window_system.h"
 #include "shell/add_questions.h"
-#include "shell/commands.h"
+#include "common/commands.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
 #include "shell/routing.h"
