@@ -129,11 +129,11 @@ gone 'Game over' || fail "the Game over box stayed"
 # both right, 100,0 % (a decimal comma, as a Russian spreadsheet reads it), 1 round, resumed.
 [[ -z $(ls progress) ]] || fail "the progress was not forgotten: $(ls progress)"
 [[ $(wc -l <results.csv) -eq 6 ]] || fail "results.csv: $(cat results.csv)"
-# The old ten-column header was rewritten whole before the first record of thirteen.
-head -n 1 results.csv | grep -q 'Продолжено;Режим;Частичный зачёт, %;Оценка' ||
+# The old ten-column header was rewritten whole before the first record of fourteen.
+head -n 1 results.csv | grep -q 'Продолжено;Режим;Частичный зачёт, %;Оценка;Прогноз, %' ||
   fail "the header was not rewritten: $(head -n 1 results.csv)"
 last=$(tail -n 1 results.csv | tr -d '\r')
-[[ $last =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}\ [0-9]{2}:[0-9]{2}\;Арифметика\;Сложение\;4\;2\;2\;100,0\;1\;[0-9]+\;да\;тренировка\;\;$ ]] ||
+[[ $last =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}\ [0-9]{2}:[0-9]{2}\;Арифметика\;Сложение\;4\;2\;2\;100,0\;1\;[0-9]+\;да\;тренировка\;\;\;$ ]] ||
   fail "the new record is \"$last\""
 # Every grading of both runs is in the review log, whatever the options: its header and four
 # lines, each answered without a mistake in the drill.
