@@ -15,6 +15,7 @@
 #include "common/host_file.h"
 #include "common/texts.h"
 #include "platform/files.h"
+#include "platform/in_folder.h"
 #include "review/counts.h"
 #include "review/fit.h"
 #include "review/forecast.h"
@@ -89,28 +90,7 @@ std::string Share(const std::optional<double>& share) {
   return share ? Number(*share) : "null";
 }
 
-// The program opens everything relative to the working directory; this moves there for a while.
-class InFolder {
- public:
-  explicit InFolder(const fs::path& dir) {
-    std::error_code ec;
-    saved_ = fs::current_path(ec);
-    if (ec) return;
-    fs::current_path(dir, ec);
-    entered_ = !ec;
-  }
-  ~InFolder() {
-    std::error_code ec;
-    if (entered_) fs::current_path(saved_, ec);
-  }
-  InFolder(const InFolder&) = delete;
-  InFolder& operator=(const InFolder&) = delete;
-  bool Entered() const { return entered_; }
-
- private:
-  fs::path saved_;
-  bool entered_ = false;
-};
+using files::InFolder;
 
 // The bank's catalogue, in zeroed static storage like the program's own.
 DisciplineClass catalogue;

@@ -13,6 +13,7 @@
 #include "bridge/text.h"
 #include "bridge/writers.h"
 #include "platform/files.h"
+#include "platform/in_folder.h"
 
 namespace bridge {
 
@@ -24,28 +25,7 @@ namespace {
 TopicClass topic;
 DisciplineClass catalogue;
 
-// The program opens everything relative to the working directory; this moves there for a while.
-class InFolder {
- public:
-  explicit InFolder(const fs::path& dir) {
-    std::error_code ec;
-    saved_ = fs::current_path(ec);
-    if (ec) return;
-    fs::current_path(dir.empty() ? fs::path(".") : dir, ec);
-    entered_ = !ec;
-  }
-  ~InFolder() {
-    std::error_code ec;
-    if (entered_) fs::current_path(saved_, ec);
-  }
-  InFolder(const InFolder&) = delete;
-  InFolder& operator=(const InFolder&) = delete;
-  bool Entered() const { return entered_; }
-
- private:
-  fs::path saved_;
-  bool entered_ = false;
-};
+using files::InFolder;
 
 // A fresh folder holding a Base folder, removed with everything in it. The loaders are given
 // copies there, so that any file name and place works and nothing of the user's is touched.
