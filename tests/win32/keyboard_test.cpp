@@ -50,9 +50,10 @@ class Keyboard : public ::testing::Test {
   static HWND Chooser() {
     HWND chooser = OpenChooser(kArithmetic);
     EXPECT_NE(chooser, nullptr);
-    if (chooser != nullptr)
+    if (chooser != nullptr) {
       EXPECT_TRUE(WaitForFocus(chooser, GetDlgItem(chooser, 100)))
           << "the chooser never took the keyboard with the focus on its first topic";
+    }
     return chooser;
   }
 };
