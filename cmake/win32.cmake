@@ -33,12 +33,20 @@ if(CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
-# The window system on Win32 and the window procedures (src/shell/win32), without the entry
-# point: the program and the Win32 tests link it. Object files rather than an archive, so that
-# they come first at link time and the core's calls of the window system bind to them.
-file(GLOB EXAMEO_WS_WIN32_SOURCES CONFIGURE_DEPENDS ${EXAMEO_SRC}/platform/win32/*.cpp
-     ${EXAMEO_SRC}/shell/win32/*.cpp)
-list(FILTER EXAMEO_WS_WIN32_SOURCES EXCLUDE REGEX "/(files_win32|winmain)\\.cpp$")
+# The window system on Win32 and the window procedures, without the entry point: the program
+# and the Win32 tests link it. Object files rather than an archive, so that they come first at
+# link time and the core's calls of the window system bind to them. Every win32/ folder of src/
+# (the platform's, and the application's own Win32 part beside its portable folder) adds to it;
+# the file layer (files_*.cpp) is in the bank's library, the entry point in the program only.
+file(GLOB EXAMEO_WS_WIN32_SOURCES CONFIGURE_DEPENDS ${EXAMEO_SRC}/*/win32/*.cpp)
+list(FILTER EXAMEO_WS_WIN32_SOURCES EXCLUDE REGEX "/platform/win32/files_[^/]*$")
+set(EXAMEO_WINMAIN ${EXAMEO_WS_WIN32_SOURCES})
+list(FILTER EXAMEO_WINMAIN INCLUDE REGEX "/winmain\\.cpp$")
+list(FILTER EXAMEO_WS_WIN32_SOURCES EXCLUDE REGEX "/winmain\\.cpp$")
+list(LENGTH EXAMEO_WINMAIN winmain_count)
+if(NOT winmain_count EQUAL 1)
+  message(FATAL_ERROR "expected one winmain.cpp in a win32/ folder of src/, found: ${EXAMEO_WINMAIN}")
+endif()
 add_library(exameo_ws_win32 OBJECT ${EXAMEO_WS_WIN32_SOURCES})
 target_link_libraries(exameo_ws_win32 PUBLIC exameo_core user32 gdi32 comctl32 comdlg32 shell32
                       oleacc oleaut32 ole32)
@@ -53,7 +61,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/exameo.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/exameo.ico;${CMAKE_SOURCE_DIR}/res/exameo.manifest")
 
 # Linked statically, so that no MinGW runtime DLL has to travel beside the program.
-add_executable(exameo WIN32 ${EXAMEO_SRC}/shell/win32/winmain.cpp)
+add_executable(exameo WIN32 ${EXAMEO_WINMAIN})
 target_link_libraries(exameo PRIVATE exameo_ws_win32 exameo_core exameo_resources)
 target_link_options(exameo PRIVATE -static -static-libgcc -static-libstdc++)
 

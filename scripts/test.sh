@@ -53,14 +53,15 @@ fail() {
   exit 1
 }
 
-# CTest of a preset; as root without the tests that must run unprivileged.
+# CTest of a preset, as many tests at once as there are cores (the tests keep to scratch
+# folders of their own); as root without the tests that must run unprivileged.
 run_ctest() {
   if [[ $(id -u) -eq 0 ]]; then
     local filter=-
     for t in "${unprivileged_tests[@]}"; do filter+=${t#*:}:; done
-    GTEST_FILTER=${filter%:} ctest --preset "$1" --no-tests=error
+    GTEST_FILTER=${filter%:} ctest --preset "$1" --no-tests=error --parallel "$(nproc)"
   else
-    ctest --preset "$1" --no-tests=error
+    ctest --preset "$1" --no-tests=error --parallel "$(nproc)"
   fi
 }
 
@@ -116,44 +117,68 @@ step_unprivileged() {
   ((ran)) || fail "no build to run them in"
 }
 
+# fuzz_one TARGET: fuzzes one target from a copy of its corpus and prints one line on it.
+fuzz_one() {
+  local target=$1 name corpus largest max_len work log seeds runs rate
+  name=$(basename "$target")
+  corpus=fuzz/corpus/$name
+  [[ -d $corpus ]] || fail "$name has no corpus folder $corpus"
+  seeds=$(find "$corpus" -maxdepth 1 -type f | wc -l)
+  ((seeds > 0)) || fail "$corpus holds no seed"
+  largest=$(find "$corpus" -maxdepth 1 -type f -printf '%s\n' | sort -n | tail -n 1)
+  if [[ -d fuzz/replay/$name ]]; then
+    # Its large seeds are replayed only (CTest): fuzzed from small inputs, a run is short.
+    max_len=$((largest > 4096 ? largest : 4096))
+  else
+    # Long enough for the seeds over 64 KiB, so that the block hand-over is fuzzed.
+    max_len=$((largest > 70000 ? largest : 70000))
+  fi
+  # A copy: libFuzzer adds what it finds to the folder it is given.
+  work=$(mktemp -d)
+  log=$work.log
+  cp -r "$corpus"/. "$work"/
+  if ! env "${sanitizer_env[@]}" "$target" -max_total_time=10 -max_len="$max_len" \
+    -print_final_stats=1 "$work" >"$log" 2>&1; then
+    tail -n 40 "$log"
+    fail "$name found a fault (inputs kept in $work)"
+  fi
+  # libFuzzer reports the seed corpus it read: all of it, the largest seed included.
+  grep -q "seed corpus: files: $seeds .* max: ${largest}b" "$log" ||
+    { grep "seed corpus" "$log"; fail "$name did not start from its $seeds seeds"; }
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
+  rate=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$')
+  echo "$name: $seeds seeds (largest $largest bytes), -max_len=$max_len," \
+    "$runs runs, $rate inputs a second, no fault"
+  rm -rf "$work" "$log"
+}
+
 step_fuzz() {
-  local targets=() target name corpus largest max_len work log seeds runs rate
+  local targets=() target out running=0 failed=0 i
   for target in build/sanitize/fuzz/fuzz_*; do
     [[ -f $target && -x $target ]] && targets+=("$target")
   done
   ((${#targets[@]})) || fail "no fuzz target was built in build/sanitize/fuzz"
-  for target in "${targets[@]}"; do
-    name=$(basename "$target")
-    corpus=fuzz/corpus/$name
-    [[ -d $corpus ]] || fail "$name has no corpus folder $corpus"
-    seeds=$(find "$corpus" -maxdepth 1 -type f | wc -l)
-    ((seeds > 0)) || fail "$corpus holds no seed"
-    largest=$(find "$corpus" -maxdepth 1 -type f -printf '%s\n' | sort -n | tail -n 1)
-    if [[ -d fuzz/replay/$name ]]; then
-      # Its large seeds are replayed only (CTest): fuzzed from small inputs, a run is short.
-      max_len=$((largest > 4096 ? largest : 4096))
-    else
-      # Long enough for the seeds over 64 KiB, so that the block hand-over is fuzzed.
-      max_len=$((largest > 70000 ? largest : 70000))
+  # Each target is one process on one core for its 10 s: as many at once as there are cores.
+  # Their reports are printed in order once all are done.
+  out=$(mktemp -d)
+  for i in "${!targets[@]}"; do
+    if ((running >= $(nproc))); then
+      wait -n || true
+      running=$((running - 1))
     fi
-    # A copy: libFuzzer adds what it finds to the folder it is given.
-    work=$(mktemp -d)
-    log=$work.log
-    cp -r "$corpus"/. "$work"/
-    if ! env "${sanitizer_env[@]}" "$target" -max_total_time=10 -max_len="$max_len" \
-      -print_final_stats=1 "$work" >"$log" 2>&1; then
-      tail -n 40 "$log"
-      fail "$name found a fault (inputs kept in $work)"
-    fi
-    # libFuzzer reports the seed corpus it read: all of it, the largest seed included.
-    grep -q "seed corpus: files: $seeds .* max: ${largest}b" "$log" ||
-      { grep "seed corpus" "$log"; fail "$name did not start from its $seeds seeds"; }
-    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
-    rate=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$')
-    echo "$name: $seeds seeds (largest $largest bytes), -max_len=$max_len," \
-      "$runs runs, $rate inputs a second, no fault"
-    rm -rf "$work" "$log"
+    (
+      set -e
+      fuzz_one "${targets[$i]}"
+    ) >"$out/$i.log" 2>&1 && touch "$out/$i.ok" &
+    running=$((running + 1))
   done
+  wait
+  for i in "${!targets[@]}"; do
+    cat "$out/$i.log"
+    [[ -f $out/$i.ok ]] || failed=$((failed + 1))
+  done
+  rm -rf "$out"
+  ((failed == 0)) || fail "$failed of ${#targets[@]} fuzz targets failed"
 }
 
 step_bench() {
@@ -180,10 +205,12 @@ step_mingw() {
     fail "the package target made no build/mingw/exameo-$version-setup.exe"
   # shellcheck source=scripts/wine-session.sh
   source scripts/wine-session.sh build/mingw
-  # Real windows and real input under Wine on a virtual display now and then lose a race with
-  # the X server; a test program that fails is run again, up to twice, and fails the step only
-  # when it fails every time.
-  ctest --preset mingw --no-tests=error --repeat until-pass:3
+  # Each test runs once: a test that fails fails the step (a Win32 test waits, bounded, for what
+  # comes from the X server and the window manager instead of being run again).
+  # One test at a time: run beside the others under Wine, exameo_bridge_tests once found no
+  # temporary file for a tool's output (std::tmpfile), a fault not yet explained. The tests that
+  # show windows hold RESOURCE_LOCK display for a parallel run by hand.
+  ctest --preset mingw --no-tests=error
   # The bank tools as built for Windows: exameo-export.exe writes a discipline of the shipped
   # database as Moodle XML (exit 1: it has questions without a correct variant, which Moodle
   # refuses), exameo-import.exe brings it back into a new Base, and exameo-check.exe passes it.

@@ -232,7 +232,9 @@ TEST_F(AddQuestionsTest, DroppedFilesAreAddedTheMenuRebuiltAndTheReportUsedByKey
     at = GetNextDlgTabItem(report, at, FALSE);
     EXPECT_EQ(at, next);
   }
-  // ... and the Tab key moves the focus along it, as in any dialog.
+  // ... and the Tab key moves the focus along it, as in any dialog, once the window manager
+  // has activated it (else its activation may come between the key and the check).
+  EXPECT_TRUE(WaitForFocus(report)) << "the report never became the foreground window";
   SetFocus(open);
   PostMessageW(open, WM_KEYDOWN, VK_TAB, 0);
   Pump();

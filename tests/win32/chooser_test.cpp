@@ -16,6 +16,12 @@ class ChooserTest : public ::testing::Test {
     WindowLog log;
     HWND chooser = OpenChooser(descriptionPath);
     ASSERT_NE(chooser, nullptr);
+    // The focus on the first topic (on OK, the last control, when there is none) once the window
+    // manager has activated the chooser; until then another window may hold it for a while.
+    HWND focus = topics > 0 ? GetDlgItem(chooser, 100)
+                            : GetWindow(GetWindow(chooser, GW_CHILD), GW_HWNDLAST);
+    EXPECT_TRUE(WaitForFocus(chooser, focus))
+        << "the chooser never became the foreground window with the focus on its first control";
     const int last = topics - 1;
     const int r = 20 * (last - ((last + 3) % 3));
     const int width = OnScreen2.Client.right;

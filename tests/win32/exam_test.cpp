@@ -19,9 +19,16 @@ namespace {
 
 // Runs `action` once the modal dialog is up, inside its own message loop.
 std::function<void(HWND)> gWhileUp;
+int gTicksShown = 0;
 void CALLBACK WhenUp(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND dialog = ExamDialog();
   if (dialog == nullptr || !IsWindowVisible(dialog)) return;  // not shown yet: the next tick
+  // Shown, then activated by the window manager a little later: the test reads the focus once
+  // the dialog is the foreground window with the focus inside it, or after 3 s (and then fails).
+  HWND focus = GetFocus();
+  const bool settled =
+      GetForegroundWindow() == dialog && focus != nullptr && IsChild(dialog, focus);
+  if (!settled && ++gTicksShown < 60) return;
   KillTimer(nullptr, timer);
   auto action = std::move(gWhileUp);
   gWhileUp = nullptr;
@@ -31,6 +38,7 @@ void CALLBACK WhenUp(HWND, UINT, UINT_PTR timer, DWORD) {
 // Opens the dialog through the menu command and acts in it while it is up.
 void WithDialog(std::function<void(HWND)> action) {
   gWhileUp = std::move(action);
+  gTicksShown = 0;
   SetTimer(nullptr, 0, 50, WhenUp);
   PostMessageW(MainWindow(), WM_COMMAND, 504, 0);
   Pump();

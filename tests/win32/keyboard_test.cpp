@@ -51,7 +51,10 @@ class Keyboard : public ::testing::Test {
   static HWND Chooser() {
     HWND chooser = OpenChooser(kArithmetic);
     EXPECT_NE(chooser, nullptr);
-    PumpUntil([&] { return GetForegroundWindow() == chooser; }, 3000);
+    if (chooser != nullptr) {
+      EXPECT_TRUE(WaitForFocus(chooser, GetDlgItem(chooser, 100)))
+          << "the chooser never took the keyboard with the focus on its first topic";
+    }
     return chooser;
   }
 };
@@ -184,8 +187,9 @@ TEST_F(Keyboard, TheResultsWindowTakesItsOwnKeysAndEscClosesIt) {
   MenuCommand(503);
   HWND results = ResultsWindow();
   ASSERT_NE(results, nullptr);
-  PumpUntil([&] { return GetForegroundWindow() == results; }, 3000);
   HWND list = GetDlgItem(results, kResultsListId);
+  EXPECT_TRUE(WaitForFocus(results, list))
+      << "the results window never took the keyboard with the focus on its list";
   EXPECT_EQ(GetFocus(), list);
   auto selected = [&] {
     return SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);

@@ -173,17 +173,26 @@ class BoxAnswerer {
     seen.yesNo = visible(IDYES) && visible(IDNO) && !visible(IDOK) && !visible(IDCANCEL);
     boxes_.push_back(seen);
     // Answered once the box is up and has given the focus to its default button, from its
-    // own message loop.
+    // own message loop: the window manager's activation may come a little later, so the focus
+    // is looked for every 20 ms for up to 3 s.
+    waited_ = 0;
     SetTimer(box, 1, 0, Later);
   }
 
   static void CALLBACK Later(HWND box, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(box, timer);
-    if (current_ == nullptr || current_->boxes_.empty()) return;
-    Box& seen = current_->boxes_.back();
+    if (current_ == nullptr || current_->boxes_.empty()) {
+      KillTimer(box, timer);
+      return;
+    }
     HWND focus = GetFocus();
-    if (focus != nullptr && GetParent(focus) == box)
-      seen.defaultId = static_cast<UINT>(GetDlgCtrlID(focus));
+    const bool inBox = focus != nullptr && GetParent(focus) == box;
+    if (!inBox && ++current_->waited_ < 150) {
+      SetTimer(box, timer, 20, Later);
+      return;
+    }
+    KillTimer(box, timer);
+    Box& seen = current_->boxes_.back();
+    if (inBox) seen.defaultId = static_cast<UINT>(GetDlgCtrlID(focus));
     if (!seen.yesNo)
       PostMessageW(box, WM_COMMAND, IDOK, 0);
     else if (current_->reply_ == Reply::Yes)
@@ -196,6 +205,7 @@ class BoxAnswerer {
 
   static BoxAnswerer* current_;
   HHOOK hook_ = nullptr;
+  int waited_ = 0;  // timer ticks spent waiting for the focus in the current box
   Reply reply_;
   std::vector<Box> boxes_;
   std::vector<HWND> open_;  // the boxes read and not yet destroyed

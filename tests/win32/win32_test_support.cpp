@@ -198,6 +198,16 @@ bool PumpUntil(const std::function<bool()>& done, int milliseconds) {
   return true;
 }
 
+bool WaitForFocus(HWND window, HWND focus, int milliseconds) {
+  return PumpUntil(
+      [&] {
+        HWND has = GetFocus();
+        return IsWindowVisible(window) && GetForegroundWindow() == window && has != nullptr &&
+               (focus != nullptr ? has == focus : has == window || IsChild(window, has));
+      },
+      milliseconds);
+}
+
 int DisciplineIndex(const char* path) {
   for (int i = 0; i <= Discipline.LastDiscipline; ++i)
     if (std::strcmp(Discipline.Disciplines[i].Path, path) == 0) return i;

@@ -25,6 +25,12 @@ int TestsOutsideSuiteSoFar(const char* suite);
 // Pumps messages for up to `milliseconds` until `done()` holds; returns whether it did. For
 // what arrives from the display server (focus, activation) rather than from the program.
 bool PumpUntil(const std::function<bool()>& done, int milliseconds);
+// Pumps for up to `milliseconds` until `window` is shown, is the foreground window and has the
+// keyboard focus on `focus` (on itself or any of its children when `focus` is null); returns
+// whether it got there. The window manager activates a new window through the display server,
+// later on a busy machine, and may hand the focus about meanwhile: a test checks the focus only
+// once this has settled, and fails (never retries) when it does not within the bound.
+bool WaitForFocus(HWND window, HWND focus = nullptr, int milliseconds = 5000);
 // The catalogue index of a description file, or -1.
 int DisciplineIndex(const char* path);
 // Removes a folder with everything in it, as far as it can.

@@ -124,8 +124,11 @@ TEST_F(WindowSystem, DisablingTheFocusedControlHandsTheFocusToItsParent) {
   SetForegroundWindow(window_);
   SetFocus(box);
   // Without a window manager Wine's windows never get the focus, and the keys would reach nothing.
-  ASSERT_EQ(GetFocus(), box) << "the display gave the test window no focus: is a window manager "
-                                "running on it (scripts/wine-session.sh starts one)?";
+  // With one, its activation arrives a little later and may move the focus meanwhile: wait.
+  ASSERT_TRUE(WaitForFocus(window_, box))
+      << "the display gave the test window no focus: is a window manager running on it "
+         "(scripts/wine-session.sh starts one)?";
+  ASSERT_EQ(GetFocus(), box);
   ws::Enable(box, false);
   EXPECT_FALSE(IsWindowEnabled(box));
   EXPECT_EQ(GetFocus(), window_) << "the keys must keep reaching the program's window";
