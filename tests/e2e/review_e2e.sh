@@ -98,6 +98,6 @@ while IFS= read -r line; do
     fail "the review line is \"$line\""
 done < <(tail -n 4 reviews.csv | tr -d '\r')
 last=$(tail -n 1 results.csv | tr -d '\r')
-[[ $last =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}\ [0-9]{2}:[0-9]{2}\;Все\ дисциплины\;Повторение\;4\;4\;4\;100,0\;1\;[0-9]+\;нет\;повторение\;\;$ ]] ||
+[[ $last =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}\ [0-9]{2}:[0-9]{2}\;Все\ дисциплины\;Повторение\;4\;4\;4\;100,0\;1\;[0-9]+\;нет\;повторение\;\;\;$ ]] ||
   fail "the session's record is \"$last\""
 echo "review e2e: passed"
