@@ -60,6 +60,7 @@ TEST(DataFolder, ARefusedWriteIsToldOnceThroughItsHandlerAndKeptUntilTheFileTake
     std::vector<records::ResultRecord> kept = data.ReadResults();
     ASSERT_EQ(kept.size(), 2u);
     EXPECT_EQ(kept[0].Right, 2);  // newest first
+    EXPECT_EQ(kept[1].Right, 1);
   }
   data.AppendResult(Record(3));  // the file takes the kept lines first, then the new one
   EXPECT_EQ(heard.warnings.size(), 1u);
