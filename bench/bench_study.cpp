@@ -89,9 +89,8 @@ void LoadAndStart() {
   Topic_test.UnloadQuestions();
   std::string path = "Base\\big.txt";
   Topic_test.LoadQuestions(path.data());
-  bNobodyHome = false;
-  session::TopicLoaded(0, OnScreen2.hWnd);
-  StartQuiz();
+  session::BeginTopic(0, OnScreen2.hWnd);
+  fake::Pump();  // the start message
 }
 
 // Ticks the right variants of the current question, as the user would before OK.
@@ -248,9 +247,11 @@ void BM_StudyLoadExtra(benchmark::State& state) {
     double c0 = ThreadCpuMs();
     auto t0 = Clock::now();
     Topic_test.LoadQuestions(path.data());
-    session::TopicLoaded(0, OnScreen2.hWnd);
+    session::BeginTopic(0, OnScreen2.hWnd);
     auto t1 = Clock::now();
-    return Times{ThreadCpuMs() - c0, std::chrono::duration<double, std::milli>(t1 - t0).count()};
+    Times times{ThreadCpuMs() - c0, std::chrono::duration<double, std::milli>(t1 - t0).count()};
+    fake::Pump();  // the start message, outside the time: it is the drill's, not the load's
+    return times;
   };
   // The first loads of a process take the page faults of memory it has not held yet; the
   // measured ones reload into memory it holds, as the program does from its second topic on.

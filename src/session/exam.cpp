@@ -15,6 +15,8 @@
 namespace session {
 namespace {
 
+void PrepareSitting(Program& p, HWND);
+
 // The ticks of the question on screen, as bits of its variant slots.
 unsigned TicksOnScreen(const QuestionClass& q) {
   unsigned bits = 0;
@@ -188,12 +190,16 @@ bool BeginSitting(int discipline, int topic, int count, int minutes) {
   session.rounds = false;
   session.mayShuffleQuestions = false;
   session.minutes = minutes < 0 ? 0 : minutes;
+  session.prepare = PrepareSitting;
   for (const bank::Source& src : s.sources) session.assembled.push_back({src.Key, src.File});
   Begin(std::move(session), OnScreen2.hWnd, true);
   return true;
 }
 
-void PrepareSitting(Program& p) {
+namespace {
+
+// A sitting's answers shuffled as the options say; its first question placed at once.
+void PrepareSitting(Program& p, HWND) {
   Sitting& s = p.sitting;
   if (p.data.CurrentOptions().shuffleAnswers)
     for (int i = 0; i < Topic_test.Count; ++i) {
@@ -208,6 +214,8 @@ void PrepareSitting(Program& p) {
   ShowTitle();
   if (s.limitMs > 0) ws::SetTicking(OnScreen2.hWnd, true);
 }
+
+}  // namespace
 
 void SittingOk() {
   Sitting& s = P().sitting;

@@ -7,16 +7,10 @@
 namespace session {
 
 // Prepares the questions now in Topic_test for `p.current`, before its first question is
-// placed: the kind's file decides (a topic shuffles and may resume; an assembled list shuffles
-// as its session allows; a sitting places its first question itself).
+// placed: its kind's `prepare` (a topic shuffles and may resume; a sitting shuffles its answers
+// and places its first question itself), else as an assembled list: answers shuffled as the
+// options say, questions only when the session may, no progress file.
 void Prepare(Program& p, HWND owner);
-
-// topic.cpp
-void PrepareTopic(Program& p, HWND owner);
-// exam.cpp
-void PrepareSitting(Program& p);
-// An assembled list (review.cpp, mistakes.cpp): answers shuffled as the options say, questions
-// only when the session may.
 void PrepareAssembled(Program& p);
 
 }  // namespace session

@@ -67,18 +67,10 @@ void AppendResult(int rounds) {
 }  // namespace
 
 void Prepare(Program& p, HWND owner) {
-  switch (p.current.kind) {
-    case records::Kind::kTopic:
-      PrepareTopic(p, owner);
-      return;
-    case records::Kind::kExam:
-      PrepareSitting(p);
-      return;
-    case records::Kind::kReview:
-    case records::Kind::kMistakes:
-      PrepareAssembled(p);
-      return;
-  }
+  if (p.current.prepare != nullptr)
+    p.current.prepare(p, owner);
+  else
+    PrepareAssembled(p);
 }
 
 void PrepareAssembled(Program& p) {

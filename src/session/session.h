@@ -39,6 +39,8 @@ struct AssembledFile {
   std::string file;       // its question file, as the catalogue names it
 };
 
+struct Program;
+
 // What a session is.
 struct Session {
   records::Kind kind = records::Kind::kTopic;
@@ -54,6 +56,10 @@ struct Session {
   bool mayShuffleQuestions = true;
   bool keepsProgress = false;    // its solved questions are remembered per question file
   int minutes = 0;               // a time limit; 0 for none
+  // What the kind does to the questions in Topic_test before the first is placed (shuffling,
+  // the box asking whether to continue, owned by `owner`); none for a list asked as assembled
+  // with the options' shuffles.
+  void (*prepare)(Program& p, HWND owner) = nullptr;
 };
 
 // A sitting of the exam (exam.cpp).

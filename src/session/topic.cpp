@@ -28,6 +28,8 @@ bool AskToResume(Program& p, int matched, HWND owner) {
   return false;
 }
 
+void PrepareTopic(Program& p, HWND owner);
+
 }  // namespace
 
 void DisciplineOpened(int i) {
@@ -39,6 +41,7 @@ void BeginTopic(int topic, HWND chooser) {
   Session s;
   s.kind = records::Kind::kTopic;
   s.keepsProgress = true;
+  s.prepare = PrepareTopic;
   if (p.discipline >= 0 && p.discipline < kMaxDisciplines)
     s.discipline = Discipline.Disciplines[p.discipline].Title;
   if (topic >= 0 && topic < kMaxTopics) {
@@ -48,6 +51,8 @@ void BeginTopic(int topic, HWND chooser) {
   }
   Begin(std::move(s), chooser);
 }
+
+namespace {
 
 void PrepareTopic(Program& p, HWND owner) {
   const records::Options& o = p.data.CurrentOptions();
@@ -68,5 +73,7 @@ void PrepareTopic(Program& p, HWND owner) {
   if (!matched.empty() || answers || o.shuffleQuestions)
     bank::Arrange(Topic_test, p.rng, answers, o.shuffleQuestions, matched);
 }
+
+}  // namespace
 
 }  // namespace session
