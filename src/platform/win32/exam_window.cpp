@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bank/catalogue.h"
+#include "common/program_texts.h"
 #include "exam/choice.h"
 #include "exam/rules.h"
 #include "platform/win32/cp1251_win32.h"
@@ -75,7 +76,8 @@ void FillTopics(HWND dialog, int discipline, int topic) {
   HWND combo = GetDlgItem(dialog, kExamTopic);
   SendMessageW(combo, CB_RESETCONTENT, 0, 0);
   gDialog.topics.assign(1, -1);
-  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Все темы"));
+  std::wstring all = cp1251::ToWide(ptext::kAllTopics.c_str());
+  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(all.c_str()));
   int select = 0;
   if (const DisciplineClass* topics = gDialog.calls.topicsOf(discipline)) {
     for (int i = 0; i < kMaxTopics; ++i) {
@@ -253,9 +255,10 @@ void OpenExamDialog(HINSTANCE instance, HWND owner, const ExamDialogCalls& calls
       calls.available == nullptr || calls.start == nullptr)
     return;
   InitControls();
+  std::wstring caption = cp1251::ToWide(ptext::kExamCaption.c_str());
   DialogTemplate t;
   t.Begin(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 14, 0, 0, 222, 120,
-          L"Экзамен");
+          caption.c_str());
   t.Item(L"STATIC", L"Дисциплина:", SS_LEFT, 7, 9, 60, 8, -1);
   t.Item(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 70, 7, 145, 150,
          kExamDiscipline);
@@ -296,7 +299,8 @@ void OpenExamReport(HINSTANCE instance, HWND owner, const ExamReportView& report
   t.Item(L"STATIC", L"", SS_LEFT, 7, 7, 366, 56, kReportHead);
   t.Item(WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP,
          7, 66, 366, 166, kReportList);
-  t.Item(L"BUTTON", L"Работа над ошибками", BS_PUSHBUTTON | WS_TABSTOP, 211, 239, 100, 14,
+  std::wstring drill = cp1251::ToWide(ptext::kMistakesItem.c_str());
+  t.Item(L"BUTTON", drill.c_str(), BS_PUSHBUTTON | WS_TABSTOP, 211, 239, 100, 14,
          kReportDrill);
   t.Item(L"BUTTON", L"Закрыть", BS_DEFPUSHBUTTON | WS_TABSTOP, 315, 239, 58, 14, IDCANCEL);
   gReport = CreateDialogIndirectParamW(instance, t.Get(), owner, ReportProc,

@@ -309,14 +309,16 @@ void PaintResultsChart(HDC dc, RECT area, int dpi, const records::Chart& chart,
   bool exams = false;
   for (int i = 0; i < chart.Count && i < records::kChartBars; ++i) exams = exams || chart.Exam[i];
   if (exams) {
-    const wchar_t* names[] = {L"тренировка", L"экзамен"};
+    // The words the results file stores for the two kinds.
+    const std::wstring names[] = {cp1251::ToWide(records::KindWord(records::Kind::kTopic), CP_UTF8),
+                                  cp1251::ToWide(records::KindWord(records::Kind::kExam), CP_UTF8)};
     HBRUSH swatches[] = {bar, examBar};
     int x = area.right - Px(8);
     for (int k = 1; k >= 0; --k) {
       RECT measure{0, 0, 0, 0};
-      DrawTextW(dc, names[k], -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+      DrawTextW(dc, names[k].c_str(), -1, &measure, DT_CALCRECT | DT_SINGLELINE);
       RECT name{x - measure.right, area.top + Px(2), x, area.top + Px(22)};
-      TextAt(dc, names[k], name, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+      TextAt(dc, names[k].c_str(), name, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
       RECT swatch{name.left - Px(16), area.top + Px(7), name.left - Px(4), area.top + Px(17)};
       FillRect(dc, &swatch, swatches[k]);
       x = swatch.left - Px(12);
