@@ -284,8 +284,9 @@ bool Pass(const Source& source, std::string_view bytes, bool utf8, XmlInput* out
 
   constexpr std::size_t kChunk = 1 << 16;
   std::size_t first = std::min<std::size_t>(bytes.size(), 4);
-  xmlParserCtxtPtr ctxt =
-      xmlCreatePushParserCtxt(&sax, nullptr, bytes.data(), static_cast<int>(first), nullptr);
+  // Made without bytes, so that the writer is known to every callback before the first error
+  // (a byte order mark libxml2 cannot decode is one, raised as the first bytes arrive).
+  xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr);
   if (ctxt == nullptr) {
     *error = lang::Tr(lang::Id::kXmlError, 1, "out of memory");
     return false;
@@ -297,6 +298,8 @@ bool Pass(const Source& source, std::string_view bytes, bool utf8, XmlInput* out
   if (utf8) options |= XML_PARSE_IGNORE_ENC;
   xmlCtxtUseOptions(ctxt, options);
   if (utf8) xmlSwitchEncoding(ctxt, XML_CHAR_ENCODING_UTF8);
+  if (first > 0)
+    xmlParseChunk(ctxt, bytes.data(), static_cast<int>(first), 0);
   for (std::size_t at = first; at < bytes.size() && !w.overLimit && !w.failed; at += kChunk) {
     std::size_t n = std::min(kChunk, bytes.size() - at);
     xmlParseChunk(ctxt, bytes.data() + at, static_cast<int>(n), 0);

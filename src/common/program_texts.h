@@ -84,6 +84,11 @@ inline constexpr auto kOf = Cp1251(" из ");
 // The exam dialog's forecast of the score: "Прогноз: 72 % (хорошо)".
 inline constexpr auto kForecastFormat = Cp1251("Прогноз: %d %% (%s)");
 inline constexpr auto kForecastNone = Cp1251("Прогноз: нет данных");
+inline constexpr auto kNoData = Cp1251("нет данных");
+// The knowledge window's line: "Прогноз и результат по 12 экзаменам: 71 % и 68 %".
+inline constexpr auto kCalibrationFormat = Cp1251("Прогноз и результат по %d %s: %d %% и %d %%");
+inline constexpr auto kExamsDativeOne = Cp1251("экзамену");
+inline constexpr auto kExamsDativeMany = Cp1251("экзаменам");
 
 // The review sessions and their menu items.
 inline constexpr auto kReviewDueItem = Cp1251("Повторение на сегодня");

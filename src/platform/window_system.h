@@ -22,6 +22,7 @@ struct Row;
 namespace review {
 struct Bank;
 struct Counts;
+struct BankForecast;
 }  // namespace review
 namespace records {
 struct ResultRecord;
@@ -201,8 +202,17 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner, int dpi,
 // to `dpi`; a second call shows the counts of now and brings it to the top. It shows what `read`
 // gives (the bank's topics and the counts of the review log), called as it opens and at every
 // second call.
+// What the knowledge window shows: the bank's topics, the review log's counts, the forecast of
+// each topic and discipline, and the line comparing forecasts with the exams' results
+// (Windows-1251; empty when no exam recorded a forecast).
+struct KnowledgeView {
+  review::Bank* bank = nullptr;
+  review::Counts* counts = nullptr;
+  review::BankForecast* forecast = nullptr;
+  std::string* calibration = nullptr;
+};
 void OpenKnowledgeWindow(HINSTANCE instance, HWND owner, int dpi,
-                         void (*read)(review::Bank* bank, review::Counts* counts));
+                         void (*read)(const KnowledgeView& view));
 
 // ---- Adding questions ----
 

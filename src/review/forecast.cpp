@@ -115,6 +115,21 @@ BankForecast ForecastBank(const Knowledge& knowledge, const Bank& bank, std::int
   return out;
 }
 
+Calibration CalibrationOf(const std::vector<records::ResultRecord>& records) {
+  Calibration c;
+  for (const records::ResultRecord& r : records) {
+    if (r.Mode != records::Kind::kExam || r.ForecastPercent < 0) continue;
+    ++c.exams;
+    c.forecast += r.ForecastPercent;
+    c.result += r.PercentTenths / 10.0;
+  }
+  if (c.exams > 0) {
+    c.forecast /= c.exams;
+    c.result /= c.exams;
+  }
+  return c;
+}
+
 std::vector<Entry> ReviewEntries(const std::vector<Entry>& entries, const Bank& bank) {
   // Keys held somewhere with variants, and keys held only as cards without.
   std::vector<std::uint64_t> asked, cards;

@@ -15,6 +15,7 @@
 #include <span>
 #include <vector>
 
+#include "records/results.h"
 #include "review/counts.h"
 #include "review/fsrs.h"
 #include "review/log.h"
@@ -59,6 +60,15 @@ struct BankForecast {
   std::vector<DisciplineRow> disciplines;  // in the bank's order
 };
 BankForecast ForecastBank(const Knowledge& knowledge, const Bank& bank, std::int64_t now);
+
+// How far to trust the forecast: over the exams whose record kept the forecast they began
+// with, the mean forecast and the mean percent of fully right answers, in percent.
+struct Calibration {
+  int exams = 0;
+  double forecast = 0;
+  double result = 0;
+};
+Calibration CalibrationOf(const std::vector<records::ResultRecord>& records);
 
 // The entries without the keys the bank knows only as cards without variants: what the
 // program's own fit judges.

@@ -74,6 +74,30 @@ std::string ForecastLine(int discipline, int topic) {
   return line;
 }
 
+void ReadKnowledge(const ws::KnowledgeView& view) {
+  Program& p = P();
+  ReviewOverview overview = ReviewCounts();
+  std::string bytes = p.data.ReviewLogBytes();
+  review::LogRead read = review::ParseLog(bytes.data(), bytes.size());
+  review::Knowledge knowledge = review::Know(read.entries, p.params);
+  if (view.forecast != nullptr)
+    *view.forecast = review::ForecastBank(knowledge, overview.bank, records::NowSeconds());
+  if (view.calibration != nullptr) {
+    review::Calibration c = review::CalibrationOf(p.data.ReadResults());
+    view.calibration->clear();
+    if (c.exams > 0) {
+      char line[256];
+      bool one = c.exams % 10 == 1 && c.exams % 100 != 11;  // "по 1 экзамену", "по 21 экзамену"
+      std::snprintf(line, sizeof line, ptext::kCalibrationFormat.c_str(), c.exams,
+                    one ? ptext::kExamsDativeOne.c_str() : ptext::kExamsDativeMany.c_str(),
+                    static_cast<int>(c.forecast + 0.5), static_cast<int>(c.result + 0.5));
+      *view.calibration = line;
+    }
+  }
+  if (view.bank != nullptr) *view.bank = std::move(overview.bank);
+  if (view.counts != nullptr) *view.counts = std::move(overview.counts);
+}
+
 void UpdateReviewItems(HMENU menu) {
   if (menu == nullptr) return;
   ReviewOverview view = ReviewCounts();

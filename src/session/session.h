@@ -19,6 +19,7 @@
 #include "exam/choice.h"
 #include "exam/rules.h"
 #include "platform/handles.h"
+#include "platform/window_system.h"
 #include "records/clock.h"
 #include "records/data_folder.h"
 #include "records/kinds.h"
@@ -191,6 +192,8 @@ std::string ForecastLine(int discipline, int topic);
 // The percent of that forecast, rounded; -1 for none (an exam's record keeps it).
 int ForecastPercent(int discipline, int topic);
 void UpdateReviewItems(HMENU menu);
+// What the knowledge window shows (ws::KnowledgeView), worked out now.
+void ReadKnowledge(const ws::KnowledgeView& view);
 void StartReview(review::PlanKind kind);
 
 // ---- The files, for the windows that show them ----

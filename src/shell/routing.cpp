@@ -49,11 +49,7 @@ long RouteCommand(unsigned wParam, HWND sender) {
   // Only shows counts: it loads nothing, so a sitting goes on under it.
   if (wParam == kCmdKnowledge && sender == nullptr)
     ws::OpenKnowledgeWindow(OnScreen2.hInst, OnScreen2.hWnd, OnScreen2.Dpi,
-                            [](review::Bank* bank, review::Counts* counts) {
-                              session::ReviewOverview view = session::ReviewCounts();
-                              *bank = std::move(view.bank);
-                              *counts = std::move(view.counts);
-                            });
+                            session::ReadKnowledge);
   // Adding disciplines leaves a running sitting as it is: only the menu changes.
   if (wParam == kCmdAddQuestions && sender == nullptr) adding::AskAndAdd();
   return -1;

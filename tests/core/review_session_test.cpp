@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "review/forecast.h"
 #include "review/plan.h"
 #include "session/session.h"
 #include "quiz_support.h"
@@ -337,6 +338,30 @@ TEST_F(ReviewSessionTest, TheForecastLineOfTheExamDialog) {
   // Физика: none of its questions answered.
   EXPECT_EQ(session::ForecastLine(0, -1), Cp(Cp1251("Прогноз: нет данных")));
   EXPECT_EQ(session::ForecastPercent(0, 1), -1);
+}
+
+// The knowledge window's view: a forecast per topic and per discipline, and the line that
+// compares the exams' forecasts with their results (exams without one, and drills, left out).
+TEST_F(ReviewSessionTest, TheKnowledgeViewForecastsAndComparesWithTheExams) {
+  Log("Base\\c.txt", 0, 3, kNow);
+  std::string head = records::ResultsHeader();
+  WriteBytes("data\\results.csv",
+             head + "2026-12-01 10:00;D;T;4;4;3;75,0;1;60;нет;экзамен;75,0;хорошо;70\r\n" +
+                 "2026-12-02 10:00;D;T;4;4;2;50,0;1;60;нет;экзамен;50,0;удовлетворительно;81\r\n" +
+                 "2026-12-03 10:00;D;T;4;4;4;100,0;1;60;нет;экзамен;100,0;отлично;\r\n" +
+                 "2026-12-04 10:00;D;T;4;4;1;25,0;1;60;нет;тренировка;;;\r\n");
+  review::Bank bank;
+  review::Counts counts;
+  review::BankForecast forecast;
+  std::string calibration;
+  session::ReadKnowledge({&bank, &counts, &forecast, &calibration});
+  EXPECT_EQ(calibration, Cp(Cp1251("Прогноз и результат по 2 экзаменам: 76 % и 63 %")));
+  ASSERT_EQ(forecast.topics.size(), bank.Topics.size());
+  ASSERT_EQ(forecast.disciplines.size(), 2u);
+  EXPECT_FALSE(forecast.disciplines[0].forecast.share);  // Физика: nothing answered
+  ASSERT_TRUE(forecast.disciplines[1].forecast.share);
+  EXPECT_NEAR(*forecast.disciplines[1].forecast.share, 5.0 / 6, 1e-9);
+  EXPECT_EQ(counts.Rows.size(), bank.Topics.size());
 }
 
 TEST_F(ReviewSessionTest, TheKnowledgeWindowOpensOverTheMainWindowEvenDuringASitting) {

@@ -449,7 +449,7 @@ void SetMenuTick(HMENU menu, unsigned id, bool ticked) {
   }
 }
 
-void OpenKnowledgeWindow(HINSTANCE, HWND owner, int, void (*)(review::Bank*, review::Counts*)) {
+void OpenKnowledgeWindow(HINSTANCE, HWND owner, int, void (*)(const KnowledgeView&)) {
   ++State().knowledgeOpens;
   State().knowledgeOwner = owner;
 }

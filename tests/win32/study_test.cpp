@@ -943,12 +943,16 @@ TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartAndItsKeysStayThere) {
   ASSERT_NE(list, nullptr);
   ASSERT_NE(chart, nullptr);
   HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-  EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 7);
+  EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 8);
 
-  // A row per topic of every discipline of the catalogue, nothing answered yet.
+  // A row per topic of every discipline of the catalogue, each discipline's own row (its
+  // forecast) before its topics; nothing answered yet.
   session::ReviewOverview view = session::ReviewCounts();
+  int disciplines = 0;
+  for (std::size_t i = 0; i < view.bank.Topics.size(); ++i)
+    disciplines += i == 0 || view.bank.Topics[i].Discipline != view.bank.Topics[i - 1].Discipline;
   ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0),
-            static_cast<LRESULT>(view.bank.Topics.size()));
+            static_cast<LRESULT>(view.bank.Topics.size()) + disciplines);
   // The first topic with questions a session can ask (cards without variants are none).
   std::size_t t = 0;
   std::vector<std::uint64_t> asked;
@@ -958,7 +962,15 @@ TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartAndItsKeysStayThere) {
   ASSERT_FALSE(asked.empty());
   --t;
   const review::BankTopic& topic = view.bank.Topics[t];
-  int row = static_cast<int>(t);
+  // Its row: after the rows of the topics and disciplines before it, and its discipline's.
+  int row = static_cast<int>(t) + 1;
+  for (std::size_t i = 1; i <= t; ++i)
+    row += view.bank.Topics[i].Discipline != view.bank.Topics[i - 1].Discipline;
+  int disciplineRow = row - 1;
+  while (ItemText(list, disciplineRow, 1) != L"Все темы") --disciplineRow;
+  EXPECT_EQ(ItemText(list, disciplineRow, 0), cp1251::ToWide(topic.DisciplineTitle.c_str()));
+  EXPECT_EQ(ItemText(list, disciplineRow, 7), L"нет данных");
+  EXPECT_EQ(ItemText(list, row, 7), L"нет данных");
   EXPECT_EQ(ItemText(list, row, 0), cp1251::ToWide(topic.DisciplineTitle.c_str()));
   EXPECT_EQ(ItemText(list, row, 1), cp1251::ToWide(topic.Title.c_str()));
   EXPECT_EQ(ItemText(list, row, 2), std::to_wstring(asked.size()));
@@ -982,6 +994,12 @@ TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartAndItsKeysStayThere) {
   EXPECT_EQ(ItemText(list, row, 4), std::to_wstring(answered - 1));  // the fresh one only
   EXPECT_EQ(ItemText(list, row, 5), L"1");
   EXPECT_EQ(ItemText(list, row, 6), std::to_wstring(answered));
+  // Answered: the topic and its discipline have a forecast, a whole percent.
+  for (int r : {row, disciplineRow}) {
+    std::wstring percent = ItemText(list, r, 7);
+    EXPECT_FALSE(percent.empty());
+    EXPECT_EQ(percent.find_first_not_of(L"0123456789"), std::wstring::npos) << percent;
+  }
   EXPECT_GT(KnowledgeBarPixels(chart), 0);
 
   // A key typed there stays there: no command reaches the main window.

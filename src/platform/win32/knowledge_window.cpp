@@ -7,17 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "common/program_texts.h"
 #include "platform/win32/cp1251_win32.h"
 #include "platform/win32/list_chart.h"
 #include "platform/win32/results_window.h"
 #include "platform/window_system.h"
+#include "review/forecast.h"
 
 namespace {
 
 struct KnowledgeState {
   listchart::Parts parts;
-  void (*read)(review::Bank* bank, review::Counts* counts) = nullptr;
+  void (*read)(const ws::KnowledgeView& view) = nullptr;
   int days[review::kHistogramDays] = {};
+  std::wstring calibration;  // forecasts against the exams' results
 };
 KnowledgeState gKnowledge;
 
@@ -32,7 +35,7 @@ struct Column {
 constexpr Column kColumns[] = {
     {L"Дисциплина", 180, false}, {L"Тема", 240, false},      {L"Вопросов", 80, true},
     {L"Отвечено", 80, true},     {L"Знаю сейчас", 95, true}, {L"Повторить сегодня", 130, true},
-    {L"За 7 дней", 80, true},
+    {L"За 7 дней", 80, true},    {L"Прогноз, %", 90, true},
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
@@ -46,17 +49,39 @@ void SetCell(int row, int column, const std::wstring& text) {
                reinterpret_cast<LPARAM>(&item));
 }
 
+// A forecast's cell: its rounded percent, or "нет данных".
+std::wstring ForecastCell(const review::Forecast& f) {
+  if (!f.share) return cp1251::ToWide(ptext::kNoData.c_str());
+  return std::to_wstring(static_cast<int>(*f.share * 100 + 0.5));
+}
+
 void Reload() {
   review::Bank bank;
   review::Counts counts;
-  if (gKnowledge.read != nullptr) gKnowledge.read(&bank, &counts);
+  review::BankForecast forecast;
+  std::string calibration;
+  if (gKnowledge.read != nullptr) gKnowledge.read({&bank, &counts, &forecast, &calibration});
+  gKnowledge.calibration = cp1251::ToWide(calibration.c_str());
   const HWND list = gKnowledge.parts.list;
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   int row = 0;
+  std::size_t discipline = 0;  // the next discipline row of the forecast
   for (const review::TopicRow& r : counts.Rows) {
     if (r.Topic < 0 || static_cast<std::size_t>(r.Topic) >= bank.Topics.size()) continue;
     const review::BankTopic& t = bank.Topics[static_cast<std::size_t>(r.Topic)];
+    // Each discipline's row before its topics: the forecast of an exam over all of them.
+    if (discipline < forecast.disciplines.size() &&
+        forecast.disciplines[discipline].firstTopic == r.Topic) {
+      const review::Forecast& f = forecast.disciplines[discipline].forecast;
+      SetCell(row, 0, cp1251::ToWide(t.DisciplineTitle.c_str()));
+      SetCell(row, 1, cp1251::ToWide(ptext::kAllTopics.c_str()));
+      SetCell(row, 2, std::to_wstring(f.questions));
+      SetCell(row, 3, std::to_wstring(f.answered));
+      SetCell(row, 7, ForecastCell(f));
+      ++row;
+      ++discipline;
+    }
     SetCell(row, 0, cp1251::ToWide(t.DisciplineTitle.c_str()));
     SetCell(row, 1, cp1251::ToWide(t.Title.c_str()));
     SetCell(row, 2, std::to_wstring(r.Questions));
@@ -64,6 +89,8 @@ void Reload() {
     SetCell(row, 4, std::to_wstring(r.Known));
     SetCell(row, 5, std::to_wstring(r.DueToday));
     SetCell(row, 6, std::to_wstring(r.DueWeek));
+    if (static_cast<std::size_t>(r.Topic) < forecast.topics.size())
+      SetCell(row, 7, ForecastCell(forecast.topics[static_cast<std::size_t>(r.Topic)]));
     ++row;
   }
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
@@ -73,7 +100,8 @@ void Reload() {
 }
 
 void PaintChart(HDC dc, RECT area) {
-  PaintKnowledgeChart(dc, area, gKnowledge.parts.dpi, gKnowledge.days);
+  PaintKnowledgeChart(dc, area, gKnowledge.parts.dpi, gKnowledge.days,
+                      gKnowledge.calibration.c_str());
 }
 
 LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -98,7 +126,8 @@ HWND KnowledgeWindow() {
   return gKnowledge.parts.window;
 }
 
-void PaintKnowledgeChart(HDC dc, RECT area, int dpi, const int (&days)[review::kHistogramDays]) {
+void PaintKnowledgeChart(HDC dc, RECT area, int dpi, const int (&days)[review::kHistogramDays],
+                         const wchar_t* calibration) {
   auto Px = [dpi](int length) { return dpi::Scale(length, dpi); };
   HBRUSH background = CreateSolidBrush(kChartBackground);
   FillRect(dc, &area, background);
@@ -107,6 +136,16 @@ void PaintKnowledgeChart(HDC dc, RECT area, int dpi, const int (&days)[review::k
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 0));
   RECT title{area.left + Px(8), area.top + Px(2), area.right - Px(8), area.top + Px(22)};
+  // The forecasts against the exams' results at the right of the title row, the title in what
+  // is left of it.
+  if (calibration != nullptr && *calibration != L'\0') {
+    RECT measure{0, 0, 0, 0};
+    DrawTextW(dc, calibration, -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+    RECT right{title.right - measure.right, title.top, title.right, title.bottom};
+    if (right.left < title.left) right.left = title.left;
+    TextAt(dc, calibration, right, DT_RIGHT | DT_VCENTER | DT_END_ELLIPSIS);
+    title.right = right.left - Px(12);
+  }
   TextAt(dc, L"Вопросов к повторению по дням (сегодня первым)", title,
          DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS);
 
@@ -159,7 +198,7 @@ void PaintKnowledgeChart(HDC dc, RECT area, int dpi, const int (&days)[review::k
 namespace ws {
 
 void OpenKnowledgeWindow(HINSTANCE instance, HWND owner, int dpi,
-                         void (*read)(review::Bank* bank, review::Counts* counts)) {
+                         void (*read)(const KnowledgeView& view)) {
   if (gKnowledge.parts.window != nullptr && IsWindow(gKnowledge.parts.window)) {
     gKnowledge.read = read;
     // The log may have grown since it opened.

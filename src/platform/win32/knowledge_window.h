@@ -17,7 +17,9 @@ inline constexpr int kKnowledgeChartId = 2;
 // Draws the days' bars into `area` of `dc`, its lengths scaled to `dpi`: day 0 (today, overdue
 // ones included) leftmost, each bar counts × plot height / the largest count high, with its
 // count above it.
-void PaintKnowledgeChart(HDC dc, RECT area, int dpi, const int (&days)[review::kHistogramDays]);
+// The calibration line (null or empty: none) stands at the right of the title row.
+void PaintKnowledgeChart(HDC dc, RECT area, int dpi, const int (&days)[review::kHistogramDays],
+                         const wchar_t* calibration = nullptr);
 
 // The open window, or null.
 HWND KnowledgeWindow();
