@@ -273,8 +273,11 @@ const Report& LastReport() {
 }
 
 void ResetExam() {
-  P().sitting = Sitting();
-  P().report = Report();
+  Program& p = P();
+  // A sitting given up this way is no session any more: the flow shows marks again.
+  if (p.sitting.running && p.current.kind == records::Kind::kExam) p.live = false;
+  p.sitting = Sitting();
+  p.report = Report();
 }
 
 int AvailableIn(int discipline, int topic) {

@@ -364,6 +364,15 @@ TEST_F(ReviewSessionTest, TheKnowledgeViewForecastsAndComparesWithTheExams) {
   EXPECT_EQ(counts.Rows.size(), bank.Topics.size());
 }
 
+// A sitting given up by a fresh start of the exam's state leaves the flow its marks: the next
+// topic is drilled, not taken as a sitting's answers.
+TEST_F(ReviewSessionTest, AGivenUpSittingLeavesTheFlowItsMarks) {
+  ASSERT_TRUE(session::BeginSitting(0, -1, 2, 0));
+  EXPECT_FALSE(session::ShowsMarks());
+  session::ResetExam();
+  EXPECT_TRUE(session::ShowsMarks());
+}
+
 TEST_F(ReviewSessionTest, TheKnowledgeWindowOpensOverTheMainWindowEvenDuringASitting) {
   ASSERT_TRUE(session::BeginSitting(0, -1, 2, 0));
   fake::SetYesNoAnswer(false);
