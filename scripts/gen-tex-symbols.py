@@ -33,6 +33,8 @@ ALIASES = {
     'iff': 'Longleftrightarrow', 'implies': 'Longrightarrow', 'impliedby': 'Longleftarrow',
     'owns': 'ni', 'bot': 'perp', 'dotsc': 'ldots', 'triangle': 'bigtriangleup',
 }
+# Not symbols: \today is the date the table would be made on.
+SKIPPED = {'today'}
 # The letters a person types, not the symbol variants.
 OVERRIDES = {'epsilon': '\N{GREEK SMALL LETTER EPSILON}', 'phi': '\N{GREEK SMALL LETTER PHI}'}
 
@@ -41,13 +43,13 @@ def symbols():
     db = get_default_latex_context_db()
     walker_db = latexwalker.get_default_latex_context_db()
     names = set()
-    for category, spec in _defaultspecs.specs:
+    for category, entries in _defaultspecs.specs:
         if category in CATEGORIES:
-            names.update(m.macroname for m in spec.get('macros', []))
+            names.update(m.macroname for m in entries.get('macros', []))
     table = {}
-    for name in names:
-        spec = db.get_macro_spec(name)
-        text = getattr(spec, 'simplify_repl', None)
+    for name in names - SKIPPED:
+        macro = db.get_macro_spec(name)
+        text = getattr(macro, 'simplify_repl', None)
         if not isinstance(text, str) or '%' in text:
             continue
         if any(ord(c) < 0x20 for c in text):

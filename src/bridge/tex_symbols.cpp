@@ -791,7 +791,6 @@ const Symbol kSymbols[] = {
     {"tildetrpl", "\342\211\213"},
     {"times", "\303\227"},
     {"to", "\342\206\222"},
-    {"today", "December 9, 2026"},
     {"top", "\342\212\244"},
     {"triangle", "\342\226\263"},
     {"triangledown", "\342\226\277"},
