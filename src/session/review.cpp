@@ -31,6 +31,7 @@ ReviewOverview ReviewCounts() {
     review::LogRead read = review::ParseLog(bytes.data(), bytes.size());
     view.skipped = read.skipped;
     view.states = review::Replay(read.entries, p.params);
+    view.entries = std::move(read.entries);
   }
   view.bank = review::ScanBank(Discipline);
   view.counts = review::Count(view.states, view.bank, review::LocalHorizon(now),
@@ -77,9 +78,7 @@ std::string ForecastLine(int discipline, int topic) {
 void ReadKnowledge(const ws::KnowledgeView& view) {
   Program& p = P();
   ReviewOverview overview = ReviewCounts();
-  std::string bytes = p.data.ReviewLogBytes();
-  review::LogRead read = review::ParseLog(bytes.data(), bytes.size());
-  review::Knowledge knowledge = review::Know(read.entries, p.params);
+  review::Knowledge knowledge = review::Know(overview.entries, p.params);
   if (view.forecast != nullptr)
     *view.forecast = review::ForecastBank(knowledge, overview.bank, records::NowSeconds());
   if (view.calibration != nullptr) {

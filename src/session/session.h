@@ -183,6 +183,7 @@ struct ReviewOverview {
   std::vector<review::KeyState> states;  // sorted by key
   review::Counts counts;
   int skipped = 0;  // lines of the log that hold no grading
+  std::vector<review::Entry> entries;  // the log's gradings, in file order
 };
 ReviewOverview ReviewCounts();
 // The forecast of an exam now over discipline `discipline`'s topic `topic` (-1: all of them),
