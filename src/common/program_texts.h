@@ -89,6 +89,23 @@ inline constexpr auto kNoData = Cp1251("нет данных");
 inline constexpr auto kCalibrationFormat = Cp1251("Прогноз и результат по %d %s: %d %% и %d %%");
 inline constexpr auto kExamsDativeOne = Cp1251("экзамену");
 inline constexpr auto kExamsDativeMany = Cp1251("экзаменам");
+// The knowledge window's fit of the memory model's parameters to the student's own answers;
+// the losses ("0,512") are put in as texts.
+inline constexpr auto kFitButton = Cp1251("Подобрать параметры по моим ответам");
+inline constexpr auto kFitCancel = Cp1251("Отмена");
+inline constexpr auto kFitReady = Cp1251("Ответов по расписанию для подбора: %d.");
+inline constexpr auto kFitTooFew =
+    Cp1251("Ответов по расписанию для подбора: %d; подбор возможен от %d.");
+inline constexpr auto kFitRunning = Cp1251("Подбор параметров: шаг %d...");
+inline constexpr auto kFitKept = Cp1251(
+    "Лог-потеря на отложенных ответах: была %s, стала %s. Новые параметры сохранены и используются.");
+inline constexpr auto kFitKeptUnsaved =
+    Cp1251("Лог-потеря на отложенных ответах: была %s, стала %s. Новые параметры используются до "
+           "закрытия программы: папку данных нельзя записать.");
+inline constexpr auto kFitNotKept = Cp1251(
+    "Лог-потеря на отложенных ответах: была %s, с новыми параметрами %s. Они не лучше, оставлены "
+    "прежние.");
+inline constexpr auto kFitCancelled = Cp1251("Подбор отменён, параметры не изменились.");
 
 // The review sessions and their menu items.
 inline constexpr auto kReviewDueItem = Cp1251("Повторение на сегодня");

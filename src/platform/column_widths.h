@@ -69,3 +69,16 @@ inline int FitColumnWidths(const int* title, const int* content, int* widths, in
   }
   return total;
 }
+
+// The width the columns of a list may share: its whole inner width (`width`, a vertical scroll
+// bar's place included) while its `rows` of `rowHeight` fit under the header in `height`, else
+// all but the scroll bar's `scrollBar`. Reserving the bar's place for a list that never shows
+// one left an empty strip after the last column while titles were cut.
+inline int ColumnRoom(int width, int height, int headerHeight, int rowHeight, int rows,
+                      int scrollBar) {
+  // A row height not known: the bar's place is kept, as a list that may scroll needs it.
+  bool scrolls = rows > 0 && (rowHeight <= 0 || static_cast<long long>(rows) * rowHeight >
+                                                    height - headerHeight);
+  int room = scrolls ? width - scrollBar : width;
+  return room > 0 ? room : 0;
+}

@@ -23,6 +23,8 @@ namespace review {
 struct Bank;
 struct Counts;
 struct BankForecast;
+struct FitJob;
+struct FitOutcome;
 }  // namespace review
 namespace records {
 struct ResultRecord;
@@ -198,21 +200,31 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner, int dpi,
 
 // ---- The knowledge window ----
 
-// Opens "Знания по темам" (modeless, owned by `owner`; its keys stay there), its lengths scaled
-// to `dpi`; a second call shows the counts of now and brings it to the top. It shows what `read`
-// gives (the bank's topics and the counts of the review log), called as it opens and at every
-// second call.
 // What the knowledge window shows: the bank's topics, the review log's counts, the forecast of
-// each topic and discipline, and the line comparing forecasts with the exams' results
-// (Windows-1251; empty when no exam recorded a forecast).
+// each topic and discipline, the line comparing forecasts with the exams' results
+// (Windows-1251; empty when no exam recorded a forecast), and the predicted gradings a fit of
+// the parameters would judge (its button is enabled from review::kMinFitReviews).
 struct KnowledgeView {
   review::Bank* bank = nullptr;
   review::Counts* counts = nullptr;
   review::BankForecast* forecast = nullptr;
   std::string* calibration = nullptr;
+  int* fitReviews = nullptr;
 };
-void OpenKnowledgeWindow(HINSTANCE instance, HWND owner, int dpi,
-                         void (*read)(const KnowledgeView& view));
+// What the knowledge window calls: `read` what it shows; `startFit` starts the fit of the
+// parameters on `job` (review/fit_job.h, told through `notify` on the worker thread), false
+// when it cannot; `fitEnded` takes the outcome of a fit that ended while the window was open
+// (fitted parameters kept only when better: saved and used) and gives the line to show
+// (Windows-1251). A fit the window's closing cancels is dropped without `fitEnded`.
+struct KnowledgeCalls {
+  void (*read)(const KnowledgeView& view) = nullptr;
+  bool (*startFit)(review::FitJob& job, void (*notify)(void* context), void* context) = nullptr;
+  std::string (*fitEnded)(const review::FitOutcome& outcome) = nullptr;
+};
+// Opens "Знания по темам" (modeless, owned by `owner`; its keys stay there), its lengths scaled
+// to `dpi`; a second call shows the counts of now and brings it to the top. `calls.read` is
+// called as it opens and at every second call.
+void OpenKnowledgeWindow(HINSTANCE instance, HWND owner, int dpi, const KnowledgeCalls& calls);
 
 // ---- Adding questions ----
 

@@ -8,7 +8,9 @@
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
 #include "records/clock.h"
+#include "review/fit_job.h"
 #include "review/forecast.h"
+#include "review/parameters.h"
 #include "session/kinds.h"
 #include "common/commands.h"
 #include "shell/globals.h"
@@ -93,8 +95,46 @@ void ReadKnowledge(const ws::KnowledgeView& view) {
       *view.calibration = line;
     }
   }
+  if (view.fitReviews != nullptr)
+    *view.fitReviews = review::PrepareFit(review::ReviewEntries(overview.entries, overview.bank)).reviews;
   if (view.bank != nullptr) *view.bank = std::move(overview.bank);
   if (view.counts != nullptr) *view.counts = std::move(overview.counts);
+}
+
+bool StartFit(review::FitJob& job, void (*notify)(void* context), void* context) {
+  Program& p = P();
+  if (review::FitRunning(job) || !p.data.Known()) return false;
+  std::string bytes = p.data.ReviewLogBytes();
+  review::LogRead read = review::ParseLog(bytes.data(), bytes.size());
+  review::Bank bank = review::ScanBank(Discipline);
+  return review::StartFit(job, review::PrepareFit(review::ReviewEntries(read.entries, bank)),
+                          p.params, notify, context);
+}
+
+std::string FitEnded(const review::FitOutcome& outcome) {
+  if (outcome.status != review::FitStatus::kDone) return ptext::kFitCancelled.c_str();
+  Program& p = P();
+  bool saved = p.data.Writable();
+  if (outcome.keep) {
+    p.params = outcome.fitted;
+    p.paramsFitted = true;
+    if (saved) p.data.SaveIni(review::IniWithParameters(p.data.IniText(), outcome.fitted));
+  }
+  // Three decimals, with the decimal comma.
+  auto loss = [](double x) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", x);
+    for (char* c = text; *c != '\0'; ++c)
+      if (*c == '.') *c = ',';
+    return std::string(text);
+  };
+  const char* format = !outcome.keep ? ptext::kFitNotKept.c_str()
+                       : saved       ? ptext::kFitKept.c_str()
+                                     : ptext::kFitKeptUnsaved.c_str();
+  char line[512];
+  std::snprintf(line, sizeof line, format, loss(outcome.before).c_str(),
+                loss(outcome.after).c_str());
+  return line;
 }
 
 void UpdateReviewItems(HMENU menu) {

@@ -25,6 +25,7 @@
 #include "records/kinds.h"
 #include "records/topic_progress.h"
 #include "review/counts.h"
+#include "review/fit_job.h"
 #include "review/log.h"
 #include "review/parameters.h"
 #include "review/plan.h"
@@ -195,6 +196,13 @@ int ForecastPercent(int discipline, int topic);
 void UpdateReviewItems(HMENU menu);
 // What the knowledge window shows (ws::KnowledgeView), worked out now.
 void ReadKnowledge(const ws::KnowledgeView& view);
+// The knowledge window's fit: the log without the keys the bank knows only as cards without
+// variants, judged against the parameters in use, on `job`'s thread (false: not started).
+bool StartFit(review::FitJob& job, void (*notify)(void* context), void* context);
+// An ended fit: parameters that do better are saved to exameo.ini (through the data folder) and
+// used from now on, so that every count and forecast is worked out with them. The line that
+// says so (Windows-1251).
+std::string FitEnded(const review::FitOutcome& outcome);
 void StartReview(review::PlanKind kind);
 
 // ---- The files, for the windows that show them ----

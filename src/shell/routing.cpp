@@ -49,7 +49,7 @@ long RouteCommand(unsigned wParam, HWND sender) {
   // Only shows counts: it loads nothing, so a sitting goes on under it.
   if (wParam == kCmdKnowledge && sender == nullptr)
     ws::OpenKnowledgeWindow(OnScreen2.hInst, OnScreen2.hWnd, OnScreen2.Dpi,
-                            session::ReadKnowledge);
+                            {session::ReadKnowledge, session::StartFit, session::FitEnded});
   // Adding disciplines leaves a running sitting as it is: only the menu changes.
   if (wParam == kCmdAddQuestions && sender == nullptr) adding::AskAndAdd();
   return -1;

@@ -45,4 +45,19 @@ TEST(ResultsColumns, TheWidestGiveWayFirstKeepingShortTextsThenTextsDownToAFloor
   EXPECT_EQ(cut[1], 120);
 }
 
+// The room the columns share: the scroll bar's place only when the rows overflow. Faults
+// caught: the place kept for a list that never scrolls (an empty strip after the last column
+// while titles are cut), or not kept for one that does (the last column under the bar).
+TEST(ResultsColumns, TheScrollBarsPlaceOnlyWhenTheRowsOverflow) {
+  struct Case {
+    int rows, rowHeight, room;
+  };
+  // A list 1000 × 300 inside, its header 24 high: 276 for rows; the bar 17 wide.
+  for (const Case& c : {Case{0, 13, 1000}, Case{9, 13, 1000}, Case{21, 13, 1000},
+                        Case{22, 13, 983}, Case{500, 13, 983}, Case{3, 0, 983}})
+    EXPECT_EQ(ColumnRoom(1000, 300, 24, c.rowHeight, c.rows, 17), c.room)
+        << c.rows << " rows of " << c.rowHeight;
+  EXPECT_EQ(ColumnRoom(10, 300, 24, 13, 500, 17), 0);
+}
+
 }  // namespace

@@ -29,6 +29,7 @@ struct FakeState {
   int resultsOpens = 0;
   int knowledgeOpens = 0;
   HWND knowledgeOwner = nullptr;
+  ws::KnowledgeCalls knowledgeCalls;
   int reportOpens = 0;
   int dialogOpens = 0;
   bool ticking = false;
@@ -449,9 +450,10 @@ void SetMenuTick(HMENU menu, unsigned id, bool ticked) {
   }
 }
 
-void OpenKnowledgeWindow(HINSTANCE, HWND owner, int, void (*)(const KnowledgeView&)) {
+void OpenKnowledgeWindow(HINSTANCE, HWND owner, int, const KnowledgeCalls& calls) {
   ++State().knowledgeOpens;
   State().knowledgeOwner = owner;
+  State().knowledgeCalls = calls;
 }
 
 void OpenResultsWindow(HINSTANCE, HWND owner, int, std::vector<records::ResultRecord> (*)()) {
@@ -543,6 +545,9 @@ int KnowledgeWindowOpens() {
 }
 HWND KnowledgeWindowOwner() {
   return State().knowledgeOwner;
+}
+const ws::KnowledgeCalls& KnowledgeWindowCalls() {
+  return State().knowledgeCalls;
 }
 void SetBoxHook(std::function<void(const Box&)> hook) {
   State().boxHook = std::move(hook);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/window_system.h"
 
 enum class FakeKind { Main, Chooser, Control };
 
@@ -112,6 +113,8 @@ HWND ResultsWindowOwner();
 // How often the knowledge window was opened, and the owner it was given last.
 int KnowledgeWindowOpens();
 HWND KnowledgeWindowOwner();
+// What it was handed to call, last.
+const ws::KnowledgeCalls& KnowledgeWindowCalls();
 // The exam's timer runs (ws::SetTicking), and how often the exam's report was opened.
 bool Ticking();
 int ExamReportOpens();

@@ -202,12 +202,32 @@ INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM lPa
       // Column widths in dialog units, turned into pixels of the dialog font.
       const wchar_t* titles[] = {L"№", L"Итог", L"Вопрос", L"Отмечено", L"Верно"};
       const int units[] = {20, 42, 190, 50, 50};
+      int widths[5];
       for (int c = 0; c < 5; ++c) {
         RECT r{0, 0, units[c], 8};
         MapDialogRect(report, &r);
+        widths[c] = r.right;
+      }
+      // "Итог" as wide as its longest verdict ("без ответа") in the list's own font, with the
+      // cell's margins; "Вопрос" gives up what it takes, so the columns still fill the list.
+      const char* verdicts[] = {ptext::kVerdictRight.c_str(), ptext::kVerdictPartial.c_str(),
+                                ptext::kVerdictWrong.c_str(), ptext::kVerdictUnanswered.c_str()};
+      RECT margins{0, 0, 8, 8};
+      MapDialogRect(report, &margins);
+      int verdict = widths[1];
+      for (const char* v : verdicts) {
+        std::wstring text = cp1251::ToWide(v);
+        int need = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                                 reinterpret_cast<LPARAM>(text.c_str()))) +
+                   margins.right;
+        if (need > verdict) verdict = need;
+      }
+      widths[2] -= verdict - widths[1];
+      widths[1] = verdict;
+      for (int c = 0; c < 5; ++c) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.cx = r.right;
+        column.cx = widths[c];
         column.pszText = const_cast<wchar_t*>(titles[c]);
         column.iSubItem = c;
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c),

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <atomic>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,17 +14,47 @@
 #include "platform/win32/list_chart.h"
 #include "platform/win32/results_window.h"
 #include "platform/window_system.h"
+#include "review/fit_job.h"
 #include "review/forecast.h"
 
 namespace {
 
 struct KnowledgeState {
   listchart::Parts parts;
-  void (*read)(const ws::KnowledgeView& view) = nullptr;
+  ws::KnowledgeCalls calls;
   int days[review::kHistogramDays] = {};
   std::wstring calibration;  // forecasts against the exams' results
+  // The fit's row.
+  HWND fitButton = nullptr;
+  HWND progress = nullptr;
+  HWND cancel = nullptr;
+  HWND status = nullptr;
+  int fitReviews = 0;
+  std::wstring outcome;  // what the last fit came to, shown until the window closes
 };
 KnowledgeState gKnowledge;
+
+// The fit's worker tells the window through a posted message, one at a time: a message not yet
+// handled is not posted again, so a fast fit cannot flood the queue.
+constexpr UINT kFitMessage = WM_APP + 1;
+struct FitNews {
+  std::atomic<HWND> window{nullptr};
+  std::atomic<bool> posted{false};
+};
+FitNews gNews;
+// The fit of the open window. Closing the window cancels and waits for it.
+review::FitJob gFit;
+
+// The fit's row, at 96 DPI.
+constexpr int kFooter = 26;
+constexpr int kProgressWidth = 160;
+
+void Notify(void* context) {
+  auto* news = static_cast<FitNews*>(context);
+  if (news->posted.exchange(true)) return;
+  HWND window = news->window.load();
+  if (window == nullptr || !PostMessageW(window, kFitMessage, 0, 0)) news->posted.store(false);
+}
 
 using listchart::GuiFont;
 using listchart::TextAt;
@@ -55,12 +87,79 @@ std::wstring ForecastCell(const review::Forecast& f) {
   return std::to_wstring(static_cast<int>(*f.share * 100 + 0.5));
 }
 
+int Px(int length) {
+  return dpi::Scale(length, gKnowledge.parts.dpi);
+}
+
+int TextWidth(HWND control) {
+  wchar_t text[256];
+  int length = GetWindowTextW(control, text, 256);
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, GuiFont());
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, length, &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size.cx;
+}
+
+// The fit's row along the bottom: its button, while it runs its progress and cancel button,
+// and its line in what is left.
+void LayOutFit() {
+  const listchart::Parts& parts = gKnowledge.parts;
+  if (gKnowledge.fitButton == nullptr) return;
+  RECT client{};
+  GetClientRect(parts.window, &client);
+  const int margin = Px(listchart::kMargin), height = Px(kFooter);
+  const int top = client.bottom - margin - height;
+  int x = margin;
+  const int button = TextWidth(gKnowledge.fitButton) + Px(24);
+  MoveWindow(gKnowledge.fitButton, x, top, button, height, TRUE);
+  x += button + margin;
+  if (review::FitRunning(gFit)) {
+    MoveWindow(gKnowledge.progress, x, top + Px(4), Px(kProgressWidth), height - Px(8), TRUE);
+    x += Px(kProgressWidth) + margin;
+    int cancel = TextWidth(gKnowledge.cancel) + Px(24);
+    if (cancel < Px(80)) cancel = Px(80);
+    MoveWindow(gKnowledge.cancel, x, top, cancel, height, TRUE);
+    x += cancel + margin;
+  }
+  int rest = client.right - margin - x;
+  MoveWindow(gKnowledge.status, x, top, rest > 0 ? rest : 0, height, TRUE);
+}
+
+// The row's controls as the fit's state is: the button enabled from the least number of
+// predicted gradings while no fit runs, the progress and the cancel button only while one does.
+void ShowFitState() {
+  const bool running = review::FitRunning(gFit);
+  EnableWindow(gKnowledge.fitButton, !running && gKnowledge.calls.startFit != nullptr &&
+                                         gKnowledge.fitReviews >= review::kMinFitReviews);
+  ShowWindow(gKnowledge.progress, running ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(gKnowledge.cancel, running ? SW_SHOWNA : SW_HIDE);
+  std::wstring line = gKnowledge.outcome;
+  char text[256];
+  if (running) {
+    std::snprintf(text, sizeof text, ptext::kFitRunning.c_str(), gFit.step.load());
+    line = cp1251::ToWide(text);
+  } else if (line.empty()) {
+    if (gKnowledge.fitReviews >= review::kMinFitReviews)
+      std::snprintf(text, sizeof text, ptext::kFitReady.c_str(), gKnowledge.fitReviews);
+    else
+      std::snprintf(text, sizeof text, ptext::kFitTooFew.c_str(), gKnowledge.fitReviews,
+                    review::kMinFitReviews);
+    line = cp1251::ToWide(text);
+  }
+  SetWindowTextW(gKnowledge.status, line.c_str());
+  LayOutFit();
+}
+
 void Reload() {
   review::Bank bank;
   review::Counts counts;
   review::BankForecast forecast;
   std::string calibration;
-  if (gKnowledge.read != nullptr) gKnowledge.read({&bank, &counts, &forecast, &calibration});
+  if (gKnowledge.calls.read != nullptr)
+    gKnowledge.calls.read({&bank, &counts, &forecast, &calibration, &gKnowledge.fitReviews});
   gKnowledge.calibration = cp1251::ToWide(calibration.c_str());
   const HWND list = gKnowledge.parts.list;
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
@@ -97,6 +196,55 @@ void Reload() {
   InvalidateRect(list, nullptr, TRUE);
   for (int d = 0; d < review::kHistogramDays; ++d) gKnowledge.days[d] = counts.Histogram[d];
   if (gKnowledge.parts.chart != nullptr) InvalidateRect(gKnowledge.parts.chart, nullptr, FALSE);
+  ShowFitState();
+}
+
+void StartFit() {
+  if (gKnowledge.calls.startFit == nullptr || review::FitRunning(gFit) ||
+      !IsWindowEnabled(gKnowledge.fitButton))
+    return;
+  gNews.window.store(gKnowledge.parts.window);
+  gNews.posted.store(false);
+  if (!gKnowledge.calls.startFit(gFit, Notify, &gNews)) return;
+  gKnowledge.outcome.clear();
+  SendMessageW(gKnowledge.progress, PBM_SETPOS, 0, 0);
+  ShowFitState();
+  // The button just greyed had the focus: the keys go on with the cancel button.
+  SetFocus(gKnowledge.cancel);
+}
+
+// News from the fit's worker: its step, or its end.
+void FitNewsArrived() {
+  gNews.posted.store(false);
+  if (!review::FitRunning(gFit)) return;
+  if (!review::FitEnded(gFit)) {
+    SendMessageW(gKnowledge.progress, PBM_SETPOS, static_cast<WPARAM>(gFit.step.load()), 0);
+    ShowFitState();
+    return;
+  }
+  review::FitOutcome outcome = review::CollectFit(gFit);
+  std::string line = gKnowledge.calls.fitEnded != nullptr ? gKnowledge.calls.fitEnded(outcome)
+                                                          : std::string();
+  gKnowledge.outcome = cp1251::ToWide(line.c_str());
+  HWND focus = GetFocus();
+  // Worked out again with the parameters now in use.
+  Reload();
+  if (focus == gKnowledge.cancel || focus == gKnowledge.fitButton)
+    SetFocus(IsWindowEnabled(gKnowledge.fitButton) ? gKnowledge.fitButton : gKnowledge.parts.list);
+}
+
+// The fit's buttons, clicked or pressed by Enter (the message loop's dialog keys send IDOK for
+// the window, whichever of its buttons has the focus).
+bool FitCommand(WPARAM wParam) {
+  const int id = LOWORD(wParam);
+  HWND target = id == kFitButtonId ? gKnowledge.fitButton
+                : id == kFitCancelId ? gKnowledge.cancel
+                : id == IDOK         ? GetFocus()
+                                     : nullptr;
+  if (target == nullptr) return false;
+  if (target == gKnowledge.fitButton) StartFit();
+  if (target == gKnowledge.cancel && review::FitRunning(gFit)) gFit.cancel.store(true);
+  return true;
 }
 
 void PaintChart(HDC dc, RECT area) {
@@ -110,10 +258,22 @@ LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 LRESULT CALLBACK KnowledgeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  if (window == gKnowledge.parts.window &&
-      listchart::FrameMessage(gKnowledge.parts, message, wParam, lParam, &result))
-    return result;
-  if (message == WM_DESTROY) {
+  if (window == gKnowledge.parts.window) {
+    if (message == kFitMessage) {
+      FitNewsArrived();
+      return 0;
+    }
+    if (message == WM_COMMAND && FitCommand(wParam)) return 0;
+    if (listchart::FrameMessage(gKnowledge.parts, message, wParam, lParam, &result)) {
+      if (message == WM_SIZE) LayOutFit();
+      return result;
+    }
+  }
+  if (message == WM_DESTROY && window == gKnowledge.parts.window) {
+    // No news to this window any more, and no fit outlives it: cancelled, waited for, dropped.
+    gNews.window.store(nullptr);
+    review::StopFit(gFit);
+    gNews.posted.store(false);
     gKnowledge = KnowledgeState{};
     return 0;
   }
@@ -197,10 +357,9 @@ void PaintKnowledgeChart(HDC dc, RECT area, int dpi, const int (&days)[review::k
 
 namespace ws {
 
-void OpenKnowledgeWindow(HINSTANCE instance, HWND owner, int dpi,
-                         void (*read)(const KnowledgeView& view)) {
+void OpenKnowledgeWindow(HINSTANCE instance, HWND owner, int dpi, const KnowledgeCalls& calls) {
   if (gKnowledge.parts.window != nullptr && IsWindow(gKnowledge.parts.window)) {
-    gKnowledge.read = read;
+    gKnowledge.calls = calls;
     // The log may have grown since it opened.
     Reload();
     listchart::BringBack(gKnowledge.parts.window);
@@ -213,11 +372,32 @@ void OpenKnowledgeWindow(HINSTANCE instance, HWND owner, int dpi,
       listchart::Create(instance, owner, dpi, kKnowledgeClass, L"Знания по темам",
                         kKnowledgeChartClass, 960, 640, 0, kKnowledgeListId, kKnowledgeChartId);
   if (parts.window == nullptr) return;
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  parts.footer = kFooter;
   gKnowledge.parts = parts;
-  gKnowledge.read = read;
+  gKnowledge.calls = calls;
   for (int c = 0; c < kColumnCount; ++c)
     listchart::AddColumn(parts.list, dpi, c, kColumns[c].title, kColumns[c].width,
                          kColumns[c].right);
+  auto Control = [&](const wchar_t* cls, const std::wstring& text, DWORD style, int id) {
+    HWND control = CreateWindowExW(0, cls, text.c_str(), WS_CHILD | style, 0, 0, 0, 0,
+                                   parts.window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                                   nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
+    return control;
+  };
+  gKnowledge.fitButton = Control(L"BUTTON", cp1251::ToWide(ptext::kFitButton.c_str()),
+                                 WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kFitButtonId);
+  gKnowledge.progress = Control(PROGRESS_CLASSW, L"", 0, kFitProgressId);
+  gKnowledge.cancel = Control(L"BUTTON", cp1251::ToWide(ptext::kFitCancel.c_str()),
+                              WS_TABSTOP | BS_PUSHBUTTON, kFitCancelId);
+  gKnowledge.status =
+      Control(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX |
+                                  SS_ENDELLIPSIS,
+              kFitStatusId);
+  SendMessageW(gKnowledge.progress, PBM_SETRANGE32, 0, review::kMaxFitSteps);
   listchart::LayOut(parts);
   Reload();
   ShowWindow(parts.window, SW_SHOWNORMAL);

@@ -13,6 +13,11 @@ inline constexpr wchar_t kKnowledgeClass[] = L"KnowledgeWClass";
 inline constexpr wchar_t kKnowledgeChartClass[] = L"KnowledgeChartWClass";
 inline constexpr int kKnowledgeListId = 1;
 inline constexpr int kKnowledgeChartId = 2;
+// The row under the chart: the fit's button, its progress, its cancel button and its line.
+inline constexpr int kFitButtonId = 3;
+inline constexpr int kFitProgressId = 4;
+inline constexpr int kFitCancelId = 5;
+inline constexpr int kFitStatusId = 6;
 
 // Draws the days' bars into `area` of `dc`, its lengths scaled to `dpi`: day 0 (today, overdue
 // ones included) leftmost, each bar counts × plot height / the largest count high, with its

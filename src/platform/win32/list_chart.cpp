@@ -119,8 +119,11 @@ Parts Create(HINSTANCE instance, HWND owner, int dpi, const wchar_t* frameClass,
   Parts parts;
   parts.dpi = dpi;
   // WS_CLIPCHILDREN: the window's own background is never painted over the list and the chart.
-  parts.window = CreateWindowExW(0, frameClass, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y,
-                                 width, height, owner, nullptr, instance, nullptr);
+  // WS_EX_DLGMODALFRAME (kDecoratedResizable): still sized by its borders, without the strip a
+  // window manager draws under a resizable window.
+  parts.window = CreateWindowExW(kDecoratedResizable, frameClass, title,
+                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, owner,
+                                 nullptr, instance, nullptr);
   if (parts.window == nullptr) return Parts{};
   parts.list =
       CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -159,6 +162,7 @@ void LayOut(const Parts& parts) {
   const int margin = dpi::Scale(kMargin, parts.dpi);
   int width = client.right - 2 * margin;
   int height = client.bottom - 3 * margin;
+  if (parts.footer > 0) height -= dpi::Scale(parts.footer, parts.dpi) + margin;
   if (width < 0) width = 0;
   if (height < 0) height = 0;
   const int listHeight = height / 2;

@@ -10,6 +10,13 @@
 
 namespace listchart {
 
+// The extended style of the program's resizable windows. Under Wine a window with a sizing
+// frame asks the X window manager for a resize handle too, which openbox draws as a bevelled
+// strip with a grip at each end along the window's bottom. With WS_EX_DLGMODALFRAME Wine asks
+// for a plain border instead; the window stays resizable (WS_THICKFRAME) by its edges, and
+// Windows draws it as before but for the caption's icon.
+inline constexpr DWORD kDecoratedResizable = WS_EX_DLGMODALFRAME;
+
 // The margin around and between the list and the chart, at 96 DPI.
 inline constexpr int kMargin = 8;
 
@@ -19,6 +26,7 @@ struct Parts {
   HWND list = nullptr;
   HWND chart = nullptr;
   int dpi = dpi::kBase;
+  int footer = 0;  // a row kept free under the chart (with a margin above it), at 96 DPI
 };
 
 // The chart control's messages: painted whole through a memory bitmap (so that resizing does
@@ -46,7 +54,8 @@ Parts Create(HINSTANCE instance, HWND owner, int dpi, const wchar_t* frameClass,
 // `right`.
 void AddColumn(HWND list, int dpi, int index, const wchar_t* title, int width, bool right);
 
-// The list over the upper half, the chart under it, within margins; the chart drawn again.
+// The list over the upper half, the chart under it, within margins, above the footer's row;
+// the chart drawn again.
 void LayOut(const Parts& parts);
 
 // An open window brought back to the top.

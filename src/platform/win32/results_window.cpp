@@ -116,13 +116,24 @@ void FitColumns() {
       if (cell > content[c]) content[c] = cell;
     }
   }
+  const HWND list = gResults.parts.list;
   RECT client{};
-  GetClientRect(gResults.parts.list, &client);
-  // Room for a vertical scroll bar whether one shows or not, so that its coming never pushes
-  // the last column under it.
+  GetClientRect(list, &client);
+  // The inner width with a vertical scroll bar's place, whether one shows now or not; its
+  // place is kept free only when the rows need it.
+  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  const int width = client.right + ((GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL) ? bar : 0);
+  RECT header{}, row{};
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
+  row.left = LVIR_BOUNDS;
+  int rows = static_cast<int>(gResults.records.size());
+  if (rows > 0 && !SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)))
+    row = RECT{};
   int widths[kColumnCount];
   FitColumnWidths(title, content, widths, kColumnCount,
-                  client.right - GetSystemMetrics(SM_CXVSCROLL), gResults.parts.dpi);
+                  ColumnRoom(width, client.bottom, header.bottom - header.top,
+                             row.bottom - row.top, rows, bar),
+                  gResults.parts.dpi);
   for (int c = 0; c < kColumnCount; ++c)
     SendMessageW(gResults.parts.list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), widths[c]);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/win32/cp1251_win32.h"
+#include "platform/win32/list_chart.h"
 #include "platform/window_system.h"
 
 namespace {
@@ -200,7 +201,9 @@ HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int
 HWND CreateChooserWindow(HINSTANCE instance, HWND owner, const char* title, int x, int y, int width,
                          int height) {
   Wide wide(title);
-  return CreateWindowExW(0, L"OwnedWClass", wide.c_str(), WS_OVERLAPPEDWINDOW, x, y, width, height,
+  // No window manager's resize strip along its bottom (listchart::kDecoratedResizable).
+  return CreateWindowExW(listchart::kDecoratedResizable, L"OwnedWClass", wide.c_str(),
+                         WS_OVERLAPPEDWINDOW, x, y, width, height,
                          owner, nullptr, instance, nullptr);
 }
 
