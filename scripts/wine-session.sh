@@ -13,6 +13,26 @@
 # no window manager answers on the display. A running `wineserver -p` makes each Wine process
 # start in a fraction of a second instead of about one. WINEDEBUG=-all.
 
+# Openbox's configuration and theme for the session, in DIR: its own, but for the resize handle
+# it draws along the bottom of every resizable window (the knowledge and results windows, the
+# chooser), a bevelled strip with a grip at each end that is no part of the program and showed
+# in every screenshot as a stray strip. Openbox draws it whatever decorations a window asks for
+# while the window can be resized; a theme whose handle is 0 high draws none.
+wine_session_openbox_theme() {
+  local dir=$1 theme=/usr/share/themes/Clearlooks/openbox-3/themerc
+  mkdir -p "$dir/themes/ExameoSession/openbox-3"
+  if [[ -f $theme ]]; then
+    sed 's/^window\.handle\.width:.*/window.handle.width: 0/' "$theme" \
+      >"$dir/themes/ExameoSession/openbox-3/themerc"
+  else
+    echo 'window.handle.width: 0' >"$dir/themes/ExameoSession/openbox-3/themerc"
+  fi
+  sed 's|<name>Clearlooks</name>|<name>ExameoSession</name>|' /etc/xdg/openbox/rc.xml \
+    >"$dir/rc.xml" 2>/dev/null || rm -f "$dir/rc.xml"
+  [[ -f $dir/rc.xml ]] || printf '%s\n' '<openbox_config xmlns="http://openbox.org/3.4/rc">' \
+    '<theme><name>ExameoSession</name></theme></openbox_config>' >"$dir/rc.xml"
+}
+
 wine_session_start() {
   local build=${1:?usage: wine-session.sh BUILD_DIR [COMMAND...]}
   mkdir -p "$build" || return 1
@@ -51,7 +71,9 @@ wine_session_start() {
   local starts=0 waited
   while true; do
     if [[ -n $WINE_SESSION_XVFB ]]; then
-      openbox >"$build/openbox.log" 2>&1 &
+      wine_session_openbox_theme "$build/openbox"
+      XDG_DATA_HOME=$build/openbox openbox --config-file "$build/openbox/rc.xml" \
+        >"$build/openbox.log" 2>&1 &
       WINE_SESSION_WM=$!
     fi
     waited=0

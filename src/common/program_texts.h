@@ -97,14 +97,12 @@ inline constexpr auto kFitReady = Cp1251("Ответов по расписани
 inline constexpr auto kFitTooFew =
     Cp1251("Ответов по расписанию для подбора: %d; подбор возможен от %d.");
 inline constexpr auto kFitRunning = Cp1251("Подбор параметров: шаг %d...");
-inline constexpr auto kFitKept = Cp1251(
-    "Лог-потеря на отложенных ответах: была %s, стала %s. Новые параметры сохранены и используются.");
-inline constexpr auto kFitKeptUnsaved =
-    Cp1251("Лог-потеря на отложенных ответах: была %s, стала %s. Новые параметры используются до "
-           "закрытия программы: папку данных нельзя записать.");
+inline constexpr auto kFitKept =
+    Cp1251("Лог-потеря на отложенных ответах: была %s, стала %s. Новые параметры сохранены.");
+inline constexpr auto kFitKeptUnsaved = Cp1251(
+    "Лог-потеря на отложенных ответах: была %s, стала %s. Новые параметры действуют до выхода.");
 inline constexpr auto kFitNotKept = Cp1251(
-    "Лог-потеря на отложенных ответах: была %s, с новыми параметрами %s. Они не лучше, оставлены "
-    "прежние.");
+    "Лог-потеря на отложенных ответах: была %s, с новыми %s. Оставлены прежние параметры.");
 inline constexpr auto kFitCancelled = Cp1251("Подбор отменён, параметры не изменились.");
 
 // The review sessions and their menu items.

@@ -437,7 +437,7 @@ TEST_F(ReviewSessionTest, TheWindowsFitKeepsOnlyBetterParametersSavesThemAndCoun
   EXPECT_EQ(calls.fitEnded(better),
             Cp(Cp1251("Лог-потеря на отложенных ответах: была ")) + decimals(better.before) +
                 Cp(Cp1251(", стала ")) + decimals(better.after) +
-                Cp(Cp1251(". Новые параметры сохранены и используются.")));
+                Cp(Cp1251(". Новые параметры сохранены.")));
   std::string ini = ReadAll("data/exameo.ini");
   EXPECT_NE(ini.find("shuffle_questions=1\r\n"), std::string::npos);
   EXPECT_NE(ini.find("review_limit=4\r\n"), std::string::npos);
@@ -466,9 +466,25 @@ TEST_F(ReviewSessionTest, TheWindowsFitKeepsOnlyBetterParametersSavesThemAndCoun
   EXPECT_EQ(again.before, better.after);
   EXPECT_EQ(calls.fitEnded(again),
             Cp(Cp1251("Лог-потеря на отложенных ответах: была ")) + decimals(again.before) +
-                Cp(Cp1251(", с новыми параметрами ")) + decimals(again.after) +
-                Cp(Cp1251(". Они не лучше, оставлены прежние.")));
+                Cp(Cp1251(", с новыми ")) + decimals(again.after) +
+                Cp(Cp1251(". Оставлены прежние параметры.")));
   EXPECT_EQ(ReadAll("data/exameo.ini"), ini);
+
+  // A folder that cannot be written: better parameters are used, and the line says they are
+  // not saved.
+  const std::string plain = "[options]\r\nshuffle_questions=1\r\n";
+  WriteBytes("data\\exameo.ini", plain);
+  OpenDataFolder("data", false);
+  ASSERT_FALSE(session::P().paramsFitted);
+  ASSERT_TRUE(calls.startFit(job, nullptr, nullptr));
+  review::FitOutcome unsaved = review::CollectFit(job);
+  ASSERT_TRUE(unsaved.keep);
+  EXPECT_EQ(calls.fitEnded(unsaved),
+            Cp(Cp1251("Лог-потеря на отложенных ответах: была ")) + decimals(unsaved.before) +
+                Cp(Cp1251(", стала ")) + decimals(unsaved.after) +
+                Cp(Cp1251(". Новые параметры действуют до выхода.")));
+  EXPECT_EQ(session::P().params.w[0], unsaved.fitted.w[0]);
+  EXPECT_EQ(ReadAll("data/exameo.ini"), plain);
 }
 
 TEST_F(ReviewSessionTest, TheKnowledgeWindowOpensOverTheMainWindowEvenDuringASitting) {

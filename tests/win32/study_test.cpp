@@ -12,12 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "../support/review_student.h"
 #include "platform/files.h"
 #include "platform/win32/cp1251_win32.h"
 #include "platform/win32/data_folder.h"
 #include "platform/win32/knowledge_window.h"
 #include "platform/win32/results_window.h"
 #include "platform/window_system.h"
+#include "review/fit.h"
+#include "review/parameters.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
 #include "session/session.h"
@@ -929,7 +932,7 @@ int KnowledgeBarPixels(HWND chart) {
   return count;
 }
 
-TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartAndItsKeysStayThere) {
+TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartTheFitAndItsKeysStayThere) {
   StudyFolder folder;
   MenuCommand(507);
   HWND window = KnowledgeWindow();
@@ -1011,7 +1014,85 @@ TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartAndItsKeysStayThere) {
     EXPECT_TRUE(spy.Commands().empty());
     EXPECT_TRUE(spy.Chars().empty());
   }
+  // The fit's row under the chart: with two answers its button is greyed, and says why.
+  HWND fit = GetDlgItem(window, kFitButtonId);
+  HWND progress = GetDlgItem(window, kFitProgressId);
+  HWND cancel = GetDlgItem(window, kFitCancelId);
+  HWND status = GetDlgItem(window, kFitStatusId);
+  ASSERT_NE(fit, nullptr);
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(TextOf(fit), L"Подобрать параметры по моим ответам");
+  EXPECT_FALSE(IsWindowEnabled(fit));
+  EXPECT_EQ(TextOf(status), L"Ответов по расписанию для подбора: 0; подбор возможен от 400.");
+  EXPECT_FALSE(IsWindowVisible(progress));
+  EXPECT_FALSE(IsWindowVisible(cancel));
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_GE(RectIn(fit, window).top, RectIn(chart, window).bottom);
+  EXPECT_LE(RectIn(fit, window).bottom, client.bottom);
+  EXPECT_GE(RectIn(status, window).left, RectIn(fit, window).right);
+
+  // A student's months over the bank's questions: enabled, and driven by keys alone.
+  std::vector<std::pair<std::string, std::uint64_t>> questions;
+  for (const review::BankTopic& b : view.bank.Topics)
+    for (std::size_t q = 0; q < b.Keys.size() && questions.size() < 300; ++q)
+      if (b.HasVariants(q)) questions.push_back({b.File, b.Keys[q]});
+  testsupport::Studied studied = testsupport::Study(
+      testsupport::FastForgetter(), static_cast<int>(questions.size()), 10, 90, 5);
+  std::string months = review::LogHeader();
+  const std::int64_t shift = now - review::kDay - studied.end;
+  for (const review::Entry& e : studied.entries) {
+    const auto& [file, key] = questions[static_cast<std::size_t>(e.Key - 1)];
+    months += review::LogLine(e.When + shift, file.c_str(), key, e.Grade, review::Mode::kTopic);
+  }
+  WriteAll(folder.Path() + L"\\reviews.csv", months);
+  MenuCommand(507);
+  ASSERT_TRUE(IsWindowEnabled(fit));
+  EXPECT_EQ(TextOf(status).rfind(L"Ответов по расписанию для подбора: ", 0), 0u);
+  const std::string iniBefore = ReadAll(folder.Path() + L"\\exameo.ini");
+  ASSERT_TRUE(WaitForFocus(window, list));
+  PressKey(VK_TAB);
+  ASSERT_EQ(GetFocus(), fit);
+  // Enter starts it: the button greys, the progress and the cancel button show, the keys go on
+  // with the cancel button; Enter there cancels it, and nothing changes.
+  PressKey(VK_RETURN);
+  EXPECT_FALSE(IsWindowEnabled(fit));
+  EXPECT_TRUE(IsWindowVisible(progress));
+  EXPECT_TRUE(IsWindowVisible(cancel));
+  EXPECT_EQ(GetFocus(), cancel);
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(cancel); }, 60000));
+  EXPECT_EQ(TextOf(status), L"Подбор отменён, параметры не изменились.");
+  EXPECT_EQ(ReadAll(folder.Path() + L"\\exameo.ini"), iniBefore);
+  EXPECT_EQ(GetFocus(), fit);
+
+  // Run to its end: the losses before and after, and parameters kept only when better, then
+  // saved and used.
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(cancel); }, 120000));
+  std::wstring said = TextOf(status);
+  EXPECT_EQ(said.rfind(L"Лог-потеря на отложенных ответах: была ", 0), 0u) << said;
+  review::ParametersRead saved = review::ReadParameters(ReadAll(folder.Path() + L"\\exameo.ini"));
+  EXPECT_EQ(saved.fitted, said.find(L"сохранены") != std::wstring::npos) << said;
+  for (int i = 0; i < review::kParameters && saved.fitted; ++i)
+    EXPECT_EQ(session::P().params.w[i], saved.params.w[i]) << i;
+  EXPECT_TRUE(IsWindowEnabled(fit));
+
+  // Closed while a fit runs: it is cancelled and waited for, and writes nothing after.
+  const std::string iniAfter = ReadAll(folder.Path() + L"\\exameo.ini");
+  ASSERT_TRUE(WaitForFocus(window, fit));
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(IsWindowVisible(cancel));
+  PressKey(VK_ESCAPE);
+  EXPECT_FALSE(IsWindow(window));
+  Pump();
+  EXPECT_EQ(ReadAll(folder.Path() + L"\\exameo.ini"), iniAfter);
+
   // Esc closes it; the main window stays.
+  MenuCommand(507);
+  window = KnowledgeWindow();
+  ASSERT_NE(window, nullptr);
+  list = GetDlgItem(window, kKnowledgeListId);
   PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
   Pump();
   EXPECT_FALSE(IsWindow(window));

@@ -65,7 +65,7 @@ struct Column {
   bool right;
 };
 constexpr Column kColumns[] = {
-    {L"Дисциплина", 180, false}, {L"Тема", 240, false},      {L"Вопросов", 80, true},
+    {L"Дисциплина", 150, false}, {L"Тема", 210, false},      {L"Вопросов", 80, true},
     {L"Отвечено", 80, true},     {L"Знаю сейчас", 95, true}, {L"Повторить сегодня", 130, true},
     {L"За 7 дней", 80, true},    {L"Прогноз, %", 90, true},
 };

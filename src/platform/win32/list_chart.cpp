@@ -119,11 +119,8 @@ Parts Create(HINSTANCE instance, HWND owner, int dpi, const wchar_t* frameClass,
   Parts parts;
   parts.dpi = dpi;
   // WS_CLIPCHILDREN: the window's own background is never painted over the list and the chart.
-  // WS_EX_DLGMODALFRAME (kDecoratedResizable): still sized by its borders, without the strip a
-  // window manager draws under a resizable window.
-  parts.window = CreateWindowExW(kDecoratedResizable, frameClass, title,
-                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, owner,
-                                 nullptr, instance, nullptr);
+  parts.window = CreateWindowExW(0, frameClass, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y,
+                                 width, height, owner, nullptr, instance, nullptr);
   if (parts.window == nullptr) return Parts{};
   parts.list =
       CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",

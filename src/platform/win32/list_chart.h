@@ -10,13 +10,6 @@
 
 namespace listchart {
 
-// The extended style of the program's resizable windows. Under Wine a window with a sizing
-// frame asks the X window manager for a resize handle too, which openbox draws as a bevelled
-// strip with a grip at each end along the window's bottom. With WS_EX_DLGMODALFRAME Wine asks
-// for a plain border instead; the window stays resizable (WS_THICKFRAME) by its edges, and
-// Windows draws it as before but for the caption's icon.
-inline constexpr DWORD kDecoratedResizable = WS_EX_DLGMODALFRAME;
-
 // The margin around and between the list and the chart, at 96 DPI.
 inline constexpr int kMargin = 8;
 

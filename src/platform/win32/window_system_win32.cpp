@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/win32/cp1251_win32.h"
-#include "platform/win32/list_chart.h"
 #include "platform/window_system.h"
 
 namespace {
@@ -201,9 +200,7 @@ HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int
 HWND CreateChooserWindow(HINSTANCE instance, HWND owner, const char* title, int x, int y, int width,
                          int height) {
   Wide wide(title);
-  // No window manager's resize strip along its bottom (listchart::kDecoratedResizable).
-  return CreateWindowExW(listchart::kDecoratedResizable, L"OwnedWClass", wide.c_str(),
-                         WS_OVERLAPPEDWINDOW, x, y, width, height,
+  return CreateWindowExW(0, L"OwnedWClass", wide.c_str(), WS_OVERLAPPEDWINDOW, x, y, width, height,
                          owner, nullptr, instance, nullptr);
 }
 
