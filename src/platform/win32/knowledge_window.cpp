@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ constexpr UINT kFitMessage = WM_APP + 1;
 struct FitNews {
   std::atomic<HWND> window{nullptr};
   std::atomic<bool> posted{false};
+  std::int64_t lastStep = 0;  // when a step's news was last passed on (the worker's own)
 };
 FitNews gNews;
 // The fit of the open window. Closing the window cancels and waits for it.
@@ -49,8 +51,15 @@ review::FitJob gFit;
 constexpr int kFooter = 26;
 constexpr int kProgressWidth = 160;
 
+// A step's news at most every 50 ms, so the window keeps time to paint; the end's always (a
+// message still on its way sees the end as well, when it is taken).
 void Notify(void* context) {
   auto* news = static_cast<FitNews*>(context);
+  if (!gFit.ended.load()) {
+    const std::int64_t now = static_cast<std::int64_t>(GetTickCount64());
+    if (now - news->lastStep < 50) return;
+    news->lastStep = now;
+  }
   if (news->posted.exchange(true)) return;
   HWND window = news->window.load();
   if (window == nullptr || !PostMessageW(window, kFitMessage, 0, 0)) news->posted.store(false);
@@ -113,7 +122,7 @@ void LayOutFit() {
   const int margin = Px(listchart::kMargin), height = Px(kFooter);
   const int top = client.bottom - margin - height;
   int x = margin;
-  const int button = TextWidth(gKnowledge.fitButton) + Px(24);
+  const int button = TextWidth(gKnowledge.fitButton) + Px(28);
   MoveWindow(gKnowledge.fitButton, x, top, button, height, TRUE);
   x += button + margin;
   if (review::FitRunning(gFit)) {
@@ -205,6 +214,7 @@ void StartFit() {
     return;
   gNews.window.store(gKnowledge.parts.window);
   gNews.posted.store(false);
+  gNews.lastStep = 0;
   if (!gKnowledge.calls.startFit(gFit, Notify, &gNews)) return;
   gKnowledge.outcome.clear();
   SendMessageW(gKnowledge.progress, PBM_SETPOS, 0, 0);
@@ -218,8 +228,13 @@ void FitNewsArrived() {
   gNews.posted.store(false);
   if (!review::FitRunning(gFit)) return;
   if (!review::FitEnded(gFit)) {
-    SendMessageW(gKnowledge.progress, PBM_SETPOS, static_cast<WPARAM>(gFit.step.load()), 0);
-    ShowFitState();
+    // Only the bar and the line change: nothing is laid out again, so the controls are not
+    // redrawn at every step.
+    const int step = gFit.step.load();
+    SendMessageW(gKnowledge.progress, PBM_SETPOS, static_cast<WPARAM>(step), 0);
+    char text[256];
+    std::snprintf(text, sizeof text, ptext::kFitRunning.c_str(), step);
+    SetWindowTextW(gKnowledge.status, cp1251::ToWide(text).c_str());
     return;
   }
   review::FitOutcome outcome = review::CollectFit(gFit);
