@@ -155,6 +155,30 @@ TEST(ExamDialog, EnterStartsASittingAnsweredByKeysAndTheReportKeepsItsKeys) {
   EXPECT_NE(head.find(L" из 5:00"), std::wstring::npos) << head;
   EXPECT_EQ(Text(report, kReportDrill), L"Работа над ошибками");
   EXPECT_EQ(Text(report, IDCANCEL), L"Закрыть");
+  // "Итог" holds each verdict whole ("без ответа" the longest) with the cell's margins, and the
+  // columns still fit the list.
+  const int verdictWidth = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
+  for (int row = 0; row < 3; ++row) {
+    wchar_t cell[64] = {};
+    LVITEMW item{};
+    item.iSubItem = 1;
+    item.pszText = cell;
+    item.cchTextMax = 64;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    const int need = static_cast<int>(
+        SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(cell)));
+    EXPECT_GE(verdictWidth, need + 12) << row;
+  }
+  // The verdict of a question the sitting never reached, none here.
+  EXPECT_GE(verdictWidth, static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                                        reinterpret_cast<LPARAM>(L"без ответа"))) +
+                              12);
+  RECT inside{};
+  GetClientRect(list, &inside);
+  int columns = 0;
+  for (int c = 0; c < 5; ++c)
+    columns += static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
+  EXPECT_LE(columns, inside.right);
 
   // A key typed in the report stays there: no command reaches the main window.
   MessageSpy spy(MainWindow(), true);
