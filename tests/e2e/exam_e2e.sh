@@ -86,6 +86,7 @@ gone 'Результат экзамена' || fail "Esc did not close the report
 # minute runs out in 20 s, and the titles and the record still count a minute.
 close_program
 EXAMEO_TEST_FAST_CLOCK=1 wine exameo.exe &
+# shellcheck disable=SC2034 # fail and close_program (e2e_lib.sh) end it
 program=$!
 main=$(find_window 'Exameo 2.0') || fail "the main window did not appear again"
 open_dialog
