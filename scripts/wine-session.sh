@@ -6,6 +6,9 @@
 #     source scripts/wine-session.sh build/mingw && ctest --preset mingw
 # Run, it wraps one command and ends the session after it:
 #     scripts/wine-session.sh build/mingw ctest --preset mingw
+# With --boot it only makes the prefix when there is none (no display needed), so that the
+# test command can have it made while it builds:
+#     scripts/wine-session.sh --boot build/mingw
 #
 # Without a DISPLAY it starts Xvfb on a free display (from :90, or from $EXAMEO_DISPLAY_FROM)
 # and openbox on it: without a window manager Wine's windows are neither maximized nor
@@ -33,8 +36,9 @@ wine_session_openbox_theme() {
     '<theme><name>ExameoSession</name></theme></openbox_config>' >"$dir/rc.xml"
 }
 
-wine_session_start() {
-  local build=${1:?usage: wine-session.sh BUILD_DIR [COMMAND...]}
+# The Wine environment of the build folder $1, made absolute in $build.
+wine_session_env() {
+  build=${1:?usage: wine-session.sh [--boot] BUILD_DIR [COMMAND...]}
   mkdir -p "$build" || return 1
   build=$(cd "$build" && pwd)
 
@@ -44,6 +48,19 @@ wine_session_start() {
   # No installers for .NET or the HTML engine: a fresh prefix would ask for them in a dialog. No
   # menu builder: shortcuts a test makes stay in the prefix instead of reaching the host's menus.
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+}
+
+# A fresh prefix is made once, and its server waited out.
+wine_session_boot() {
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+}
+
+wine_session_start() {
+  local build
+  wine_session_env "$@" || return 1
   WINE_SESSION_XVFB=""
   WINE_SESSION_WM=""
 
@@ -97,10 +114,7 @@ wine_session_start() {
     WINE_SESSION_WM=""
   done
 
-  if [[ ! -f $WINEPREFIX/system.reg ]]; then
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w || true
-  fi
+  wine_session_boot
   wineserver -p || true
   # Wait until the server answers, so that the first test does not pay for its start.
   wine cmd /c exit >/dev/null 2>&1 || true
@@ -118,6 +132,10 @@ wine_session_end() {
 if [[ ${BASH_SOURCE[0]} != "$0" ]]; then
   trap wine_session_end EXIT
   wine_session_start "$@"
+elif [[ ${1:-} == --boot ]]; then
+  set -u
+  wine_session_env "${2:-}" || exit 1
+  wine_session_boot
 else
   set -u
   trap wine_session_end EXIT

@@ -37,6 +37,10 @@ std::int64_t SteadyNow() {
 
 }  // namespace
 
+std::int64_t FastSteadyNow() {
+  return SteadyNow() * kFastClockSpeed;
+}
+
 std::int64_t (*NowSeconds)() = SystemNow;
 void (*LocalStamp)(std::int64_t seconds, char out[17]) = SystemStamp;
 std::int64_t (*NowMs)() = SteadyNow;

@@ -8,6 +8,14 @@
 #include <utility>
 #include <vector>
 
+#ifdef _WIN32
+#include <process.h>
+
+#include <atomic>
+#include <filesystem>
+#include <system_error>
+#endif
+
 #include "common/lang.h"
 
 namespace testsupport {
@@ -18,6 +26,25 @@ struct ToolResult {
   std::string out;
   std::string err;
 };
+
+// A temporary file open for reading and writing, gone once closed. On Windows a name of this
+// process's own: Wine's tmpfile checks that a name is free, frees it and only then opens it,
+// so two test programs run at once under Wine are now and then handed the same file and one
+// gets none.
+inline std::FILE* TempFile() {
+#ifdef _WIN32
+  static std::atomic<unsigned> made{0};
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  if (error) return nullptr;
+  std::wstring name = L"exameo-test-" + std::to_wstring(_getpid()) + L"-" +
+                      std::to_wstring(made.fetch_add(1)) + L".tmp";
+  // D: removed when closed.
+  return _wfopen((folder / name).c_str(), L"w+bD");
+#else
+  return std::tmpfile();
+#endif
+}
 
 // Everything written to a temporary file, which is closed.
 inline std::string Slurp(std::FILE* f) {
@@ -41,8 +68,8 @@ inline ToolResult RunToolMain(ToolMain tool, const char* name, std::vector<std::
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());
   ToolResult result;
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
+  std::FILE* out = TempFile();
+  std::FILE* err = TempFile();
   if (out == nullptr || err == nullptr) {
     ADD_FAILURE() << "no temporary file for the tool's output";
     if (out != nullptr) std::fclose(out);

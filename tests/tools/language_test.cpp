@@ -148,8 +148,8 @@ TEST(Language, TheUsersLanguageComesFromTheEnvironmentUnlessSet) {
   // Unset, the tools speak the environment's language: a whole run with LANG alone.
   EXPECT_EQ(lang::ToolLanguage(), Lang::kRussian);
   {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
+    std::FILE* out = testsupport::TempFile();
+    std::FILE* err = testsupport::TempFile();
     ASSERT_TRUE(out != nullptr && err != nullptr);
     const char* argv[] = {"exameo-review", "--now", "вчера"};
     EXPECT_EQ(reviewtool::Run(3, argv, out, err), reviewtool::kExitFailed);
@@ -226,7 +226,7 @@ TEST(Render, ANoteRendersInEitherLanguageAfterTheFact) {
 }
 
 TEST(Write, FilesAndPipesGetTheBytesWhole) {
-  std::FILE* f = std::tmpfile();
+  std::FILE* f = testsupport::TempFile();
   ASSERT_NE(f, nullptr);
   EXPECT_FALSE(lang::IsConsole(f));
   // A zero byte inside, which a "%s" would stop at.
