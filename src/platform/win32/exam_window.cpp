@@ -82,7 +82,7 @@ void FillTopics(HWND dialog, int discipline, int topic) {
   if (const DisciplineClass* topics = gDialog.calls.topicsOf(discipline)) {
     for (int i = 0; i < kMaxTopics; ++i) {
       if (!topics->Topics[i].bExists) continue;
-      std::wstring title = cp1251::ToWide(topics->Topics[i].Title);
+      std::wstring title = cp1251::TextToWide(topics->Topics[i].Title, topics->Topics[i].bUtf8);
       SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
       if (i == topic) select = static_cast<int>(gDialog.topics.size());
       gDialog.topics.push_back(i);
@@ -102,7 +102,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
       const DisciplineClass& catalogue = *gDialog.calls.catalogue;
       for (int i = 0; i < kMaxDisciplines; ++i) {
         if (!catalogue.Disciplines[i].bExists) continue;
-        std::wstring title = cp1251::ToWide(catalogue.Disciplines[i].Title);
+        std::wstring title = cp1251::TextToWide(catalogue.Disciplines[i].Title, catalogue.Disciplines[i].bUtf8);
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
         if (i == c.discipline) select = static_cast<int>(gDialog.disciplines.size());
         gDialog.disciplines.push_back(i);
