@@ -72,6 +72,8 @@ void Finish(bool showReport) {
   exam::Summary& sum = report.summary;
   sum.discipline = s.discipline;
   sum.topic = s.topic;
+  sum.disciplineUtf8 = s.disciplineUtf8;
+  sum.topicUtf8 = s.topicUtf8;
   sum.drawn = Topic_test.Count;
   sum.seconds = ms / 1000;
   sum.limitSeconds = s.limitMs / 1000;
@@ -132,7 +134,8 @@ void Finish(bool showReport) {
   if (showReport)
     ws::OpenExamReport(
         OnScreen2.hInst, OnScreen2.hWnd,
-        {&p.report.lines, &p.report.rows, !p.report.mistakes.empty(), DrillMistakes});
+        {&p.report.lines, &p.report.rows, !p.report.mistakes.empty(), DrillMistakes,
+         exam::ReportLinesUtf8(p.report.summary)});
 }
 
 bool TimeIsUp() {
