@@ -7,6 +7,7 @@
 #include "bank/question.h"
 #include "bank/question_file.h"
 #include "common/cp1251.h"
+#include "common/utf8.h"
 
 namespace check {
 
@@ -97,14 +98,17 @@ std::string Format(const char* format, long long a, long long b = 0) {
 
 // Appended rather than `"\"" + ToUtf8(bytes)`: g++ 12 at -O3 reports a false -Wrestrict on the
 // insert at the front of a temporary.
-std::string Quoted(std::string_view bytes) {
+std::string Quoted(std::string_view bytes, bool utf8 = false) {
   std::string quoted = "\"";
-  quoted += ForMessage(bytes);
+  if (utf8)
+    utf8::Repair(bytes, &quoted);
+  else
+    quoted += ForMessage(bytes);
   quoted += '"';
   return quoted;
 }
 
-enum class Encoding { kCp1251, kUtf8, kUtf16 };
+enum class Encoding { kCp1251, kUtf8, kUtf16, kMarkedUtf8 };
 
 bool IsUtf8Text(std::string_view bytes, std::size_t* firstMultibyte) {
   std::size_t i = 0;
@@ -140,13 +144,10 @@ Encoding CheckEncoding(std::string_view bytes, const std::vector<Line>& lines,
     report->Add(file, 1, lang::Say(lang::Id::kChkUtf16));
     return Encoding::kUtf16;
   }
-  bool bom = bytes.substr(0, 3) == "\xEF\xBB\xBF";
-  if (bom) {
-    report->Add(file, 1, lang::Say(lang::Id::kChkUtf8Bom));
-  }
+  // The mark makes a UTF-8 file of the bank: the program reads it as such.
+  if (HasUtf8Mark(bytes)) return Encoding::kMarkedUtf8;
   std::size_t first = 0;
-  if (!IsUtf8Text(bytes.substr(bom ? 3 : 0), &first)) return Encoding::kCp1251;
-  first += bom ? 3 : 0;
+  if (!IsUtf8Text(bytes, &first)) return Encoding::kCp1251;
   // Show the first word the author would not recognise on the screen.
   std::size_t end = first;
   while (end < bytes.size() && end - first < 24) {
@@ -162,8 +163,35 @@ Encoding CheckEncoding(std::string_view bytes, const std::vector<Line>& lines,
   return Encoding::kUtf8;
 }
 
+// Ill-formed sequences of a UTF-8 file: the program shows each as U+FFFD. One message a line.
+void CheckUtf8(const std::vector<Line>& lines, const std::string& file, Report* report) {
+  for (const Line& line : lines) {
+    std::vector<utf8::Invalid> bad;
+    std::string repaired;
+    if (utf8::Repair(line.text, &repaired, &bad) == 0) continue;
+    std::string shown;
+    for (std::size_t k = 0; k < bad[0].length; ++k)
+      shown += Format(k == 0 ? "%02llX" : " %02llX", static_cast<unsigned char>(line.text[bad[0].offset + k]));
+    long long count = static_cast<long long>(bad.size());
+    report->Add(file, line.number,
+                lang::Say(lang::Id::kChkBadUtf8, count, static_cast<long long>(bad[0].offset) + 1, shown));
+  }
+}
+
+// A text of a Windows-1251 file that would not fit its field once converted to UTF-8.
+void CheckConversion(std::string_view text, long long limit, const std::string& file, int line,
+                     Report* report) {
+  if (!report->toUtf8 || static_cast<long long>(text.size()) > limit) return;
+  std::string converted;
+  utf8::FromCp1251(text, &converted);
+  if (static_cast<long long>(converted.size()) > limit)
+    report->Add(file, line,
+                lang::Say(lang::Id::kChkConversionCuts, static_cast<long long>(converted.size()), limit));
+}
+
 // Bytes that have no business in a Windows-1251 text. CR is left to the line-end checks.
-void CheckBytes(const std::vector<Line>& lines, const std::string& file, Report* report) {
+void CheckBytes(const std::vector<Line>& lines, const std::string& file, Report* report,
+                bool utf8) {
   for (const Line& line : lines) {
     bool nul = false, undefined = false, control = false;
     for (std::size_t i = 0; i < line.text.size(); ++i) {
@@ -172,7 +200,7 @@ void CheckBytes(const std::vector<Line>& lines, const std::string& file, Report*
       if (c == 0 && !nul) {
         nul = true;
         report->Add(file, line.number, lang::Say(lang::Id::kChkNul, column));
-      } else if (c == 0x98 && !undefined) {
+      } else if (c == 0x98 && !undefined && !utf8) {
         undefined = true;
         report->Add(file, line.number, lang::Say(lang::Id::kChk98, column));
       } else if (c != 0 && ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F) && !control) {
@@ -190,8 +218,23 @@ bool CheckCommon(std::string_view bytes, const std::vector<Line>& lines, const s
   Encoding encoding = CheckEncoding(bytes, lines, file, report);
   if (encoding == Encoding::kUtf16) return false;
   // In UTF-8 text 0x98 is part of letters ("И" is D0 98): only its own message applies.
-  if (encoding == Encoding::kCp1251) CheckBytes(lines, file, report);
+  if (encoding == Encoding::kCp1251) CheckBytes(lines, file, report, false);
+  if (encoding == Encoding::kMarkedUtf8) {
+    CheckBytes(lines, file, report, true);
+    CheckUtf8(lines, file, report);
+  }
   return true;
+}
+
+// A variant line's text as the loader stores it: no TAB, no CR, no leading signs.
+std::string StoredVariant(std::string_view line) {
+  std::string text;
+  for (char c : line) {
+    if (c == kTab || c == kCr) continue;
+    if (text.empty() && (c == '+' || c == '-')) continue;
+    text += c;
+  }
+  return text;
 }
 
 // Where a run of joined lines came from: the offset in the joined text at which a line begins.
@@ -210,7 +253,7 @@ std::pair<int, long long> Locate(const std::vector<Piece>& pieces, std::size_t o
 // Explains a topic line (or the lines a broken title joined) from its bytes: every way in which
 // it breaks the format, whether the program keeps the topic or not.
 void ExplainTopicLine(std::string_view text, const std::vector<Piece>& pieces,
-                      const std::string& file, Report* report) {
+                      const std::string& file, Report* report, bool utf8) {
   int line = pieces.front().line;
   // Adds a message about the byte at `offset` of the text, on the line it stands in.
   auto at = [&](std::size_t offset, lang::Id text) {
@@ -232,6 +275,8 @@ void ExplainTopicLine(std::string_view text, const std::vector<Piece>& pieces,
   if (topicTitle.empty()) report->Add(file, line, lang::Say(lang::Id::kChkTopicTitleEmpty));
   if (static_cast<long long>(topicTitle.size()) > kMaxTitle)
     report->Add(file, line, lang::Say(lang::Id::kChkTopicTitleLong, topicTitle.size(), kMaxTitle));
+  else if (!utf8)
+    CheckConversion(topicTitle, kMaxTitle, file, line, report);
   std::size_t close = text.find(kQuote, open + 1);
   if (close == std::string_view::npos) {
     report->Add(file, line, lang::Say(lang::Id::kChkPathNotClosed));
@@ -250,7 +295,7 @@ void ExplainTopicLine(std::string_view text, const std::vector<Piece>& pieces,
     at(open + 1 + tab, lang::Id::kChkTabInPath);
   if (std::size_t zero = path.find('\0'); zero != std::string_view::npos) {
     auto [where, column] = Locate(pieces, open + 1 + zero);
-    report->Add(file, where, lang::Say(lang::Id::kChkNulInPath, Quoted(path), column));
+    report->Add(file, where, lang::Say(lang::Id::kChkNulInPath, Quoted(path, utf8), column));
   }
   if (path.empty()) {
     report->Add(file, line, lang::Say(lang::Id::kChkPathEmpty));
@@ -316,6 +361,7 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
   }
   QuestionLines fileLines = ReadQuestionLines(bytes);
   const std::vector<Line>& lines = fileLines.lines;
+  const bool utf8 = HasUtf8Mark(bytes);
   if (!CheckCommon(bytes, lines, file, report)) {
     counts.questions = -1;  // UTF-16: nothing more to say, nothing to compare
     return counts;
@@ -356,6 +402,8 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
         report->Add(
             file, line.number,
             lang::Say(lang::Id::kChkVariantLong, static_cast<long long>(read.stored), kMaxVariant));
+      else if (!utf8 && read.kind == bank::LineKind::kVariant)
+        CheckConversion(StoredVariant(text), kMaxVariant, file, line.number, report);
       continue;
     }
     taskLine = line.number;
@@ -366,6 +414,11 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
       report->Add(file, line.number, lang::Say(lang::Id::kChkEmptyLine));
     } else if (stored > kMaxTask) {
       report->Add(file, line.number, lang::Say(lang::Id::kChkTaskLong, stored, kMaxTask));
+    } else if (!utf8) {
+      std::string task;
+      for (char c : text)
+        if (c != kCr) task += c;
+      CheckConversion(task, kMaxTask, file, line.number, report);
     }
     // Spaces where a TAB belongs: the program reads a task line, a question without answers.
     std::string_view content = Content(text);
@@ -402,12 +455,16 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
   std::vector<Line> lines = SplitCatalogueLines(bytes);
   if (!CheckCommon(bytes, lines, file, report)) return paths;
 
-  // The title line.
+  // The title line (the byte order mark is no part of it).
+  const bool utf8 = HasUtf8Mark(bytes);
   std::string_view title = lines[0].text;
+  if (utf8) title.remove_prefix(3);
   if (lines[0].ending == Ending::kNone) report->Add(file, 1, lang::Say(lang::Id::kChkTitleNoCrLf));
   if (title.empty()) report->Add(file, 1, lang::Say(lang::Id::kChkTitleEmpty));
   if (static_cast<long long>(title.size()) > kMaxTitle)
     report->Add(file, 1, lang::Say(lang::Id::kChkTitleLong, title.size(), kMaxTitle));
+  else if (!utf8)
+    CheckConversion(title, kMaxTitle, file, 1, report);
   if (std::size_t tab = title.find(kTab); tab != std::string_view::npos)
     report->Add(file, 1, lang::Say(lang::Id::kChkTabInTitle, tab + 1));
   if (std::size_t quote = title.find(kQuote); quote != std::string_view::npos)
@@ -444,7 +501,13 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
     }
     if (run.last > run.first && !joined.empty() && joined[0] == kTab)
       report->Add(file, run.first, lang::Say(lang::Id::kChkTitleOverBreak, run.last));
-    ExplainTopicLine(joined, pieces, file, report);
+    ExplainTopicLine(joined, pieces, file, report, utf8);
+    if (run.what == bank::TopicLines::kNoCp1251) {
+      std::size_t open = joined.find(kQuote), close = joined.find(kQuote, open + 1);
+      report->Add(file, run.first,
+                  lang::Say(lang::Id::kChkPathNoCp1251,
+                            Quoted(std::string_view(joined).substr(open + 1, close - open - 1), true)));
+    }
     if (run.what == bank::TopicLines::kTableFull && full++ == 0) {
       long long rest = 0;
       for (const TopicRun& r : program.runs) rest += r.what == bank::TopicLines::kTableFull;
@@ -511,6 +574,26 @@ std::string ToCp1251(std::string_view utf8) {
     out += b < 0 ? '?' : static_cast<char>(b);
   }
   return out;
+}
+
+std::string JsonUtf8(std::string_view bytes) {
+  std::string text;
+  utf8::Repair(bytes, &text);
+  std::string out = "\"";
+  for (char c : text) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (b == '"' || b == '\\') {
+      out += '\\';
+      out += c;
+    } else if (b < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04X", b);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
 }
 
 std::string JsonString(std::string_view bytes) {

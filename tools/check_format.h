@@ -28,6 +28,8 @@ struct Problem {
 
 struct Report {
   std::vector<Problem> problems;
+  // Also name the texts of Windows-1251 files that would outgrow their limits in UTF-8.
+  bool toUtf8 = false;
   void Add(const std::string& file, int line, lang::Text text);
 };
 
@@ -93,5 +95,9 @@ std::string ForMessage(std::string_view bytes);
 std::string ToCp1251(std::string_view utf8);
 // Windows-1251 bytes as a quoted JSON string.
 std::string JsonString(std::string_view bytes);
+// UTF-8 bytes as a quoted JSON string, each ill-formed sequence as U+FFFD.
+std::string JsonUtf8(std::string_view bytes);
+// Whether the bytes begin with the UTF-8 byte order mark: the program reads the file as UTF-8.
+inline bool HasUtf8Mark(std::string_view bytes) { return bytes.substr(0, 3) == "\xEF\xBB\xBF"; }
 
 }  // namespace check

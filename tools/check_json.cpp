@@ -16,11 +16,13 @@ namespace {
 TopicClass topic;
 DisciplineClass catalogue;
 
-std::string Field(const char* text, std::size_t capacity) {
+// A field of a record, in the encoding of its file.
+std::string Field(const char* text, std::size_t capacity, bool utf8 = false) {
   const void* zero = std::memchr(text, 0, capacity);
   std::size_t length =
       zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : capacity;
-  return JsonString(std::string_view(text, length));
+  return utf8 ? JsonUtf8(std::string_view(text, length))
+              : JsonString(std::string_view(text, length));
 }
 
 // Copies `file` into a scratch database as Base\<name>; false with *error when it cannot.
@@ -59,13 +61,13 @@ bool QuestionsJson(const std::string& file, std::string* json, std::string* erro
     out += i == 0 ? "" : ", ";
     out += "{\"exists\": ";
     out += q->bExists ? "true" : "false";
-    out += ", \"task\": " + Field(q->Task, sizeof q->Task) + ", \"variants\": [";
+    out += ", \"task\": " + Field(q->Task, sizeof q->Task, q->bUtf8) + ", \"variants\": [";
     bool first = true;
     for (const vrnt& v : q->Vrnt) {
       if (!v.bExists) continue;
       out += first ? "" : ", ";
       first = false;
-      out += "{\"text\": " + Field(v.Text, sizeof v.Text) +
+      out += "{\"text\": " + Field(v.Text, sizeof v.Text, q->bUtf8) +
              ", \"correct\": " + (v.bCorrect ? "true" : "false") + "}";
     }
     out += "]}";
@@ -96,11 +98,11 @@ bool TopicsJson(const std::string& file, std::string* json, std::string* error) 
   catalogue.LoadTopics(discipline);
 
   std::string out =
-      "{\"title\": " + Field(discipline.Title, sizeof discipline.Title) + ", \"topics\": [";
+      "{\"title\": " + Field(discipline.Title, sizeof discipline.Title, discipline.bUtf8) + ", \"topics\": [";
   for (int i = 0; i <= catalogue.LastTopic && i < kMaxTopics; ++i) {
     const TitlePath& t = catalogue.Topics[i];
     out += i == 0 ? "" : ", ";
-    out += "{\"title\": " + Field(t.Title, sizeof t.Title) +
+    out += "{\"title\": " + Field(t.Title, sizeof t.Title, t.bUtf8) +
            ", \"path\": " + Field(t.Path, sizeof t.Path) + "}";
   }
   out += "]}\n";

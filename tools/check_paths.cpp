@@ -11,6 +11,7 @@
 #include "bank/question.h"
 #include "check_run.h"
 #include "common/cp1251.h"
+#include "common/utf8.h"
 #include "platform/files.h"
 
 namespace check {
@@ -186,8 +187,12 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
     std::vector<TopicPath> paths = CheckTopics(d.bytes, d.program, shown, report);
     // The title as the program shows it: up to the line break, cut to its field, and ending at
     // a zero byte (which has a message of its own).
-    std::string title(d.bytes.substr(0, d.bytes.find_first_of(std::string_view("\r\n\0", 3)))
-                          .substr(0, kTitleCapacity - 1));
+    // A UTF-8 file's title: behind its mark, cut at a character.
+    std::string_view bytes = d.bytes;
+    if (HasUtf8Mark(bytes)) bytes.remove_prefix(3);
+    std::string_view line = bytes.substr(0, bytes.find_first_of(std::string_view("\r\n\0", 3)));
+    std::string title(HasUtf8Mark(d.bytes) ? utf8::Cut(line, kTitleCapacity - 1)
+                                           : line.substr(0, kTitleCapacity - 1));
     if (title != std::string(d.entry.Title, strnlen(d.entry.Title, sizeof d.entry.Title)))
       report->Add(shown, 1, lang::Say(lang::Id::kChkTitleReadDifferently));
     for (const TopicPath& p : paths) {

@@ -63,6 +63,7 @@ int Run(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
   if (argc >= 2 && std::strcmp(argv[1], "--json") == 0) return RunJson(argc, argv, out, err);
 
   Force force = Force::kAuto;
+  bool toUtf8 = false;
   std::vector<std::string> paths;
   bool options = true;
   for (int i = 1; i < argc; ++i) {
@@ -77,6 +78,8 @@ int Run(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
       if (force != Force::kAuto && force != wanted)
         return Usage(err, lang::Tr(lang::Id::kCheckKindsExclusive));
       force = wanted;
+    } else if (options && arg == "--to-utf8") {
+      toUtf8 = true;
     } else if (options && arg == "--json") {
       return Usage(err, lang::Tr(lang::Id::kCheckJsonFirst));
     } else if (options && arg.size() > 1 && arg[0] == '-') {
@@ -88,6 +91,7 @@ int Run(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
   if (paths.empty()) return Usage(err, lang::Tr(lang::Id::kCheckNothing));
 
   Report report;
+  report.toUtf8 = toUtf8;
   bool unreadable = false;
   for (const std::string& path : paths) {
     std::string error;

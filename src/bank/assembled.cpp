@@ -62,6 +62,7 @@ void CopyQuestion(QuestionClass& to, const QuestionClass& from) {
   std::memcpy(to.Task, from.Task, sizeof to.Task);
   std::memcpy(to.Vrnt, from.Vrnt, sizeof to.Vrnt);
   to.bExists = from.bExists;
+  to.bUtf8 = from.bUtf8;
 }
 
 std::vector<int> PlacesWithVariants(const char* path) {

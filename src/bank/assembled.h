@@ -45,7 +45,7 @@ struct Pick {
 int Assemble(TopicClass& topic, std::span<const char* const> files, std::span<const int> topics,
              std::span<const Pick> picks, std::vector<Source>* sources);
 
-// Copies the question part of a record (its texts, variants and existence; not Id, Next, the
+// Copies the question part of a record (its texts, encoding, variants and existence; not Id, Next, the
 // solved flag or the show count) into another.
 void CopyQuestion(QuestionClass& to, const QuestionClass& from);
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/utf8.h"
 #include "platform/files.h"
 
 namespace {
@@ -17,6 +18,8 @@ bool FormatPath(char (&out)[kPathCapacity], const char* name) {
   int written = std::snprintf(out, sizeof out, "%s%s", kBaseDir, name);
   return written >= 0 && written < kPathCapacity;
 }
+
+constexpr unsigned char kUtf8Mark[3] = {0xEF, 0xBB, 0xBF};
 
 struct ScanContext {
   DisciplineClass* catalogue;
@@ -34,19 +37,41 @@ bool VisitDescription(const char* name, void* context) {
   if (!file.IsOpen()) return true;  // a file that cannot be read offers nothing to choose
 
   // The title ends at the first line break; an LF-only file must not give all its lines.
+  // A UTF-8 file's title is cut at a character: what is read past the field decides whether the
+  // cut splits one, so up to three bytes more are kept.
   unsigned char buffer[512];
+  char title[kTitleCapacity + 3] = {};
   int position = 0;
+  int mark = 0;  // bytes of the UTF-8 byte order mark matched at the start
+  bool begins = true;
   for (bool done = false; !done;) {
     std::size_t got = file.Read(buffer, sizeof buffer);
     if (got == 0) break;
     for (std::size_t i = 0; i < got; ++i) {
+      if (begins) {
+        if (buffer[i] == kUtf8Mark[mark] && ++mark < 3) continue;
+        begins = false;
+        if (mark == 3) {
+          entry.bUtf8 = true;
+          continue;
+        }
+        // Only a beginning like the mark: its bytes are the title's.
+        for (int k = 0; k < mark; ++k) title[position++] = static_cast<char>(kUtf8Mark[k]);
+      }
       if (buffer[i] == '\r' || buffer[i] == '\n') {
         done = true;
         break;
       }
-      if (position < kTitleCapacity - 1) entry.Title[position++] = static_cast<char>(buffer[i]);
+      if (position < static_cast<int>(sizeof title)) title[position++] = static_cast<char>(buffer[i]);
     }
   }
+  if (begins)
+    for (int k = 0; k < mark; ++k) title[position++] = static_cast<char>(kUtf8Mark[k]);
+  std::string_view read(title, static_cast<std::size_t>(position));
+  std::size_t keep = position < kTitleCapacity ? read.size()
+                     : entry.bUtf8             ? utf8::CutLength(read, kTitleCapacity - 1)
+                                               : kTitleCapacity - 1;
+  std::memcpy(entry.Title, title, keep);
   entry.bExists = true;
   scan->catalogue->Disciplines[scan->found++] = entry;
   return true;
@@ -66,6 +91,9 @@ struct TopicParser {
 
   DisciplineClass* catalogue;
   State state = State::kFirstLine;
+  bool utf8 = false;  // the file began with the UTF-8 byte order mark
+  int mark = 0;       // bytes of it matched at the start of the file
+  bool cut = false;   // the title was longer than its field
   TitlePath entry{};
   int position = 0;
   char path[kMaxRelativePath + 1] = {};
@@ -84,14 +112,39 @@ struct TopicParser {
   }
 
   void Commit() {
+    // A UTF-8 path is kept by its Windows-1251 bytes: they name the same file and key the same
+    // progress as before the file was converted. One that has none is left out and named.
+    std::string bytes;
+    if (utf8 && !utf8::ToCp1251(std::string_view(path, static_cast<std::size_t>(pathLength)), &bytes)) {
+      Tell(bank::TopicLines::kNoCp1251, -1);
+      return;
+    }
     // Further topics are left out once the table is full.
-    if (catalogue->LastTopic + 1 >= kMaxTopics || !FormatPath(entry.Path, path)) {
+    if (catalogue->LastTopic + 1 >= kMaxTopics ||
+        !FormatPath(entry.Path, utf8 ? bytes.c_str() : path)) {
       Tell(bank::TopicLines::kTableFull, -1);
       return;
     }
+    entry.bUtf8 = utf8;
     entry.bExists = true;
     catalogue->Topics[++catalogue->LastTopic] = entry;
     Tell(bank::TopicLines::kKept, catalogue->LastTopic);
+  }
+
+  // A UTF-8 title's field is full and `next` does not fit: a character it would split goes.
+  void CutTitle(unsigned char next) {
+    cut = true;
+    const int full = kTitleCapacity - 1;
+    int start = full - 1;
+    while (start > full - 3 && (static_cast<unsigned char>(entry.Title[start]) & 0xC0) == 0x80)
+      --start;
+    if ((static_cast<unsigned char>(entry.Title[start]) & 0xC0) == 0x80) return;
+    char tail[4];
+    const int kept = full - start;
+    std::memcpy(tail, entry.Title + start, static_cast<std::size_t>(kept));
+    tail[kept] = static_cast<char>(next);
+    if (utf8::Next(std::string_view(tail, static_cast<std::size_t>(kept) + 1), 0).len > kept)
+      std::memset(entry.Title + start, 0, static_cast<std::size_t>(kept));
   }
 
   void EndLine() {
@@ -118,6 +171,7 @@ struct TopicParser {
   void BeginTopicLine() {
     entry = TitlePath{};
     position = 0;
+    cut = false;
     std::memset(path, 0, sizeof path);
     pathLength = 0;
     titleBroken = false;
@@ -128,6 +182,11 @@ struct TopicParser {
   void Feed(const unsigned char* bytes, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
       unsigned char c = bytes[i];
+      // The mark lies in the first line, which gives no topic: only whether it is there counts.
+      if (mark >= 0 && mark < 3) {
+        mark = c == kUtf8Mark[mark] ? mark + 1 : -1;
+        if (mark == 3) utf8 = true;
+      }
       // Lines end at CR or at LF, so CR LF, LF and CR files read alike; the empty line
       // between CR and LF is no topic line and passes unnoticed. Inside a title the break is
       // dropped and the title goes on to its quote: a title is every byte but CR and LF.
@@ -171,6 +230,8 @@ struct TopicParser {
             titleBroken = false;
             if (position < kTitleCapacity - 1)
               entry.Title[position++] = static_cast<char>(c);  // a longer title is cut
+            else if (!cut && utf8)
+              CutTitle(c);
           }
           break;
         case State::kPath:

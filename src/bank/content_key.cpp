@@ -4,8 +4,12 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <string>
+#include <string_view>
 
+#include "bank/picture_ref.h"
 #include "bank/question.h"
+#include "common/utf8.h"
 
 namespace bank {
 namespace {
@@ -54,12 +58,60 @@ std::uint64_t HashText(const char* text, std::size_t size, std::uint64_t h) {
   return Finish(h);
 }
 
+// A text of a UTF-8 record as its key reads it: ill-formed sequences as the U+FFFD shown, and
+// each picture's path with `\` read as `/`, so the separator its writer used does not matter.
+std::string KeyText(std::string_view field) {
+  std::string text;
+  utf8::Repair(field, &text);
+  if (!picref::HasPicture(text)) return text;
+  const picref::Split split = picref::SplitText(text);
+  for (const picref::Run& run : split.runs) {
+    if (!run.picture || run.path.empty()) continue;
+    // The path is the reference's last part: `...(path)` or `...(<path>)`.
+    std::size_t last = run.end - 1;
+    if (last > run.begin && text[last - 1] == '>') --last;
+    for (std::size_t i = last - run.path.size(); i < last; ++i)
+      if (text[i] == '\\') text[i] = '/';
+  }
+  return text;
+}
+
+// The key of a UTF-8 record: on the Windows-1251 bytes of its texts when every character of
+// them has one, so a question converted from Windows-1251 keeps its key; otherwise on the UTF-8.
+std::uint64_t Utf8Key(const QuestionClass& q, int n) {
+  std::string texts[1 + kMaxVariants];
+  texts[0] = KeyText(std::string_view(q.Task, strnlen(q.Task, sizeof q.Task)));
+  for (int k = 0; k < n; ++k)
+    texts[1 + k] = KeyText(std::string_view(q.Vrnt[k].Text, strnlen(q.Vrnt[k].Text, sizeof q.Vrnt[k].Text)));
+  bool fits = true;
+  for (int k = 0; k <= n && fits; ++k) fits = utf8::FitsCp1251(texts[k]);
+  if (fits) {
+    for (int k = 0; k <= n; ++k) {
+      std::string bytes;
+      utf8::ToCp1251(texts[k], &bytes);
+      texts[k] = std::move(bytes);
+    }
+  }
+  // HashText reads the last word whole: eight zero bytes behind each text keep it inside.
+  std::uint64_t variants = 0;
+  for (int k = 0; k < n; ++k) {
+    std::size_t size = texts[1 + k].size();
+    texts[1 + k].append(8, '\0');
+    variants += HashText(texts[1 + k].data(), size, q.Vrnt[k].bCorrect ? 1 : 2);
+  }
+  std::size_t size = texts[0].size();
+  texts[0].append(8, '\0');
+  std::uint64_t h = HashText(texts[0].data(), size, static_cast<unsigned>(n));
+  return Finish((h ^ variants) * kMix);
+}
+
 }  // namespace
 
 static_assert(sizeof(vrnt::Text) % 8 == 0 && sizeof(QuestionClass::Task) % 8 == 0);
 
 std::uint64_t ContentKey(const QuestionClass& q, int present) {
   int n = present < 0 ? 0 : present < kMaxVariants ? present : kMaxVariants;
+  if (q.bUtf8) return Utf8Key(q, n);
   // The variants' hashes are added: the sum is the same in any order, with neither a sort nor a
   // chain of mixing steps through them (each hash is independent of the others).
   std::uint64_t variants = 0;

@@ -25,6 +25,7 @@ void ClearRecord(QuestionClass* q) {
   std::memset(q->Vrnt, 0, sizeof q->Vrnt);
   q->bExists = false;
   q->bSolved = false;
+  q->bUtf8 = false;
   q->ShowCount = 0;
 }
 
@@ -41,7 +42,7 @@ bool HasIndex(const TopicClass& t) {
 }
 }  // namespace
 
-QuestionClass::QuestionClass() : bExists(false), bSolved(false), ShowCount(0) {
+QuestionClass::QuestionClass() : bExists(false), bSolved(false), bUtf8(false), ShowCount(0) {
   std::memset(Task, 0, sizeof Task);
 }
 

@@ -8,12 +8,13 @@
 
 // One answer variant.
 struct vrnt {
-  char Text[1024];  // Windows-1251 bytes as read, zero-terminated
+  char Text[1024];  // the bytes as read (in its record's encoding), zero-terminated
   bool bExists;     // the variant is present in the file
   bool bCorrect;    // the variant is a correct answer
 
-  // Rows of 20 pixels its answer button takes, 1 to 8 (board/place.cpp).
-  int GetCoefficient(float lineChars);
+  // Rows of 20 pixels its answer button takes, 1 to 8 (board/place.cpp); `utf8` when the text
+  // is UTF-8, whose characters are counted rather than its bytes.
+  int GetCoefficient(float lineChars, bool utf8 = false);
 };
 
 // One question. The variants, Id and Next are set by the record's owner.
@@ -22,6 +23,9 @@ struct QuestionClass {
   vrnt Vrnt[12];
   bool bExists;
   bool bSolved;
+  // The texts are UTF-8: the question file began with a UTF-8 byte order mark. Otherwise they
+  // are Windows-1251.
+  bool bUtf8;
   int ShowCount;
   int Id;
   QuestionClass* Next;

@@ -51,6 +51,7 @@ void SwapContents(QuestionClass* a, QuestionClass* b) {
   }
   std::swap(a->bExists, b->bExists);
   std::swap(a->bSolved, b->bSolved);
+  std::swap(a->bUtf8, b->bUtf8);
   std::swap(a->ShowCount, b->ShowCount);
 }
 

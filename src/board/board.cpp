@@ -111,7 +111,8 @@ void WM_PaintTask(HDC context) {
     // A slot may still name a question of a topic unloaded since (the chooser loads before
     // the board is emptied); such a slot has nothing to draw.
     if (!slot.bVisible || slot.Question < 0 || slot.Question >= Topic_test.Count) continue;
-    ws::DrawWrapped(context, Topic_test.Get(slot.Question)->Task, slot.TextRect);
+    const QuestionClass* q = Topic_test.Get(slot.Question);
+    ws::DrawWrapped(context, {q->Task, q->bUtf8}, slot.TextRect);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "board/screen.h"
+#include "common/utf8.h"
 #include "platform/window_system.h"
 #include "shell/globals.h"
 
@@ -52,11 +53,13 @@ int ChooseIdBase(int a, int s) {
 }
 }  // namespace
 
-int vrnt::GetCoefficient(float lineChars) {
+int vrnt::GetCoefficient(float lineChars, bool utf8) {
   // A text that fills its whole field without a terminator counts as the full field.
   const void* end = std::memchr(Text, 0, sizeof Text);
   std::size_t n =
       end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - Text) : sizeof Text;
+  // A UTF-8 text takes the rows of its characters, as its Windows-1251 twin does.
+  if (utf8) n = utf8::CountChars(std::string_view(Text, n));
   if (!(lineChars > 0.0f)) return n > 0 ? kMaxRows : 1;
   // q = n / lineChars reaches 0.6 k exactly when 5 n >= 3 k lineChars. Compared in double, where
   // both sides are exact, so a text that reaches a threshold exactly gets its row; the float
@@ -70,7 +73,7 @@ int vrnt::GetCoefficient(float lineChars) {
 
 int QuestionClass::GetSumCoefficient(int n, float lineChars) {
   int sum = 0;
-  for (int i = 0; i < n && i < 12; ++i) sum += Vrnt[i].GetCoefficient(lineChars);
+  for (int i = 0; i < n && i < 12; ++i) sum += Vrnt[i].GetCoefficient(lineChars, bUtf8);
   return sum;
 }
 
@@ -87,10 +90,10 @@ bool PlaceQuestion2(int a) {
   const int row = board.Px(kRow);
   const int okHeight = board.Px(kOkHeight);
 
-  const int textHeight = ws::MeasureWrappedHeight(board.hWnd, q->Task, half) + margin;
+  const int textHeight = ws::MeasureWrappedHeight(board.hWnd, {q->Task, q->bUtf8}, half) + margin;
   int answerHeight = 0;
   for (vrnt& v : q->Vrnt) {
-    if (v.bExists) answerHeight += row * v.GetCoefficient(board.LineChars);
+    if (v.bExists) answerHeight += row * v.GetCoefficient(board.LineChars, q->bUtf8);
   }
   const int need = textHeight + answerHeight + okHeight;
 
@@ -131,7 +134,7 @@ bool PlaceQuestion2(int a) {
   }
   board.RemoveInvisible();
 
-  ws::DrawWrappedNow(board.hWnd, q->Task, slot.TextRect);
+  ws::DrawWrappedNow(board.hWnd, {q->Task, q->bUtf8}, slot.TextRect);
 
   const int idBase = ChooseIdBase(a, s);
   int k = 0;
@@ -139,10 +142,10 @@ bool PlaceQuestion2(int a) {
     vrnt& v = q->Vrnt[i];
     if (!v.bExists) continue;
     slot.hVrnt[i] =
-        ws::CreateButton(board.hWnd, v.Text, kCheckBoxStyle, slot.VrntRect.left,
+        ws::CreateButton(board.hWnd, {v.Text, q->bUtf8}, kCheckBoxStyle, slot.VrntRect.left,
                          slot.VrntRect.top + row * q->GetSumCoefficient(i, board.LineChars),
                          slot.VrntRect.right - slot.VrntRect.left,
-                         row * v.GetCoefficient(board.LineChars), idBase + k, board.hInst);
+                         row * v.GetCoefficient(board.LineChars, q->bUtf8), idBase + k, board.hInst);
     ++k;
   }
   slot.IdBase = k > 0 ? idBase : 0;

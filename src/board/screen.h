@@ -53,7 +53,9 @@ struct Screen2 {
 
   // Menu item insertion (shell/menu.cpp) and the help boxes (shell/help.cpp); they use no
   // board state.
-  bool CreateMenuItem(HMENU menu, char* text, unsigned before, unsigned id, HMENU submenu);
+  // `utf8`: the text is UTF-8 (a discipline's title from a UTF-8 description file).
+  bool CreateMenuItem(HMENU menu, char* text, unsigned before, unsigned id, HMENU submenu,
+                      bool utf8 = false);
   void Anounce(unsigned command);
 };
 

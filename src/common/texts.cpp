@@ -556,7 +556,7 @@ constexpr Pattern kTable[] = {
      "exameo-review: {1} не записывается; ничего не изменено\n"},
 
     {Id::kCheckHelp,
-     "Usage: exameo-check [--questions | --topics] PATH...\n"
+     "Usage: exameo-check [--questions | --topics] [--to-utf8] PATH...\n"
      "       exameo-check --json questions FILE\n"
      "       exameo-check --json topics FILE\n"
      "\n"
@@ -570,7 +570,8 @@ constexpr Pattern kTable[] = {
      "a TAB and holds a double quote, and a question file otherwise; --questions or\n"
      "--topics says which it is.\n"
      "\n"
-     "The files (Windows-1251 text, no byte-order mark):\n"
+     "The files (Windows-1251 text, or UTF-8 beginning with the byte-order mark\n"
+     "EF BB BF; limits count bytes either way):\n"
      "  Description file, one per discipline, lines ending in CR LF:\n"
      "    the discipline's title (at most 1023 bytes, no TAB, no double quote)\n"
      "    TAB, a topic's title, \"path of its question file\"   (one line per topic)\n"
@@ -586,11 +587,14 @@ constexpr Pattern kTable[] = {
      "                       \"variants\": [{\"text\", \"correct\"}]}]}\n"
      "--json topics FILE     prints what the program makes of a description file:\n"
      "                       {\"title\", \"topics\": [{\"title\", \"path\"}]}\n"
-     "Texts in the JSON are decoded from Windows-1251 to UTF-8.\n"
+     "Texts in the JSON are UTF-8 (decoded from Windows-1251 unless the file is\n"
+     "UTF-8; an ill-formed sequence is U+FFFD).\n"
+     "--to-utf8              also names every text of a Windows-1251 file that would\n"
+     "                       not fit its limit once the file is converted to UTF-8.\n"
      "\n"
      "Exit status: 0 when nothing is wrong, 1 when something is, 2 when the command\n"
      "line is wrong or a path cannot be read.\n",
-     "Использование: exameo-check [--questions | --topics] ПУТЬ...\n"
+     "Использование: exameo-check [--questions | --topics] [--to-utf8] ПУТЬ...\n"
      "               exameo-check --json questions ФАЙЛ\n"
      "               exameo-check --json topics ФАЙЛ\n"
      "\n"
@@ -604,7 +608,8 @@ constexpr Pattern kTable[] = {
      "кавычку, иначе — файлом вопросов; --questions или --topics говорят, что это\n"
      "за файл.\n"
      "\n"
-     "Файлы (текст в Windows-1251, без метки порядка байтов):\n"
+     "Файлы (текст в Windows-1251 или в UTF-8 с меткой порядка байтов EF BB BF;\n"
+     "пределы в байтах в обоих случаях):\n"
      "  Файл описания, по одному на дисциплину, строки кончаются CR LF:\n"
      "    название дисциплины (не больше 1023 байт, без TAB и двойных кавычек)\n"
      "    TAB, название темы, \"путь к её файлу вопросов\"   (по строке на тему)\n"
@@ -620,7 +625,10 @@ constexpr Pattern kTable[] = {
      "                       \"variants\": [{\"text\", \"correct\"}]}]}\n"
      "--json topics ФАЙЛ     выводит, что программа делает из файла описания:\n"
      "                       {\"title\", \"topics\": [{\"title\", \"path\"}]}\n"
-     "Тексты в JSON перекодированы из Windows-1251 в UTF-8.\n"
+     "Тексты в JSON — в UTF-8 (перекодированы из Windows-1251, если файл не в UTF-8;\n"
+     "неверная последовательность — U+FFFD).\n"
+     "--to-utf8              называет ещё каждый текст файла в Windows-1251, который\n"
+     "                       не поместится в свой предел, если перевести файл в UTF-8.\n"
      "\n"
      "Код выхода: 0, если ошибок нет, 1, если они есть, 2, если командная строка\n"
      "неверна или путь не читается.\n"},
@@ -651,6 +659,22 @@ constexpr Pattern kTable[] = {
      "Windows-1251",
      "файл в UTF-8, а не в Windows-1251: программа показала бы \"{1}\" как {2}; сохраните файл в "
      "Windows-1251"},
+    {Id::kChkBadUtf8,
+     "{1} ill-formed UTF-8 {1|sequence|sequences} (the first at column {2}: bytes {3}); the "
+     "program shows each as \"\xEF\xBF\xBD\"",
+     "{1} {1|неверная последовательность|неверные последовательности|неверных "
+     "последовательностей} UTF-8 (первая в столбце {2}: байты {3}); программа показывает каждую "
+     "как \"\xEF\xBF\xBD\""},
+    {Id::kChkConversionCuts,
+     "in UTF-8 this text would be {1} bytes long; at most {2} fit, so converting the file would "
+     "cut it",
+     "в UTF-8 в этом тексте было бы {1} {1|байт|байта|байт}, а помещается не больше {2}: при "
+     "переводе файла в UTF-8 он был бы обрезан"},
+    {Id::kChkPathNoCp1251,
+     "the path {1} holds a character that Windows-1251 lacks; the program finds question files "
+     "by their Windows-1251 names and leaves this topic out",
+     "в пути {1} есть символ, которого нет в Windows-1251; программа ищет файлы вопросов по "
+     "именам в Windows-1251 и пропускает эту тему"},
     {Id::kChkNul, "NUL byte (column {1}): the program's text ends there",
      "байт NUL (столбец {1}): на нём текст в программе обрывается"},
     {Id::kChk98,

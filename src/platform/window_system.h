@@ -3,13 +3,18 @@
 // Every operation the board, the quiz, the chooser and the shell need of the window system,
 // named for what they expect of it. One implementation is linked in: the Win32 one
 // (platform/win32) in the program, the in-memory one (tests/fake) in the tests. Texts are
-// Windows-1251 bytes; an operation on a null handle does nothing and reads as zero.
+// Windows-1251 bytes unless they say they are UTF-8 (ws::Text); an operation on a null handle
+// does nothing and reads as zero.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
+#include "common/utf8.h"
 #include "platform/handles.h"
 
 // The data the program's own windows show are the core's records; the seam only names them
@@ -31,6 +36,43 @@ struct ResultRecord;
 }  // namespace records
 
 namespace ws {
+
+// A text to show: zero-terminated bytes, Windows-1251 (the program's own texts and the banks of
+// old), or UTF-8 (a bank file that began with the byte order mark), whose ill-formed sequences
+// show as U+FFFD. A plain `const char*` is Windows-1251.
+struct Text {
+  const char* bytes = nullptr;
+  bool utf8 = false;
+  Text(const char* text) : bytes(text) {}  // NOLINT: the program's texts pass as they are
+  // The program's compile-time texts (cp1251::Text) too.
+  template <class T>
+    requires std::is_convertible_v<const T&, const char*>
+  Text(const T& text) : bytes(text) {}  // NOLINT
+  Text(const char* text, bool isUtf8) : bytes(text), utf8(isUtf8) {}
+};
+
+// Composes a text from pieces in either encoding: Windows-1251 while every piece is, otherwise
+// UTF-8 (the Windows-1251 pieces converted), so that no character is lost.
+struct Composed {
+  std::string bytes;
+  bool utf8 = false;
+  Composed& operator+=(Text piece) {
+    if (piece.bytes == nullptr) return *this;
+    std::string_view more(piece.bytes);
+    if (piece.utf8 && !utf8) {
+      std::string converted;
+      utf8::FromCp1251(bytes, &converted);
+      bytes = std::move(converted);
+      utf8 = true;
+    }
+    if (utf8 && !piece.utf8)
+      utf8::FromCp1251(more, &bytes);
+    else
+      bytes.append(more);
+    return *this;
+  }
+  Text text() const { return {bytes.c_str(), utf8}; }
+};
 
 // Window messages and styles the core names, with their Win32 values.
 inline constexpr unsigned kMsgCreate = 1;
@@ -68,16 +110,16 @@ int AverageCharWidth(HWND window);
 // The height of `text` broken into lines at word boundaries to fit `width` pixels, in the
 // window's default font: the bottom that DT_CALCRECT | DT_WORDBREAK gives for the rectangle
 // (0, 0, width, 15), minus its top.
-int MeasureWrappedHeight(HWND window, const char* text, int width);
+int MeasureWrappedHeight(HWND window, Text text, int width);
 
 // ---- Drawing ----
 
 // Draws `text` into `rect` of the window at once, transparent, broken at word boundaries and
 // clipped to the rectangle (a device context is taken and released around it).
-void DrawWrappedNow(HWND window, const char* text, Rect rect);
+void DrawWrappedNow(HWND window, Text text, Rect rect);
 // The same into a paint context handed to the paint handler.
 void SetTransparent(HDC context);
-void DrawWrapped(HDC context, const char* text, Rect rect);
+void DrawWrapped(HDC context, Text text, Rect rect);
 // Marks the rectangle for repainting with its background erased.
 void Invalidate(HWND window, Rect rect);
 // Repaints what is marked at once (the paint handler runs before this returns); nothing when
@@ -92,11 +134,11 @@ HFONT CreateMarkFont(int weight, bool underline, bool strikeOut);
 // ---- Controls and windows ----
 
 // Creates a child control of class "button".
-HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int y, int width,
+HWND CreateButton(HWND parent, Text text, std::uint32_t style, int x, int y, int width,
                   int height, int id, HINSTANCE instance);
 // Creates the topic chooser: a top-level window of class "OwnedWClass" owned by `owner`, with
 // the outer size and screen position given.
-HWND CreateChooserWindow(HINSTANCE instance, HWND owner, const char* title, int x, int y, int width,
+HWND CreateChooserWindow(HINSTANCE instance, HWND owner, Text title, int x, int y, int width,
                          int height);
 // Shows a window (SW_SHOW) and paints it at once.
 void ShowNow(HWND window);
@@ -109,7 +151,7 @@ void Enable(HWND window, bool enabled);
 // Gives a control the keyboard focus (its window is activated first).
 void Focus(HWND control);
 void BringToTop(HWND window);
-void SetTitle(HWND window, const char* text);
+void SetTitle(HWND window, Text text);
 
 // ---- Check boxes and radio buttons ----
 
@@ -124,11 +166,11 @@ void SetMark(HWND control, HFONT font);
 
 // A modal message box with one OK button; returns when it is closed. A null owner gives a
 // box owned by no window.
-void ShowBox(HWND owner, const char* text, const char* caption, unsigned style);
+void ShowBox(HWND owner, Text text, Text caption, unsigned style);
 // A modal Yes/No box (question icon), Yes the default button; true when the user chose Yes.
-bool AskYesNo(HWND owner, const char* text, const char* caption);
+bool AskYesNo(HWND owner, Text text, Text caption);
 // The same with No the default button (Enter answers No).
-bool AskNoDefault(HWND owner, const char* text, const char* caption);
+bool AskNoDefault(HWND owner, Text text, Text caption);
 // The boxes of ShowBox, AskYesNo and AskNoDefault up right now (their own message loops run
 // the program's handlers meanwhile).
 int OpenBoxes();
@@ -144,13 +186,13 @@ HMENU CreatePopup();
 // Inserts an enabled, unticked text item with identifier `id` (and popup `submenu`, if not
 // null) before the item whose identifier is `before`; at the end when no item has it.
 // Returns true when the item was inserted.
-bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HMENU submenu);
+bool AddMenuItem(HMENU menu, Text text, unsigned before, unsigned id, HMENU submenu);
 // A separator at the end of a popup menu.
 bool AddMenuSeparator(HMENU menu);
 // Ticks or clears the check mark of item `id` (searched in submenus too).
 void SetMenuTick(HMENU menu, unsigned id, bool ticked);
 // Gives item `id` (searched in submenus too) the text `text` and enables or greys it.
-void SetMenuItem(HMENU menu, unsigned id, const char* text, bool enabled);
+void SetMenuItem(HMENU menu, unsigned id, Text text, bool enabled);
 // Removes every item of a popup menu.
 void ClearMenu(HMENU menu);
 
@@ -185,6 +227,7 @@ struct ExamReportView {
   const std::vector<exam::Row>* rows = nullptr;
   bool mistakes = false;
   void (*drill)() = nullptr;
+  bool utf8 = false;  // the lines are UTF-8 (a title of a UTF-8 bank is)
 };
 // Opens the report of a sitting in a window owned by `owner`; an open one shows the new report
 // and comes to the top.

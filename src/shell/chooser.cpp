@@ -34,7 +34,7 @@ void DisciplineClass::DrawChooser(HINSTANCE instance, HWND owner, HWND, Rect cli
   for (int i = 0; i <= last; ++i) {
     int col = (i + 3) % 3;
     HWND radio =
-        ws::CreateButton(chooser, Topics[i].Title,
+        ws::CreateButton(chooser, {Topics[i].Title, Topics[i].bUtf8},
                          i == 0 ? kRadioStyle | ws::kStyleGroup | ws::kStyleTabStop : kRadioStyle,
                          px(15) + px(265) * col, px(15) + px(20) * (i - col), px(250), px(60),
                          static_cast<int>(kCmdFirstTopic) + i, instance);

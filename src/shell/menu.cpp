@@ -11,8 +11,9 @@
 #include "shell/globals.h"
 #include "session/session.h"
 
-bool Screen2::CreateMenuItem(HMENU menu, char* text, unsigned before, unsigned id, HMENU submenu) {
-  return ws::AddMenuItem(menu, text, before, id, submenu);
+bool Screen2::CreateMenuItem(HMENU menu, char* text, unsigned before, unsigned id, HMENU submenu,
+                             bool utf8) {
+  return ws::AddMenuItem(menu, {text, utf8}, before, id, submenu);
 }
 
 HMENU PreparationMenu = nullptr;
@@ -33,7 +34,7 @@ void FillDisciplines(HMENU menu) {
       Discipline.LastDiscipline < kMaxDisciplines ? Discipline.LastDiscipline : kMaxDisciplines - 1;
   for (int i = 0; i <= last; ++i)
     OnScreen2.CreateMenuItem(menu, Discipline.Disciplines[i].Title, 0, kCmdFirstDiscipline + i,
-                             nullptr);
+                             nullptr, Discipline.Disciplines[i].bUtf8);
   if (last >= 0) ws::AddMenuSeparator(menu);
   AddItem(menu, ptext::kAddQuestionsItem.c_str(), 1, kCmdAddQuestions, nullptr);
 }

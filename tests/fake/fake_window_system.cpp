@@ -63,13 +63,14 @@ bool Alive(HWND window) {
 // The control style's button type, as the button class reads it.
 constexpr std::uint32_t kButtonTypeMask = 0xF;
 
-HWND NewWindow(FakeKind kind, HWND parent, const char* className, const char* text,
+HWND NewWindow(FakeKind kind, HWND parent, const char* className, ws::Text text,
                std::uint32_t style, Rect rect, int id) {
   auto window = std::make_unique<HWND__>();
   window->kind = kind;
   window->parent = parent;
   window->className = className;
-  window->text = text != nullptr ? text : "";
+  window->text = text.bytes != nullptr ? text.bytes : "";
+  window->utf8 = text.utf8;
   window->style = style;
   window->rect = rect;
   window->id = id;
@@ -195,24 +196,25 @@ int AverageCharWidth(HWND window) {
   return Alive(window) ? fake::kCharWidth : 0;
 }
 
-int MeasureWrappedHeight(HWND window, const char* text, int width) {
+int MeasureWrappedHeight(HWND window, Text text, int width) {
   if (!Alive(window)) return 0;
-  return static_cast<int>(fake::WrapLines(text, width).size()) * fake::kLineHeight;
+  return static_cast<int>(fake::WrapLines(text.bytes, width, text.utf8).size()) *
+         fake::kLineHeight;
 }
 
-void DrawWrappedNow(HWND window, const char* text, Rect rect) {
+void DrawWrappedNow(HWND window, Text text, Rect rect) {
   if (!Alive(window)) return;
-  State().drawLog.push_back({text != nullptr ? text : "", rect, true, false});
+  State().drawLog.push_back({text.bytes != nullptr ? text.bytes : "", rect, true, false, text.utf8});
 }
 
 void SetTransparent(HDC context) {
   if (context != nullptr) context->transparent = true;
 }
 
-void DrawWrapped(HDC context, const char* text, Rect rect) {
+void DrawWrapped(HDC context, Text text, Rect rect) {
   if (context == nullptr || !Alive(context->window)) return;
-  State().drawLog.push_back(
-      {text != nullptr ? text : "", rect, context->transparent, context->paint});
+  State().drawLog.push_back({text.bytes != nullptr ? text.bytes : "", rect, context->transparent,
+                             context->paint, text.utf8});
 }
 
 void Invalidate(HWND window, Rect rect) {
@@ -244,7 +246,7 @@ HFONT CreateMarkFont(int weight, bool underline, bool strikeOut) {
   return handle;
 }
 
-HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int y, int width,
+HWND CreateButton(HWND parent, Text text, std::uint32_t style, int x, int y, int width,
                   int height, int id, HINSTANCE) {
   if (!Alive(parent)) return nullptr;  // a child needs a parent
   HWND control = NewWindow(FakeKind::Control, parent, "button", text, style,
@@ -253,7 +255,7 @@ HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int
   return control;
 }
 
-HWND CreateChooserWindow(HINSTANCE, HWND owner, const char* title, int x, int y, int width,
+HWND CreateChooserWindow(HINSTANCE, HWND owner, Text title, int x, int y, int width,
                          int height) {
   if (owner != nullptr && !owner->alive) return nullptr;
   return NewWindow(FakeKind::Chooser, owner, "OwnedWClass", title, 0, {x, y, x + width, y + height},
@@ -298,8 +300,10 @@ void BringToTop(HWND window) {
   if (Alive(window)) ++window->broughtToTop;
 }
 
-void SetTitle(HWND window, const char* text) {
-  if (Alive(window)) window->text = text != nullptr ? text : "";
+void SetTitle(HWND window, Text text) {
+  if (!Alive(window)) return;
+  window->text = text.bytes != nullptr ? text.bytes : "";
+  window->utf8 = text.utf8;
 }
 
 int ReadTick(HWND control) {
@@ -323,10 +327,10 @@ void SetMark(HWND control, HFONT font) {
   if (Alive(control)) control->font = font;
 }
 
-void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) {
+void ShowBox(HWND owner, Text text, Text caption, unsigned style) {
   FakeState& state = State();
-  fake::Box box{Alive(owner) ? owner : nullptr, text != nullptr ? text : "",
-                caption != nullptr ? caption : "", style};
+  fake::Box box{Alive(owner) ? owner : nullptr, text.bytes != nullptr ? text.bytes : "",
+                caption.bytes != nullptr ? caption.bytes : "", style, text.utf8, caption.utf8};
   state.boxes.push_back(box);
   // A modal box disables its owner while it is up.
   bool reenable = Alive(owner) && owner->enabled;
@@ -337,12 +341,12 @@ void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) 
   if (reenable && Alive(owner)) owner->enabled = true;
 }
 
-bool AskYesNo(HWND owner, const char* text, const char* caption) {
+bool AskYesNo(HWND owner, Text text, Text caption) {
   ShowBox(owner, text, caption, kBoxYesNo | kBoxQuestion);
   return State().yesNoAnswer;
 }
 
-bool AskNoDefault(HWND owner, const char* text, const char* caption) {
+bool AskNoDefault(HWND owner, Text text, Text caption) {
   ShowBox(owner, text, caption, kBoxYesNo | kBoxQuestion | kBoxSecondDefault);
   return State().yesNoAnswer;
 }
@@ -405,9 +409,10 @@ HMENU CreatePopup() {
   return menu;
 }
 
-bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HMENU submenu) {
+bool AddMenuItem(HMENU menu, Text text, unsigned before, unsigned id, HMENU submenu) {
   if (menu == nullptr) return false;
-  FakeMenuItem item{text != nullptr ? text : "", id, submenu};
+  FakeMenuItem item{text.bytes != nullptr ? text.bytes : "", id, submenu};
+  item.utf8 = text.utf8;
   auto& items = menu->items;
   auto at = std::find_if(items.begin(), items.end(),
                          [before](const FakeMenuItem& other) { return other.id == before; });
@@ -423,13 +428,14 @@ bool AddMenuSeparator(HMENU menu) {
   return true;
 }
 
-void SetMenuItem(HMENU menu, unsigned id, const char* text, bool enabled) {
+void SetMenuItem(HMENU menu, unsigned id, Text text, bool enabled) {
   if (menu == nullptr) return;
   // As SetMenuItemInfoW and EnableMenuItem by command: the first item with the identifier.
   for (FakeMenuItem& item : menu->items) {
     if (item.separator) continue;
     if (item.submenu == nullptr && item.id == id) {
-      item.text = text != nullptr ? text : "";
+      item.text = text.bytes != nullptr ? text.bytes : "";
+      item.utf8 = text.utf8;
       item.enabled = enabled;
       return;
     }
@@ -726,9 +732,28 @@ int BoxDepth() {
   return State().boxDepth;
 }
 
-std::vector<std::string> WrapLines(const char* text, int width) {
+std::string Shown(const std::string& bytes, bool utf8) {
+  std::string out;
+  if (utf8)
+    utf8::Repair(bytes, &out);
+  else
+    utf8::FromCp1251(bytes, &out);
+  return out;
+}
+
+std::vector<std::string> WrapLines(const char* text, int width, bool utf8) {
   std::vector<std::string> lines;
   std::string_view all = text != nullptr ? text : "";
+  // A UTF-8 text is measured by its characters: each stands for one byte, its Windows-1251 one
+  // where it has one (a Russian text wraps as its Windows-1251 twin does).
+  std::string narrow;
+  if (utf8) {
+    for (char32_t c : utf8::Decode(all)) {
+      int b = cp1251::FromUnicode(c);
+      narrow += b >= 0 ? static_cast<char>(b) : '?';
+    }
+    all = narrow;
+  }
   std::size_t maxChars = static_cast<std::size_t>(std::max(0, width / kCharWidth));
   // CR LF, LF and CR each end a line; a break at the very end opens no further line.
   std::size_t start = 0;

@@ -28,7 +28,8 @@ struct HWND__ {
   std::vector<HWND__*> children;  // live children, in creation order
   int id = 0;
   std::string className;  // "button", "MainWClass", "OwnedWClass"
-  std::string text;       // Windows-1251 bytes
+  std::string text;       // its bytes: Windows-1251, or UTF-8 when `utf8`
+  bool utf8 = false;
   std::uint32_t style = 0;
   Rect rect;             // client coordinates of the parent; screen ones for top-level windows
   int tick = 0;          // BM_GETCHECK
@@ -56,12 +57,13 @@ struct HFONT__ {
 };
 
 struct FakeMenuItem {
-  std::string text;
+  std::string text;  // Windows-1251, or UTF-8 when `utf8`
   unsigned id = 0;
   HMENU submenu = nullptr;
   bool ticked = false;
   bool separator = false;
   bool enabled = true;
+  bool utf8 = false;
 };
 struct HMENU__ {
   bool popup = false;
@@ -78,16 +80,23 @@ inline constexpr int kLineHeight = 16;
 
 struct Box {
   HWND owner;
-  std::string text;     // Windows-1251
-  std::string caption;  // Windows-1251
+  std::string text;     // Windows-1251, or UTF-8 when textUtf8
+  std::string caption;  // Windows-1251, or UTF-8 when captionUtf8
   unsigned style;
+  bool textUtf8 = false;
+  bool captionUtf8 = false;
 };
 struct DrawCall {
   std::string text;
   Rect rect;
   bool transparent;
   bool duringPaint;  // drawn by the paint handler (WM_PaintTask), not by DrawWrappedNow
+  bool utf8 = false;  // `text` is UTF-8
 };
+
+// The characters a text shows, as UTF-8: Windows-1251 bytes decoded, or UTF-8 with each
+// ill-formed sequence as U+FFFD, as the Win32 layer shows them.
+std::string Shown(const std::string& bytes, bool utf8);
 
 // Forgets every window, menu, font, box, post and log. Tests call it first.
 void Reset();
@@ -184,6 +193,7 @@ void ClearInvalidationLog(HWND window);
 // TypeChar or Command reaches the program's procedure (to see what arrived, and when).
 void SetCommandHook(std::function<void(HWND target, unsigned wParam)> hook);
 // The lines the measurer breaks `text` into at `width` pixels (what MeasureWrappedHeight counts).
-std::vector<std::string> WrapLines(const char* text, int width);
+// A UTF-8 text is measured by its characters: each stands for one byte in the lines.
+std::vector<std::string> WrapLines(const char* text, int width, bool utf8 = false);
 
 }  // namespace fake

@@ -87,9 +87,8 @@ TEST(CheckQuestions, EmptyFile) {
 }
 
 TEST(CheckEncoding, ByteOrderMarksAndUtf8) {
-  std::vector<std::string> bom = QuestionProblems("\xEF\xBB\xBFTask\r\n\t+a\r\n");
-  ASSERT_EQ(1u, bom.size());  // ASCII after the mark: only the mark is wrong
-  EXPECT_TRUE(Has(bom, {"1: ", "UTF-8 byte-order mark", "\"\xD0\xBF\xC2\xBB\xD1\x97\""}));
+  // The mark makes the file a UTF-8 one, which the program reads as such: nothing is wrong.
+  EXPECT_TRUE(QuestionProblems("\xEF\xBB\xBFTask\r\n\t+a\r\n").empty());
 
   // "Вопрос" in UTF-8 on line 2; the 0x98 inside "И" (D0 98) is no separate complaint.
   std::vector<std::string> utf8 =
@@ -333,3 +332,62 @@ TEST(Text, FileNamesBetweenCodePages) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> Problems(const std::string& bytes, bool topics, bool toUtf8) {
+  check::Report report;
+  report.toUtf8 = toUtf8;
+  if (topics)
+    check::CheckTopics(bytes, "1.txt", &report);
+  else
+    check::CheckQuestions(bytes, "q.txt", &report);
+  return tools_test::Messages(report);
+}
+
+}  // namespace
+
+TEST(CheckUtf8, MarkedFilesAndTheTextsAConversionWouldCut) {
+  const std::string mark = "\xEF\xBB\xBF";
+  const std::string ya = "\xD1\x8F", ya1251 = "\xFF";  // "я"
+  std::string longRussian;  // 1024 letters: 1024 bytes in Windows-1251, 2048 in UTF-8
+  for (int i = 0; i < 1024; ++i) longRussian += ya1251;
+  std::string longUtf8;
+  for (int i = 0; i < 1024; ++i) longUtf8 += ya;
+  struct Case {
+    const char* fault;
+    std::string bytes;
+    bool topics, toUtf8;
+    std::vector<std::string> parts;  // of the one message expected; none: the file is clean
+  } cases[] = {
+      {"a marked file is taken for a wrong one", mark + "\xE2\x89\xA4 \xD0\x98\n\t+a\n", false,
+       false, {}},
+      {"an ill-formed sequence goes unnamed", mark + "Q\n\t+a\xE2\x82 b\xC3\n", false, false,
+       {"2: ", "2 ill-formed UTF-8 sequences", "column 4: bytes E2 82"}},
+      {"a UTF-8 text over its limit is not reported", mark + longUtf8 + "\n", false, false,
+       {"1: ", "task text is 2048 bytes long"}},
+      {"a text that only a conversion would cut is reported unasked", longRussian + "\n", false,
+       false, {}},
+      {"a task a conversion would cut goes unnamed", longRussian + "\n", false, true,
+       {"1: ", "in UTF-8 this text would be 2048 bytes long; at most 2047 fit"}},
+      {"an answer a conversion would cut goes unnamed", "Q\n\t+" + longRussian.substr(0, 600) + "\n",
+       false, true, {"2: ", "would be 1200 bytes long; at most 1023"}},
+      {"a marked description file is taken for a wrong one",
+       mark + "\xCE\xB1\r\n\t\xCE\xB2\"a.txt\"\r\n", true, false, {}},
+      {"a path without Windows-1251 bytes is not named",
+       mark + "D\r\n\tT\"\xCF\x80.txt\"\r\n", true, false,
+       {"2: ", "\"\xCF\x80.txt\" holds a character that Windows-1251 lacks"}},
+      {"a discipline title a conversion would cut goes unnamed", longRussian.substr(0, 600) + "\r\n",
+       true, true, {"1: ", "would be 1200 bytes long"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    std::vector<std::string> got = Problems(c.bytes, c.topics, c.toUtf8);
+    if (c.parts.empty()) {
+      EXPECT_TRUE(got.empty()) << (got.empty() ? "" : got[0]);
+      continue;
+    }
+    ASSERT_EQ(1u, got.size()) << (got.empty() ? "" : got[0]);
+    for (const std::string& part : c.parts) EXPECT_NE(std::string::npos, got[0].find(part)) << got[0];
+  }
+}

@@ -313,3 +313,21 @@ TEST_F(CheckTool, JsonOfTopicsFromAnyFolder) {
 }
 
 }  // namespace
+
+TEST_F(CheckTool, JsonOfUtf8FilesCarriesEveryCharacter) {
+  // Fault: UTF-8 bytes decoded again as Windows-1251 ("≤" as three letters), or an ill-formed
+  // sequence passed into the JSON as it is.
+  Put(Root() / "u.txt", "\xEF\xBB\xBFx \xE2\x89\xA4 \xCF\x80\xC3\n\t+\xCE\xB1\n");
+  tools_test::Result q = RunTool({"--json", "questions", At("u.txt")});
+  ASSERT_EQ(check::kExitClean, q.code) << q.err;
+  EXPECT_EQ(
+      "{\"count\": 1, \"questions\": [{\"exists\": true, \"task\": \"x \xE2\x89\xA4 \xCF\x80"
+      "\xEF\xBF\xBD\", \"variants\": [{\"text\": \"\xCE\xB1\", \"correct\": true}]}]}\n",
+      q.out);
+  Put(Root() / "d.txt", "\xEF\xBB\xBF\xCE\x94\r\n\t\xCE\xB2\"a.txt\"\r\n");
+  tools_test::Result d = RunTool({"--json", "topics", At("d.txt")});
+  ASSERT_EQ(check::kExitClean, d.code) << d.err;
+  EXPECT_EQ("{\"title\": \"\xCE\x94\", \"topics\": [{\"title\": \"\xCE\xB2\", \"path\": "
+            "\"Base\\\\a.txt\"}]}\n",
+            d.out);
+}

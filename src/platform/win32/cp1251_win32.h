@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "common/utf8.h"
+
 namespace cp1251 {
 
 // A text to show (Windows-1251, or another code page such as CP_UTF8): its UTF-16, empty for a
@@ -21,6 +23,15 @@ inline std::wstring ToWide(const char* text, unsigned codePage = 1251) {
   MultiByteToWideChar(codePage, 0, text, -1, wide.data(), length);
   wide.resize(static_cast<std::size_t>(length - 1));  // the terminator stays in the buffer
   return wide;
+}
+
+// A bank text (Windows-1251, or UTF-8 from a file with the byte order mark) as UTF-16; an
+// ill-formed UTF-8 sequence is one U+FFFD, whatever the system's converter would make of it.
+inline std::wstring TextToWide(const char* text, bool utf8) {
+  if (!utf8 || text == nullptr) return ToWide(text);
+  std::string repaired;
+  utf8::Repair(text, &repaired);
+  return ToWide(repaired.c_str(), CP_UTF8);
 }
 
 // A wide text as Windows-1251 bytes, exactly: false, and *out unchanged, when a character has

@@ -82,7 +82,7 @@ void FillTopics(HWND dialog, int discipline, int topic) {
   if (const DisciplineClass* topics = gDialog.calls.topicsOf(discipline)) {
     for (int i = 0; i < kMaxTopics; ++i) {
       if (!topics->Topics[i].bExists) continue;
-      std::wstring title = cp1251::ToWide(topics->Topics[i].Title);
+      std::wstring title = cp1251::TextToWide(topics->Topics[i].Title, topics->Topics[i].bUtf8);
       SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
       if (i == topic) select = static_cast<int>(gDialog.topics.size());
       gDialog.topics.push_back(i);
@@ -102,7 +102,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
       const DisciplineClass& catalogue = *gDialog.calls.catalogue;
       for (int i = 0; i < kMaxDisciplines; ++i) {
         if (!catalogue.Disciplines[i].bExists) continue;
-        std::wstring title = cp1251::ToWide(catalogue.Disciplines[i].Title);
+        std::wstring title = cp1251::TextToWide(catalogue.Disciplines[i].Title, catalogue.Disciplines[i].bUtf8);
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
         if (i == c.discipline) select = static_cast<int>(gDialog.disciplines.size());
         gDialog.disciplines.push_back(i);
@@ -171,7 +171,7 @@ void FillReport(HWND report, const ws::ExamReportView& r) {
   std::string head;
   if (r.lines != nullptr)
     for (const std::string& line : *r.lines) head += line + "\r\n";
-  SetDlgItemTextW(report, kReportHead, cp1251::ToWide(head.c_str()).c_str());
+  SetDlgItemTextW(report, kReportHead, cp1251::TextToWide(head.c_str(), r.utf8).c_str());
   HWND list = GetDlgItem(report, kReportList);
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   const std::size_t rows = r.rows != nullptr ? r.rows->size() : 0;
@@ -179,7 +179,7 @@ void FillReport(HWND report, const ws::ExamReportView& r) {
     const exam::Row& row = (*r.rows)[i];
     const std::string* cells[] = {&row.number, &row.verdict, &row.task, &row.ticked, &row.right};
     for (int c = 0; c < 5; ++c) {
-      std::wstring text = cp1251::ToWide(cells[c]->c_str());
+      std::wstring text = cp1251::TextToWide(cells[c]->c_str(), c == 2 && row.taskUtf8);
       LVITEMW item{};
       item.mask = LVIF_TEXT;
       item.iItem = static_cast<int>(i);

@@ -1,9 +1,10 @@
 // The window system of the program: every operation of platform/window_system.h on the Win32
 // API, one or two calls each.
 //
-// Texts arrive as Windows-1251 bytes. They are converted to UTF-16 with code page 1251 named
-// explicitly and passed to the wide-character calls: the ...A calls would read them in the
-// system's code page and show garbage wherever that is not 1251.
+// Texts arrive as Windows-1251 bytes, or as UTF-8 when they say so (a bank file with the byte
+// order mark). They are converted to UTF-16 with the code page named explicitly and passed to
+// the wide-character calls: the ...A calls would read them in the system's code page and show
+// garbage wherever that is not 1251. An ill-formed UTF-8 sequence shows as one U+FFFD.
 #include <windows.h>
 
 #include <string>
@@ -13,10 +14,10 @@
 
 namespace {
 
-// A Windows-1251 text as UTF-16, for the length of one call.
+// A text as UTF-16, for the length of one call.
 class Wide {
  public:
-  explicit Wide(const char* text) : text_(cp1251::ToWide(text)) {}
+  explicit Wide(ws::Text text) : text_(cp1251::TextToWide(text.bytes, text.utf8)) {}
   const wchar_t* c_str() const { return text_.c_str(); }
   int length() const { return static_cast<int>(text_.size()); }
 
@@ -124,7 +125,7 @@ int AverageCharWidth(HWND window) {
   return metrics.tmAveCharWidth;
 }
 
-int MeasureWrappedHeight(HWND window, const char* text, int width) {
+int MeasureWrappedHeight(HWND window, Text text, int width) {
   if (window == nullptr) return 0;
   WindowDc dc(window);
   if (dc.get() == nullptr) return 0;
@@ -135,7 +136,7 @@ int MeasureWrappedHeight(HWND window, const char* text, int width) {
   return r.bottom - r.top;
 }
 
-void DrawWrappedNow(HWND window, const char* text, Rect rect) {
+void DrawWrappedNow(HWND window, Text text, Rect rect) {
   if (window == nullptr) return;
   WindowDc dc(window);
   if (dc.get() == nullptr) return;
@@ -147,7 +148,7 @@ void SetTransparent(HDC context) {
   if (context != nullptr) SetBkMode(context, TRANSPARENT);
 }
 
-void DrawWrapped(HDC context, const char* text, Rect rect) {
+void DrawWrapped(HDC context, Text text, Rect rect) {
   if (context == nullptr) return;
   TextFontIn font(context);
   Wide wide(text);
@@ -185,7 +186,7 @@ HFONT CreateMarkFont(int weight, bool underline, bool strikeOut) {
                      strikeOut ? TRUE : FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, nullptr);
 }
 
-HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int y, int width,
+HWND CreateButton(HWND parent, Text text, std::uint32_t style, int x, int y, int width,
                   int height, int id, HINSTANCE instance) {
   if (parent == nullptr) return nullptr;
   std::wstring shown = LiteralAmpersands(Wide(text));
@@ -197,7 +198,7 @@ HWND CreateButton(HWND parent, const char* text, std::uint32_t style, int x, int
   return control;
 }
 
-HWND CreateChooserWindow(HINSTANCE instance, HWND owner, const char* title, int x, int y, int width,
+HWND CreateChooserWindow(HINSTANCE instance, HWND owner, Text title, int x, int y, int width,
                          int height) {
   Wide wide(title);
   return CreateWindowExW(0, L"OwnedWClass", wide.c_str(), WS_OVERLAPPEDWINDOW, x, y, width, height,
@@ -240,7 +241,7 @@ void BringToTop(HWND window) {
   if (window != nullptr) BringWindowToTop(window);
 }
 
-void SetTitle(HWND window, const char* text) {
+void SetTitle(HWND window, Text text) {
   if (window == nullptr) return;
   Wide wide(text);
   SetWindowTextW(window, wide.c_str());
@@ -262,7 +263,7 @@ void SetMark(HWND control, HFONT font) {
 // Boxes up now: their message loops dispatch the exam's timer, which waits for them.
 int gOpenBoxes = 0;
 
-int CountedBox(HWND owner, const char* text, const char* caption, unsigned style) {
+int CountedBox(HWND owner, Text text, Text caption, unsigned style) {
   Wide wideText(text);
   Wide wideCaption(caption);
   ++gOpenBoxes;
@@ -271,15 +272,15 @@ int CountedBox(HWND owner, const char* text, const char* caption, unsigned style
   return answer;
 }
 
-void ShowBox(HWND owner, const char* text, const char* caption, unsigned style) {
+void ShowBox(HWND owner, Text text, Text caption, unsigned style) {
   CountedBox(owner, text, caption, style);
 }
 
-bool AskYesNo(HWND owner, const char* text, const char* caption) {
+bool AskYesNo(HWND owner, Text text, Text caption) {
   return CountedBox(owner, text, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
 }
 
-bool AskNoDefault(HWND owner, const char* text, const char* caption) {
+bool AskNoDefault(HWND owner, Text text, Text caption) {
   return CountedBox(owner, text, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
@@ -302,7 +303,7 @@ bool PostStart(HWND window) {
   return window != nullptr && PostMessageW(window, WM_USER, 0, 0) != 0;
 }
 
-void SetMenuItem(HMENU menu, unsigned id, const char* text, bool enabled) {
+void SetMenuItem(HMENU menu, unsigned id, Text text, bool enabled) {
   if (menu == nullptr) return;
   // The menu copies the text; the buffer needs to live only for the call.
   std::wstring shown = LiteralAmpersands(Wide(text));
@@ -322,7 +323,7 @@ HMENU CreatePopup() {
   return CreatePopupMenu();
 }
 
-bool AddMenuItem(HMENU menu, const char* text, unsigned before, unsigned id, HMENU submenu) {
+bool AddMenuItem(HMENU menu, Text text, unsigned before, unsigned id, HMENU submenu) {
   if (menu == nullptr) return false;
   // The item goes before the item of this menu (not of one of its popups, which a search by
   // command would also look into) that carries `before`; at the end when there is none.

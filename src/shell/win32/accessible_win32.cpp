@@ -35,7 +35,10 @@ std::wstring TaskOf(HWND control) {
   for (const SingleVisualEntry2& slot : OnScreen2.Entry) {
     if (slot.Question < 0 || slot.Question >= Topic_test.Count) continue;
     for (int k = 0; k < 12; ++k)
-      if (slot.hVrnt[k] == control) return cp1251::ToWide(Topic_test.Get(slot.Question)->Task);
+      if (slot.hVrnt[k] == control) {
+        const QuestionClass* q = Topic_test.Get(slot.Question);
+        return cp1251::TextToWide(q->Task, q->bUtf8);
+      }
   }
   return std::wstring();
 }
