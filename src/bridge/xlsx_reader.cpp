@@ -378,7 +378,10 @@ bool ReadXlsx(const Source& source, std::string_view bytes, Bank* bank, Report* 
   };
   std::vector<Part> parts;
   for (const Workbook::Sheet& sheet : workbook.sheets) {
-    if (sheet.hidden) continue;
+    if (sheet.hidden) {
+      report->Lose(source.name, 0, lang::Say(lang::Id::kSheetHiddenLeftOut, sheet.name));
+      continue;
+    }
     for (const Relationship& r : rels)
       if (r.id == sheet.id && r.type == "worksheet") parts.push_back(Part{sheet.name, r.target});
   }
