@@ -96,7 +96,8 @@ TEST_F(AddQuestionsTest, TheReportSaysPerFileWhatItGaveThenEveryNote) {
                    "missing.gift: ничего не добавлено: не удалось прочитать файл",
                    "geo.gift: 2 вопроса в 2 темах, дисциплина «geo»",
                    "notes.doc: ничего не добавлено: формат не распознан: дайте файлу расширение "
-                   ".gift, .aiken, .xml или .csv или выберите формат в списке типов файлов",
+                   ".gift, .aiken, .xml, .csv, .docx или .xlsx или выберите формат в списке "
+                   "типов файлов",
                    "algebra.gift:9: вопрос-эссе пропущен: программа задаёт только вопросы с "
                    "выбором ответа"}));
   EXPECT_EQ(fake::AddReportOpens(), 1);

@@ -219,7 +219,8 @@ TEST_F(AddQuestionsTest, DroppedFilesAreAddedTheMenuRebuiltAndTheReportUsedByKey
   EXPECT_EQ(TextOf(GetDlgItem(report, kAddLines)),
             L"дроби.gift: 2 вопроса в 1 теме, дисциплина «дроби»\r\n"
             L"notes.doc: ничего не добавлено: формат не распознан: дайте файлу расширение "
-            L".gift, .aiken, .xml или .csv или выберите формат в списке типов файлов\r\n");
+            L".gift, .aiken, .xml, .csv, .docx или .xlsx или выберите формат в списке типов "
+            L"файлов\r\n");
   HWND open = GetDlgItem(report, kAddOpen);
   HWND close = GetDlgItem(report, IDCANCEL);
   EXPECT_EQ(TextOf(open), L"Открыть");
