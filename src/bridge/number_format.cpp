@@ -35,7 +35,7 @@ void Fixed(double v, int decimals, std::string* whole, std::string* fraction) {
   int point = exponent + 1;  // digits before the point
   int keep = point + decimals;
   if (keep < 0) {
-    digits = "0";
+    digits.assign(1, '0');
     point = 1;
   } else if (keep < static_cast<int>(digits.size())) {
     bool up = digits[static_cast<std::size_t>(keep)] >= '5';
@@ -51,7 +51,7 @@ void Fixed(double v, int decimals, std::string* whole, std::string* fraction) {
       }
     }
     if (digits.empty()) {
-      digits = "0";
+      digits.assign(1, '0');
       point = 1;
     }
   }
@@ -350,7 +350,11 @@ std::string ShowFixed(double value, const std::vector<Piece>& pieces, bool sign)
       (any ? suffix : prefix) += c;
     }
   }
-  if (text && !point && intZeros == 0) return prefix + General(value) + suffix;
+  if (text && !point && intZeros == 0) {
+    std::string shown = prefix;
+    shown.append(General(value)).append(suffix);
+    return shown;
+  }
   double v = percent ? value * 100 : value;
   std::string whole, fraction;
   std::string exponent;
@@ -363,23 +367,35 @@ std::string ShowFixed(double value, const std::vector<Piece>& pieces, bool sign)
       Fixed(v / std::pow(10.0, e), fracAll, &whole, &fraction);
     }
     std::string digits = std::to_string(std::abs(e));
-    while (static_cast<int>(digits.size()) < std::max(expZeros, 1)) digits.insert(0, "0");
-    exponent = std::string("E") + (e < 0 ? "-" : expPlus ? "+" : "") + digits;
+    while (static_cast<int>(digits.size()) < std::max(expZeros, 1)) digits.insert(digits.begin(), '0');
+    exponent.assign(1, 'E');
+    if (e < 0 || expPlus) exponent.push_back(e < 0 ? '-' : '+');
+    exponent.append(digits);
   } else {
     Fixed(v, fracAll, &whole, &fraction);
-    if (scientific) exponent = std::string("E") + (expPlus ? "+" : "") + std::string(std::max(expZeros, 1), '0');
+    if (scientific) {
+      exponent.assign(1, 'E');
+      if (expPlus) exponent.push_back('+');
+      exponent.append(static_cast<std::size_t>(std::max(expZeros, 1)), '0');
+    }
   }
   while (static_cast<int>(fraction.size()) > fracZeros && !fraction.empty() && fraction.back() == '0')
     fraction.pop_back();
-  while (static_cast<int>(whole.size()) < intZeros) whole.insert(0, "0");
+  while (static_cast<int>(whole.size()) < intZeros) whole.insert(whole.begin(), '0');
   bool zero = whole.find_first_not_of('0') == std::string::npos &&
               fraction.find_first_not_of('0') == std::string::npos;
   std::string out = group ? Group(whole) : whole;
-  if (!fraction.empty()) out += ',' + fraction;
-  else if (point && fracAll > 0 && out.empty()) out = "0";
-  if (out.empty()) out = intZeros == 0 && !point ? "" : "0";
-  out += exponent;
-  return (sign && !zero ? "-" : "") + prefix + out + suffix;
+  if (!fraction.empty()) {
+    out.push_back(',');
+    out.append(fraction);
+  } else if (out.empty() && (point || intZeros > 0)) {
+    out.assign(1, '0');
+  }
+  out.append(exponent);
+  std::string shown;
+  if (sign && !zero) shown.push_back('-');
+  shown.append(prefix).append(out).append(suffix);
+  return shown;
 }
 
 }  // namespace
@@ -433,7 +449,11 @@ std::string ShowNumber(double value, std::string_view code, bool date1904) {
   std::vector<Piece> pieces = Pieces(section);
   std::string lowerSection;
   for (char c : section) lowerSection += Lower(c);
-  if (lowerSection == "general") return (sign ? "-" : "") + General(std::fabs(value));
+  if (lowerSection == "general") {
+    std::string shown(sign ? "-" : "");
+    shown.append(General(std::fabs(value)));
+    return shown;
+  }
   if (IsDate(pieces)) return ShowDate(value, pieces, date1904);
   return ShowFixed(std::fabs(value), pieces, sign);
 }

@@ -102,12 +102,12 @@ std::string SheetXml(const std::vector<const Question*>& questions) {
   InlineCell(1, 0, "Задание", &out);
   InlineCell(1, 1, "Верные", &out);
   for (int i = 1; i <= kMaxVariantsPerQuestion; ++i)
-    InlineCell(1, i + 1, "Вариант " + std::to_string(i), &out);
+    InlineCell(1, i + 1, std::string("Вариант ").append(std::to_string(i)), &out);
   out += "</row>";
   int row = 1;
   for (const Question* q : questions) {
     ++row;
-    out += "<row r=\"" + std::to_string(row) + "\">";
+    out.append("<row r=\"").append(std::to_string(row)).append("\">");
     InlineCell(row, 0, q->task, &out);
     std::vector<int> correct;
     for (std::size_t i = 0; i < q->variants.size(); ++i)
@@ -116,7 +116,10 @@ std::string SheetXml(const std::vector<const Question*>& questions) {
       NumberCell(row, 1, correct[0], &out);
     } else if (!correct.empty()) {
       std::string list;
-      for (int n : correct) list += (list.empty() ? "" : " ") + std::to_string(n);
+      for (int n : correct) {
+        if (!list.empty()) list.push_back(' ');
+        list.append(std::to_string(n));
+      }
       InlineCell(row, 1, list, &out);
     }
     for (std::size_t i = 0; i < q->variants.size(); ++i)
