@@ -208,6 +208,7 @@ struct DocumentReader {
   bool inPara = false;
   int tableDepth = 0, tables = -1, row = -1, cell = -1;
   int deleted = 0;   // inside w:del or w:moveFrom
+  int changed = 0;   // inside w:rPrChange or w:pPrChange: formatting as it was before
   int box = 0;       // inside w:txbxContent
   std::string boxText;
   int math = 0;      // inside m:oMath
@@ -250,7 +251,11 @@ void DocStart(void* c, const XmlElement& e) {
     if (n == "p" && !r.boxText.empty()) r.boxText += ' ';
     return;
   }
-  if (n == "del" || n == "moveFrom") {
+  if (n == "rPrChange" || n == "pPrChange") {
+    ++r.changed;
+  } else if (r.changed > 0) {
+    return;
+  } else if (n == "del" || n == "moveFrom") {
     ++r.deleted;
   } else if (n == "tbl") {
     if (r.tableDepth++ == 0) {
@@ -333,7 +338,11 @@ void DocEnd(void* c, Ns ns, std::string_view n) {
     if (n == "t") r.inText = false;
     return;
   }
-  if (n == "del" || n == "moveFrom") {
+  if (n == "rPrChange" || n == "pPrChange") {
+    if (r.changed > 0) --r.changed;
+  } else if (r.changed > 0) {
+    return;
+  } else if (n == "del" || n == "moveFrom") {
     if (r.deleted > 0) --r.deleted;
   } else if (n == "tbl") {
     if (r.tableDepth > 0) --r.tableDepth;

@@ -197,7 +197,8 @@ struct SheetReader {
   int column = 0;
   std::string type;
   int style = 0;
-  bool inValue = false, inInline = false;
+  bool inValue = false, inInline = false, formula = false, valued = false;
+  std::string reference;
   std::string value;
   TextCollector inlineText;
 
@@ -207,6 +208,9 @@ struct SheetReader {
   bool refused = false;
 
   void Cell() {
+    // A spreadsheet saved by a program that never calculated keeps the formula alone.
+    if (formula && !valued && type != "inlineStr")
+      report->Lose(source->name, row, lang::Say(lang::Id::kFormulaNoValue, reference));
     std::string text;
     if (type == "s") {
       int k = Int(FoldSpace(value), -1);
@@ -295,8 +299,13 @@ void SheetStart(void* c, const XmlElement& e) {
     s.style = Int(e.Attr("s"), 0);
     s.value.clear();
     s.inlineText = TextCollector{};
+    s.formula = s.valued = false;
+    s.reference = std::string(ref);
   } else if (e.local == "v") {
     s.inValue = true;
+    s.valued = true;
+  } else if (e.local == "f") {
+    s.formula = true;
   } else if (e.local == "is") {
     s.inInline = true;
   } else if (s.inInline) {

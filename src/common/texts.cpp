@@ -236,6 +236,8 @@ constexpr Pattern kTable[] = {
      "скрытый лист '{1}' пропущен"},
     {Id::kSheetRenamed, "topic '{1}' written as sheet '{2}': a sheet's name holds at most 31 characters, none of : \\ / ? * [ ], and no other sheet's",
      "тема '{1}' записана как лист '{2}': имя листа — не больше 31 символа, без : \\ / ? * [ ] и не как у другого листа"},
+    {Id::kFormulaNoValue, "cell {1}: a formula whose value was never computed: read as empty",
+     "ячейка {1}: формула, значение которой не вычислено: прочитана как пустая"},
 
     {Id::kFolderNotCreated, "{1}: cannot create the folder", "{1}: не удаётся создать папку"},
     {Id::kNotAFolder, "{1}: not a folder", "{1}: это не папка"},

@@ -135,6 +135,7 @@ enum class Id : unsigned short {
   kWhyQuestionCellEmpty,
   kSheetHiddenLeftOut,
   kSheetRenamed,
+  kFormulaNoValue,
 
   // Failures the bridge reports to a tool.
   kFolderNotCreated,
