@@ -895,7 +895,8 @@ void Document::Finish(Open* open) {
   if (!open->answerLine.empty()) {
     std::vector<int> named;
     std::string_view names = open->answerLine;
-    names.remove_prefix(AnswerLineStart(names));
+    std::size_t at = AnswerLineStart(names);
+    if (at != std::string_view::npos) names.remove_prefix(at);
     std::vector<Variant> texts;
     for (const Answer& a : open->answers) texts.push_back(Variant{a.text, false, a.line});
     int same = FindVariant(texts, names);
