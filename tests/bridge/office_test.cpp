@@ -243,14 +243,15 @@ TEST(OfficeZip, LimitsCountInflatedBytesAndRefuseTheInput) {
 }
 
 // A legacy .doc or .xls is named so and the others are written; a .doc of text is no Word file.
-TEST(OfficeImport, LegacyFilesAreRefusedWithTheFormatToSaveIn) {
+TEST(OfficeImport, LegacyFilesAndForeignSheetsAreRefusedWithWhyAndTheOthersWritten) {
   testsupport::ScratchDir scratch;
   std::string ole("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
   testsupport::WriteBytes("old.doc", ole + std::string(504, '\0'));
   testsupport::WriteBytes("old.xls", ole + std::string(504, '\0'));
   testsupport::WriteBytes("new.xlsx", Fixture("csv_header.xlsx"));
+  testsupport::WriteBytes("bad.xlsx", Fixture("bad_header.xlsx"));
   fs::create_directory("db");
-  importtest::Run run = importtest::Import({"old.doc", "old.xls", "new.xlsx", "db"});
+  importtest::Run run = importtest::Import({"old.doc", "old.xls", "bad.xlsx", "new.xlsx", "db"});
   EXPECT_EQ(run.code, bridge::kImportLossy) << run.err;
   EXPECT_NE(run.out.find("old.doc: nothing written: a legacy .doc file, not a zip: save the file "
                          "in the .docx format"),
@@ -258,6 +259,10 @@ TEST(OfficeImport, LegacyFilesAreRefusedWithTheFormatToSaveIn) {
       << run.out;
   EXPECT_NE(run.out.find("old.xls: nothing written: a legacy .xls file, not a zip: save the file "
                          "in the .xlsx format"),
+            std::string::npos);
+  // A sheet of another header refuses its file, naming what it found.
+  EXPECT_NE(run.out.find("bad.xlsx: nothing written: sheet 'Данные' has the header \"Фамилия | "
+                         "Оценка\""),
             std::string::npos);
   EXPECT_NE(run.out.find("new.xlsx: 5 questions in 1 topics written as Base\\1.txt"),
             std::string::npos);
