@@ -564,15 +564,29 @@ bool Document::ReadMarkup() {
     target = nullptr;
     q.task = FoldSpace(q.task);
     for (Variant& v : q.variants) v.text = FoldSpace(v.text);
+    // The first answer is the right one: when it has no text (a picture alone), no answer left
+    // is right. Each empty answer is noted.
+    if (!q.variants.empty()) q.variants.front().correct = true;
+    for (const Variant& v : q.variants)
+      if (v.text.empty())
+        report_->Lose(source_.name, v.line, lang::Say(lang::Id::kEmptyAnswerLeftOut));
     std::erase_if(q.variants, [](const Variant& v) { return v.text.empty(); });
+    bool right = false;
+    for (const Variant& v : q.variants) right = right || v.correct;
     if (q.task.empty()) {
       LeaveOut(source_, q.line, NoKind(), lang::Say(lang::Id::kWhyTextEmpty), report_);
     } else if (q.variants.empty()) {
       LeaveOut(source_, q.line, NoKind(), lang::Say(lang::Id::kWhyNoAnswers), report_);
+    } else if (!right) {
+      LeaveOut(source_, q.line, NoKind(), lang::Say(lang::Id::kWhyNoAnswerMarked), report_);
     } else {
       // Those tools put the right answer first: the order is shuffled, fixed by the text.
-      q.variants.front().correct = true;
       ShuffleByTask(&q);
+      // Past the program's limit they are counted, and the writer leaves the question out.
+      if (q.variants.size() > static_cast<std::size_t>(kMaxVariantsPerQuestion)) {
+        q.moreVariants = static_cast<int>(q.variants.size()) - kMaxVariantsPerQuestion;
+        q.variants.resize(static_cast<std::size_t>(kMaxVariantsPerQuestion));
+      }
       sink_.Add(std::move(q));
     }
     q = Question{};
@@ -601,9 +615,6 @@ bool Document::ReadMarkup() {
         target = &q.task;
       } else if (open) {
         q.variants.push_back(Variant{std::string(), false, p.number});
-        if (q.variants.size() > static_cast<std::size_t>(kMaxVariantsPerQuestion)) {
-          // Kept whole until the question ends: the first is the right one, whatever follows.
-        }
         target = &q.variants.back().text;
       } else {
         target = nullptr;

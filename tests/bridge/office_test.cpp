@@ -173,6 +173,10 @@ TEST(OfficeWord, SmallDocumentsByTheirRules) {
       {"an answer line in numbers and several right answers",
        Docx(P("1. Q") + P("a) x") + P("b) y") + P("c) z") + P("Правильный ответ: 1, 3")), true,
        {"stem: Q|+x|-y|+z /"}, {}, ""},
+      {"markup whose first (right) answer is a picture alone: no other answer is taken for right",
+       Docx(P("&lt;question>Q") + P("&lt;variant>") + P("&lt;variant>b") + P("&lt;variant>c")), true, {},
+       {"¶1: question left out: no answer of it is marked right",
+        "¶2: empty answer left out"}, ""},
       {"a mid-text '+' is no mark (C++), a trailing one after a blank is",
        Docx(P("1. Q") + P("А) C++") + P("Б) Java +")), true, {"stem: Q|-C++|+Java /"}, {}, ""},
   };
