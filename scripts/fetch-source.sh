@@ -42,7 +42,21 @@ apt_opts=(
   -o APT::Sandbox::User=root
 )
 apt-get "${apt_opts[@]}" -qq update
-(cd "$work/download" && apt-get "${apt_opts[@]}" -qq source --download-only "$package")
+# The newest version first; a mirror may lack it (an update's sources not yet there), so each
+# older one the lists name is tried in turn: the upstream tarball is what is built.
+fetched=0
+for version in "" $(apt-cache "${apt_opts[@]}" showsrc "$package" 2>/dev/null |
+  sed -n 's/^Version: //p' | sort -rV | uniq); do
+  if (cd "$work/download" &&
+    apt-get "${apt_opts[@]}" -qq source --download-only "$package${version:+=$version}"); then
+    fetched=1
+    break
+  fi
+done
+if [[ $fetched == 0 ]]; then
+  echo "fetch-source: apt fetched no version of $package" >&2
+  exit 1
+fi
 
 # The upstream tarball holds the sources; Debian's changes touch only its packaging.
 orig=$(ls "$work/download/${package}_"*.orig.tar.* 2>/dev/null | head -1)

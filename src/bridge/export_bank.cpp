@@ -342,6 +342,8 @@ lang::Text WhyLeftOut(Format format, const Question& question) {
       return {};
     }
     case Format::kCsv:
+    case Format::kXlsx:
+    case Format::kDocx:
     case Format::kUnknown:
       return {};
   }
@@ -422,6 +424,9 @@ std::string WriteFormat(Format format, const ExportBank& bank, Report* report) {
       return WriteAiken(bank, report);
     case Format::kCsv:
       return WriteCsv(bank, report);
+    case Format::kXlsx:
+      return WriteXlsx(bank, report);
+    case Format::kDocx:
     case Format::kUnknown:
       break;
   }

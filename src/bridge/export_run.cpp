@@ -28,6 +28,7 @@ Format ByExtension(const fs::path& out) {
   if (ext == ".xml") return Format::kMoodleXml;
   if (ext == ".aiken") return Format::kAiken;
   if (ext == ".csv") return Format::kCsv;
+  if (ext == ".xlsx") return Format::kXlsx;
   return Format::kGift;
 }
 
@@ -82,6 +83,7 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
       format = ParseFormat(name);
       if (format == Format::kUnknown)
         return Usage(err, lang::Tr(lang::Id::kExportUnknownFormat, name));
+      if (format == Format::kDocx) return Usage(err, lang::Tr(lang::Id::kExportNotWritten, name));
     } else if (options && (arg == "--questions" || arg == "--topics")) {
       BankKind wanted = arg == "--questions" ? BankKind::kQuestions : BankKind::kTopics;
       if (kind != BankKind::kAuto && kind != wanted)
@@ -104,6 +106,10 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   if (haveOutput && output.empty()) return Usage(err, lang::Tr(lang::Id::kExportOutputNeedsFile));
   if (format == Format::kUnknown)
     format = haveOutput ? ByExtension(PathFromUtf8(output)) : Format::kGift;
+
+  // A zip on a console is of no use, and a Windows console would mangle its bytes.
+  if (format == Format::kXlsx && !haveOutput)
+    return Usage(err, lang::Tr(lang::Id::kExportNeedsOutputFile, ".xlsx"));
 
   fs::path inputPath = PathFromUtf8(input);
   std::error_code ec;
@@ -128,6 +134,11 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     }
   std::string bytes = WriteFormat(format, bank, &report);
   PrintNotes(err, report.notes);
+  if (format == Format::kXlsx && bytes.empty() && carried > 0) {
+    lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export", output,
+                              lang::Tr(lang::Id::kExportCannotWriteBeside)));
+    return kExitFailed;
+  }
   if (carried == 0) {
     lang::Write(err, lang::Tr(total == 0 ? lang::Id::kExportNothingNoQuestion
                                          : lang::Id::kExportNothingCarried));

@@ -178,6 +178,7 @@ std::string RefusalText(Refusal why, lang::Lang language) {
     case Refusal::kNotWritten:
       text = lang::Say(lang::Id::kRefusedNotWritten);
       break;
+    case Refusal::kReason:
     case Refusal::kNone:
       break;
   }
@@ -187,7 +188,9 @@ std::string RefusalText(Refusal why, lang::Lang language) {
 std::string InputSummary(const ImportedInput& in, lang::Lang language) {
   if (in.refused != Refusal::kNone)
     return lang::Render(
-        lang::Say(lang::Id::kImportRefusedLine, in.name, RefusalText(in.refused, language)),
+        lang::Say(lang::Id::kImportRefusedLine, in.name,
+                  in.refused == Refusal::kReason ? lang::Render(in.reason, language)
+                                                 : RefusalText(in.refused, language)),
         language);
   std::string losses =
       in.report.Clean()
@@ -236,7 +239,9 @@ ImportOutcome ImportInputs(const std::filesystem::path& folder,
     Format format = options.format;
     if (format == Format::kUnknown && DetectFormat(fileName, {}) == Format::kMoodleXml)
       format = Format::kMoodleXml;
-    if (format != Format::kMoodleXml) {
+    if (format == Format::kUnknown && IsOffice(DetectFormat(fileName, bytes)))
+      format = DetectFormat(fileName, bytes);
+    if (format != Format::kMoodleXml && !IsOffice(format)) {
       bytes = DecodeInput(source, std::move(bytes), options.encoding, &in.report);
       if (format == Format::kUnknown) format = DetectFormat(fileName, bytes);
     }
@@ -247,12 +252,26 @@ ImportOutcome ImportInputs(const std::filesystem::path& folder,
     Bank bank;
     StreamEncoder encoder(in.name, &in.report);
     encoder.Attach(&bank);
-    if (!ReadAny(format, source, bytes, &bank, &in.report, &in.detail, options.encoding)) {
+    if (IsOffice(format)) {
+      // A zip of XML parts: a refusal says its own reason.
+      bool read = format == Format::kDocx
+                      ? ReadDocx(source, bytes, &bank, &in.report, &in.reason)
+                      : ReadXlsx(source, bytes, &bank, &in.report, &in.reason);
+      if (!read) {
+        in.refused = Refusal::kReason;
+        in.report = Report{};
+        continue;
+      }
+    } else if (!ReadAny(format, source, bytes, &bank, &in.report, &in.detail, options.encoding)) {
       in.refused = Refusal::kParserRejects;
       continue;
     }
     bytes = std::string();  // the input is read: only the program's files are held now
-    bank.title = options.title != nullptr ? *options.title : source.stem;
+    // A Word document's first paragraph titles it; other inputs by their names.
+    if (options.title != nullptr)
+      bank.title = *options.title;
+    else if (FoldSpace(bank.title).empty())
+      bank.title = source.stem;
     encoded[i] = encoder.Finish(bank);
     std::stable_sort(in.report.notes.begin(), in.report.notes.end(),
                      [](const Note& a, const Note& b) { return a.line < b.line; });

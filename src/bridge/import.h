@@ -26,6 +26,7 @@ enum class Refusal {
   kNoQuestion,          // read, but nothing the program can show
   kTooManyDisciplines,  // Base would hold more than kMaxDisciplines
   kNotWritten,          // it was ready, but the writing failed for all (see ImportOutcome)
+  kReason,              // a Word document or a spreadsheet refused whole: `reason` says why
 };
 
 // One input of a run, in the order given.
@@ -33,6 +34,7 @@ struct ImportedInput {
   std::string name;  // as given (UTF-8)
   Refusal refused = Refusal::kNone;
   std::string detail;
+  lang::Text reason;  // for kReason
   Report report;      // the notes, in the order of their lines
   int questions = 0;  // written (or that would have been)
   int topics = 0;

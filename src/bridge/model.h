@@ -82,6 +82,8 @@ struct Note {
   int line = 0;
   lang::Text text;
   bool remark = false;
+  // A Word document's notes count paragraphs, not lines: "INPUT:¶LINE: message".
+  bool paragraph = false;
 
   std::string Message(lang::Lang language = lang::Lang::kEnglish) const {
     return lang::Render(text, language);
@@ -90,7 +92,7 @@ struct Note {
   std::string Line(lang::Lang language) const {
     std::string out = input;
     if (line > 0) {
-      out += ':';
+      out += paragraph ? ":¶" : ":";
       out += std::to_string(line);
     }
     out += ": ";
@@ -115,6 +117,8 @@ struct Report {
   std::size_t listLimit = 0;
   int unlisted = 0;         // notes not kept, remarks among them
   int unlistedRemarks = 0;  // of them, remarks
+  // Set by a reader whose lines are paragraphs: every note kept says so.
+  bool paragraphs = false;
 
   void Lose(std::string_view input, int line, lang::Text text) {
     Keep(Note{std::string(input), line, std::move(text), false});
@@ -123,6 +127,7 @@ struct Report {
     Keep(Note{std::string(input), line, std::move(text), true});
   }
   void Keep(Note note) {
+    if (paragraphs) note.paragraph = true;
     if (listLimit != 0 && notes.size() >= listLimit) {
       ++unlisted;
       if (note.remark) ++unlistedRemarks;

@@ -19,6 +19,8 @@ Format ParseFormat(std::string_view name) {
   if (name == "aiken") return Format::kAiken;
   if (name == "moodle-xml") return Format::kMoodleXml;
   if (name == "csv") return Format::kCsv;
+  if (name == "docx") return Format::kDocx;
+  if (name == "xlsx") return Format::kXlsx;
   return Format::kUnknown;
 }
 
@@ -28,6 +30,14 @@ Format DetectFormat(std::string_view fileName, std::string_view bytes) {
   if (EndsWith(name, ".aiken")) return Format::kAiken;
   if (EndsWith(name, ".xml")) return Format::kMoodleXml;
   if (EndsWith(name, ".csv")) return Format::kCsv;
+  if (EndsWith(name, ".docx")) return Format::kDocx;
+  if (EndsWith(name, ".xlsx")) return Format::kXlsx;
+  // A legacy .doc or .xls goes to its successor's reader, which names it; so does one saved
+  // in the new format under the old name. Other files named so (text, RTF) are not told.
+  bool zipOrLegacy = bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4) ||
+                     bytes.substr(0, 4) == std::string_view("\xD0\xCF\x11\xE0", 4);
+  if (EndsWith(name, ".doc")) return zipOrLegacy ? Format::kDocx : Format::kUnknown;
+  if (EndsWith(name, ".xls")) return zipOrLegacy ? Format::kXlsx : Format::kUnknown;
   if (!EndsWith(name, ".txt")) return Format::kUnknown;
   bytes = SkipBom(bytes);
   if (bytes.find("::") != std::string_view::npos || bytes.find('{') != std::string_view::npos ||
@@ -55,6 +65,14 @@ bool ReadAny(Format format, const Source& source, std::string_view bytes, Bank* 
       return true;
     case Format::kMoodleXml:
       return ReadMoodleXml(source, bytes, bank, report, error, forced);
+    case Format::kDocx:
+    case Format::kXlsx: {
+      lang::Text reason;
+      bool read = format == Format::kDocx ? ReadDocx(source, bytes, bank, report, &reason)
+                                          : ReadXlsx(source, bytes, bank, report, &reason);
+      if (!read) *error = lang::Render(reason, lang::ToolLanguage());
+      return read;
+    }
     case Format::kUnknown:
       break;
   }

@@ -14,11 +14,12 @@
 
 namespace bridge {
 
-enum class Format { kUnknown, kGift, kAiken, kMoodleXml, kCsv };
+enum class Format { kUnknown, kGift, kAiken, kMoodleXml, kCsv, kDocx, kXlsx, };
 
-// "gift", "aiken", "moodle-xml", "csv" -> the format; kUnknown otherwise.
+// "gift", "aiken", "moodle-xml", "csv", "docx", "xlsx" -> the format; kUnknown otherwise.
 Format ParseFormat(std::string_view name);
-// By extension (.gift .aiken .xml .csv, any case); a .txt by its content: GIFT when it has
+// By extension (.gift .aiken .xml .csv .docx .xlsx, any case; a .doc or .xls that is a zip
+// or a legacy compound file is taken for its successor, whose reader names it); a .txt by its content: GIFT when it has
 // "::", "{" or "$CATEGORY:", else Aiken when it has an "ANSWER:" line; kUnknown otherwise.
 Format DetectFormat(std::string_view fileName, std::string_view bytes);
 
@@ -35,6 +36,18 @@ void ReadCsv(const Source& source, std::string_view text, Bank* bank, Report* re
 // False, with *error as "LINE: what", when the XML parser rejects the input.
 bool ReadMoodleXml(const Source& source, std::string_view bytes, Bank* bank, Report* report,
                    std::string* error, Encoding forced = Encoding::kAuto);
+
+// Word documents and spreadsheets read the file's bytes, a zip of XML parts. False, with
+// *reason, when the input is refused whole: not a zip (a legacy .doc or .xls named as such), a
+// part past the limits of zip_archive.h, XML that is not well-formed, a sheet with another
+// header, a document in which no question is found.
+bool ReadDocx(const Source& source, std::string_view bytes, Bank* bank, Report* report,
+              lang::Text* reason);
+bool ReadXlsx(const Source& source, std::string_view bytes, Bank* bank, Report* report,
+              lang::Text* reason);
+inline bool IsOffice(Format format) {
+  return format == Format::kDocx || format == Format::kXlsx;
+}
 
 // Dispatches on `format`: UTF-8 text for the text formats, the file's bytes for Moodle XML.
 // False only for an XML parser error (then *error is set).

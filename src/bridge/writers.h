@@ -78,6 +78,9 @@ std::string WriteMoodleXml(const ExportBank& bank, Report* report);
 std::string WriteAiken(const ExportBank& bank, Report* report);
 // With a byte order mark, ';' between fields and CR LF, as spreadsheets read Cyrillic text.
 std::string WriteCsv(const ExportBank& bank, Report* report);
+// A spreadsheet with the CSV's columns, one worksheet per topic of a description file (named
+// after it); a zip, empty only when it could not be made.
+std::string WriteXlsx(const ExportBank& bank, Report* report);
 std::string WriteFormat(Format format, const ExportBank& bank, Report* report);
 
 // Calls `take(topic, question)` for every question of `bank` that `format` carries, in

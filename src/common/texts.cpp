@@ -188,6 +188,56 @@ constexpr Pattern kTable[] = {
      "внешний DTD '{1}' не прочитан: сущности, объявленные только в нём, оставлены как есть"},
     {Id::kXmlEntityNotExpanded, "entity '&{1};' declared nowhere in the file: kept as written",
      "сущность '&{1};' нигде в файле не объявлена: оставлена как есть"},
+    {Id::kOfficeNotZip, "it is not a zip archive, as a {1} file is",
+     "это не zip-архив, каким бывает файл {1}"},
+    {Id::kOfficeTooManyParts, "it holds more than {1} parts",
+     "в нём больше {1} частей"},
+    {Id::kOfficePartTooLarge, "its part {1} inflates past {2} MB",
+     "его часть {1} распаковывается больше чем в {2} МБ"},
+    {Id::kOfficeTooLarge, "its parts inflate past {1} MB in all",
+     "его части распаковываются больше чем в {1} МБ"},
+    {Id::kOfficeDamaged, "its part {1} cannot be inflated (damaged or encrypted)",
+     "его часть {1} не распаковывается (повреждена или зашифрована)"},
+    {Id::kOfficeMissing, "it has no part {1}",
+     "в нём нет части {1}"},
+    {Id::kOfficeXml, "its part {1} is not well-formed XML: line {2}: {3}",
+     "его часть {1} не является правильным XML: строка {2}: {3}"},
+    {Id::kOfficeLegacy, "a legacy {1} file, not a zip: save the file in the {2} format",
+     "файл старого формата {1}: сохраните файл в формате {2}"},
+    {Id::kDocxNoQuestion, "no question found: no paragraph is numbered, lettered, begun by \"Вопрос\" or \"Q:\" or holds <question>, and no table's first row names \"Вопрос\" and \"Ответ\"",
+     "вопросов не найдено: ни один абзац не пронумерован, не начинается с \"Вопрос\" или \"Q:\", не содержит <question>, и ни в одной таблице первая строка не называет \"Вопрос\" и \"Ответ\""},
+    {Id::kXlsxNoSheet, "it has no worksheet",
+     "в нём нет ни одного листа"},
+    {Id::kXlsxHeader, "sheet '{1}' has the header \"{2}\": neither Exameo's columns (Задание, Верные, Вариант 1..12) nor Вопрос, Ответ, Варианты",
+     "у листа '{1}' заголовок \"{2}\": это ни столбцы Exameo (Задание, Верные, Вариант 1..12), ни Вопрос, Ответ, Варианты"},
+    {Id::kParagraphLeftOut, "paragraph left out: {1}",
+     "абзац пропущен: {1}"},
+    {Id::kTextBoxLeftOut, "text in a text box left out: {1}",
+     "текст в надписи пропущен: {1}"},
+    {Id::kCommentLeftOut, "comment left out: {1}",
+     "примечание пропущено: {1}"},
+    {Id::kFootnoteLeftOut, "footnote left out: {1}",
+     "сноска пропущена: {1}"},
+    {Id::kMediaEquation, "Word equation '{1}'",
+     "формула Word '{1}'"},
+    {Id::kWhyNoAnswerMarked, "no answer of it is marked right",
+     "ни один его ответ не отмечен как верный"},
+    {Id::kWhyNoAnswers, "it has no answers",
+     "у него нет ответов"},
+    {Id::kWhyAnswerLineNamesNone, "its line '{1}' names no answer of it",
+     "его строка '{1}' не называет ни одного его ответа"},
+    {Id::kAnswerLineDecides, "the line '{1}' decides the right answers: a mark before it named others",
+     "верные ответы решает строка '{1}': пометка перед ней указывала другие"},
+    {Id::kWhyAnswerNotAmongVariants, "its answer '{1}' names no variant of it",
+     "его ответ '{1}' не указывает ни на один вариант"},
+    {Id::kWhyQuestionCellEmpty, "its question cell is empty",
+     "ячейка вопроса пуста"},
+    {Id::kSheetHiddenLeftOut, "hidden sheet '{1}' left out",
+     "скрытый лист '{1}' пропущен"},
+    {Id::kSheetRenamed, "topic '{1}' written as sheet '{2}': a sheet's name holds at most 31 characters, none of : \\ / ? * [ ], and no other sheet's",
+     "тема '{1}' записана как лист '{2}': имя листа — не больше 31 символа, без : \\ / ? * [ ] и не как у другого листа"},
+    {Id::kFormulaNoValue, "cell {1}: a formula whose value was never computed: read as empty",
+     "ячейка {1}: формула, значение которой не вычислено: прочитана как пустая"},
 
     {Id::kFolderNotCreated, "{1}: cannot create the folder", "{1}: не удаётся создать папку"},
     {Id::kNotAFolder, "{1}: not a folder", "{1}: это не папка"},
@@ -223,7 +273,7 @@ constexpr Pattern kTable[] = {
      "не удаётся перейти в папку файла описания"},
 
     {Id::kExportHelp,
-     "Usage: exameo-export [--format gift|moodle-xml|aiken|csv] [--questions | --topics]\n"
+     "Usage: exameo-export [--format gift|moodle-xml|aiken|csv|xlsx] [--questions | --topics]\n"
      "                     [-o OUT] PATH\n"
      "\n"
      "Writes the questions of an Exameo bank in a format that Moodle or a spreadsheet\n"
@@ -236,8 +286,8 @@ constexpr Pattern kTable[] = {
      "description file, as the program finds them, any other file for a question\n"
      "file; --questions or --topics says which it is.\n"
      "\n"
-     "--format  gift (default), moodle-xml, aiken or csv; without it, OUT's\n"
-     "          extension decides (.gift .txt, .xml, .aiken, .csv).\n"
+     "--format  gift (default), moodle-xml, aiken, csv or xlsx; without it, OUT's\n"
+     "          extension decides (.gift .txt, .xml, .aiken, .csv, .xlsx).\n"
      "-o OUT    the file to write (replaced whole); standard output without it.\n"
      "--questions, --topics  PATH is a question file, or a description file.\n"
      "\n"
@@ -248,12 +298,13 @@ constexpr Pattern kTable[] = {
      "variants and a correct one, or none at all; Aiken exactly one correct of two\n"
      "or more; every format a task and no empty variant). CSV has a byte order\n"
      "mark, ';' between fields and a header row: task; numbers of the correct\n"
-     "variants; variants 1 to 12.\n"
+     "variants; variants 1 to 12. XLSX (only with -o) has the same columns, one\n"
+     "sheet per topic of a description file.\n"
      "\n"
      "Exit status: 0 when every question was written, 1 when some were left out,\n"
      "2 when nothing was written (wrong command line, unreadable input, no question\n"
      "the format carries, output that cannot be written): OUT is then left as it was.\n",
-     "Использование: exameo-export [--format gift|moodle-xml|aiken|csv]\n"
+     "Использование: exameo-export [--format gift|moodle-xml|aiken|csv|xlsx]\n"
      "                             [--questions | --topics] [-o ФАЙЛ] ПУТЬ\n"
      "\n"
      "Записывает вопросы банка Exameo в формате, который читают Moodle или\n"
@@ -267,8 +318,9 @@ constexpr Pattern kTable[] = {
      "как их находит программа, любой другой — файлом вопросов; --questions или\n"
      "--topics говорят, что это за файл.\n"
      "\n"
-     "--format  gift (по умолчанию), moodle-xml, aiken или csv; без него формат\n"
-     "          выбирается по расширению ФАЙЛА (.gift .txt, .xml, .aiken, .csv).\n"
+     "--format  gift (по умолчанию), moodle-xml, aiken, csv или xlsx; без него\n"
+     "          формат выбирается по расширению ФАЙЛА (.gift .txt, .xml, .aiken,\n"
+     "          .csv, .xlsx).\n"
      "-o ФАЙЛ   файл для записи (заменяется целиком); без него — стандартный вывод.\n"
      "--questions, --topics  ПУТЬ — файл вопросов или файл описания.\n"
      "\n"
@@ -280,6 +332,7 @@ constexpr Pattern kTable[] = {
      "верный из двух или больше; любому формату — задание и ни одного пустого\n"
      "варианта). CSV записывается с меткой порядка байтов, ';' между полями и\n"
      "строкой заголовка: задание; номера верных вариантов; варианты с 1 по 12.\n"
+     "XLSX (только с -o) — те же столбцы, по листу на каждую тему файла описания.\n"
      "\n"
      "Код выхода: 0, если записаны все вопросы, 1, если некоторые пропущены,\n"
      "2, если ничего не записано (неверная командная строка, нечитаемый вход, ни\n"
@@ -288,8 +341,12 @@ constexpr Pattern kTable[] = {
     {Id::kExportTryHelp, "exameo-export: {1}\nTry 'exameo-export --help'.\n",
      "exameo-export: {1}\nСправка: exameo-export --help\n"},
     {Id::kExportFormatNeedsValue, "--format needs a format", "после --format нужен формат"},
-    {Id::kExportUnknownFormat, "unknown format '{1}' (gift, moodle-xml, aiken or csv)",
-     "неизвестный формат '{1}' (gift, moodle-xml, aiken или csv)"},
+    {Id::kExportUnknownFormat, "unknown format '{1}' (gift, moodle-xml, aiken, csv or xlsx)",
+     "неизвестный формат '{1}' (gift, moodle-xml, aiken, csv или xlsx)"},
+    {Id::kExportNeedsOutputFile, "{1} is written only into a file: name it with -o FILE",
+     "{1} записывается только в файл: укажите его через -o ФАЙЛ"},
+    {Id::kExportNotWritten, "exameo-export writes no {1}: gift, moodle-xml, aiken, csv or xlsx",
+     "exameo-export не записывает {1}: только gift, moodle-xml, aiken, csv или xlsx"},
     {Id::kExportKindsExclusive, "--questions and --topics exclude each other",
      "--questions и --topics исключают друг друга"},
     {Id::kExportOutputNeedsFile, "-o needs a file", "после -o нужен файл"},
@@ -322,11 +379,11 @@ constexpr Pattern kTable[] = {
     {Id::kToolPathFailure, "{1}: {2}: {3}\n", "{1}: {2}: {3}\n"},
 
     {Id::kImportHelp,
-     "Usage: exameo-import [--format gift|aiken|moodle-xml|csv] [--encoding E]\n"
+     "Usage: exameo-import [--format gift|aiken|moodle-xml|csv|docx|xlsx] [--encoding E]\n"
      "                     [--title TITLE] INPUT... FOLDER\n"
      "Makes each INPUT a new discipline in FOLDER/Base (created when missing).\n"
      "  --format F   read every INPUT as F instead of telling by its extension\n"
-     "               (.gift, .aiken, .xml, .csv; a .txt by its content)\n"
+     "               (.gift, .aiken, .xml, .csv, .docx, .xlsx; a .txt by its content)\n"
      "  --encoding E read every INPUT in E: utf-8, windows-1251, koi8-r, utf-16le or\n"
      "               utf-16be; else a byte order mark tells, then an XML file's\n"
      "               declaration, then UTF-16 by its zero bytes, UTF-8 when the file\n"
@@ -356,11 +413,11 @@ constexpr Pattern kTable[] = {
      "\n"
      "Exit status: 0 everything written; 1 written, with losses or INPUTs that wrote\n"
      "nothing (remarks alone give 0); 2 nothing written.\n",
-     "Использование: exameo-import [--format gift|aiken|moodle-xml|csv] [--encoding E]\n"
+     "Использование: exameo-import [--format gift|aiken|moodle-xml|csv|docx|xlsx] [--encoding E]\n"
      "                             [--title НАЗВАНИЕ] ВХОД... ПАПКА\n"
      "Делает каждый ВХОД новой дисциплиной в ПАПКА/Base (создаётся, если её нет).\n"
      "  --format F   читать каждый ВХОД как F, а не определять формат по расширению\n"
-     "               (.gift, .aiken, .xml, .csv; файл .txt — по содержимому)\n"
+     "               (.gift, .aiken, .xml, .csv, .docx, .xlsx; файл .txt — по содержимому)\n"
      "  --encoding E читать каждый ВХОД в кодировке E: utf-8, windows-1251, koi8-r,\n"
      "               utf-16le, utf-16be; иначе её определяет метка порядка байтов, затем\n"
      "               объявление файла XML, затем нулевые байты UTF-16; файл, который\n"
@@ -409,9 +466,10 @@ constexpr Pattern kTable[] = {
      "exameo-import: ничего не записано\n"},
     {Id::kInputSays, "{1}: {2}\n", "{1}: {2}\n"},
     {Id::kInputFormatHint,
-     "cannot tell the format: name the file .gift, .aiken, .xml or .csv, or use --format",
-     "формат не распознан: дайте файлу расширение .gift, .aiken, .xml или .csv либо укажите "
-     "--format"},
+     "cannot tell the format: name the file .gift, .aiken, .xml, .csv, .docx or .xlsx, or use "
+     "--format",
+     "формат не распознан: дайте файлу расширение .gift, .aiken, .xml, .csv, .docx или .xlsx "
+     "либо укажите --format"},
     {Id::kInputUnlisted, "{1}: {2} more losses not listed\n",
      "{1}: ещё {2} {2|потеря не показана|потери не показаны|потерь не показаны}\n"},
     {Id::kRefusedUnreadable, "cannot read the file", "файл не читается"},
@@ -421,6 +479,8 @@ constexpr Pattern kTable[] = {
     {Id::kRefusedTooMany, "Base would hold more than {1} disciplines, the most the program shows",
      "в Base было бы больше {1} дисциплин, а больше программа не показывает"},
     {Id::kRefusedNotWritten, "the writing failed", "запись не удалась"},
+    {Id::kRefusedReason, "{1}",
+     "{1}"},
     {Id::kImportRefusedLine, "{1}: nothing written: {2}\n", "{1}: ничего не записано: {2}\n"},
     {Id::kImportWrittenLine, "{1}: {2} questions in {3} topics written as Base\\{4}.txt{5}{6}\n",
      "{1}: {2} {2|вопрос|вопроса|вопросов} в {3} {3|теме|темах|темах} {2|записан|записаны|"

@@ -31,7 +31,8 @@ std::string Why(const bridge::ImportedInput& in, const bridge::ImportOutcome& ou
     case bridge::Refusal::kUnreadable:
       return "не удалось прочитать файл";
     case bridge::Refusal::kUnknownFormat:
-      return "формат не распознан: дайте файлу расширение .gift, .aiken, .xml или .csv "
+      return "формат не распознан: дайте файлу расширение .gift, .aiken, .xml, .csv, .docx "
+             "или .xlsx "
              "или выберите формат в списке типов файлов";
     case bridge::Refusal::kParserRejects:
       return "файл не читается как Moodle XML (строка " + in.detail + ")";
@@ -44,6 +45,8 @@ std::string Why(const bridge::ImportedInput& in, const bridge::ImportOutcome& ou
       return outcome.failure == bridge::ImportFailure::kCannotList
                  ? "не удалось прочитать папку Base"
                  : "в папку Base не удалось записать";
+    case bridge::Refusal::kReason:
+      return lang::Render(in.reason, lang::Lang::kRussian);
     case bridge::Refusal::kNone:
       break;
   }

@@ -20,12 +20,14 @@ struct FileFilter {
   bridge::Format format;
 };
 inline constexpr FileFilter kFilters[] = {
-    {"Вопросы (*.gift;*.txt;*.xml;*.csv;*.aiken)", "*.gift;*.txt;*.xml;*.csv;*.aiken",
-     bridge::Format::kUnknown},
+    {"Вопросы (*.gift;*.txt;*.xml;*.csv;*.aiken;*.docx;*.xlsx)",
+     "*.gift;*.txt;*.xml;*.csv;*.aiken;*.docx;*.xlsx", bridge::Format::kUnknown},
     {"GIFT (*.gift;*.txt)", "*.gift;*.txt", bridge::Format::kGift},
     {"Moodle XML (*.xml)", "*.xml", bridge::Format::kMoodleXml},
     {"Aiken (*.aiken;*.txt)", "*.aiken;*.txt", bridge::Format::kAiken},
     {"CSV (*.csv)", "*.csv", bridge::Format::kCsv},
+    {"Word (*.docx)", "*.docx", bridge::Format::kDocx},
+    {"Excel (*.xlsx)", "*.xlsx", bridge::Format::kXlsx},
     {"Все файлы (*.*)", "*.*", bridge::Format::kUnknown},
 };
 

@@ -150,6 +150,7 @@ TEST(ExportTool, ExitCodesAndMessages) {
 
   for (std::vector<std::string> wrong : {std::vector<std::string>{},
                                          {"--format", "docx", "good.txt"},
+                                         {"--format", "xlsx", "good.txt"},
                                          {"--format"},
                                          {"good.txt", "Base/1.txt"},
                                          {"-x", "good.txt"},

@@ -299,7 +299,7 @@ TEST(Import, SpeaksAsACommandLineTool) {
       {{"a.gift"}, 2, "name at least one INPUT and the FOLDER"},
       {{"--title", "T", "a.gift", "q.txt", "."}, 2, "--title goes with one INPUT only"},
       {{"--title", " ", "a.gift", "."}, 2, "--title is empty"},
-      {{"--format", "docx", "a.gift", "."}, 2, "unknown format 'docx'"},
+      {{"--format", "odt", "a.gift", "."}, 2, "unknown format 'odt'"},
       {{"--bogus", "a.gift", "."}, 2, "unknown option --bogus"},
       {{"a.gift", "nowhere"}, 2, "nowhere: no such folder; nothing written"},
       {{"x.xml", "."}, 2, "x.xml:3: XML error: Start-end tags mismatch"},

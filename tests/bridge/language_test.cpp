@@ -109,10 +109,10 @@ TEST(RussianTools, ExportSaysItsNotesAndSummaryInRussianWithTheSameExitCode) {
             "exameo-export: записано вопросов: 1 из 2, пропущено: 1; 1 замечание\n");
 
   testsupport::ToolResult none = testsupport::RunToolMain(
-      bridge::RunExport, "exameo-export", {"--format", "docx", "q.txt"}, Lang::kRussian);
+      bridge::RunExport, "exameo-export", {"--format", "odt", "q.txt"}, Lang::kRussian);
   EXPECT_EQ(none.code, 2);
   EXPECT_EQ(none.err,
-            "exameo-export: неизвестный формат 'docx' (gift, moodle-xml, aiken или csv)\n"
+            "exameo-export: неизвестный формат 'odt' (gift, moodle-xml, aiken, csv или xlsx)\n"
             "Справка: exameo-export --help\n");
   testsupport::ToolResult help =
       testsupport::RunToolMain(bridge::RunExport, "exameo-export", {"--help"}, Lang::kRussian);

@@ -37,7 +37,8 @@ struct FlatTopic {
 // What must come back: the questions `format` carries, white space folded as the import does;
 // per topic where the format carries topics, else all in one.
 std::vector<FlatTopic> Expected(Format format, const ExportBank& bank) {
-  bool topics = bank.categories && (format == Format::kGift || format == Format::kMoodleXml);
+  bool topics = bank.categories && (format == Format::kGift || format == Format::kMoodleXml ||
+                                    format == Format::kXlsx);
   std::vector<FlatTopic> out;
   for (const bridge::Topic& t : bank.bank.topics) {
     if (topics || out.empty()) out.push_back(FlatTopic{bridge::FoldSpace(t.title), {}});
@@ -68,6 +69,8 @@ const char* Name(Format format) {
       return "moodle-xml";
     case Format::kAiken:
       return "aiken";
+    case Format::kXlsx:
+      return "xlsx";
     default:
       return "csv";
   }
@@ -81,6 +84,8 @@ const char* Extension(Format format) {
       return ".xml";
     case Format::kAiken:
       return ".aiken";
+    case Format::kXlsx:
+      return ".xlsx";
     default:
       return ".csv";
   }
@@ -137,7 +142,8 @@ void RoundTrip(const fs::path& bankFile, Format format, const std::string& label
   }
 }
 
-constexpr Format kFormats[] = {Format::kGift, Format::kMoodleXml, Format::kAiken, Format::kCsv};
+constexpr Format kFormats[] = {Format::kGift, Format::kMoodleXml, Format::kAiken, Format::kCsv,
+                               Format::kXlsx};
 
 TEST(RoundTrip, ShippedDatabaseThroughEveryFormat) {
   fs::path base = EXAMEO_SAMPLE_BASE;

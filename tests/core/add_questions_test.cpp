@@ -96,7 +96,8 @@ TEST_F(AddQuestionsTest, TheReportSaysPerFileWhatItGaveThenEveryNote) {
                    "missing.gift: ничего не добавлено: не удалось прочитать файл",
                    "geo.gift: 2 вопроса в 2 темах, дисциплина «geo»",
                    "notes.doc: ничего не добавлено: формат не распознан: дайте файлу расширение "
-                   ".gift, .aiken, .xml или .csv или выберите формат в списке типов файлов",
+                   ".gift, .aiken, .xml, .csv, .docx или .xlsx или выберите формат в списке "
+                   "типов файлов",
                    "algebra.gift:9: вопрос-эссе пропущен: программа задаёт только вопросы с "
                    "выбором ответа"}));
   EXPECT_EQ(fake::AddReportOpens(), 1);
@@ -156,9 +157,11 @@ TEST_F(AddQuestionsTest, TheChosenFilterForcesItsFormatOnEveryFile) {
   EXPECT_EQ(adding::FormatOfFilter(3), bridge::Format::kMoodleXml);
   EXPECT_EQ(adding::FormatOfFilter(4), bridge::Format::kAiken);
   EXPECT_EQ(adding::FormatOfFilter(5), bridge::Format::kCsv);
-  EXPECT_EQ(adding::FormatOfFilter(6), bridge::Format::kUnknown);
+  EXPECT_EQ(adding::FormatOfFilter(6), bridge::Format::kDocx);
+  EXPECT_EQ(adding::FormatOfFilter(7), bridge::Format::kXlsx);
+  EXPECT_EQ(adding::FormatOfFilter(8), bridge::Format::kUnknown);
   EXPECT_EQ(adding::FormatOfFilter(0), bridge::Format::kUnknown);
-  EXPECT_EQ(adding::FormatOfFilter(7), bridge::Format::kUnknown);
+  EXPECT_EQ(adding::FormatOfFilter(9), bridge::Format::kUnknown);
   // Cancel adds nothing and shows no report; a command from a control is no menu command.
   int reports = fake::AddReportOpens();
   fake::SetOpenFilesAnswer(false, {"a.txt"}, 1);
@@ -168,14 +171,17 @@ TEST_F(AddQuestionsTest, TheChosenFilterForcesItsFormatOnEveryFile) {
   EXPECT_EQ(fake::OpenFilesAsks(), 4);  // three above, and the cancelled one
 }
 
-TEST_F(AddQuestionsTest, TheFilterStringListsTheSixFiltersInOrder) {
+TEST_F(AddQuestionsTest, TheFilterStringListsTheEightFiltersInOrder) {
   using namespace std::string_literals;
   EXPECT_EQ(adding::FilterString(),
-            "Вопросы (*.gift;*.txt;*.xml;*.csv;*.aiken)\0*.gift;*.txt;*.xml;*.csv;*.aiken\0"
+            "Вопросы (*.gift;*.txt;*.xml;*.csv;*.aiken;*.docx;*.xlsx)\0"
+            "*.gift;*.txt;*.xml;*.csv;*.aiken;*.docx;*.xlsx\0"
             "GIFT (*.gift;*.txt)\0*.gift;*.txt\0"
             "Moodle XML (*.xml)\0*.xml\0"
             "Aiken (*.aiken;*.txt)\0*.aiken;*.txt\0"
             "CSV (*.csv)\0*.csv\0"
+            "Word (*.docx)\0*.docx\0"
+            "Excel (*.xlsx)\0*.xlsx\0"
             "Все файлы (*.*)\0*.*\0\0"s);
 }
 

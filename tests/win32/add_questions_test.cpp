@@ -83,11 +83,14 @@ class AddQuestionsTest : public ::testing::Test {
 
 TEST_F(AddQuestionsTest, TheOpenDialogsFiltersAndTheChosenPaths) {
   const wchar_t filters[] =
-      L"Вопросы (*.gift;*.txt;*.xml;*.csv;*.aiken)\0*.gift;*.txt;*.xml;*.csv;*.aiken\0"
+      L"Вопросы (*.gift;*.txt;*.xml;*.csv;*.aiken;*.docx;*.xlsx)\0"
+      L"*.gift;*.txt;*.xml;*.csv;*.aiken;*.docx;*.xlsx\0"
       L"GIFT (*.gift;*.txt)\0*.gift;*.txt\0"
       L"Moodle XML (*.xml)\0*.xml\0"
       L"Aiken (*.aiken;*.txt)\0*.aiken;*.txt\0"
       L"CSV (*.csv)\0*.csv\0"
+      L"Word (*.docx)\0*.docx\0"
+      L"Excel (*.xlsx)\0*.xlsx\0"
       L"Все файлы (*.*)\0*.*\0";  // and the literal's own NUL ends the list
   EXPECT_EQ(OpenFilesFilter(adding::FilterString()),
             std::wstring(filters, sizeof filters / sizeof filters[0]));
@@ -158,7 +161,7 @@ TEST_F(AddQuestionsTest, TheFilterChosenInTheRealDialogForcesTheFormat) {
     EXPECT_EQ(TextOf(dialog), L"Добавить вопросы из файла");
     HWND types = GetDlgItem(dialog, 0x470);  // cmb1, the file types
     ASSERT_NE(types, nullptr);
-    EXPECT_EQ(SendMessageW(types, CB_GETCOUNT, 0, 0), 6);
+    EXPECT_EQ(SendMessageW(types, CB_GETCOUNT, 0, 0), 8);
     SendMessageW(types, CB_SETCURSEL, 3, 0);  // Aiken
     // What a choice in the list tells the dialog (Windows and Wine take the filter from it).
     for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
@@ -219,7 +222,8 @@ TEST_F(AddQuestionsTest, DroppedFilesAreAddedTheMenuRebuiltAndTheReportUsedByKey
   EXPECT_EQ(TextOf(GetDlgItem(report, kAddLines)),
             L"дроби.gift: 2 вопроса в 1 теме, дисциплина «дроби»\r\n"
             L"notes.doc: ничего не добавлено: формат не распознан: дайте файлу расширение "
-            L".gift, .aiken, .xml или .csv или выберите формат в списке типов файлов\r\n");
+            L".gift, .aiken, .xml, .csv, .docx или .xlsx или выберите формат в списке типов "
+            L"файлов\r\n");
   HWND open = GetDlgItem(report, kAddOpen);
   HWND close = GetDlgItem(report, IDCANCEL);
   EXPECT_EQ(TextOf(open), L"Открыть");
