@@ -120,6 +120,15 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export", input, error));
     return kExitFailed;
   }
+  // GIFT names its pictures in a folder beside the output ("quiz.gift": "quiz-pictures").
+  PictureFolder copies;
+  fs::path pictureFolder;
+  if (format == Format::kGift && haveOutput) {
+    fs::path outPath = PathFromUtf8(output);
+    bank.pictureFolder = Utf8FromPath(outPath.stem()) + "-pictures";
+    bank.pictureCopies = &copies;
+    pictureFolder = outPath.parent_path() / PathFromUtf8(bank.pictureFolder);
+  }
   std::size_t total = 0, carried = 0;
   for (const Topic& t : bank.bank.topics)
     for (const Question& q : t.questions) {
@@ -135,6 +144,19 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   }
 
   if (haveOutput) {
+    // The pictures first: the output never names a picture that is not there.
+    if (!copies.Empty()) {
+      fs::create_directory(pictureFolder, ec);
+      for (const auto& [name, picture] : copies.Files()) {
+        if (!WriteOut(pictureFolder / PathFromUtf8(name), picture, &error)) {
+          lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export",
+                                    Utf8FromPath(pictureFolder / PathFromUtf8(name)), error));
+          return kExitFailed;
+        }
+      }
+      lang::Write(err, lang::Tr(lang::Id::kExportPicturesCopied, copies.Files().size(),
+                                Utf8FromPath(pictureFolder)));
+    }
     if (!WriteOut(PathFromUtf8(output), bytes, &error)) {
       lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export", output, error));
       return kExitFailed;

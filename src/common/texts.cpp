@@ -824,6 +824,27 @@ constexpr Pattern kTable[] = {
      "Base)"},
     {Id::kChkCannotEnterTemporary, "cannot enter the temporary folder",
      "не удаётся перейти во временную папку"},
+
+    // Pictures and formulas in imported and exported texts.
+    {Id::kPictureNotFound, "picture '{1}' dropped: no such file",
+     "рисунок '{1}' не перенесён: такого файла нет"},
+    {Id::kPictureNotRelative, "picture '{1}' dropped: only a path relative to the input is read",
+     "рисунок '{1}' не перенесён: читается только путь относительно входного файла"},
+    {Id::kPictureNotDecoded, "picture '{1}' dropped: its data cannot be decoded",
+     "рисунок '{1}' не перенесён: его данные не декодируются"},
+    {Id::kNotAPicture, "file '{1}' dropped: it is not a picture (PNG, JPEG, GIF, BMP, WMF, EMF)",
+     "файл '{1}' не перенесён: это не рисунок (PNG, JPEG, GIF, BMP, WMF, EMF)"},
+    {Id::kFormulaKept, "formula kept as written: {1}", "формула оставлена как есть: {1}"},
+    {Id::kReplacementPutIn, "U+FFFD put in for {1}", "U+FFFD вместо {1}"},
+    {Id::kPictureKeptAsReference, "picture kept as the text {1}: {2} carries no pictures here",
+     "рисунок оставлен текстом {1}: {2} здесь рисунков не переносит"},
+    {Id::kExportPictureNotWritten,
+     "picture '{1}' not written, its text \"{2}\" put in: the file is missing, unreadable, "
+     "outside Base or not a picture",
+     "рисунок '{1}' не записан, вместо него текст \"{2}\": файла нет, он не читается, лежит вне "
+     "Base или это не рисунок"},
+    {Id::kExportPicturesCopied, "{1} {1|picture|pictures} copied into {2}\n",
+     "{1} {1|рисунок скопирован|рисунка скопировано|рисунков скопировано} в {2}\n"},
 };
 
 static_assert(std::size(kTable) == static_cast<std::size_t>(Id::kCount),

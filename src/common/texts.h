@@ -273,6 +273,15 @@ enum class Id : unsigned short {
   kChkFolderWithoutBase,
   kChkCannotEnterTemporary,
 
+  kPictureNotFound,
+  kPictureNotRelative,
+  kPictureNotDecoded,
+  kNotAPicture,
+  kFormulaKept,
+  kReplacementPutIn,
+  kPictureKeptAsReference,
+  kExportPictureNotWritten,
+  kExportPicturesCopied,
   kCount
 };
 
