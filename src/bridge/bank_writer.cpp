@@ -54,10 +54,11 @@ constexpr std::size_t kFolderDigitsMore = 2;
 // A text as the program's file holds it, in UTF-8: controls removed, malformed sequences made
 // U+FFFD, formulas made Unicode text, text that looks like a picture reference escaped and the
 // picture marks made references (into the topic's folder). Notes at `line`; *pictures counts
-// the references.
+// the references. *plain gets the text unescaped, as a Windows-1251 file holds it, where
+// `![` is no picture.
 std::string FileText(std::string_view utf8, const Bank* bank, PictureFolder* folder,
                      const std::string& input, int line, std::vector<Note>* notes,
-                     std::size_t* pictures) {
+                     std::size_t* pictures, std::string* plain) {
   std::string clean = WithoutControls(utf8, input, line, notes);
   std::string repaired;
   if (std::size_t bad = utf8::Repair(clean, &repaired); bad > 0) {
@@ -77,6 +78,7 @@ std::string FileText(std::string_view utf8, const Bank* bank, PictureFolder* fol
   for (const MarkedPiece& piece : SplitMarked(text, count)) {
     if (!piece.picture) {
       out += picref::EscapeText(piece.text);
+      *plain += piece.text;
       continue;
     }
     const Picture& picture = bank->pictures[piece.id];
@@ -151,12 +153,12 @@ Sizes SizeOf(const std::string& text, std::size_t pictures) {
   return s;
 }
 
-// One question's lines (UTF-8), or false (with a note) when the program cannot hold it in any
-// encoding. *needsUtf8 tells whether the lines need UTF-8, *why (empty when they fit) why they
+// One question's lines (UTF-8, and *plainLines as a Windows-1251 file holds them), or false
+// (with a note) when the program cannot hold it in any encoding. *needsUtf8 tells whether the lines need UTF-8, *why (empty when they fit) why they
 // would not fit a UTF-8 file.
 bool EncodeQuestion(const Question& q, const Bank* bank, PictureFolder* folder, bool utf8,
-                    const std::string& input, std::string* out, std::vector<Note>* topicNotes,
-                    bool* needsUtf8, lang::Text* why) {
+                    const std::string& input, std::string* out, std::string* plainLines,
+                    std::vector<Note>* topicNotes, bool* needsUtf8, lang::Text* why) {
   auto leaveOut = [&](int line, lang::Text reason) {
     topicNotes->push_back(
         Note{input, line, lang::Say(lang::Id::kQuestionLeftOut, std::move(reason))});
@@ -167,7 +169,9 @@ bool EncodeQuestion(const Question& q, const Bank* bank, PictureFolder* folder, 
                                       kMaxVariantsPerQuestion));
   std::vector<Note> notes;
   std::size_t pictures = 0;
-  std::string task = FileText(q.task, bank, folder, input, q.line, &notes, &pictures);
+  std::string plainTask;
+  std::string task =
+      FileText(q.task, bank, folder, input, q.line, &notes, &pictures, &plainTask);
   if (task.empty()) return leaveOut(q.line, lang::Say(lang::Id::kWhyTaskOnlyControls));
   Sizes size = SizeOf(task, pictures);
   *needsUtf8 = utf8 || !size.fits1251;
@@ -179,18 +183,21 @@ bool EncodeQuestion(const Question& q, const Bank* bank, PictureFolder* folder, 
   std::vector<Limit> over;  // each text over its limit in either encoding
   if (size.utf8 > static_cast<std::size_t>(kMaxTaskBytes) ||
       size.cp1251 > static_cast<std::size_t>(kMaxTaskBytes))
-    over.push_back(Limit{q.line, lang::Say(lang::Id::kWhyTaskTooLong, size.utf8, kMaxTaskBytes),
+    over.push_back(Limit{q.line, lang::Say(lang::Id::kWhyTaskTooLongUtf8, size.utf8, kMaxTaskBytes),
                          lang::Say(lang::Id::kWhyTaskTooLong, size.cp1251, kMaxTaskBytes),
                          size.cp1251 > static_cast<std::size_t>(kMaxTaskBytes)});
   std::string lines = task + "\r\n";
+  *plainLines = plainTask + "\r\n";
   for (std::size_t k = 0; k < q.variants.size(); ++k) {
     const Variant& v = q.variants[k];
     pictures = 0;
-    std::string text = FileText(v.text, bank, folder, input, v.line, &notes, &pictures);
+    std::string plainText;
+    std::string text = FileText(v.text, bank, folder, input, v.line, &notes, &pictures, &plainText);
     if (text.empty()) return leaveOut(v.line, lang::Say(lang::Id::kWhyVariantOnlyControls, k + 1));
     // The loader takes a leading '+' or '-' as the mark: a space keeps it text, and says so.
     if (text[0] == '+' || text[0] == '-') {
       text.insert(0, 1, ' ');
+      plainText.insert(0, 1, ' ');
       notes.push_back(Note{input, v.line,
                            lang::Say(lang::Id::kSpaceBeforeSign, k + 1, std::string(1, text[1])),
                            true});
@@ -200,13 +207,15 @@ bool EncodeQuestion(const Question& q, const Bank* bank, PictureFolder* folder, 
     if (size.utf8 > static_cast<std::size_t>(kMaxVariantBytes) ||
         size.cp1251 > static_cast<std::size_t>(kMaxVariantBytes))
       over.push_back(
-          Limit{v.line, lang::Say(lang::Id::kWhyVariantTooLong, k + 1, size.utf8, kMaxVariantBytes),
+          Limit{v.line, lang::Say(lang::Id::kWhyVariantTooLongUtf8, k + 1, size.utf8, kMaxVariantBytes),
                 lang::Say(lang::Id::kWhyVariantTooLong, k + 1, size.cp1251, kMaxVariantBytes),
                 size.cp1251 > static_cast<std::size_t>(kMaxVariantBytes)});
-    lines += '\t';
-    lines += v.correct ? '+' : '-';
-    lines += text;
-    lines += "\r\n";
+    for (std::string* to : {&lines, plainLines}) {
+      *to += '\t';
+      *to += v.correct ? '+' : '-';
+      *to += to == plainLines ? plainText : text;
+      *to += "\r\n";
+    }
   }
   *why = {};
   for (Limit& limit : over) {
@@ -293,17 +302,20 @@ void StreamEncoder::Take(std::size_t topic, const Question& question) {
   TopicFile& t = topics_[topic];
   ++t.given;
   std::vector<Note> notes;
-  std::string lines;
+  std::string lines, plainLines;
   bool needsUtf8 = false;
   lang::Text longInUtf8;
-  if (EncodeQuestion(question, bank_, &t.pictures, utf8_, input_, &lines, &notes, &needsUtf8,
-                     &longInUtf8)) {
+  if (EncodeQuestion(question, bank_, &t.pictures, utf8_, input_, &lines, &plainLines, &notes,
+                     &needsUtf8, &longInUtf8)) {
     TopicFile::Span span{t.file.size(), lines.size(), question.line, {}};
     if (needsUtf8) {
       t.utf8 = true;
     } else {
       std::string bytes;
-      utf8::ToCp1251(lines, &bytes);
+      utf8::ToCp1251(plainLines, &bytes);
+      // Escapes only a UTF-8 file reads: a Windows-1251 one takes the text as it is.
+      if (plainLines != lines)
+        t.unescaped.push_back(TopicFile::Unescaped{span.begin, span.size, std::move(plainLines)});
       if (t.written == 0 && BeginsLikeAByteOrderMark(bytes)) {
         t.firstLikeMark = true;
         t.first = span;
@@ -333,6 +345,8 @@ void StreamEncoder::Take(std::size_t topic, const Question& question) {
 
 EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
   EncodedDiscipline out;
+  // The discipline's title is said first, though it is encoded last.
+  std::size_t titleNotes = report_->notes.size();
   std::vector<std::string> titles;  // UTF-8, of the topics written
   std::vector<int> titleLines;
   std::string title = TitleText(bank.title, input_, 0, report_);
@@ -355,6 +369,13 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
     report_->unlistedRemarks += t.unlistedRemarks;
     bool utf8 = t.utf8 || utf8_;
     std::vector<TopicFile::Span> gone;
+    // Lines left out (`gone`) or replaced (`text`), in the order of the file.
+    struct Edit {
+      std::size_t begin, size;
+      std::string text;
+      TopicFile::Span* gone;
+    };
+    std::vector<Edit> edits;
     if (utf8) {
       gone = std::move(t.longInUtf8);
     } else {
@@ -364,14 +385,31 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
       if (t.firstLikeMark && (gone.empty() || gone.front().begin != t.first.begin))
         gone.insert(gone.begin(), t.first);
     }
-    if (!gone.empty()) {
+    if (!utf8) {
+      // The questions written unescaped replace their lines (unless left out).
+      for (TopicFile::Unescaped& u : t.unescaped) {
+        auto same = [&](const TopicFile::Span& g) { return g.begin == u.begin; };
+        if (std::none_of(gone.begin(), gone.end(), same))
+          edits.push_back(Edit{u.begin, u.size, std::move(u.lines), nullptr});
+      }
+    }
+    for (TopicFile::Span& g : gone) edits.push_back(Edit{g.begin, g.size, {}, &g});
+    if (!edits.empty()) {
+      std::sort(edits.begin(), edits.end(),
+                [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
       std::string kept;
       std::size_t from = 0;
-      for (TopicFile::Span& s : gone) {
-        kept.append(t.file, from, s.begin - from);
-        from = s.begin + s.size;
-        --t.written;
-        report_->Lose(input_, s.line, lang::Say(lang::Id::kQuestionLeftOut, std::move(s.why)));
+      for (Edit& e : edits) {
+        kept.append(t.file, from, e.begin - from);
+        if (e.gone != nullptr) {
+          from = e.begin + e.size;
+          --t.written;
+          report_->Lose(input_, e.gone->line,
+                        lang::Say(lang::Id::kQuestionLeftOut, std::move(e.gone->why)));
+        } else {
+          kept += e.text;
+          from = e.begin + e.size;
+        }
       }
       kept.append(t.file, from, std::string::npos);
       t.file = std::move(kept);
@@ -405,7 +443,11 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
   // The description file is UTF-8 when a title needs it (or when asked).
   out.utf8 = utf8_ || !utf8::FitsCp1251(title);
   for (const std::string& s : titles) out.utf8 = out.utf8 || !utf8::FitsCp1251(s);
-  out.title = EncodeTitle(title, out.utf8, input_, 0, report_);
+  Report said;
+  out.title = EncodeTitle(title, out.utf8, input_, 0, &said);
+  for (Note& note : said.notes)
+    report_->notes.insert(report_->notes.begin() + static_cast<std::ptrdiff_t>(titleNotes++),
+                          std::move(note));
   for (std::size_t k = 0; k < titles.size(); ++k)
     out.topicTitles.push_back(EncodeTitle(titles[k], out.utf8, input_, titleLines[k], report_));
   if (!out.utf8) KeepTitlesToOneEncoding(&out, input_, report_);

@@ -83,6 +83,12 @@ class StreamEncoder {
     bool mixed = false;
     bool firstLikeMark = false;
     Span first;
+    // Written in Windows-1251, questions whose texts were escaped are written as they read.
+    struct Unescaped {
+      std::size_t begin = 0, size = 0;
+      std::string lines;
+    };
+    std::vector<Unescaped> unescaped;
     // Written in UTF-8, it is left without the questions over the limits in UTF-8 bytes alone.
     std::vector<Span> longInUtf8;
   };

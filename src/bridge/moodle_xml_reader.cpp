@@ -87,13 +87,14 @@ class XmlReader {
       return std::string();
     }
     std::string name = PictureFileName(path.empty() ? "picture" : path);
+    std::string shown = path.empty() ? "<image_base64>" : path;
     std::string bytes;
     if (!DecodeBase64(data, &bytes)) {
-      report_->Lose(source_.name, line, lang::Say(lang::Id::kPictureNotDecoded, name));
+      report_->Lose(source_.name, line, lang::Say(lang::Id::kPictureNotDecoded, shown));
       return std::string();
     }
     PictureSource pictures{bank_, nullptr};
-    return TakePicture(name, std::string(), std::move(bytes), name, source_, line, pictures,
+    return TakePicture(name, std::string(), std::move(bytes), shown, source_, line, pictures,
                        report_);
   }
 

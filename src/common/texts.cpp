@@ -826,6 +826,10 @@ constexpr Pattern kTable[] = {
      "не удаётся перейти во временную папку"},
 
     // Pictures and formulas in imported and exported texts.
+    {Id::kWhyTaskTooLongUtf8, "its task is {1} bytes in UTF-8, the program holds {2}",
+     "его задание занимает {1} {1|байт|байта|байт} в UTF-8, а программа вмещает {2}"},
+    {Id::kWhyVariantTooLongUtf8, "its variant {1} is {2} bytes in UTF-8, the program holds {3}",
+     "его вариант {1} занимает {2} {2|байт|байта|байт} в UTF-8, а программа вмещает {3}"},
     {Id::kPictureNotFound, "picture '{1}' dropped: no such file",
      "рисунок '{1}' не перенесён: такого файла нет"},
     {Id::kPictureNotRelative, "picture '{1}' dropped: only a path relative to the input is read",

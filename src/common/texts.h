@@ -273,6 +273,8 @@ enum class Id : unsigned short {
   kChkFolderWithoutBase,
   kChkCannotEnterTemporary,
 
+  kWhyTaskTooLongUtf8,
+  kWhyVariantTooLongUtf8,
   kPictureNotFound,
   kPictureNotRelative,
   kPictureNotDecoded,
