@@ -84,12 +84,20 @@ std::string FileText(std::string_view utf8, const Bank* bank, PictureFolder* fol
     const Picture& picture = bank->pictures[piece.id];
     std::string name = folder->Add(picture.name, picture.bytes);
     // The alt text as a reference holds it: one line, folded.
-    std::string alt = FoldSpace(picture.alt);
+    std::string alt;
+    for (char c : FoldSpace(picture.alt))
+      if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) alt += c;
     std::string probe, reference;
     // Picture names are made fit for any file system and a reference; the folder is put in
     // after the bracket that opens the path.
-    if (!picref::WriteReference(alt, "x", &probe) || !picref::WriteReference(alt, name, &reference))
+    if (!picref::WriteReference(alt, "x", &probe) ||
+        !picref::WriteReference(alt, name, &reference)) {
+      // PictureFileName leaves no name a reference cannot hold; should one come, its alt text
+      // stays rather than nothing.
+      out += picref::EscapeText(alt);
+      *plain += alt;
       continue;
+    }
     std::size_t at = probe.size() - 2;  // "x)" ends the probe
     if (reference[at] == '<') ++at;
     reference.insert(at, std::string(1, kTopicFolder) + "/");
@@ -435,6 +443,7 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
       titles.push_back(TitleText(topic.title, input_, topic.line, report_));
       titleLines.push_back(topic.line);
       out.topicFiles.push_back(std::move(file));
+      out.topicOf.push_back(k);
       out.questions += t.written;
     }
     t = TopicFile{};

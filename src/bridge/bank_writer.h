@@ -21,6 +21,7 @@ struct EncodedDiscipline {
   std::vector<std::string> topicFiles;   // Base\dN\K.txt, K = 1, 2, ...
   // The pictures of each topic, written as Base\dN\K\NAME: name and bytes.
   std::vector<std::vector<std::pair<std::string, std::string>>> topicPictures;
+  std::vector<std::size_t> topicOf;  // the bank's topic each file holds
   bool utf8 = false;  // the titles (and so the description file) are UTF-8
   int questions = 0;
 };
