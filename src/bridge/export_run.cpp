@@ -3,6 +3,7 @@
 #include <cstring>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #include "bridge/host.h"
 #include "bridge/text.h"
@@ -144,23 +145,36 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   }
 
   if (haveOutput) {
-    // The pictures first: the output never names a picture that is not there.
+    // The pictures first: the output never names a picture that is not there. Those that were
+    // not there before go again when the output cannot be written.
+    std::vector<fs::path> made;
+    bool madeFolder = false;
+    auto undo = [&] {
+      for (const fs::path& p : made) fs::remove(p, ec);
+      if (madeFolder) fs::remove(pictureFolder, ec);
+    };
     if (!copies.Empty()) {
-      fs::create_directory(pictureFolder, ec);
+      madeFolder = fs::create_directory(pictureFolder, ec);
       for (const auto& [name, picture] : copies.Files()) {
-        if (!WriteOut(pictureFolder / PathFromUtf8(name), picture, &error)) {
+        fs::path to = pictureFolder / PathFromUtf8(name);
+        bool existed = fs::exists(to, ec);
+        if (!WriteOut(to, picture, &error)) {
           lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export",
-                                    Utf8FromPath(pictureFolder / PathFromUtf8(name)), error));
+                                    Utf8FromPath(to), error));
+          undo();
           return kExitFailed;
         }
+        if (!existed) made.push_back(to);
       }
-      lang::Write(err, lang::Tr(lang::Id::kExportPicturesCopied, copies.Files().size(),
-                                Utf8FromPath(pictureFolder)));
     }
     if (!WriteOut(PathFromUtf8(output), bytes, &error)) {
+      undo();
       lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export", output, error));
       return kExitFailed;
     }
+    if (!copies.Empty())
+      lang::Write(err, lang::Tr(lang::Id::kExportPicturesCopied, copies.Files().size(),
+                                Utf8FromPath(pictureFolder)));
   } else if (!lang::Write(out, bytes) || std::fflush(out) != 0) {
     lang::Write(err, lang::Tr(lang::Id::kExportCannotWriteStdout));
     return kExitFailed;
