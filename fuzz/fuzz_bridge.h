@@ -51,7 +51,7 @@ inline std::string Encoded(std::string_view utf8, bool* utf8Needed) {
   for (char c : utf8) {
     unsigned char b = static_cast<unsigned char>(c);
     bool control = (b >= 1 && b < 0x20 && c != '\t' && c != '\r' && c != '\n') || b == 0x7F;
-    if (!control) kept += c;
+    if (!control) kept += c == '\0' ? '?' : c;
   }
   std::string repaired;
   utf8::Repair(bridge::FoldSpace(kept), &repaired);

@@ -45,6 +45,17 @@ std::string WithoutControls(std::string_view utf8, const std::string& input, int
   return FoldSpace(out);
 }
 
+// U+0000 would end the text where the program reads it: it becomes '?', noted, as it always has.
+std::string WithoutNul(std::string text, const std::string& input, int line,
+                       std::vector<Note>* notes) {
+  for (char& c : text) {
+    if (c != '\0') continue;
+    c = '?';
+    notes->push_back(Note{input, line, lang::Say(lang::Id::kQuestionMarkPutIn, MissingText(0))});
+  }
+  return text;
+}
+
 // The writer's placeholder for a picture's topic folder K, known only once the topic's file is
 // written: control characters are gone from the texts by then, so it stands for nothing else.
 constexpr char kTopicFolder = '\x01';
@@ -59,7 +70,7 @@ constexpr std::size_t kFolderDigitsMore = 2;
 std::string FileText(std::string_view utf8, const Bank* bank, PictureFolder* folder,
                      const std::string& input, int line, std::vector<Note>* notes,
                      std::size_t* pictures, std::string* plain) {
-  std::string clean = WithoutControls(utf8, input, line, notes);
+  std::string clean = WithoutNul(WithoutControls(utf8, input, line, notes), input, line, notes);
   std::string repaired;
   if (std::size_t bad = utf8::Repair(clean, &repaired); bad > 0) {
     for (std::size_t k = 0; k < bad; ++k)
@@ -114,7 +125,8 @@ std::string TitleText(std::string_view utf8, const std::string& input, int line,
   for (char& c : title)
     if (c == '"') c = '\'';
   std::vector<Note> notes;
-  std::string clean = WithoutControls(FoldSpace(title), input, line, &notes);
+  std::string clean =
+      WithoutNul(WithoutControls(FoldSpace(title), input, line, &notes), input, line, &notes);
   std::string text;
   if (std::size_t bad = utf8::Repair(clean, &text); bad > 0)
     notes.push_back(Note{input, line,
@@ -324,14 +336,16 @@ void StreamEncoder::Take(std::size_t topic, const Question& question) {
       // Escapes only a UTF-8 file reads: a Windows-1251 one takes the text as it is.
       if (plainLines != lines)
         t.unescaped.push_back(TopicFile::Unescaped{span.begin, span.size, std::move(plainLines)});
-      if (t.written == 0 && BeginsLikeAByteOrderMark(bytes)) {
-        t.firstLikeMark = true;
-        t.first = span;
-        t.first.why = lang::Say(lang::Id::kWhyTaskLikeByteOrderMark);
+      bool likeMark =
+          t.written == static_cast<int>(t.likeMark.size()) && BeginsLikeAByteOrderMark(bytes);
+      if (likeMark) {
+        // Left out of a Windows-1251 file, and so not counted among its letters below.
+        t.likeMark.push_back(span);
+        t.likeMark.back().why = lang::Say(lang::Id::kWhyTaskLikeByteOrderMark);
       }
       // Kept only while every question with letters so far also reads as UTF-8: then, at the
       // end, a Windows-1251 file would read as UTF-8 and these are left out.
-      if (!t.mixed && HasHighByte(bytes)) {
+      if (!likeMark && !t.mixed && HasHighByte(bytes)) {
         if (ReadsAsUtf8(bytes)) {
           t.utf8Only.push_back(span);
           t.utf8Only.back().why = lang::Say(lang::Id::kWhyLettersReadAsUtf8);
@@ -390,8 +404,14 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
       // exameo-check (rightly, for a file a person saved) takes a file whose every letter reads
       // as UTF-8 for another encoding; in an import that comes only from mis-decoded text.
       if (!t.mixed) gone = std::move(t.utf8Only);
-      if (t.firstLikeMark && (gone.empty() || gone.front().begin != t.first.begin))
-        gone.insert(gone.begin(), t.first);
+      // Both lists are in the order of the file; a question in both is left out once.
+      for (TopicFile::Span& s : t.likeMark) {
+        auto same = [&](const TopicFile::Span& g) { return g.begin == s.begin; };
+        if (std::none_of(gone.begin(), gone.end(), same)) gone.push_back(std::move(s));
+      }
+      std::sort(gone.begin(), gone.end(), [](const TopicFile::Span& a, const TopicFile::Span& b) {
+        return a.begin < b.begin;
+      });
     }
     if (!utf8) {
       // The questions written unescaped replace their lines (unless left out).

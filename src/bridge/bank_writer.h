@@ -79,11 +79,11 @@ class StreamEncoder {
     };
     // Written in Windows-1251, the file is left without: questions whose letters all read as
     // UTF-8, while no other question has letters that do not (`mixed`), since the file would
-    // read as UTF-8; and a first question that begins like a byte order mark.
+    // read as UTF-8; and the questions that begin like a byte order mark, while the file would
+    // begin with them.
     std::vector<Span> utf8Only;
     bool mixed = false;
-    bool firstLikeMark = false;
-    Span first;
+    std::vector<Span> likeMark;
     // Written in Windows-1251, questions whose texts were escaped are written as they read.
     struct Unescaped {
       std::size_t begin = 0, size = 0;
