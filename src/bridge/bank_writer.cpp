@@ -317,6 +317,38 @@ void StreamEncoder::Keep(TopicFile& t, Note note) {
   }
 }
 
+void StreamEncoder::ToUtf8(TopicFile& t) {
+  // Windows-1251 to UTF-8 loses nothing; escaped questions take their UTF-8 lines, and the
+  // questions too long in UTF-8 keep their places.
+  std::string out;
+  out.reserve(t.file.size() + t.file.size() / 2);
+  std::size_t from = 0, i = 0, j = 0;
+  while (i < t.longInUtf8.size() || j < t.escaped.size()) {
+    std::size_t begin = std::min(i < t.longInUtf8.size() ? t.longInUtf8[i].begin : t.file.size(),
+                                 j < t.escaped.size() ? t.escaped[j].begin : t.file.size());
+    utf8::FromCp1251(std::string_view(t.file).substr(from, begin - from), &out);
+    std::size_t at = out.size(), size;
+    if (j < t.escaped.size() && t.escaped[j].begin == begin) {
+      out += t.escaped[j].lines;
+      size = t.escaped[j++].size;
+    } else {
+      size = t.longInUtf8[i].size;
+      utf8::FromCp1251(std::string_view(t.file).substr(begin, size), &out);
+    }
+    if (i < t.longInUtf8.size() && t.longInUtf8[i].begin == begin) {
+      t.longInUtf8[i].begin = at;
+      t.longInUtf8[i++].size = out.size() - at;
+    }
+    from = begin + size;
+  }
+  utf8::FromCp1251(std::string_view(t.file).substr(from), &out);
+  t.file = std::move(out);
+  t.utf8 = true;
+  std::vector<TopicFile::Span>().swap(t.utf8Only);
+  std::vector<TopicFile::Span>().swap(t.likeMark);
+  std::vector<TopicFile::Escaped>().swap(t.escaped);
+}
+
 void StreamEncoder::Take(std::size_t topic, const Question& question) {
   if (topics_.size() <= topic) topics_.resize(topic + 1);
   TopicFile& t = topics_[topic];
@@ -325,30 +357,32 @@ void StreamEncoder::Take(std::size_t topic, const Question& question) {
   std::string lines, plainLines;
   bool needsUtf8 = false;
   lang::Text longInUtf8;
-  if (EncodeQuestion(question, bank_, &t.pictures, utf8_, input_, &lines, &plainLines, &notes,
-                     &needsUtf8, &longInUtf8)) {
-    TopicFile::Span span{t.file.size(), lines.size(), question.line, {}};
-    if (needsUtf8) {
-      t.utf8 = true;
+  // Once the file is UTF-8, every question must fit UTF-8.
+  if (EncodeQuestion(question, bank_, &t.pictures, utf8_ || t.utf8, input_, &lines, &plainLines,
+                     &notes, &needsUtf8, &longInUtf8)) {
+    if (needsUtf8 && !t.utf8) ToUtf8(t);
+    if (t.utf8) {
+      t.file += lines;
     } else {
       std::string bytes;
       utf8::ToCp1251(plainLines, &bytes);
+      TopicFile::Span span{t.file.size(), bytes.size(), question.line, 0};
       // Escapes only a UTF-8 file reads: a Windows-1251 one takes the text as it is.
       if (plainLines != lines)
-        t.unescaped.push_back(TopicFile::Unescaped{span.begin, span.size, std::move(plainLines)});
+        t.escaped.push_back(TopicFile::Escaped{span.begin, span.size, std::move(lines)});
       bool likeMark =
           t.written == static_cast<int>(t.likeMark.size()) && BeginsLikeAByteOrderMark(bytes);
       if (likeMark) {
         // Left out of a Windows-1251 file, and so not counted among its letters below.
         t.likeMark.push_back(span);
-        t.likeMark.back().why = lang::Say(lang::Id::kWhyTaskLikeByteOrderMark);
+        t.likeMark.back().reason = TopicFile::kLikeMark;
       }
       // Kept only while every question with letters so far also reads as UTF-8: then, at the
       // end, a Windows-1251 file would read as UTF-8 and these are left out.
       if (!likeMark && !t.mixed && HasHighByte(bytes)) {
         if (ReadsAsUtf8(bytes)) {
           t.utf8Only.push_back(span);
-          t.utf8Only.back().why = lang::Say(lang::Id::kWhyLettersReadAsUtf8);
+          t.utf8Only.back().reason = TopicFile::kReadsAsUtf8;
         } else {
           t.mixed = true;
           std::vector<TopicFile::Span>().swap(t.utf8Only);
@@ -356,10 +390,11 @@ void StreamEncoder::Take(std::size_t topic, const Question& question) {
       }
       if (!longInUtf8.empty()) {
         t.longInUtf8.push_back(span);
-        t.longInUtf8.back().why = std::move(longInUtf8);
+        t.longInUtf8.back().reason = static_cast<int>(t.longReasons.size());
+        t.longReasons.push_back(std::move(longInUtf8));
       }
+      t.file += bytes;
     }
-    t.file += lines;
     ++t.written;
   }
   for (Note& note : notes) Keep(t, std::move(note));
@@ -389,16 +424,8 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
     for (Note& note : t.notes) report_->Keep(std::move(note));
     report_->unlisted += t.unlisted;
     report_->unlistedRemarks += t.unlistedRemarks;
-    bool utf8 = t.utf8 || utf8_;
     std::vector<TopicFile::Span> gone;
-    // Lines left out (`gone`) or replaced (`text`), in the order of the file.
-    struct Edit {
-      std::size_t begin, size;
-      std::string text;
-      TopicFile::Span* gone;
-    };
-    std::vector<Edit> edits;
-    if (utf8) {
+    if (t.utf8) {
       gone = std::move(t.longInUtf8);
     } else {
       // exameo-check (rightly, for a file a person saved) takes a file whose every letter reads
@@ -407,44 +434,32 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
       // Both lists are in the order of the file; a question in both is left out once.
       for (TopicFile::Span& s : t.likeMark) {
         auto same = [&](const TopicFile::Span& g) { return g.begin == s.begin; };
-        if (std::none_of(gone.begin(), gone.end(), same)) gone.push_back(std::move(s));
+        if (std::none_of(gone.begin(), gone.end(), same)) gone.push_back(s);
       }
       std::sort(gone.begin(), gone.end(), [](const TopicFile::Span& a, const TopicFile::Span& b) {
         return a.begin < b.begin;
       });
     }
-    if (!utf8) {
-      // The questions written unescaped replace their lines (unless left out).
-      for (TopicFile::Unescaped& u : t.unescaped) {
-        auto same = [&](const TopicFile::Span& g) { return g.begin == u.begin; };
-        if (std::none_of(gone.begin(), gone.end(), same))
-          edits.push_back(Edit{u.begin, u.size, std::move(u.lines), nullptr});
-      }
-    }
-    for (TopicFile::Span& g : gone) edits.push_back(Edit{g.begin, g.size, {}, &g});
-    if (!edits.empty()) {
-      std::sort(edits.begin(), edits.end(),
-                [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    if (!gone.empty()) {
       std::string kept;
       std::size_t from = 0;
-      for (Edit& e : edits) {
-        kept.append(t.file, from, e.begin - from);
-        if (e.gone != nullptr) {
-          from = e.begin + e.size;
-          --t.written;
-          report_->Lose(input_, e.gone->line,
-                        lang::Say(lang::Id::kQuestionLeftOut, std::move(e.gone->why)));
-        } else {
-          kept += e.text;
-          from = e.begin + e.size;
-        }
+      for (const TopicFile::Span& g : gone) {
+        kept.append(t.file, from, g.begin - from);
+        from = g.begin + g.size;
+        --t.written;
+        lang::Text why = g.reason == TopicFile::kReadsAsUtf8
+                             ? lang::Say(lang::Id::kWhyLettersReadAsUtf8)
+                         : g.reason == TopicFile::kLikeMark
+                             ? lang::Say(lang::Id::kWhyTaskLikeByteOrderMark)
+                             : std::move(t.longReasons[static_cast<std::size_t>(g.reason)]);
+        report_->Lose(input_, g.line, lang::Say(lang::Id::kQuestionLeftOut, std::move(why)));
       }
       kept.append(t.file, from, std::string::npos);
       t.file = std::move(kept);
     }
     if (t.written > 0) {
       std::string file;
-      if (utf8) {
+      if (t.utf8) {
         // The pictures' folder is the topic's number.
         std::string number = std::to_string(out.topicFiles.size() + 1);
         file = "\xEF\xBB\xBF";
@@ -457,7 +472,7 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
         }
         out.topicPictures.push_back(t.pictures.Files());
       } else {
-        utf8::ToCp1251(t.file, &file);
+        file = std::move(t.file);
         out.topicPictures.emplace_back();
       }
       titles.push_back(TitleText(topic.title, input_, topic.line, report_));

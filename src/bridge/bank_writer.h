@@ -64,19 +64,25 @@ class StreamEncoder {
  private:
   friend EncodedDiscipline Encode(const Bank&, const std::string&, Report*, bool);
   struct TopicFile {
-    std::string file;   // UTF-8, whatever it will be written in
-    bool utf8 = false;  // a text needs UTF-8
+    // Windows-1251 while no question needed more, then UTF-8 (without its byte order mark): a
+    // file of millions of Cyrillic questions is held at one byte a letter.
+    std::string file;
+    bool utf8 = false;
     PictureFolder pictures;
     int given = 0;    // questions handed over
     int written = 0;  // of them, those in `file`
     std::vector<Note> notes;
     int unlisted = 0;  // past the report's listLimit
     int unlistedRemarks = 0;
+    // A question's lines in `file`, and why it would be left out: kReadsAsUtf8, kLikeMark, or
+    // the index of its text in `longReasons`.
     struct Span {
       std::size_t begin = 0, size = 0;
       int line = 0;
-      lang::Text why;  // why it is left out
+      int reason = 0;
     };
+    static constexpr int kReadsAsUtf8 = -1;
+    static constexpr int kLikeMark = -2;
     // Written in Windows-1251, the file is left without: questions whose letters all read as
     // UTF-8, while no other question has letters that do not (`mixed`), since the file would
     // read as UTF-8; and the questions that begin like a byte order mark, while the file would
@@ -84,15 +90,17 @@ class StreamEncoder {
     std::vector<Span> utf8Only;
     bool mixed = false;
     std::vector<Span> likeMark;
-    // Written in Windows-1251, questions whose texts were escaped are written as they read.
-    struct Unescaped {
+    // Questions held unescaped, as Windows-1251 reads them, and their UTF-8 lines, escaped.
+    struct Escaped {
       std::size_t begin = 0, size = 0;
       std::string lines;
     };
-    std::vector<Unescaped> unescaped;
-    // Written in UTF-8, it is left without the questions over the limits in UTF-8 bytes alone.
+    std::vector<Escaped> escaped;
+    // Should the file become UTF-8: the questions over the limits in UTF-8 bytes alone.
     std::vector<Span> longInUtf8;
+    std::vector<lang::Text> longReasons;
   };
+  static void ToUtf8(TopicFile& t);
   void Keep(TopicFile& t, Note note);
   const std::string& input_;
   Report* report_;
