@@ -20,8 +20,8 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest
   libbenchmark-dev g++-mingw-w64-x86-64-posix wine64 xvfb openbox xdotool x11-utils
-  imagemagick unzip python3 util-linux passwd libpugixml-dev libxml2-dev pkg-config dpkg-dev nsis
-  locales libminizip-dev libz-mingw-w64-dev python3-docx python3-openpyxl)
+  imagemagick unzip python3 util-linux passwd libpugixml-dev libxml2-dev libstb-dev pkg-config dpkg-dev
+  nsis locales libminizip-dev libz-mingw-w64-dev python3-docx python3-openpyxl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -6,10 +6,13 @@ namespace bridge {
 
 std::string WriteAiken(const ExportBank& bank, Report* report) {
   std::string out;
-  ForEachCarried(Format::kAiken, bank, report, [&](const Topic&, const Question& q) {
+  ForEachCarried(Format::kAiken, bank, report, [&](const Topic&, const Question& q,
+                                                   std::size_t t) {
+    // Aiken has no pictures: each stays the text of its reference, remarked.
+    RemarkReferences(bank, t, q, "Aiken", report);
     // Aiken has no escapes; a TAB would only be folded on reading, so it is folded here.
     auto line = [&](std::string_view text) {
-      for (char c : text) out += c == '\t' ? ' ' : c;
+      for (char c : TextWithReferences(bank, text)) out += c == '\t' ? ' ' : c;
       out += '\n';
     };
     line(q.task);

@@ -57,8 +57,10 @@ std::string WriteCsv(const ExportBank& bank, Report* report) {
   out += "Задание;Верные";
   for (int i = 1; i <= kMaxVariantsPerQuestion; ++i) out += ";Вариант " + std::to_string(i);
   out += "\r\n";
-  ForEachCarried(Format::kCsv, bank, report, [&](const Topic&, const Question& q) {
-    AppendField(q.task, &out);
+  ForEachCarried(Format::kCsv, bank, report, [&](const Topic&, const Question& q, std::size_t t) {
+    // CSV has no pictures: each stays the text of its reference, remarked.
+    RemarkReferences(bank, t, q, "CSV", report);
+    AppendField(TextWithReferences(bank, q.task), &out);
     out += ';';
     bool first = true;
     for (std::size_t i = 0; i < q.variants.size(); ++i) {
@@ -69,7 +71,7 @@ std::string WriteCsv(const ExportBank& bank, Report* report) {
     }
     for (const Variant& v : q.variants) {
       out += ';';
-      AppendField(v.text, &out);
+      AppendField(TextWithReferences(bank, v.text), &out);
     }
     out += "\r\n";
   });

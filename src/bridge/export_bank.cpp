@@ -2,12 +2,14 @@
 // writer shares: what a format can carry, the weights of several correct variants, categories.
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
 #include <system_error>
 
 #include "bank/catalogue.h"
+#include "bank/picture_ref.h"
 #include "bank/question.h"
 #include "common/utf8.h"
 #include "bridge/host.h"
@@ -122,6 +124,38 @@ std::string FieldText(const char* field, std::size_t capacity, const std::string
   return Cp1251ToUtf8(bytes);
 }
 
+// Where the pictures of a UTF-8 question file are: its folder, and how deep that lies in Base.
+struct PictureHome {
+  fs::path folder;
+  int depth = 0;
+};
+
+// A UTF-8 file's text: its escapes read and each picture reference a mark of out->pictures.
+std::string MarkPictures(const std::string& text, const PictureHome& home, Bank* out) {
+  if (!picref::HasPicture(text) && text.find("!\\") == std::string::npos) return text;
+  std::string marked;
+  for (const picref::Run& run : picref::SplitText(text).runs) {
+    if (!run.picture) {
+      marked += run.text;
+      continue;
+    }
+    Picture picture;
+    picture.path = run.path;
+    picture.alt = run.text;
+    picref::CheckedPath checked = picref::CheckPath(run.path, home.depth);
+    std::string path = checked.path;
+    std::size_t slash = path.rfind('/');
+    picture.name = slash == std::string::npos ? path : path.substr(slash + 1);
+    // A path refused stays without a file: the writers note it as missing.
+    if (checked.fault == picref::PathFault::kNone)
+      picture.file = Utf8FromPath(home.folder / PathFromUtf8(path));
+    if (picture.name.empty()) picture.name = "picture";
+    out->pictures.push_back(std::move(picture));
+    marked += PictureMarker(out->pictures.size() - 1);
+  }
+  return marked;
+}
+
 // A file name (UTF-8 on the command line) without its folder and extension.
 std::string Stem(const fs::path& path) {
   return Utf8FromPath(path.stem());
@@ -134,8 +168,8 @@ constexpr std::size_t kPiece = 256;
 // afresh at every line that does not begin with a TAB, so a file cut just before such lines
 // gives, piece by piece, the same questions as whole; in pieces the memory of the records is
 // used again, where a whole file of 10,000 questions would first touch 140 MB.
-bool LoadTopic(const std::string& bytes, const fs::path& scratch, const std::string& shown,
-               Topic* out, Report* report) {
+bool LoadTopic(std::string_view bytes, const fs::path& scratch, const std::string& shown,
+               Topic* out, Report* report, const PictureHome& home, Bank* bank) {
   std::vector<std::size_t> starts;  // offset of each task line
   std::vector<int> lines;           // and its number
   int line = 1;
@@ -170,11 +204,13 @@ bool LoadTopic(const std::string& bytes, const fs::path& scratch, const std::str
       question.task =
           FieldText(q->Task, sizeof q->Task, shown, question.line, lang::Id::kFieldTask, report,
                     q->bUtf8);
+      if (q->bUtf8) question.task = MarkPictures(question.task, home, bank);
       for (int v = 0; v < kMaxVariants && q->Vrnt[v].bExists; ++v) {
         Variant variant;
         variant.line = question.line > 0 ? question.line + 1 + v : 0;
         variant.text = FieldText(q->Vrnt[v].Text, sizeof q->Vrnt[v].Text, shown, question.line,
                                  lang::Id::kFieldVariant, report, q->bUtf8);
+        if (q->bUtf8) variant.text = MarkPictures(variant.text, home, bank);
         variant.correct = q->Vrnt[v].bCorrect;
         question.variants.push_back(std::move(variant));
       }
@@ -233,7 +269,17 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
     Topic t;
     t.title = Stem(path);
     t.line = 1;
-    if (!LoadTopic(bytes, scratch.Root(), shown, &t, report)) {
+    // Pictures lie relative to the file's folder; `..` may lead up to a Base folder above it.
+    PictureHome home{path.parent_path(), 0};
+    int depth = 0;
+    for (fs::path up = path.parent_path(); !up.empty() && up != up.parent_path();
+         up = up.parent_path(), ++depth) {
+      if (LowerAscii(Utf8FromPath(up.filename())) == "base") {
+        home.depth = depth;
+        break;
+      }
+    }
+    if (!LoadTopic(bytes, scratch.Root(), shown, &t, report, home, &out->bank)) {
       *error = lang::Tr(lang::Id::kCannotCopyFile);
       return false;
     }
@@ -289,10 +335,19 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
     t.line = line;
     t.title = FieldText(topics[i].Title, sizeof topics[i].Title, shown, line,
                         lang::Id::kFieldTopicTitle, report, topics[i].bUtf8);
+    // The topic's folder, as deep in Base as its path has parts.
+    PictureHome home{folder, 0};
+    std::string relative(topics[i].Path);
+    for (char& c : relative)
+      if (c == '\\') c = '/';
+    if (std::size_t slash = relative.rfind('/'); slash != std::string::npos) {
+      home.folder = folder / PathFromUtf8(Cp1251ToUtf8(relative.substr(0, slash)));
+      home.depth = static_cast<int>(std::count(relative.begin(), relative.end(), '/'));
+    }
     std::string file = JoinShown(given.parent_path(), topics[i].Path);
     std::string topicBytes;
     if (topics[i].Path[0] == 0 || !ReadProgramFile(topics[i].Path, &topicBytes) ||
-        !LoadTopic(topicBytes, scratch.Root(), file, &t, report)) {
+        !LoadTopic(topicBytes, scratch.Root(), file, &t, report, home, &out->bank)) {
       report->Lose(
           shown, line,
           lang::Say(lang::Id::kTopicFileUnreadable, t.title, Cp1251ToUtf8(topics[i].Path)));
@@ -307,6 +362,112 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
   }
   return true;
 }
+
+std::string TextWithReferences(const ExportBank& bank, std::string_view text) {
+  if (!HasMarks(text)) return std::string(text);
+  std::string out;
+  for (const MarkedPiece& piece : SplitMarked(text, bank.bank.pictures.size())) {
+    if (!piece.picture) {
+      out += piece.text;
+      continue;
+    }
+    const Picture& picture = bank.bank.pictures[piece.id];
+    if (!picref::WriteReference(picture.alt, picture.path, &out)) out += picture.alt;
+  }
+  return out;
+}
+
+bool ShowsPicture(const ExportBank& bank, std::string_view text) {
+  if (!HasMarks(text)) return false;
+  for (const MarkedPiece& piece : SplitMarked(text, bank.bank.pictures.size()))
+    if (piece.picture) return true;
+  return false;
+}
+
+void RemarkReferences(const ExportBank& bank, std::size_t topic, const Question& question,
+                      const char* format, Report* report) {
+  auto remark = [&](const std::string& text, int line) {
+    if (!HasMarks(text)) return;
+    for (const MarkedPiece& piece : SplitMarked(text, bank.bank.pictures.size())) {
+      if (!piece.picture) continue;
+      const Picture& picture = bank.bank.pictures[piece.id];
+      std::string reference;
+      if (!picref::WriteReference(picture.alt, picture.path, &reference)) reference = picture.alt;
+      report->Remark(bank.FileOf(topic), line,
+                     lang::Say(lang::Id::kPictureKeptAsReference, reference, format));
+    }
+  };
+  remark(question.task, question.line);
+  for (const Variant& v : question.variants) remark(v.text, v.line);
+}
+
+bool PictureBytes(const ExportBank& bank, std::size_t id, const std::string& file, int line,
+                  std::string* bytes, Report* report) {
+  const Picture& picture = bank.bank.pictures[id];
+  if (picture.file.empty() || !ReadWholeFile(PathFromUtf8(picture.file), bytes) ||
+      RecognisePicture(*bytes) == PictureKind::kNone) {
+    report->Lose(file, line,
+                 lang::Say(lang::Id::kExportPictureNotWritten, picture.path, picture.alt));
+    return false;
+  }
+  return true;
+}
+
+// HTML's special characters as references.
+void AppendHtml(std::string_view text, std::string* out) {
+  for (char c : text) {
+    switch (c) {
+      case '<': *out += "&lt;"; break;
+      case '>': *out += "&gt;"; break;
+      case '&': *out += "&amp;"; break;
+      case '"': *out += "&quot;"; break;
+      default: *out += c;
+    }
+  }
+}
+
+// %XX for every byte of a file name but letters, digits and "-._~", as a URL holds it.
+std::string UrlName(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
+        std::strchr("-._~", c) != nullptr) {
+      out += c;
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", b);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+std::string PictureHtml(const ExportBank& bank, std::string_view text, const std::string& file,
+                        int line, Report* report,
+                        const std::function<std::string(std::string_view name,
+                                                        const std::string& bytes)>& place) {
+  std::string html;
+  for (const MarkedPiece& piece : SplitMarked(text, bank.bank.pictures.size())) {
+    if (!piece.picture) {
+      AppendHtml(piece.text, &html);
+      continue;
+    }
+    const Picture& picture = bank.bank.pictures[piece.id];
+    std::string bytes;
+    if (!PictureBytes(bank, piece.id, file, line, &bytes, report)) {
+      AppendHtml(picture.alt, &html);
+      continue;
+    }
+    html += "<img src=\"";
+    html += place(picture.name, bytes);
+    html += "\" alt=\"";
+    AppendHtml(picture.alt, &html);
+    html += "\">";
+  }
+  return html;
+}
+
 
 lang::Text WhyLeftOut(Format format, const Question& question) {
   using lang::Id;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #include "bridge/host.h"
 #include "bridge/text.h"
@@ -126,6 +127,15 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export", input, error));
     return kExitFailed;
   }
+  // GIFT names its pictures in a folder beside the output ("quiz.gift": "quiz-pictures").
+  PictureFolder copies;
+  fs::path pictureFolder;
+  if (format == Format::kGift && haveOutput) {
+    fs::path outPath = PathFromUtf8(output);
+    bank.pictureFolder = Utf8FromPath(outPath.stem()) + "-pictures";
+    bank.pictureCopies = &copies;
+    pictureFolder = outPath.parent_path() / PathFromUtf8(bank.pictureFolder);
+  }
   std::size_t total = 0, carried = 0;
   for (const Topic& t : bank.bank.topics)
     for (const Question& q : t.questions) {
@@ -146,10 +156,36 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
   }
 
   if (haveOutput) {
+    // The pictures first: the output never names a picture that is not there. Those that were
+    // not there before go again when the output cannot be written.
+    std::vector<fs::path> made;
+    bool madeFolder = false;
+    auto undo = [&] {
+      for (const fs::path& p : made) fs::remove(p, ec);
+      if (madeFolder) fs::remove(pictureFolder, ec);
+    };
+    if (!copies.Empty()) {
+      madeFolder = fs::create_directory(pictureFolder, ec);
+      for (const auto& [name, picture] : copies.Files()) {
+        fs::path to = pictureFolder / PathFromUtf8(name);
+        bool existed = fs::exists(to, ec);
+        if (!WriteOut(to, picture, &error)) {
+          lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export",
+                                    Utf8FromPath(to), error));
+          undo();
+          return kExitFailed;
+        }
+        if (!existed) made.push_back(to);
+      }
+    }
     if (!WriteOut(PathFromUtf8(output), bytes, &error)) {
+      undo();
       lang::Write(err, lang::Tr(lang::Id::kToolPathFailure, "exameo-export", output, error));
       return kExitFailed;
     }
+    if (!copies.Empty())
+      lang::Write(err, lang::Tr(lang::Id::kExportPicturesCopied, copies.Files().size(),
+                                Utf8FromPath(pictureFolder)));
   } else if (!lang::Write(out, bytes) || std::fflush(out) != 0) {
     lang::Write(err, lang::Tr(lang::Id::kExportCannotWriteStdout));
     return kExitFailed;

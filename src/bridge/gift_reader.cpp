@@ -133,7 +133,7 @@ struct Paragraph {
 class GiftReader {
  public:
   GiftReader(const Source& source, Bank* bank, Report* report)
-      : source_(source), report_(report), sink_(source, bank) {}
+      : source_(source), bank_(bank), report_(report), sink_(source, bank) {}
 
   void Read(std::string_view bytes) {
     bytes = SkipBom(bytes);
@@ -209,8 +209,11 @@ class GiftReader {
   // Plain text of a GIFT text: escapes decoded, HTML made plain when so marked.
   std::string Text(std::string_view raw, TextFormat format, int line) {
     std::string decoded = DecodeEscapes(raw);
-    if (format != TextFormat::kHtml) return FoldSpace(decoded);
-    return HtmlAsText(decoded, source_, line, report_);
+    if (format != TextFormat::kHtml) return PlainText(decoded);
+    // Pictures by a path relative to the input: Moodle's own GIFT export names none, a
+    // teacher's file beside its pictures does.
+    PictureSource pictures{bank_, nullptr};
+    return HtmlAsText(decoded, source_, line, report_, nullptr, &pictures);
   }
 
   // Drops "#feedback" from the end of an answer; counts it when there was any.
@@ -425,6 +428,7 @@ class GiftReader {
   }
 
   const Source& source_;
+  Bank* bank_;
   Report* report_;
   TopicSink sink_;
 };

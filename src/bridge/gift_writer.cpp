@@ -7,6 +7,9 @@
 //   ~5
 //   }
 #include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 
 #include "bridge/writers.h"
 
@@ -18,6 +21,8 @@ namespace {
 // when the text itself begins like a comment, a format marker or an answer's weight ("%50%"),
 // which would otherwise be taken as such, or when it holds '<' or '&': a text without a marker
 // is HTML to Moodle (and to exameo-import), where those would be read as tags and entities.
+void AppendEscaped(std::string_view text, std::string* out);
+
 void AppendText(std::string_view text, std::string* out) {
   std::size_t start = 0;
   while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
@@ -33,6 +38,11 @@ void AppendText(std::string_view text, std::string* out) {
   }
   guard = guard || text.find_first_of("<&") != std::string_view::npos;
   if (guard) *out += "[plain]";
+  AppendEscaped(text, out);
+}
+
+// GIFT's special characters escaped.
+void AppendEscaped(std::string_view text, std::string* out) {
   // Runs without a special character go in whole.
   for (;;) {
     std::size_t special = text.find_first_of("~=#{}:\\");
@@ -57,10 +67,29 @@ std::string WriteGift(const ExportBank& bank, Report* report) {
     }
   out.reserve(size + size / 8);
   TopicCategories categories(bank, report);
-  ForEachCarried(Format::kGift, bank, report, [&](const Topic& t, const Question& q) {
+  // A text with pictures is HTML naming them in the folder beside the output; without that
+  // folder, the text of their references.
+  auto appendText = [&](const std::string& text, std::size_t t, int line) {
+    if (!ShowsPicture(bank, text)) {
+      AppendText(text, &out);
+    } else if (bank.pictureCopies == nullptr) {
+      AppendText(TextWithReferences(bank, text), &out);
+    } else {
+      out += "[html]";
+      AppendEscaped(PictureHtml(bank, text, bank.FileOf(t), line, report,
+                                [&](std::string_view name, const std::string& bytes) {
+                                  return UrlName(bank.pictureFolder) + "/" +
+                                         UrlName(bank.pictureCopies->Add(name, bytes));
+                                }),
+                    &out);
+    }
+  };
+  ForEachCarried(Format::kGift, bank, report, [&](const Topic& t, const Question& q,
+                                                  std::size_t topic) {
+    if (bank.pictureCopies == nullptr) RemarkReferences(bank, topic, q, "GIFT", report);
     std::string path;
     if (categories.Opens(t, &path)) out += "$CATEGORY: " + path + "\n\n";
-    AppendText(q.task, &out);
+    appendText(q.task, topic, q.line);
     if (q.variants.empty()) {
       // No answer block: a description.
       out += "\n\n";
@@ -80,7 +109,7 @@ std::string WriteGift(const ExportBank& bank, Report* report) {
       } else {
         out += "~%-100%";
       }
-      AppendText(v.text, &out);
+      appendText(v.text, topic, v.line);
       out += "\n";
     }
     out += "}\n\n";

@@ -358,6 +358,19 @@ class Converter {
     Tag tag = TagOf(name);
     if (tag == Tag::kFrame) return;  // the <body> the text is put in, or the text's own frame
     dropped_->tags = true;
+    if (tag == Tag::kImg && dropped_->keepPictures && media_ == 0 && hidden_ == 0) {
+      HtmlDropped::Image image;
+      for (const xmlChar** a = atts; a != nullptr && a[0] != nullptr; a += 2) {
+        if (a[1] == nullptr) continue;
+        std::string value = Restore(reinterpret_cast<const char*>(a[1]));
+        if (std::strcmp(reinterpret_cast<const char*>(a[0]), "src") == 0) image.src = value;
+        if (std::strcmp(reinterpret_cast<const char*>(a[0]), "alt") == 0) image.alt = value;
+      }
+      dropped_->pictures.push_back(std::move(image));
+      *out_ += "\xEF\xB7\x90";
+      open_.push_back(Open{Tag::kOther, false});  // its end comes as any element's
+      return;
+    }
     std::vector<std::string> files = FilesOf(atts);
     if (media_ > 0) {
       Open& parent = open_.back();

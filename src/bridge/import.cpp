@@ -86,6 +86,10 @@ int RunImport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
         return Usage(err, lang::Tr(lang::Id::kImportUnknownEncoding, value));
       continue;
     }
+    if (option && arg == "--utf8") {
+      options.utf8 = true;
+      continue;
+    }
     if (option && (arg == "--title" || arg.rfind("--title=", 0) == 0)) {
       if (arg == "--title") {
         if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kNeedsValue, arg));
@@ -232,7 +236,8 @@ ImportOutcome ImportInputs(const std::filesystem::path& folder,
       continue;
     }
     std::string fileName = Utf8FromPath(path.filename());
-    Source source{in.name, Utf8FromPath(path.stem())};
+    std::filesystem::path folder = path.parent_path();
+    Source source{in.name, Utf8FromPath(path.stem()), Utf8FromPath(folder.empty() ? "." : folder)};
     in.report.listLimit = kNotesListed;
     // Moodle XML goes to libxml2 as it is, to be read in the encoding it declares; the text
     // formats are decoded first (and a .txt told by what it holds once decoded).
@@ -250,7 +255,7 @@ ImportOutcome ImportInputs(const std::filesystem::path& folder,
       continue;
     }
     Bank bank;
-    StreamEncoder encoder(in.name, &in.report);
+    StreamEncoder encoder(in.name, &in.report, options.utf8);
     encoder.Attach(&bank);
     if (IsOffice(format)) {
       // A zip of XML parts: a refusal says its own reason.
@@ -277,7 +282,7 @@ ImportOutcome ImportInputs(const std::filesystem::path& folder,
                      [](const Note& a, const Note& b) { return a.line < b.line; });
     in.questions = encoded[i].questions;
     in.topics = static_cast<int>(encoded[i].topicFiles.size());
-    in.title = Cp1251ToUtf8(encoded[i].title);
+    in.title = encoded[i].utf8 ? encoded[i].title : Cp1251ToUtf8(encoded[i].title);
     if (encoded[i].questions == 0) in.refused = Refusal::kNoQuestion;
   }
 

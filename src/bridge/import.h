@@ -64,6 +64,7 @@ struct ImportOptions {
   Format format = Format::kUnknown;     // kUnknown: told by each input's name and content
   Encoding encoding = Encoding::kAuto;  // kAuto: told by each input (encoding.h)
   const std::string* title = nullptr;   // when not null, titles every discipline
+  bool utf8 = false;                    // every file in UTF-8, not only those that need it
 };
 
 // The whole import: reads every input first (all or nothing per input), gives the free places

@@ -47,6 +47,17 @@ struct Question {
   int VariantCount() const { return static_cast<int>(variants.size()) + moreVariants; }
 };
 
+// A picture a text shows. In the bank's texts a picture stands as PictureMarker(id) (pictures.h),
+// `id` its index in Bank::pictures: readers' texts stay plain, and only the bank writer turns
+// marks into references, so a text that merely looks like one can be escaped.
+struct Picture {
+  std::string name;   // its file's own name ("рисунок 1.png")
+  std::string alt;    // what stands for it without pictures: the image's alt, else its name
+  std::string bytes;  // the picture file, when read (import)
+  std::string path;   // as a bank's reference writes it, when read from a bank (export)
+  std::string file;   // where it lies (UTF-8), when read from a bank (export)
+};
+
 struct Topic {
   std::string title;
   std::vector<Question> questions;
@@ -57,6 +68,7 @@ struct Topic {
 struct Bank {
   std::string title;
   std::vector<Topic> topics;
+  std::vector<Picture> pictures;  // the pictures the texts mark (Picture)
   // When set, readers hand each finished question to `take` (with the index of its topic)
   // instead of keeping it: the importer encodes it at once, so that a file of millions of
   // small questions is never held whole as records.
@@ -152,6 +164,9 @@ struct Report {
 struct Source {
   std::string name;
   std::string stem;
+  // The folder pictures named by a relative path are looked for in (UTF-8): the input's own.
+  // Empty: such pictures are not read.
+  std::string folder = {};
 };
 
 }  // namespace bridge

@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include "bridge/pictures.h"
 #include "bridge/reader_support.h"
 #include "bridge/readers.h"
 #include "bridge/text.h"
@@ -18,7 +19,7 @@ namespace {
 class XmlReader {
  public:
   XmlReader(const Source& source, Bank* bank, Report* report, const XmlInput& lines)
-      : source_(source), report_(report), lines_(lines), sink_(source, bank) {}
+      : source_(source), bank_(bank), report_(report), lines_(lines), sink_(source, bank) {}
 
   void Quiz(pugi::xml_node quiz) {
     for (pugi::xml_node q : quiz.children("question")) Question(q);
@@ -49,13 +50,23 @@ class XmlReader {
   std::string Text(pugi::xml_node holder, const std::string& format, int line) {
     std::string raw = WholeText(holder);
     std::vector<std::string> shown;
-    std::string plain =
-        format != "plain_text" ? HtmlAsText(raw, source_, line, report_, &shown) : FoldSpace(raw);
-    for (pugi::xml_node file : holder.children("file")) {
-      std::string name = file.attribute("name").value();
-      // A file the text shows was noted with its image or player; the others are noted here.
-      if (!name.empty() && std::find(shown.begin(), shown.end(), name) != shown.end()) continue;
-      report_->Lose(source_.name, LineOf(file), lang::Say(lang::Id::kAttachedFileDropped, name));
+    // Its files are read only when a picture of the text names them.
+    std::vector<AttachedFile> attached;
+    for (pugi::xml_node file : holder.children("file"))
+      attached.push_back(AttachedFile{file.attribute("name").value(), file.text().get(),
+                                      LineOf(file), false});
+    PictureSource pictures{bank_, &attached};
+    std::string plain = format != "plain_text"
+                            ? HtmlAsText(raw, source_, line, report_, &shown, &pictures)
+                            : PlainText(raw);
+    for (const AttachedFile& file : attached) {
+      // A file the text shows was noted with its image or player, or is its picture; the others
+      // are noted here.
+      if (file.used) continue;
+      if (!file.name.empty() && std::find(shown.begin(), shown.end(), file.name) != shown.end())
+        continue;
+      report_->Lose(source_.name, file.line,
+                    lang::Say(lang::Id::kAttachedFileDropped, file.name));
     }
     return plain;
   }
@@ -64,14 +75,27 @@ class XmlReader {
     if (!FoldSpace(WholeText(node)).empty()) report_->Count(Drop::kFeedback);
   }
 
-  // Images of the question in the form of older Moodle versions: a path and its data.
-  void OldImages(pugi::xml_node q, int line) {
+  // The picture of the question in the form of older Moodle versions: a path and its data,
+  // shown after the question's text. Its mark, or an empty text (noted).
+  std::string OldImage(pugi::xml_node q, int line) {
     std::string path = FoldSpace(q.child("image").text().get());
-    if (!path.empty()) {
-      report_->Lose(source_.name, line, lang::Say(lang::Id::kImageFileDropped, path));
-    } else if (!FoldSpace(q.child("image_base64").text().get()).empty()) {
-      report_->Lose(source_.name, line, lang::Say(lang::Id::kEmbeddedImageDropped));
+    std::string data = q.child("image_base64").text().get();
+    if (FoldSpace(data).empty()) {
+      // A path alone names a file of the course, which the file does not hold.
+      if (!path.empty())
+        report_->Lose(source_.name, line, lang::Say(lang::Id::kImageFileDropped, path));
+      return std::string();
     }
+    std::string name = PictureFileName(path.empty() ? "picture" : path);
+    std::string shown = path.empty() ? "<image_base64>" : path;
+    std::string bytes;
+    if (!DecodeBase64(data, &bytes)) {
+      report_->Lose(source_.name, line, lang::Say(lang::Id::kPictureNotDecoded, shown));
+      return std::string();
+    }
+    PictureSource pictures{bank_, nullptr};
+    return TakePicture(name, std::string(), std::move(bytes), shown, source_, line, pictures,
+                       report_);
   }
 
   static double Fraction(pugi::xml_node answer) {
@@ -101,7 +125,8 @@ class XmlReader {
     pugi::xml_node questionText = q.child("questiontext");
     std::string format = FormatOf(questionText, "html");
     question.task = Text(questionText, format, line);
-    OldImages(q, line);
+    if (std::string old = OldImage(q, line); !old.empty())
+      question.task = question.task.empty() ? old : question.task + " " + old;
 
     if (type == "truefalse") {
       // Older and localised exports name the answers otherwise: Moodle takes them in order,
@@ -159,6 +184,7 @@ class XmlReader {
   }
 
   const Source& source_;
+  Bank* bank_;
   Report* report_;
   const XmlInput& lines_;
   TopicSink sink_;

@@ -33,6 +33,31 @@ void AddText(pugi::xml_node parent, const char* element, std::string_view text,
   node.append_child("text").text().set(std::string(text).c_str());
 }
 
+// A text into `holder`: plain text as it is; with pictures, HTML whose <img> name files attached
+// to the same element (one file for the same bytes, "-2" for another of a name taken).
+void AddText(const ExportBank& bank, pugi::xml_node holder, std::string_view text,
+             const std::string& file, int line, Report* report) {
+  if (!ShowsPicture(bank, text)) {
+    holder.append_attribute("format") = "plain_text";
+    holder.append_child("text").text().set(std::string(text).c_str());
+    return;
+  }
+  PictureFolder files;
+  std::string html = PictureHtml(bank, text, file, line, report,
+                                 [&](std::string_view name, const std::string& bytes) {
+                                   return "@@PLUGINFILE@@/" + UrlName(files.Add(name, bytes));
+                                 });
+  holder.append_attribute("format") = "html";
+  holder.append_child("text").text().set(html.c_str());
+  for (const auto& [name, bytes] : files.Files()) {
+    pugi::xml_node f = holder.append_child("file");
+    f.append_attribute("name") = name.c_str();
+    f.append_attribute("path") = "/";
+    f.append_attribute("encoding") = "base64";
+    f.text().set(EncodeBase64(bytes).c_str());
+  }
+}
+
 void AddValue(pugi::xml_node parent, const char* element, const char* value) {
   parent.append_child(element).text().set(value);
 }
@@ -55,7 +80,9 @@ std::string WriteMoodleXml(const ExportBank& bank, Report* report) {
   pugi::xml_node quiz = doc.append_child("quiz");
 
   TopicCategories categories(bank, report);
-  ForEachCarried(Format::kMoodleXml, bank, report, [&](const Topic& t, const Question& q) {
+  ForEachCarried(Format::kMoodleXml, bank, report, [&](const Topic& t, const Question& q,
+                                                       std::size_t topic) {
+    const std::string& file = bank.FileOf(topic);
     std::string path;
     if (categories.Opens(t, &path)) {
       pugi::xml_node c = quiz.append_child("question");
@@ -64,8 +91,8 @@ std::string WriteMoodleXml(const ExportBank& bank, Report* report) {
     }
     pugi::xml_node x = quiz.append_child("question");
     x.append_attribute("type") = q.variants.empty() ? "description" : "multichoice";
-    AddText(x, "name", NameOf(q.task), nullptr);
-    AddText(x, "questiontext", q.task, "plain_text");
+    AddText(x, "name", NameOf(TextWithReferences(bank, q.task)), nullptr);
+    AddText(bank, x.append_child("questiontext"), q.task, file, q.line, report);
     AddText(x, "generalfeedback", "", "plain_text");
     AddValue(x, "defaultgrade", q.variants.empty() ? "0" : "1");
     AddValue(x, "penalty", "0");
@@ -85,8 +112,7 @@ std::string WriteMoodleXml(const ExportBank& bank, Report* report) {
                              : v.correct  ? std::string(CorrectWeight(correct, index++))
                                           : "-100";
       a.append_attribute("fraction") = fraction.c_str();
-      a.append_attribute("format") = "plain_text";
-      a.append_child("text").text().set(v.text.c_str());
+      AddText(bank, a, v.text, file, v.line, report);
       AddText(a, "feedback", "", "plain_text");
     }
   });

@@ -1,5 +1,8 @@
 #include "bridge/reader_support.h"
 
+#include "bank/picture_ref.h"
+#include "bridge/host.h"
+#include "bridge/pictures.h"
 #include "bridge/text.h"
 
 namespace bridge {
@@ -105,9 +108,95 @@ int TopicSink::Find(const std::string& key, const std::string& title, int line) 
   return index;
 }
 
+namespace {
+
+// %XX in a URL's path read as bytes.
+std::string PercentDecoded(std::string_view url) {
+  auto hex = [](char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+  };
+  std::string out;
+  for (std::size_t i = 0; i < url.size(); ++i) {
+    if (url[i] == '%' && i + 2 < url.size() && hex(url[i + 1]) >= 0 && hex(url[i + 2]) >= 0) {
+      out += static_cast<char>(hex(url[i + 1]) * 16 + hex(url[i + 2]));
+      i += 2;
+    } else {
+      out += url[i];
+    }
+  }
+  return out;
+}
+
+// One <img>: its picture's mark, or an empty text and a note.
+std::string ImagePicture(const HtmlDropped::Image& image, const Source& source, int line,
+                         const PictureSource& pictures, Report* report) {
+  std::string src = FoldSpace(image.src);
+  std::string alt = FoldSpace(image.alt);
+  std::string name = AttachedFileName(src);
+  if (!name.empty()) {
+    AttachedFile* file = nullptr;
+    if (pictures.attached != nullptr)
+      for (AttachedFile& f : *pictures.attached)
+        if (f.name == name && file == nullptr) file = &f;
+    if (file == nullptr) {
+      report->Lose(source.name, line, lang::Say(lang::Id::kPictureNotFound, name));
+      return std::string();
+    }
+    file->used = true;
+    std::string bytes;
+    if (!DecodeBase64(file->base64, &bytes)) {
+      report->Lose(source.name, file->line, lang::Say(lang::Id::kPictureNotDecoded, name));
+      return std::string();
+    }
+    return TakePicture(name, alt, std::move(bytes), name, source, line, pictures, report);
+  }
+  // A picture beside the input: a relative path inside its folder, never a URL.
+  std::string path = PercentDecoded(src.substr(0, src.find_first_of("?#")));
+  picref::CheckedPath checked = picref::CheckPath(path, 0);
+  if (src.empty() || checked.fault != picref::PathFault::kNone || source.folder.empty()) {
+    report->Lose(source.name, line, lang::Say(lang::Id::kPictureNotRelative, src));
+    return std::string();
+  }
+  std::string bytes;
+  if (!ReadWholeFile(PathFromUtf8(source.folder) / PathFromUtf8(checked.path), &bytes)) {
+    report->Lose(source.name, line, lang::Say(lang::Id::kPictureNotFound, src));
+    return std::string();
+  }
+  std::size_t slash = checked.path.rfind('/');
+  name = slash == std::string::npos ? checked.path : checked.path.substr(slash + 1);
+  return TakePicture(name, alt, std::move(bytes), src, source, line, pictures, report);
+}
+
+}  // namespace
+
+std::string PlainText(std::string_view raw) {
+  std::string text = FoldSpace(raw);
+  for (std::size_t at = text.find(kPictureMark); at != std::string::npos;
+       at = text.find(kPictureMark, at))
+    text.replace(at, kPictureMark.size(), "\xEF\xBF\xBD");
+  return text;
+}
+
+std::string TakePicture(std::string name, std::string alt, std::string bytes,
+                        const std::string& shown, const Source& source, int line,
+                        const PictureSource& pictures, Report* report) {
+  if (RecognisePicture(bytes) == PictureKind::kNone) {
+    report->Lose(source.name, line, lang::Say(lang::Id::kNotAPicture, shown));
+    return std::string();
+  }
+  if (alt.empty()) alt = name;
+  std::vector<Picture>& store = pictures.bank->pictures;
+  store.push_back(Picture{std::move(name), std::move(alt), std::move(bytes), {}, {}});
+  return PictureMarker(store.size() - 1);
+}
+
 std::string HtmlAsText(std::string_view html, const Source& source, int line, Report* report,
-                       std::vector<std::string>* files) {
+                       std::vector<std::string>* files, const PictureSource* pictures) {
   HtmlDropped dropped;
+  dropped.keepPictures = pictures != nullptr;
   std::string plain = HtmlToText(html, &dropped);
   if (dropped.tags) report->Count(Drop::kFormatting);
   if (!dropped.unread.empty())
@@ -116,7 +205,20 @@ std::string HtmlAsText(std::string_view html, const Source& source, int line, Re
     report->Lose(source.name, line, lang::Say(lang::Id::kMediaDropped, what));
   if (files != nullptr)
     for (std::string& file : dropped.files) files->push_back(std::move(file));
-  return plain;
+  if (dropped.pictures.empty()) return plain;
+  // Every mark in the text is one of its images (the converter turned the text's own into
+  // U+FFFD), in order.
+  std::string out;
+  std::size_t from = 0, k = 0;
+  for (std::size_t at = plain.find(kPictureMark); at != std::string::npos;
+       at = plain.find(kPictureMark, from)) {
+    out.append(plain, from, at - from);
+    if (k < dropped.pictures.size())
+      out += ImagePicture(dropped.pictures[k++], source, line, *pictures, report);
+    from = at + kPictureMark.size();
+  }
+  out.append(plain, from, std::string::npos);
+  return FoldSpace(out);
 }
 
 void LeaveOut(const Source& source, int line, const lang::Text& kind, lang::Text why,

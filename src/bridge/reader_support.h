@@ -69,11 +69,40 @@ class TopicSink {
   int current_ = -1;  // index into bank_->topics, -1 before any question or category
 };
 
+// A file attached to a text (Moodle XML's <file name="..." encoding="base64">).
+struct AttachedFile {
+  std::string name;
+  std::string_view base64;
+  int line = 0;
+  bool used = false;  // a picture of the text took it
+};
+
+// Where the pictures of an HTML text come from: its attached files for
+// `@@PLUGINFILE@@/name`, and the input's folder (Source::folder) for a relative path. Each
+// picture read goes into bank->pictures.
+struct PictureSource {
+  Bank* bank = nullptr;
+  std::vector<AttachedFile>* attached = nullptr;  // may be null
+};
+
+// A text read as written, white space folded: a picture mark of its own would be taken for one of
+// the bank's pictures, so it becomes U+FFFD, as in an HTML text.
+std::string PlainText(std::string_view raw);
+
+// A picture file's bytes in, its mark out (into source.bank), or an empty text with a loss
+// noted at `line`: `shown` names it in notes.
+std::string TakePicture(std::string name, std::string alt, std::string bytes,
+                        const std::string& shown, const Source& source, int line,
+                        const PictureSource& pictures, Report* report);
+
 // An HTML text made plain (HtmlToText), its removed tags counted as formatting and each image,
 // player, embedded object and link to an attached file it drops noted at `line`. The attached
 // files those notes cover are appended to *files when it is not null.
+// With `pictures`, each <img> becomes a picture mark when its picture can be read, and is
+// dropped with a note otherwise.
 std::string HtmlAsText(std::string_view html, const Source& source, int line, Report* report,
-                       std::vector<std::string>* files = nullptr);
+                       std::vector<std::string>* files = nullptr,
+                       const PictureSource* pictures = nullptr);
 
 // "INPUT:LINE: KIND question left out: WHY" ("question left out: WHY" when `kind` is empty).
 void LeaveOut(const Source& source, int line, const lang::Text& kind, lang::Text why,

@@ -36,6 +36,13 @@ struct HtmlDropped {
   std::vector<lang::Text> media;
   // The attached files (@@PLUGINFILE@@/name, name decoded) those dropped elements name.
   std::vector<std::string> files;
+  // When set, an <img> outside players is not dropped: it stands in the text as kPictureMark
+  // (pictures.h) alone, and its `src` and `alt` (references decoded) are kept here, in order.
+  bool keepPictures = false;
+  struct Image {
+    std::string src, alt;
+  };
+  std::vector<Image> pictures;
 };
 
 // The name of a file attached to a Moodle question that `url` links

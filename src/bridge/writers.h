@@ -7,11 +7,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "bridge/model.h"
+#include "bridge/pictures.h"
 #include "bridge/readers.h"
 
 namespace bridge {
@@ -23,12 +25,41 @@ struct ExportBank {
   std::vector<std::string> files;
   // Read from a description file: every topic becomes a category "Discipline/Topic".
   bool categories = false;
+  // Where GIFT puts its pictures: the folder their <img> name (beside the output), and the files
+  // to copy into it. Without it GIFT keeps a picture as its reference's text, as CSV and Aiken do.
+  std::string pictureFolder;
+  PictureFolder* pictureCopies = nullptr;
 
   // The name notes give topic `t`: its question file, or the bank's title when none is known.
   const std::string& FileOf(std::size_t t) const {
     return t < files.size() ? files[t] : bank.title;
   }
 };
+
+// A text of the bank with each picture written as its reference `![alt](path)` (as the bank
+// writes it), the rest as it reads: what a format without pictures carries.
+std::string TextWithReferences(const ExportBank& bank, std::string_view text);
+// Whether a text shows a picture.
+bool ShowsPicture(const ExportBank& bank, std::string_view text);
+// Remarks, for a format that keeps pictures as text, each picture of `question` at its line.
+void RemarkReferences(const ExportBank& bank, std::size_t topic, const Question& question,
+                      const char* format, Report* report);
+// The bytes of picture `id`, or false when its file is missing, unreadable, outside Base or no
+// picture: then the loss is noted at `line` of `file` with the text put in (its alt).
+bool PictureBytes(const ExportBank& bank, std::size_t id, const std::string& file, int line,
+                  std::string* bytes, Report* report);
+
+// HTML's special characters (< > & ") as references.
+void AppendHtml(std::string_view text, std::string* out);
+// %XX for every byte of a file name but letters, digits and "-._~", as a URL holds it.
+std::string UrlName(std::string_view name);
+
+// A text with pictures as HTML: its runs escaped, each picture an <img> whose src `place` gives
+// (it is handed the picture's name and bytes), or its alt text when it cannot be read (noted).
+std::string PictureHtml(const ExportBank& bank, std::string_view text, const std::string& file,
+                        int line, Report* report,
+                        const std::function<std::string(std::string_view name,
+                                                        const std::string& bytes)>& place);
 
 // How PATH is taken: by its place (a description file is a *.txt directly in a folder named
 // Base, as the program finds them), or as the user says.
@@ -83,7 +114,7 @@ std::string WriteCsv(const ExportBank& bank, Report* report);
 std::string WriteXlsx(const ExportBank& bank, Report* report);
 std::string WriteFormat(Format format, const ExportBank& bank, Report* report);
 
-// Calls `take(topic, question)` for every question of `bank` that `format` carries, in
+// Calls `take(topic, question, index of the topic)` for every question of `bank` that `format` carries, in
 // order, and notes the others.
 template <class Take>
 void ForEachCarried(Format format, const ExportBank& bank, Report* report, Take&& take) {
@@ -93,7 +124,7 @@ void ForEachCarried(Format format, const ExportBank& bank, Report* report, Take&
     for (const Question& q : topic.questions) {
       lang::Text why = WhyLeftOut(format, q);
       if (why.empty())
-        take(topic, q);
+        take(topic, q, t);
       else
         report->Lose(file, q.line, lang::Say(lang::Id::kExportLeftOut, std::move(why)));
     }

@@ -137,9 +137,13 @@ std::string WriteXlsx(const ExportBank& bank, Report* report) {
   std::vector<std::string> names;
   std::vector<std::vector<const Question*>> sheets;
   std::vector<const Topic*> owners;
-  ForEachCarried(Format::kXlsx, bank, report, [&](const Topic& topic, const Question& q) {
+  std::vector<Question> shown;  // the questions with their pictures as reference texts
+  std::size_t total = 0;
+  for (const Topic& topic : bank.bank.topics) total += topic.questions.size();
+  shown.reserve(total);  // the sheets point into it: it must never move
+  ForEachCarried(Format::kXlsx, bank, report, [&](const Topic& topic, const Question& q,
+                                                  std::size_t t) {
     if (sheets.empty() || (bank.categories && owners.back() != &topic)) {
-      std::size_t t = static_cast<std::size_t>(&topic - bank.bank.topics.data());
       std::string title = bank.categories ? topic.title : "Вопросы";
       std::string name = SheetName(title, static_cast<int>(t), names);
       if (bank.categories && name != FoldSpace(topic.title))
@@ -148,7 +152,14 @@ std::string WriteXlsx(const ExportBank& bank, Report* report) {
       sheets.emplace_back();
       owners.push_back(&topic);
     }
-    sheets.back().push_back(&q);
+    // A spreadsheet cell holds text only: each picture stays the text of its reference,
+    // remarked, as in CSV.
+    RemarkReferences(bank, t, q, "XLSX", report);
+    Question copy = q;
+    copy.task = TextWithReferences(bank, q.task);
+    for (Variant& v : copy.variants) v.text = TextWithReferences(bank, v.text);
+    shown.push_back(std::move(copy));
+    sheets.back().push_back(&shown.back());
   });
   if (sheets.empty()) {
     names.push_back("Вопросы");

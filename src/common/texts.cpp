@@ -301,6 +301,13 @@ constexpr Pattern kTable[] = {
      "variants; variants 1 to 12. XLSX (only with -o) has the same columns, one\n"
      "sheet per topic of a description file.\n"
      "\n"
+     "A UTF-8 bank (files with a byte order mark) is read as UTF-8, its pictures\n"
+     "![alt](path) with it: Moodle XML carries each as an attached file (base64) the\n"
+     "text shows, GIFT as an HTML text whose <img> names a copy in OUT's folder\n"
+     "NAME-pictures (with -o; named on stderr); CSV, Aiken and GIFT on standard output\n"
+     "keep the text ![alt](path) and say so. A picture whose file is missing is\n"
+     "reported, its alt text put in.\n"
+     "\n"
      "Exit status: 0 when every question was written, 1 when some were left out,\n"
      "2 when nothing was written (wrong command line, unreadable input, no question\n"
      "the format carries, output that cannot be written): OUT is then left as it was.\n",
@@ -333,6 +340,14 @@ constexpr Pattern kTable[] = {
      "варианта). CSV записывается с меткой порядка байтов, ';' между полями и\n"
      "строкой заголовка: задание; номера верных вариантов; варианты с 1 по 12.\n"
      "XLSX (только с -o) — те же столбцы, по листу на каждую тему файла описания.\n"
+     "\n"
+     "Банк в UTF-8 (файлы с меткой порядка байтов) читается как UTF-8, вместе с\n"
+     "рисунками ![подпись](путь): Moodle XML переносит каждый как вложенный файл\n"
+     "(base64), который показывает текст, GIFT — как HTML-текст, чей <img> называет\n"
+     "копию в папке ИМЯ-pictures рядом с ФАЙЛОМ (с -o; она называется в stderr);\n"
+     "CSV, Aiken и GIFT в стандартный вывод оставляют текст ![подпись](путь) и\n"
+     "сообщают об этом. Рисунок без файла называется в отчёте, вместо него пишется\n"
+     "подпись.\n"
      "\n"
      "Код выхода: 0, если записаны все вопросы, 1, если некоторые пропущены,\n"
      "2, если ничего не записано (неверная командная строка, нечитаемый вход, ни\n"
@@ -380,7 +395,7 @@ constexpr Pattern kTable[] = {
 
     {Id::kImportHelp,
      "Usage: exameo-import [--format gift|aiken|moodle-xml|csv|docx|xlsx] [--encoding E]\n"
-     "                     [--title TITLE] INPUT... FOLDER\n"
+     "                     [--title TITLE] [--utf8] INPUT... FOLDER\n"
      "Makes each INPUT a new discipline in FOLDER/Base (created when missing).\n"
      "  --format F   read every INPUT as F instead of telling by its extension\n"
      "               (.gift, .aiken, .xml, .csv, .docx, .xlsx; a .txt by its content)\n"
@@ -389,20 +404,28 @@ constexpr Pattern kTable[] = {
      "               declaration, then UTF-16 by its zero bytes, UTF-8 when the file\n"
      "               reads as UTF-8, and Windows-1251 otherwise (remarked)\n"
      "  --title T    the discipline's title (one INPUT only); else the file's name\n"
+     "  --utf8       write every file in UTF-8, not only those that need it\n"
      "\n"
      "What comes in: multiple-choice questions (one or several right answers), true/false\n"
      "(variants \"Верно\" and \"Неверно\") and descriptions (a card without variants).\n"
      "Each INPUT becomes Base\\N.txt (the smallest free N), each of its categories a topic\n"
-     "Base\\dN\\K.txt. Texts become Windows-1251; HTML becomes plain text.\n"
+     "Base\\dN\\K.txt. A file is Windows-1251, or UTF-8 (with a byte order mark) when a\n"
+     "text needs a character Windows-1251 lacks or shows a picture. HTML becomes plain\n"
+     "text; TeX formulas (\\(...\\), \\[...\\], $$...$$) become Unicode text (x², √x, π, ≤);\n"
+     "pictures (Moodle XML's attached files and <image>, <img> of a file beside INPUT)\n"
+     "go into Base\\dN\\K\\ and stand in the text as ![alt](K/name); a text that only\n"
+     "looks like that is written !\\[.\n"
      "\n"
      "Left out, each noted on stderr as INPUT:LINE: what and why:\n"
      "  every other type (essay, numerical, matching, short answer, embedded answers);\n"
      "  questions over the program's limits (12 variants, a task of 2047 bytes, a variant\n"
-     "  of 1023), topics beyond 128, media files; characters Windows-1251 lacks become '?',\n"
-     "  control characters are removed, titles over 1023 bytes are cut.\n"
+     "  of 1023, in bytes of the file's encoding), topics beyond 128, sound, video and\n"
+     "  pictures that cannot be read; control characters are removed, titles over 1023\n"
+     "  bytes are cut.\n"
      "Remarked on stderr the same way, losing nothing: what was read otherwise than written\n"
      "(a missing blank line, Cyrillic Aiken letters, a guessed encoding, a space before a\n"
-     "variant's leading '+' or '-', a choice question with no right answer).\n"
+     "variant's leading '+' or '-', a choice question with no right answer, a TeX command\n"
+     "kept as written).\n"
      "Dropped by design and only counted: question names, feedback, partial-credit weights\n"
      "beyond their sign, formatting marks.\n"
      "\n"
@@ -414,7 +437,7 @@ constexpr Pattern kTable[] = {
      "Exit status: 0 everything written; 1 written, with losses or INPUTs that wrote\n"
      "nothing (remarks alone give 0); 2 nothing written.\n",
      "Использование: exameo-import [--format gift|aiken|moodle-xml|csv|docx|xlsx] [--encoding E]\n"
-     "                             [--title НАЗВАНИЕ] ВХОД... ПАПКА\n"
+     "                             [--title НАЗВАНИЕ] [--utf8] ВХОД... ПАПКА\n"
      "Делает каждый ВХОД новой дисциплиной в ПАПКА/Base (создаётся, если её нет).\n"
      "  --format F   читать каждый ВХОД как F, а не определять формат по расширению\n"
      "               (.gift, .aiken, .xml, .csv, .docx, .xlsx; файл .txt — по содержимому)\n"
@@ -423,22 +446,28 @@ constexpr Pattern kTable[] = {
      "               объявление файла XML, затем нулевые байты UTF-16; файл, который\n"
      "               читается как UTF-8, — UTF-8, прочие — Windows-1251 (с замечанием)\n"
      "  --title T    название дисциплины (только для одного ВХОДА); иначе — имя файла\n"
+     "  --utf8       писать все файлы в UTF-8, а не только те, которым это нужно\n"
      "\n"
      "Что переносится: вопросы с выбором ответа (один или несколько верных), вопросы\n"
      "«верно/неверно» (варианты \"Верно\" и \"Неверно\") и описания (карточка без\n"
      "вариантов). Каждый ВХОД становится файлом Base\\N.txt (наименьший свободный N),\n"
-     "каждая его категория — темой Base\\dN\\K.txt. Тексты переводятся в Windows-1251,\n"
-     "HTML — в простой текст.\n"
+     "каждая его категория — темой Base\\dN\\K.txt. Файл пишется в Windows-1251 или, если\n"
+     "тексту нужен символ, которого в ней нет, или рисунок, в UTF-8 (с меткой порядка\n"
+     "байтов). HTML становится простым текстом; формулы TeX (\\(...\\), \\[...\\], $$...$$)\n"
+     "— текстом Unicode (x², √x, π, ≤); рисунки (вложенные файлы и <image> Moodle XML,\n"
+     "<img> с файлом рядом со ВХОДОМ) кладутся в Base\\dN\\K\\ и стоят в тексте как\n"
+     "![подпись](K/имя); текст, который лишь похож на это, пишется как !\\[.\n"
      "\n"
      "Пропускается, и о каждом случае сообщается в stderr как ВХОД:СТРОКА: что и почему:\n"
      "  вопросы всех прочих типов (эссе, числовые, на соответствие, с коротким ответом,\n"
      "  со встроенными ответами); вопросы сверх пределов программы (12 вариантов,\n"
-     "  задание в 2047 байт, вариант в 1023), темы после 128-й, медиафайлы; символы,\n"
-     "  которых нет в Windows-1251, становятся '?', управляющие символы удаляются,\n"
-     "  названия длиннее 1023 байт сокращаются.\n"
+     "  задание в 2047 байт, вариант в 1023 — в байтах кодировки файла), темы после\n"
+     "  128-й, звук, видео и рисунки, которые не читаются; управляющие символы\n"
+     "  удаляются, названия длиннее 1023 байт сокращаются.\n"
      "Замечания выводятся так же и ничего не теряют: прочитанное не так, как написано\n"
      "(нет пустой строки, русские буквы вариантов Aiken, угаданная кодировка, пробел перед\n"
-     "'+' или '-' в начале варианта, вопрос с выбором без верного ответа).\n"
+     "'+' или '-' в начале варианта, вопрос с выбором без верного ответа, команда TeX,\n"
+     "оставленная как есть).\n"
      "Отбрасывается намеренно и только подсчитывается: названия вопросов, отзывы, веса\n"
      "частичных баллов (кроме знака), пометки форматирования.\n"
      "\n"
@@ -908,6 +937,31 @@ constexpr Pattern kTable[] = {
      "Base)"},
     {Id::kChkCannotEnterTemporary, "cannot enter the temporary folder",
      "не удаётся перейти во временную папку"},
+
+    // Pictures and formulas in imported and exported texts.
+    {Id::kWhyTaskTooLongUtf8, "its task is {1} bytes in UTF-8, the program holds {2}",
+     "его задание занимает {1} {1|байт|байта|байт} в UTF-8, а программа вмещает {2}"},
+    {Id::kWhyVariantTooLongUtf8, "its variant {1} is {2} bytes in UTF-8, the program holds {3}",
+     "его вариант {1} занимает {2} {2|байт|байта|байт} в UTF-8, а программа вмещает {3}"},
+    {Id::kPictureNotFound, "picture '{1}' dropped: no such file",
+     "рисунок '{1}' не перенесён: такого файла нет"},
+    {Id::kPictureNotRelative, "picture '{1}' dropped: only a path relative to the input is read",
+     "рисунок '{1}' не перенесён: читается только путь относительно входного файла"},
+    {Id::kPictureNotDecoded, "picture '{1}' dropped: its data cannot be decoded",
+     "рисунок '{1}' не перенесён: его данные не декодируются"},
+    {Id::kNotAPicture, "file '{1}' dropped: it is not a picture (PNG, JPEG, GIF, BMP, WMF, EMF)",
+     "файл '{1}' не перенесён: это не рисунок (PNG, JPEG, GIF, BMP, WMF, EMF)"},
+    {Id::kFormulaKept, "formula kept as written: {1}", "формула оставлена как есть: {1}"},
+    {Id::kReplacementPutIn, "U+FFFD put in for {1}", "U+FFFD вместо {1}"},
+    {Id::kPictureKeptAsReference, "picture kept as the text {1}: {2} carries no pictures here",
+     "рисунок оставлен текстом {1}: {2} здесь рисунков не переносит"},
+    {Id::kExportPictureNotWritten,
+     "picture '{1}' not written, its text \"{2}\" put in: the file is missing, unreadable, "
+     "outside Base or not a picture",
+     "рисунок '{1}' не записан, вместо него текст \"{2}\": файла нет, он не читается, лежит вне "
+     "Base или это не рисунок"},
+    {Id::kExportPicturesCopied, "{1} {1|picture|pictures} copied into {2}\n",
+     "{1} {1|рисунок скопирован|рисунка скопировано|рисунков скопировано} в {2}\n"},
 };
 
 static_assert(std::size(kTable) == static_cast<std::size_t>(Id::kCount),

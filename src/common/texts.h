@@ -304,6 +304,17 @@ enum class Id : unsigned short {
   kChkFolderWithoutBase,
   kChkCannotEnterTemporary,
 
+  kWhyTaskTooLongUtf8,
+  kWhyVariantTooLongUtf8,
+  kPictureNotFound,
+  kPictureNotRelative,
+  kPictureNotDecoded,
+  kNotAPicture,
+  kFormulaKept,
+  kReplacementPutIn,
+  kPictureKeptAsReference,
+  kExportPictureNotWritten,
+  kExportPicturesCopied,
   kCount
 };
 

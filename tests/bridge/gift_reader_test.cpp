@@ -102,7 +102,7 @@ TEST(GiftReader, FormatMarkersCoverAnswersUnlessTheyHaveTheirOwn) {
   EXPECT_EQ(ShowTopic(bank.topics.at(0)),
             (Shown{"Жирный шрифт|+да|-<i>нет</i>|--5", "Как *есть*|+да|-нет", "Пусто|+да|-нет"}));
   EXPECT_EQ(Notes(report),
-            "1: image dropped: the program shows text only\n"
+            "1: picture 'a.png' dropped: no such file\n"
             "9: multiple-choice question left out: its text is empty\n");
   // Markers: [html], [plain], [moodle], [markdown], [html]; tag removals: task, first answer,
   // the [markdown] task (HTML as Moodle shows it), the <br> answer.
@@ -152,7 +152,7 @@ TEST(GiftReader, MoodleExportReadsWhole) {
   EXPECT_EQ(ShowTopic(bank.topics[1]),
             (Shown{"Раздел о функциях", "График y = {kx} — прямая|+да|-нет"}));
   EXPECT_EQ(Notes(report),
-            "27: image dropped: the program shows text only\n"
+            "27: picture 'f.png' dropped: no such file\n"
             "36: matching question left out: the program asks only choice questions\n"
             "42: numerical question left out: the program asks only choice questions\n"
             "47: essay question left out: the program asks only choice questions\n");

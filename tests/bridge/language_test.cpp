@@ -55,9 +55,9 @@ TEST(RussianNotes, ReadersNotesInBothLanguages) {
             (std::vector<std::string>{
                 "in:2: вопрос типа shortanswer пропущен: программа задаёт только вопросы с выбором "
                 "ответа",
-                "in:3: не перенесено: изображение (программа показывает только текст)",
-                "in:3: не перенесено: аудиозапись 's.mp3' (программа показывает только текст)"}));
-  EXPECT_EQ(Lines(xml, Lang::kEnglish)[2],
+                "in:3: не перенесено: аудиозапись 's.mp3' (программа показывает только текст)",
+                "in:3: рисунок 'a.png' не перенесён: такого файла нет"}));
+  EXPECT_EQ(Lines(xml, Lang::kEnglish)[1],
             "in:3: audio 's.mp3' dropped: the program shows text only");
 }
 
@@ -67,7 +67,7 @@ TEST(RussianNotes, BankWriterNotesNameTheCharacterInEitherLanguage) {
   bridge::Topic topic;
   topic.title = "Суммы";
   bridge::Question q;
-  q.task = "Что такое \xE2\x88\x91?";  // U+2211, which Windows-1251 lacks
+  q.task = "Что такое \x01?";  // U+0001, which no text of the program holds
   q.line = 4;
   q.variants = {{"сумма", true, 5}, {"произведение", false, 6}};
   topic.questions.push_back(q);
@@ -81,11 +81,11 @@ TEST(RussianNotes, BankWriterNotesNameTheCharacterInEitherLanguage) {
   bridge::Encode(bank, "f.gift", &report);
   EXPECT_EQ(Lines(report, Lang::kRussian),
             (std::vector<std::string>{
-                "f.gift:4: '?' вместо U+2211 '∑': в Windows-1251 нет такого символа",
+                "f.gift:4: удалён 1 управляющий символ (U+0001): в текстах программы их не бывает",
                 "f.gift:9: вопрос пропущен: в нём 21 вариант, а программа вмещает 12"}));
   EXPECT_EQ(Lines(report, Lang::kEnglish),
             (std::vector<std::string>{
-                "f.gift:4: '?' put in for U+2211 '∑': Windows-1251 has no such character",
+                "f.gift:4: 1 control character (U+0001) removed: the program's texts hold none",
                 "f.gift:9: question left out: it has 21 variants, the program holds 12"}));
 }
 

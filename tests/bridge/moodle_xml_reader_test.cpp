@@ -31,7 +31,7 @@ TEST(MoodleXmlReader, ReadsAMoodleExport) {
             (Shown{"Скорость света в вакууме около 300 000 км/с|+Верно|-Неверно",
                    "Раздел 2 линзы зеркала"}));
   EXPECT_EQ(Notes(report),
-            "15: image dropped: the program shows text only\n"
+            "15: file 'amper.png' dropped: it is not a picture (PNG, JPEG, GIF, BMP, WMF, EMF)\n"
             "123: shortanswer question left out: the program asks only choice questions\n"
             "136: essay question left out: the program asks only choice questions\n"
             "146: matching question left out: the program asks only choice questions\n"
@@ -168,10 +168,10 @@ TEST(MoodleXmlReader, NotesEveryDroppedFileAndReference) {
             "2: embedded object dropped: the program shows text only\n"
             "2: link to attached file 'my notes.pdf' dropped: the program shows text only\n"
             "7: attached file 'extra.txt' dropped: the program shows text only\n"
-            "2: image 'images/old.gif' dropped: the program shows text only\n"
-            "11: image dropped: the program shows text only\n"
+            "2: file 'images/old.gif' dropped: it is not a picture (PNG, JPEG, GIF, BMP, WMF, EMF)\n"
+            "11: file 'y.png' dropped: it is not a picture (PNG, JPEG, GIF, BMP, WMF, EMF)\n"
             "12: attached file 'n.png' dropped: the program shows text only\n"
-            "14: embedded image dropped: the program shows text only\n");
+            "14: file '<image_base64>' dropped: it is not a picture (PNG, JPEG, GIF, BMP, WMF, EMF)\n");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST(WordMemory, A20MegabyteDocumentImportsWithin300Megabytes) {
   testsupport::ScratchDir scratch;
   {
     // Made and written before the child starts, so that it does not count there.
-    std::string document = testsupport::MakeLargeDocx(2000, 200, 100 * 1024);
+    std::string document = testsupport::MakeLargeDocx(2000, 200, 105 * 1024);
     ASSERT_GE(document.size(), std::size_t{20} << 20);
     ASSERT_TRUE(bridge::WriteNewFile("large.docx", document));
   }
