@@ -6,6 +6,7 @@
 #include "bank/picture_info.h"
 #include "bank/picture_ref.h"
 #include "common/picture_limits.h"
+#include "common/utf8.h"
 #include "check_host.h"
 
 namespace check {
@@ -72,9 +73,11 @@ void CheckPictures(std::string_view bytes, const fs::path& folder, int depth,
       const picref::Split split = picref::SplitText(text);
       for (const picref::Run& run : split.runs)
         if (run.picture) CheckOne(run, folder, depth, file, line, report);
+      // Columns count characters, as an editor shows them.
       for (std::size_t at : split.unclosed)
         report->Add(file, line,
-                    lang::Say(lang::Id::kChkPictureUnclosed, static_cast<long long>(at) + 1));
+                    lang::Say(lang::Id::kChkPictureUnclosed,
+                              static_cast<long long>(utf8::CountChars(text.substr(0, at))) + 1));
     }
     if (end == bytes.size()) break;
     start = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
