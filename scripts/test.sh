@@ -19,7 +19,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest
-  libbenchmark-dev g++-mingw-w64-x86-64-posix wine64 xvfb openbox xdotool x11-utils
+  libbenchmark-dev libstb-dev g++-mingw-w64-x86-64-posix wine64 xvfb openbox xdotool x11-utils
   imagemagick unzip python3 util-linux passwd libpugixml-dev libxml2-dev pkg-config dpkg-dev nsis
   locales)
 missing=()

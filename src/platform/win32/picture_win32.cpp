@@ -196,7 +196,8 @@ LoadedPicture LoadPicture(const std::string& path) {
 
 void FitPicture(HPICTURE picture, int width, int height) {
   if (picture == nullptr || picture->image == nullptr || width <= 0 || height <= 0) return;
-  auto* bitmap = new (std::nothrow) Gdiplus::Bitmap(width, height, PixelFormat32bppPARGB);
+  // GDI+ objects allocate through GdipAlloc, which gives null rather than throwing.
+  auto* bitmap = new Gdiplus::Bitmap(width, height, PixelFormat32bppPARGB);
   if (bitmap == nullptr) return;
   if (bitmap->GetLastStatus() != Gdiplus::Ok) {
     delete bitmap;
