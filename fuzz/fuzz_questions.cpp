@@ -16,10 +16,10 @@
 
 #include "bank/question.h"
 #include "fuzz_support.h"
+#include "question_model.h"
 
 namespace {
 
-using fuzzsupport::Require;
 
 TopicClass topic;  // in zeroed static storage, like the program's own
 
@@ -45,125 +45,18 @@ void WriteInput(const uint8_t* data, size_t size) {
   fuzzsupport::WriteInput(InputPath(), data, size);
 }
 
-struct ModelVariant {
-  std::string text;
-  bool correct = false;
-};
-struct ModelQuestion {
-  std::string task;
-  std::vector<ModelVariant> variants;
-};
-
-std::vector<ModelQuestion> Model(const uint8_t* data, size_t size) {
-  std::vector<ModelQuestion> questions;
-  enum { kSkip, kTask, kVariant } mode = kSkip;
-  bool lineStart = true;
-  int variant = -1;
-  for (size_t i = 0; i < size; ++i) {
-    unsigned char c = data[i];
-    if (lineStart) {
-      lineStart = false;
-      if (c == '\t') {
-        if (variant < kMaxVariants) ++variant;
-        mode = !questions.empty() && variant < kMaxVariants ? kVariant : kSkip;
-        if (mode == kVariant) questions.back().variants.emplace_back();
-        continue;
-      }
-      questions.emplace_back();
-      mode = kTask;
-      variant = -1;
-    }
-    if (c == '\n') {
-      lineStart = true;
-      continue;
-    }
-    if (c == '\r') continue;
-    if (mode == kTask) {
-      std::string& task = questions.back().task;
-      if (task.size() < kTaskCapacity - 1) task += static_cast<char>(c);
-    } else if (mode == kVariant && c != '\t') {
-      ModelVariant& v = questions.back().variants.back();
-      if (v.text.empty() && (c == '+' || c == '-'))
-        v.correct = c == '+';
-      else if (v.text.size() < kVariantCapacity - 1)
-        v.text += static_cast<char>(c);
-    }
-  }
-  return questions;
-}
-
-// Compared by the library rather than a loop of ours, which the fuzzer would trace byte by byte.
-bool AllZero(const void* p, size_t n) {
-  const unsigned char* b = static_cast<const unsigned char*>(p);
-  return n == 0 || (b[0] == 0 && std::memcmp(b, b + 1, n - 1) == 0);
-}
-
-// The field holds exactly `text` followed by zeros to its end.
-bool FieldHolds(const char* field, size_t capacity, const std::string& text) {
-  return text.size() < capacity && std::memcmp(field, text.data(), text.size()) == 0 &&
-         AllZero(field + text.size(), capacity - text.size());
-}
-
-void CheckEmpty() {
-  Require(topic.Count == 1, "an unloaded topic has Count 1");
-  Require(topic.Head.Next == &topic.Head, "an unloaded head links to itself");
-  Require(!topic.Head.bExists && !topic.Head.bSolved && topic.Head.ShowCount == 0,
-          "an unloaded head is fresh");
-  Require(AllZero(topic.Head.Task, sizeof topic.Head.Task) &&
-              AllZero(topic.Head.Vrnt, sizeof topic.Head.Vrnt),
-          "an unloaded head holds no text");
-}
-
-void CheckLoaded(const std::vector<ModelQuestion>& model) {
-  Require(topic.Count >= 1, "Count is at least 1");
-  Require(topic.Count == (model.empty() ? 1 : static_cast<int>(model.size())),
-          "one record per task line");
-  Require(topic.Head.bExists == !model.empty(), "the head exists when a task line was read");
-  const QuestionClass* q = &topic.Head;
-  int variantsBefore = 0;
-  for (int i = 0; i < topic.Count; ++i, q = q->Next) {
-    Require(q->Id == i, "Id equals the index");
-    Require(topic.Get(i) == q, "Get(i) is record i");
-    Require(topic.GetIDComponent(i) == variantsBefore, "GetIDComponent counts earlier variants");
-    Require(i == 0 || q->bExists, "appended records exist");
-    Require(!q->bSolved && q->ShowCount == 0, "a loaded record is fresh");
-    Require(std::memchr(q->Task, 0, sizeof q->Task) != nullptr, "the task is zero-terminated");
-    int present = 0;
-    for (int j = 0; j < kMaxVariants; ++j) {
-      const vrnt& v = q->Vrnt[j];
-      Require(std::memchr(v.Text, 0, sizeof v.Text) != nullptr, "a variant is zero-terminated");
-      if (v.bExists) {
-        Require(present == j, "present variants have no gaps");
-        ++present;
-      } else {
-        Require(AllZero(&v, sizeof v), "a variant not present is all zero");
-      }
-    }
-    variantsBefore += present;
-    if (model.empty()) continue;
-    const ModelQuestion& m = model[static_cast<size_t>(i)];
-    Require(FieldHolds(q->Task, sizeof q->Task, m.task), "the task is the line's text");
-    Require(present == static_cast<int>(m.variants.size()), "one variant per variant line");
-    for (int j = 0; j < present; ++j) {
-      const ModelVariant& mv = m.variants[static_cast<size_t>(j)];
-      Require(FieldHolds(q->Vrnt[j].Text, sizeof q->Vrnt[j].Text, mv.text),
-              "the variant is the line's text");
-      Require(q->Vrnt[j].bCorrect == mv.correct, "the last leading sign decides");
-    }
-  }
-  Require(q == &topic.Head, "the chain closes back to the head after Count records");
-  Require(topic.GetIDComponent(topic.Count) == variantsBefore, "GetIDComponent of all records");
-  Require(topic.GetNextQuestion(topic.Count) == -1, "no question past the end");
-  Require(topic.GetNextQuestion(0) == (model.empty() ? -1 : 0), "question 0 comes first");
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteInput(data, size);
   topic.UnloadQuestions();
-  CheckEmpty();
+  fuzzmodel::CheckEmpty(topic);
   topic.LoadQuestions(const_cast<char*>(InputPath()));
-  CheckLoaded(Model(data, size));
+  // A file that begins with the byte order mark is UTF-8 (the other target's business, but
+  // read right here too).
+  bool utf8 = size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0;
+  fuzzmodel::CheckLoaded(topic, utf8 ? fuzzmodel::Model(data + 3, size - 3, true)
+                                     : fuzzmodel::Model(data, size),
+                         utf8);
   return 0;
 }

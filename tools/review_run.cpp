@@ -12,6 +12,7 @@
 
 #include "bank/catalogue.h"
 #include "common/cp1251.h"
+#include "common/utf8.h"
 #include "common/host_file.h"
 #include "common/texts.h"
 #include "platform/files.h"
@@ -79,9 +80,14 @@ std::string Utf8Of(const fs::path& path) {
   return std::string(reinterpret_cast<const char*>(name.data()), name.size());
 }
 
-// A Windows-1251 field of the bank as UTF-8.
-std::string FromCp1251(std::string_view text) {
+// A Windows-1251 field of the bank as UTF-8; a UTF-8 one (`isUtf8`) with ill-formed sequences
+// as U+FFFD.
+std::string FromCp1251(std::string_view text, bool isUtf8 = false) {
   std::string out;
+  if (isUtf8) {
+    utf8::Repair(text, &out);
+    return out;
+  }
   for (char c : text) cp1251::AppendUtf8(cp1251::ToUnicode(static_cast<unsigned char>(c)), &out);
   return out;
 }
@@ -217,7 +223,7 @@ int ForecastAll(const Command& c, std::FILE* out, std::FILE* err) {
                 discipline.Path, strnlen(discipline.Path, sizeof discipline.Path)))) +
             ", \"title\": " +
             JsonString(FromCp1251(std::string_view(
-                discipline.Title, strnlen(discipline.Title, sizeof discipline.Title)))) +
+                discipline.Title, strnlen(discipline.Title, sizeof discipline.Title)), discipline.bUtf8)) +
             ", \"questions\": " + std::to_string(whole.questions) +
             ", \"answered\": " + std::to_string(whole.answered) +
             ", \"forecast\": " + Share(whole.share) + ", \"topics\": [";
@@ -225,7 +231,7 @@ int ForecastAll(const Command& c, std::FILE* out, std::FILE* err) {
       std::size_t i = static_cast<std::size_t>(row->firstTopic + t);
       const review::Forecast& f = forecast.topics[i];
       json += t == 0 ? "\n    " : ",\n    ";
-      json += "{\"title\": " + JsonString(FromCp1251(bank.Topics[i].Title)) +
+      json += "{\"title\": " + JsonString(FromCp1251(bank.Topics[i].Title, bank.Topics[i].Utf8)) +
               ", \"file\": " + JsonString(FromCp1251(bank.Topics[i].File)) +
               ", \"questions\": " + std::to_string(f.questions) +
               ", \"answered\": " + std::to_string(f.answered) +

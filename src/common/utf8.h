@@ -203,6 +203,19 @@ inline bool ToCp1251(std::string_view s, std::string* out, std::size_t* where = 
   return true;
 }
 
+// A text as the study records keep it: its Windows-1251 bytes when every character has one (so
+// whatever a record held before UTF-8 banks stays byte for byte the same), else its UTF-8 bytes.
+// `text` is UTF-8 when `isUtf8`, else Windows-1251. Returns whether *out is UTF-8.
+inline bool Kept(std::string_view text, bool isUtf8, std::string* out) {
+  out->clear();
+  if (!isUtf8 || ToCp1251(text, out)) {
+    if (!isUtf8) out->assign(text);
+    return false;
+  }
+  out->assign(text);
+  return true;
+}
+
 // Windows-1251 bytes as UTF-8, appended to *out (the undefined byte 0x98 becomes U+FFFD).
 inline void FromCp1251(std::string_view bytes, std::string* out) {
   out->reserve(out->size() + bytes.size() * 2);

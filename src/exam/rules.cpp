@@ -7,6 +7,7 @@
 
 #include "bank/question.h"
 #include "common/program_texts.h"
+#include "common/utf8.h"
 #include "records/ini.h"
 
 namespace exam {
@@ -247,6 +248,27 @@ std::vector<std::string> ReportLines(const Summary& s) {
   std::string time = kTimeLine.c_str() + Clock(s.seconds);
   if (s.limitSeconds > 0) time += kOf.c_str() + Clock(s.limitSeconds);
   lines.push_back(time);
+  if (ReportLinesUtf8(s)) {
+    // Every character of the titles, the program's words converted around them.
+    std::string discipline, topic;
+    utf8::FromCp1251(kDiscipline.c_str(), &discipline);
+    utf8::FromCp1251(kTopic.c_str(), &topic);
+    auto add = [](std::string* line, const std::string& title, bool isUtf8) {
+      if (isUtf8)
+        *line += title;
+      else
+        utf8::FromCp1251(title, line);
+    };
+    add(&discipline, s.discipline, s.disciplineUtf8);
+    add(&topic, TopicOrAll(s.topic), s.topicUtf8 && !s.topic.empty());
+    lines[0] = discipline;
+    lines[1] = topic;
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+      std::string converted;
+      utf8::FromCp1251(lines[i], &converted);
+      lines[i] = converted;
+    }
+  }
   return lines;
 }
 
@@ -256,6 +278,7 @@ Row RowOf(int number, const QuestionClass& q, unsigned ticked, Verdict verdict) 
   row.verdict = VerdictText(verdict);
   std::string_view task(q.Task, strnlen(q.Task, sizeof q.Task));
   row.task = std::string(task.substr(0, task.find_first_of("\r\n")));
+  row.taskUtf8 = q.bUtf8;
   unsigned present = 0, right = 0;
   for (int k = 0; k < kMaxVariants; ++k) {
     if (!q.Vrnt[k].bExists) continue;

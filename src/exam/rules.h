@@ -83,6 +83,8 @@ std::string TopicOrAll(const std::string& topic);
 struct Summary {
   std::string discipline;  // the discipline's title
   std::string topic;       // the topic's title, empty for the whole discipline
+  bool disciplineUtf8 = false;  // the title is UTF-8 (utf8::Kept), else Windows-1251
+  bool topicUtf8 = false;
   int drawn = 0;
   int right = 0;
   std::int64_t credit = 0;  // summed, in kCreditUnit parts
@@ -95,14 +97,17 @@ int RightPercentTenths(const Summary& s);
 int CreditPercentTenths(const Summary& s);
 // The report's head, line by line: the discipline, the topic ("Все темы" for all),
 // "Верно: 14 из 20 (70,0 %)", "С частичным зачётом: 15,5 из 20 (77,5 %)", "Оценка: хорошо",
-// "Время: 12:31 из 20:00" (or "Время: 12:31").
+// "Время: 12:31 из 20:00" (or "Время: 12:31"). Windows-1251, or all of them UTF-8 when a title
+// is (ReportLinesUtf8).
 std::vector<std::string> ReportLines(const Summary& s);
+inline bool ReportLinesUtf8(const Summary& s) { return s.disciplineUtf8 || s.topicUtf8; }
 
 // One line of the report's list.
 struct Row {
   std::string number;   // "3"
   std::string verdict;  // VerdictText
   std::string task;     // the task's first line
+  bool taskUtf8 = false;  // the task is UTF-8 (its question file is)
   std::string ticked;   // answer numbers as the keys name them, "1, 3"; "-" for none
   std::string right;    // the same for the right ones
 };

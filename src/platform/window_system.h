@@ -259,6 +259,7 @@ struct ExamReportView {
   const std::vector<exam::Row>* rows = nullptr;
   bool mistakes = false;
   void (*drill)() = nullptr;
+  bool utf8 = false;  // the lines are UTF-8 (a title of a UTF-8 bank is)
 };
 // Opens the report of a sitting in a window owned by `owner`; an open one shows the new report
 // and comes to the top.

@@ -10,6 +10,7 @@
 
 #include "common/cp1251.h"
 #include "common/csv.h"
+#include "common/utf8.h"
 
 namespace records {
 namespace {
@@ -27,24 +28,34 @@ constexpr char kMidHeader[] = ";Режим;Частичный зачёт, %;Оц
 constexpr char kForecastHeader[] = ";Прогноз, %";
 constexpr const char* kGrades[] = {"отлично", "хорошо", "удовлетворительно", "неудовлетворительно"};
 
-// A Windows-1251 text as a CSV field in UTF-8, quoted when it holds ';', '"' or a line break.
-void AppendText(std::string* out, const char* cp1251Text) {
+// A Windows-1251 text (UTF-8 when `isUtf8`) as a CSV field in UTF-8, quoted when it holds ';',
+// '"' or a line break.
+void AppendText(std::string* out, const char* text, bool isUtf8 = false) {
   std::string field;
   bool quote = false;
-  for (const char* p = cp1251Text; *p != '\0'; ++p) {
+  for (const char* p = text; *p != '\0'; ++p) {
     unsigned char c = static_cast<unsigned char>(*p);
     if (c == ';' || c == '"' || c == '\r' || c == '\n') quote = true;
     if (c == '"') field.push_back('"');
-    cp1251::AppendUtf8(cp1251::ToUnicode(c), &field);
+    if (isUtf8)
+      field.push_back(static_cast<char>(c));
+    else
+      cp1251::AppendUtf8(cp1251::ToUnicode(c), &field);
   }
   if (quote) out->push_back('"');
   *out += field;
   if (quote) out->push_back('"');
 }
 
-// A UTF-8 field back in Windows-1251, cut to the record's capacity; '?' for what the code page
-// lacks or a malformed sequence.
-void CopyText(std::string_view utf8, char* out) {
+// A UTF-8 field back in Windows-1251, cut to the record's capacity; held in UTF-8 (cut at a
+// character, and true returned) when a character has no Windows-1251 byte.
+bool CopyText(std::string_view text, char* out) {
+  std::string kept;
+  if (utf8::Kept(text, true, &kept)) {
+    utf8::CopyCut(kept, out, kResultTextCapacity);
+    return true;
+  }
+  std::string_view utf8 = text;
   std::size_t i = 0, o = 0;
   while (i < utf8.size() && o + 1 < static_cast<std::size_t>(kResultTextCapacity)) {
     char32_t u = cp1251::DecodeUtf8(utf8.data(), utf8.size(), &i);
@@ -52,6 +63,7 @@ void CopyText(std::string_view utf8, char* out) {
     out[o++] = b < 0 ? '?' : static_cast<char>(b);
   }
   out[o] = '\0';
+  return false;
 }
 
 // Splits one record off `text` into its fields (RFC 4180 quoting, where a quoted field may hold
@@ -128,8 +140,8 @@ bool ToRecord(const std::string fields[kFields], int count, ResultRecord* r) {
   if (!IsStamp(fields[0])) return false;
   std::memcpy(r->When, fields[0].data(), 16);
   r->When[16] = '\0';
-  CopyText(fields[1], r->Discipline);
-  CopyText(fields[2], r->Topic);
+  r->DisciplineUtf8 = CopyText(fields[1], r->Discipline);
+  r->TopicUtf8 = CopyText(fields[2], r->Topic);
   std::int64_t questions, asked, right, rounds, seconds;
   constexpr std::int64_t kIntMax = 2147483647;
   if (!ParseInt(fields[3], kIntMax, &questions) || !ParseInt(fields[4], kIntMax, &asked) ||
@@ -212,9 +224,9 @@ std::string FormatResult(const ResultRecord& r) {
   std::string line;
   line.append(r.When, strnlen(r.When, sizeof r.When));
   line.push_back(';');
-  AppendText(&line, r.Discipline);
+  AppendText(&line, r.Discipline, r.DisciplineUtf8);
   line.push_back(';');
-  AppendText(&line, r.Topic);
+  AppendText(&line, r.Topic, r.TopicUtf8);
   char numbers[160];
   int tenths = r.PercentTenths < 0 ? 0 : r.PercentTenths;
   // The decimal comma: the separator ';' is the one spreadsheets of a Russian locale expect,

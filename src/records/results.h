@@ -22,6 +22,9 @@ struct ResultRecord {
   char When[17] = {};                         // local "YYYY-MM-DD HH:MM"
   char Discipline[kResultTextCapacity] = {};  // Windows-1251, as the program shows it
   char Topic[kResultTextCapacity] = {};       // Windows-1251
+  // A title with a character Windows-1251 lacks (from a UTF-8 bank) is held in UTF-8.
+  bool DisciplineUtf8 = false;
+  bool TopicUtf8 = false;
   int Questions = 0;                          // questions in the topic
   int Asked = 0;                              // asked in the first round
   int Right = 0;                              // of them answered right
@@ -47,7 +50,7 @@ std::string WithNewHeader(const char* bytes, std::size_t size);
 // One record's line with CR LF (UTF-8; the texts converted from Windows-1251).
 std::string FormatResult(const ResultRecord& record);
 // The newest kMaxResultRecords records of a results file's bytes, newest first (the file's
-// order reversed). Texts with characters Windows-1251 lacks get '?' for them.
+// order reversed). Texts with characters Windows-1251 lacks are held in UTF-8.
 inline constexpr std::size_t kMaxResultRecords = 10000;
 std::vector<ResultRecord> ParseResults(const char* bytes, std::size_t size);
 // Rounded tenths of a percent of right / asked; 0 when nothing was asked.

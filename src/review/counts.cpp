@@ -60,6 +60,7 @@ Bank ScanBank(const DisciplineClass& catalogue) {
       entry.Discipline = d;
       entry.DisciplineTitle = disciplineTitle;
       entry.Title = Field(topic.Title, kTitleCapacity);
+      entry.Utf8 = discipline.bUtf8;
       entry.File = Field(topic.Path, kPathCapacity);
       char path[kPathCapacity + 1] = {};
       std::memcpy(path, topic.Path, kPathCapacity);

@@ -21,13 +21,14 @@ inline constexpr int kHistogramDays = 30;
 // The keys of the bank, topic by topic.
 struct BankTopic {
   int Discipline = 0;               // its index in the catalogue's disciplines
-  std::string DisciplineTitle;      // Windows-1251
-  std::string Title;                // Windows-1251
+  std::string DisciplineTitle;      // Windows-1251, or UTF-8 when Utf8
+  std::string Title;                // Windows-1251, or UTF-8 when Utf8
   std::string File;                 // as the catalogue names it ("Base\d1\2.txt")
   std::vector<std::uint64_t> Keys;  // one per question, in file order
   // Per question, its present variants (0: a card without variants, which no session or exam
   // asks); empty when not known, and then every question counts as having some.
   std::vector<std::uint8_t> Variants = {};
+  bool Utf8 = false;  // the titles are UTF-8: their description file is
   bool HasVariants(std::size_t question) const {
     return question >= Variants.size() || Variants[question] > 0;
   }

@@ -5,6 +5,7 @@
 #include "bank/question.h"
 #include "board/screen.h"
 #include "common/program_texts.h"
+#include "common/utf8.h"
 #include "exam/draw.h"
 #include "platform/window_system.h"
 #include "quiz/quiz.h"
@@ -71,6 +72,8 @@ void Finish(bool showReport) {
   exam::Summary& sum = report.summary;
   sum.discipline = s.discipline;
   sum.topic = s.topic;
+  sum.disciplineUtf8 = s.disciplineUtf8;
+  sum.topicUtf8 = s.topicUtf8;
   sum.drawn = Topic_test.Count;
   sum.seconds = ms / 1000;
   sum.limitSeconds = s.limitMs / 1000;
@@ -101,6 +104,8 @@ void Finish(bool showReport) {
     };
     copy(r.Discipline, sum.discipline);
     copy(r.Topic, exam::TopicOrAll(sum.topic));
+    r.DisciplineUtf8 = s.disciplineUtf8;
+    r.TopicUtf8 = s.topicUtf8;
     r.Questions = sum.drawn;
     r.Asked = answered;
     r.Right = sum.right;
@@ -129,7 +134,8 @@ void Finish(bool showReport) {
   if (showReport)
     ws::OpenExamReport(
         OnScreen2.hInst, OnScreen2.hWnd,
-        {&p.report.lines, &p.report.rows, !p.report.mistakes.empty(), DrillMistakes});
+        {&p.report.lines, &p.report.rows, !p.report.mistakes.empty(), DrillMistakes,
+         exam::ReportLinesUtf8(p.report.summary)});
 }
 
 bool TimeIsUp() {
@@ -175,8 +181,9 @@ bool BeginSitting(int discipline, int topic, int count, int minutes) {
 
   Sitting& s = p.sitting;
   s = Sitting();
-  s.discipline = Discipline.Disciplines[discipline].Title;
-  s.topic = topic >= 0 ? catalogue.Topics[topic].Title : "";
+  s.disciplineUtf8 = utf8::Kept(Discipline.Disciplines[discipline].Title,
+                                Discipline.Disciplines[discipline].bUtf8, &s.discipline);
+  if (topic >= 0) s.topicUtf8 = utf8::Kept(catalogue.Topics[topic].Title, catalogue.Topics[topic].bUtf8, &s.topic);
   s.sources = std::move(sources);
   s.ticked.assign(static_cast<std::size_t>(drawn), 0);
   s.reached.assign(static_cast<std::size_t>(drawn), false);
@@ -186,6 +193,8 @@ bool BeginSitting(int discipline, int topic, int count, int minutes) {
   session.kind = records::Kind::kExam;
   session.discipline = s.discipline;
   session.topic = exam::TopicOrAll(s.topic);
+  session.disciplineUtf8 = s.disciplineUtf8;
+  session.topicUtf8 = s.topicUtf8;
   session.marks = false;
   session.rounds = false;
   session.mayShuffleQuestions = false;

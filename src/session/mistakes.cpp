@@ -16,6 +16,8 @@ void DrillMistakes() {
   std::vector<bank::Source> mistakes = p.report.mistakes;
   std::string discipline = p.report.summary.discipline;
   std::string topic = exam::TopicOrAll(p.report.summary.topic);
+  bool disciplineUtf8 = p.report.summary.disciplineUtf8;
+  bool topicUtf8 = p.report.summary.topicUtf8 && !p.report.summary.topic.empty();
   if (!MayInterrupt(false)) return;
   // The files in the order they first come, each loaded once.
   std::vector<const char*> files;
@@ -36,6 +38,8 @@ void DrillMistakes() {
   s.kind = records::Kind::kMistakes;
   s.discipline = discipline;
   s.topic = topic;
+  s.disciplineUtf8 = disciplineUtf8;
+  s.topicUtf8 = topicUtf8;
   for (const bank::Source& m : sources) s.assembled.push_back({m.Key, m.File});
   Begin(std::move(s), OnScreen2.hWnd);
 }

@@ -53,6 +53,8 @@ void AppendResult(int rounds) {
   };
   copy(r.Discipline, p.current.discipline);
   copy(r.Topic, p.current.topic);
+  r.DisciplineUtf8 = p.current.disciplineUtf8;
+  r.TopicUtf8 = p.current.topicUtf8;
   r.Questions = p.questions;
   r.Asked = p.asked;
   r.Right = p.right;

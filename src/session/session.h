@@ -47,6 +47,10 @@ struct Session {
   records::Kind kind = records::Kind::kTopic;
   std::string discipline;  // the titles its record names (Windows-1251)
   std::string topic;
+  // A title with a character Windows-1251 lacks (from a UTF-8 bank) is held in UTF-8
+  // (utf8::Kept).
+  bool disciplineUtf8 = false;
+  bool topicUtf8 = false;
   // Its questions' sources: a topic's question file (catalogue topic `topicIndex`, as the
   // catalogue names it), or an assembled list, each question's file by its key (sorted).
   int topicIndex = -1;
@@ -69,6 +73,8 @@ struct Sitting {
   bool expired = false;  // the time ran out while a box was up
   std::string discipline;
   std::string topic;  // empty: all topics
+  bool disciplineUtf8 = false;  // as in Session
+  bool topicUtf8 = false;
   std::vector<bank::Source> sources;
   std::vector<unsigned> ticked;
   std::vector<bool> reached;

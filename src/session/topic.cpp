@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/program_texts.h"
+#include "common/utf8.h"
 #include "platform/files.h"
 #include "platform/window_system.h"
 #include "records/progress.h"
@@ -42,11 +43,14 @@ void BeginTopic(int topic, HWND chooser) {
   s.kind = records::Kind::kTopic;
   s.keepsProgress = true;
   s.prepare = PrepareTopic;
-  if (p.discipline >= 0 && p.discipline < kMaxDisciplines)
-    s.discipline = Discipline.Disciplines[p.discipline].Title;
+  if (p.discipline >= 0 && p.discipline < kMaxDisciplines) {
+    const TitlePath& d = Discipline.Disciplines[p.discipline];
+    s.disciplineUtf8 = utf8::Kept(d.Title, d.bUtf8, &s.discipline);
+  }
   if (topic >= 0 && topic < kMaxTopics) {
     s.topicIndex = topic;
-    s.topic = Discipline.Topics[topic].Title;
+    const TitlePath& t = Discipline.Topics[topic];
+    s.topicUtf8 = utf8::Kept(t.Title, t.bUtf8, &s.topic);
     s.file = Discipline.Topics[topic].Path;
   }
   Begin(std::move(s), chooser);

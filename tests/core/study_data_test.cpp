@@ -251,11 +251,16 @@ TEST(StudyResults, ReaderSkipsDamageAndGivesNewestFirst) {
   EXPECT_EQ(records[0].Seconds, 6);
   EXPECT_STREQ(records[1].Topic, "a\rb");
 
-  // A character Windows-1251 lacks reads as '?'.
-  std::string foreign = "2026-01-01 10:00;日本;T;1;1;1;100,0;1;5;да\r\n";
+  // A title with a character Windows-1251 lacks (a UTF-8 bank's) is held in UTF-8, not as '?',
+  // and written back as it was; one that has them all is held in Windows-1251 as before.
+  std::string foreign = "2026-01-01 10:00;日本;Т;1;1;1;100,0;1;5;да\r\n";
   records = records::ParseResults(foreign.data(), foreign.size());
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_STREQ(records[0].Discipline, "??");
+  EXPECT_STREQ(records[0].Discipline, "日本");
+  EXPECT_TRUE(records[0].DisciplineUtf8);
+  EXPECT_STREQ(records[0].Topic, "\xD2");
+  EXPECT_FALSE(records[0].TopicUtf8);
+  EXPECT_EQ(records::FormatResult(records[0]).substr(0, 35), foreign.substr(0, 35));
   EXPECT_TRUE(records::ParseResults(nullptr, 3).empty());
 }
 

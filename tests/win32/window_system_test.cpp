@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/cp1251.h"
+#include "common/utf8.h"
 #include "platform/window_system.h"
 #include "win32_test_support.h"
 
@@ -40,6 +41,30 @@ TEST_F(WindowSystem, TextsAreReadAsWindows1251WhateverTheSystemCodePage) {
   EXPECT_EQ(ws::FirstChild(window_), button);
   ws::SetTitle(window_, "");
   EXPECT_EQ(TextOf(window_), L"");
+}
+
+TEST_F(WindowSystem, Utf8TextsOfTheSampleShowEveryCharacter) {
+  // Fault: UTF-8 bytes read as Windows-1251 ("≤" as three letters), or an ill-formed byte shown
+  // as whatever the system's converter makes of it. The texts are the sample's "Base\6.txt".
+  ws::SetTitle(window_, {"Неравенства ≤ ≥ и приращения Δ", true});
+  EXPECT_EQ(TextOf(window_), L"Неравенства ≤ ≥ и приращения Δ");
+  HWND button = ws::CreateButton(window_, {"πr²", true}, ws::kStyleChild, 0, 0, 50, 20, 8,
+                                 GetModuleHandleW(nullptr));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(TextOf(button), L"πr²");
+  ws::SetTitle(window_, {"x\xE2\x82y\xC3", true});
+  EXPECT_EQ(TextOf(window_), L"x\xFFFDy\xFFFD");
+  // A Russian UTF-8 task wraps as its Windows-1251 twin does.
+  const char* russian = "Длина окружности радиуса r равна двум пи эр, а площадь круга пи эр квадрат";
+  std::string twin;
+  utf8::ToCp1251(russian, &twin);
+  EXPECT_EQ(ws::MeasureWrappedHeight(window_, {russian, true}, 120),
+            ws::MeasureWrappedHeight(window_, twin.c_str(), 120));
+  WindowLog log;
+  ws::ShowBox(window_, {"√49 = ?", true}, {"Формулы (Юникод)", true}, ws::kBoxOk);
+  ASSERT_EQ(log.Boxes().size(), 1u);
+  EXPECT_EQ(log.Boxes()[0].text, L"√49 = ?");
+  EXPECT_EQ(log.Boxes()[0].caption, L"Формулы (Юникод)");
 }
 
 TEST_F(WindowSystem, NullHandlesDoNothingAndReadZero) {

@@ -171,7 +171,7 @@ void FillReport(HWND report, const ws::ExamReportView& r) {
   std::string head;
   if (r.lines != nullptr)
     for (const std::string& line : *r.lines) head += line + "\r\n";
-  SetDlgItemTextW(report, kReportHead, cp1251::ToWide(head.c_str()).c_str());
+  SetDlgItemTextW(report, kReportHead, cp1251::TextToWide(head.c_str(), r.utf8).c_str());
   HWND list = GetDlgItem(report, kReportList);
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   const std::size_t rows = r.rows != nullptr ? r.rows->size() : 0;
@@ -179,7 +179,7 @@ void FillReport(HWND report, const ws::ExamReportView& r) {
     const exam::Row& row = (*r.rows)[i];
     const std::string* cells[] = {&row.number, &row.verdict, &row.task, &row.ticked, &row.right};
     for (int c = 0; c < 5; ++c) {
-      std::wstring text = cp1251::ToWide(cells[c]->c_str());
+      std::wstring text = cp1251::TextToWide(cells[c]->c_str(), c == 2 && row.taskUtf8);
       LVITEMW item{};
       item.mask = LVIF_TEXT;
       item.iItem = static_cast<int>(i);

@@ -74,7 +74,7 @@ void Reload() {
     if (discipline < forecast.disciplines.size() &&
         forecast.disciplines[discipline].firstTopic == r.Topic) {
       const review::Forecast& f = forecast.disciplines[discipline].forecast;
-      SetCell(row, 0, cp1251::ToWide(t.DisciplineTitle.c_str()));
+      SetCell(row, 0, cp1251::TextToWide(t.DisciplineTitle.c_str(), t.Utf8));
       SetCell(row, 1, cp1251::ToWide(ptext::kAllTopics.c_str()));
       SetCell(row, 2, std::to_wstring(f.questions));
       SetCell(row, 3, std::to_wstring(f.answered));
@@ -82,8 +82,8 @@ void Reload() {
       ++row;
       ++discipline;
     }
-    SetCell(row, 0, cp1251::ToWide(t.DisciplineTitle.c_str()));
-    SetCell(row, 1, cp1251::ToWide(t.Title.c_str()));
+    SetCell(row, 0, cp1251::TextToWide(t.DisciplineTitle.c_str(), t.Utf8));
+    SetCell(row, 1, cp1251::TextToWide(t.Title.c_str(), t.Utf8));
     SetCell(row, 2, std::to_wstring(r.Questions));
     SetCell(row, 3, std::to_wstring(r.Answered));
     SetCell(row, 4, std::to_wstring(r.Known));

@@ -68,9 +68,9 @@ std::wstring Cell(const records::ResultRecord& r, int column) {
     case 0:
       return cp1251::ToWide(r.When);
     case 1:
-      return cp1251::ToWide(r.Discipline);
+      return cp1251::TextToWide(r.Discipline, r.DisciplineUtf8);
     case 2:
-      return cp1251::ToWide(r.Topic);
+      return cp1251::TextToWide(r.Topic, r.TopicUtf8);
     case 3:
       return std::to_wstring(r.Questions);
     case 4:
@@ -145,7 +145,8 @@ void ChartSelected(int index) {
   if (index >= 0 && index < static_cast<int>(gResults.records.size())) {
     const records::ResultRecord& r = gResults.records[static_cast<std::size_t>(index)];
     gResults.bars = records::ChartOf(gResults.records, r.Discipline, r.Topic, index);
-    gResults.caption = cp1251::ToWide(r.Discipline) + L": " + cp1251::ToWide(r.Topic) +
+    gResults.caption = cp1251::TextToWide(r.Discipline, r.DisciplineUtf8) + L": " +
+                       cp1251::TextToWide(r.Topic, r.TopicUtf8) +
                        L" \u2014 верно в первом круге, %";
   }
   if (gResults.parts.chart != nullptr) InvalidateRect(gResults.parts.chart, nullptr, FALSE);
