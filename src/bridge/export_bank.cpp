@@ -9,6 +9,7 @@
 
 #include "bank/catalogue.h"
 #include "bank/question.h"
+#include "common/utf8.h"
 #include "bridge/host.h"
 #include "bridge/text.h"
 #include "bridge/writers.h"
@@ -94,8 +95,10 @@ void HearTopicLine(void* context, int firstLine, int, bank::TopicLines what, int
 // A zero-terminated field of the program's records (or its whole capacity when full) as UTF-8.
 // Control characters and the byte 0x98, which Windows-1251 leaves undefined, cannot be written
 // into any of the formats as they stand: they become '?', noted.
+// A UTF-8 field (`isUtf8`, from a file with the byte order mark) is taken as it is, each
+// ill-formed sequence as the U+FFFD the program shows.
 std::string FieldText(const char* field, std::size_t capacity, const std::string& file, int line,
-                      lang::Id what, Report* report) {
+                      lang::Id what, Report* report, bool isUtf8 = false) {
   const void* zero = std::memchr(field, 0, capacity);
   std::size_t length =
       zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : capacity;
@@ -103,7 +106,7 @@ std::string FieldText(const char* field, std::size_t capacity, const std::string
   int replaced = 0;
   for (char& c : bytes) {
     unsigned char b = static_cast<unsigned char>(c);
-    if ((b < 0x20 && b != '\t') || b == 0x7F || b == 0x98) {
+    if ((b < 0x20 && b != '\t') || b == 0x7F || (b == 0x98 && !isUtf8)) {
       c = '?';
       ++replaced;
     }
@@ -111,6 +114,11 @@ std::string FieldText(const char* field, std::size_t capacity, const std::string
   if (replaced > 0)
     report->Lose(file, line,
                  lang::Say(lang::Id::kControlsAsQuestionMarks, replaced, lang::Say(what)));
+  if (isUtf8) {
+    std::string text;
+    utf8::Repair(bytes, &text);
+    return text;
+  }
   return Cp1251ToUtf8(bytes);
 }
 
@@ -147,8 +155,10 @@ bool LoadTopic(const std::string& bytes, const fs::path& scratch, const std::str
   for (std::size_t first = 0; first < starts.size(); first += kPiece) {
     std::size_t begin = first == 0 ? 0 : starts[first];
     std::size_t end = first + kPiece < starts.size() ? starts[first + kPiece] : bytes.size();
-    if (!WriteWhole(scratch / path, std::string_view(bytes).substr(begin, end - begin)))
-      return false;
+    // Every piece of a UTF-8 file is UTF-8: the mark goes in front of each.
+    std::string piece = first > 0 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? "\xEF\xBB\xBF" : "";
+    piece.append(bytes, begin, end - begin);
+    if (!WriteWhole(scratch / path, piece)) return false;
     topic.UnloadQuestions();
     topic.LoadQuestions(path);
     if (!topic.Head.bExists) continue;
@@ -158,12 +168,13 @@ bool LoadTopic(const std::string& bytes, const fs::path& scratch, const std::str
       Question question;
       question.line = index < lines.size() ? lines[index] : 0;
       question.task =
-          FieldText(q->Task, sizeof q->Task, shown, question.line, lang::Id::kFieldTask, report);
+          FieldText(q->Task, sizeof q->Task, shown, question.line, lang::Id::kFieldTask, report,
+                    q->bUtf8);
       for (int v = 0; v < kMaxVariants && q->Vrnt[v].bExists; ++v) {
         Variant variant;
         variant.line = question.line > 0 ? question.line + 1 + v : 0;
         variant.text = FieldText(q->Vrnt[v].Text, sizeof q->Vrnt[v].Text, shown, question.line,
-                                 lang::Id::kFieldVariant, report);
+                                 lang::Id::kFieldVariant, report, q->bUtf8);
         variant.correct = q->Vrnt[v].bCorrect;
         question.variants.push_back(std::move(variant));
       }
@@ -266,7 +277,7 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
 
   out->categories = true;
   out->bank.title = FieldText(discipline.Title, sizeof discipline.Title, shown, 1,
-                              lang::Id::kFieldDisciplineTitle, report);
+                              lang::Id::kFieldDisciplineTitle, report, discipline.bUtf8);
   InFolder there(folder);
   if (!there.Entered()) {
     *error = lang::Tr(lang::Id::kCannotEnterBaseFolder);
@@ -277,7 +288,7 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
     Topic t;
     t.line = line;
     t.title = FieldText(topics[i].Title, sizeof topics[i].Title, shown, line,
-                        lang::Id::kFieldTopicTitle, report);
+                        lang::Id::kFieldTopicTitle, report, topics[i].bUtf8);
     std::string file = JoinShown(given.parent_path(), topics[i].Path);
     std::string topicBytes;
     if (topics[i].Path[0] == 0 || !ReadProgramFile(topics[i].Path, &topicBytes) ||
