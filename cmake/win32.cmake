@@ -49,7 +49,7 @@ if(NOT winmain_count EQUAL 1)
 endif()
 add_library(exameo_ws_win32 OBJECT ${EXAMEO_WS_WIN32_SOURCES})
 target_link_libraries(exameo_ws_win32 PUBLIC exameo_core user32 gdi32 comctl32 comdlg32 shell32
-                      oleacc oleaut32 ole32)
+                      oleacc oleaut32 ole32 gdiplus)
 
 # The icon, the version and the manifest, compiled by windres; the Win32 tests link them too,
 # so that the classes they register find the icon in their own module as the program does, and

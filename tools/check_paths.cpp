@@ -7,7 +7,9 @@
 #include <system_error>
 
 #include "check_host.h"
+#include "check_pictures.h"
 #include "bank/catalogue.h"
+#include "bank/picture_info.h"
 #include "bank/question.h"
 #include "check_run.h"
 #include "common/cp1251.h"
@@ -209,6 +211,9 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
       checked.insert(p.path);
       std::string questions = Shown(baseShown, p.path);
       CompareWithLoader(path, CheckQuestions(bytes, questions, report), questions, report);
+      const picinfo::Folder folder = picinfo::FolderOf(path.c_str());
+      CheckPictures(bytes, fs::path(std::u8string(folder.path.begin(), folder.path.end())),
+                    folder.depth, questions, report);
     }
   }
 }
@@ -266,8 +271,11 @@ bool CheckPath(const std::string& arg, Force force, Report* report, std::string*
                                              : Classify(bytes);
   if (kind == FileKind::kTopics)
     CheckDescriptionFile(path, arg, bytes, report);
-  else
+  else {
     CheckLooseQuestionFile(arg, bytes, report);
+    // A question file given on its own: its folder stands for Base (no `..` leads out of it).
+    CheckPictures(bytes, path.parent_path(), 0, arg, report);
+  }
   return true;
 }
 

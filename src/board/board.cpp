@@ -19,6 +19,14 @@ void DestroyControls(SingleVisualEntry2& slot) {
     }
   }
   slot.IdBase = 0;
+  slot.Pictures.Release();
+}
+
+// A variant's picture is drawn on the board beside its check box, so removing the slot must
+// repaint that part too.
+void InvalidateSlot(HWND window, const SingleVisualEntry2& slot) {
+  ws::Invalidate(window, slot.TextRect);
+  if (slot.Pictures.bAny) ws::Invalidate(window, slot.VrntRect);
 }
 }  // namespace
 
@@ -48,7 +56,7 @@ void Screen2::RemoveInvisible() {
   for (int i = 0; i < kSlots; ++i) {
     SingleVisualEntry2& slot = Entry[i];
     if (slot.Question != -1 && !slot.bVisible) {
-      ws::Invalidate(hWnd, slot.TextRect);
+      InvalidateSlot(hWnd, slot);
       DestroyControls(slot);
     }
     if (i != CurrentSlot && slot.hOK != nullptr) {
@@ -82,7 +90,7 @@ void Screen2::InsertPosition(int a) {
   // The column's last slot is overwritten. Its controls would stay on screen with no slot to
   // remove them, and a later lookup by identifier could find them before the new ones.
   SingleVisualEntry2& last = Entry[target];
-  if (last.bVisible && last.Question != -1) ws::Invalidate(hWnd, last.TextRect);
+  if (last.bVisible && last.Question != -1) InvalidateSlot(hWnd, last);
   DestroyControls(last);
   if (last.hOK != nullptr) {
     ws::Destroy(last.hOK);
@@ -98,6 +106,7 @@ void Screen2::InsertPosition(int a) {
     for (int j = 0; j < 12; ++j) to.hVrnt[j] = from.hVrnt[j];
     to.hOK = from.hOK;
     to.IdBase = from.IdBase;
+    to.Pictures.Take(Entry[i - 1].Pictures);
   }
   SingleVisualEntry2& freed = Entry[a];
   for (int j = 0; j < 12; ++j) freed.hVrnt[j] = nullptr;
@@ -112,8 +121,30 @@ void WM_PaintTask(HDC context) {
     // the board is emptied); such a slot has nothing to draw.
     if (!slot.bVisible || slot.Question < 0 || slot.Question >= Topic_test.Count) continue;
     const QuestionClass* q = Topic_test.Get(slot.Question);
-    ws::DrawWrapped(context, {q->Task, q->bUtf8}, slot.TextRect);
+    if (!slot.Pictures.bAny) {
+      ws::DrawWrapped(context, {q->Task, q->bUtf8}, slot.TextRect);
+      continue;
+    }
+    const pictures::SlotPictures& p = slot.Pictures;
+    ws::DrawWrapped(context, {p.Text.c_str(), true}, slot.TextRect);
+    for (int i = 0; i < pictures::kTaskPictures; ++i) ws::DrawPicture(context, p.hTask[i], p.TaskRect[i]);
+    for (int i = 0; i < pictures::kVariants; ++i) ws::DrawPicture(context, p.hVrnt[i], p.VrntRect[i]);
   }
+}
+
+bool OpenPictureAt(int x, int y) {
+  for (const SingleVisualEntry2& slot : OnScreen2.Entry) {
+    if (!slot.bVisible || !slot.Pictures.bAny) continue;
+    const pictures::SlotPictures& p = slot.Pictures;
+    for (int i = 0; i < pictures::kTaskPictures; ++i) {
+      const Rect& r = p.TaskRect[i];
+      if (p.hTask[i] == nullptr || x < r.left || x >= r.right || y < r.top || y >= r.bottom)
+        continue;
+      return ws::OpenPictureWindow(OnScreen2.hInst, OnScreen2.hWnd, p.TaskPath[i],
+                                   {p.TaskAlt[i].c_str(), true});
+    }
+  }
+  return false;
 }
 
 int AnswerId(int k) {

@@ -1,8 +1,10 @@
 // Placing a question: sizing the answer buttons, choosing the slot, laying out and creating
 // the controls.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
+#include "board/pictures.h"
 #include "board/screen.h"
 #include "common/utf8.h"
 #include "platform/window_system.h"
@@ -90,11 +92,49 @@ bool PlaceQuestion2(int a) {
   const int row = board.Px(kRow);
   const int okHeight = board.Px(kOkHeight);
 
-  const int textHeight = ws::MeasureWrappedHeight(board.hWnd, {q->Task, q->bUtf8}, half) + margin;
-  int answerHeight = 0;
-  for (vrnt& v : q->Vrnt) {
-    if (v.bExists) answerHeight += row * v.GetCoefficient(board.LineChars, q->bUtf8);
+  // A question with pictures is measured by the text it shows (its pictures left out) and the
+  // pictures' heights; any other exactly as before.
+  const bool withPictures = pictures::HoldsPictures(*q);
+  pictures::Staged staged;
+  const int columnWidth = half - margin;
+  if (withPictures) {
+    pictures::Stage(*q, board.PictureFolder, board.Dpi, columnWidth, height / 2, kMaxRows * row,
+                    &staged);
   }
+  const ws::Text taskText =
+      withPictures ? ws::Text(staged.pictures.Text.c_str(), true) : ws::Text(q->Task, q->bUtf8);
+  const int wordsHeight = ws::MeasureWrappedHeight(board.hWnd, taskText, half) + margin;
+  int rows[12];
+  for (int i = 0; i < 12; ++i) {
+    vrnt& v = q->Vrnt[i];
+    if (!withPictures || !staged.hasReference[i]) {
+      rows[i] = v.GetCoefficient(board.LineChars, q->bUtf8);
+      continue;
+    }
+    vrnt shown{};
+    utf8::CopyCut(staged.label[i], shown.Text, sizeof shown.Text);
+    rows[i] = std::max(shown.GetCoefficient(board.LineChars, true),
+                       pictures::RowsFor(staged.vrnt[i].height, row, kMaxRows));
+  }
+  auto rowsBefore = [&rows](int n) {
+    int sum = 0;
+    for (int i = 0; i < n && i < 12; ++i) sum += rows[i];
+    return sum;
+  };
+  int answerHeight = 0;
+  for (int i = 0; i < 12; ++i) {
+    if (q->Vrnt[i].bExists) answerHeight += row * rows[i];
+  }
+  // The task's pictures stand under its text; a question taller than the column shrinks them.
+  const int gap = board.Px(pictures::kGap);
+  int pictureHeight = 0;
+  if (withPictures && staged.taskCount > 0) {
+    pictures::ShrinkToRoom(staged.task, staged.taskCount,
+                           wordsHeight + answerHeight + okHeight + gap * staged.taskCount,
+                           height - 2 * top);
+    for (int i = 0; i < staged.taskCount; ++i) pictureHeight += staged.task[i].height + gap;
+  }
+  const int textHeight = wordsHeight + pictureHeight;
   const int need = textHeight + answerHeight + okHeight;
 
   int s = board.CurrentSlot + 1;
@@ -134,24 +174,45 @@ bool PlaceQuestion2(int a) {
   }
   board.RemoveInvisible();
 
-  ws::DrawWrappedNow(board.hWnd, {q->Task, q->bUtf8}, slot.TextRect);
+  ws::DrawWrappedNow(board.hWnd, taskText, slot.TextRect);
+  if (withPictures) {
+    slot.Pictures.Take(staged.pictures);
+    int py = y + wordsHeight;
+    for (int i = 0; i < staged.taskCount; ++i) {
+      const pictures::Size size = staged.task[i];
+      slot.Pictures.TaskRect[i] = {x0, py, x0 + size.width, py + size.height};
+      ws::FitPicture(slot.Pictures.hTask[i], size.width, size.height);
+      ws::DrawPictureNow(board.hWnd, slot.Pictures.hTask[i], slot.Pictures.TaskRect[i]);
+      py += size.height + gap;
+    }
+  }
 
   const int idBase = ChooseIdBase(a, s);
   int k = 0;
   for (int i = 0; i < 12; ++i) {
     vrnt& v = q->Vrnt[i];
     if (!v.bExists) continue;
-    slot.hVrnt[i] =
-        ws::CreateButton(board.hWnd, {v.Text, q->bUtf8}, kCheckBoxStyle, slot.VrntRect.left,
-                         slot.VrntRect.top + row * q->GetSumCoefficient(i, board.LineChars),
-                         slot.VrntRect.right - slot.VrntRect.left,
-                         row * v.GetCoefficient(board.LineChars, q->bUtf8), idBase + k, board.hInst);
+    const int boxTop = slot.VrntRect.top + row * rowsBefore(i);
+    int boxWidth = slot.VrntRect.right - slot.VrntRect.left;
+    const bool labelled = withPictures && staged.hasReference[i];
+    // A variant's picture stands after its check box, which gives up the picture's width.
+    if (labelled && slot.Pictures.hVrnt[i] != nullptr) {
+      const pictures::Size size = staged.vrnt[i];
+      boxWidth = std::max(0, boxWidth - size.width - gap);
+      const int px = slot.VrntRect.left + boxWidth + gap;
+      slot.Pictures.VrntRect[i] = {px, boxTop, px + size.width, boxTop + size.height};
+      ws::FitPicture(slot.Pictures.hVrnt[i], size.width, size.height);
+    }
+    const ws::Text label = labelled ? ws::Text(staged.label[i].c_str(), true) : ws::Text(v.Text, q->bUtf8);
+    slot.hVrnt[i] = ws::CreateButton(board.hWnd, label, kCheckBoxStyle, slot.VrntRect.left, boxTop,
+                                     boxWidth, row * rows[i], idBase + k, board.hInst);
+    if (labelled) ws::DrawPictureNow(board.hWnd, slot.Pictures.hVrnt[i], slot.Pictures.VrntRect[i]);
     ++k;
   }
   slot.IdBase = k > 0 ? idBase : 0;
 
   slot.hOK = ws::CreateButton(board.hWnd, "OK", kOkStyle, slot.VrntRect.left,
-                              slot.VrntRect.top + row * q->GetSumCoefficient(k, board.LineChars),
+                              slot.VrntRect.top + row * rowsBefore(k),
                               half - okHeight, okHeight, kOkId, board.hInst);
   ++q->ShowCount;
   return true;

@@ -1,6 +1,7 @@
 // The board: 64 question slots in two columns over the main window's client area.
 #pragma once
 
+#include "board/pictures.h"
 #include "common/dpi.h"
 #include "platform/handles.h"
 
@@ -15,6 +16,8 @@ struct SingleVisualEntry2 {
   // Identifier of the check box of variant 0 of the question shown (variant k has IdBase + k);
   // 0 while the slot holds no check boxes. The quiz finds the current question's boxes by it.
   int IdBase = 0;
+  // The question's pictures, decoded while it is on the board.
+  pictures::SlotPictures Pictures;
 };
 
 inline constexpr int kSlots = 64;
@@ -38,6 +41,8 @@ struct Screen2 {
   // The system DPI, read by Init; every length of the board and the chooser is written for 96
   // and goes through Px.
   int Dpi = dpi::kBase;
+  // The folder of the loaded topic's question file, which its pictures' paths start from.
+  pictures::Folder PictureFolder;
 
   // Defined out of line on purpose: a constant-initialised board would put its 2 MB image
   // (64 slots of 4096 handles, with -1 and true among the zeros) into the program file; built at
@@ -63,5 +68,8 @@ struct Screen2 {
 void WM_PaintTask(HDC context);
 // Puts question `a` of Topic_test into the next slot of the board; false for -1.
 bool PlaceQuestion2(int a);
+// Opens the task picture under the point (client coordinates of the board) in the picture
+// window; false when there is none.
+bool OpenPictureAt(int x, int y);
 // The identifier of the current question's check box for variant k, or 0 when there is none.
 int AnswerId(int k);

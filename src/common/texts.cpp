@@ -914,6 +914,32 @@ constexpr Pattern kTable[] = {
      "не удаётся сравнить с загрузчиком программы: нет временной копии"},
     {Id::kChkNoTemporaryFolder, "cannot compare with the program's loader: no temporary folder",
      "не удаётся сравнить с загрузчиком программы: нет временной папки"},
+    {Id::kChkPictureOutside,
+     "picture \"{1}\": the path leads out of Base; the program shows the picture's text instead",
+     "рисунок «{1}»: путь ведёт за пределы Base; программа покажет вместо него его текст"},
+    {Id::kChkPicturePath,
+     "picture \"{1}\": a path must be relative to the question file's folder ({2}); the program "
+     "shows the picture's text instead",
+     "рисунок «{1}»: путь должен быть относительным к папке файла вопросов ({2}); программа "
+     "покажет вместо него его текст"},
+    {Id::kChkPictureMissing,
+     "picture \"{1}\": no such file; the program shows the picture's text instead",
+     "рисунок «{1}»: нет такого файла; программа покажет вместо него его текст"},
+    {Id::kChkPictureUnreadable,
+     "picture \"{1}\": not a PNG, JPEG, GIF, BMP, WMF or EMF picture, or a damaged one; the "
+     "program shows the picture's text instead",
+     "рисунок «{1}»: не рисунок PNG, JPEG, GIF, BMP, WMF или EMF либо повреждённый; программа "
+     "покажет вместо него его текст"},
+    {Id::kChkPictureTooLarge,
+     "picture \"{1}\": larger than 20 MB or 10000 by 10000 pixels; the program shows the "
+     "picture's text instead",
+     "рисунок «{1}»: больше 20 МБ или 10000 на 10000 точек; программа покажет вместо него его "
+     "текст"},
+    {Id::kChkPictureUnclosed,
+     "\"![\" at column {1} opens no picture and shows as written (a literal \"![\" is written "
+     "\"!\\[\")",
+     "«![» в столбце {1} не открывает рисунок и показывается как написано (сам знак «![» "
+     "пишется «!\\[»)"},
     {Id::kChkCannotEnterDatabase, "cannot enter the database folder",
      "не удаётся перейти в папку базы"},
     {Id::kChkNoDescriptions,

@@ -35,6 +35,10 @@ namespace records {
 struct ResultRecord;
 }  // namespace records
 
+// A decoded picture (the window system's own record); null is none.
+struct HPICTURE__;
+typedef HPICTURE__* HPICTURE;
+
 namespace ws {
 
 // A text to show: zero-terminated bytes, Windows-1251 (the program's own texts and the banks of
@@ -125,6 +129,36 @@ void Invalidate(HWND window, Rect rect);
 // Repaints what is marked at once (the paint handler runs before this returns); nothing when
 // nothing is marked.
 void RepaintNow(HWND window);
+
+// ---- Pictures ----
+
+// Why a picture is not drawn.
+enum class PictureFault {
+  kNone,
+  kMissing,     // no such file (or it cannot be opened)
+  kUnreadable,  // not a picture the system can decode, or a damaged one
+  kTooLarge,    // over picture_limits' size in bytes or pixels
+};
+struct LoadedPicture {
+  HPICTURE picture = nullptr;  // null unless fault is kNone
+  int width = 0;               // pixels at 96 DPI; a metafile's size by its header
+  int height = 0;
+  PictureFault fault = PictureFault::kNone;
+};
+// Reads and decodes a picture file (PNG, JPEG, GIF, BMP, WMF, EMF); `path` is UTF-8, relative
+// to the working folder. A damaged file gives a fault, never more.
+LoadedPicture LoadPicture(const std::string& path);
+// Keeps the picture only at the size it is drawn at (the board's copy), dropping the file's
+// full decoding.
+void FitPicture(HPICTURE picture, int width, int height);
+// Draws the picture into `rect` of the window at once, or into a paint context.
+void DrawPictureNow(HWND window, HPICTURE picture, Rect rect);
+void DrawPicture(HDC context, HPICTURE picture, Rect rect);
+void ReleasePicture(HPICTURE picture);
+// Opens the picture file at its full size in a window of its own owned by `owner`, titled by
+// the picture's text (Esc closes it; the keys stay there while it is active). False, and no
+// window, when the picture cannot be loaded.
+bool OpenPictureWindow(HINSTANCE instance, HWND owner, const std::string& path, Text title);
 
 // ---- Fonts ----
 

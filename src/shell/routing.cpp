@@ -105,6 +105,7 @@ long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
     if (ws::ReadTick(ws::FindChild(chooser, static_cast<int>(kCmdFirstTopic) + i)) != 1) continue;
     Topic_test.UnloadQuestions();
     Topic_test.LoadQuestions(Discipline.Topics[i].Path);
+    OnScreen2.PictureFolder = pictures::FolderOf(Discipline.Topics[i].Path);
     topic = i;
   }
   // Shuffled, asked whether to continue (a box the chooser owns) and started.

@@ -119,7 +119,8 @@ TEST(Utf8Bank, ConvertingTheSampleToUtf8KeepsEveryKey) {
   ScratchDir scratch;
   int files = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(EXAMEO_SAMPLE_BASE)) {
-    if (!entry.is_regular_file()) continue;
+    // Question and description files only: a picture's bytes may hold a TAB too.
+    if (!entry.is_regular_file() || entry.path().extension() != ".txt") continue;
     std::ifstream in(entry.path(), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes.rfind(kMark, 0) == 0 || bytes.find('\t') == std::string::npos) continue;

@@ -28,7 +28,9 @@ inline void ResetBoard() {
     slot.hOK = nullptr;
     slot.bVisible = false;
     slot.IdBase = 0;
+    slot.Pictures = pictures::SlotPictures();  // the fake's pictures are forgotten with the test
   }
+  b.PictureFolder = pictures::Folder();
   b.hInst = nullptr;
   b.hWnd = nullptr;
   b.hFontRight = b.hFontMissed = b.hFontWrong = nullptr;

@@ -15,6 +15,7 @@
 #include <new>
 #include <string>
 
+#include "bank/picture_ref.h"
 #include "board/screen.h"
 #include "platform/win32/cp1251_win32.h"
 #include "shell/globals.h"
@@ -37,6 +38,8 @@ std::wstring TaskOf(HWND control) {
     for (int k = 0; k < 12; ++k)
       if (slot.hVrnt[k] == control) {
         const QuestionClass* q = Topic_test.Get(slot.Question);
+        // A picture is read as its text.
+        if (slot.Pictures.bAny) return cp1251::TextToWide(picref::AltText(q->Task).c_str(), true);
         return cp1251::TextToWide(q->Task, q->bUtf8);
       }
   }

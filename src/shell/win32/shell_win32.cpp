@@ -65,6 +65,10 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_TIMER:
       return TimerTick();
+    case WM_LBUTTONUP:
+      // A click on a task's picture opens it at full size.
+      OpenPictureAt(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      return 0;
     case WM_DROPFILES:
       // Question files dropped on the window are added as from "Добавить вопросы из файла...".
       adding::AddQuestionFiles(DroppedPaths(reinterpret_cast<HDROP>(wParam)),
