@@ -1,23 +1,11 @@
-// Pictures: stb_image decides what a raster file is; metafiles go by their headers.
+// Pictures: what a file holds is read by bank/picture_info (stb_image, the metafiles' headers).
 #include "bridge/pictures.h"
 
 #include <cstdint>
 #include <cstring>
 #include <functional>
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_NO_STDIO
-#define STBI_NO_LINEAR
-#define STBI_NO_HDR
-#define STBI_ONLY_PNG
-#define STBI_ONLY_JPEG
-#define STBI_ONLY_GIF
-#define STBI_ONLY_BMP
-// A picture in a question is never this large; a bigger one is refused before it is decoded.
-#define STBI_MAX_DIMENSIONS 16384
-#include <stb_image.h>
-
+#include "bank/picture_info.h"
 #include "bridge/text.h"
 
 namespace bridge {
@@ -50,47 +38,21 @@ std::vector<MarkedPiece> SplitMarked(std::string_view text, std::size_t count) {
   return pieces;
 }
 
-namespace {
-
-std::uint32_t Le32(std::string_view b, std::size_t at) {
-  auto u = [&](std::size_t k) { return static_cast<std::uint32_t>(static_cast<unsigned char>(b[k])); };
-  return u(at) | u(at + 1) << 8 | u(at + 2) << 16 | u(at + 3) << 24;
-}
-std::uint32_t Le16(std::string_view b, std::size_t at) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8;
-}
-
-// The standard WMF header at `at`: type 1 (memory) or 2 (disk), 9 words long, version 1 or 3.
-bool WmfHeaderAt(std::string_view b, std::size_t at) {
-  if (b.size() < at + 18) return false;
-  std::uint32_t type = Le16(b, at), words = Le16(b, at + 2), version = Le16(b, at + 4);
-  return (type == 1 || type == 2) && words == 9 && (version == 0x0100 || version == 0x0300);
-}
-
-}  // namespace
-
 PictureKind RecognisePicture(std::string_view bytes) {
-  if (bytes.size() >= 22 + 18 && Le32(bytes, 0) == 0x9AC6CDD7u && WmfHeaderAt(bytes, 22))
-    return PictureKind::kWmf;
-  if (WmfHeaderAt(bytes, 0)) return PictureKind::kWmf;
-  if (bytes.size() >= 88 && Le32(bytes, 0) == 1 && std::memcmp(bytes.data() + 40, " EMF", 4) == 0)
-    return PictureKind::kEmf;
-  if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return PictureKind::kNone;
-  const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
-  int size = static_cast<int>(bytes.size());
-  int w = 0, h = 0, channels = 0;
-  if (!stbi_info_from_memory(data, size, &w, &h, &channels)) return PictureKind::kNone;
-  // Which of the four it is: each begins with its own signature, which stb_image has checked.
-  PictureKind kind = bytes.starts_with("\x89PNG") ? PictureKind::kPng
-                     : bytes.starts_with("\xFF\xD8") ? PictureKind::kJpeg
-                     : bytes.starts_with("GIF8")      ? PictureKind::kGif
-                                                      : PictureKind::kBmp;
-  // Decoded as a viewer would: a file whose header reads but whose data is broken is none.
-  stbi_uc* pixels = stbi_load_from_memory(data, size, &w, &h, &channels, 0);
-  if (pixels == nullptr) return PictureKind::kNone;
-  stbi_image_free(pixels);
-  return kind;
+  // A picture too large to be drawn is still a picture: the program shows its text and the
+  // checker says why.
+  picinfo::Info info = picinfo::Read(bytes);
+  if (info.fault == picinfo::Fault::kUnreadable) return PictureKind::kNone;
+  switch (info.format) {
+    case picinfo::Format::kPng: return PictureKind::kPng;
+    case picinfo::Format::kJpeg: return PictureKind::kJpeg;
+    case picinfo::Format::kGif: return PictureKind::kGif;
+    case picinfo::Format::kBmp: return PictureKind::kBmp;
+    case picinfo::Format::kWmf: return PictureKind::kWmf;
+    case picinfo::Format::kEmf: return PictureKind::kEmf;
+    case picinfo::Format::kUnknown: break;
+  }
+  return PictureKind::kNone;
 }
 
 bool DecodeBase64(std::string_view text, std::string* out) {

@@ -30,6 +30,7 @@ TEST(Pictures, ARealDecoderOrTheMetafileHeaderDecides) {
   std::string png = Data("red.png");
   std::string emf(88, '\0');
   emf[0] = 1;
+  emf[4] = 88;  // the header record's own size
   emf.replace(40, 4, " EMF");
   struct Case {
     const char* what;
