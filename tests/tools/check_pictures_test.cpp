@@ -93,7 +93,7 @@ TEST(CheckPictures, EveryPictureNotDrawnIsNamedAtItsLine) {
   tools_test::Put(folder / "p" / "ok.png", kPng);
   tools_test::Put(folder / "p" / "cut.png", kPng.substr(0, 45));
   tools_test::Put(folder / "p" / "eq.wmf", PlaceableWmf(2400, 1800, 1440));
-  tools_test::Put(folder / "p" / "рис 1.png", kPng);
+  tools_test::Put(folder / "p" / std::filesystem::path(u8"рис 1.png"), kPng);
   struct Case {
     const char* fault;
     const char* line;
