@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bank/picture_ref.h"
 #include "bank/question.h"
 #include "common/program_texts.h"
 #include "common/utf8.h"
@@ -278,6 +279,8 @@ Row RowOf(int number, const QuestionClass& q, unsigned ticked, Verdict verdict) 
   row.verdict = VerdictText(verdict);
   std::string_view task(q.Task, strnlen(q.Task, sizeof q.Task));
   row.task = std::string(task.substr(0, task.find_first_of("\r\n")));
+  // The report's list holds text only: a picture stands there as its text.
+  if (q.bUtf8) row.task = picref::AltText(row.task);
   row.taskUtf8 = q.bUtf8;
   unsigned present = 0, right = 0;
   for (int k = 0; k < kMaxVariants; ++k) {

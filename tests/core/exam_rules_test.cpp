@@ -361,6 +361,12 @@ TEST(ExamTexts, TheReportsLines) {
   EXPECT_EQ(row.ticked, "-");
   row = exam::RowOf(9, q, Bits({1}), exam::Verdict::kUnanswered);
   EXPECT_EQ(row.ticked, "-");
+  // A UTF-8 task's picture is its text in the report; a Windows-1251 task's `![` is only text.
+  q = Question("Что на рисунке ![круг](p/c.png)?", "+-");
+  q.bUtf8 = true;
+  EXPECT_EQ(exam::RowOf(1, q, 1, exam::Verdict::kRight).task, "Что на рисунке круг?");
+  q.bUtf8 = false;
+  EXPECT_EQ(exam::RowOf(1, q, 1, exam::Verdict::kRight).task, "Что на рисунке ![круг](p/c.png)?");
 }
 
 TEST(ExamSettings, TheSectionIsWrittenAndEverythingElseKept) {
