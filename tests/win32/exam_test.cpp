@@ -179,6 +179,9 @@ TEST(ExamDialog, EnterStartsASittingAnsweredByKeysAndTheReportKeepsItsKeys) {
     Pump();
   }
   EXPECT_EQ(ExamReport(), nullptr);
+  // The user is back on the main window; the window manager hands the focus back a moment after
+  // the report has gone, and the next window opened must not race it.
+  EXPECT_TRUE(WaitForFocus(MainWindow())) << "the main window did not get the focus back";
 }
 
 }  // namespace
