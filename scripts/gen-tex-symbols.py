@@ -43,9 +43,8 @@ def symbols():
     db = get_default_latex_context_db()
     walker_db = latexwalker.get_default_latex_context_db()
     names = set()
-    for category, entries in _defaultspecs.specs:
-        if category in CATEGORIES:
-            names.update(m.macroname for m in entries.get('macros', []))
+    for category in CATEGORIES:
+        names.update(m.macroname for m in db.d[category]['macros'].values())
     table = {}
     for name in names - SKIPPED:
         macro = db.get_macro_spec(name)
