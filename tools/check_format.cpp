@@ -576,9 +576,10 @@ std::string ToCp1251(std::string_view utf8) {
   return out;
 }
 
-std::string JsonUtf8(std::string_view bytes) {
-  std::string text;
-  utf8::Repair(bytes, &text);
+namespace {
+
+// A JSON string of well-formed UTF-8: quotes, backslashes and control characters escaped.
+std::string EscapedJson(std::string_view text) {
   std::string out = "\"";
   for (char c : text) {
     unsigned char b = static_cast<unsigned char>(c);
@@ -596,22 +597,15 @@ std::string JsonUtf8(std::string_view bytes) {
   return out + "\"";
 }
 
-std::string JsonString(std::string_view bytes) {
-  std::string out = "\"";
-  for (char c : bytes) {
-    unsigned char b = static_cast<unsigned char>(c);
-    if (b == '"' || b == '\\') {
-      out += '\\';
-      out += c;
-    } else if (b < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04X", b);
-      out += escape;
-    } else {
-      out += ToUtf8(std::string_view(&c, 1));
-    }
-  }
-  return out + "\"";
+}  // namespace
+
+std::string JsonUtf8(std::string_view bytes) {
+  std::string text;
+  utf8::Repair(bytes, &text);
+  return EscapedJson(text);
 }
+
+// Windows-1251 is one byte a character and agrees with ASCII, so its escapes are the same.
+std::string JsonString(std::string_view bytes) { return EscapedJson(ToUtf8(bytes)); }
 
 }  // namespace check
