@@ -286,6 +286,8 @@ bool OpenPictureWindow(HINSTANCE instance, HWND owner, const std::string& path, 
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(loaded.picture));
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
+  // Its keys (Esc) are the user's next ones, whether a click or a key opened it.
+  SetForegroundWindow(window);
   SetFocus(window);
   return true;
 }
