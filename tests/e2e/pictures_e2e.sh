@@ -5,13 +5,15 @@
 # picture window opened by F3 and by a click, closed by Esc, the keys back on the board. Then a
 # Moodle XML file with a picture (base64 <file>, @@PLUGINFILE@@) added through "Добавить
 # вопросы из файла..." by keys, drilled, and its picture found on the board.
-# Usage: pictures_e2e.sh EXE BOARD_TEXTS_EXE WORK
+# Usage: pictures_e2e.sh EXE BOARD_TEXTS_EXE WORK [SCREENSHOT]
+# SCREENSHOT, when given, receives the picture of the first question with formulas.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-usage="usage: pictures_e2e.sh EXE BOARD_TEXTS_EXE WORK"
+usage="usage: pictures_e2e.sh EXE BOARD_TEXTS_EXE WORK [SCREENSHOT]"
 exe=${1:?$usage}
 texts=${2:?$usage}
 work=$(realpath -m "${3:?$usage}")
+keep=${4:+$(realpath -m "$4")}
 # shellcheck source=e2e_lib.sh
 source "$root/tests/e2e/e2e_lib.sh"
 e2e_start pictures "$exe" "$root/sample/exameo.ini" "$work"
@@ -80,6 +82,12 @@ xdotool key Down Down Return
 gone 'Base\\6\.txt' || fail "Enter left the chooser open"
 expect_active "$main" "the board did not get the keys back from the chooser"
 expect_boxes '√120' '4' 'π' '2π'
+if [[ -n $keep ]]; then
+  sleep 0.5
+  # The maximized window's frame from the screen's corner, its title bar too.
+  y0=$(xwininfo -id "$main" | awk '/Absolute upper-left Y/ {print $4}')
+  import -window root -crop "640x$((y0 + 170))+0+0" +repage "$keep"
+fi
 xdotool key 3 Return
 expect_title "$main" 'Правильно 100.000 %, осталось 8'
 xdotool key Return
