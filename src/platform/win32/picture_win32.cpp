@@ -118,6 +118,17 @@ HPICTURE PictureOf(HWND window) {
   return reinterpret_cast<HPICTURE>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
+// Closes the picture window and, when it had the keys, gives them back to the board it was
+// opened from: the window manager may activate some other window, and the board's keys are
+// what a user goes on with.
+void Close(HWND window) {
+  HWND owner = GetWindow(window, GW_OWNER);
+  const bool active = GetActiveWindow() == window;
+  DestroyWindow(window);
+  if (active && owner != nullptr && IsWindow(owner) && IsWindowEnabled(owner))
+    SetForegroundWindow(owner);
+}
+
 LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
@@ -130,11 +141,14 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     }
     case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE) DestroyWindow(window);
+      if (wParam == VK_ESCAPE) Close(window);
       return 0;
     case WM_COMMAND:
       // Esc, as the message loop's dialog keys deliver it.
-      if (LOWORD(wParam) == IDCANCEL) DestroyWindow(window);
+      if (LOWORD(wParam) == IDCANCEL) Close(window);
+      return 0;
+    case WM_CLOSE:
+      Close(window);
       return 0;
     case WM_DESTROY:
       Free(PictureOf(window));
@@ -272,6 +286,8 @@ bool OpenPictureWindow(HINSTANCE instance, HWND owner, const std::string& path, 
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(loaded.picture));
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
+  // Its keys (Esc) are the user's next ones, whether a click or a key opened it.
+  SetForegroundWindow(window);
   SetFocus(window);
   return true;
 }
