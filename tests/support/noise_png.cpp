@@ -1,7 +1,14 @@
 // stb_image_write (Debian's libstb-dev) writes the PNG; its folder is given to this file alone.
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO
+// Foreign code: its warnings are not this project's to fix.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
 #include <stb_image_write.h>
+#pragma GCC diagnostic pop
 
 #include "support/noise_png.h"
 
