@@ -25,9 +25,14 @@ void Append(void* context, void* data, int size) {
 }
 }  // namespace
 
-std::string Make(int width, int height, unsigned seed) {
+std::string Encode(const unsigned char* pixels, int width, int height, int channels) {
   std::string png;
-  if (width <= 0 || height <= 0) return png;
+  stbi_write_png_to_func(Append, &png, width, height, channels, pixels, width * channels);
+  return png;
+}
+
+std::string Make(int width, int height, unsigned seed) {
+  if (width <= 0 || height <= 0) return std::string();
   std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
   std::uint32_t state = seed;
   std::size_t at = 0;
@@ -42,8 +47,7 @@ std::string Make(int width, int height, unsigned seed) {
       }
     }
   }
-  stbi_write_png_to_func(Append, &png, width, height, 3, pixels.data(), width * 3);
-  return png;
+  return Encode(pixels.data(), width, height, 3);
 }
 
 long long Write(const std::string& path, int width, int height, unsigned seed) {

@@ -8,6 +8,9 @@
 
 namespace noisepng {
 
+// A PNG of the given pixels: `channels` 3 (RGB) or 4 (RGBA) bytes a pixel, rows top down.
+std::string Encode(const unsigned char* pixels, int width, int height, int channels);
+
 // The PNG file's bytes; the same `seed` gives the same bytes.
 std::string Make(int width, int height, unsigned seed);
 
