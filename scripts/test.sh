@@ -238,7 +238,7 @@ step_mingw() {
   for program in "${programs[@]}"; do
     report=$(mktemp -p build/mingw --suffix=.json)
     wine "$program" --benchmark_min_time=0.01 --benchmark_out="$report" \
-      --benchmark_out_format=json >/dev/null || fail "$program exited with $?"
+      --benchmark_out_format=json || fail "$program exited with $?"
     python3 scripts/check-bench.py "$report" || fail "$program reported a fault"
     rm -f "$report"
   done

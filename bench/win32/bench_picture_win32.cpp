@@ -57,20 +57,22 @@ Scratch& TheScratch() {
   return scratch;
 }
 
-bool Ready(benchmark::State& state) {
+// Whether the picture is there; a benchmark of placing states the aim in its counter aim_ms,
+// which scripts/check-bench.py prints its time against.
+bool Ready(benchmark::State& state, bool placing) {
   const Scratch& s = TheScratch();
   if (s.bytes < kMinBytes) {
     Fail(state, "cannot write the 2 MB PNG in the temporary folder");
     return false;
   }
   state.counters["file_MB"] = static_cast<double>(s.bytes) / 1e6;
-  state.counters["aim_ms"] = kAimMs;
+  if (placing) state.counters["aim_ms"] = kAimMs;
   return true;
 }
 
 // Reading the file and decoding it alone: what of BM_PlacePicture is not the fitting.
 void BM_DecodePicture(benchmark::State& state) {
-  if (!Ready(state)) return;
+  if (!Ready(state, false)) return;
   const std::string& path = TheScratch().picture;
   for (auto _ : state) {
     const ws::LoadedPicture loaded = ws::LoadPicture(path);
@@ -87,7 +89,7 @@ BENCHMARK(BM_DecodePicture)->Unit(benchmark::kMillisecond)->UseRealTime();
 // Reading the file, decoding it and drawing it once at the board's size, as the board does for
 // each picture of a question it places.
 void BM_PlacePicture(benchmark::State& state) {
-  if (!Ready(state)) return;
+  if (!Ready(state, true)) return;
   const std::string& path = TheScratch().picture;
   for (auto _ : state) {
     const ws::LoadedPicture loaded = ws::LoadPicture(path);
@@ -136,7 +138,7 @@ void PumpMessages() {
 }
 
 void BM_PlaceQuestionWithPicture(benchmark::State& state) {
-  if (!Ready(state)) return;
+  if (!Ready(state, true)) return;
   const std::filesystem::path file = TheScratch().dir / "1.txt";
   {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
