@@ -4,7 +4,7 @@
 # and tests the native build (g++, the Release configuration of the whole tree), the sanitizer
 # build (clang, ASan + UBSan, with every fuzz target's corpus replayed and fuzzed briefly), runs
 # the benchmarks briefly, and builds and tests the Windows build (MinGW-w64, Release, tests under
-# Wine on a virtual display, the zip and the installer).
+# Wine on a virtual display, its benchmark program briefly, the zip and the installer).
 #
 # Every step runs even when an earlier one failed (unless it needs that one's build); the end
 # is a summary of all steps and the exit status is 1 if any of them failed.
