@@ -128,23 +128,63 @@ void WM_PaintTask(HDC context) {
     const pictures::SlotPictures& p = slot.Pictures;
     ws::DrawWrapped(context, {p.Text.c_str(), true}, slot.TextRect);
     for (int i = 0; i < pictures::kTaskPictures; ++i) ws::DrawPicture(context, p.hTask[i], p.TaskRect[i]);
-    for (int i = 0; i < pictures::kVariants; ++i) ws::DrawPicture(context, p.hVrnt[i], p.VrntRect[i]);
+    for (int i = 0; i < pictures::kVariants; ++i) {
+      for (int j = 0; j < pictures::kVariantPictures; ++j)
+        ws::DrawPicture(context, p.hVrnt[i][j], p.VrntRect[i][j]);
+    }
   }
 }
 
+namespace {
+bool OpenTaskPicture(pictures::SlotPictures& p, int i) {
+  // The key goes on from the picture last opened, by key or by click.
+  p.NextOpen = i + 1 < pictures::kTaskPictures && p.hTask[i + 1] != nullptr ? i + 1 : 0;
+  return ws::OpenPictureWindow(OnScreen2.hInst, OnScreen2.hWnd, p.TaskPath[i],
+                               {p.TaskAlt[i].c_str(), true});
+}
+}  // namespace
+
 bool OpenPictureAt(int x, int y) {
-  for (const SingleVisualEntry2& slot : OnScreen2.Entry) {
+  for (SingleVisualEntry2& slot : OnScreen2.Entry) {
     if (!slot.bVisible || !slot.Pictures.bAny) continue;
-    const pictures::SlotPictures& p = slot.Pictures;
+    pictures::SlotPictures& p = slot.Pictures;
     for (int i = 0; i < pictures::kTaskPictures; ++i) {
       const Rect& r = p.TaskRect[i];
       if (p.hTask[i] == nullptr || x < r.left || x >= r.right || y < r.top || y >= r.bottom)
         continue;
-      return ws::OpenPictureWindow(OnScreen2.hInst, OnScreen2.hWnd, p.TaskPath[i],
-                                   {p.TaskAlt[i].c_str(), true});
+      return OpenTaskPicture(p, i);
     }
   }
   return false;
+}
+
+int VariantPictureAt(int x, int y) {
+  const int s = OnScreen2.CurrentSlot;
+  if (s < 0 || s >= kSlots) return -1;
+  const SingleVisualEntry2& slot = OnScreen2.Entry[s];
+  if (!slot.bVisible || !slot.Pictures.bAny) return -1;
+  for (int i = 0; i < pictures::kVariants; ++i) {
+    for (int j = 0; j < pictures::kVariantPictures; ++j) {
+      const Rect& r = slot.Pictures.VrntRect[i][j];
+      if (slot.Pictures.hVrnt[i][j] != nullptr && x >= r.left && x < r.right && y >= r.top &&
+          y < r.bottom)
+        return i;
+    }
+  }
+  return -1;
+}
+
+bool OpenNextPicture() {
+  const int s = OnScreen2.CurrentSlot;
+  if (s < 0 || s >= kSlots) return false;
+  SingleVisualEntry2& slot = OnScreen2.Entry[s];
+  if (!slot.bVisible || !slot.Pictures.bAny) return false;
+  pictures::SlotPictures& p = slot.Pictures;
+  // Task pictures are held from the first entry on, without gaps.
+  int i = p.NextOpen;
+  if (i < 0 || i >= pictures::kTaskPictures || p.hTask[i] == nullptr) i = 0;
+  if (p.hTask[i] == nullptr) return false;
+  return OpenTaskPicture(p, i);
 }
 
 int AnswerId(int k) {

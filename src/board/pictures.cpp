@@ -54,6 +54,35 @@ void ShrinkToRoom(Size* sizes, int count, int fixed, int room) {
   }
 }
 
+void FitRow(const Size* natural, int count, int dpi, int maxWidth, int maxHeight, int gap,
+            Size* out) {
+  if (out == nullptr || count <= 0) return;
+  for (int i = 0; i < count; ++i) out[i] = {};
+  if (natural == nullptr) return;
+  if (dpi <= 0) dpi = dpi::kBase;
+  const double display = static_cast<double>(dpi) / dpi::kBase;
+  const long long room = static_cast<long long>(maxWidth) - static_cast<long long>(gap) * (count - 1);
+  if (room < count || maxHeight <= 0) return;
+  double width = 0, height = 0;
+  for (int i = 0; i < count; ++i) {
+    if (natural[i].width <= 0 || natural[i].height <= 0) return;
+    width += natural[i].width * display;
+    height = std::max(height, natural[i].height * display);
+  }
+  const double factor = std::min({1.0, static_cast<double>(room) / width, maxHeight / height});
+  long long total = 0;
+  int widest = 0;
+  for (int i = 0; i < count; ++i) {
+    out[i] = {AtLeastOne(natural[i].width * display * factor),
+              std::min(AtLeastOne(natural[i].height * display * factor), maxHeight)};
+    total += out[i].width;
+    if (out[i].width > out[widest].width) widest = i;
+  }
+  // Rounding, and thin pictures kept at a pixel, must not push the row past its room; the
+  // widest gives it back, so that its proportions change least.
+  if (total > room) out[widest].width -= static_cast<int>(std::min<long long>(total - room, out[widest].width - 1));
+}
+
 int RowsFor(int height, int row, int maxRows) {
   if (maxRows < 1) maxRows = 1;
   if (row <= 0 || height <= 0) return 1;
@@ -66,17 +95,22 @@ void SlotPictures::Release() {
     ws::ReleasePicture(p);
     p = nullptr;
   }
-  for (HPICTURE& p : hVrnt) {
-    ws::ReleasePicture(p);
-    p = nullptr;
+  for (auto& row : hVrnt) {
+    for (HPICTURE& p : row) {
+      ws::ReleasePicture(p);
+      p = nullptr;
+    }
   }
   for (int i = 0; i < kTaskPictures; ++i) {
     TaskRect[i] = {};
     TaskPath[i].clear();
     TaskAlt[i].clear();
   }
-  for (Rect& r : VrntRect) r = {};
+  for (auto& row : VrntRect) {
+    for (Rect& r : row) r = {};
+  }
   Text.clear();
+  NextOpen = 0;
   bAny = false;
 }
 
@@ -91,24 +125,34 @@ void SlotPictures::Take(SlotPictures& from) {
     TaskAlt[i] = std::move(from.TaskAlt[i]);
   }
   for (int i = 0; i < kVariants; ++i) {
-    hVrnt[i] = std::exchange(from.hVrnt[i], nullptr);
-    VrntRect[i] = from.VrntRect[i];
+    for (int j = 0; j < kVariantPictures; ++j) {
+      hVrnt[i][j] = std::exchange(from.hVrnt[i][j], nullptr);
+      VrntRect[i][j] = from.VrntRect[i][j];
+    }
   }
   Text = std::move(from.Text);
+  NextOpen = from.NextOpen;
   from.Release();
 }
 
-std::string LabelOf(std::string_view text) {
+std::string LabelOf(std::string_view text, unsigned drawn) {
   const picref::Split split = picref::SplitText(text);
   std::string label;
   std::string alts;
+  int picture = 0;
   for (const picref::Run& run : split.runs) {
     if (!run.picture) {
       label += run.text;
-    } else {
-      if (!alts.empty()) alts += ' ';
-      alts += run.text;
+      continue;
     }
+    const bool isDrawn = picture < 32 && (drawn >> picture & 1u) != 0;
+    ++picture;
+    if (!isDrawn) {
+      label += run.text;
+      continue;
+    }
+    if (!alts.empty()) alts += ' ';
+    alts += run.text;
   }
   if (label.find_first_not_of(" \t\r\n") == std::string::npos) return alts;
   return label;

@@ -195,18 +195,22 @@ bool PlaceQuestion2(int a) {
     const int boxTop = slot.VrntRect.top + row * rowsBefore(i);
     int boxWidth = slot.VrntRect.right - slot.VrntRect.left;
     const bool labelled = withPictures && staged.hasReference[i];
-    // A variant's picture stands after its check box, which gives up the picture's width.
-    if (labelled && slot.Pictures.hVrnt[i] != nullptr) {
-      const pictures::Size size = staged.vrnt[i];
-      boxWidth = std::max(0, boxWidth - size.width - gap);
-      const int px = slot.VrntRect.left + boxWidth + gap;
-      slot.Pictures.VrntRect[i] = {px, boxTop, px + size.width, boxTop + size.height};
-      ws::FitPicture(slot.Pictures.hVrnt[i], size.width, size.height);
+    // A variant's pictures stand side by side after its check box, which gives up their width.
+    if (labelled && staged.vrntCount[i] > 0) {
+      boxWidth = std::max(0, boxWidth - staged.vrnt[i].width - gap);
+      int px = slot.VrntRect.left + boxWidth + gap;
+      for (int j = 0; j < staged.vrntCount[i]; ++j) {
+        const pictures::Size size = staged.vrntEach[i][j];
+        slot.Pictures.VrntRect[i][j] = {px, boxTop, px + size.width, boxTop + size.height};
+        ws::FitPicture(slot.Pictures.hVrnt[i][j], size.width, size.height);
+        px += size.width + gap;
+      }
     }
     const ws::Text label = labelled ? ws::Text(staged.label[i].c_str(), true) : ws::Text(v.Text, q->bUtf8);
     slot.hVrnt[i] = ws::CreateButton(board.hWnd, label, kCheckBoxStyle, slot.VrntRect.left, boxTop,
                                      boxWidth, row * rows[i], idBase + k, board.hInst);
-    if (labelled) ws::DrawPictureNow(board.hWnd, slot.Pictures.hVrnt[i], slot.Pictures.VrntRect[i]);
+    for (int j = 0; labelled && j < staged.vrntCount[i]; ++j)
+      ws::DrawPictureNow(board.hWnd, slot.Pictures.hVrnt[i][j], slot.Pictures.VrntRect[i][j]);
     ++k;
   }
   slot.IdBase = k > 0 ? idBase : 0;

@@ -1,10 +1,12 @@
 // Loading and sizing a question's pictures for the board.
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
 #include "bank/picture_ref.h"
 #include "bank/question.h"
 #include "board/pictures.h"
+#include "common/dpi.h"
 #include "platform/window_system.h"
 
 namespace pictures {
@@ -70,37 +72,51 @@ void Stage(const QuestionClass& q, const Folder& folder, int dpi, int columnWidt
   }
 
   const int variantWidth = columnWidth * 2 / 3;
+  const int gap = dpi::Scale(kGap, dpi);
   for (int i = 0; i < kVariants; ++i) {
     const vrnt& v = q.Vrnt[i];
     s.hasReference[i] = false;
     s.label[i].clear();
     s.vrnt[i] = {};
+    s.vrntCount[i] = 0;
     if (!v.bExists) continue;
     const std::string_view text = Field(v.Text, sizeof v.Text);
     if (!picref::HasPicture(text)) continue;
     const picref::Split split = picref::SplitText(text);
-    const picref::Run* first = nullptr;
+    // The first kVariantPictures pictures that load are drawn; bit j of `drawn` marks picture j.
+    HPICTURE loaded[kVariantPictures] = {};
+    Size natural[kVariantPictures];
+    int ofText[kVariantPictures] = {};
+    int count = 0, picture = 0;
     for (const picref::Run& run : split.runs) {
-      if (run.picture) {
-        first = &run;
-        break;
+      if (!run.picture) continue;
+      if (count < kVariantPictures) {
+        loaded[count] = LoadOne(run, folder, &natural[count]);
+        if (loaded[count] != nullptr) ofText[count++] = picture;
       }
+      ++picture;
     }
-    if (first == nullptr) continue;  // an unclosed `![` only: plain text
+    if (picture == 0) continue;  // an unclosed `![` only: plain text
     s.hasReference[i] = true;
-    std::string label = LabelOf(text);
-    Size natural;
-    HPICTURE p = LoadOne(*first, folder, &natural);
-    const Size fitted = p != nullptr ? Fit(natural, dpi, variantWidth, variantHeight) : Size{};
-    if (p != nullptr && fitted.width > 0) {
-      s.pictures.hVrnt[i] = p;
-      s.vrnt[i] = fitted;
-    } else {
-      ws::ReleasePicture(p);
-      // Nothing drawn: the variant reads as its text with the picture's text in its place.
-      label = picref::AltText(text);
+    Size fitted[kVariantPictures];
+    FitRow(natural, count, dpi, variantWidth, variantHeight, gap, fitted);
+    unsigned drawn = 0;
+    int shown = 0;
+    for (int k = 0; k < count; ++k) {
+      if (fitted[k].width <= 0) {
+        ws::ReleasePicture(loaded[k]);
+        continue;
+      }
+      drawn |= 1u << ofText[k];
+      s.pictures.hVrnt[i][shown] = loaded[k];
+      s.vrntEach[i][shown] = fitted[k];
+      s.vrnt[i].width += (shown > 0 ? gap : 0) + fitted[k].width;
+      s.vrnt[i].height = std::max(s.vrnt[i].height, fitted[k].height);
+      ++shown;
     }
-    s.label[i] = std::move(label);
+    s.vrntCount[i] = shown;
+    // Each picture not drawn reads as its text in the label, in its place.
+    s.label[i] = LabelOf(text, drawn);
   }
 }
 

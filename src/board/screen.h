@@ -71,5 +71,11 @@ bool PlaceQuestion2(int a);
 // Opens the task picture under the point (client coordinates of the board) in the picture
 // window; false when there is none.
 bool OpenPictureAt(int x, int y);
+// The variant of the current question whose picture is under the point, or -1. A variant's
+// picture is part of its row: a click there is taken as its answer key.
+int VariantPictureAt(int x, int y);
+// The picture key: opens the current question's next task picture (the first, then each
+// following one, round again), or gives false when it has none and the key means nothing here.
+bool OpenNextPicture();
 // The identifier of the current question's check box for variant k, or 0 when there is none.
 int AnswerId(int k);

@@ -27,6 +27,13 @@ inline constexpr Accelerator kAccelerators[14] = {
     {56, 10007}, {57, 10008}, {58, 10009}, {59, 10010}, {60, 10011}, {13, 300},   {32, 300},
 };
 
+// The board's picture key, F3 (a virtual key, so that every keyboard layout gives it, and the
+// "view" key of the file managers users know): it opens the current question's task pictures
+// one after the other in the picture window. It is not in the table above: the message loop
+// takes it first, and only when there is a picture to open, so every other key (and F3 on a
+// question without pictures) goes exactly the way it always went.
+inline constexpr unsigned kPictureKey = 0x72;  // VK_F3
+
 // The study menu ("Параметры"): three options and the results window. Taken from the menu only
 // (no control, high word 0): answer check boxes of huge topics may wrap onto any low word.
 inline constexpr unsigned kCmdShuffleQuestions = 500;

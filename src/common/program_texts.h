@@ -54,7 +54,9 @@ inline constexpr auto kDatabaseText = Cp1251(
 inline constexpr auto kHotKeysText = Cp1251(
     "Для выбора ответа используйте клавиши 1-7 на дополнительной (включите NumLock) или "
     "основной клавиатуре\n"
-    "Нажать кнопку \"OK\" можно пробелом или \"Enter\"");
+    "Нажать кнопку \"OK\" можно пробелом или \"Enter\"\n"
+    "Рисунок к заданию открывается клавишей F3 (следующий рисунок - ещё раз F3), закрывается "
+    "клавишей Esc");
 
 
 // The round's box and the title line of the drill.

@@ -55,6 +55,13 @@ long RouteCommand(unsigned wParam, HWND sender) {
   return -1;
 }
 
+long BoardClick(int x, int y) {
+  if (OpenPictureAt(x, y)) return 0;
+  const int variant = VariantPictureAt(x, y);
+  if (variant >= 0) RouteCommand(kCmdFirstAnswerKey + static_cast<unsigned>(variant));
+  return 0;
+}
+
 long MenuOpening(HMENU popup) {
   if (popup != nullptr && popup == PreparationMenu) session::UpdateReviewItems(popup);
   return 0;

@@ -9,6 +9,10 @@
 // accelerator key. The study menu's commands count only without a sender and with high word 0,
 // so a check box of a huge topic whose identifier wraps onto one of them is not taken for it.
 long RouteCommand(unsigned wParam, HWND sender = nullptr);
+// A click (button up) on the board itself at client point (x, y): a task's picture opens in the
+// picture window; a variant's picture of the current question gives its answer key, as a click
+// on its row does. Returns 0.
+long BoardClick(int x, int y);
 // WM_INITMENUPOPUP of the main window: the popup "Подготовка" shows its review counts of now.
 // Returns 0.
 long MenuOpening(HMENU popup);

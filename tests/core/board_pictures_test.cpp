@@ -67,6 +67,31 @@ TEST(PictureFit, TallQuestionsShrinkTheirPictures) {
   }
 }
 
+struct RowCase {
+  const char* fault;
+  Size in[2];
+  int count, dpi, maxWidth, maxHeight;
+  Size out[2];
+};
+const RowCase kRowCases[] = {
+    {"each picture scaled on its own, not by one factor", {{200, 100}, {100, 100}}, 2, 96, 304, 80,
+     {{160, 80}, {80, 80}}},
+    {"the gap left out of the room", {{300, 100}, {300, 100}}, 2, 96, 304, 160, {{150, 50}, {150, 50}}},
+    {"the row not scaled with the display", {{100, 50}, {100, 50}}, 2, 144, 323, 160,
+     {{150, 75}, {150, 75}}},
+    {"a thin picture's pixel pushes the row past its room", {{1000, 10}, {1, 10}}, 2, 96, 104, 160,
+     {{99, 1}, {1, 1}}},
+    {"no room for a pixel each, drawn anyway", {{10, 10}, {10, 10}}, 2, 96, 5, 160, {{}, {}}},
+};
+
+TEST(PictureFit, VariantPicturesSideBySide) {
+  for (const RowCase& c : kRowCases) {
+    Size out[2];
+    pictures::FitRow(c.in, c.count, c.dpi, c.maxWidth, c.maxHeight, 4, out);
+    for (int i = 0; i < c.count; ++i) EXPECT_EQ(out[i], c.out[i]) << c.fault << ", picture " << i;
+  }
+}
+
 TEST(PictureFit, VariantRowsAndFolders) {
   // A picture's rows: rounded up (a cut-off picture), at most the tallest variant.
   EXPECT_EQ(pictures::RowsFor(41, 20, 8), 3);
@@ -132,6 +157,15 @@ TEST_F(PicturesOnBoard, TaskPicturesStandUnderTheTextAndCountInTheHeight) {
   EXPECT_EQ(fake::PictureWindows()[0].path, "Base/geo/fig.png");
   EXPECT_EQ(fake::PictureWindows()[0].title, "figure");
   EXPECT_FALSE(OpenPictureAt(400, 50));
+  // The picture key goes on after the picture clicked, round to the first again.
+  for (const char* next : {"Base/geo/big.png", "Base/geo/fig.png"}) {
+    EXPECT_TRUE(OpenNextPicture());
+    EXPECT_EQ(fake::PictureWindows().back().path, next);
+  }
+  // On a question without pictures the key opens nothing (and so is left to the board).
+  ASSERT_TRUE(PlaceQuestion2(AddUtf8("No figure", {"a"})));
+  EXPECT_FALSE(OpenNextPicture());
+  EXPECT_EQ(fake::PictureWindows().size(), 3u);
 }
 
 TEST_F(PicturesOnBoard, PicturesNotDrawnShowTheirText) {
@@ -171,10 +205,25 @@ TEST_F(PicturesOnBoard, VariantPicturesStandAfterTheirCheckBoxes) {
   EXPECT_EQ(s.hVrnt[2]->text, "plain");
   // 50 pixels high: 3 rows; the check box gives up the picture's width and a gap.
   EXPECT_EQ(s.hVrnt[0]->rect, (Rect{15, 41, 396, 101}));
-  EXPECT_EQ(s.Pictures.VrntRect[0], (Rect{400, 41, 500, 91}));
+  EXPECT_EQ(s.Pictures.VrntRect[0][0], (Rect{400, 41, 500, 91}));
   EXPECT_EQ(s.hVrnt[1]->rect.top, 101);
   EXPECT_EQ(s.hVrnt[2]->rect, (Rect{15, 161, 500, 181})) << "a variant without pictures";
   EXPECT_EQ(s.hOK->rect.top, 181);
+}
+
+TEST_F(PicturesOnBoard, AVariantsPicturesStandSideBySideAndNoneVanishes) {
+  const int q = AddUtf8("Which?", {"x", "![a](v.png)![b](fig.png) ![c](none.png)"});
+  ASSERT_TRUE(PlaceQuestion2(q));
+  const SingleVisualEntry2& s = Slot(0);
+  // Two thirds of 485 less a gap, by one factor: 100x50 and 300x200 to 80x40 and 239x160.
+  EXPECT_EQ(s.Pictures.VrntRect[1][0], (Rect{177, 61, 257, 101}));
+  EXPECT_EQ(s.Pictures.VrntRect[1][1], (Rect{261, 61, 500, 221}));
+  EXPECT_EQ(s.hVrnt[1]->rect, (Rect{15, 61, 173, 221})) << "8 rows, the pictures' width given up";
+  EXPECT_EQ(s.hVrnt[1]->text, " c") << "the picture not drawn is left out in silence";
+  // A click on either picture is the variant's; beside them, nothing.
+  EXPECT_EQ(VariantPictureAt(300, 70), 1);
+  EXPECT_EQ(VariantPictureAt(200, 70), 1);
+  EXPECT_EQ(VariantPictureAt(100, 70), -1);
 }
 
 TEST_F(PicturesOnBoard, PicturesAreReleasedWithTheirQuestion) {

@@ -45,7 +45,9 @@ TEST_F(ShellTest, HelpBoxesShowTheirTextsOwnedByTheMainWindow) {
            .c_str()},
       {12, Cp1251("Горячие клавиши").c_str(),
        Cp1251("Для выбора ответа используйте клавиши 1-7 на дополнительной (включите NumLock) "
-              "или основной клавиатуре\nНажать кнопку \"OK\" можно пробелом или \"Enter\"")
+              "или основной клавиатуре\nНажать кнопку \"OK\" можно пробелом или \"Enter\"\n"
+              "Рисунок к заданию открывается клавишей F3 (следующий рисунок - ещё раз F3), "
+              "закрывается клавишей Esc")
            .c_str()},
   };
   for (const Case& c : cases) {
@@ -60,13 +62,13 @@ TEST_F(ShellTest, HelpBoxesShowTheirTextsOwnedByTheMainWindow) {
     EXPECT_EQ(box.owner, OnScreen2.hWnd);
     EXPECT_EQ(box.text.find('\r'), std::string::npos);
   }
-  // The About text has seven lines, the database text six, the hot keys two.
+  // The About text has seven lines, the database text six, the hot keys three.
   ResetProgram();
   for (unsigned id : {10u, 11u, 12u}) RouteCommand(id);
   auto lines = [](const std::string& s) { return 1 + std::count(s.begin(), s.end(), '\n'); };
   EXPECT_EQ(lines(fake::Boxes()[0].text), 7);
   EXPECT_EQ(lines(fake::Boxes()[1].text), 6);
-  EXPECT_EQ(lines(fake::Boxes()[2].text), 2);
+  EXPECT_EQ(lines(fake::Boxes()[2].text), 3);
 }
 
 TEST_F(ShellTest, HelpCommandsPassTheWholeChainWithoutOtherEffect) {

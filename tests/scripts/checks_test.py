@@ -68,6 +68,21 @@ class BenchReports(unittest.TestCase):
         self.assertEqual(f"{empty}: no benchmark ran", lines[2])
         self.assertNotIn("BM_Fine", err)
 
+    def test_an_aim_is_printed_never_enforced(self):
+        timed = self.report("timed.json", {"benchmarks": [
+            {"name": "BM_Place/real_time", "real_time": 0.0825, "cpu_time": 0.06, "time_unit": "s",
+             "aim_ms": 20},
+            {"name": "BM_Fast", "real_time": 12000.0, "time_unit": "us", "aim_ms": 20},
+            {"name": "BM_Place_mean", "run_type": "aggregate", "real_time": 90, "aim_ms": 20},
+            {"name": "BM_NoAim", "real_time": 5.0, "time_unit": "ms"}]})
+        out = io.StringIO()
+        with contextlib.redirect_stdout(out):
+            self.assertEqual((0, ""), run("check-bench.py", timed))
+        self.assertEqual(["BM_Place/real_time: 82.5 ms (processor 60.0 ms), aim under 20 ms: above it "
+                          "(reported, not enforced)",
+                          "BM_Fast: 12.0 ms, aim under 20 ms: within it"],
+                         out.getvalue().splitlines())
+
     def test_unreadable_reports_fail(self):
         # What a program that crashed before writing leaves: nothing, half a report, or no file.
         for content in ["", '{"context": {}, "benchmarks": [{"name": "BM_', "[]",

@@ -66,9 +66,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_TIMER:
       return TimerTick();
     case WM_LBUTTONUP:
-      // A click on a task's picture opens it at full size.
-      OpenPictureAt(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
-      return 0;
+      // A click on a task's picture opens it at full size; on a variant's, answers by it.
+      return BoardClick(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
     case WM_DROPFILES:
       // Question files dropped on the window are added as from "Добавить вопросы из файла...".
       adding::AddQuestionFiles(DroppedPaths(reinterpret_cast<HDROP>(wParam)),
@@ -188,6 +187,9 @@ void HandleMessage(HACCEL table, MSG* message) {
   // The table's keys are the board's: translated only when typed in the main window or one of
   // its controls.
   if (root == OnScreen2.hWnd && root != nullptr) {
+    // The picture key, only when it opens something (its window then takes the keys).
+    if (message->message == WM_KEYDOWN && message->wParam == kPictureKey && OpenNextPicture())
+      return;
     if (table != nullptr && TranslateAcceleratorW(OnScreen2.hWnd, table, message)) return;
   } else if (root != nullptr && IsDialogMessageW(root, message)) {
     // Any other window of the program (a chooser, the results) takes its keys as a dialog
