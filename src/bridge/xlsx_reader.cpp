@@ -72,7 +72,7 @@ std::string MainPart(ZipInput* zip, std::string_view fallback, lang::Text* reaso
   std::vector<Relationship> rels;
   *ok = ReadRelationships(zip, "_rels/.rels", "", &rels, reason, kKind);
   for (const Relationship& r : rels)
-    if (r.type == "officeDocument" && zip->Has(r.target)) return r.target;
+    if (r.type == "officeDocument" && !r.external && zip->Has(r.target)) return r.target;
   return std::string(fallback);
 }
 
@@ -365,6 +365,7 @@ bool ReadXlsx(const Source& source, std::string_view bytes, Bank* bank, Report* 
   Styles styles;
   Strings strings;
   for (const Relationship& r : rels) {
+    if (r.external) continue;
     if (r.type == "styles" && zip.Has(r.target)) {
       XmlEvents e;
       e.start = &StylesStart;
@@ -392,7 +393,7 @@ bool ReadXlsx(const Source& source, std::string_view bytes, Bank* bank, Report* 
       continue;
     }
     for (const Relationship& r : rels)
-      if (r.id == sheet.id && r.type == "worksheet") parts.push_back(Part{sheet.name, r.target});
+      if (r.id == sheet.id && r.type == "worksheet" && !r.external) parts.push_back(Part{sheet.name, r.target});
   }
   if (parts.empty()) {
     *reason = lang::Say(lang::Id::kXlsxNoSheet);

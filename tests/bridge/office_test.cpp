@@ -9,6 +9,7 @@
 
 #include "bridge/import.h"
 #include "bridge/number_format.h"
+#include "bridge/pictures.h"
 #include "bridge/readers.h"
 #include "bridge/zip_archive.h"
 #include "import_test_support.h"
@@ -37,7 +38,13 @@ Read ReadOffice(bridge::Format format, const std::string& bytes) {
   out.reason = lang::Render(reason, lang::Lang::kEnglish);
   for (const bridge::Topic& t : bank.topics) {
     std::string line = t.title + ":";
-    for (const std::string& q : ShowTopic(t)) line += " " + q + " /";
+    // A picture as "{alt}".
+    for (const std::string& q : ShowTopic(t)) {
+      line += " ";
+      for (const bridge::MarkedPiece& piece : bridge::SplitMarked(q, bank.pictures.size()))
+        line += piece.picture ? "{" + bank.pictures[piece.id].alt + "}" : std::string(piece.text);
+      line += " /";
+    }
     out.topics.push_back(line);
   }
   // In the order of their paragraphs, as the import prints them.
@@ -96,10 +103,9 @@ TEST(OfficeFixtures, EachShapeGivesItsQuestionsAndNotes) {
        {}},
       {"media.docx",
        {"title Физика",
-        "stem: Что на рисунке?|+точка|-линия / Вычислите|-1|+2 / Корень уравнения|+2|-3 /"},
-       {"¶3: image dropped: the program shows text only",
-        "¶6: image dropped: the program shows text only",
-        "¶9: Word equation 'x2=4' dropped: the program shows text only"}},
+        "stem: Что на рисунке? {Точка на плоскости}|+точка|-линия / Вычислите "
+        "{equation1.wmf}|-1|+2 / Верно ли, что ∑_(i=1)ⁿ i²=n(n+1)(2n+1)/6?|+да|-нет /"},
+       {}},
       {"csv_header.xlsx",
        {"stem: Половина — это|-25%|+50%|-75% / Пи с двумя знаками|+3,14|-3,15 / Сумма 0,1 и "
         "0,2|+0,3|-0,4 / День знаний|+01.09.2024|-02.09.2024 / "
