@@ -276,6 +276,7 @@ struct SheetReader {
         if (c == '/') path += '/';
       }
       sink->Category(path, row);
+      sink->NameInput(source->name);
       topicOpened = true;
     }
     sink->Add(std::move(question));
@@ -401,8 +402,11 @@ bool ReadXlsx(const Source& source, std::string_view bytes, Bank* bank, Report* 
   }
   TopicSink sink(source, bank);
   for (const Part& part : parts) {
+    // With several sheets every note names its sheet: "file.xlsx:Лист2:5: ...".
+    Source sheet = source;
+    if (parts.size() > 1) sheet.name += ":" + part.name;
     SheetReader s;
-    s.source = &source;
+    s.source = &sheet;
     s.report = report;
     s.sink = &sink;
     s.strings = &strings;

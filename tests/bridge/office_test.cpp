@@ -115,7 +115,7 @@ TEST(OfficeFixtures, EachShapeGivesItsQuestionsAndNotes) {
        {"Литература: Автор «Евгения Онегина»|-Лермонтов|+Пушкин|-Гоголь / Автор «Преступления и "
         "наказания»|-Толстой|+Достоевский / Год рождения Пушкина|+1799|-1812 /",
         "Русский язык: Сколько падежей?|-5|+6|-7 /"},
-       {"3: question left out: no answer of it is marked right"}},
+       {"Русский язык:3: question left out: no answer of it is marked right"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
