@@ -448,6 +448,28 @@ TEST(OfficeImport, LegacyFilesAndForeignSheetsAreRefusedWithWhyAndTheOthersWritt
             ".docx\n");
 }
 
+// A Word document's pictures are written beside its topic, the text referring to them; the
+// equations need UTF-8.
+TEST(OfficeImport, WordPicturesLandInTheTopicsFolder) {
+  testsupport::ScratchDir scratch;
+  std::string docx = Fixture("media.docx");
+  testsupport::WriteBytes("media.docx", docx);
+  fs::create_directory("db");
+  importtest::Run run = importtest::Import({"media.docx", "db"});
+  EXPECT_EQ(run.code, 0) << run.out << run.err;
+  EXPECT_EQ(importtest::FileBytes("db/Base/d1/1.txt"),
+            "\xEF\xBB\xBF"
+            "Что на рисунке? ![Точка на плоскости](1/image1.png)\r\n\t+точка\r\n\t-линия\r\n"
+            "Вычислите ![equation1.wmf](1/equation1.wmf)\r\n\t-1\r\n\t+2\r\n"
+            "Верно ли, что ∑_(i=1)ⁿ i²=n(n+1)(2n+1)/6?\r\n\t+да\r\n\t-нет\r\n");
+  bridge::ZipInput zip(docx);
+  ASSERT_TRUE(zip.Open());
+  std::string png, wmf;
+  ASSERT_TRUE(zip.Read("word/media/image1.png", &png) && zip.Read("word/media/equation1.wmf", &wmf));
+  EXPECT_EQ(importtest::Snapshot("db/Base/d1/1"),
+            (std::map<std::string, std::string>{{"image1.png", png}, {"equation1.wmf", wmf}}));
+}
+
 // Numbers as a Russian-locale spreadsheet shows them: each row a format the cells use.
 TEST(OfficeNumbers, ShownAsARussianLocaleSpreadsheetShowsThem) {
   struct Case {
