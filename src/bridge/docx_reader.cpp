@@ -269,6 +269,7 @@ struct DocumentReader {
   const NotesReader* footnotes = nullptr;
   const NotesReader* endnotes = nullptr;
   const Styles* styles = nullptr;
+  const std::vector<Relationship>* rels = nullptr;
   std::vector<PendingPicture>* pictures = nullptr;
 
   Para para;
@@ -308,8 +309,11 @@ void MarkPicture(DocumentReader& r, std::string_view embed, std::string_view lin
   if (!r.inPara || r.deleted > 0) return;
   if (r.box > 0) {
     // A text box's picture goes with its text.
-    r.para.lost.push_back(lang::Say(lang::Id::kPictureOutsideQuestion,
-                                    std::string(embed.empty() ? link : embed)));
+    std::string_view id = embed.empty() ? link : embed;
+    std::string name(id);
+    for (const Relationship& rel : *r.rels)
+      if (rel.id == id) name = rel.target.substr(rel.target.rfind('/') + 1);
+    r.para.lost.push_back(lang::Say(lang::Id::kPictureOutsideQuestion, name));
     return;
   }
   r.pictures->push_back(
@@ -368,6 +372,10 @@ void DocStart(void* c, const XmlElement& e) {
     } else if (e.local == "blip") {
       MarkPicture(r, e.Attr("embed"), e.Attr("link"), std::move(r.alt));
       r.alt.clear();
+    } else if ((e.local == "chart" || e.local == "relIds") && r.inPara && r.deleted == 0) {
+      // A chart or a SmartArt diagram: drawn by Word from data, no picture to take.
+      r.para.lost.push_back(
+          lang::Say(lang::Id::kMediaDropped, lang::Say(lang::Id::kMediaObject)));
     }
     return;
   }
@@ -1393,6 +1401,7 @@ bool ReadDocx(const Source& source, std::string_view bytes, Bank* bank, Report* 
   DocumentReader doc;
   doc.paras = &paras;
   doc.styles = &styles.styles;
+  doc.rels = &rels;
   doc.pictures = &pictures;
   doc.comments = &comments;
   doc.footnotes = &footnotes;

@@ -251,6 +251,16 @@ TEST(OfficeWord, SmallDocumentsByTheirRules) {
        {"¶1: picture 'http://example.org/p.png' dropped: only a path relative to the input is read",
         "¶1: picture 'relgone.png' dropped: no such file",
         "¶1: file 'note.txt' dropped: it is not a picture (PNG, JPEG, GIF, BMP, WMF, EMF)"}, ""},
+      {"a chart and a text box's picture hold nothing to take: both noted",
+       Docx(P("1. Q") +
+                Runs(R("А) x*") + "<w:r><w:drawing><c:chart xmlns:c=\"http://schemas.openxmlformats.org/"
+                     "drawingml/2006/chart\" r:id=\"c1\"/></w:drawing></w:r>") +
+                Runs(R("Б) y") + "<w:r><w:pict><w:txbxContent><w:p>" + Drawing("rela.png") +
+                     "</w:p></w:txbxContent></w:pict></w:r>"),
+            "", {{"a.png", PictureData("red.png")}}),
+       true, {"stem: Q|+x|-y /"},
+       {"¶2: embedded object dropped: the program shows text only",
+        "¶3: picture 'a.png' dropped: it stands outside any question"}, ""},
       {"markup: an answer that is a picture alone is an answer",
        Docx(P("&lt;question>Q") + Runs(R("&lt;variant>") + Drawing("rela.png", "верный")) +
                 P("&lt;variant>b"),
