@@ -140,8 +140,10 @@ void StylesStart(void* c, const XmlElement& e) {
     std::string_view type = e.Attr("type");
     r.read = type == "paragraph" || type == "character";
     r.current = std::string(e.Attr("styleId"));
-    if (r.read) r.styles[r.current] = Style{};
-    r.styles[r.current].paragraph = type == "paragraph";
+    if (r.read) {
+      r.styles[r.current] = Style{};
+      r.styles[r.current].paragraph = type == "paragraph";
+    }
     return;
   }
   if (!r.read || r.current.empty()) return;
@@ -612,7 +614,8 @@ bool Document::IsHeading(const Para& p) const {
   std::string id = p.style;
   for (int depth = 0; depth < 16 && !id.empty(); ++depth) {
     auto found = styles_.find(id);
-    if (found == styles_.end()) break;
+    // A character style ("Heading 1 Char") heads nothing.
+    if (found == styles_.end() || !found->second.paragraph) break;
     if (found->second.name.rfind("heading", 0) == 0) return true;
     if (found->second.outline >= 0 && found->second.outline <= 8) return true;
     id = found->second.basedOn;
