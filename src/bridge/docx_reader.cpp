@@ -741,8 +741,8 @@ bool Document::ReadMarkup() {
     target = nullptr;
     q.task = FoldSpace(q.task);
     for (Variant& v : q.variants) v.text = FoldSpace(v.text);
-    // The first answer is the right one: when it has no text (a picture alone), no answer left
-    // is right. Each empty answer is noted.
+    // The first answer is the right one: when it is empty, no answer left is right. Each
+    // empty answer is noted.
     if (!q.variants.empty()) q.variants.front().correct = true;
     for (const Variant& v : q.variants)
       if (v.text.empty())
