@@ -38,6 +38,19 @@ def png_1x1():
             + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
+def wmf_equation():
+    """A metafile as the old equation editor leaves one: the placeable header, the standard
+    header, one record that ends it."""
+    records = struct.pack("<IH", 3, 0)  # the end-of-file record
+    words = (18 + len(records)) // 2
+    standard = struct.pack("<HHHIHIH", 1, 9, 0x300, words, 0, 3, 0)
+    placeable = struct.pack("<IHhhhhHI", 0x9AC6CDD7, 0, 0, 0, 480, 288, 1440, 0)
+    checksum = 0
+    for (word,) in struct.iter_unpack("<H", placeable[:20]):
+        checksum ^= word
+    return placeable + struct.pack("<H", checksum) + standard + records
+
+
 def fixed_zip(data):
     """The same parts, in name order, with one date: the same bytes on every run."""
     src = zipfile.ZipFile(io.BytesIO(data))
@@ -229,6 +242,8 @@ def media(path):
         f.write(png_1x1())
     d.add_picture(png)
     os.remove(png)
+    # Its alt text, as Word's "Edit Alt Text" sets it.
+    d.element.body.findall(".//" + qn("wp:docPr"))[-1].set("descr", "Точка на плоскости")
     d.add_paragraph("А) точка*")
     d.add_paragraph("Б) линия")
     # An equation of the old editor: an OLE object shown by its WMF picture.
@@ -239,13 +254,18 @@ def media(path):
                   'r:id="rIdWmf"/></v:shape></w:object></w:r></w:p>' % nsdecls("w"))
     d.add_paragraph("А) 1")
     d.add_paragraph("Б) 2*")
-    # A Word equation: x² in the question's text.
-    raw_paragraph(d, '<w:p %s xmlns:m="http://schemas.openxmlformats.org/officeDocument/2006/math">'
-                  '<w:r><w:t xml:space="preserve">3. Корень уравнения </w:t></w:r><m:oMath><m:sSup>'
-                  '<m:e><m:r><m:t>x</m:t></m:r></m:e><m:sup><m:r><m:t>2</m:t></m:r></m:sup>'
-                  '</m:sSup><m:r><m:t>=4</m:t></m:r></m:oMath></w:p>' % nsdecls("w"))
-    d.add_paragraph("А) 2*")
-    d.add_paragraph("Б) 3")
+    # A Word equation: a sum with its limits, a power and a fraction in the question's text.
+    def r(text):
+        return "<m:r><m:t>%s</m:t></m:r>" % text
+    raw_paragraph(d, ('<w:p %s xmlns:m="http://schemas.openxmlformats.org/officeDocument/2006/math">'
+                  '<w:r><w:t xml:space="preserve">3. Верно ли, что </w:t></w:r><m:oMath>') % nsdecls("w") +
+                  '<m:nary><m:naryPr><m:chr m:val="∑"/></m:naryPr><m:sub>' + r("i=1") +
+                  '</m:sub><m:sup>' + r("n") + '</m:sup><m:e><m:sSup><m:e>' + r("i") +
+                  '</m:e><m:sup>' + r("2") + '</m:sup></m:sSup></m:e></m:nary>' + r("=") +
+                  '<m:f><m:num>' + r("n(n+1)(2n+1)") + '</m:num><m:den>' + r("6") +
+                  '</m:den></m:f></m:oMath><w:r><w:t>?</w:t></w:r></w:p>')
+    d.add_paragraph("А) да*")
+    d.add_paragraph("Б) нет")
 
     def add_wmf(parts):
         rels = parts["word/_rels/document.xml.rels"].decode()
@@ -258,8 +278,7 @@ def media(path):
         types = types.replace("</Types>", '<Default Extension="wmf" ContentType="image/x-wmf"/>'
                               "</Types>")
         parts["[Content_Types].xml"] = types.encode()
-        # A placeholder of a metafile's header: its bytes are not read here.
-        parts["word/media/equation1.wmf"] = b"\xd7\xcd\xc6\x9a" + bytes(18)
+        parts["word/media/equation1.wmf"] = wmf_equation()
         return parts
     save_docx(d, path, add_wmf)
 

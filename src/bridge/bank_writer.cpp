@@ -358,7 +358,11 @@ void StreamEncoder::Take(std::size_t topic, const Question& question) {
   bool needsUtf8 = false;
   lang::Text longInUtf8;
   // Once the file is UTF-8, every question must fit UTF-8.
-  if (EncodeQuestion(question, bank_, &t.pictures, utf8_ || t.utf8, input_, &lines, &plainLines,
+  const std::string& input =
+      topic < bank_->topics.size() && !bank_->topics[topic].input.empty()
+          ? bank_->topics[topic].input
+          : input_;
+  if (EncodeQuestion(question, bank_, &t.pictures, utf8_ || t.utf8, input, &lines, &plainLines,
                      &notes, &needsUtf8, &longInUtf8)) {
     if (needsUtf8 && !t.utf8) ToUtf8(t);
     if (t.utf8) {
@@ -410,13 +414,14 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
   topics_.resize(std::max(topics_.size(), bank.topics.size()));
   for (std::size_t k = 0; k < bank.topics.size(); ++k) {
     const Topic& topic = bank.topics[k];
+    const std::string& input = topic.input.empty() ? input_ : topic.input;
     TopicFile& t = topics_[k];
     if (t.given == 0) continue;
     // Counted among the topics that keep a question; what a topic past the limit would have
     // said about its questions is not said.
     if (out.topicFiles.size() >= static_cast<std::size_t>(kMaxTopicsPerDiscipline)) {
       report_->Lose(
-          input_, topic.line,
+          input, topic.line,
           lang::Say(lang::Id::kTopicBeyondLimit, topic.title, t.given, kMaxTopicsPerDiscipline));
       t = TopicFile{};
       continue;
@@ -452,7 +457,7 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
                          : g.reason == TopicFile::kLikeMark
                              ? lang::Say(lang::Id::kWhyTaskLikeByteOrderMark)
                              : std::move(t.longReasons[static_cast<std::size_t>(g.reason)]);
-        report_->Lose(input_, g.line, lang::Say(lang::Id::kQuestionLeftOut, std::move(why)));
+        report_->Lose(input, g.line, lang::Say(lang::Id::kQuestionLeftOut, std::move(why)));
       }
       kept.append(t.file, from, std::string::npos);
       t.file = std::move(kept);
@@ -475,7 +480,7 @@ EncodedDiscipline StreamEncoder::Finish(const Bank& bank) {
         file = std::move(t.file);
         out.topicPictures.emplace_back();
       }
-      titles.push_back(TitleText(topic.title, input_, topic.line, report_));
+      titles.push_back(TitleText(topic.title, input, topic.line, report_));
       titleLines.push_back(topic.line);
       out.topicFiles.push_back(std::move(file));
       out.topicOf.push_back(k);

@@ -8,8 +8,11 @@
 
 #include "bridge/office_rows.h"
 #include "bridge/office_xml.h"
+#include "bridge/omml_text.h"
+#include "bridge/pictures.h"
 #include "bridge/reader_support.h"
 #include "bridge/readers.h"
+#include "bridge/symbol_font.h"
 #include "bridge/text.h"
 
 namespace bridge {
@@ -18,8 +21,9 @@ namespace {
 
 constexpr std::string_view kKind = ".docx";
 
-// Emphasis of each byte of a paragraph's text.
-enum : unsigned char { kBold = 1, kUnderline = 2, kHighlight = 4 };
+// Emphasis of each byte of a paragraph's text. kNeutral: a picture's mark or an equation,
+// which neither gives nor spoils the emphasis of the text around it.
+enum : unsigned char { kBold = 1, kUnderline = 2, kHighlight = 4, kNeutral = 8 };
 
 struct Para {
   int number = 0;  // from 1, in document order (a table's paragraphs too)
@@ -29,18 +33,43 @@ struct Para {
   bool hasNumbering = false;  // numbering set on the paragraph itself (numId 0 turns it off)
   int numId = 0, level = 0;
   int outline = -1;
-  int pictures = 0;
-  std::vector<std::string> equations;  // each m:oMath's own text
-  std::vector<lang::Text> lost;         // text boxes, comments, footnotes
+  int pictures = 0;                     // marks of pictures in its text, resolved after reading
+  std::vector<lang::Text> lost;         // text boxes, comments, footnotes, pictures, equations
   int table = -1, row = -1, cell = -1;  // of the outermost table, -1 outside tables
 };
 
 struct Style {
   std::string name, basedOn;
+  bool paragraph = true;  // else a character style (w:rStyle)
   bool hasNumbering = false;
   int numId = 0, level = 0;
   int outline = -1;
+  unsigned char on = 0, off = 0;  // emphasis its run properties set and clear
 };
+
+using Styles = std::map<std::string, Style, std::less<>>;
+
+// The emphasis a style gives its text through its basedOn chain, the nearer style winning.
+unsigned char StyleEmphasis(const Styles& styles, std::string_view id) {
+  const Style* chain[16];
+  int n = 0;
+  while (n < 16 && !id.empty()) {
+    auto found = styles.find(id);
+    if (found == styles.end()) break;
+    chain[n++] = &found->second;
+    id = found->second.basedOn;
+  }
+  unsigned char e = 0;
+  while (n > 0) {
+    const Style* s = chain[--n];
+    e = static_cast<unsigned char>((e & ~s->off) | s->on);
+  }
+  return e;
+}
+
+// The emphasis bit an element of run properties sets (w:b, w:u, w:highlight, w:shd), or 0;
+// *on: whether it sets it rather than clears it.
+unsigned char EmphasisOf(const XmlElement& e, bool* on);
 
 struct Level {
   std::string format;  // decimal, lowerLetter, russianLower, bullet, ...
@@ -82,25 +111,54 @@ bool On(const XmlElement& e) {
   return v != "0" && v != "false" && v != "off" && v != "none";
 }
 
+unsigned char EmphasisOf(const XmlElement& e, bool* on) {
+  *on = On(e);
+  if (e.local == "b") return kBold;
+  if (e.local == "u") return kUnderline;
+  if (e.local == "highlight") return kHighlight;
+  if (e.local == "shd") {
+    std::string_view fill = e.Attr("fill");
+    *on = !fill.empty() && fill != "auto" && fill != "FFFFFF" && fill != "ffffff";
+    return kHighlight;
+  }
+  return 0;
+}
+
 // --- styles.xml ---------------------------------------------------------------------------
 
 struct StylesReader {
-  std::map<std::string, Style, std::less<>> styles;
+  Styles styles;
   std::string current;
-  bool paragraphStyle = false;
+  bool read = false;  // a paragraph or character style
+  bool inRPr = false;
 };
 
 void StylesStart(void* c, const XmlElement& e) {
   StylesReader& r = *static_cast<StylesReader*>(c);
   if (e.ns != Ns::kWord) return;
   if (e.local == "style") {
-    r.paragraphStyle = e.Attr("type") == "paragraph";
+    std::string_view type = e.Attr("type");
+    r.read = type == "paragraph" || type == "character";
     r.current = std::string(e.Attr("styleId"));
-    if (r.paragraphStyle) r.styles[r.current] = Style{};
+    if (r.read) {
+      r.styles[r.current] = Style{};
+      r.styles[r.current].paragraph = type == "paragraph";
+    }
     return;
   }
-  if (!r.paragraphStyle || r.current.empty()) return;
+  if (!r.read || r.current.empty()) return;
   Style& s = r.styles[r.current];
+  if (e.local == "rPr") {
+    r.inRPr = true;
+    return;
+  }
+  if (r.inRPr) {
+    bool on = false;
+    unsigned char bit = EmphasisOf(e, &on);
+    if (on) s.on |= bit;
+    else s.off |= bit;
+    return;
+  }
   if (e.local == "name") s.name = LowerRu(e.Attr("val"));
   else if (e.local == "basedOn") s.basedOn = std::string(e.Attr("val"));
   else if (e.local == "numId") {
@@ -114,8 +172,9 @@ void StylesEnd(void* c, Ns ns, std::string_view local) {
   StylesReader& r = *static_cast<StylesReader*>(c);
   if (ns == Ns::kWord && local == "style") {
     r.current.clear();
-    r.paragraphStyle = false;
+    r.read = false;
   }
+  if (ns == Ns::kWord && local == "rPr") r.inRPr = false;
 }
 
 // --- numbering.xml ------------------------------------------------------------------------
@@ -198,11 +257,22 @@ void NotesText(void* c, std::string_view t) {
 
 // --- document.xml -------------------------------------------------------------------------
 
+// A picture a paragraph marks, read from its part once document.xml is read (the zip
+// inflates one part at a time).
+struct PendingPicture {
+  std::string rel;  // relationship id
+  bool linked = false;  // r:link: a file outside the document, never in it
+  std::string alt;
+};
+
 struct DocumentReader {
   std::vector<Para>* paras = nullptr;
   const NotesReader* comments = nullptr;
   const NotesReader* footnotes = nullptr;
   const NotesReader* endnotes = nullptr;
+  const Styles* styles = nullptr;
+  const std::vector<Relationship>* rels = nullptr;
+  std::vector<PendingPicture>* pictures = nullptr;
 
   Para para;
   bool inPara = false;
@@ -212,32 +282,112 @@ struct DocumentReader {
   int box = 0;       // inside w:txbxContent
   std::string boxText;
   int math = 0;      // inside m:oMath
-  std::string equation;
-  bool inText = false, inPPr = false, inRPr = false, inMathText = false;
-  unsigned char run = 0;  // emphasis of the run being read
+  OmmlText equation;
+  std::size_t equationEnd = 0;  // where the paragraph's last equation ended in its text
+  bool inText = false, inPPr = false, inRPr = false;
+  std::string alt;       // the drawing's wp:docPr description, else its title
+  std::string shapeAlt;  // a VML shape's alt
+  // Emphasis: the paragraph's style, the run's style, and what the run sets and clears itself.
+  unsigned char paraStyle = 0, runStyle = 0, runOn = 0, runOff = 0;
 
-  void Append(std::string_view text) {
-    para.text += text;
-    para.marks.insert(para.marks.end(), text.size(), run);
+  unsigned char Emphasis() const {
+    return static_cast<unsigned char>(((paraStyle | runStyle) & ~runOff) | runOn);
   }
+  void Append(std::string_view text, unsigned char marks) {
+    // The document's own U+FDD0 would be taken for a picture's mark.
+    std::size_t from = para.text.size();
+    para.text += text;
+    for (std::size_t at = para.text.find(kPictureMark, from); at != std::string::npos;
+         at = para.text.find(kPictureMark, at))
+      para.text.replace(at, kPictureMark.size(), "\xEF\xBF\xBD");
+    para.marks.resize(para.text.size(), marks);
+  }
+  void Append(std::string_view text) { Append(text, Emphasis()); }
 };
+
+// A picture (a:blip r:embed or r:link, v:imagedata r:id) at this place of the paragraph.
+void MarkPicture(DocumentReader& r, std::string_view embed, std::string_view link,
+                 std::string alt) {
+  if (!r.inPara || r.deleted > 0) return;
+  if (r.box > 0) {
+    // A text box's picture goes with its text.
+    std::string_view id = embed.empty() ? link : embed;
+    std::string name(id);
+    for (const Relationship& rel : *r.rels)
+      if (rel.id == id) name = rel.target.substr(rel.target.rfind('/') + 1);
+    r.para.lost.push_back(lang::Say(lang::Id::kPictureOutsideQuestion, name));
+    return;
+  }
+  r.pictures->push_back(
+      PendingPicture{std::string(embed.empty() ? link : embed), embed.empty(), std::move(alt)});
+  std::string mark = PictureMarker(r.pictures->size() - 1);
+  r.para.text += mark;
+  r.para.marks.resize(r.para.text.size(), kNeutral);
+  ++r.para.pictures;
+}
+
+unsigned Hex(std::string_view s) {
+  unsigned v = 0;
+  for (char c : s) {
+    int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : c >= 'A' && c <= 'F'                               ? c - 'A' + 10
+                                                                 : -1;
+    if (d < 0 || v > 0xFFFFFF) return 0;
+    v = v * 16 + static_cast<unsigned>(d);
+  }
+  return v;
+}
+
+// w:sym: a character of a symbol font. The Symbol font's codes are Unicode's through its
+// table; another font's code is its Unicode character unless it lies in the private-use block
+// (Wingdings and the like draw pictures there), which is noted.
+void Symbol(DocumentReader& r, const XmlElement& e) {
+  std::string_view font = e.Attr("font");
+  unsigned code = Hex(e.Attr("char"));
+  char32_t u = 0;
+  if (LowerRu(font) == "symbol")
+    u = SymbolFontChar(code);
+  else if (code >= 0x20 && code < 0x110000 && !(code >= 0xD800 && code <= 0xDFFF) &&
+           !(code >= 0xE000 && code <= 0xF8FF))
+    u = code;
+  if (u == 0) {
+    r.para.lost.push_back(
+        lang::Say(lang::Id::kSymbolDropped, std::string(e.Attr("char")), std::string(font)));
+    return;
+  }
+  std::string text;
+  AppendUtf8(u, &text);
+  r.Append(text);
+}
 
 void DocStart(void* c, const XmlElement& e) {
   DocumentReader& r = *static_cast<DocumentReader*>(c);
   if (e.ns == Ns::kMath) {
-    if (e.local == "oMath") {
-      if (r.math++ == 0) r.equation.clear();
-    } else if (e.local == "t") {
-      r.inMathText = true;
+    if (e.local == "oMath" && r.math++ == 0) r.equation.kept.clear();
+    if (r.math > 0) r.equation.Start(e);
+    return;
+  }
+  if (e.ns == Ns::kDrawing) {
+    if (e.local == "docPr") {
+      r.alt = std::string(e.Attr("descr"));
+      if (r.alt.empty()) r.alt = std::string(e.Attr("title"));
+    } else if (e.local == "blip") {
+      MarkPicture(r, e.Attr("embed"), e.Attr("link"), std::move(r.alt));
+      r.alt.clear();
+    } else if ((e.local == "chart" || e.local == "relIds") && r.inPara && r.deleted == 0) {
+      // A chart or a SmartArt diagram: drawn by Word from data, no picture to take.
+      r.para.lost.push_back(
+          lang::Say(lang::Id::kMediaDropped, lang::Say(lang::Id::kMediaObject)));
     }
     return;
   }
-  if (e.ns == Ns::kDrawing && e.local == "blip") {
-    if (r.inPara) ++r.para.pictures;
-    return;
-  }
-  if (e.ns == Ns::kVml && e.local == "imagedata") {
-    if (r.inPara) ++r.para.pictures;
+  if (e.ns == Ns::kVml) {
+    if (e.local == "shape") {
+      r.shapeAlt = std::string(e.Attr("alt"));
+    } else if (e.local == "imagedata") {
+      std::string alt(e.Attr("title"));
+      MarkPicture(r, e.Attr("id"), {}, alt.empty() ? r.shapeAlt : alt);
+    }
     return;
   }
   if (e.ns != Ns::kWord) return;
@@ -270,6 +420,8 @@ void DocStart(void* c, const XmlElement& e) {
   } else if (n == "p") {
     r.para = Para{};
     r.inPara = true;
+    r.paraStyle = 0;
+    r.equationEnd = 0;
     if (r.tableDepth > 0) {
       r.para.table = r.tables;
       r.para.row = r.row;
@@ -280,22 +432,25 @@ void DocStart(void* c, const XmlElement& e) {
   } else if (n == "rPr") {
     r.inRPr = true;
   } else if (n == "r") {
-    r.run = 0;
+    r.runStyle = r.runOn = r.runOff = 0;
   } else if (r.inPPr && !r.inRPr) {
-    if (n == "pStyle") r.para.style = std::string(e.Attr("val"));
-    else if (n == "numId") {
+    if (n == "pStyle") {
+      r.para.style = std::string(e.Attr("val"));
+      r.paraStyle = StyleEmphasis(*r.styles, r.para.style);
+    } else if (n == "numId") {
       r.para.hasNumbering = true;
       r.para.numId = Int(e.Attr("val"), 0);
     } else if (n == "ilvl") r.para.level = Int(e.Attr("val"), 0);
     else if (n == "outlineLvl") r.para.outline = Int(e.Attr("val"), -1);
   } else if (r.inRPr && !r.inPPr) {
-    if (n == "b" && On(e)) r.run |= kBold;
-    else if (n == "u" && On(e)) r.run |= kUnderline;
-    else if (n == "highlight" && On(e)) r.run |= kHighlight;
-    else if (n == "shd") {
-      std::string_view fill = e.Attr("fill");
-      if (!fill.empty() && fill != "auto" && fill != "FFFFFF" && fill != "ffffff")
-        r.run |= kHighlight;
+    // A character style's emphasis counts as the run's own; the run's own settings win.
+    if (n == "rStyle") {
+      r.runStyle = StyleEmphasis(*r.styles, e.Attr("val"));
+    } else {
+      bool on = false;
+      unsigned char bit = EmphasisOf(e, &on);
+      if (on) r.runOn |= bit;
+      else r.runOff |= bit;
     }
   } else if (n == "t") {
     r.inText = r.deleted == 0;
@@ -304,6 +459,8 @@ void DocStart(void* c, const XmlElement& e) {
     r.Append(" ");
   } else if (r.deleted == 0 && r.inPara && n == "noBreakHyphen") {
     r.Append("-");
+  } else if (r.deleted == 0 && r.inPara && r.math == 0 && n == "sym") {
+    Symbol(r, e);
   } else if (r.inPara && n == "commentReference") {
     auto found = r.comments->texts.find(e.Attr("id"));
     r.para.lost.push_back(lang::Say(
@@ -321,9 +478,19 @@ void DocStart(void* c, const XmlElement& e) {
 void DocEnd(void* c, Ns ns, std::string_view n) {
   DocumentReader& r = *static_cast<DocumentReader*>(c);
   if (ns == Ns::kMath) {
-    if (n == "t") r.inMathText = false;
-    if (n == "oMath" && r.math > 0 && --r.math == 0 && r.inPara)
-      r.para.equations.push_back(FoldSpace(r.equation));
+    if (r.math > 0) r.equation.End(n);
+    if (n == "oMath" && r.math > 0 && --r.math == 0) {
+      std::string text = r.equation.Take();
+      if (!r.inPara || r.deleted > 0 || r.box > 0) return;
+      // Equations one after another (an m:oMathPara) stay apart.
+      if (r.equationEnd > 0 && r.equationEnd == r.para.text.size() &&
+          r.para.text.back() != ' ')
+        r.Append(" ", kNeutral);
+      r.Append(text, kNeutral);
+      r.equationEnd = r.para.text.size();
+      for (const OmmlText::Kept& k : r.equation.kept)
+        r.para.lost.push_back(lang::Say(lang::Id::kEquationPartKept, k.element, k.text));
+    }
     return;
   }
   if (ns != Ns::kWord) return;
@@ -364,7 +531,7 @@ void DocEnd(void* c, Ns ns, std::string_view n) {
 void DocText(void* c, std::string_view t) {
   DocumentReader& r = *static_cast<DocumentReader*>(c);
   if (r.math > 0) {
-    if (r.inMathText) r.equation += t;
+    r.equation.Text(t);
     return;
   }
   if (r.box > 0) {
@@ -386,7 +553,7 @@ struct Numbered {
 class Document {
  public:
   Document(const Source& source, Bank* bank, Report* report, std::vector<Para>* paras,
-           const std::map<std::string, Style, std::less<>>& styles, const Numbering& numbering)
+           const Styles& styles, const Numbering& numbering)
       : source_(source),
         bank_(bank),
         report_(report),
@@ -405,7 +572,9 @@ class Document {
   void Heading(const Para& p);
   void BeforeQuestions(const Para& p, const std::string& text);
   void ParagraphLost(const Para& p);
-  void Media(const Para& p);
+  // A text no question keeps (a title, a heading, a remark, a paragraph left out) without its
+  // pictures, each noted as dropped.
+  std::string Unpictured(const Para& p, std::string_view text);
 
   bool ReadMarkup();
   bool ReadTables();
@@ -432,7 +601,7 @@ class Document {
   Bank* bank_;
   Report* report_;
   std::vector<Para>& paras_;
-  const std::map<std::string, Style, std::less<>>& styles_;
+  const Styles& styles_;
   const Numbering& numbering_;
   TopicSink sink_;
   bool titled_ = false;
@@ -445,7 +614,8 @@ bool Document::IsHeading(const Para& p) const {
   std::string id = p.style;
   for (int depth = 0; depth < 16 && !id.empty(); ++depth) {
     auto found = styles_.find(id);
-    if (found == styles_.end()) break;
+    // A character style ("Heading 1 Char") heads nothing.
+    if (found == styles_.end() || !found->second.paragraph) break;
     if (found->second.name.rfind("heading", 0) == 0) return true;
     if (found->second.outline >= 0 && found->second.outline <= 8) return true;
     id = found->second.basedOn;
@@ -487,7 +657,7 @@ Numbered Document::NumberingOf(const Para& p) const {
 }
 
 void Document::Heading(const Para& p) {
-  std::string text = FoldSpace(p.text);
+  std::string text = Unpictured(p, FoldSpace(p.text));
   if (text.empty()) return;
   std::string path;
   for (char c : text) {
@@ -499,7 +669,8 @@ void Document::Heading(const Para& p) {
 
 // Before the first question: the first paragraph titles the discipline, the others are
 // remarks (the document's instructions), said but not kept.
-void Document::BeforeQuestions(const Para& p, const std::string& text) {
+void Document::BeforeQuestions(const Para& p, const std::string& marked) {
+  std::string text = Unpictured(p, marked);
   if (text.empty()) return;
   if (!titled_) {
     bank_->title = text;
@@ -513,16 +684,22 @@ void Document::ParagraphLost(const Para& p) {
   for (const lang::Text& t : p.lost) report_->Lose(source_.name, p.number, t);
 }
 
-// Pictures and Word equations of a paragraph. Noted as dropped, with the words the other
-// formats use for a dropped picture: the work on pictures replaces this function, giving them
-// to the question or answer they belong to.
-void Document::Media(const Para& p) {
-  for (int i = 0; i < p.pictures; ++i)
-    report_->Lose(source_.name, p.number,
-                  lang::Say(lang::Id::kMediaDropped, lang::Say(lang::Id::kMediaImage)));
-  for (const std::string& equation : p.equations)
-    report_->Lose(source_.name, p.number,
-                  lang::Say(lang::Id::kMediaDropped, lang::Say(lang::Id::kMediaEquation, equation)));
+// The text of `text` without pictures, folded.
+std::string WithoutPictures(std::string_view text, std::size_t pictures) {
+  if (!HasMarks(text)) return std::string(text);
+  std::string out;
+  for (const MarkedPiece& piece : SplitMarked(text, pictures))
+    if (!piece.picture) out += piece.text;
+  return FoldSpace(out);
+}
+
+std::string Document::Unpictured(const Para& p, std::string_view text) {
+  if (!HasMarks(text)) return std::string(text);
+  for (const MarkedPiece& piece : SplitMarked(text, bank_->pictures.size()))
+    if (piece.picture)
+      report_->Lose(source_.name, p.number,
+                    lang::Say(lang::Id::kPictureOutsideQuestion, bank_->pictures[piece.id].name));
+  return WithoutPictures(text, bank_->pictures.size());
 }
 
 // --- markup: <question> and <variant> ---
@@ -564,8 +741,8 @@ bool Document::ReadMarkup() {
     target = nullptr;
     q.task = FoldSpace(q.task);
     for (Variant& v : q.variants) v.text = FoldSpace(v.text);
-    // The first answer is the right one: when it has no text (a picture alone), no answer left
-    // is right. Each empty answer is noted.
+    // The first answer is the right one: when it is empty, no answer left is right. Each
+    // empty answer is noted.
     if (!q.variants.empty()) q.variants.front().correct = true;
     for (const Variant& v : q.variants)
       if (v.text.empty())
@@ -593,7 +770,6 @@ bool Document::ReadMarkup() {
   };
   for (const Para& p : paras_) {
     ParagraphLost(p);
-    Media(p);
     if (IsHeading(p)) {
       finish();
       Heading(p);
@@ -666,7 +842,6 @@ bool Document::ReadTables() {
   int done = -1;  // the last table read
   for (const Para& p : paras_) {
     ParagraphLost(p);
-    Media(p);
     if (p.table >= 0) {
       Table& t = tables[p.table];
       if (t.columns.kind != RowColumns::kNone) {
@@ -693,10 +868,13 @@ bool Document::ReadTables() {
       continue;
     }
     std::string text = FoldSpace(p.text);
-    if (found_ == 0)
+    if (found_ == 0) {
       BeforeQuestions(p, text);
-    else if (!text.empty())
-      report_->Remark(source_.name, p.number, lang::Say(lang::Id::kParagraphLeftOut, text));
+    } else {
+      text = Unpictured(p, text);
+      if (!text.empty())
+        report_->Remark(source_.name, p.number, lang::Say(lang::Id::kParagraphLeftOut, text));
+    }
   }
   return found_ > 0;
 }
@@ -883,7 +1061,7 @@ unsigned char Covering(const Para& p, std::size_t begin, std::size_t end) {
   bool any = false;
   for (std::size_t i = begin; i < end && i < p.marks.size(); ++i) {
     char c = p.text[i];
-    if (c == ' ' || c == '\t' || IsMark(c)) continue;
+    if (c == ' ' || c == '\t' || IsMark(c) || (p.marks[i] & kNeutral) != 0) continue;
     all &= p.marks[i];
     any = true;
   }
@@ -971,7 +1149,6 @@ bool Document::ReadNumbered() {
   };
   for (const Para& p : paras_) {
     ParagraphLost(p);
-    Media(p);
     if (IsHeading(p)) {
       finish();
       Heading(p);
@@ -979,15 +1156,27 @@ bool Document::ReadNumbered() {
     }
     std::string_view s = p.text;
     std::string text = FoldSpace(s);
-    if (text.empty()) continue;  // a blank one, or a picture alone: the one before keeps it
+    if (text.empty()) continue;
+    if (WithoutPictures(text, bank_->pictures.size()).empty()) {
+      // Pictures alone: the question or answer before them shows them.
+      if (!isOpen) {
+        Unpictured(p, text);
+        continue;
+      }
+      std::string& into = open.answers.empty() ? open.question.task : open.answers.back().text;
+      into += ' ';
+      into += text;
+      continue;
+    }
     Numbered numbered = NumberingOf(p);
 
     if (isOpen && !open.answers.empty() && AnswerLineStart(s) != std::string_view::npos) {
       if (open.answerLine.empty()) {
-        open.answerLine = text;
+        open.answerLine = Unpictured(p, text);
         open.answerLineAt = p.number;
       } else {
-        report_->Lose(source_.name, p.number, lang::Say(lang::Id::kParagraphLeftOut, text));
+        report_->Lose(source_.name, p.number,
+                      lang::Say(lang::Id::kParagraphLeftOut, Unpictured(p, text)));
       }
       continue;
     }
@@ -1070,7 +1259,8 @@ bool Document::ReadNumbered() {
       BeforeQuestions(p, text);
       continue;
     }
-    report_->Lose(source_.name, p.number, lang::Say(lang::Id::kParagraphLeftOut, text));
+    report_->Lose(source_.name, p.number,
+                  lang::Say(lang::Id::kParagraphLeftOut, Unpictured(p, text)));
   }
   finish();
   return found_ > 0;
@@ -1090,6 +1280,63 @@ bool Document::Read(lang::Text* reason) {
 std::string FolderOf(const std::string& part) {
   std::size_t slash = part.rfind('/');
   return slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
+}
+
+// The pictures the paragraphs mark, read from their parts and given to the bank: each mark
+// becomes the bank's, or goes with a note at its paragraph. False, with *reason, when the zip
+// fails (a limit refuses the input, as for any part).
+bool ResolvePictures(ZipInput* zip, const std::vector<Relationship>& rels,
+                     const std::vector<PendingPicture>& pending, const Source& source, Bank* bank,
+                     std::vector<Para>* paras, lang::Text* reason) {
+  if (pending.empty()) return true;
+  std::map<std::string, std::string> taken;  // part and alt text -> the bank's mark
+  PictureSource into{bank, nullptr};
+  for (Para& p : *paras) {
+    if (p.pictures == 0) continue;
+    std::string text;
+    std::vector<unsigned char> marks;
+    for (const MarkedPiece& piece : SplitMarked(p.text, pending.size())) {
+      if (!piece.picture) {
+        std::size_t at = static_cast<std::size_t>(piece.text.data() - p.text.data());
+        text += piece.text;
+        marks.insert(marks.end(), p.marks.begin() + static_cast<std::ptrdiff_t>(at),
+                     p.marks.begin() + static_cast<std::ptrdiff_t>(at + piece.text.size()));
+        continue;
+      }
+      const PendingPicture& pic = pending[piece.id];
+      const Relationship* rel = nullptr;
+      for (const Relationship& r : rels)
+        if (r.id == pic.rel) rel = &r;
+      std::string mark;
+      if (rel == nullptr) {
+        p.lost.push_back(lang::Say(lang::Id::kPictureNotFound, pic.rel));
+      } else if (rel->external || pic.linked) {
+        p.lost.push_back(lang::Say(lang::Id::kPictureNotRelative, rel->target));
+      } else if (!zip->Has(rel->target)) {
+        p.lost.push_back(lang::Say(lang::Id::kPictureNotFound, rel->target));
+      } else if (auto found = taken.find(rel->target + '\n' + pic.alt); found != taken.end()) {
+        mark = found->second;
+      } else {
+        std::string bytes;
+        if (!zip->Read(rel->target, &bytes)) {
+          *reason = ZipFaultText(*zip, kKind);
+          return false;
+        }
+        std::size_t slash = rel->target.rfind('/');
+        std::string name = PictureFileName(
+            slash == std::string::npos ? rel->target : rel->target.substr(slash + 1));
+        Report notes;
+        mark = TakePicture(name, pic.alt, std::move(bytes), name, source, p.number, into, &notes);
+        for (Note& n : notes.notes) p.lost.push_back(std::move(n.text));
+        if (!mark.empty()) taken[rel->target + '\n' + pic.alt] = mark;
+      }
+      text += mark;
+      marks.resize(text.size(), kNeutral);
+    }
+    p.text = std::move(text);
+    p.marks = std::move(marks);
+  }
+  return true;
 }
 
 bool ParseNotes(ZipInput* zip, const std::string& part, NotesReader* out, lang::Text* reason) {
@@ -1119,7 +1366,7 @@ bool ReadDocx(const Source& source, std::string_view bytes, Bank* bank, Report* 
   if (!ReadRelationships(&zip, "_rels/.rels", "", &rels, reason, kKind)) return false;
   std::string main = "word/document.xml";
   for (const Relationship& r : rels)
-    if (r.type == "officeDocument" && zip.Has(r.target)) main = r.target;
+    if (r.type == "officeDocument" && !r.external && zip.Has(r.target)) main = r.target;
   std::string folder = FolderOf(main);
   if (!ReadRelationships(&zip, folder + "_rels/" + main.substr(folder.size()) + ".rels", folder,
                          &rels, reason, kKind))
@@ -1129,7 +1376,7 @@ bool ReadDocx(const Source& source, std::string_view bytes, Bank* bank, Report* 
   Numbering numbering;
   NotesReader comments, footnotes, endnotes;
   for (const Relationship& r : rels) {
-    if (!zip.Has(r.target)) continue;
+    if (r.external || !zip.Has(r.target)) continue;
     if (r.type == "styles") {
       XmlEvents e;
       e.start = &StylesStart;
@@ -1153,8 +1400,12 @@ bool ReadDocx(const Source& source, std::string_view bytes, Bank* bank, Report* 
   }
 
   std::vector<Para> paras;
+  std::vector<PendingPicture> pictures;
   DocumentReader doc;
   doc.paras = &paras;
+  doc.styles = &styles.styles;
+  doc.rels = &rels;
+  doc.pictures = &pictures;
   doc.comments = &comments;
   doc.footnotes = &footnotes;
   doc.endnotes = &endnotes;
@@ -1164,6 +1415,7 @@ bool ReadDocx(const Source& source, std::string_view bytes, Bank* bank, Report* 
   e.text = &DocText;
   e.context = &doc;
   if (!ParsePart(&zip, main, e, reason, kKind)) return false;
+  if (!ResolvePictures(&zip, rels, pictures, source, bank, &paras, reason)) return false;
 
   report->paragraphs = true;
   Document document(source, bank, report, &paras, styles.styles, numbering);

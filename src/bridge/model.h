@@ -62,6 +62,9 @@ struct Topic {
   std::string title;
   std::vector<Question> questions;
   int line = 0;
+  // The input its notes name when not the file itself: a worksheet of a workbook of several
+  // ("file.xlsx:Лист2"), whose row numbers would otherwise be ambiguous.
+  std::string input = {};
 };
 
 // One discipline: what one input file becomes, or what one description file holds.

@@ -238,14 +238,16 @@ struct Rels {
 };
 
 void RelStart(void* context, const XmlElement& e) {
-  if (e.local != "Relationship" || e.Attr("TargetMode") == "External") return;
+  if (e.local != "Relationship") return;
   Rels& r = *static_cast<Rels*>(context);
   std::string_view type = e.Attr("Type");
   std::size_t slash = type.rfind('/');
-  r.out->push_back(Relationship{std::string(e.Attr("Id")), Resolve(r.folder, e.Attr("Target")),
-                                std::string(slash == std::string_view::npos
-                                                ? type
-                                                : type.substr(slash + 1))});
+  // An external target is a URL or a path outside the package: kept as written, never a part.
+  bool external = e.Attr("TargetMode") == "External";
+  r.out->push_back(Relationship{
+      std::string(e.Attr("Id")),
+      external ? std::string(e.Attr("Target")) : Resolve(r.folder, e.Attr("Target")),
+      std::string(slash == std::string_view::npos ? type : type.substr(slash + 1)), external});
 }
 
 }  // namespace

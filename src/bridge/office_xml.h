@@ -62,11 +62,12 @@ bool ParsePart(ZipInput* zip, std::string_view name, const XmlEvents& events, la
                std::string_view kind);
 
 // The target of each relationship of a .rels part: id -> target path resolved against
-// `folder` ("word/"). Missing part: empty.
+// `folder` ("word/"), or as written when external. Missing part: empty.
 struct Relationship {
   std::string id;
   std::string target;
   std::string type;  // its last path component ("image", "numbering", "worksheet", ...)
+  bool external = false;  // TargetMode="External": `target` as written, no part of the zip
 };
 bool ReadRelationships(ZipInput* zip, std::string_view rels, std::string_view folder,
                        std::vector<Relationship>* out, lang::Text* reason, std::string_view kind);

@@ -87,6 +87,10 @@ void TopicSink::Category(std::string_view path, int line) {
   current_ = Find(key, title, line);
 }
 
+void TopicSink::NameInput(std::string input) {
+  if (current_ >= 0) bank_->topics[static_cast<std::size_t>(current_)].input = std::move(input);
+}
+
 void TopicSink::Add(Question question) {
   if (current_ < 0) current_ = Find(std::string(), source_.stem, question.line);
   std::size_t topic = static_cast<std::size_t>(current_);

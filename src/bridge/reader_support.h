@@ -58,6 +58,8 @@ class TopicSink {
  public:
   TopicSink(const Source& source, Bank* bank) : source_(source), bank_(bank) {}
   void Category(std::string_view path, int line);
+  // The input the notes of the current topic name (Topic::input).
+  void NameInput(std::string input);
   void Add(Question question);
 
  private:

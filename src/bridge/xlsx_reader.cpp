@@ -72,7 +72,7 @@ std::string MainPart(ZipInput* zip, std::string_view fallback, lang::Text* reaso
   std::vector<Relationship> rels;
   *ok = ReadRelationships(zip, "_rels/.rels", "", &rels, reason, kKind);
   for (const Relationship& r : rels)
-    if (r.type == "officeDocument" && zip->Has(r.target)) return r.target;
+    if (r.type == "officeDocument" && !r.external && zip->Has(r.target)) return r.target;
   return std::string(fallback);
 }
 
@@ -276,6 +276,7 @@ struct SheetReader {
         if (c == '/') path += '/';
       }
       sink->Category(path, row);
+      sink->NameInput(source->name);
       topicOpened = true;
     }
     sink->Add(std::move(question));
@@ -365,6 +366,7 @@ bool ReadXlsx(const Source& source, std::string_view bytes, Bank* bank, Report* 
   Styles styles;
   Strings strings;
   for (const Relationship& r : rels) {
+    if (r.external) continue;
     if (r.type == "styles" && zip.Has(r.target)) {
       XmlEvents e;
       e.start = &StylesStart;
@@ -392,7 +394,7 @@ bool ReadXlsx(const Source& source, std::string_view bytes, Bank* bank, Report* 
       continue;
     }
     for (const Relationship& r : rels)
-      if (r.id == sheet.id && r.type == "worksheet") parts.push_back(Part{sheet.name, r.target});
+      if (r.id == sheet.id && r.type == "worksheet" && !r.external) parts.push_back(Part{sheet.name, r.target});
   }
   if (parts.empty()) {
     *reason = lang::Say(lang::Id::kXlsxNoSheet);
@@ -400,8 +402,11 @@ bool ReadXlsx(const Source& source, std::string_view bytes, Bank* bank, Report* 
   }
   TopicSink sink(source, bank);
   for (const Part& part : parts) {
+    // With several sheets every note names its sheet: "file.xlsx:Лист2:5: ...".
+    Source sheet = source;
+    if (parts.size() > 1) sheet.name += ":" + part.name;
     SheetReader s;
-    s.source = &source;
+    s.source = &sheet;
     s.report = report;
     s.sink = &sink;
     s.strings = &strings;

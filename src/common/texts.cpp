@@ -988,6 +988,14 @@ constexpr Pattern kTable[] = {
      "Base или это не рисунок"},
     {Id::kExportPicturesCopied, "{1} {1|picture|pictures} copied into {2}\n",
      "{1} {1|рисунок скопирован|рисунка скопировано|рисунков скопировано} в {2}\n"},
+
+    // Pictures, equations and symbols of Word documents.
+    {Id::kPictureOutsideQuestion, "picture '{1}' dropped: it stands outside any question",
+     "рисунок '{1}' не перенесён: он стоит вне вопросов"},
+    {Id::kEquationPartKept, "Word equation: {1} kept as its text '{2}'",
+     "формула Word: {1} оставлено текстом '{2}'"},
+    {Id::kSymbolDropped, "symbol {1} of the font '{2}' dropped: it has no Unicode character here",
+     "символ {1} шрифта '{2}' не перенесён: для него нет символа Юникода"},
 };
 
 static_assert(std::size(kTable) == static_cast<std::size_t>(Id::kCount),

@@ -321,6 +321,9 @@ enum class Id : unsigned short {
   kPictureKeptAsReference,
   kExportPictureNotWritten,
   kExportPicturesCopied,
+  kPictureOutsideQuestion,
+  kEquationPartKept,
+  kSymbolDropped,
   kCount
 };
 

@@ -9,6 +9,7 @@
 
 #include "bridge/import.h"
 #include "bridge/number_format.h"
+#include "bridge/pictures.h"
 #include "bridge/readers.h"
 #include "bridge/zip_archive.h"
 #include "import_test_support.h"
@@ -37,7 +38,13 @@ Read ReadOffice(bridge::Format format, const std::string& bytes) {
   out.reason = lang::Render(reason, lang::Lang::kEnglish);
   for (const bridge::Topic& t : bank.topics) {
     std::string line = t.title + ":";
-    for (const std::string& q : ShowTopic(t)) line += " " + q + " /";
+    // A picture as "{alt}".
+    for (const std::string& q : ShowTopic(t)) {
+      line += " ";
+      for (const bridge::MarkedPiece& piece : bridge::SplitMarked(q, bank.pictures.size()))
+        line += piece.picture ? "{" + bank.pictures[piece.id].alt + "}" : std::string(piece.text);
+      line += " /";
+    }
     out.topics.push_back(line);
   }
   // In the order of their paragraphs, as the import prints them.
@@ -96,10 +103,9 @@ TEST(OfficeFixtures, EachShapeGivesItsQuestionsAndNotes) {
        {}},
       {"media.docx",
        {"title Физика",
-        "stem: Что на рисунке?|+точка|-линия / Вычислите|-1|+2 / Корень уравнения|+2|-3 /"},
-       {"¶3: image dropped: the program shows text only",
-        "¶6: image dropped: the program shows text only",
-        "¶9: Word equation 'x2=4' dropped: the program shows text only"}},
+        "stem: Что на рисунке? {Точка на плоскости}|+точка|-линия / Вычислите "
+        "{equation1.wmf}|-1|+2 / Верно ли, что ∑_(i=1)ⁿ i²=n(n+1)(2n+1)/6?|+да|-нет /"},
+       {}},
       {"csv_header.xlsx",
        {"stem: Половина — это|-25%|+50%|-75% / Пи с двумя знаками|+3,14|-3,15 / Сумма 0,1 и "
         "0,2|+0,3|-0,4 / День знаний|+01.09.2024|-02.09.2024 / "
@@ -109,7 +115,7 @@ TEST(OfficeFixtures, EachShapeGivesItsQuestionsAndNotes) {
        {"Литература: Автор «Евгения Онегина»|-Лермонтов|+Пушкин|-Гоголь / Автор «Преступления и "
         "наказания»|-Толстой|+Достоевский / Год рождения Пушкина|+1799|-1812 /",
         "Русский язык: Сколько падежей?|-5|+6|-7 /"},
-       {"3: question left out: no answer of it is marked right"}},
+       {"Русский язык:3: question left out: no answer of it is marked right"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -122,26 +128,76 @@ TEST(OfficeFixtures, EachShapeGivesItsQuestionsAndNotes) {
   }
 }
 
-// A document.xml body in a zip of its own, with a comments part when given.
-std::string Docx(const std::string& body, const std::string& comments = "") {
-  const std::string w = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+const std::string kW = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+const std::string kRelsNs =
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+
+// A document.xml body in a zip of its own, with a comments part when given, and other parts
+// of the document (relationship id "rel" + file name -> its type; "ext:" + id for an external
+// link).
+std::string Docx(const std::string& body, const std::string& comments = "",
+                 const std::vector<std::pair<std::string, std::string>>& parts = {}) {
+  const std::string m = "xmlns:m=\"http://schemas.openxmlformats.org/officeDocument/2006/math\"";
   bridge::ZipOutput zip;
-  zip.Add("word/document.xml", "<w:document " + w + "><w:body>" + body + "</w:body></w:document>");
+  zip.Add("word/document.xml", "<w:document " + kW + " " + m + " " + kRelsNs +
+                                   "><w:body>" + body + "</w:body></w:document>");
+  std::string rels =
+      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+  auto rel = [&](const std::string& id, const std::string& type, const std::string& target,
+                 bool external) {
+    rels += "<Relationship Id=\"" + id + "\" Type=\"http://schemas.openxmlformats.org/" +
+            "officeDocument/2006/relationships/" + type + "\" Target=\"" + target + "\"" +
+            (external ? " TargetMode=\"External\"" : "") + "/>";
+  };
   if (!comments.empty()) {
-    zip.Add("word/_rels/document.xml.rels",
-            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-            "<Relationship Id=\"c\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-            "relationships/comments\" Target=\"comments.xml\"/></Relationships>");
-    zip.Add("word/comments.xml", "<w:comments " + w + ">" + comments + "</w:comments>");
+    rel("c", "comments", "comments.xml", false);
+    zip.Add("word/comments.xml", "<w:comments " + kW + ">" + comments + "</w:comments>");
   }
+  for (const auto& [name, bytes] : parts) {
+    if (name.starts_with("ext:")) {
+      rel(name.substr(4), "image", bytes, true);
+    } else if (name == "styles.xml") {
+      rel("s", "styles", name, false);
+      zip.Add("word/" + name, "<w:styles " + kW + ">" + bytes + "</w:styles>");
+    } else if (name == "numbering.xml") {
+      rel("n", "numbering", name, false);
+      zip.Add("word/" + name, "<w:numbering " + kW + ">" + bytes + "</w:numbering>");
+    } else {
+      rel("rel" + name, "image", "media/" + name, false);
+      zip.Add("word/media/" + name, bytes);
+    }
+  }
+  zip.Add("word/_rels/document.xml.rels", rels + "</Relationships>");
   std::string out;
   EXPECT_TRUE(zip.Finish(&out));
   return out;
 }
 
+// A picture of the document: a:blip of a drawing (alt text in wp:docPr), or VML's imagedata.
+std::string Drawing(const std::string& rel, const std::string& descr = "") {
+  return "<w:r><w:drawing><wp:inline xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/"
+         "wordprocessingDrawing\"><wp:docPr id=\"1\" name=\"P\" descr=\"" + descr +
+         "\"/><a:graphic xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
+         "<a:graphicData><a:blip r:embed=\"" + rel +
+         "\"/></a:graphicData></a:graphic></wp:inline></w:drawing></w:r>";
+}
+
+std::string PictureData(const std::string& name) {
+  return importtest::FileBytes(fs::path(EXAMEO_BRIDGE_DATA) / "pictures" / name);
+}
+
 std::string P(const std::string& text, bool bold = false) {
   return std::string("<w:p><w:r>") + (bold ? "<w:rPr><w:b/></w:rPr>" : "") +
          "<w:t xml:space=\"preserve\">" + text + "</w:t></w:r></w:p>";
+}
+
+// A paragraph of runs given as XML.
+std::string Runs(const std::string& runs, const std::string& pPr = "") {
+  return "<w:p>" + (pPr.empty() ? "" : "<w:pPr>" + pPr + "</w:pPr>") + runs + "</w:p>";
+}
+std::string R(const std::string& text, const std::string& rPr = "") {
+  return "<w:r>" + (rPr.empty() ? "" : "<w:rPr>" + rPr + "</w:rPr>") +
+         "<w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
 }
 
 // Rules the fixtures leave out; each case names the fault it would catch.
@@ -179,6 +235,75 @@ TEST(OfficeWord, SmallDocumentsByTheirRules) {
         "¶2: empty answer left out"}, ""},
       {"a mid-text '+' is no mark (C++), a trailing one after a blank is",
        Docx(P("1. Q") + P("А) C++") + P("Б) Java +")), true, {"stem: Q|-C++|+Java /"}, {}, ""},
+      // Pictures.
+      {"a picture alone belongs to the answer before it; one before any question is noted; "
+       "the same part twice is one picture",
+       Docx(Runs(Drawing("rela.png", "шапка")) + P("1. Q") + Runs(R("А) ") + Drawing("rela.png")) +
+                P("Б) y*") + Runs(Drawing("relb.png", "схема")),
+            "", {{"a.png", PictureData("red.png")}, {"b.png", PictureData("dot.gif")}}),
+       true, {"stem: Q|-{a.png}|+y {схема} /"},
+       {"¶1: picture 'a.png' dropped: it stands outside any question"}, ""},
+      {"a linked, a missing and a non-picture part are noted, never taken",
+       Docx(Runs(R("1. Q ") + Drawing("relx") + Drawing("relgone.png") + Drawing("relnote.txt")) +
+                P("А) x*") + P("Б) y"),
+            "", {{"ext:relx", "http://example.org/p.png"}, {"note.txt", "just text"}}),
+       true, {"stem: Q|+x|-y /"},
+       {"¶1: picture 'http://example.org/p.png' dropped: only a path relative to the input is read",
+        "¶1: picture 'relgone.png' dropped: no such file",
+        "¶1: file 'note.txt' dropped: it is not a picture (PNG, JPEG, GIF, BMP, WMF, EMF)"}, ""},
+      {"a chart and a text box's picture hold nothing to take: both noted",
+       Docx(P("1. Q") +
+                Runs(R("А) x*") + "<w:r><w:drawing><c:chart xmlns:c=\"http://schemas.openxmlformats.org/"
+                     "drawingml/2006/chart\" r:id=\"c1\"/></w:drawing></w:r>") +
+                Runs(R("Б) y") + "<w:r><w:pict><w:txbxContent><w:p>" + Drawing("rela.png") +
+                     "</w:p></w:txbxContent></w:pict></w:r>"),
+            "", {{"a.png", PictureData("red.png")}}),
+       true, {"stem: Q|+x|-y /"},
+       {"¶2: embedded object dropped: the program shows text only",
+        "¶3: picture 'a.png' dropped: it stands outside any question"}, ""},
+      {"markup: an answer that is a picture alone is an answer",
+       Docx(P("&lt;question>Q") + Runs(R("&lt;variant>") + Drawing("rela.png", "верный")) +
+                P("&lt;variant>b"),
+            "", {{"a.png", PictureData("red.png")}}),
+       true, {"stem: Q|-b|+{верный} /"}, {}, ""},
+      // Symbols and styles.
+      {"w:sym of the Symbol font is its Unicode character; a Wingdings picture is noted",
+       Docx(P("1. Q") +
+            Runs(R("А) x ") + "<w:r><w:sym w:font=\"Symbol\" w:char=\"F0B3\"/></w:r>" +
+                 R(" 2") + "<w:r><w:sym w:font=\"Symbol\" w:char=\"70\"/></w:r>" +
+                 "<w:r><w:sym w:font=\"Wingdings\" w:char=\"F04A\"/></w:r>" + R("*")) +
+            P("Б) y")),
+       true, {"stem: Q|+x ≥ 2π|-y /"},
+       {"¶2: symbol F04A of the font 'Wingdings' dropped: it has no Unicode character here"}, ""},
+      {"bold by a character style, through basedOn, and a run's own 'off' wins over a style",
+       Docx(P("1. Q") + Runs(R("А) x", "<w:rStyle w:val=\"Right\"/>")) + P("Б) y") +
+                Runs(R("В) z", "<w:rStyle w:val=\"Right\"/><w:b w:val=\"0\"/>")) +
+                P("2. Q2") + Runs(R("А) u"), "<w:pStyle w:val=\"Answer\"/>") + P("Б) v"),
+            "", {{"styles.xml",
+                  "<w:style w:type=\"character\" w:styleId=\"Base\"><w:rPr><w:b/></w:rPr>"
+                  "</w:style><w:style w:type=\"character\" w:styleId=\"Right\">"
+                  "<w:basedOn w:val=\"Base\"/></w:style>"
+                  "<w:style w:type=\"paragraph\" w:styleId=\"Answer\"><w:rPr><w:u "
+                  "w:val=\"single\"/></w:rPr></w:style>"}}),
+       true, {"stem: Q|+x|-y|-z / Q2|+u|-v /"}, {}, ""},
+      {"Word's letters in the question's own list, a level deeper, are answers; a list of "
+       "'1)' restarted under an open question gives answers",
+       Docx(Runs(R("Первый"), "<w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr>") +
+                Runs(R("x*"), "<w:numPr><w:ilvl w:val=\"1\"/><w:numId w:val=\"1\"/></w:numPr>") +
+                Runs(R("y"), "<w:numPr><w:ilvl w:val=\"1\"/><w:numId w:val=\"1\"/></w:numPr>") +
+                P("2. Второй") +
+                Runs(R("u"), "<w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"2\"/></w:numPr>") +
+                Runs(R("v*"), "<w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"2\"/></w:numPr>"),
+            "", {{"numbering.xml",
+                  "<w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"0\"><w:numFmt "
+                  "w:val=\"decimal\"/><w:lvlText w:val=\"%1.\"/></w:lvl><w:lvl w:ilvl=\"1\">"
+                  "<w:numFmt w:val=\"russianLower\"/><w:lvlText w:val=\"%2)\"/></w:lvl>"
+                  "</w:abstractNum><w:abstractNum w:abstractNumId=\"1\"><w:lvl w:ilvl=\"0\">"
+                  "<w:numFmt w:val=\"decimal\"/><w:lvlText w:val=\"%1)\"/></w:lvl>"
+                  "</w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num>"
+                  "<w:num w:numId=\"2\"><w:abstractNumId w:val=\"1\"/><w:lvlOverride "
+                  "w:ilvl=\"0\"><w:startOverride w:val=\"1\"/></w:lvlOverride></w:num>"}}),
+       true, {"stem: Первый|+x|-y / Второй|-u|+v /"}, {}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fault);
@@ -191,6 +316,59 @@ TEST(OfficeWord, SmallDocumentsByTheirRules) {
     std::vector<std::string> topics = r.topics;
     EXPECT_EQ(topics, c.topics);
     EXPECT_EQ(r.notes, c.notes);
+  }
+}
+
+// Word's equations as linear text: each case a rule whose fault would change the text.
+TEST(OfficeEquations, RenderedAsUnicodeLinearText) {
+  auto r = [](const std::string& t) { return "<m:r><m:t>" + t + "</m:t></m:r>"; };
+  auto arg = [](const std::string& name, const std::string& inner) {
+    return "<m:" + name + ">" + inner + "</m:" + name + ">";
+  };
+  struct Case {
+    const char* fault;
+    std::string math;  // inside m:oMath
+    std::string shown;
+    std::vector<std::string> notes;
+  };
+  const Case cases[] = {
+      {"a side of several terms is parenthesised", "<m:f>" + arg("num", r("a+b")) + arg("den", r("2")) + "</m:f>",
+       "(a+b)/2", {}},
+      {"powers and indices in Unicode's forms, ^ where it has none",
+       "<m:sSup>" + arg("e", r("x")) + arg("sup", r("2")) + "</m:sSup>" + r("+") + "<m:sSub>" +
+           arg("e", r("a")) + arg("sub", r("n")) + "</m:sSub>" + r("+") + "<m:sSup>" +
+           arg("e", r("y")) + arg("sup", r("q")) + "</m:sSup>",
+       "x²+aₙ+y^q", {}},
+      {"a fraction in a power is one term in parentheses",
+       "<m:sSup>" + arg("e", r("e")) + arg("sup", "<m:f>" + arg("num", r("x")) + arg("den", r("2")) + "</m:f>") +
+           "</m:sSup>",
+       "e^(x/2)", {}},
+      {"a root's degree is kept, a hidden one is not",
+       "<m:rad>" + arg("deg", r("3")) + arg("e", r("x")) + "</m:rad>" + r(",") +
+           "<m:rad><m:radPr><m:degHide m:val=\"1\"/></m:radPr><m:deg/>" + arg("e", r("x+1")) + "</m:rad>",
+       "∛x,√(x+1)", {}},
+      {"an n-ary operator without a character is an integral, with its limits",
+       "<m:nary>" + arg("sub", r("0")) + arg("sup", r("1")) + arg("e", r("x dx")) + "</m:nary>", "∫₀¹ x dx",
+       {}},
+      {"delimiters default to parentheses and '|' between parts; empty ones are none",
+       "<m:d>" + arg("e", r("a")) + arg("e", r("b")) + "</m:d>" +
+           "<m:d><m:dPr><m:begChr m:val=\"[\"/><m:endChr m:val=\"\"/></m:dPr>" + arg("e", r("c")) + "</m:d>",
+       "(a|b)[c", {}},
+      {"a function's name stands apart from its argument",
+       "<m:func>" + arg("fName", r("sin")) + arg("e", r("x")) + "</m:func>", "sin x", {}},
+      {"a matrix keeps its cells, row by row, and says its structure is lost",
+       "<m:m><m:mPr><m:mcs/></m:mPr><m:mr>" + arg("e", r("1")) + arg("e", r("2")) + "</m:mr><m:mr>" +
+           arg("e", r("3")) + arg("e", r("4")) + "</m:mr></m:m>",
+       "1 2; 3 4", {"¶1: Word equation: m:m kept as its text '1 2; 3 4'"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    Read got = ReadOffice(bridge::Format::kDocx,
+                          Docx(Runs(R("1. Q ") + "<m:oMath>" + c.math + "</m:oMath>") + P("А) x*") +
+                               P("Б) y")));
+    ASSERT_EQ(got.topics.size(), 1u) << got.reason;
+    EXPECT_EQ(got.topics[0], "stem: Q " + c.shown + "|+x|-y /");
+    EXPECT_EQ(got.notes, c.notes);
   }
 }
 
@@ -278,6 +456,28 @@ TEST(OfficeImport, LegacyFilesAndForeignSheetsAreRefusedWithWhyAndTheOthersWritt
   EXPECT_EQ(bridge::InputSummary(in, lang::Lang::kRussian),
             "old.doc: ничего не записано: файл старого формата .doc: сохраните файл в формате "
             ".docx\n");
+}
+
+// A Word document's pictures are written beside its topic, the text referring to them; the
+// equations need UTF-8.
+TEST(OfficeImport, WordPicturesLandInTheTopicsFolder) {
+  testsupport::ScratchDir scratch;
+  std::string docx = Fixture("media.docx");
+  testsupport::WriteBytes("media.docx", docx);
+  fs::create_directory("db");
+  importtest::Run run = importtest::Import({"media.docx", "db"});
+  EXPECT_EQ(run.code, 0) << run.out << run.err;
+  EXPECT_EQ(importtest::FileBytes("db/Base/d1/1.txt"),
+            "\xEF\xBB\xBF"
+            "Что на рисунке? ![Точка на плоскости](1/image1.png)\r\n\t+точка\r\n\t-линия\r\n"
+            "Вычислите ![equation1.wmf](1/equation1.wmf)\r\n\t-1\r\n\t+2\r\n"
+            "Верно ли, что ∑_(i=1)ⁿ i²=n(n+1)(2n+1)/6?\r\n\t+да\r\n\t-нет\r\n");
+  bridge::ZipInput zip(docx);
+  ASSERT_TRUE(zip.Open());
+  std::string png, wmf;
+  ASSERT_TRUE(zip.Read("word/media/image1.png", &png) && zip.Read("word/media/equation1.wmf", &wmf));
+  EXPECT_EQ(importtest::Snapshot("db/Base/d1/1"),
+            (std::map<std::string, std::string>{{"image1.png", png}, {"equation1.wmf", wmf}}));
 }
 
 // Numbers as a Russian-locale spreadsheet shows them: each row a format the cells use.

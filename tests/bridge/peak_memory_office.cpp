@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "bridge/host.h"
@@ -34,8 +35,11 @@ TEST(WordMemory, A20MegabyteDocumentImportsWithin300Megabytes) {
     std::fclose(err);
     return code;
   });
-  // Written, with the pictures noted as dropped.
-  EXPECT_EQ(run.exitCode, bridge::kImportLossy);
+  // Written whole, its pictures in the topic's folder.
+  EXPECT_EQ(run.exitCode, bridge::kImportClean);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("school/Base/d1/1"),
+                          std::filesystem::directory_iterator()),
+            200);
   ASSERT_GT(run.peakKiB, 0);
   EXPECT_LT(run.peakKiB, 300L * 1024) << "peak " << run.peakKiB / 1024 << " MiB";
   std::printf("peak memory importing a 20 MiB Word document: %ld MiB\n", run.peakKiB / 1024);

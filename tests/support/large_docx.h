@@ -1,6 +1,6 @@
 // A large Word document as Word writes one: every paragraph with its revision ids, fonts and
 // sizes, numbered questions, lettered answers with the right one bold, and pictures pasted in
-// (incompressible bytes, as photographs are). For the benchmark and the peak-memory test.
+// (pixels of noise, incompressible as photographs are). For the benchmark and the peak-memory test.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,36 @@ inline std::string WordParagraph(const std::string& text, bool bold = false) {
          std::string(bold ? "<w:b/><w:bCs/>" : "") +
          "<w:sz w:val=\"28\"/><w:szCs w:val=\"28\"/></w:rPr><w:t xml:space=\"preserve\">" + text +
          "</w:t></w:r></w:p>";
+}
+
+// A 24-bit BMP of about `bytes` bytes whose pixels are noise: a real picture the import decodes,
+// as incompressible as a photograph.
+inline std::string NoisePicture(std::size_t bytes, std::uint64_t* state) {
+  std::uint32_t side = 1;
+  while ((side + 1) * (side + 1) * 3 + 54 <= bytes) ++side;
+  std::uint32_t row = (side * 3 + 3) / 4 * 4;
+  std::uint32_t size = 54 + row * side;
+  std::string out(size, '\0');
+  auto put = [&](std::size_t at, std::uint32_t v, int n) {
+    for (int k = 0; k < n; ++k) out[at + static_cast<std::size_t>(k)] = static_cast<char>(v >> (8 * k));
+  };
+  out[0] = 'B';
+  out[1] = 'M';
+  put(2, size, 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, side, 4);
+  put(22, side, 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  put(34, row * side, 4);
+  for (std::size_t i = 54; i < out.size(); ++i) {
+    *state ^= *state << 13;
+    *state ^= *state >> 7;
+    *state ^= *state << 17;
+    out[i] = static_cast<char>(*state);
+  }
+  return out;
 }
 
 // `questions` questions of four answers, a picture after every questions/pictures-th question.
@@ -58,15 +88,8 @@ inline std::string MakeLargeDocx(int questions, int pictures, std::size_t pictur
   for (int k = 1; k <= shown; ++k) {
     std::string id = std::to_string(k);
     rels += "<Relationship Id=\"rIdImg" + id + "\" Type=\"http://schemas.openxmlformats.org/"
-            "officeDocument/2006/relationships/image\" Target=\"media/image" + id + ".png\"/>";
-    std::string picture(pictureBytes, '\0');
-    for (char& c : picture) {
-      state ^= state << 13;
-      state ^= state >> 7;
-      state ^= state << 17;
-      c = static_cast<char>(state);
-    }
-    zip.Add("word/media/image" + id + ".png", picture);
+            "officeDocument/2006/relationships/image\" Target=\"media/image" + id + ".bmp\"/>";
+    zip.Add("word/media/image" + id + ".bmp", NoisePicture(pictureBytes, &state));
   }
   zip.Add("word/_rels/document.xml.rels", rels + "</Relationships>");
   std::string bytes;
