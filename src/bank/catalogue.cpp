@@ -113,19 +113,24 @@ struct TopicParser {
 
   void Commit() {
     // A UTF-8 path is kept by its Windows-1251 bytes: they name the same file and key the same
-    // progress as before the file was converted. One that has none is left out and named.
+    // progress as before the file was converted. One that has none stays UTF-8 and says so.
     std::string bytes;
-    if (utf8 && !utf8::ToCp1251(std::string_view(path, static_cast<std::size_t>(pathLength)), &bytes)) {
-      Tell(bank::TopicLines::kNoCp1251, -1);
+    const bool pathUtf8 =
+        utf8 && !utf8::ToCp1251(std::string_view(path, static_cast<std::size_t>(pathLength)), &bytes);
+    // An ill-formed path names no file for certain: repaired or taken as bytes, it would be a
+    // guess, and Windows and POSIX would guess differently.
+    if (pathUtf8 && !utf8::IsValid(std::string_view(path, static_cast<std::size_t>(pathLength)))) {
+      Tell(bank::TopicLines::kPathIllFormed, -1);
       return;
     }
     // Further topics are left out once the table is full.
     if (catalogue->LastTopic + 1 >= kMaxTopics ||
-        !FormatPath(entry.Path, utf8 ? bytes.c_str() : path)) {
+        !FormatPath(entry.Path, utf8 && !pathUtf8 ? bytes.c_str() : path)) {
       Tell(bank::TopicLines::kTableFull, -1);
       return;
     }
     entry.bUtf8 = utf8;
+    entry.bPathUtf8 = pathUtf8;
     entry.bExists = true;
     catalogue->Topics[++catalogue->LastTopic] = entry;
     Tell(bank::TopicLines::kKept, catalogue->LastTopic);
@@ -301,7 +306,7 @@ void DisciplineClass::LoadTopics(TitlePath discipline) {
 
   ClampLastTopic(this);
   TopicParser parser{this};
-  files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
+  files::ReadBlocks(files::Path(path, discipline.bPathUtf8), [&](const unsigned char* bytes, std::size_t size) {
     parser.Feed(bytes, size);
     return true;
   });

@@ -225,7 +225,7 @@ void Graded(QuestionClass& q, int round, bool solved) {
   bool reviewable = bank::PresentVariants(q) > 0;
   std::uint64_t key = records::ContentKey(q);
   if (reviewable && p.current.kind == records::Kind::kTopic) {
-    LogReview(p.current.file.c_str(), key, solved, p.current.kind);
+    LogReview(p.current.file.c_str(), key, solved, p.current.kind, p.current.fileUtf8);
   } else if (reviewable) {
     // An assembled topic: each question is logged under the file it came from.
     const std::vector<AssembledFile>& files = p.current.assembled;
@@ -237,11 +237,13 @@ void Graded(QuestionClass& q, int round, bool solved) {
   if (solved && p.current.keepsProgress && Current().resume) p.progress.Remember(p.data, key);
 }
 
-void LogReview(const char* catalogueFile, std::uint64_t key, bool right, records::Kind kind) {
+void LogReview(const char* catalogueFile, std::uint64_t key, bool right, records::Kind kind,
+               bool fileUtf8) {
   Program& p = P();
   if (!p.data.Writable()) return;
   std::string line = review::LogLine(records::NowSeconds(), catalogueFile, key,
-                                     right ? review::kGradeRight : review::kGradeWrong, kind);
+                                     right ? review::kGradeRight : review::kGradeWrong, kind,
+                                     fileUtf8);
   p.data.AppendReview(line, review::LogHeader().c_str());
 }
 
