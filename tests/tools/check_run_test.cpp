@@ -324,10 +324,50 @@ TEST_F(CheckTool, JsonOfUtf8FilesCarriesEveryCharacter) {
       "{\"count\": 1, \"questions\": [{\"exists\": true, \"task\": \"x \xE2\x89\xA4 \xCF\x80"
       "\xEF\xBF\xBD\", \"variants\": [{\"text\": \"\xCE\xB1\", \"correct\": true}]}]}\n",
       q.out);
-  Put(Root() / "d.txt", "\xEF\xBB\xBF\xCE\x94\r\n\t\xCE\xB2\"a.txt\"\r\n");
+  // A path Windows-1251 cannot spell is shown as it is written, not decoded again.
+  Put(Root() / "d.txt",
+      "\xEF\xBB\xBF\xCE\x94\r\n\t\xCE\xB2\"a.txt\"\r\n\t\xCE\xB3\"\xCF\x80.txt\"\r\n");
   tools_test::Result d = RunTool({"--json", "topics", At("d.txt")});
   ASSERT_EQ(check::kExitClean, d.code) << d.err;
   EXPECT_EQ("{\"title\": \"\xCE\x94\", \"topics\": [{\"title\": \"\xCE\xB2\", \"path\": "
-            "\"Base\\\\a.txt\"}]}\n",
+            "\"Base\\\\a.txt\"}, {\"title\": \"\xCE\xB3\", \"path\": \"Base\\\\\xCF\x80.txt\"}]}\n",
             d.out);
 }
+
+namespace {
+
+TEST_F(CheckTool, PathsWindows1251CannotSpellAreCheckedAsAnyOther) {
+  const std::string greek = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD";  // "Ελλην"
+  const std::string delta = "\xCE\x94", omega = "\xCE\xA9";
+  Put(Base() / "1.txt", "\xEF\xBB\xBF" "D\r\n"
+                        "\tA\"" + greek + "\\" + delta + ".txt\"\r\n"
+                        "\tB\"" + greek + "\\up.txt\"\r\n"
+                        "\tC\"" + delta + "-none.txt\"\r\n"
+                        "\tD\"x\xC3.txt\"\r\n"
+                        "\tE\"d\\" + omega + ".txt\"\r\n");
+  Put(Base() / fs::path(std::u8string(greek.begin(), greek.end())) /
+          fs::path(std::u8string(delta.begin(), delta.end()) + u8".txt"),
+      "\xEF\xBB\xBFQ ![f](f.png)\r\n\r\n\t+a\r\n");
+  Put(Base() / fs::path(std::u8string(greek.begin(), greek.end())) / "up.txt",
+      "\xEF\xBB\xBFQ ![u](../../x.png)\r\n\t+a\r\n");
+  Put(Base() / "d" / fs::path(std::u8string(omega.begin(), omega.end()) + u8".txt"),
+      "\xEF\xBB\xBFQ \xE2\x89\xA4\r\n\t+a\r\n");
+  tools_test::Result r = RunTool({Root().string()});
+  EXPECT_EQ(check::kExitProblems, r.code);
+  const std::string base = Base().string() + Sep(), folder = base + greek + Sep();
+  struct Case {
+    const char* fault;
+    std::string message;
+  } cases[] = {
+      {"its question file goes unchecked", folder + delta + ".txt:2: empty line"},
+      {"its pictures are looked for elsewhere", folder + delta + ".txt:1: picture \"f.png\": no such"},
+      {"a picture leading out of Base passes", folder + "up.txt:1: picture \"../../x.png\": the path leads out of Base"},
+      {"a missing file is named in mojibake",
+       base + "1.txt:4: the question file \"" + delta + "-none.txt\" does not exist"},
+      {"an ill-formed path is not named", base + "1.txt:5: the path \"x\xEF\xBF\xBD.txt\" is no well-formed"},
+  };
+  for (const Case& c : cases) EXPECT_NE(r.out.find(c.message), std::string::npos) << c.fault << "\n" << r.out;
+  EXPECT_EQ(r.out.find(omega), std::string::npos) << "a clean topic reported\n" << r.out;
+}
+
+}  // namespace
