@@ -232,7 +232,7 @@ int ForecastAll(const Command& c, std::FILE* out, std::FILE* err) {
       const review::Forecast& f = forecast.topics[i];
       json += t == 0 ? "\n    " : ",\n    ";
       json += "{\"title\": " + JsonString(FromCp1251(bank.Topics[i].Title, bank.Topics[i].Utf8)) +
-              ", \"file\": " + JsonString(FromCp1251(bank.Topics[i].File)) +
+              ", \"file\": " + JsonString(FromCp1251(bank.Topics[i].File, bank.Topics[i].FileUtf8)) +
               ", \"questions\": " + std::to_string(f.questions) +
               ", \"answered\": " + std::to_string(f.answered) +
               ", \"forecast\": " + Share(f.share) + "}";

@@ -231,8 +231,8 @@ void Graded(QuestionClass& q, int round, bool solved) {
     const std::vector<AssembledFile>& files = p.current.assembled;
     auto at = std::lower_bound(files.begin(), files.end(), key,
                                [](const AssembledFile& f, std::uint64_t k) { return f.key < k; });
-    const char* file = at != files.end() && at->key == key ? at->file.c_str() : "";
-    LogReview(file, key, solved, p.current.kind);
+    const bool found = at != files.end() && at->key == key;
+    LogReview(found ? at->file.c_str() : "", key, solved, p.current.kind, found && at->utf8);
   }
   if (solved && p.current.keepsProgress && Current().resume) p.progress.Remember(p.data, key);
 }

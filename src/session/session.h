@@ -39,6 +39,7 @@ namespace session {
 struct AssembledFile {
   std::uint64_t key = 0;  // its content key
   std::string file;       // its question file, as the catalogue names it
+  bool utf8 = false;      // `file` is UTF-8 (TitlePath::bPathUtf8)
 };
 
 struct Program;
