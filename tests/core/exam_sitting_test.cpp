@@ -491,8 +491,8 @@ TEST_F(ExamSittingTest, EachAnswerIsLoggedAsExamAndTheDrillOfMistakesAsMistakes)
 TEST_F(ExamSittingTest, TopicsNamedOutsideWindows1251AreSatLoggedAndDrilledAgain) {
   const std::string delta = "\xCE\x94.txt", greek = "\xCE\x95\xCE\xBB\\" "\xCF\x80.txt";  // Δ, Ελ\π
   WriteBytes("Base\\1.txt", "\xEF\xBB\xBF" "D\r\n\tA\"" + delta + "\"\r\n\tB\"" + greek + "\"\r\n");
-  WriteBytes("Base\\" + delta, "D0\r\n\t+a\r\n\t-b\r\nD1\r\n\t+a\r\n\t-b\r\n");
-  WriteBytes("Base\\" + greek, "G0\r\n\t+a\r\n\t-b\r\n");
+  WriteBytes("Base\\" + delta, "D0\r\n\t+a\r\n\t-b\r\nD1\r\n\t+a\r\n\t-b\r\n", true);
+  WriteBytes("Base\\" + greek, "G0\r\n\t+a\r\n\t-b\r\n", true);
   std::string pattern = "Base\\*.txt";
   Discipline.LoadDisciplines(pattern.data());
   ASSERT_TRUE(session::BeginSitting(0, -1, 3, 0));

@@ -843,7 +843,8 @@ TEST_F(StudyFlowTest, TopicsNamedOutsideWindows1251AreDrilledLoggedAndResumed) {
     fake::ResetPictures();
     Restart();
     WriteBytes("Base\\1.txt", mark + "D\r\n\tT\"" + c.path + "\"\r\n");
-    WriteBytes("Base\\" + c.onDisk, mark + "Q0 ![f](f.png)\r\n\t+a\r\n\t-b\r\nQ1\r\n\t+a\r\n\t-b\r\n");
+    WriteBytes("Base\\" + c.onDisk, mark + "Q0 ![f](f.png)\r\n\t+a\r\n\t-b\r\nQ1\r\n\t+a\r\n\t-b\r\n",
+               c.utf8);
     std::string folder = "Base/" + c.onDisk.substr(0, c.onDisk.rfind('\\') + 1);
     std::replace(folder.begin(), folder.end(), '\\', '/');
     fake::AddPicture(folder + "f.png", 10, 10);
