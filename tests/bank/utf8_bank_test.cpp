@@ -101,11 +101,11 @@ TEST(Utf8Bank, TheMarkMakesAFileUtf8AndTextsAreCutAtCharacters) {
 }
 
 // Keys of every record of the question file at `path`, loaded by the program's loader.
-std::vector<std::uint64_t> KeysOf(const char* path) {
+std::vector<std::uint64_t> KeysOf(files::Path path) {
   auto topic = std::make_unique<TopicClass>();
   char copy[kPathCapacity + 1] = {};
-  std::snprintf(copy, sizeof copy, "%s", path);
-  topic->LoadQuestions(copy);
+  std::snprintf(copy, sizeof copy, "%s", path.bytes);
+  topic->LoadQuestions(files::Path(copy, path.utf8));
   std::vector<std::uint64_t> keys;
   for (int i = 0; i < topic->Count; ++i) {
     QuestionClass* q = topic->Get(i);
@@ -162,12 +162,17 @@ TEST(Utf8Bank, ConvertingTheSampleToUtf8KeepsEveryKey) {
 TEST(Utf8Bank, DescriptionFilesInUtf8) {
   ScratchDir scratch;
   // "Формулы ≤" and a topic "α" whose UTF-8 path "тема.txt" names the file of the same
-  // Windows-1251 name; a path with "π" has no Windows-1251 name and is kept in UTF-8.
+  // Windows-1251 name; a path of 42 bytes in a folder "π" has no Windows-1251 name and is kept
+  // in UTF-8 (faults: left out, or its pictures' folder decoded as Windows-1251); one of 43 bytes
+  // and an ill-formed one are left out (faults: cut, guessed at).
+  const std::string pi = "\xCF\x80\\" + Repeat("\xCE\x94", 17);
+  WriteBytes("Base\\" + pi + "a.txt", "Q\r\n\t+a\r\n", true);
   WriteBytes("Base\\u.txt", kMark + "\xD0\xA4\xD0\xBE\xD1\x80\xD0\xBC\xD1\x83\xD0\xBB\xD1\x8B "
                                     "\xE2\x89\xA4\r\n"
                                     "\t\xCE\xB1\"\xD1\x82\xD0\xB5\xD0\xBC\xD0\xB0.txt\"\r\n"
-                                    "\tp\"\xCF\x80.txt\"\r\n"
-                                    "\t" + Repeat("\xCE\xB1", 512) + "\"a.txt\"\r\n");
+                                    "\tp\"" + pi + "a.txt\"\r\n"
+                                    "\t" + Repeat("\xCE\xB1", 512) + "\"a.txt\"\r\n"
+                                    "\tp\"" + pi + "ab.txt\"\r\n\tq\"x\xC3.txt\"\r\n");
   auto catalogue = std::make_unique<DisciplineClass>();
   char pattern[] = "Base\\*.txt";
   catalogue->LoadDisciplines(pattern);
@@ -180,71 +185,12 @@ TEST(Utf8Bank, DescriptionFilesInUtf8) {
   EXPECT_TRUE(catalogue->Topics[0].bUtf8);
   EXPECT_STREQ(catalogue->Topics[0].Title, "\xCE\xB1");
   EXPECT_STREQ(catalogue->Topics[0].Path, "Base\\\xF2\xE5\xEC\xE0.txt");  // Windows-1251 bytes
-  EXPECT_FALSE(catalogue->Topics[0].bPathUtf8);
-  EXPECT_STREQ(catalogue->Topics[1].Path, "Base\\\xCF\x80.txt");  // UTF-8, and says so
-  EXPECT_TRUE(catalogue->Topics[1].bPathUtf8);
+  EXPECT_TRUE(catalogue->Topics[1].bPathUtf8 && !catalogue->Topics[0].bPathUtf8);
+  EXPECT_EQ(KeysOf(PathOf(catalogue->Topics[1])).size(), 1u);
+  EXPECT_EQ(picinfo::FolderOf(PathOf(catalogue->Topics[1])).path, "Base/\xCF\x80/");
+  EXPECT_EQ(picinfo::FolderOf(PathOf(catalogue->Topics[1])).depth, 1);
   // A title of 1024 bytes is cut to 1022, never inside its last "α".
   EXPECT_EQ(std::strlen(catalogue->Topics[2].Title), 1022u);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(Utf8Bank, PathsWindows1251CannotSpellNameTheirFiles) {
-  const std::string delta = "\xCE\x94", greek = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD";  // Δ, Ελλην
-  const std::string temaUtf8 = "\xD1\x82\xD0\xB5\xD0\xBC\xD0\xB0", tema1251 = "\xF2\xE5\xEC\xE0";
-  struct Case {
-    const char* fault;
-    bool marked;            // the description file is UTF-8
-    std::string path;       // as the description file writes it
-    std::string onDisk;     // the question file's name as the file layer is to find it
-    bool kept, utf8;
-    std::string folder;     // the pictures' folder; its depth below Base
-    int depth;
-  } cases[] = {
-      {"a Windows-1251 file's path changes", false, tema1251 + ".txt", tema1251 + ".txt", true,
-       false, "Base/", 0},
-      {"a UTF-8 path with Windows-1251 bytes no longer names the converted file", true,
-       temaUtf8 + ".txt", tema1251 + ".txt", true, false, "Base/", 0},
-      {"a name Windows-1251 cannot spell is left out", true, delta + "-x.txt", delta + "-x.txt",
-       true, true, "Base/", 0},
-      {"a folder Windows-1251 cannot spell is lost, or its pictures' folder mangled", true,
-       greek + "\\1.txt", greek + "\\1.txt", true, true, "Base/" + greek + "/", 1},
-      {"a path spelt half in each is split", true, greek + "\\" + temaUtf8 + ".txt",
-       greek + "\\" + temaUtf8 + ".txt", true, true, "Base/" + greek + "/", 1},
-      {"42 bytes of UTF-8 do not fit", true, Repeat(delta, 19) + ".txt",
-       Repeat(delta, 19) + ".txt", true, true, "Base/", 0},
-      {"43 bytes of UTF-8 are cut, naming another file", true, Repeat(delta, 19) + "a.txt",
-       Repeat(delta, 19) + "a.txt", false, false, "", 0},
-      {"an ill-formed path opens a guessed name", true, "x\xC3.txt", "x\xEF\xBF\xBD.txt", false,
-       false, "", 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.fault);
-    ScratchDir scratch;
-    WriteBytes("Base\\d.txt", (c.marked ? kMark : "") + "D\r\n\tT\"" + c.path + "\"\r\n");
-    // Written by its characters: on Windows the UTF-8 and the Windows-1251 spelling of a name
-    // are one file.
-    WriteBytes("Base\\" + c.onDisk, "Q\r\n\t+a\r\n\t-b\r\n", c.utf8 || !c.kept);
-    auto catalogue = std::make_unique<DisciplineClass>();
-    TitlePath d{};
-    std::strcpy(d.Path, "Base\\d.txt");
-    catalogue->LoadTopics(d);
-    ASSERT_EQ(catalogue->LastTopic, c.kept ? 0 : -1);
-    if (!c.kept) continue;
-    const TitlePath& t = catalogue->Topics[0];
-    EXPECT_EQ(t.bPathUtf8, c.utf8);
-    EXPECT_EQ(std::string(t.Path), "Base\\" + c.onDisk);
-    auto topic = std::make_unique<TopicClass>();
-    topic->LoadQuestions(PathOf(t));
-    EXPECT_TRUE(topic->Head.bExists);
-    EXPECT_EQ(topic->Count, 1);
-    topic->UnloadQuestions();
-    const picinfo::Folder folder = picinfo::FolderOf(PathOf(t));
-    EXPECT_EQ(folder.path, c.folder);
-    EXPECT_EQ(folder.depth, c.depth);
-  }
 }
 
 }  // namespace

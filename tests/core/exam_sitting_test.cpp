@@ -487,28 +487,3 @@ TEST_F(ExamSittingTest, EachAnswerIsLoggedAsExamAndTheDrillOfMistakesAsMistakes)
   }
   EXPECT_EQ(entries[2].Key, keys[1]);  // the wrong one comes first, as it was asked
 }
-
-TEST_F(ExamSittingTest, TopicsNamedOutsideWindows1251AreSatLoggedAndDrilledAgain) {
-  const std::string delta = "\xCE\x94.txt", greek = "\xCE\x95\xCE\xBB\\" "\xCF\x80.txt";  // Δ, Ελ\π
-  WriteBytes("Base\\1.txt", "\xEF\xBB\xBF" "D\r\n\tA\"" + delta + "\"\r\n\tB\"" + greek + "\"\r\n");
-  WriteBytes("Base\\" + delta, "D0\r\n\t+a\r\n\t-b\r\nD1\r\n\t+a\r\n\t-b\r\n", true);
-  WriteBytes("Base\\" + greek, "G0\r\n\t+a\r\n\t-b\r\n", true);
-  std::string pattern = "Base\\*.txt";
-  Discipline.LoadDisciplines(pattern.data());
-  ASSERT_TRUE(session::BeginSitting(0, -1, 3, 0));
-  ASSERT_EQ(Topic_test.Count, 3);
-  for (int i = 0; i < 3; ++i) {
-    Tick(false);
-    fake::TypeChar('\r');
-  }
-  session::DrillMistakes();
-  fake::Pump();
-  ASSERT_EQ(Topic_test.Count, 3) << "the mistakes' files read again";
-  Tick(true);
-  fake::TypeChar('\r');
-  // Each line names its file as written, never its UTF-8 bytes read as Windows-1251.
-  std::vector<review::Entry> entries = LogEntries();
-  ASSERT_EQ(entries.size(), 4u);
-  for (const review::Entry& e : entries)
-    EXPECT_TRUE(e.File == "Base\\" + delta || e.File == "Base\\" + greek) << e.File;
-}
