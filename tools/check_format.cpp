@@ -333,8 +333,7 @@ ProgramTopics ReadTopics(std::string_view bytes) {
   bank::LoadTopicsFromBytes(&programCatalogue, reinterpret_cast<const unsigned char*>(bytes.data()),
                             bytes.size());
   bank::topicObserver = saved;
-  for (int i = 0; i <= programCatalogue.LastTopic && i < kMaxTopics; ++i)
-  {
+  for (int i = 0; i <= programCatalogue.LastTopic && i < kMaxTopics; ++i) {
     program.paths.push_back(RelativePath(programCatalogue.Topics[i]));
     program.pathUtf8.push_back(programCatalogue.Topics[i].bPathUtf8);
   }
@@ -507,9 +506,10 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
     ExplainTopicLine(joined, pieces, file, report, utf8);
     if (run.what == bank::TopicLines::kPathIllFormed) {
       std::size_t open = joined.find(kQuote), close = joined.find(kQuote, open + 1);
-      report->Add(file, run.first,
-                  lang::Say(lang::Id::kChkPathIllFormed,
-                            Quoted(std::string_view(joined).substr(open + 1, close - open - 1), true)));
+      report->Add(
+          file, run.first,
+          lang::Say(lang::Id::kChkPathIllFormed,
+                    Quoted(std::string_view(joined).substr(open + 1, close - open - 1), true)));
     }
     if (run.what == bank::TopicLines::kTableFull && full++ == 0) {
       long long rest = 0;

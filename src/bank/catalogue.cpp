@@ -116,7 +116,8 @@ struct TopicParser {
     // progress as before the file was converted. One that has none stays UTF-8 and says so.
     std::string bytes;
     const bool pathUtf8 =
-        utf8 && !utf8::ToCp1251(std::string_view(path, static_cast<std::size_t>(pathLength)), &bytes);
+        utf8 &&
+        !utf8::ToCp1251(std::string_view(path, static_cast<std::size_t>(pathLength)), &bytes);
     // An ill-formed path names no file for certain: repaired or taken as bytes, it would be a
     // guess, and Windows and POSIX would guess differently.
     if (pathUtf8 && !utf8::IsValid(std::string_view(path, static_cast<std::size_t>(pathLength)))) {
@@ -306,9 +307,10 @@ void DisciplineClass::LoadTopics(TitlePath discipline) {
 
   ClampLastTopic(this);
   TopicParser parser{this};
-  files::ReadBlocks(files::Path(path, discipline.bPathUtf8), [&](const unsigned char* bytes, std::size_t size) {
-    parser.Feed(bytes, size);
-    return true;
-  });
+  files::ReadBlocks(files::Path(path, discipline.bPathUtf8),
+                    [&](const unsigned char* bytes, std::size_t size) {
+                      parser.Feed(bytes, size);
+                      return true;
+                    });
   parser.Finish();
 }

@@ -48,9 +48,9 @@ struct DisciplineClass {
 namespace bank {
 // What LoadTopics made of the lines after the title, for tools that explain a description file.
 enum class TopicLines {
-  kKept,       // they gave the topic entry `topic`
-  kLeftOut,    // they are no well-formed topic line and gave nothing
-  kTableFull,  // well formed, but the table held 128 topics already
+  kKept,           // they gave the topic entry `topic`
+  kLeftOut,        // they are no well-formed topic line and gave nothing
+  kTableFull,      // well formed, but the table held 128 topics already
   kPathIllFormed,  // well formed, but its UTF-8 path is no well-formed UTF-8: it names no file
 };
 // Lines count from 1, and CR LF, a lone CR and a lone LF each end one. Every line that holds a

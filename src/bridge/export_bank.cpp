@@ -349,10 +349,10 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
     std::string topicBytes;
     if (topics[i].Path[0] == 0 || !ReadProgramFile(PathOf(topics[i]), &topicBytes) ||
         !LoadTopic(topicBytes, scratch.Root(), file, &t, report, home, &out->bank)) {
-      report->Lose(
-          shown, line,
-          lang::Say(lang::Id::kTopicFileUnreadable, t.title,
-                    topics[i].bPathUtf8 ? std::string(topics[i].Path) : Cp1251ToUtf8(topics[i].Path)));
+      report->Lose(shown, line,
+                   lang::Say(lang::Id::kTopicFileUnreadable, t.title,
+                             topics[i].bPathUtf8 ? std::string(topics[i].Path)
+                                                 : Cp1251ToUtf8(topics[i].Path)));
       continue;
     }
     if (t.questions.empty()) {

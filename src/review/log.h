@@ -30,8 +30,8 @@ bool ParseUtc(std::string_view text, std::int64_t* seconds);
 std::string LogHeader();
 // One grading's line with CR LF; the file name is Windows-1251 (or UTF-8 when `fileUtf8`, a
 // name Windows-1251 cannot spell) and written in UTF-8.
-std::string LogLine(std::int64_t when, const char* file, std::uint64_t key, int grade,
-                    Mode mode, bool fileUtf8 = false);
+std::string LogLine(std::int64_t when, const char* file, std::uint64_t key, int grade, Mode mode,
+                    bool fileUtf8 = false);
 
 struct Entry {
   std::int64_t When = 0;

@@ -201,7 +201,8 @@ bool BeginSitting(int discipline, int topic, int count, int minutes) {
   session.mayShuffleQuestions = false;
   session.minutes = minutes < 0 ? 0 : minutes;
   session.prepare = PrepareSitting;
-  for (const bank::Source& src : s.sources) session.assembled.push_back({src.Key, src.File, src.FileUtf8});
+  for (const bank::Source& src : s.sources)
+    session.assembled.push_back({src.Key, src.File, src.FileUtf8});
   Begin(std::move(session), OnScreen2.hWnd, true);
   return true;
 }

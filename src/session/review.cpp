@@ -158,7 +158,8 @@ void StartReview(review::PlanKind kind) {
   if (plan.picks.empty()) return;
   std::vector<files::Path> files;
   for (std::size_t f = 0; f < plan.files.size(); ++f)
-    files.push_back(files::Path(plan.files[f].c_str(), f < plan.fileUtf8.size() && plan.fileUtf8[f]));
+    files.push_back(
+        files::Path(plan.files[f].c_str(), f < plan.fileUtf8.size() && plan.fileUtf8[f]));
   std::vector<int> topics(files.size(), -1);
   std::vector<bank::Source> sources;
   // The topic now on the board is given up: only the session's questions stay loaded.

@@ -241,9 +241,9 @@ void LogReview(const char* catalogueFile, std::uint64_t key, bool right, records
                bool fileUtf8) {
   Program& p = P();
   if (!p.data.Writable()) return;
-  std::string line = review::LogLine(records::NowSeconds(), catalogueFile, key,
-                                     right ? review::kGradeRight : review::kGradeWrong, kind,
-                                     fileUtf8);
+  std::string line =
+      review::LogLine(records::NowSeconds(), catalogueFile, key,
+                      right ? review::kGradeRight : review::kGradeWrong, kind, fileUtf8);
   p.data.AppendReview(line, review::LogHeader().c_str());
 }
 

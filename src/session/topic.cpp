@@ -63,7 +63,8 @@ void PrepareTopic(Program& p, HWND owner) {
   const records::Options& o = p.data.CurrentOptions();
   // A path Windows-1251 cannot spell is keyed on its UTF-8 full path; every other path on its
   // Windows-1251 bytes, as ever.
-  p.progress.Start(p.data, files::FullPath(files::Path(p.current.file.c_str(), p.current.fileUtf8)));
+  p.progress.Start(p.data,
+                   files::FullPath(files::Path(p.current.file.c_str(), p.current.fileUtf8)));
   bool resume = o.resume && p.progress.Kept();
   if (resume) p.progress.Read(p.data);
   // The remembered questions are found by the keys the loader computed (KeyOnLoad is set while
