@@ -304,10 +304,13 @@ void DisciplineClass::LoadTopics(TitlePath discipline) {
   // The copy may come from anywhere; its path is read only up to its own last character.
   char path[kPathCapacity + 1] = {};
   std::memcpy(path, discipline.Path, kPathCapacity);
+  // Its flag too is read as a byte: any other value than a bool's would be undefined.
+  unsigned char pathUtf8 = 0;
+  std::memcpy(&pathUtf8, &discipline.bPathUtf8, 1);
 
   ClampLastTopic(this);
   TopicParser parser{this};
-  files::ReadBlocks(files::Path(path, discipline.bPathUtf8),
+  files::ReadBlocks(files::Path(path, pathUtf8 == 1),
                     [&](const unsigned char* bytes, std::size_t size) {
                       parser.Feed(bytes, size);
                       return true;
