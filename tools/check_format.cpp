@@ -333,8 +333,10 @@ ProgramTopics ReadTopics(std::string_view bytes) {
   bank::LoadTopicsFromBytes(&formatCatalogue, reinterpret_cast<const unsigned char*>(bytes.data()),
                             bytes.size());
   bank::topicObserver = saved;
-  for (int i = 0; i <= formatCatalogue.LastTopic && i < kMaxTopics; ++i)
+  for (int i = 0; i <= formatCatalogue.LastTopic && i < kMaxTopics; ++i) {
     program.paths.push_back(RelativePath(formatCatalogue.Topics[i]));
+    program.pathUtf8.push_back(formatCatalogue.Topics[i].bPathUtf8);
+  }
   formatCatalogue.UnloadTopics();
   return program;
 }
@@ -502,11 +504,12 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
     if (run.last > run.first && !joined.empty() && joined[0] == kTab)
       report->Add(file, run.first, lang::Say(lang::Id::kChkTitleOverBreak, run.last));
     ExplainTopicLine(joined, pieces, file, report, utf8);
-    if (run.what == bank::TopicLines::kNoCp1251) {
+    if (run.what == bank::TopicLines::kPathIllFormed) {
       std::size_t open = joined.find(kQuote), close = joined.find(kQuote, open + 1);
-      report->Add(file, run.first,
-                  lang::Say(lang::Id::kChkPathNoCp1251,
-                            Quoted(std::string_view(joined).substr(open + 1, close - open - 1), true)));
+      report->Add(
+          file, run.first,
+          lang::Say(lang::Id::kChkPathIllFormed,
+                    Quoted(std::string_view(joined).substr(open + 1, close - open - 1), true)));
     }
     if (run.what == bank::TopicLines::kTableFull && full++ == 0) {
       long long rest = 0;
@@ -518,7 +521,9 @@ std::vector<TopicPath> CheckTopics(std::string_view bytes, const ProgramTopics& 
       report->Add(file, run.first, lang::Say(lang::Id::kChkLineLeftOut));
     if (run.what == bank::TopicLines::kKept && run.topic >= 0 &&
         run.topic < static_cast<int>(program.paths.size()))
-      paths.push_back({program.paths[static_cast<std::size_t>(run.topic)], run.first});
+      paths.push_back({program.paths[static_cast<std::size_t>(run.topic)], run.first,
+                       static_cast<std::size_t>(run.topic) < program.pathUtf8.size() &&
+                           program.pathUtf8[static_cast<std::size_t>(run.topic)]});
   }
   for (std::size_t i = 1; i < lines.size(); ++i) {
     if (covered[lines[i].number]) continue;

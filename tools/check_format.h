@@ -54,8 +54,9 @@ QuestionCounts CheckQuestions(std::string_view bytes, const std::string& file, R
 
 // A question file named by a description file, as written between the quotes.
 struct TopicPath {
-  std::string path;  // Windows-1251, relative to the database directory
+  std::string path;  // Windows-1251 (UTF-8 when `utf8`), relative to the database directory
   int line;
+  bool utf8 = false;  // a UTF-8 path Windows-1251 cannot spell (TitlePath::bPathUtf8)
 };
 
 // What the program's catalogue made of the lines of a description file after its title.
@@ -67,6 +68,7 @@ struct TopicRun {
 struct ProgramTopics {
   std::vector<TopicRun> runs;
   std::vector<std::string> paths;  // of the kept topics, relative to the database directory
+  std::vector<bool> pathUtf8;      // each path is UTF-8 (TitlePath::bPathUtf8)
 };
 // A catalogue entry's path without the "Base\" in front, as a description file names it.
 std::string RelativePath(const TitlePath& entry);

@@ -103,7 +103,7 @@ bool TopicsJson(const std::string& file, std::string* json, std::string* error) 
     const TitlePath& t = catalogue.Topics[i];
     out += i == 0 ? "" : ", ";
     out += "{\"title\": " + Field(t.Title, sizeof t.Title, t.bUtf8) +
-           ", \"path\": " + Field(t.Path, sizeof t.Path) + "}";
+           ", \"path\": " + Field(t.Path, sizeof t.Path, t.bPathUtf8) + "}";
   }
   out += "]}\n";
   catalogue.UnloadTopics();

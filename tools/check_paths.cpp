@@ -23,8 +23,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Reads a file the way the program opens it: a database path relative to the working directory.
-bool ReadProgramFile(const std::string& path, std::string* bytes) {
-  files::InputFile file(path.c_str());
+bool ReadProgramFile(const std::string& path, std::string* bytes, bool utf8 = false) {
+  files::InputFile file(files::Path(path.c_str(), utf8));
   if (!file.IsOpen()) return false;
   unsigned char buffer[64 * 1024];
   bytes->clear();
@@ -67,15 +67,23 @@ bool InBaseItself(const std::string& path) {
          EndsWithTxt(path);
 }
 
-lang::Text Missing(const std::string& path) {
+// A path of a description file as a message shows it: a UTF-8 one as it is written.
+std::string PathForMessage(const std::string& path, bool utf8) {
+  if (!utf8) return ForMessage(path);
+  std::string shown;
+  utf8::Repair(path, &shown);
+  return shown;
+}
+
+lang::Text Missing(const std::string& path, bool utf8 = false) {
   bool base =
       path.size() >= 5 && (path.compare(0, 5, "Base\\") == 0 || path.compare(0, 5, "base\\") == 0);
-  return lang::Say(lang::Id::kChkMissing, ForMessage(path),
+  return lang::Say(lang::Id::kChkMissing, PathForMessage(path, utf8),
                    base ? lang::Say(lang::Id::kChkMissingBase) : lang::Text());
 }
 
-lang::Text InBaseMessage(const std::string& path) {
-  return lang::Say(lang::Id::kChkInBase, ForMessage(path));
+lang::Text InBaseMessage(const std::string& path, bool utf8 = false) {
+  return lang::Say(lang::Id::kChkInBase, PathForMessage(path, utf8));
 }
 
 bool CollectName(const char* name, void* context) {
@@ -91,10 +99,10 @@ DisciplineClass programCatalogue;
 // Compares what the checks counted in a question file with what the program's loader reads from
 // it at `path` (a database path from the working directory).
 void CompareWithLoader(std::string path, QuestionCounts counts, const std::string& shown,
-                       Report* report) {
+                       Report* report, bool pathUtf8 = false) {
   if (counts.questions < 0) return;  // the checks stopped early: nothing to compare
   programTopic.UnloadQuestions();
-  programTopic.LoadQuestions(path.data());
+  programTopic.LoadQuestions(files::Path(path.c_str(), pathUtf8));
   QuestionCounts loaded;
   loaded.questions = programTopic.Head.bExists ? programTopic.Count : 0;
   loaded.variants = programTopic.GetIDComponent(programTopic.Count);
@@ -200,18 +208,20 @@ void CheckDatabase(const fs::path& root, const std::string& baseShown, Report* r
     for (const TopicPath& p : paths) {
       std::string path = std::string(kBaseDir) + p.path;
       // A file named again was read, and found, when it was first named: it is read only once.
+      // A UTF-8 path never has the bytes of a Windows-1251 one (it would have been converted),
+      // so the two kinds share the set.
       bool again = checked.count(p.path) > 0;
       std::string bytes;
-      if (!again && !ReadProgramFile(path, &bytes)) {
-        report->Add(shown, p.line, Missing(p.path));
+      if (!again && !ReadProgramFile(path, &bytes, p.utf8)) {
+        report->Add(shown, p.line, Missing(p.path, p.utf8));
         continue;
       }
-      if (InBaseItself(p.path)) report->Add(shown, p.line, InBaseMessage(p.path));
+      if (InBaseItself(p.path)) report->Add(shown, p.line, InBaseMessage(p.path, p.utf8));
       if (again) continue;
       checked.insert(p.path);
       std::string questions = Shown(baseShown, p.path);
-      CompareWithLoader(path, CheckQuestions(bytes, questions, report), questions, report);
-      const picinfo::Folder folder = picinfo::FolderOf(path.c_str());
+      CompareWithLoader(path, CheckQuestions(bytes, questions, report), questions, report, p.utf8);
+      const picinfo::Folder folder = picinfo::FolderOf(files::Path(path.c_str(), p.utf8));
       CheckPictures(bytes, fs::path(std::u8string(folder.path.begin(), folder.path.end())),
                     folder.depth, questions, report);
     }
@@ -227,10 +237,10 @@ void CheckDescriptionFile(const fs::path& path, const std::string& shown, const 
   WorkingDirectory here(dir.empty() ? fs::path(".") : dir);
   if (!here.Entered()) return;
   for (const TopicPath& p : paths) {
-    if (!files::InputFile(p.path.c_str()).IsOpen())
-      report->Add(shown, p.line, Missing(p.path));
+    if (!files::InputFile(files::Path(p.path.c_str(), p.utf8)).IsOpen())
+      report->Add(shown, p.line, Missing(p.path, p.utf8));
     else if (InBaseItself(p.path))
-      report->Add(shown, p.line, InBaseMessage(p.path));
+      report->Add(shown, p.line, InBaseMessage(p.path, p.utf8));
   }
 }
 

@@ -231,11 +231,12 @@ int ForecastAll(const Command& c, std::FILE* out, std::FILE* err) {
       std::size_t i = static_cast<std::size_t>(row->firstTopic + t);
       const review::Forecast& f = forecast.topics[i];
       json += t == 0 ? "\n    " : ",\n    ";
-      json += "{\"title\": " + JsonString(FromCp1251(bank.Topics[i].Title, bank.Topics[i].Utf8)) +
-              ", \"file\": " + JsonString(FromCp1251(bank.Topics[i].File)) +
-              ", \"questions\": " + std::to_string(f.questions) +
-              ", \"answered\": " + std::to_string(f.answered) +
-              ", \"forecast\": " + Share(f.share) + "}";
+      json +=
+          "{\"title\": " + JsonString(FromCp1251(bank.Topics[i].Title, bank.Topics[i].Utf8)) +
+          ", \"file\": " + JsonString(FromCp1251(bank.Topics[i].File, bank.Topics[i].FileUtf8)) +
+          ", \"questions\": " + std::to_string(f.questions) +
+          ", \"answered\": " + std::to_string(f.answered) + ", \"forecast\": " + Share(f.share) +
+          "}";
     }
     json += row != nullptr && row->topicCount > 0 ? "\n  ]}" : "]}";
   }

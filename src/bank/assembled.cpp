@@ -35,7 +35,7 @@ void Truncate(TopicClass& topic, int keep) {
 // Reads the records at the places of `wanted` (ascending) of a question file straight into
 // their copies, by the loader's own reader. Only the wanted records are built: loading the whole
 // file would make thousands of records for a few.
-void CopyRecords(const char* path, const std::vector<std::pair<int, std::size_t>>& wanted,
+void CopyRecords(files::Path path, const std::vector<std::pair<int, std::size_t>>& wanted,
                  const std::vector<QuestionClass*>& records) {
   struct Sink {
     const std::vector<std::pair<int, std::size_t>>& wanted;
@@ -65,7 +65,7 @@ void CopyQuestion(QuestionClass& to, const QuestionClass& from) {
   to.bUtf8 = from.bUtf8;
 }
 
-std::vector<int> PlacesWithVariants(const char* path) {
+std::vector<int> PlacesWithVariants(files::Path path) {
   // Only the line starts matter: no record is built.
   struct Sink {
     std::vector<int> places;
@@ -82,6 +82,12 @@ std::vector<int> PlacesWithVariants(const char* path) {
 }
 
 int Assemble(TopicClass& topic, std::span<const char* const> files, std::span<const int> topics,
+             std::span<const Pick> picks, std::vector<Source>* sources) {
+  std::vector<files::Path> paths(files.begin(), files.end());
+  return Assemble(topic, paths, topics, picks, sources);
+}
+
+int Assemble(TopicClass& topic, std::span<const files::Path> files, std::span<const int> topics,
              std::span<const Pick> picks, std::vector<Source>* sources) {
   topic.UnloadQuestions();
   sources->assign(picks.size(), Source());
@@ -112,9 +118,10 @@ int Assemble(TopicClass& topic, std::span<const char* const> files, std::span<co
       int present = PresentVariants(to);
       if (!to.bExists || present == 0) continue;
       Source& s = (*sources)[i];
-      std::size_t n = strnlen(files[f], kPathCapacity - 1);
-      std::memcpy(s.File, files[f], n);
+      std::size_t n = strnlen(files[f].bytes, kPathCapacity - 1);
+      std::memcpy(s.File, files[f].bytes, n);
       s.File[n] = '\0';
+      s.FileUtf8 = files[f].utf8;
       s.Topic = f < topics.size() ? topics[f] : -1;
       s.Place = place;
       s.Key = bank::ContentKey(to, present);

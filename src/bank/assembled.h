@@ -24,12 +24,13 @@ struct Source {
   int Topic = -1;                 // the catalogue's topic index, -1 when not known
   int Place = 0;                  // the record's place in that file's chain
   std::uint64_t Key = 0;          // its content key (bank/content_key.h)
+  bool FileUtf8 = false;          // File is UTF-8, a name Windows-1251 cannot spell
 };
 
 // The places, in the chain the loader builds of the file at `path`, of the records that have
 // at least one variant, ascending. Read by the loader's reader without building the records. A
 // missing file has none.
-std::vector<int> PlacesWithVariants(const char* path);
+std::vector<int> PlacesWithVariants(files::Path path);
 
 // One record to copy: record `place` of question file `file` (an index into the files given).
 struct Pick {
@@ -42,6 +43,9 @@ struct Pick {
 // (the file changed since it was read) is left out. `sources` gets one entry per record of the
 // topic; `files[i]` is question file i and `topics[i]` its catalogue index. Returns the number of
 // records; 0 and an empty topic when nothing was copied or memory ran out.
+int Assemble(TopicClass& topic, std::span<const files::Path> files, std::span<const int> topics,
+             std::span<const Pick> picks, std::vector<Source>* sources);
+// The same for files that all have Windows-1251 paths.
 int Assemble(TopicClass& topic, std::span<const char* const> files, std::span<const int> topics,
              std::span<const Pick> picks, std::vector<Source>* sources);
 

@@ -113,19 +113,25 @@ struct TopicParser {
 
   void Commit() {
     // A UTF-8 path is kept by its Windows-1251 bytes: they name the same file and key the same
-    // progress as before the file was converted. One that has none is left out and named.
+    // progress as before the file was converted. One that has none stays UTF-8 and says so.
     std::string bytes;
-    if (utf8 && !utf8::ToCp1251(std::string_view(path, static_cast<std::size_t>(pathLength)), &bytes)) {
-      Tell(bank::TopicLines::kNoCp1251, -1);
+    const bool pathUtf8 =
+        utf8 &&
+        !utf8::ToCp1251(std::string_view(path, static_cast<std::size_t>(pathLength)), &bytes);
+    // An ill-formed path names no file for certain: repaired or taken as bytes, it would be a
+    // guess, and Windows and POSIX would guess differently.
+    if (pathUtf8 && !utf8::IsValid(std::string_view(path, static_cast<std::size_t>(pathLength)))) {
+      Tell(bank::TopicLines::kPathIllFormed, -1);
       return;
     }
     // Further topics are left out once the table is full.
     if (catalogue->LastTopic + 1 >= kMaxTopics ||
-        !FormatPath(entry.Path, utf8 ? bytes.c_str() : path)) {
+        !FormatPath(entry.Path, utf8 && !pathUtf8 ? bytes.c_str() : path)) {
       Tell(bank::TopicLines::kTableFull, -1);
       return;
     }
     entry.bUtf8 = utf8;
+    entry.bPathUtf8 = pathUtf8;
     entry.bExists = true;
     catalogue->Topics[++catalogue->LastTopic] = entry;
     Tell(bank::TopicLines::kKept, catalogue->LastTopic);
@@ -298,12 +304,16 @@ void DisciplineClass::LoadTopics(TitlePath discipline) {
   // The copy may come from anywhere; its path is read only up to its own last character.
   char path[kPathCapacity + 1] = {};
   std::memcpy(path, discipline.Path, kPathCapacity);
+  // Its flag too is read as a byte: any other value than a bool's would be undefined.
+  unsigned char pathUtf8 = 0;
+  std::memcpy(&pathUtf8, &discipline.bPathUtf8, 1);
 
   ClampLastTopic(this);
   TopicParser parser{this};
-  files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
-    parser.Feed(bytes, size);
-    return true;
-  });
+  files::ReadBlocks(files::Path(path, pathUtf8 == 1),
+                    [&](const unsigned char* bytes, std::size_t size) {
+                      parser.Feed(bytes, size);
+                      return true;
+                    });
   parser.Finish();
 }

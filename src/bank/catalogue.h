@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "platform/files.h"
 #include "platform/handles.h"
 
 // One catalogue entry, for a discipline or a topic.
@@ -10,11 +11,18 @@ struct TitlePath {
   char Title[1024];  // display title, zero-terminated: Windows-1251, or UTF-8 when bUtf8
   char Path[48];     // "Base\..." relative to the working directory, zero-terminated
   bool bExists;
-  // The title is UTF-8: its description file began with the UTF-8 byte order mark. The path
-  // is Windows-1251 all the same (a UTF-8 path is stored by its Windows-1251 bytes, so it names
-  // the same file and keys the same progress as before the file was converted).
+  // The title is UTF-8: its description file began with the UTF-8 byte order mark.
   bool bUtf8;
+  // The path is UTF-8. A UTF-8 file's path is stored by its Windows-1251 bytes when it has them
+  // (so it names the same file and keys the same progress as before the file was converted), and
+  // by its UTF-8 bytes, with this flag, only when a character has no Windows-1251 byte.
+  bool bPathUtf8;
 };
+
+// The path of an entry as the file layer opens it.
+inline files::Path PathOf(const TitlePath& entry) {
+  return files::Path(entry.Path, entry.bPathUtf8);
+}
 
 inline constexpr int kMaxDisciplines = 64;
 inline constexpr int kMaxTopics = 128;
@@ -40,10 +48,10 @@ struct DisciplineClass {
 namespace bank {
 // What LoadTopics made of the lines after the title, for tools that explain a description file.
 enum class TopicLines {
-  kKept,       // they gave the topic entry `topic`
-  kLeftOut,    // they are no well-formed topic line and gave nothing
-  kTableFull,  // well formed, but the table held 128 topics already
-  kNoCp1251,   // well formed, but its UTF-8 path holds a character Windows-1251 lacks
+  kKept,           // they gave the topic entry `topic`
+  kLeftOut,        // they are no well-formed topic line and gave nothing
+  kTableFull,      // well formed, but the table held 128 topics already
+  kPathIllFormed,  // well formed, but its UTF-8 path is no well-formed UTF-8: it names no file
 };
 // Lines count from 1, and CR LF, a lone CR and a lone LF each end one. Every line that holds a
 // byte lies in exactly one report, in file order; empty lines lie in none (a title that runs on

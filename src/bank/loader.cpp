@@ -115,7 +115,7 @@ struct LoadSink {
 
 }  // namespace
 
-void TopicClass::LoadQuestions(char* path) {
+void TopicClass::LoadQuestions(files::Path path) {
   // Loading relies on cleared records; a topic still holding questions is emptied first so
   // that old and new texts never mix.
   if (Count > 1 || Head.bExists) UnloadQuestions();

@@ -158,11 +158,14 @@ const char* FormatName(Format format) {
   return "?";
 }
 
-Folder FolderOf(const char* topicPath) {
+Folder FolderOf(files::Path topicPath) {
   Folder folder;
-  if (topicPath == nullptr) return folder;
+  if (topicPath.bytes == nullptr) return folder;
   std::string path;
-  utf8::FromCp1251(topicPath, &path);
+  if (topicPath.utf8)
+    path = topicPath.bytes;
+  else
+    utf8::FromCp1251(topicPath.bytes, &path);
   std::replace(path.begin(), path.end(), '\\', '/');
   const std::size_t slash = path.rfind('/');
   folder.path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
+
 namespace picinfo {
 
 enum class Format { kUnknown, kPng, kJpeg, kGif, kBmp, kWmf, kEmf };
@@ -33,12 +35,13 @@ Info Read(std::string_view bytes);
 // The format's name in messages ("PNG", ...).
 const char* FormatName(Format format);
 
-// The folder of a topic's question file ("Base\d\t.txt" -> "Base\d\", Windows-1251) as UTF-8
-// with `/` separators, and how many folders it lies below Base (for picref::CheckPath).
+// The folder of a topic's question file ("Base\d\t.txt" -> "Base\d\", Windows-1251 or a UTF-8
+// path) as UTF-8 with `/` separators, and how many folders it lies below Base (for
+// picref::CheckPath).
 struct Folder {
   std::string path;  // "Base/d/"
   int depth = 0;
 };
-Folder FolderOf(const char* topicPath);
+Folder FolderOf(files::Path topicPath);
 
 }  // namespace picinfo

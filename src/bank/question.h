@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/files.h"
 #include "platform/handles.h"
 
 // One answer variant.
@@ -85,7 +86,8 @@ struct TopicClass {
   // memory is left.
   QuestionClass* myNew(QuestionClass* after);
   void UnloadQuestions();
-  void LoadQuestions(char* path);
+  // `path` as the catalogue names it: Windows-1251, or UTF-8 when it says so (TitlePath).
+  void LoadQuestions(files::Path path);
   // The statistics line in the window's title, and with `showBox` the round summary box
   // (quiz/statistics.cpp).
   void GetStat(bool showBox, HWND window);

@@ -154,7 +154,7 @@ class QuestionFileReader {
 // Reads the question file at `path` (as files::InputFile opens it; a missing file is empty) and
 // returns the number of records begun.
 template <class Sink>
-int ReadQuestionFile(const char* path, Sink& sink);
+int ReadQuestionFile(files::Path path, Sink& sink);
 // Reads a question file's bytes held in memory; returns the number of records begun.
 template <class Sink>
 int ReadQuestionBytes(std::string_view bytes, Sink& sink);
@@ -374,7 +374,7 @@ void QuestionFileReader::Finish(Sink& sink) {
 }
 
 template <class Sink>
-int ReadQuestionFile(const char* path, Sink& sink) {
+int ReadQuestionFile(files::Path path, Sink& sink) {
   QuestionFileReader reader;
   files::ReadBlocks(path, [&](const unsigned char* bytes, std::size_t size) {
     return reader.Feed(bytes, size, sink);

@@ -74,7 +74,7 @@ bool WriteWhole(const fs::path& path, std::string_view bytes) {
 
 // The bytes of a file as the program opens it (a Windows-1251 path relative to the working
 // directory); false when it cannot be opened.
-bool ReadProgramFile(const char* path, std::string* bytes) {
+bool ReadProgramFile(files::Path path, std::string* bytes) {
   files::InputFile probe(path);
   if (!probe.IsOpen()) return false;
   bytes->clear();
@@ -221,8 +221,8 @@ bool LoadTopic(std::string_view bytes, const fs::path& scratch, const std::strin
   return true;
 }
 
-std::string JoinShown(const fs::path& folder, const char* programPath) {
-  std::string tail = Cp1251ToUtf8(programPath);
+std::string JoinShown(const fs::path& folder, const char* programPath, bool utf8 = false) {
+  std::string tail = utf8 ? std::string(programPath) : Cp1251ToUtf8(programPath);
   for (char& c : tail)
     if (c == '\\') c = static_cast<char>(fs::path::preferred_separator);
   std::string head = Utf8FromPath(folder);
@@ -341,16 +341,18 @@ bool LoadForExport(const fs::path& given, const std::string& shown, BankKind kin
     for (char& c : relative)
       if (c == '\\') c = '/';
     if (std::size_t slash = relative.rfind('/'); slash != std::string::npos) {
-      home.folder = folder / PathFromUtf8(Cp1251ToUtf8(relative.substr(0, slash)));
+      const std::string part = relative.substr(0, slash);
+      home.folder = folder / PathFromUtf8(topics[i].bPathUtf8 ? part : Cp1251ToUtf8(part));
       home.depth = static_cast<int>(std::count(relative.begin(), relative.end(), '/'));
     }
-    std::string file = JoinShown(given.parent_path(), topics[i].Path);
+    std::string file = JoinShown(given.parent_path(), topics[i].Path, topics[i].bPathUtf8);
     std::string topicBytes;
-    if (topics[i].Path[0] == 0 || !ReadProgramFile(topics[i].Path, &topicBytes) ||
+    if (topics[i].Path[0] == 0 || !ReadProgramFile(PathOf(topics[i]), &topicBytes) ||
         !LoadTopic(topicBytes, scratch.Root(), file, &t, report, home, &out->bank)) {
-      report->Lose(
-          shown, line,
-          lang::Say(lang::Id::kTopicFileUnreadable, t.title, Cp1251ToUtf8(topics[i].Path)));
+      report->Lose(shown, line,
+                   lang::Say(lang::Id::kTopicFileUnreadable, t.title,
+                             topics[i].bPathUtf8 ? std::string(topics[i].Path)
+                                                 : Cp1251ToUtf8(topics[i].Path)));
       continue;
     }
     if (t.questions.empty()) {

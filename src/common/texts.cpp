@@ -759,11 +759,11 @@ constexpr Pattern kTable[] = {
      "cut it",
      "в UTF-8 в этом тексте было бы {1} {1|байт|байта|байт}, а помещается не больше {2}: при "
      "переводе файла в UTF-8 он был бы обрезан"},
-    {Id::kChkPathNoCp1251,
-     "the path {1} holds a character that Windows-1251 lacks; the program finds question files "
-     "by their Windows-1251 names and leaves this topic out",
-     "в пути {1} есть символ, которого нет в Windows-1251; программа ищет файлы вопросов по "
-     "именам в Windows-1251 и пропускает эту тему"},
+    {Id::kChkPathIllFormed,
+     "the path {1} is no well-formed UTF-8; the program would have to guess the file's name and "
+     "leaves this topic out",
+     "путь {1} записан с ошибками UTF-8; программе пришлось бы угадывать имя файла, и она "
+     "пропускает эту тему"},
     {Id::kChkNul, "NUL byte (column {1}): the program's text ends there",
      "байт NUL (столбец {1}): на нём текст в программе обрывается"},
     {Id::kChk98,

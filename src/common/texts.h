@@ -247,7 +247,7 @@ enum class Id : unsigned short {
   kChkUtf8,
   kChkBadUtf8,
   kChkConversionCuts,
-  kChkPathNoCp1251,
+  kChkPathIllFormed,
   kChkNul,
   kChk98,
   kChkControl,

@@ -17,7 +17,7 @@ Pool PoolOf(const DisciplineClass& catalogue, int topic) {
   for (int i = 0; i < kMaxTopics; ++i) {
     if (!catalogue.Topics[i].bExists || (topic >= 0 && i != topic)) continue;
     pool.topics.push_back(i);
-    pool.places.push_back(bank::PlacesWithVariants(catalogue.Topics[i].Path));
+    pool.places.push_back(bank::PlacesWithVariants(PathOf(catalogue.Topics[i])));
   }
   return pool;
 }

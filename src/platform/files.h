@@ -1,7 +1,9 @@
 // Files as the question bank sees them.
 //
 // Paths are Windows-1251 bytes with backslash separators, relative to the working directory,
-// exactly as the database stores them. Each platform maps them to its own names.
+// exactly as the database stores them. Each platform maps them to its own names. A UTF-8
+// description file may name a file Windows-1251 cannot spell: such a path is UTF-8 and says so
+// (files::Path), and is opened for reading only.
 #pragma once
 
 #include <cstddef>
@@ -10,10 +12,19 @@
 
 namespace files {
 
+// A path to read and the encoding of its bytes. A bare `const char*` is Windows-1251, so every
+// caller that only knows such paths reads exactly as before.
+struct Path {
+  const char* bytes = nullptr;
+  bool utf8 = false;
+  Path(const char* cp1251) : bytes(cp1251) {}  // NOLINT: implicit, as the old calls pass
+  Path(const char* text, bool isUtf8) : bytes(text), utf8(isUtf8) {}
+};
+
 // A file opened for shared reading. One that cannot be opened reads as empty: Read returns 0.
 class InputFile {
  public:
-  explicit InputFile(const char* path);
+  explicit InputFile(Path path);
   ~InputFile();
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
@@ -35,7 +46,7 @@ class InputFile {
 // Reads the file at `path` in blocks of 64 KiB and hands each to `feed(bytes, size)` until the
 // end of the file, a failed read, or `feed` returning false.
 template <class Feed>
-void ReadBlocks(const char* path, Feed&& feed) {
+void ReadBlocks(Path path, Feed&& feed) {
   InputFile file(path);
   unsigned char buffer[64 * 1024];
   for (;;) {
@@ -84,7 +95,9 @@ bool MakeFolder(const char* path);
 bool RemoveFile(const char* path, Fault* why = nullptr);
 // True when a file can be created, written and removed in the folder `path`.
 bool CanWriteIn(const char* folder);
-// The absolute form of `path` (Windows-1251, backslashes); "" when it cannot be formed.
-std::string FullPath(const char* path);
+// The absolute form of `path` (backslashes) in the path's own encoding: Windows-1251 for a
+// Windows-1251 path, UTF-8 (the working folder's part too) for a UTF-8 one; "" when it cannot
+// be formed.
+std::string FullPath(Path path);
 
 }  // namespace files

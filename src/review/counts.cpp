@@ -62,11 +62,12 @@ Bank ScanBank(const DisciplineClass& catalogue) {
       entry.Title = Field(topic.Title, kTitleCapacity);
       entry.Utf8 = discipline.bUtf8;
       entry.File = Field(topic.Path, kPathCapacity);
+      entry.FileUtf8 = topic.bPathUtf8;
       char path[kPathCapacity + 1] = {};
       std::memcpy(path, topic.Path, kPathCapacity);
       scanTopic.UnloadQuestions();
       scanTopic.KeyOnLoad = true;
-      scanTopic.LoadQuestions(path);
+      scanTopic.LoadQuestions(files::Path(path, topic.bPathUtf8));
       // Every record the loader links holds a question; only the head of an empty file has
       // none.
       int questions = scanTopic.Count == 1 && !scanTopic.Head.bExists ? 0 : scanTopic.Count;

@@ -29,6 +29,7 @@ struct BankTopic {
   // asks); empty when not known, and then every question counts as having some.
   std::vector<std::uint8_t> Variants = {};
   bool Utf8 = false;  // the titles are UTF-8: their description file is
+  bool FileUtf8 = false;  // File is UTF-8, a name Windows-1251 cannot spell (TitlePath)
   bool HasVariants(std::size_t question) const {
     return question >= Variants.size() || Variants[question] > 0;
   }

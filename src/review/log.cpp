@@ -166,17 +166,20 @@ std::string LogHeader() {
   return text;
 }
 
-std::string LogLine(std::int64_t when, const char* fileCp1251, std::uint64_t key, int grade,
-                    Mode mode) {
+std::string LogLine(std::int64_t when, const char* fileName, std::uint64_t key, int grade,
+                    Mode mode, bool fileUtf8) {
   std::string line = FormatUtc(when);
   line.push_back(';');
   std::string file;
   bool quote = false;
-  for (const char* p = fileCp1251; *p != '\0'; ++p) {
+  for (const char* p = fileName; *p != '\0'; ++p) {
     unsigned char c = static_cast<unsigned char>(*p);
     if (c == ';' || c == '"' || c == '\r' || c == '\n') quote = true;
     if (c == '"') file.push_back('"');
-    cp1251::AppendUtf8(cp1251::ToUnicode(c), &file);
+    if (fileUtf8)
+      file.push_back(static_cast<char>(c));
+    else
+      cp1251::AppendUtf8(cp1251::ToUnicode(c), &file);
   }
   if (quote) line.push_back('"');
   line += file;

@@ -28,9 +28,10 @@ bool ParseUtc(std::string_view text, std::int64_t* seconds);
 
 // The header line, with the byte order mark in front and CR LF behind.
 std::string LogHeader();
-// One grading's line with CR LF; the file name is Windows-1251 and written in UTF-8.
-std::string LogLine(std::int64_t when, const char* fileCp1251, std::uint64_t key, int grade,
-                    Mode mode);
+// One grading's line with CR LF; the file name is Windows-1251 (or UTF-8 when `fileUtf8`, a
+// name Windows-1251 cannot spell) and written in UTF-8.
+std::string LogLine(std::int64_t when, const char* file, std::uint64_t key, int grade, Mode mode,
+                    bool fileUtf8 = false);
 
 struct Entry {
   std::int64_t When = 0;

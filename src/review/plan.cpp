@@ -61,6 +61,7 @@ ReviewPlan PlanReview(const std::vector<KeyState>& states, const Bank& bank,
     if (f < 0) {
       f = static_cast<int>(plan.files.size());
       plan.files.push_back(bank.Topics[static_cast<std::size_t>(c.topic)].File);
+      plan.fileUtf8.push_back(bank.Topics[static_cast<std::size_t>(c.topic)].FileUtf8);
     }
     plan.picks.push_back({f, c.place});
   }

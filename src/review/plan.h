@@ -15,6 +15,7 @@ enum class PlanKind { kDue, kMistakes };
 // the order they first come) and the records to copy, in the order they are asked.
 struct ReviewPlan {
   std::vector<std::string> files;
+  std::vector<bool> fileUtf8;  // each file's name is UTF-8 (BankTopic::FileUtf8)
   std::vector<bank::Pick> picks;
 };
 // The session of `kind` over the bank as it is now: due ones (due before the end of today) the

@@ -54,7 +54,8 @@ void Take() {
   s.reached[at] = true;
   // Each answer is a grading of the review log, when it is given; an unreached question none.
   bool right = exam::ScoreOf(q, s.ticked[at], true).verdict == exam::Verdict::kRight;
-  LogReview(s.sources[at].File, s.sources[at].Key, right, records::Kind::kExam);
+  LogReview(s.sources[at].File, s.sources[at].Key, right, records::Kind::kExam,
+            s.sources[at].FileUtf8);
 }
 
 // Ends the sitting: scores, record, the board emptied, the report (unless the program closes).
@@ -172,8 +173,8 @@ bool BeginSitting(int discipline, int topic, int count, int minutes) {
   exam::Pool pool = exam::PoolOf(catalogue, topic);
   std::vector<bank::Pick> picks = exam::DrawPicks(pool, count, p.rng);
   if (picks.empty()) return false;
-  std::vector<const char*> files;
-  for (int t : pool.topics) files.push_back(catalogue.Topics[t].Path);
+  std::vector<files::Path> files;
+  for (int t : pool.topics) files.push_back(PathOf(catalogue.Topics[t]));
   std::vector<bank::Source> sources;
   // The topic now on the board is given up: only the drawn questions stay loaded.
   int drawn = bank::Assemble(Topic_test, files, pool.topics, picks, &sources);
@@ -200,7 +201,8 @@ bool BeginSitting(int discipline, int topic, int count, int minutes) {
   session.mayShuffleQuestions = false;
   session.minutes = minutes < 0 ? 0 : minutes;
   session.prepare = PrepareSitting;
-  for (const bank::Source& src : s.sources) session.assembled.push_back({src.Key, src.File});
+  for (const bank::Source& src : s.sources)
+    session.assembled.push_back({src.Key, src.File, src.FileUtf8});
   Begin(std::move(session), OnScreen2.hWnd, true);
   return true;
 }

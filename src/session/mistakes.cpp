@@ -20,14 +20,16 @@ void DrillMistakes() {
   bool topicUtf8 = p.report.summary.topicUtf8 && !p.report.summary.topic.empty();
   if (!MayInterrupt(false)) return;
   // The files in the order they first come, each loaded once.
-  std::vector<const char*> files;
+  std::vector<files::Path> files;
   std::vector<int> topics;
   std::vector<bank::Pick> picks;
   for (const bank::Source& m : mistakes) {
     std::size_t f = 0;
-    while (f < files.size() && std::strcmp(files[f], m.File) != 0) ++f;
+    while (f < files.size() &&
+           (files[f].utf8 != m.FileUtf8 || std::strcmp(files[f].bytes, m.File) != 0))
+      ++f;
     if (f == files.size()) {
-      files.push_back(m.File);
+      files.push_back(files::Path(m.File, m.FileUtf8));
       topics.push_back(m.Topic);
     }
     picks.push_back({static_cast<int>(f), m.Place});
@@ -40,7 +42,7 @@ void DrillMistakes() {
   s.topic = topic;
   s.disciplineUtf8 = disciplineUtf8;
   s.topicUtf8 = topicUtf8;
-  for (const bank::Source& m : sources) s.assembled.push_back({m.Key, m.File});
+  for (const bank::Source& m : sources) s.assembled.push_back({m.Key, m.File, m.FileUtf8});
   Begin(std::move(s), OnScreen2.hWnd);
 }
 

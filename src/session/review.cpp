@@ -156,8 +156,10 @@ void StartReview(review::PlanKind kind) {
       review::PlanReview(view.states, view.bank, review::LocalHorizon(records::NowSeconds()),
                          p.review.retention, kind, p.review.reviewLimit, p.params);
   if (plan.picks.empty()) return;
-  std::vector<const char*> files;
-  for (const std::string& f : plan.files) files.push_back(f.c_str());
+  std::vector<files::Path> files;
+  for (std::size_t f = 0; f < plan.files.size(); ++f)
+    files.push_back(
+        files::Path(plan.files[f].c_str(), f < plan.fileUtf8.size() && plan.fileUtf8[f]));
   std::vector<int> topics(files.size(), -1);
   std::vector<bank::Source> sources;
   // The topic now on the board is given up: only the session's questions stay loaded.
@@ -169,7 +171,7 @@ void StartReview(review::PlanKind kind) {
   s.topic = due ? ptext::kReviewTopic.c_str() : ptext::kMistakesTopic.c_str();
   // The questions keep the order they were chosen in.
   s.mayShuffleQuestions = false;
-  for (const bank::Source& m : sources) s.assembled.push_back({m.Key, m.File});
+  for (const bank::Source& m : sources) s.assembled.push_back({m.Key, m.File, m.FileUtf8});
   Begin(std::move(s), OnScreen2.hWnd);
 }
 

@@ -225,23 +225,25 @@ void Graded(QuestionClass& q, int round, bool solved) {
   bool reviewable = bank::PresentVariants(q) > 0;
   std::uint64_t key = records::ContentKey(q);
   if (reviewable && p.current.kind == records::Kind::kTopic) {
-    LogReview(p.current.file.c_str(), key, solved, p.current.kind);
+    LogReview(p.current.file.c_str(), key, solved, p.current.kind, p.current.fileUtf8);
   } else if (reviewable) {
     // An assembled topic: each question is logged under the file it came from.
     const std::vector<AssembledFile>& files = p.current.assembled;
     auto at = std::lower_bound(files.begin(), files.end(), key,
                                [](const AssembledFile& f, std::uint64_t k) { return f.key < k; });
-    const char* file = at != files.end() && at->key == key ? at->file.c_str() : "";
-    LogReview(file, key, solved, p.current.kind);
+    const bool found = at != files.end() && at->key == key;
+    LogReview(found ? at->file.c_str() : "", key, solved, p.current.kind, found && at->utf8);
   }
   if (solved && p.current.keepsProgress && Current().resume) p.progress.Remember(p.data, key);
 }
 
-void LogReview(const char* catalogueFile, std::uint64_t key, bool right, records::Kind kind) {
+void LogReview(const char* catalogueFile, std::uint64_t key, bool right, records::Kind kind,
+               bool fileUtf8) {
   Program& p = P();
   if (!p.data.Writable()) return;
-  std::string line = review::LogLine(records::NowSeconds(), catalogueFile, key,
-                                     right ? review::kGradeRight : review::kGradeWrong, kind);
+  std::string line =
+      review::LogLine(records::NowSeconds(), catalogueFile, key,
+                      right ? review::kGradeRight : review::kGradeWrong, kind, fileUtf8);
   p.data.AppendReview(line, review::LogHeader().c_str());
 }
 

@@ -39,6 +39,7 @@ namespace session {
 struct AssembledFile {
   std::uint64_t key = 0;  // its content key
   std::string file;       // its question file, as the catalogue names it
+  bool utf8 = false;      // `file` is UTF-8 (TitlePath::bPathUtf8)
 };
 
 struct Program;
@@ -56,6 +57,7 @@ struct Session {
   // catalogue names it), or an assembled list, each question's file by its key (sorted).
   int topicIndex = -1;
   std::string file;
+  bool fileUtf8 = false;  // `file` is UTF-8: a name Windows-1251 cannot spell (TitlePath)
   std::vector<AssembledFile> assembled;
   bool marks = true;             // marks show after each answer (an exam shows them at the end)
   bool rounds = true;            // unsolved questions come back in rounds
@@ -161,7 +163,8 @@ int Started();                           // the start message: first question to
 void Graded(QuestionClass& q, int round, bool solved);
 void Ended(int rounds);                  // "Game over": the record, progress forgotten
 // Appends one grading to reviews.csv (whatever the options, when the folder can be written).
-void LogReview(const char* catalogueFile, std::uint64_t key, bool right, records::Kind kind);
+void LogReview(const char* catalogueFile, std::uint64_t key, bool right, records::Kind kind,
+               bool fileUtf8 = false);
 
 // ---- Kinds (one file each) ----
 

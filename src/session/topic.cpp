@@ -52,6 +52,7 @@ void BeginTopic(int topic, HWND chooser) {
     const TitlePath& t = Discipline.Topics[topic];
     s.topicUtf8 = utf8::Kept(t.Title, t.bUtf8, &s.topic);
     s.file = Discipline.Topics[topic].Path;
+    s.fileUtf8 = Discipline.Topics[topic].bPathUtf8;
   }
   Begin(std::move(s), chooser);
 }
@@ -60,7 +61,10 @@ namespace {
 
 void PrepareTopic(Program& p, HWND owner) {
   const records::Options& o = p.data.CurrentOptions();
-  p.progress.Start(p.data, files::FullPath(p.current.file.c_str()));
+  // A path Windows-1251 cannot spell is keyed on its UTF-8 full path; every other path on its
+  // Windows-1251 bytes, as ever.
+  p.progress.Start(p.data,
+                   files::FullPath(files::Path(p.current.file.c_str(), p.current.fileUtf8)));
   bool resume = o.resume && p.progress.Kept();
   if (resume) p.progress.Read(p.data);
   // The remembered questions are found by the keys the loader computed (KeyOnLoad is set while

@@ -111,8 +111,8 @@ long ChooserCommand(HWND chooser, unsigned wParam, HWND sender) {
     if (!Discipline.Topics[i].bExists) continue;
     if (ws::ReadTick(ws::FindChild(chooser, static_cast<int>(kCmdFirstTopic) + i)) != 1) continue;
     Topic_test.UnloadQuestions();
-    Topic_test.LoadQuestions(Discipline.Topics[i].Path);
-    OnScreen2.PictureFolder = pictures::FolderOf(Discipline.Topics[i].Path);
+    Topic_test.LoadQuestions(PathOf(Discipline.Topics[i]));
+    OnScreen2.PictureFolder = pictures::FolderOf(PathOf(Discipline.Topics[i]));
     topic = i;
   }
   // Shuffled, asked whether to continue (a box the chooser owns) and started.

@@ -236,6 +236,17 @@ TEST(Files, ForEachFileMatchesTheExtensionInAStableOrder) {
   EXPECT_EQ(std::vector<std::string>({"other.txt"}), List("*.txt"));
 }
 
+// Faults: a UTF-8 path widened as Windows-1251, its full path not UTF-8.
+TEST(Files, Utf8PathsOpenTheFilesTheirCharactersName) {
+  ScratchDir dir;
+  const std::string path = "Base\\\xCE\x95\\\xCE\x94.txt";  // "Base\Ε\Δ.txt"
+  WriteBytes(path, "x", true);
+  EXPECT_TRUE(files::InputFile(files::Path(path.c_str(), true)).IsOpen());
+  const std::string full = files::FullPath(files::Path(path.c_str(), true));
+  ASSERT_GT(full.size(), path.size());
+  EXPECT_EQ(full.substr(full.size() - path.size()), path);
+}
+
 #ifdef _WIN32
 // A name that Windows-1251 cannot write could not be opened again from its bytes.
 TEST(Files, NamesOutsideTheCodePageArePassedOver) {

@@ -11,6 +11,7 @@
 
 #include "bank/catalogue.h"
 #include "bank/content_key.h"
+#include "bank/picture_info.h"
 #include "bank/question_file.h"
 #include "bank_test_support.h"
 #include "common/utf8.h"
@@ -100,11 +101,11 @@ TEST(Utf8Bank, TheMarkMakesAFileUtf8AndTextsAreCutAtCharacters) {
 }
 
 // Keys of every record of the question file at `path`, loaded by the program's loader.
-std::vector<std::uint64_t> KeysOf(const char* path) {
+std::vector<std::uint64_t> KeysOf(files::Path path) {
   auto topic = std::make_unique<TopicClass>();
   char copy[kPathCapacity + 1] = {};
-  std::snprintf(copy, sizeof copy, "%s", path);
-  topic->LoadQuestions(copy);
+  std::snprintf(copy, sizeof copy, "%s", path.bytes);
+  topic->LoadQuestions(files::Path(copy, path.utf8));
   std::vector<std::uint64_t> keys;
   for (int i = 0; i < topic->Count; ++i) {
     QuestionClass* q = topic->Get(i);
@@ -161,12 +162,17 @@ TEST(Utf8Bank, ConvertingTheSampleToUtf8KeepsEveryKey) {
 TEST(Utf8Bank, DescriptionFilesInUtf8) {
   ScratchDir scratch;
   // "Формулы ≤" and a topic "α" whose UTF-8 path "тема.txt" names the file of the same
-  // Windows-1251 name; a path with "π" has no Windows-1251 name and is left out.
+  // Windows-1251 name; a path of 42 bytes in a folder "π" has no Windows-1251 name and is kept
+  // in UTF-8 (faults: left out, or its pictures' folder decoded as Windows-1251); one of 43 bytes
+  // and an ill-formed one are left out (faults: cut, guessed at).
+  const std::string pi = "\xCF\x80\\" + Repeat("\xCE\x94", 17);
+  WriteBytes("Base\\" + pi + "a.txt", "Q\r\n\t+a\r\n", true);
   WriteBytes("Base\\u.txt", kMark + "\xD0\xA4\xD0\xBE\xD1\x80\xD0\xBC\xD1\x83\xD0\xBB\xD1\x8B "
                                     "\xE2\x89\xA4\r\n"
                                     "\t\xCE\xB1\"\xD1\x82\xD0\xB5\xD0\xBC\xD0\xB0.txt\"\r\n"
-                                    "\tp\"\xCF\x80.txt\"\r\n"
-                                    "\t" + Repeat("\xCE\xB1", 512) + "\"a.txt\"\r\n");
+                                    "\tp\"" + pi + "a.txt\"\r\n"
+                                    "\t" + Repeat("\xCE\xB1", 512) + "\"a.txt\"\r\n"
+                                    "\tp\"" + pi + "ab.txt\"\r\n\tq\"x\xC3.txt\"\r\n");
   auto catalogue = std::make_unique<DisciplineClass>();
   char pattern[] = "Base\\*.txt";
   catalogue->LoadDisciplines(pattern);
@@ -175,12 +181,16 @@ TEST(Utf8Bank, DescriptionFilesInUtf8) {
   EXPECT_TRUE(d.bUtf8);
   EXPECT_STREQ(d.Title, "\xD0\xA4\xD0\xBE\xD1\x80\xD0\xBC\xD1\x83\xD0\xBB\xD1\x8B \xE2\x89\xA4");
   catalogue->LoadTopics(d);
-  ASSERT_EQ(catalogue->LastTopic, 1);  // the path with "π" is left out
+  ASSERT_EQ(catalogue->LastTopic, 2);
   EXPECT_TRUE(catalogue->Topics[0].bUtf8);
   EXPECT_STREQ(catalogue->Topics[0].Title, "\xCE\xB1");
   EXPECT_STREQ(catalogue->Topics[0].Path, "Base\\\xF2\xE5\xEC\xE0.txt");  // Windows-1251 bytes
+  EXPECT_TRUE(catalogue->Topics[1].bPathUtf8 && !catalogue->Topics[0].bPathUtf8);
+  EXPECT_EQ(KeysOf(PathOf(catalogue->Topics[1])).size(), 1u);
+  EXPECT_EQ(picinfo::FolderOf(PathOf(catalogue->Topics[1])).path, "Base/\xCF\x80/");
+  EXPECT_EQ(picinfo::FolderOf(PathOf(catalogue->Topics[1])).depth, 1);
   // A title of 1024 bytes is cut to 1022, never inside its last "α".
-  EXPECT_EQ(std::strlen(catalogue->Topics[1].Title), 1022u);
+  EXPECT_EQ(std::strlen(catalogue->Topics[2].Title), 1022u);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "session/session.h"
 #include "shell/data.h"
 #include "support/held_file.h"
+#include "fake/fake_pictures.h"
 
 namespace {
 
@@ -812,3 +813,23 @@ TEST_F(StudyFlowTest, TheReviewCountsOfAnsweredQuestions) {
 }
 
 }  // namespace
+
+// Faults: a topic named outside Windows-1251 not drilled, its pictures not found, its progress
+// not kept, its file logged as UTF-8 bytes read as Windows-1251.
+TEST_F(StudyFlowTest, TopicsNamedOutsideWindows1251AreDrilledLoggedAndKept) {
+  const std::string path = "Base\\\xCE\x95\xCE\xBB\\\xCE\x94.txt";  // "Base\Ελ\Δ.txt"
+  WriteBytes("Base\\1.txt", "\xEF\xBB\xBF" "D\r\n\tT\"" + path.substr(5) + "\"\r\n");
+  WriteBytes(path, "\xEF\xBB\xBFQ0 ![f](f.png)\r\n\t+a\r\n\t-b\r\nQ1\r\n\t+a\r\n", true);
+  fake::ResetPictures();
+  fake::AddPicture("Base/\xCE\x95\xCE\xBB/f.png", 10, 10);
+  std::string pattern = "Base\\*.txt";
+  Discipline.LoadDisciplines(pattern.data());
+  fake::Command(502);  // resume on
+  Choose();
+  EXPECT_EQ(fake::PictureLoads().size(), 1u);
+  AnswerCurrent(true);
+  std::string full = files::FullPath(files::Path(path.c_str(), true));
+  EXPECT_EQ(ProgressFile().filename().string(), records::ProgressFileName(full.c_str()));
+  const std::string log = ReadAll(std::filesystem::path("data/reviews.csv"));
+  EXPECT_NE(log.find(";" + path + ";"), std::string::npos) << log;
+}

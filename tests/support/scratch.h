@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -41,9 +42,12 @@ inline std::string ReadAll(std::string_view path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Writes `bytes` to the relative Windows-1251 path `path`, creating its directories.
-inline void WriteBytes(std::string_view path, std::string_view bytes) {
-  std::filesystem::path native = NativePath(path);
+// Writes `bytes` to the relative Windows-1251 path `path` (UTF-8 when `utf8Path`), creating its
+// directories.
+inline void WriteBytes(std::string_view path, std::string_view bytes, bool utf8Path = false) {
+  std::u8string utf8(path.begin(), path.end());
+  std::replace(utf8.begin(), utf8.end(), u8'\\', u8'/');
+  std::filesystem::path native = utf8Path ? std::filesystem::path(utf8) : NativePath(path);
   if (native.has_parent_path()) std::filesystem::create_directories(native.parent_path());
   std::ofstream out(native, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

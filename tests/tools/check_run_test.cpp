@@ -324,10 +324,33 @@ TEST_F(CheckTool, JsonOfUtf8FilesCarriesEveryCharacter) {
       "{\"count\": 1, \"questions\": [{\"exists\": true, \"task\": \"x \xE2\x89\xA4 \xCF\x80"
       "\xEF\xBF\xBD\", \"variants\": [{\"text\": \"\xCE\xB1\", \"correct\": true}]}]}\n",
       q.out);
-  Put(Root() / "d.txt", "\xEF\xBB\xBF\xCE\x94\r\n\t\xCE\xB2\"a.txt\"\r\n");
+  // A path Windows-1251 cannot spell is shown as it is written, not decoded again.
+  Put(Root() / "d.txt",
+      "\xEF\xBB\xBF\xCE\x94\r\n\t\xCE\xB2\"a.txt\"\r\n\t\xCE\xB3\"\xCF\x80.txt\"\r\n");
   tools_test::Result d = RunTool({"--json", "topics", At("d.txt")});
   ASSERT_EQ(check::kExitClean, d.code) << d.err;
-  EXPECT_EQ("{\"title\": \"\xCE\x94\", \"topics\": [{\"title\": \"\xCE\xB2\", \"path\": "
-            "\"Base\\\\a.txt\"}]}\n",
-            d.out);
+  EXPECT_EQ(
+      "{\"title\": \"\xCE\x94\", \"topics\": [{\"title\": \"\xCE\xB2\", \"path\": "
+      "\"Base\\\\a.txt\"}, {\"title\": \"\xCE\xB3\", \"path\": \"Base\\\\\xCF\x80.txt\"}]}\n",
+      d.out);
+}
+
+// Faults: such a topic left unchecked, its pictures looked for elsewhere or let out of Base, its
+// path named in mojibake, an ill-formed path passed over in silence.
+TEST_F(CheckTool, PathsWindows1251CannotSpellAreCheckedAsAnyOther) {
+  const std::string el = "\xCE\x95\xCE\xBB", delta = "\xCE\x94";  // "Ελ", "Δ"
+  Put(Base() / "1.txt",
+      "\xEF\xBB\xBF"
+      "D\r\n\tA\"" +
+          el + "\\" + delta + ".txt\"\r\n\tC\"" + delta + "-none.txt\"\r\n\tD\"x\xC3.txt\"\r\n");
+  Put(Base() / fs::path(std::u8string(el.begin(), el.end())) / fs::path(u8"\u0394.txt"),
+      "\xEF\xBB\xBFQ ![f](f.png) ![u](../../x.png)\r\n\r\n\t+a\r\n");
+  tools_test::Result r = RunTool({Root().string()});
+  const std::string base = Base().string() + Sep(), file = base + el + Sep() + delta + ".txt:";
+  for (const std::string& message :
+       {file + "2: empty line", file + "1: picture \"f.png\": no such",
+        file + "1: picture \"../../x.png\": the path leads out of Base",
+        base + "1.txt:3: the question file \"" + delta + "-none.txt\" does not exist",
+        base + "1.txt:4: the path \"x\xEF\xBF\xBD.txt\" is no well-formed"})
+    EXPECT_NE(r.out.find(message), std::string::npos) << message << "\n" << r.out;
 }

@@ -1,7 +1,8 @@
 // Files of the question bank on POSIX systems.
 //
 // The database writes paths with backslashes; here they become slashes. Names are bytes and
-// pass unchanged, so a Windows-1251 name on disk is the same bytes the database holds.
+// pass unchanged, so a Windows-1251 name on disk is the same bytes the database holds, and a
+// UTF-8 path (files::Path::utf8) names the file whose name is those UTF-8 bytes.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,13 +31,13 @@ std::string NativePath(const char* path) {
 
 }  // namespace
 
-InputFile::InputFile(const char* path) {
-  if (path == nullptr) return;
+InputFile::InputFile(Path path) {
+  if (path.bytes == nullptr) return;
   // Non-blocking, so that a FIFO named by a database cannot stall the open; anything but a
   // regular file reads as empty (a device could otherwise be read for ever).
   int fd;
   do {
-    fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    fd = ::open(NativePath(path.bytes).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return;
   struct stat st;
@@ -290,9 +291,9 @@ bool CanWriteIn(const char* folder) {
   return ::unlink(probe.c_str()) == 0 && ok;
 }
 
-std::string FullPath(const char* path) {
-  if (path == nullptr || *path == '\0') return std::string();
-  std::string native = NativePath(path);
+std::string FullPath(Path path) {
+  if (path.bytes == nullptr || *path.bytes == '\0') return std::string();
+  std::string native = NativePath(path.bytes);
   std::string full;
   if (native[0] != '/') {
     char cwd[PATH_MAX];

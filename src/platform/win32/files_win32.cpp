@@ -2,7 +2,7 @@
 //
 // The database holds Windows-1251 names. They are converted to UTF-16 with code page 1251
 // named explicitly and the wide API is called, so that Cyrillic names work whatever the
-// system's own code page is.
+// system's own code page is. A UTF-8 path (files::Path::utf8) is converted with CP_UTF8 instead.
 #include <windows.h>
 
 #include <algorithm>
@@ -21,21 +21,40 @@ namespace {
 
 constexpr UINT kCodePage = 1251;
 
-// Empty when the bytes are no Windows-1251 text (0x98 has no character).
-std::wstring Widen(const char* text) {
-  int length = MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
+// Empty when the bytes are no Windows-1251 text (0x98 has no character), or for `codePage`
+// CP_UTF8 no well-formed UTF-8: a repaired name would open another file.
+std::wstring Widen(const char* text, UINT codePage = kCodePage) {
+  int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
   if (length <= 0) return std::wstring();
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  if (MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, text, -1, wide.data(), length) != length)
+  if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text, -1, wide.data(), length) != length)
     return std::wstring();
   wide.resize(static_cast<std::size_t>(length - 1));
   return wide;
 }
 
+std::wstring Widen(Path path) {
+  return Widen(path.bytes, path.utf8 ? CP_UTF8 : kCodePage);
+}
+
+// UTF-8 of a wide text; false when it holds a lone surrogate.
+bool ToUtf8(const std::wstring& wide, std::string* out) {
+  int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.c_str(), -1, nullptr, 0,
+                                   nullptr, nullptr);
+  if (length <= 0) return false;
+  std::string bytes(static_cast<std::size_t>(length), '\0');
+  if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.c_str(), -1, bytes.data(), length,
+                          nullptr, nullptr) != length)
+    return false;
+  bytes.resize(static_cast<std::size_t>(length - 1));
+  *out = std::move(bytes);
+  return true;
+}
+
 }  // namespace
 
-InputFile::InputFile(const char* path) {
-  if (path == nullptr) return;
+InputFile::InputFile(Path path) {
+  if (path.bytes == nullptr) return;
   std::wstring wide = Widen(path);
   if (wide.empty()) return;
   // Shared for writing too: a file another program holds open for writing (a spreadsheet
@@ -280,8 +299,8 @@ bool CanWriteIn(const char* folder) {
   return DeleteFileW(probe.c_str()) != 0 && ok;
 }
 
-std::string FullPath(const char* path) {
-  if (path == nullptr || *path == '\0') return std::string();
+std::string FullPath(Path path) {
+  if (path.bytes == nullptr || *path.bytes == '\0') return std::string();
   std::wstring wide = Widen(path);
   if (wide.empty()) return std::string();
   DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
@@ -291,7 +310,8 @@ std::string FullPath(const char* path) {
   if (got == 0 || got >= length) return std::string();
   full.resize(got);
   std::string out;
-  if (!cp1251::FromWideExactly(full.c_str(), &out)) return std::string();
+  if (path.utf8 ? !ToUtf8(full, &out) : !cp1251::FromWideExactly(full.c_str(), &out))
+    return std::string();
   return out;
 }
 
