@@ -830,6 +830,6 @@ TEST_F(StudyFlowTest, TopicsNamedOutsideWindows1251AreDrilledLoggedAndKept) {
   AnswerCurrent(true);
   std::string full = files::FullPath(files::Path(path.c_str(), true));
   EXPECT_EQ(ProgressFile().filename().string(), records::ProgressFileName(full.c_str()));
-  const std::string log = ReadAll(std::filesystem::path("data/reviews.csv"));
+  const std::string log = FileText(std::filesystem::path("data/reviews.csv"));
   EXPECT_NE(log.find(";" + path + ";"), std::string::npos) << log;
 }
