@@ -45,7 +45,7 @@ void CountedRelease(void* p) {
   ::operator delete(p);
 }
 
-const std::filesystem::path& Folder() {
+const std::filesystem::path& ExamFolder() {
   static const std::filesystem::path& folder = *new std::filesystem::path([] {
     std::filesystem::path dir = BenchFolder("exam");
     std::filesystem::create_directories(dir / "Base" / "d");
@@ -63,7 +63,7 @@ const std::filesystem::path& Folder() {
 }
 
 void BM_ExamStart(benchmark::State& state) {
-  std::filesystem::current_path(Folder());
+  std::filesystem::current_path(ExamFolder());
   FreshBoard();
   OpenDataFolder("", false);
   char pattern[] = "Base\\*.txt";

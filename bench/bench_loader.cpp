@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kQuestions = 10000;
+constexpr int kLoaderQuestions = 10000;
 
 // A fixed pseudo-random sequence, so that every run measures the same file.
 class Random {
@@ -61,7 +61,7 @@ std::string Text(Random& r, int length, char last) {
 std::string MakeTopic() {
   Random r;
   std::string file;
-  for (int q = 0; q < kQuestions; ++q) {
+  for (int q = 0; q < kLoaderQuestions; ++q) {
     file += Text(r, r.Between(100, 300), '?') + "\r\n";
     int variants = r.Between(3, 6);
     int correct = r.Between(0, variants - 1);
@@ -117,7 +117,7 @@ void BM_LoaderLoadQuestions(benchmark::State& state) {
     topic.UnloadQuestions();
   }
   topic.LoadQuestions(path.data());
-  if (topic.Count != kQuestions) Fail(state, "the loader lost questions");
+  if (topic.Count != kLoaderQuestions) Fail(state, "the loader lost questions");
   SetCounters(state, FileSize());
   topic.UnloadQuestions();
 }
@@ -175,7 +175,7 @@ void BM_LoaderByteByByte(benchmark::State& state) {
     topic.UnloadQuestions();
   }
   LoadByteByByte(&topic, path.c_str());
-  if (topic.Count != kQuestions) Fail(state, "the baseline lost questions");
+  if (topic.Count != kLoaderQuestions) Fail(state, "the baseline lost questions");
   SetCounters(state, FileSize());
   topic.UnloadQuestions();
 }
@@ -185,7 +185,7 @@ BENCHMARK(BM_LoaderByteByByte)->Unit(benchmark::kMillisecond);
 // allocated, zeroed and freed the way the topic does it.
 void BM_LoaderFloor(benchmark::State& state) {
   std::string path = TopicPath();
-  std::vector<QuestionClass*> records(kQuestions);
+  std::vector<QuestionClass*> records(kLoaderQuestions);
   for (auto _ : state) {
     int fd = ::open(path.c_str(), O_RDONLY);
     struct stat st;
@@ -202,7 +202,7 @@ void BM_LoaderFloor(benchmark::State& state) {
     for (QuestionClass* q : records) bank::ReleaseRecord(q);
   }
   state.SetBytesProcessed(state.iterations() * FileSize());
-  state.counters["records"] = kQuestions;
+  state.counters["records"] = kLoaderQuestions;
   state.counters["bytes/record"] = sizeof(QuestionClass);
 }
 BENCHMARK(BM_LoaderFloor)->Unit(benchmark::kMillisecond);

@@ -25,15 +25,15 @@
 
 namespace {
 
-constexpr int kQuestions = 10000;
+constexpr int kQuizQuestions = 10000;
 
-// A topic of kQuestions questions of one or two lines of text and four variants, one of them
+// A topic of kQuizQuestions questions of one or two lines of text and four variants, one of them
 // correct, written once to a temporary file.
 const std::string& TopicFile() {
   static const std::string path = [] {
     auto file = std::filesystem::temp_directory_path() / "exameo-bench-quiz.txt";
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    WriteBenchTopic(out, kQuestions);
+    WriteBenchTopic(out, kQuizQuestions);
     return file.string();
   }();
   return path;
@@ -53,7 +53,7 @@ void StartLargeTopic() {
 // solved and the rounds go on for as long as the benchmark runs.
 void BM_QuizOkPress(benchmark::State& state) {
   StartLargeTopic();
-  if (Topic_test.Count != kQuestions) Fail(state, "the topic did not load");
+  if (Topic_test.Count != kQuizQuestions) Fail(state, "the topic did not load");
   int presses = 0;
   for (auto _ : state) {
     RouteCommand(kCmdOk);

@@ -38,12 +38,6 @@
 
 namespace {
 
-double ThreadCpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
 constexpr int kLines = 100000;
 constexpr int kKeys = 10000;
 constexpr std::int64_t kStart = 1793836800;  // 2026-11-05T00:00:00Z
@@ -75,7 +69,7 @@ void BM_ReviewReplay(benchmark::State& state) {
 BENCHMARK(BM_ReviewReplay)->Unit(benchmark::kMillisecond);
 
 // A working folder with a bank of 20,000 questions and a data folder with the log, made once.
-const std::filesystem::path& Folder() {
+const std::filesystem::path& ReviewFolder() {
   static const std::filesystem::path& folder = *new std::filesystem::path([] {
     std::filesystem::path dir = BenchFolder("review");
     std::filesystem::create_directories(dir / "data");
@@ -112,7 +106,7 @@ const std::filesystem::path& Folder() {
 // half of them questions of the bank (every other one of the first 20,000 keys' worth), half
 // questions no longer in it.
 void EnterWithLog() {
-  std::filesystem::current_path(Folder());
+  std::filesystem::current_path(ReviewFolder());
   std::string pattern = "Base\\*.txt";
   Discipline.UnloadTopics();
   Discipline.LoadDisciplines(pattern.data());

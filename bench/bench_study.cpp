@@ -44,23 +44,17 @@
 
 namespace {
 
-constexpr int kQuestions = 10000;
+constexpr int kStudyQuestions = 10000;
 
-double ThreadCpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-// A working folder with Base\big.txt (kQuestions questions of one or two lines and four
+// A working folder with Base\big.txt (kStudyQuestions questions of one or two lines and four
 // variants, one correct) and a data folder, made once per process and removed at its end.
-const std::filesystem::path& Folder() {
+const std::filesystem::path& StudyFolder() {
   static const std::filesystem::path& folder = *new std::filesystem::path([] {
     std::filesystem::path dir = BenchFolder("study");
     std::filesystem::create_directories(dir / "Base");
     std::filesystem::create_directories(dir / "data");
     std::ofstream out(dir / "Base" / "big.txt", std::ios::binary | std::ios::trunc);
-    WriteBenchTopic(out, kQuestions);
+    WriteBenchTopic(out, kStudyQuestions);
     return dir;
   }());
   return folder;
@@ -73,7 +67,7 @@ std::string ProgressPath() {
 
 // A fresh program in the working folder, every option on, the topic in the catalogue.
 void FreshProgram() {
-  std::filesystem::current_path(Folder());
+  std::filesystem::current_path(StudyFolder());
   FreshBoard();
   OpenDataFolder("data", true);
   session::SetOptions({true, true, true});
@@ -109,7 +103,7 @@ void BM_StudyGradePressRight(benchmark::State& state) {
   FreshProgram();
   fake::SetYesNoAnswer(false);  // start afresh every time
   LoadAndStart();
-  if (Topic_test.Count != kQuestions) Fail(state, "the topic did not load");
+  if (Topic_test.Count != kStudyQuestions) Fail(state, "the topic did not load");
   for (auto _ : state) {
     state.PauseTiming();
     if (bNobodyHome) LoadAndStart();
@@ -146,7 +140,7 @@ void BM_StudyGradePressLogged(benchmark::State& state) {
   }
   files::FlushAppends = false;
   LoadAndStart();
-  if (Topic_test.Count != kQuestions) Fail(state, "the topic did not load");
+  if (Topic_test.Count != kStudyQuestions) Fail(state, "the topic did not load");
   std::vector<double> own, ownCpu;
   for (auto _ : state) {
     if (bNobodyHome) LoadAndStart();
@@ -277,7 +271,7 @@ void BM_StudyLoadExtra(benchmark::State& state) {
   Topic_test.UnloadQuestions();
   session::SetOptions(off);
   fake::ClearDrawLog();
-  if (solved != kQuestions / 2) {
+  if (solved != kStudyQuestions / 2) {
     Fail(state, "the progress did not match");
     return;
   }

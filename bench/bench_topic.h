@@ -3,6 +3,7 @@
 // fresh board in a maximized in-memory main window.
 #pragma once
 
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -17,6 +18,13 @@
 #include "fake/fake_window_system.h"
 #include "quiz/quiz.h"
 #include "shell/globals.h"
+
+// The processor time this thread has used, in milliseconds.
+inline double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
 
 inline void WriteBenchTopic(std::ostream& out, int questions) {
   for (int i = 0; i < questions; ++i) {

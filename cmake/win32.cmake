@@ -48,6 +48,7 @@ if(NOT winmain_count EQUAL 1)
   message(FATAL_ERROR "expected one winmain.cpp in a win32/ folder of src/, found: ${EXAMEO_WINMAIN}")
 endif()
 add_library(exameo_ws_win32 OBJECT ${EXAMEO_WS_WIN32_SOURCES})
+exameo_unity(exameo_ws_win32)
 target_link_libraries(exameo_ws_win32 PUBLIC exameo_core user32 gdi32 comctl32 comdlg32 shell32
                       oleacc oleaut32 ole32 gdiplus)
 

@@ -195,10 +195,13 @@ step_bench() {
 }
 
 step_mingw() {
-  # A fresh Wine prefix (wineboot: about 20 s, mostly waiting) is made while the build runs.
+  # A fresh Wine prefix (wineboot: about 20 s, mostly waiting) is made while the build runs,
+  # kept untouched as the template every fresh prefix of the step is copied from: the session's
+  # and those of the tests that need one of their own (scripts/wine-session.sh).
   local boot=""
-  if [[ ! -f build/mingw/wineprefix/system.reg ]]; then
-    env -u DISPLAY scripts/wine-session.sh --boot build/mingw >/dev/null 2>&1 &
+  if [[ ! -f build/mingw/template/wineprefix/system.reg ]]; then
+    env -u DISPLAY -u EXAMEO_WINE_TEMPLATE scripts/wine-session.sh --boot build/mingw/template \
+      >/dev/null 2>&1 &
     boot=$!
   fi
   build_preset mingw
@@ -210,6 +213,7 @@ step_mingw() {
   [[ -f build/mingw/exameo-$version-setup.exe ]] ||
     fail "the package target made no build/mingw/exameo-$version-setup.exe"
   [[ -z $boot ]] || wait "$boot" || true
+  export EXAMEO_WINE_TEMPLATE=$PWD/build/mingw/template/wineprefix
   # shellcheck source=scripts/wine-session.sh
   source scripts/wine-session.sh build/mingw
   # Each test runs once: a test that fails fails the step (a Win32 test waits, bounded, for what

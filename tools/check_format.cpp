@@ -306,7 +306,7 @@ void ExplainTopicLine(std::string_view text, const std::vector<Piece>& pieces,
 
 // The program's catalogue, for its reading of description files; like the program's own it
 // lives in zeroed static storage.
-DisciplineClass programCatalogue;
+DisciplineClass formatCatalogue;
 
 void Hear(void* context, int first, int last, bank::TopicLines what, int topic) {
   static_cast<ProgramTopics*>(context)->runs.push_back({first, last, what, topic});
@@ -329,15 +329,15 @@ ProgramTopics ReadTopics(std::string_view bytes) {
   bank::TopicObserver observer{Hear, &program};
   bank::TopicObserver* saved = bank::topicObserver;
   bank::topicObserver = &observer;
-  programCatalogue.UnloadTopics();
-  bank::LoadTopicsFromBytes(&programCatalogue, reinterpret_cast<const unsigned char*>(bytes.data()),
+  formatCatalogue.UnloadTopics();
+  bank::LoadTopicsFromBytes(&formatCatalogue, reinterpret_cast<const unsigned char*>(bytes.data()),
                             bytes.size());
   bank::topicObserver = saved;
-  for (int i = 0; i <= programCatalogue.LastTopic && i < kMaxTopics; ++i) {
-    program.paths.push_back(RelativePath(programCatalogue.Topics[i]));
-    program.pathUtf8.push_back(programCatalogue.Topics[i].bPathUtf8);
+  for (int i = 0; i <= formatCatalogue.LastTopic && i < kMaxTopics; ++i) {
+    program.paths.push_back(RelativePath(formatCatalogue.Topics[i]));
+    program.pathUtf8.push_back(formatCatalogue.Topics[i].bPathUtf8);
   }
-  programCatalogue.UnloadTopics();
+  formatCatalogue.UnloadTopics();
   return program;
 }
 

@@ -19,7 +19,7 @@ constexpr int kExitClean = 0;
 constexpr int kExitLosses = 1;
 constexpr int kExitFailed = 2;
 
-int Usage(std::FILE* err, const std::string& complaint) {
+int ExportUsage(std::FILE* err, const std::string& complaint) {
   lang::Write(err, lang::Tr(lang::Id::kExportTryHelp, complaint));
   return kExitFailed;
 }
@@ -76,41 +76,41 @@ int RunExport(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     } else if (options && (arg == "--format" || arg.compare(0, 9, "--format=") == 0)) {
       std::string name;
       if (arg == "--format") {
-        if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kExportFormatNeedsValue));
+        if (i + 1 >= argc) return ExportUsage(err, lang::Tr(lang::Id::kExportFormatNeedsValue));
         name = argv[++i];
       } else {
         name = arg.substr(9);
       }
       format = ParseFormat(name);
       if (format == Format::kUnknown)
-        return Usage(err, lang::Tr(lang::Id::kExportUnknownFormat, name));
-      if (format == Format::kDocx) return Usage(err, lang::Tr(lang::Id::kExportNotWritten, name));
+        return ExportUsage(err, lang::Tr(lang::Id::kExportUnknownFormat, name));
+      if (format == Format::kDocx) return ExportUsage(err, lang::Tr(lang::Id::kExportNotWritten, name));
     } else if (options && (arg == "--questions" || arg == "--topics")) {
       BankKind wanted = arg == "--questions" ? BankKind::kQuestions : BankKind::kTopics;
       if (kind != BankKind::kAuto && kind != wanted)
-        return Usage(err, lang::Tr(lang::Id::kExportKindsExclusive));
+        return ExportUsage(err, lang::Tr(lang::Id::kExportKindsExclusive));
       kind = wanted;
     } else if (options && arg == "-o") {
-      if (i + 1 >= argc) return Usage(err, lang::Tr(lang::Id::kExportOutputNeedsFile));
-      if (haveOutput) return Usage(err, lang::Tr(lang::Id::kExportOutputTwice));
+      if (i + 1 >= argc) return ExportUsage(err, lang::Tr(lang::Id::kExportOutputNeedsFile));
+      if (haveOutput) return ExportUsage(err, lang::Tr(lang::Id::kExportOutputTwice));
       output = argv[++i];
       haveOutput = true;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
-      return Usage(err, lang::Tr(lang::Id::kUnknownOption, arg));
+      return ExportUsage(err, lang::Tr(lang::Id::kUnknownOption, arg));
     } else {
-      if (haveInput) return Usage(err, lang::Tr(lang::Id::kExportOnePath));
+      if (haveInput) return ExportUsage(err, lang::Tr(lang::Id::kExportOnePath));
       input = arg;
       haveInput = true;
     }
   }
-  if (!haveInput) return Usage(err, lang::Tr(lang::Id::kExportNoPath));
-  if (haveOutput && output.empty()) return Usage(err, lang::Tr(lang::Id::kExportOutputNeedsFile));
+  if (!haveInput) return ExportUsage(err, lang::Tr(lang::Id::kExportNoPath));
+  if (haveOutput && output.empty()) return ExportUsage(err, lang::Tr(lang::Id::kExportOutputNeedsFile));
   if (format == Format::kUnknown)
     format = haveOutput ? ByExtension(PathFromUtf8(output)) : Format::kGift;
 
   // A zip on a console is of no use, and a Windows console would mangle its bytes.
   if (format == Format::kXlsx && !haveOutput)
-    return Usage(err, lang::Tr(lang::Id::kExportNeedsOutputFile, ".xlsx"));
+    return ExportUsage(err, lang::Tr(lang::Id::kExportNeedsOutputFile, ".xlsx"));
 
   fs::path inputPath = PathFromUtf8(input);
   std::error_code ec;

@@ -14,6 +14,9 @@
 
 namespace records {
 
+// Whether `c` ends a line (a file whose last byte is not one ends in a cut line).
+inline bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
 class Appends {
  public:
   // Appends `lines` (whole lines with their line ends) to the file at `path` after the lines

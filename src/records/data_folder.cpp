@@ -8,10 +8,6 @@
 namespace records {
 namespace {
 
-bool IsLineEnd(char c) {
-  return c == '\n' || c == '\r';
-}
-
 // What a file that refuses a write is told with: the cause, the file, and that nothing is lost.
 struct FaultWords {
   files::Fault fault;

@@ -3,16 +3,10 @@
 
 #include <algorithm>
 
+#include "records/appends.h"
 #include "records/progress.h"
 
 namespace records {
-namespace {
-
-bool IsLineEnd(char c) {
-  return c == '\n' || c == '\r';
-}
-
-}  // namespace
 
 void TopicProgress::Start(const DataFolder& data, const std::string& fullPath) {
   fullPath_ = fullPath;

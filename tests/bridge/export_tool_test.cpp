@@ -14,6 +14,7 @@
 #include "bridge/host.h"
 #include "bridge/text.h"
 #include "bridge/writers.h"
+#include "import_test_support.h"
 #include "support/scratch.h"
 #include "support/tool_run.h"
 
@@ -21,22 +22,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string W(const std::string& utf8) {
-  std::string bytes;
-  bridge::Utf8ToCp1251(utf8, &bytes);
-  return bytes;
-}
+using importtest::W;
 
 std::string Read(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> Notes(const bridge::Report& r) {
-  std::vector<std::string> out;
-  for (const bridge::Note& n : r.notes) out.push_back(n.input + ":" + std::to_string(n.line));
-  return out;
-}
 
 // A discipline with a good topic, a line the catalogue passes over, an empty topic and one whose
 // file is missing; the good topic has a control character, a blank line (an empty question) and
@@ -85,7 +77,7 @@ TEST(ExportLoad, DescriptionFileThroughTheCatalogueWithEveryLossNoted) {
   EXPECT_EQ(t.questions[2].variants[0].text, "знак");
   EXPECT_FALSE(t.questions[2].variants[0].correct);
   // The control character, then the empty and the missing topic at their description lines.
-  EXPECT_EQ(Notes(report),
+  EXPECT_EQ(importtest::NotePlaces(report),
             (std::vector<std::string>{shown + ":1", "Base/1.txt:4", "Base/1.txt:5"}));
   EXPECT_NE(report.notes[2].Message().find("phys\\missing.txt"), std::string::npos);
 }

@@ -9,6 +9,7 @@
 #include "bridge/reader_support.h"
 #include "bridge/readers.h"
 #include "bridge/writers.h"
+#include "import_test_support.h"
 
 namespace {
 
@@ -56,11 +57,7 @@ ExportBank Science() {
   return b;
 }
 
-std::vector<std::string> Notes(const Report& r) {
-  std::vector<std::string> out;
-  for (const bridge::Note& n : r.notes) out.push_back(n.input + ":" + std::to_string(n.line));
-  return out;
-}
+using importtest::NotePlaces;
 
 TEST(GiftWriter, WritesCategoriesEscapesWeightsAndGuardsAndLeavesOutWhatMoodleRefuses) {
   Report report;
@@ -72,7 +69,7 @@ TEST(GiftWriter, WritesCategoriesEscapesWeightsAndGuardsAndLeavesOutWhatMoodleRe
             "[plain]// не комментарий\n\n"
             "Скидка? {\n=[plain]%5% больше\n~[plain][html]<b>\n}\n\n"
             "$CATEGORY: Наука/Оптика\n\nСвет\n\n");
-  EXPECT_EQ(Notes(report), (std::vector<std::string>{"f1.txt:12", "f2.txt:1", "f2.txt:4"}));
+  EXPECT_EQ(NotePlaces(report), (std::vector<std::string>{"f1.txt:12", "f2.txt:1", "f2.txt:4"}));
 
   // Read back as GIFT: the guards and escapes give the texts as they were.
   bridge::Bank back;
@@ -133,7 +130,7 @@ TEST(CorrectWeights, MoodleFractionsThatSumToAHundred) {
 TEST(MoodleXmlWriter, CategoriesTypesFractionsAndEscapedTexts) {
   Report report;
   std::string xml = bridge::WriteMoodleXml(Science(), &report);
-  EXPECT_EQ(Notes(report), (std::vector<std::string>{"f1.txt:12", "f2.txt:1", "f2.txt:4"}));
+  EXPECT_EQ(NotePlaces(report), (std::vector<std::string>{"f1.txt:12", "f2.txt:1", "f2.txt:4"}));
   pugi::xml_document doc;
   ASSERT_TRUE(doc.load_string(xml.c_str())) << xml;
   std::vector<std::string> types;
@@ -175,7 +172,7 @@ TEST(AikenWriter, OnlySingleAnswerQuestionsAndTasksThatCannotReadAsOptions) {
             "2 + 2 = ?\nA) 4\nB) 5\nANSWER: A\n\n"
             "Скидка?\nA) %5% больше\nB) [html]<b>\nANSWER: A\n\n");
   // Two correct, a card, a single variant, no correct, an empty variant, a card.
-  EXPECT_EQ(Notes(report), (std::vector<std::string>{"f1.txt:4", "f1.txt:8", "f1.txt:12",
+  EXPECT_EQ(NotePlaces(report), (std::vector<std::string>{"f1.txt:4", "f1.txt:8", "f1.txt:12",
                                                      "f2.txt:1", "f2.txt:4", "f3.txt:1"}));
 
   ExportBank b;
@@ -195,7 +192,7 @@ TEST(AikenWriter, OnlySingleAnswerQuestionsAndTasksThatCannotReadAsOptions) {
   EXPECT_EQ(bridge::WriteAiken(b, &second),
             "Я\nA) да\nB) нет\nANSWER: A\n\n"
             "Ja. S. Bach?\nA) да\nB) нет\nANSWER: B\n\n");
-  EXPECT_EQ(Notes(second),
+  EXPECT_EQ(NotePlaces(second),
             (std::vector<std::string>{"q.txt:1", "q.txt:4", "q.txt:7", "q.txt:10", "q.txt:13"}));
 }
 
@@ -212,7 +209,7 @@ TEST(CsvWriter, BomHeaderQuotingAndNumbersSeparatedBySpaces) {
                      "Один;1;a\r\n"
                      "x;;a;b\r\n"
                      "Свет;\r\n");
-  EXPECT_EQ(Notes(report), (std::vector<std::string>{"f2.txt:4"}));
+  EXPECT_EQ(NotePlaces(report), (std::vector<std::string>{"f2.txt:4"}));
 
   ExportBank b;
   Topic t;

@@ -10,11 +10,7 @@ namespace fs = std::filesystem;
 using bridge::ImportFailure;
 using bridge::Refusal;
 
-void Put(const std::string& utf8Name, std::string_view bytes) {
-  fs::path path = bridge::PathFromUtf8(utf8Name);
-  if (path.has_parent_path()) fs::create_directories(path.parent_path());
-  ASSERT_TRUE(bridge::WriteNewFile(path, bytes)) << utf8Name;
-}
+using importtest::Put;
 
 TEST(ImportOutcome, EachInputSaysWhatBecameOfIt) {
   testsupport::ScratchDir scratch;

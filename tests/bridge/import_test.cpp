@@ -16,11 +16,7 @@ using importtest::Snapshot;
 using importtest::W;
 using Shown = std::vector<std::string>;
 
-void Put(const std::string& utf8Name, std::string_view bytes) {
-  fs::path path = bridge::PathFromUtf8(utf8Name);
-  if (path.has_parent_path()) fs::create_directories(path.parent_path());
-  ASSERT_TRUE(bridge::WriteNewFile(path, bytes)) << utf8Name;
-}
+using importtest::Put;
 
 TEST(Import, WritesFilesThatTheProgramReadsBack) {
   testsupport::ScratchDir scratch;

@@ -81,6 +81,20 @@ inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& 
   return files;
 }
 
+// Writes `bytes` at a UTF-8 path (its folders made), as a test's input.
+inline void Put(const std::string& utf8Name, std::string_view bytes) {
+  std::filesystem::path path = bridge::PathFromUtf8(utf8Name);
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
+  ASSERT_TRUE(bridge::WriteNewFile(path, bytes)) << utf8Name;
+}
+
+// "input:line" of each note, for the tests that check where the notes stand.
+inline std::vector<std::string> NotePlaces(const Report& report) {
+  std::vector<std::string> out;
+  for (const bridge::Note& n : report.notes) out.push_back(n.input + ":" + std::to_string(n.line));
+  return out;
+}
+
 // UTF-8 to Windows-1251 bytes, for expected file contents.
 inline std::string W(std::string_view utf8) {
   std::string out;

@@ -20,11 +20,7 @@ std::string Data(const char* name) {
   return FileBytes(fs::path(EXAMEO_BRIDGE_DATA) / "pictures" / name);
 }
 
-void Put(const std::string& name, std::string_view bytes) {
-  fs::path path = bridge::PathFromUtf8(name);
-  if (path.has_parent_path()) fs::create_directories(path.parent_path());
-  ASSERT_TRUE(bridge::WriteNewFile(path, bytes)) << name;
-}
+using importtest::Put;
 
 TEST(Pictures, ARealDecoderOrTheMetafileHeaderDecides) {
   std::string png = Data("red.png");

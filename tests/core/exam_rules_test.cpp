@@ -31,9 +31,7 @@ using testsupport::ReadAll;
 using testsupport::ScratchDir;
 using testsupport::WriteBytes;
 
-std::string C(const char* cp1251Bytes) {
-  return cp1251Bytes;
-}
+using testsupport::C;
 
 // A question whose variants follow `pattern`: '+' right, '-' wrong.
 QuestionClass Question(const char* task, const char* pattern) {

@@ -33,9 +33,7 @@ void FakeStamp(std::int64_t, char out[17]) {
   std::memcpy(out, "2026-12-09 14:00", 17);
 }
 
-std::string C(const char* cp1251Bytes) {
-  return cp1251Bytes;
-}
+using testsupport::C;
 
 class ExamSittingTest : public ::testing::Test {
  protected:

@@ -16,9 +16,9 @@ namespace {
 using testsupport::ScratchDir;
 using testsupport::WriteBytes;
 
-constexpr std::int64_t kDay = review::kDay;
-constexpr std::int64_t kT0 = 1796803200;  // 2026-12-09T00:00:00Z
-constexpr std::int64_t kNow = kT0 + 10 * 3600;
+using review::kDay;
+constexpr std::int64_t kCountsT0 = 1796803200;  // 2026-12-09T08:00:00Z
+constexpr std::int64_t kCountsNow = kCountsT0 + 10 * 3600;
 
 DisciplineClass catalogue;
 
@@ -81,20 +81,20 @@ TEST_F(ReviewCountsTest, DueMistakesRowsAndHistogram) {
   std::string log = review::LogHeader();
   // A0: right 23 hours ago: S 2.3065, due in 2 days at 01:00 tomorrow + 1 day; R now (1 whole
   // day) 0.9468.
-  log += review::LogLine(kT0 - 23 * 3600, "Base\\d1\\a.txt", a0, 3, review::Mode::kTopic);
+  log += review::LogLine(kCountsT0 - 23 * 3600, "Base\\d1\\a.txt", a0, 3, review::Mode::kTopic);
   // A1 (also B's first): wrong two days ago: S 0.212, due yesterday; R now (2 days) 0.6985.
-  log += review::LogLine(kT0 - 2 * kDay, "Base\\d1\\b.txt", a1, 1, review::Mode::kExam);
+  log += review::LogLine(kCountsT0 - 2 * kDay, "Base\\d1\\b.txt", a1, 1, review::Mode::kExam);
   // B1: right ten and seven days ago: S 13.8269, due in 14 days from then, at the end of the
   // 7th day exactly (not within the week); R now (7 days) 0.9397.
-  log += review::LogLine(kT0 - 10 * kDay, "Base\\d1\\b.txt", b1, 3, review::Mode::kTopic);
-  log += review::LogLine(kT0 - 7 * kDay, "Base\\d1\\b.txt", b1, 3, review::Mode::kTopic);
+  log += review::LogLine(kCountsT0 - 10 * kDay, "Base\\d1\\b.txt", b1, 3, review::Mode::kTopic);
+  log += review::LogLine(kCountsT0 - 7 * kDay, "Base\\d1\\b.txt", b1, 3, review::Mode::kTopic);
   // The edited question's old key and a removed question: wrong and overdue, never counted.
-  log += review::LogLine(kT0 - 5 * kDay, "Base\\d2\\c.txt", oldC, 1, review::Mode::kTopic);
-  log += review::LogLine(kT0 - 5 * kDay, "Base\\gone.txt", 0x1234, 1, review::Mode::kTopic);
+  log += review::LogLine(kCountsT0 - 5 * kDay, "Base\\d2\\c.txt", oldC, 1, review::Mode::kTopic);
+  log += review::LogLine(kCountsT0 - 5 * kDay, "Base\\gone.txt", 0x1234, 1, review::Mode::kTopic);
   std::vector<review::KeyState> states = States(log);
   ASSERT_EQ(states.size(), 5u);
 
-  review::Horizon horizon = review::FixedHorizon(kNow, kT0 + kDay);
+  review::Horizon horizon = review::FixedHorizon(kCountsNow, kCountsT0 + kDay);
   review::Counts c = review::Count(states, bank, horizon, 0.9);
   EXPECT_EQ(c.DueToday, 1);  // A1 once, though two topics hold it
   EXPECT_EQ(c.Mistakes, 1);
@@ -134,13 +134,13 @@ TEST_F(ReviewCountsTest, DueAtTheEndOfTodayAndCardsWithoutVariants) {
   review::Bank bank = Scan();
   ASSERT_EQ(bank.Topics[2].Variants, (std::vector<std::uint8_t>{1, 0, 2}));
   const std::vector<std::uint64_t>& keys = bank.Topics[2].Keys;
-  std::int64_t todayEnd = kT0 + kDay;
+  std::int64_t todayEnd = kCountsT0 + kDay;
   std::string log = review::LogHeader();
   // Right at first: S 2.3065, an interval of 2 days.
   log += review::LogLine(todayEnd - 2 * kDay, "c", keys[0], 3, review::Mode::kTopic);
   log += review::LogLine(todayEnd - 2 * kDay - 1, "c", keys[2], 3, review::Mode::kTopic);
   review::Counts c =
-      review::Count(States(log), bank, review::FixedHorizon(kNow, todayEnd), 0.9);
+      review::Count(States(log), bank, review::FixedHorizon(kCountsNow, todayEnd), 0.9);
   EXPECT_EQ(c.DueToday, 1);
   EXPECT_EQ(c.Histogram[0], 1);
   EXPECT_EQ(c.Histogram[1], 1);
@@ -149,14 +149,14 @@ TEST_F(ReviewCountsTest, DueAtTheEndOfTodayAndCardsWithoutVariants) {
 }
 
 TEST(ReviewHorizon, TheEndsOfTheLocalDays) {
-  review::Horizon fixed = review::FixedHorizon(kNow, kT0 + kDay);
-  EXPECT_EQ(fixed.DayEnds[0], kT0 + kDay);
-  EXPECT_EQ(fixed.DayEnds[29], kT0 + 30 * kDay);
+  review::Horizon fixed = review::FixedHorizon(kCountsNow, kCountsT0 + kDay);
+  EXPECT_EQ(fixed.DayEnds[0], kCountsT0 + kDay);
+  EXPECT_EQ(fixed.DayEnds[29], kCountsT0 + 30 * kDay);
   // Whatever the machine's zone, the local days follow on: each end later than the one before
   // by 23 to 25 hours, the first one within a day after now.
-  review::Horizon local = review::LocalHorizon(kNow);
-  EXPECT_GT(local.DayEnds[0], kNow);
-  EXPECT_LE(local.DayEnds[0], kNow + kDay);
+  review::Horizon local = review::LocalHorizon(kCountsNow);
+  EXPECT_GT(local.DayEnds[0], kCountsNow);
+  EXPECT_LE(local.DayEnds[0], kCountsNow + kDay);
   for (int d = 1; d < review::kHistogramDays; ++d) {
     EXPECT_GE(local.DayEnds[d] - local.DayEnds[d - 1], 23 * 3600) << d;
     EXPECT_LE(local.DayEnds[d] - local.DayEnds[d - 1], 25 * 3600) << d;

@@ -28,9 +28,9 @@ namespace {
 
 using review::Entry;
 using review::kDay;
-constexpr std::int64_t kT0 = 1796774400;  // 2026-12-09T00:00:00Z
+constexpr std::int64_t kFitT0 = 1796774400;  // 2026-12-09T00:00:00Z
 
-Entry Line(std::int64_t when, std::uint64_t key, int grade) {
+Entry FitLine(std::int64_t when, std::uint64_t key, int grade) {
   return {when, key, grade, review::Mode::kTopic, "f"};
 }
 
@@ -39,11 +39,11 @@ TEST(ReviewFit, WhatIsPredictedAndHeldOut) {
   // that (still not a whole day after its previous line), then exactly a day after: predicted.
   // Key 2: two lines at one time in file order (the second replayed by the same-day formula),
   // then 3 days later. Key 3: a grade no schedule knows, left out altogether.
-  std::vector<Entry> log = {Line(kT0 + 3 * kDay, 2, 1),   Line(kT0, 1, 3),
-                            Line(kT0 + 3600, 1, 1),       Line(kT0 + 3600 + kDay - 1, 1, 3),
-                            Line(kT0 + 3600 + 2 * kDay - 1, 1, 3), Line(kT0, 2, 1),
-                            Line(kT0, 2, 3),              Line(kT0, 3, 2)};
-  // Line 0 is key 2's last (after both lines at kT0): 3 whole days.
+  std::vector<Entry> log = {FitLine(kFitT0 + 3 * kDay, 2, 1),   FitLine(kFitT0, 1, 3),
+                            FitLine(kFitT0 + 3600, 1, 1),       FitLine(kFitT0 + 3600 + kDay - 1, 1, 3),
+                            FitLine(kFitT0 + 3600 + 2 * kDay - 1, 1, 3), FitLine(kFitT0, 2, 1),
+                            FitLine(kFitT0, 2, 3),              FitLine(kFitT0, 3, 2)};
+  // FitLine 0 is key 2's last (after both lines at kFitT0): 3 whole days.
   review::FitData data = review::PrepareFit(log);
   EXPECT_EQ(data.keys, 2);
   EXPECT_EQ(data.reviews, 2);
@@ -54,7 +54,7 @@ TEST(ReviewFit, WhatIsPredictedAndHeldOut) {
     roles.push_back(l.role);
   }
   EXPECT_EQ(days, (std::vector<int>{-1, 0, 0, 1, -1, 0, 3}));
-  // In time order key 1's prediction (kT0 + 2 days - 1 s + 1 h) comes before key 2's (3 days):
+  // In time order key 1's prediction (kFitT0 + 2 days - 1 s + 1 h) comes before key 2's (3 days):
   // of two, one trains and one is held out.
   EXPECT_EQ(roles, (std::vector<int>{0, 0, 0, 1, 0, 0, 2}));
   EXPECT_EQ(data.train, 1);
@@ -62,10 +62,10 @@ TEST(ReviewFit, WhatIsPredictedAndHeldOut) {
   // The replay with the defaults is the schedule's: key 1's loss is -log of its card's
   // retrievability at the predicted line.
   review::Card c;
-  c.Review(3, kT0);
-  c.Review(1, kT0 + 3600);
-  c.Review(3, kT0 + 3600 + kDay - 1);
-  double r = review::Retrievability(c, kT0 + 3600 + 2 * kDay - 1);
+  c.Review(3, kFitT0);
+  c.Review(1, kFitT0 + 3600);
+  c.Review(3, kFitT0 + 3600 + kDay - 1);
+  double r = review::Retrievability(c, kFitT0 + 3600 + 2 * kDay - 1);
   EXPECT_NEAR(review::Evaluate(data, review::kDefaultParameters).train, -std::log(r), 1e-12);
 }
 

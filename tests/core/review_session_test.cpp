@@ -36,7 +36,7 @@ review::KeyState Graded(std::uint64_t key, std::initializer_list<std::pair<int, 
   return s;
 }
 
-constexpr std::int64_t kNow = 1796810400;  // 2026-12-09T10:00:00Z
+constexpr std::int64_t kSessionNow = 1796810400;  // 2026-12-09T10:00:00Z
 
 TEST(ReviewPlanTest, DueLeastRetrievableFirstMistakesNewestFirstEachQuestionOnceWithinTheLimit) {
   review::Bank bank;
@@ -44,13 +44,13 @@ TEST(ReviewPlanTest, DueLeastRetrievableFirstMistakesNewestFirstEachQuestionOnce
   bank.Topics.push_back({1, "E", "B", "b.txt", {20, 10, 21}});  // 10 again: asked from a.txt
   // Right once: stability 2.3065, due after 2 days; wrong once: 0.212, due after 1 day.
   std::vector<review::KeyState> states = {
-      Graded(10, {{3, kNow - 10 * kDay}}),  // due; t/S 4.3
-      Graded(11, {{3, kNow - 1 * kDay}}),   // due tomorrow at this time: not today
-      Graded(12, {{1, kNow - 2 * kDay}}),   // due; t/S 9.4; a mistake
-      Graded(20, {{3, kNow - 5 * kDay}}),   // due; t/S 2.2
-      Graded(21, {{1, kNow - 3 * kDay}}),   // due; t/S 14.2; a mistake, older
+      Graded(10, {{3, kSessionNow - 10 * kDay}}),  // due; t/S 4.3
+      Graded(11, {{3, kSessionNow - 1 * kDay}}),   // due tomorrow at this time: not today
+      Graded(12, {{1, kSessionNow - 2 * kDay}}),   // due; t/S 9.4; a mistake
+      Graded(20, {{3, kSessionNow - 5 * kDay}}),   // due; t/S 2.2
+      Graded(21, {{1, kSessionNow - 3 * kDay}}),   // due; t/S 14.2; a mistake, older
   };                                        // 13 never answered
-  review::Horizon h = review::FixedHorizon(kNow, kNow + 14 * 3600);
+  review::Horizon h = review::FixedHorizon(kSessionNow, kSessionNow + 14 * 3600);
 
   review::ReviewPlan due = review::PlanReview(states, bank, h, 0.9, review::PlanKind::kDue, 50);
   ASSERT_EQ(due.files, (std::vector<std::string>{"b.txt", "a.txt"}));
@@ -79,7 +79,7 @@ TEST(ReviewPlanTest, DueLeastRetrievableFirstMistakesNewestFirstEachQuestionOnce
   EXPECT_NE(std::find(picks.begin(), picks.end(), std::make_pair(a, 0)), picks.end());
   EXPECT_EQ(std::find(picks.begin(), picks.end(), std::make_pair(1 - a, 0)), picks.end());
   // A mistake answered right since is no mistake any more.
-  states[2] = Graded(12, {{1, kNow - 2 * kDay}, {3, kNow - kDay}});
+  states[2] = Graded(12, {{1, kSessionNow - 2 * kDay}, {3, kSessionNow - kDay}});
   EXPECT_EQ(review::PlanReview(states, bank, h, 0.9, review::PlanKind::kMistakes, 50).picks.size(),
             1u);
   EXPECT_TRUE(review::PlanReview(states, bank, h, 0.9, review::PlanKind::kDue, 0).picks.empty());
@@ -87,7 +87,7 @@ TEST(ReviewPlanTest, DueLeastRetrievableFirstMistakesNewestFirstEachQuestionOnce
 
 // ---- The sessions in the running program ----
 
-std::int64_t gNow = kNow;
+std::int64_t gNow = kSessionNow;
 std::int64_t FakeNow() {
   return gNow;
 }
@@ -104,7 +104,7 @@ class ReviewSessionTest : public ::testing::Test {
     records::NowSeconds = FakeNow;
     records::LocalStamp = FakeStamp;
     records::NowMs = FakeMs;
-    gNow = kNow;
+    gNow = kSessionNow;
     session::ResetExam();
     std::filesystem::create_directory("data");
     // Shuffling the questions is for a topic's drill: a session keeps its order.
@@ -147,13 +147,13 @@ class ReviewSessionTest : public ::testing::Test {
   // The log of the tests below, at 10:00 UTC; the due ones, least retrievable first:
   // O1 (t/S 14.2), M2 (9.4), M0 (4.3), C0 (2.2), O0 (1.3), C1 (0.9); M1 is due tomorrow.
   void WriteLog() {
-    Log("Base\\m.txt", 0, 3, kNow - 10 * kDay);
-    Log("Base\\m.txt", 1, 3, kNow - 1 * kDay);
-    Log("Base\\m.txt", 2, 1, kNow - 2 * kDay);
-    Log("Base\\o.txt", 0, 3, kNow - 3 * kDay);
-    Log("Base\\o.txt", 1, 1, kNow - 3 * kDay);
-    Log("Base\\c.txt", 0, 3, kNow - 5 * kDay);
-    Log("Base\\c.txt", 1, 3, kNow - 2 * kDay);
+    Log("Base\\m.txt", 0, 3, kSessionNow - 10 * kDay);
+    Log("Base\\m.txt", 1, 3, kSessionNow - 1 * kDay);
+    Log("Base\\m.txt", 2, 1, kSessionNow - 2 * kDay);
+    Log("Base\\o.txt", 0, 3, kSessionNow - 3 * kDay);
+    Log("Base\\o.txt", 1, 1, kSessionNow - 3 * kDay);
+    Log("Base\\c.txt", 0, 3, kSessionNow - 5 * kDay);
+    Log("Base\\c.txt", 1, 3, kSessionNow - 2 * kDay);
   }
 
   std::string Task() { return Topic_test.Get(Topic_test.Current)->Task; }
@@ -225,7 +225,7 @@ TEST_F(ReviewSessionTest, TheMenuCountsWhenItOpensAndTheDueSessionRunsToGameOver
     EXPECT_EQ(e.Kind, review::Mode::kReview) << i;
     EXPECT_EQ(e.File, files[i]) << i;
     EXPECT_EQ(e.Grade, grades[i]) << i;
-    EXPECT_EQ(e.When, kNow) << i;
+    EXPECT_EQ(e.When, kSessionNow) << i;
   }
   EXPECT_EQ(entries[7].Key, entries[4].Key);  // O1
   EXPECT_EQ(ReadAll("data/results.csv"),
@@ -296,8 +296,8 @@ TEST_F(ReviewSessionTest, ACardWithoutVariantsIsNeitherLoggedNorCountedNorAsked)
   std::vector<review::Entry> entries = Entries();
   ASSERT_EQ(entries.size(), 1u);
   // A log of an older version that holds K0 anyway: both due, only K1 counted and asked.
-  Log("Base\\k.txt", 0, 3, kNow - 10 * kDay);
-  Log("Base\\k.txt", 1, 3, kNow - 10 * kDay);
+  Log("Base\\k.txt", 0, 3, kSessionNow - 10 * kDay);
+  Log("Base\\k.txt", 1, 3, kSessionNow - 10 * kDay);
   fake::OpenMenu(PreparationMenu);
   EXPECT_EQ(ItemText(kCmdReviewDue), Cp(Cp1251("Повторение на сегодня (1)")));
   ASSERT_TRUE(fake::ChooseMenuItem(bar_, kCmdReviewDue));
@@ -334,7 +334,7 @@ TEST_F(ReviewSessionTest, TheParametersOfExameoIniAreUsedOrIgnoredWithOneWarning
 // the answered question's recall now and the first-answer share for the one never answered.
 TEST_F(ReviewSessionTest, TheForecastLineOfTheExamDialog) {
   EXPECT_EQ(session::ForecastLine(1, -1), Cp(Cp1251("Прогноз: нет данных")));
-  Log("Base\\c.txt", 0, 3, kNow);  // C0 right just now: recalled for sure
+  Log("Base\\c.txt", 0, 3, kSessionNow);  // C0 right just now: recalled for sure
   // C1 never answered: (1 right + 1) / (1 first + 2) = 2/3; the mean 5/6 is 83 %, "хорошо".
   EXPECT_EQ(session::ForecastLine(1, 0), Cp(Cp1251("Прогноз: 83 % (хорошо)")));
   EXPECT_EQ(session::ForecastLine(1, -1), Cp(Cp1251("Прогноз: 83 % (хорошо)")));
@@ -347,7 +347,7 @@ TEST_F(ReviewSessionTest, TheForecastLineOfTheExamDialog) {
 // The knowledge window's view: a forecast per topic and per discipline, and the line that
 // compares the exams' forecasts with their results (exams without one, and drills, left out).
 TEST_F(ReviewSessionTest, TheKnowledgeViewForecastsAndComparesWithTheExams) {
-  Log("Base\\c.txt", 0, 3, kNow);
+  Log("Base\\c.txt", 0, 3, kSessionNow);
   std::string head = records::ResultsHeader();
   WriteBytes("data\\results.csv",
              head + "2026-12-01 10:00;D;T;4;4;3;75,0;1;60;нет;экзамен;75,0;хорошо;70\r\n" +

@@ -31,7 +31,7 @@ void FakeStamp(std::int64_t, char out[17]) {
   std::memcpy(out, "2026-12-08 10:30", 17);
 }
 
-std::string ReadAll(const std::filesystem::path& path) {
+std::string FileText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -154,7 +154,7 @@ TEST_F(StudyFlowTest, MenuHasTheOptionsTicksThemAndKeepsThemAcrossARestart) {
   EXPECT_TRUE(Item(500)->ticked);
   EXPECT_FALSE(Item(501)->ticked);
   EXPECT_TRUE(Item(502)->ticked);
-  EXPECT_EQ(ReadAll("data/exameo.ini"),
+  EXPECT_EQ(FileText("data/exameo.ini"),
             "[options]\r\nshuffle_questions=1\r\nshuffle_answers=0\r\nresume=1\r\n");
   fake::Command(500);  // off again
   EXPECT_FALSE(Item(500)->ticked);
@@ -196,7 +196,7 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   EXPECT_EQ(CurrentTask(), "Q0");
   AnswerCurrent(true);
   EXPECT_EQ(CurrentTask(), "Q1");
-  EXPECT_EQ(ReadAll(NativePath("t.txt")), "");  // no such file: nothing touched beside it
+  EXPECT_EQ(FileText(NativePath("t.txt")), "");  // no such file: nothing touched beside it
   AnswerCurrent(false);
   AnswerCurrent(true);  // round 1 ends: 2 of 3
   EXPECT_EQ(CurrentTask(), "Q1");
@@ -209,7 +209,7 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   fake::SetBoxHook(nullptr);
   EXPECT_EQ(Captions().back(), "Game over");
   EXPECT_EQ(recordsDuringBox, 1u);  // written before the box: closing it loses nothing
-  EXPECT_EQ(ReadAll("data/results.csv"),
+  EXPECT_EQ(FileText("data/results.csv"),
             "\xEF\xBB\xBF"
             "Дата;Дисциплина;Тема;Вопросов в теме;Задано в первом круге;Из них верно;Процент;"
             "Кругов;Длительность, с;Продолжено;Режим;Частичный зачёт, %;Оценка;Прогноз, %\r\n"
@@ -221,7 +221,7 @@ TEST_F(StudyFlowTest, AllOptionsOffKeepTheFileOrderAndRecordTheResult) {
   std::ofstream("data/results.csv", std::ios::app | std::ios::binary) << "2026-12-08 10:31;D";
   Choose();
   for (int i = 0; i < 3; ++i) AnswerCurrent(true);
-  std::string csv = ReadAll("data/results.csv");
+  std::string csv = FileText("data/results.csv");
   EXPECT_NE(
       csv.find("10:31;D\r\n2026-12-08 10:30;Дисциплина;Тема;3;3;3;100,0;1;0;нет;тренировка;;;\r\n"),
       std::string::npos);
@@ -305,7 +305,7 @@ TEST_F(StudyFlowTest, ResumeAcrossARestartAsksOnlyTheRest) {
   ASSERT_FALSE(file.empty());
   std::string full = files::FullPath("Base\\t.txt");
   EXPECT_EQ(file.filename().string(), records::ProgressFileName(full.c_str()));
-  std::string text = ReadAll(file);
+  std::string text = FileText(file);
   EXPECT_EQ(text.substr(0, full.size() + 2), full + "\r\n");
   EXPECT_EQ(text.size(), full.size() + 2 + 2 * 18);  // two solved lines
 
@@ -386,9 +386,9 @@ TEST_F(StudyFlowTest, NoStartsAfreshAndForgets) {
 
   // With resume turned off nothing more is remembered, but "Game over" still forgets.
   fake::Command(502);
-  std::string before = ReadAll(ProgressFile());
+  std::string before = FileText(ProgressFile());
   AnswerCurrent(true);
-  EXPECT_EQ(ReadAll(ProgressFile()), before);
+  EXPECT_EQ(FileText(ProgressFile()), before);
   AnswerCurrent(true);
   EXPECT_EQ(Captions().back(), "Game over");
   EXPECT_TRUE(ProgressFile().empty());
@@ -425,7 +425,7 @@ TEST_F(StudyFlowTest, TornOrForeignProgressFilesAreReadForWhatTheyHold) {
   Choose();
   AnswerCurrent(true);  // Q0 remembered
   std::filesystem::path file = ProgressFile();
-  std::string good = ReadAll(file);
+  std::string good = FileText(file);
   // A power cut in the middle of the next line.
   std::ofstream(file, std::ios::app | std::ios::binary) << "00ab";
   Restart();
@@ -435,7 +435,7 @@ TEST_F(StudyFlowTest, TornOrForeignProgressFilesAreReadForWhatTheyHold) {
   EXPECT_EQ(CurrentTask(), "Q1");
   AnswerCurrent(true);
   // The torn line is gone: the file was written whole with both keys.
-  std::string text = ReadAll(file);
+  std::string text = FileText(file);
   records::ProgressRead read =
       records::ParseProgress(text.data(), text.size(), files::FullPath("Base\\t.txt").c_str());
   EXPECT_EQ(read.keys.size(), 2u);
@@ -510,7 +510,7 @@ TEST_F(StudyFlowTest, AResultsFileOverTheReadLimitShowsItsNewestRecords) {
   gNow = 1007;
   AnswerCurrent(true);
   const std::string fresh = "2026-12-08 10:30;Дисциплина;Тема;1;1;1;100,0;1;7;нет;тренировка;;;\r\n";
-  ASSERT_EQ(ReadAll("data/results.csv"), file + fresh);
+  ASSERT_EQ(FileText("data/results.csv"), file + fresh);
 
   // The tail: the record just written, 99 whole lines and half of one more, left out.
   const std::size_t length = line(10001).size();
@@ -533,7 +533,7 @@ TEST_F(StudyFlowTest, FilesWithCrAloneEndingTheirLinesAreRead) {
   Choose();
   AnswerCurrent(true);  // Q0 remembered
   std::filesystem::path file = ProgressFile();
-  std::string text = ReadAll(file);
+  std::string text = FileText(file);
   std::string crOnly;
   for (char c : text)
     if (c != '\n') crOnly += c;
@@ -555,7 +555,7 @@ TEST_F(StudyFlowTest, FilesWithCrAloneEndingTheirLinesAreRead) {
   EXPECT_EQ(CurrentTask(), "Q1");
   AnswerCurrent(true);
   // The file was whole: the new line is appended to it, not written over it.
-  std::string now = ReadAll(file);
+  std::string now = FileText(file);
   EXPECT_EQ(now.substr(0, crOnly.size()), crOnly);
   EXPECT_EQ(now.size(), crOnly.size() + 18);
   // The record goes after the last CR-ended line, without a line end of its own before it.
@@ -570,7 +570,7 @@ TEST_F(StudyFlowTest, TwoIdenticalQuestionsShareOneProgressKey) {
   Choose();
   AnswerCurrent(true);            // the first Q
   EXPECT_EQ(CurrentTask(), "Q");  // in this run the second is still asked
-  std::string text = ReadAll(ProgressFile());
+  std::string text = FileText(ProgressFile());
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);  // the path and one key
 
   // Continued later, the one key stands for both.
@@ -600,7 +600,7 @@ TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater)
     return seconds;
   };
   quiz(1);
-  const std::string before = ReadAll("data/results.csv");
+  const std::string before = FileText("data/results.csv");
   {
     testsupport::HeldFile held("data\\results.csv");  // a spreadsheet has it open
     ASSERT_TRUE(held.Held());
@@ -610,14 +610,14 @@ TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater)
     EXPECT_TRUE(Has(warning, Cp1251("открыт в другой программе")));
     EXPECT_TRUE(Has(warning, "data\\results.csv"));
     EXPECT_FALSE(Has(warning, Cp1251("папку")));
-    EXPECT_EQ(ReadAll("data/results.csv"), before);
+    EXPECT_EQ(FileText("data/results.csv"), before);
     EXPECT_EQ(shown(), (std::vector<int>{2, 1}));  // shown, though not in the file yet
     quiz(3);
     EXPECT_EQ(Warnings().size(), 1u);  // told once while the file stays held
     EXPECT_EQ(shown(), (std::vector<int>{3, 2, 1}));
   }
   quiz(4);  // free again: the kept records go first, in their order, once
-  EXPECT_EQ(ReadAll("data/results.csv"), before + line(2) + line(3) + line(4));
+  EXPECT_EQ(FileText("data/results.csv"), before + line(2) + line(3) + line(4));
   EXPECT_EQ(shown(), (std::vector<int>{4, 3, 2, 1}));
 
   // Held again when the program closes: it asks, and writes once the file is free.
@@ -635,7 +635,7 @@ TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater)
   ASSERT_EQ(asked.size(), 2u);  // still held after the first Yes
   EXPECT_TRUE(Has(asked[0], Cp1251("открыт в другой программе")));
   EXPECT_TRUE(Has(asked[0], Cp1251("Повторить запись?")));
-  EXPECT_EQ(ReadAll("data/results.csv"), before + line(2) + line(3) + line(4) + line(5));
+  EXPECT_EQ(FileText("data/results.csv"), before + line(2) + line(3) + line(4) + line(5));
   std::size_t boxes = fake::Boxes().size();
   session::Close();  // nothing kept: nothing asked
   EXPECT_EQ(fake::Boxes().size(), boxes);
@@ -648,7 +648,7 @@ TEST_F(StudyFlowTest, RecordsAHeldResultsFileRefusesAreKeptShownAndWrittenLater)
   session::Close();
   EXPECT_EQ(fake::Boxes().size(), boxes + 1);
   third.Release();
-  EXPECT_EQ(ReadAll("data/results.csv"), before + line(2) + line(3) + line(4) + line(5));
+  EXPECT_EQ(FileText("data/results.csv"), before + line(2) + line(3) + line(4) + line(5));
 }
 
 TEST_F(StudyFlowTest, AProgressLineAHeldFileRefusesGoesWithTheNextOne) {
@@ -667,7 +667,7 @@ TEST_F(StudyFlowTest, AProgressLineAHeldFileRefusesGoesWithTheNextOne) {
     AnswerCurrent(false);  // Q2
   }
   AnswerCurrent(true);  // Q3, after Q1's kept line
-  std::string text = ReadAll(file);
+  std::string text = FileText(file);
   records::ProgressRead read =
       records::ParseProgress(text.data(), text.size(), files::FullPath("Base\\t.txt").c_str());
   EXPECT_EQ(read.keys.size(), 3u);
@@ -716,7 +716,7 @@ TEST_F(StudyFlowTest, TheDrillLogsEveryGradingOfEveryRound) {
   gNow += 61;
   AnswerCurrent(false);
   AnswerCurrent(true);
-  EXPECT_EQ(ReadAll("data/reviews.csv"), "\xEF\xBB\xBFВремя;Файл;Ключ;Оценка;Режим\r\n" +
+  EXPECT_EQ(FileText("data/reviews.csv"), "\xEF\xBB\xBFВремя;Файл;Ключ;Оценка;Режим\r\n" +
                                              line("2026-12-09T10:15:00Z", "Q0", '3') +
                                              line("2026-12-09T10:16:01Z", "Q1", '1') +
                                              line("2026-12-09T10:16:01Z", "Q2", '3'));
@@ -725,7 +725,7 @@ TEST_F(StudyFlowTest, TheDrillLogsEveryGradingOfEveryRound) {
   gNow += 86400;
   AnswerCurrent(true);
   EXPECT_EQ(Captions().back(), "Game over");
-  std::string log = ReadAll("data/reviews.csv");
+  std::string log = FileText("data/reviews.csv");
   EXPECT_EQ(log.substr(log.size() - line("", "Q1", '3').size() - 20),
             line("2026-12-10T10:16:01Z", "Q1", '3'));
   std::vector<review::Entry> entries = review::ParseLog(log.data(), log.size()).entries;
@@ -737,7 +737,7 @@ TEST_F(StudyFlowTest, TheDrillLogsEveryGradingOfEveryRound) {
   Restart();
   Choose();
   AnswerCurrent(true);
-  log = ReadAll("data/reviews.csv");
+  log = FileText("data/reviews.csv");
   review::LogRead read = review::ParseLog(log.data(), log.size());
   EXPECT_EQ(read.entries.size(), 5u);
   EXPECT_EQ(read.skipped, 1);
@@ -767,7 +767,7 @@ TEST_F(StudyFlowTest, TheLogFollowsTheDataFolder) {
   AnswerCurrent(true);  // the kept line goes first, then this one
   std::vector<std::string> captions = Captions();
   EXPECT_EQ(std::count(captions.begin(), captions.end(), Cp(Cp1251("Повторение"))), 1);
-  std::string log = ReadAll("data/reviews.csv");
+  std::string log = FileText("data/reviews.csv");
   review::LogRead read = review::ParseLog(log.data(), log.size());
   EXPECT_EQ(read.entries.size(), 2u);
   EXPECT_EQ(read.skipped, 0);
@@ -805,7 +805,7 @@ TEST_F(StudyFlowTest, TheReviewCountsOfAnsweredQuestions) {
   EXPECT_EQ(view.counts.DueToday, 1);
   // Changing an option keeps the section.
   fake::Command(500);
-  EXPECT_EQ(ReadAll("data/exameo.ini"),
+  EXPECT_EQ(FileText("data/exameo.ini"),
             "[options]\r\nresume=0\r\nshuffle_questions=1\r\nshuffle_answers=0\r\n"
             "[review]\r\nretention=0.8\r\n");
   Restart();
@@ -830,6 +830,6 @@ TEST_F(StudyFlowTest, TopicsNamedOutsideWindows1251AreDrilledLoggedAndKept) {
   AnswerCurrent(true);
   std::string full = files::FullPath(files::Path(path.c_str(), true));
   EXPECT_EQ(ProgressFile().filename().string(), records::ProgressFileName(full.c_str()));
-  const std::string log = ReadAll(std::filesystem::path("data/reviews.csv"));
+  const std::string log = FileText(std::filesystem::path("data/reviews.csv"));
   EXPECT_NE(log.find(";" + path + ";"), std::string::npos) << log;
 }

@@ -16,34 +16,34 @@ struct PictureState {
   std::vector<fake::PictureDraw> draws;
   std::vector<fake::PictureWindow> windows;
 };
-PictureState& State() {
+PictureState& Pictures() {
   static PictureState state;
   return state;
 }
 void Draw(HPICTURE picture, Rect rect, bool paint) {
   if (picture == nullptr || !picture->alive) return;
-  State().draws.push_back({picture->path, rect, paint});
+  Pictures().draws.push_back({picture->path, rect, paint});
 }
 }  // namespace
 
 namespace fake {
 void AddPicture(const std::string& path, int width, int height, ws::PictureFault fault) {
-  State().files[path] = {width, height, fault};
+  Pictures().files[path] = {width, height, fault};
 }
-void ResetPictures() { State() = PictureState(); }
+void ResetPictures() { Pictures() = PictureState(); }
 int LivePictures() {
   int n = 0;
-  for (const HPICTURE__& p : State().pictures) n += p.alive ? 1 : 0;
+  for (const HPICTURE__& p : Pictures().pictures) n += p.alive ? 1 : 0;
   return n;
 }
-const std::vector<std::string>& PictureLoads() { return State().loads; }
-const std::vector<PictureDraw>& PictureDraws() { return State().draws; }
-const std::vector<PictureWindow>& PictureWindows() { return State().windows; }
+const std::vector<std::string>& PictureLoads() { return Pictures().loads; }
+const std::vector<PictureDraw>& PictureDraws() { return Pictures().draws; }
+const std::vector<PictureWindow>& PictureWindows() { return Pictures().windows; }
 }  // namespace fake
 
 namespace ws {
 LoadedPicture LoadPicture(const std::string& path) {
-  PictureState& state = State();
+  PictureState& state = Pictures();
   state.loads.push_back(path);
   auto found = state.files.find(path);
   if (found == state.files.end()) return {nullptr, 0, 0, PictureFault::kMissing};
@@ -63,8 +63,8 @@ void ReleasePicture(HPICTURE picture) {
   if (picture != nullptr) picture->alive = false;
 }
 bool OpenPictureWindow(HINSTANCE, HWND owner, const std::string& path, Text title) {
-  if (State().files.count(path) == 0) return false;
-  State().windows.push_back({owner, path, title.bytes != nullptr ? title.bytes : ""});
+  if (Pictures().files.count(path) == 0) return false;
+  Pictures().windows.push_back({owner, path, title.bytes != nullptr ? title.bytes : ""});
   return true;
 }
 }  // namespace ws

@@ -33,6 +33,9 @@ inline std::filesystem::path NativePath(std::string_view cp1251Path) {
 #endif
 }
 
+// A string of Windows-1251 bytes written as escapes in the source ("\xC0..."): marks them so.
+inline std::string C(const char* cp1251Bytes) { return cp1251Bytes; }
+
 // The whole file at the relative Windows-1251 path `path`; empty when there is none.
 inline std::string ReadAll(std::string_view path) {
   std::ifstream in(NativePath(path), std::ios::binary);

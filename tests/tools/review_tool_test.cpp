@@ -15,11 +15,11 @@ namespace {
 
 using testsupport::ToolResult;
 
-ToolResult Review(std::vector<std::string> args) {
+ToolResult RunReview(std::vector<std::string> args) {
   return testsupport::RunToolMain(reviewtool::Run, "exameo-review", std::move(args));
 }
 
-void Put(const std::string& path, const std::string& bytes) {
+void PutFile(const std::string& path, const std::string& bytes) {
   std::filesystem::path p(path);
   if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
   std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
@@ -40,8 +40,8 @@ const std::string kLog = std::string(kHead) +
 
 TEST(ReviewTool, TwoKeysFromAHandCheckedLog) {
   testsupport::ScratchDir dir;
-  Put("reviews.csv", kLog);
-  ToolResult r = Review({"--now", "2026-12-09T10:15:00Z", "reviews.csv"});
+  PutFile("reviews.csv", kLog);
+  ToolResult r = RunReview({"--now", "2026-12-09T10:15:00Z", "reviews.csv"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
@@ -60,44 +60,44 @@ TEST(ReviewTool, TwoKeysFromAHandCheckedLog) {
 
 TEST(ReviewTool, RetentionFromTheCommandLineOrTheFolder) {
   testsupport::ScratchDir dir;
-  Put("data/reviews.csv", kLog);
+  PutFile("data/reviews.csv", kLog);
   // At 0.8 the first key's interval is 0.661416525650319 * 3.3159598 = 2.19 days: 2.
-  ToolResult r = Review({"--retention", "0.8", "--now", "2026-12-09T10:15:00Z", "data"});
+  ToolResult r = RunReview({"--retention", "0.8", "--now", "2026-12-09T10:15:00Z", "data"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("\"retention\": 0.8,"), std::string::npos);
   EXPECT_NE(r.out.find("\"due\": \"2026-12-07T09:30:00Z\""), std::string::npos) << r.out;
 
-  Put("data/exameo.ini", "[options]\r\nresume=1\r\n[review]\r\nretention=0.8\r\n");
-  r = Review({"--now", "2026-12-09T10:15:00Z", "data"});
+  PutFile("data/exameo.ini", "[options]\r\nresume=1\r\n[review]\r\nretention=0.8\r\n");
+  r = RunReview({"--now", "2026-12-09T10:15:00Z", "data"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("\"retention\": 0.8,"), std::string::npos);
   EXPECT_NE(r.out.find("\"due\": \"2026-12-07T09:30:00Z\""), std::string::npos) << r.out;
   // The command line wins over the folder's file.
-  r = Review({"--now", "2026-12-09T10:15:00Z", "--retention", "0.9", "data"});
+  r = RunReview({"--now", "2026-12-09T10:15:00Z", "--retention", "0.9", "data"});
   EXPECT_NE(r.out.find("\"due\": \"2026-12-06T09:30:00Z\""), std::string::npos) << r.out;
   // Without --now the clock is read: the time is well formed.
-  r = Review({"data/reviews.csv"});
+  r = RunReview({"data/reviews.csv"});
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out.find("{\"now\": \"20"), 0u) << r.out;
 }
 
 TEST(ReviewTool, AnEmptyOrForeignLogListsNothing) {
   testsupport::ScratchDir dir;
-  Put("reviews.csv", kHead);
-  ToolResult r = Review({"--now", "2026-12-09T10:15:00Z", "reviews.csv"});
+  PutFile("reviews.csv", kHead);
+  ToolResult r = RunReview({"--now", "2026-12-09T10:15:00Z", "reviews.csv"});
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out,
             "{\"now\": \"2026-12-09T10:15:00Z\", \"retention\": 0.9, \"parameters\": "
             "\"default\", \"questions\": [], \"skipped\": 0}\n");
-  Put("reviews.csv", "a;b\nc\r\n\x01\x02");
-  r = Review({"--now", "2026-12-09T10:15:00Z", "reviews.csv"});
+  PutFile("reviews.csv", "a;b\nc\r\n\x01\x02");
+  r = RunReview({"--now", "2026-12-09T10:15:00Z", "reviews.csv"});
   EXPECT_EQ(r.code, 0);
   EXPECT_NE(r.out.find("\"questions\": [], \"skipped\": 3}"), std::string::npos) << r.out;
 }
 
 TEST(ReviewTool, WrongCommandLinesAndUnreadableLogsExitTwo) {
   testsupport::ScratchDir dir;
-  Put("reviews.csv", kLog);
+  PutFile("reviews.csv", kLog);
   std::filesystem::create_directory("empty");
   const std::vector<std::vector<std::string>> bad = {
       {},
@@ -115,16 +115,16 @@ TEST(ReviewTool, WrongCommandLinesAndUnreadableLogsExitTwo) {
       {"empty"},  // a folder without a log
   };
   for (const std::vector<std::string>& args : bad) {
-    ToolResult r = Review(args);
+    ToolResult r = RunReview(args);
     std::string shown;
     for (const std::string& a : args) shown += a + " ";
     EXPECT_EQ(r.code, 2) << shown;
     EXPECT_EQ(r.out, "") << shown;
     EXPECT_EQ(r.err.rfind("exameo-review: ", 0), 0u) << shown << r.err;
   }
-  EXPECT_NE(Review({"missing.csv"}).err.find("cannot read the review log missing.csv"),
+  EXPECT_NE(RunReview({"missing.csv"}).err.find("cannot read the review log missing.csv"),
             std::string::npos);
-  ToolResult help = Review({"--help"});
+  ToolResult help = RunReview({"--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_EQ(help.out.rfind("Usage: exameo-review", 0), 0u);
 }

@@ -18,7 +18,7 @@
 namespace {
 
 // Runs `action` once the modal dialog is up, inside its own message loop.
-std::function<void(HWND)> gWhileUp;
+std::function<void(HWND)> gWhileExamUp;
 int gTicksShown = 0;
 void CALLBACK WhenUp(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND dialog = ExamDialog();
@@ -30,14 +30,14 @@ void CALLBACK WhenUp(HWND, UINT, UINT_PTR timer, DWORD) {
       GetForegroundWindow() == dialog && focus != nullptr && IsChild(dialog, focus);
   if (!settled && ++gTicksShown < 60) return;
   KillTimer(nullptr, timer);
-  auto action = std::move(gWhileUp);
-  gWhileUp = nullptr;
+  auto action = std::move(gWhileExamUp);
+  gWhileExamUp = nullptr;
   if (action) action(dialog);
 }
 
 // Opens the dialog through the menu command and acts in it while it is up.
 void WithDialog(std::function<void(HWND)> action) {
-  gWhileUp = std::move(action);
+  gWhileExamUp = std::move(action);
   gTicksShown = 0;
   SetTimer(nullptr, 0, 50, WhenUp);
   PostMessageW(MainWindow(), WM_COMMAND, 504, 0);

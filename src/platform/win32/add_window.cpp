@@ -1,5 +1,6 @@
 // The Open dialog for question files, dropped files and the report "Добавление вопросов".
 #include "platform/win32/add_window.h"
+#include "platform/win32/cp1251_win32.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -13,16 +14,6 @@ namespace {
 
 HWND gReport = nullptr;
 
-std::wstring WideFromUtf8(const std::string& utf8) {
-  std::wstring wide;
-  if (utf8.empty()) return wide;
-  int length =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  if (length <= 0) return wide;
-  wide.resize(static_cast<std::size_t>(length));
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-  return wide;
-}
 
 // A path as UTF-8, as the import reads it.
 std::string Utf8FromPath(const std::filesystem::path& path) {
@@ -45,7 +36,7 @@ void FillReport(HWND report, const ws::AddReportView& added) {
   std::string text;
   if (added.lines != nullptr)
     for (const std::string& line : *added.lines) text += line + "\r\n";
-  SetDlgItemTextW(report, kAddLines, WideFromUtf8(text).c_str());
+  SetDlgItemTextW(report, kAddLines, cp1251::WideFromUtf8(text).c_str());
   bool canOpen = added.canOpen;
   HWND open = GetDlgItem(report, kAddOpen);
   HWND close = GetDlgItem(report, IDCANCEL);
@@ -79,7 +70,7 @@ INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 std::wstring OpenFilesFilter(const std::string& filters) {
-  return WideFromUtf8(filters);
+  return cp1251::WideFromUtf8(filters);
 }
 
 std::vector<std::string> ChosenPaths(const wchar_t* buffer) {

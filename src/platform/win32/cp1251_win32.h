@@ -25,6 +25,19 @@ inline std::wstring ToWide(const char* text, unsigned codePage = 1251) {
   return wide;
 }
 
+// UTF-8 bytes (a path, a report's text, an Open dialog's filters with their NULs) as UTF-16,
+// every byte of the string converted.
+inline std::wstring WideFromUtf8(const std::string& utf8) {
+  std::wstring wide;
+  if (utf8.empty()) return wide;
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  if (n <= 0) return wide;
+  wide.resize(static_cast<std::size_t>(n));
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
+
 // A bank text (Windows-1251, or UTF-8 from a file with the byte order mark) as UTF-16; an
 // ill-formed UTF-8 sequence is one U+FFFD, whatever the system's converter would make of it.
 inline std::wstring TextToWide(const char* text, bool utf8) {

@@ -160,7 +160,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 // ---- The report ----
 
-HWND gReport = nullptr;
+HWND gExamReport = nullptr;
 
 // The report's "Работа над ошибками" calls what the report it shows was handed, kept with the
 // dialog (DWLP_USER).
@@ -194,7 +194,7 @@ void FillReport(HWND report, const ws::ExamReportView& r) {
 
 void NoDrill() {}
 
-INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK ExamReportProc(HWND report, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
       HWND list = GetDlgItem(report, kReportList);
@@ -244,7 +244,7 @@ INT_PTR CALLBACK ReportProc(HWND report, UINT message, WPARAM wParam, LPARAM lPa
                  : FALSE;
     }
     case WM_DESTROY:
-      if (gReport == report) gReport = nullptr;
+      if (gExamReport == report) gExamReport = nullptr;
       return FALSE;
     default:
       return FALSE;
@@ -258,13 +258,13 @@ HWND ExamDialog() {
 }
 
 HWND ExamReport() {
-  return gReport;
+  return gExamReport;
 }
 
 bool ExamReportMessage(MSG* message) {
-  if (gReport == nullptr || !IsWindow(gReport)) return false;
-  if (message->hwnd != gReport && !IsChild(gReport, message->hwnd)) return false;
-  return IsDialogMessageW(gReport, message) != 0;
+  if (gExamReport == nullptr || !IsWindow(gExamReport)) return false;
+  if (message->hwnd != gExamReport && !IsChild(gExamReport, message->hwnd)) return false;
+  return IsDialogMessageW(gExamReport, message) != 0;
 }
 
 namespace ws {
@@ -306,10 +306,10 @@ void OpenExamDialog(HINSTANCE instance, HWND owner, const ExamDialogCalls& calls
 }
 
 void OpenExamReport(HINSTANCE instance, HWND owner, const ExamReportView& report) {
-  if (gReport != nullptr && IsWindow(gReport)) {
-    FillReport(gReport, report);
-    ShowWindow(gReport, SW_SHOW);
-    SetForegroundWindow(gReport);
+  if (gExamReport != nullptr && IsWindow(gExamReport)) {
+    FillReport(gExamReport, report);
+    ShowWindow(gExamReport, SW_SHOW);
+    SetForegroundWindow(gExamReport);
     return;
   }
   InitControls();
@@ -323,11 +323,11 @@ void OpenExamReport(HINSTANCE instance, HWND owner, const ExamReportView& report
   t.Item(L"BUTTON", drill.c_str(), BS_PUSHBUTTON | WS_TABSTOP, 211, 239, 100, 14,
          kReportDrill);
   t.Item(L"BUTTON", L"Закрыть", BS_DEFPUSHBUTTON | WS_TABSTOP, 315, 239, 58, 14, IDCANCEL);
-  gReport = CreateDialogIndirectParamW(instance, t.Get(), owner, ReportProc,
+  gExamReport = CreateDialogIndirectParamW(instance, t.Get(), owner, ExamReportProc,
                                        reinterpret_cast<LPARAM>(&report));
-  if (gReport == nullptr) return;
-  ShowWindow(gReport, SW_SHOW);
-  SetFocus(GetDlgItem(gReport, kReportList));
+  if (gExamReport == nullptr) return;
+  ShowWindow(gExamReport, SW_SHOW);
+  SetFocus(GetDlgItem(gExamReport, kReportList));
 }
 
 }  // namespace ws

@@ -36,16 +36,6 @@ bool StartGdiplus() {
   return started;
 }
 
-std::wstring WideFromUtf8(const std::string& utf8) {
-  std::wstring wide;
-  if (utf8.empty()) return wide;
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
-  if (n <= 0) return wide;
-  wide.resize(static_cast<std::size_t>(n));
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
 
 void Free(HPICTURE p) {
   if (p == nullptr) return;
@@ -317,7 +307,7 @@ LoadedPicture LoadPicture(const std::string& path) {
     return out;
   }
   IStream* stream = nullptr;
-  out.fault = ReadFile(WideFromUtf8(path), &stream);
+  out.fault = ReadFile(cp1251::WideFromUtf8(path), &stream);
   if (out.fault != PictureFault::kNone) return out;
   HPICTURE p = new (std::nothrow) HPICTURE__;
   if (p == nullptr) {

@@ -25,12 +25,12 @@ struct ResultsState {
 };
 ResultsState gResults;
 
-// Every length here is written for 96 DPI and scaled to the display's by Px.
+// Every length here is written for 96 DPI and scaled to the display's by ResultsPx.
 using listchart::GuiFont;
 using listchart::kMargin;
 using listchart::TextAt;
 
-int Px(int length) {
+int ResultsPx(int length) {
   return dpi::Scale(length, gResults.parts.dpi);
 }
 
@@ -42,11 +42,11 @@ std::wstring Tenths(int tenths) {
 }
 
 // The columns, in the order of results.csv.
-struct Column {
+struct ResultsColumn {
   const wchar_t* title;
   bool right;  // numbers are aligned right
 };
-constexpr Column kColumns[] = {
+constexpr ResultsColumn kResultsColumns[] = {
     {L"Дата", false},
     {L"Дисциплина", false},
     {L"Тема", false},
@@ -61,7 +61,7 @@ constexpr Column kColumns[] = {
     {L"Частичный зачёт, %", true},
     {L"Оценка", false},
 };
-constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
+constexpr int kResultsColumnCount = static_cast<int>(std::size(kResultsColumns));
 
 std::wstring Cell(const records::ResultRecord& r, int column) {
   switch (column) {
@@ -106,13 +106,13 @@ int TextWidth(std::wstring text) {
 // show the shape), capped, then narrowed to the list's width: titles first, then texts.
 void FitColumns() {
   if (gResults.parts.list == nullptr) return;
-  int title[kColumnCount], content[kColumnCount];
-  for (int c = 0; c < kColumnCount; ++c) {
-    title[c] = TextWidth(kColumns[c].title) + Px(kColumnTitlePadding);
+  int title[kResultsColumnCount], content[kResultsColumnCount];
+  for (int c = 0; c < kResultsColumnCount; ++c) {
+    title[c] = TextWidth(kResultsColumns[c].title) + ResultsPx(kColumnTitlePadding);
     content[c] = 0;
     std::size_t rows = gResults.records.size() < 500 ? gResults.records.size() : 500;
     for (std::size_t i = 0; i < rows; ++i) {
-      int cell = TextWidth(Cell(gResults.records[i], c)) + Px(kColumnCellPadding);
+      int cell = TextWidth(Cell(gResults.records[i], c)) + ResultsPx(kColumnCellPadding);
       if (cell > content[c]) content[c] = cell;
     }
   }
@@ -129,12 +129,12 @@ void FitColumns() {
   int rows = static_cast<int>(gResults.records.size());
   if (rows > 0 && !SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)))
     row = RECT{};
-  int widths[kColumnCount];
-  FitColumnWidths(title, content, widths, kColumnCount,
+  int widths[kResultsColumnCount];
+  FitColumnWidths(title, content, widths, kResultsColumnCount,
                   ColumnRoom(width, client.bottom, header.bottom - header.top,
                              row.bottom - row.top, rows, bar),
                   gResults.parts.dpi);
-  for (int c = 0; c < kColumnCount; ++c)
+  for (int c = 0; c < kResultsColumnCount; ++c)
     SendMessageW(gResults.parts.list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), widths[c]);
 }
 
@@ -171,7 +171,7 @@ void Select(int index) {
                reinterpret_cast<LPARAM>(&state));
 }
 
-void Reload() {
+void ReloadResults() {
   gResults.records =
       gResults.read != nullptr ? gResults.read() : std::vector<records::ResultRecord>{};
   FillList();
@@ -193,13 +193,13 @@ const wchar_t* EmptyChartText() {
   return gResults.records.empty() ? kNoAttemptsText : kChooseAttemptText;
 }
 
-void PaintChart(HDC dc, RECT area) {
+void PaintResultsChart(HDC dc, RECT area) {
   PaintResultsChart(dc, area, gResults.parts.dpi, gResults.bars, gResults.caption.c_str(),
                     EmptyChartText());
 }
 
-LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return listchart::ChartMessage(window, message, wParam, lParam, PaintChart);
+LRESULT CALLBACK ResultsChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return listchart::ChartMessage(window, message, wParam, lParam, PaintResultsChart);
 }
 
 LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -251,7 +251,7 @@ HWND ResultsWindow() {
 
 void PaintResultsChart(HDC dc, RECT area, int dpi, const records::Chart& chart,
                        const wchar_t* caption, const wchar_t* empty) {
-  auto Px = [dpi](int length) { return dpi::Scale(length, dpi); };
+  auto ResultsPx = [dpi](int length) { return dpi::Scale(length, dpi); };
   HBRUSH background = CreateSolidBrush(kChartBackground);
   FillRect(dc, &area, background);
   DeleteObject(background);
@@ -260,15 +260,15 @@ void PaintResultsChart(HDC dc, RECT area, int dpi, const records::Chart& chart,
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 0));
 
-  RECT title{area.left + Px(8), area.top + Px(2), area.right - Px(8), area.top + Px(22)};
+  RECT title{area.left + ResultsPx(8), area.top + ResultsPx(2), area.right - ResultsPx(8), area.top + ResultsPx(22)};
   if (caption != nullptr && *caption != 0)
     TextAt(dc, caption, title, DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS);
 
-  const int left = area.left + Px(kChartLeft);
-  const int right = area.right - Px(kChartRight);
-  const int top = area.top + Px(kChartTop);
-  const int bottom = area.bottom - Px(kChartBottom);
-  if (right - left < records::kChartBars || bottom - top < Px(10)) {
+  const int left = area.left + ResultsPx(kChartLeft);
+  const int right = area.right - ResultsPx(kChartRight);
+  const int top = area.top + ResultsPx(kChartTop);
+  const int bottom = area.bottom - ResultsPx(kChartBottom);
+  if (right - left < records::kChartBars || bottom - top < ResultsPx(10)) {
     SelectObject(dc, oldFont);
     return;  // too small to draw anything readable
   }
@@ -283,7 +283,7 @@ void PaintResultsChart(HDC dc, RECT area, int dpi, const records::Chart& chart,
     MoveToEx(dc, left, y, nullptr);
     LineTo(dc, right, y);
     SelectObject(dc, oldPen);
-    RECT label{area.left, y - Px(8), left - Px(4), y + Px(8)};
+    RECT label{area.left, y - ResultsPx(8), left - ResultsPx(4), y + ResultsPx(8)};
     TextAt(dc, std::to_wstring(percent) + L"%", label, DT_RIGHT | DT_VCENTER);
   }
   HGDIOBJ oldPen = SelectObject(dc, axis);
@@ -312,7 +312,7 @@ void PaintResultsChart(HDC dc, RECT area, int dpi, const records::Chart& chart,
   const int barWidth = slot * 2 / 3 > 0 ? slot * 2 / 3 : 1;
   // Dates under every bar where they fit, else under every few (the newest always) and under
   // the selected one.
-  const int step = (Px(kChartDateWidth) + slot - 1) / slot;
+  const int step = (ResultsPx(kChartDateWidth) + slot - 1) / slot;
   HBRUSH bar = CreateSolidBrush(kChartBarColour);
   HBRUSH picked = CreateSolidBrush(kChartSelectedColour);
   HBRUSH examBar = CreateSolidBrush(kChartExamColour);
@@ -325,15 +325,15 @@ void PaintResultsChart(HDC dc, RECT area, int dpi, const records::Chart& chart,
     const std::wstring names[] = {cp1251::ToWide(records::KindWord(records::Kind::kTopic), CP_UTF8),
                                   cp1251::ToWide(records::KindWord(records::Kind::kExam), CP_UTF8)};
     HBRUSH swatches[] = {bar, examBar};
-    int x = area.right - Px(8);
+    int x = area.right - ResultsPx(8);
     for (int k = 1; k >= 0; --k) {
       RECT measure{0, 0, 0, 0};
       DrawTextW(dc, names[k].c_str(), -1, &measure, DT_CALCRECT | DT_SINGLELINE);
-      RECT name{x - measure.right, area.top + Px(2), x, area.top + Px(22)};
+      RECT name{x - measure.right, area.top + ResultsPx(2), x, area.top + ResultsPx(22)};
       TextAt(dc, names[k].c_str(), name, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-      RECT swatch{name.left - Px(16), area.top + Px(7), name.left - Px(4), area.top + Px(17)};
+      RECT swatch{name.left - ResultsPx(16), area.top + ResultsPx(7), name.left - ResultsPx(4), area.top + ResultsPx(17)};
       FillRect(dc, &swatch, swatches[k]);
-      x = swatch.left - Px(12);
+      x = swatch.left - ResultsPx(12);
     }
   }
   const int count = chart.Count < records::kChartBars ? chart.Count : records::kChartBars;
@@ -347,17 +347,17 @@ void PaintResultsChart(HDC dc, RECT area, int dpi, const records::Chart& chart,
     if (height > 0)
       FillRect(dc, &filled, i == chart.Selected ? picked : chart.Exam[i] ? examBar : bar);
     // The percent above the bar (whole numbers where the slot is narrow), its date below.
-    std::wstring value = slot >= Px(36) ? Tenths(tenths) : std::to_wstring((tenths + 5) / 10);
-    RECT above{left + i * slot, bottom - height - Px(16), left + (i + 1) * slot, bottom - height};
+    std::wstring value = slot >= ResultsPx(36) ? Tenths(tenths) : std::to_wstring((tenths + 5) / 10);
+    RECT above{left + i * slot, bottom - height - ResultsPx(16), left + (i + 1) * slot, bottom - height};
     TextAt(dc, value, above, DT_CENTER | DT_BOTTOM);
     if (i == chart.Selected || (count - 1 - i) % step == 0) {
       std::wstring day, time;
       ChartDate(chart.When[i], &day, &time);
       const int middle = left + i * slot + slot / 2;
       const int half = step * slot / 2 > slot / 2 ? step * slot / 2 : slot / 2;
-      RECT below{middle - half, bottom + Px(3), middle + half, bottom + Px(19)};
+      RECT below{middle - half, bottom + ResultsPx(3), middle + half, bottom + ResultsPx(19)};
       TextAt(dc, day, below, DT_CENTER | DT_TOP);
-      RECT second{middle - half, bottom + Px(18), middle + half, bottom + Px(34)};
+      RECT second{middle - half, bottom + ResultsPx(18), middle + half, bottom + ResultsPx(34)};
       TextAt(dc, time, second, DT_CENTER | DT_TOP);
     }
   }
@@ -396,12 +396,12 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner, int dpi,
   if (gResults.parts.window != nullptr && IsWindow(gResults.parts.window)) {
     gResults.read = read;
     // The records may have grown since it opened.
-    Reload();
+    ReloadResults();
     listchart::BringBack(gResults.parts.window);
     return;
   }
   if (!listchart::RegisterClasses(instance, kResultsClass, ResultsProc, kResultsChartClass,
-                                  ChartProc))
+                                  ResultsChartProc))
     return;
   // As large as the records need (below) but never beyond the screen's work area. The list
   // holds no texts of its own (LVS_OWNERDATA): it asks for each cell it shows.
@@ -412,8 +412,8 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner, int dpi,
   gResults.parts = parts;
   gResults.read = read;
   const HWND window = parts.window;
-  for (int c = 0; c < kColumnCount; ++c)  // fitted later
-    listchart::AddColumn(parts.list, dpi, c, kColumns[c].title, 60, kColumns[c].right);
+  for (int c = 0; c < kResultsColumnCount; ++c)  // fitted later
+    listchart::AddColumn(parts.list, dpi, c, kResultsColumns[c].title, 60, kResultsColumns[c].right);
   RECT work{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   RECT placed{};
@@ -421,18 +421,18 @@ void OpenResultsWindow(HINSTANCE instance, HWND owner, int dpi,
   int width = placed.right - placed.left, height = placed.bottom - placed.top;
   int x = placed.left, y = placed.top;
   Layout();
-  Reload();
+  ReloadResults();
   // Wide enough for every column's title whole beside the texts' share, where the screen
   // allows: at the default width, titles are cut only on a small screen.
   // (A few pixels spare: the fitting shares the room out in whole pixels.)
   int wanted =
-      GetSystemMetrics(SM_CXVSCROLL) + 4 * GetSystemMetrics(SM_CXEDGE) + 2 * Px(kMargin) + Px(16);
+      GetSystemMetrics(SM_CXVSCROLL) + 4 * GetSystemMetrics(SM_CXEDGE) + 2 * ResultsPx(kMargin) + ResultsPx(16);
   const std::size_t rows = gResults.records.size() < 500 ? gResults.records.size() : 500;
-  for (int c = 0; c < kColumnCount; ++c) {
-    int need = TextWidth(kColumns[c].title) + Px(kColumnTitlePadding);
+  for (int c = 0; c < kResultsColumnCount; ++c) {
+    int need = TextWidth(kResultsColumns[c].title) + ResultsPx(kColumnTitlePadding);
     for (std::size_t i = 0; i < rows; ++i) {
-      int cell = TextWidth(Cell(gResults.records[i], c)) + Px(kColumnCellPadding);
-      if (cell > Px(kKeptTextWidth)) cell = Px(kKeptTextWidth);
+      int cell = TextWidth(Cell(gResults.records[i], c)) + ResultsPx(kColumnCellPadding);
+      if (cell > ResultsPx(kKeptTextWidth)) cell = ResultsPx(kKeptTextWidth);
       if (cell > need) need = cell;
     }
     wanted += need;
