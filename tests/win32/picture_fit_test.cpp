@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "platform/window_system.h"
 #include "support/noise_png.h"
+#include "win32_test_support.h"
 
 namespace {
 
@@ -42,28 +44,15 @@ const FitCase kCases[] = {
 
 // The fitted picture drawn at its size over black, as RGB rows.
 std::vector<unsigned char> DrawnOverBlack(HPICTURE picture, int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  PatBlt(dc, 0, 0, width, height, BLACKNESS);
-  ws::DrawPicture(dc, picture, {0, 0, width, height});
-  GdiFlush();
+  const std::vector<std::uint32_t> pixels = Render(width, height, [&](HDC dc) {
+    PatBlt(dc, 0, 0, width, height, BLACKNESS);
+    ws::DrawPicture(dc, picture, {0, 0, width, height});
+  });
   std::vector<unsigned char> rgb;
-  const auto* bgra = static_cast<const unsigned char*>(bits);
-  for (int i = 0; i < width * height; ++i) {
-    rgb.insert(rgb.end(), {bgra[i * 4 + 2], bgra[i * 4 + 1], bgra[i * 4]});
+  for (std::uint32_t p : pixels) {
+    rgb.insert(rgb.end(), {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
+                           static_cast<unsigned char>(p)});
   }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
   return rgb;
 }
 

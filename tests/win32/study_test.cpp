@@ -494,34 +494,6 @@ int SelectedPixels(const std::vector<std::uint32_t>& pixels, int width, int heig
   return count;
 }
 
-// Draws into a white 32-bit bitmap of the given size and returns its pixels, top row first.
-template <class Paint>
-std::vector<std::uint32_t> Render(int width, int height, Paint paint) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  EXPECT_NE(bitmap, nullptr);
-  std::vector<std::uint32_t> pixels;
-  if (bitmap != nullptr) {
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    paint(dc);
-    GdiFlush();
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    pixels.assign(p, p + width * height);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(dc);
-  return pixels;
-}
-
 // In a 544 × 276 area the plot is 544 - 48 - 16 = 480 wide, 20 slots of 24 pixels with bars
 // 16 wide from 4 pixels into the slot; and 276 - 40 - 36 = 200 high, so a bar is two pixels per
 // percent. The middle of slot i is at x = 48 + 24 i + 12.

@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -153,3 +156,32 @@ class MessageSpy {
   std::vector<WPARAM> chars_;
   std::vector<bool> startsWithChooser_;
 };
+
+// Draws with `paint(dc)` into a 32-bit bitmap of the given size (black until painted) and returns
+// its pixels, top row first (0x00RRGGBB).
+template <class Paint>
+inline std::vector<std::uint32_t> Render(int width, int height, Paint paint) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  EXPECT_NE(bitmap, nullptr);
+  std::vector<std::uint32_t> pixels;
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    paint(dc);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    pixels.assign(p, p + width * height);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(dc);
+  return pixels;
+}
