@@ -48,12 +48,20 @@ void AppendText(std::string* out, const char* text, bool isUtf8 = false) {
 }
 
 // A UTF-8 field back in Windows-1251, cut to the record's capacity; held in UTF-8 (cut at a
-// character, and true returned) when a character has no Windows-1251 byte.
+// character, and true returned) when a character of what the record keeps has no Windows-1251
+// byte. Decided on what is kept (up to a NUL, which ends a record's text, and within the
+// capacity), so that the record written and read again is held the same way.
 bool CopyText(std::string_view text, char* out) {
+  text = text.substr(0, text.find('\0'));
   std::string kept;
   if (utf8::Kept(text, true, &kept)) {
-    utf8::CopyCut(kept, out, kResultTextCapacity);
-    return true;
+    const std::size_t n = utf8::CutLength(kept, kResultTextCapacity - 1);
+    std::string cp1251;
+    if (n == kept.size() || !utf8::ToCp1251(std::string_view(kept).substr(0, n), &cp1251)) {
+      utf8::CopyCut(kept, out, kResultTextCapacity);
+      return true;
+    }
+    text = std::string_view(text).substr(0, n);  // what is cut off held the only such character
   }
   std::string_view utf8 = text;
   std::size_t i = 0, o = 0;

@@ -261,6 +261,14 @@ TEST(StudyResults, ReaderSkipsDamageAndGivesNewestFirst) {
   EXPECT_STREQ(records[0].Topic, "\xD2");
   EXPECT_FALSE(records[0].TopicUtf8);
   EXPECT_EQ(records::FormatResult(records[0]).substr(0, 35), foreign.substr(0, 35));
+  // Held as what the record keeps: a title whose only such character lies past the capacity is
+  // held in Windows-1251, so the record written and read again is held the same way.
+  std::string cut = "2026-01-01 10:00;" + std::string(records::kResultTextCapacity + 10, 'z') +
+                    "日;T;1;1;1;100,0;1;5;да\r\n";
+  records = records::ParseResults(cut.data(), cut.size());
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_FALSE(records[0].DisciplineUtf8);
+  EXPECT_EQ(std::strlen(records[0].Discipline), records::kResultTextCapacity - 1u);
   EXPECT_TRUE(records::ParseResults(nullptr, 3).empty());
 }
 
