@@ -1353,15 +1353,8 @@ bool ParseNotes(ZipInput* zip, const std::string& part, NotesReader* out, lang::
 
 bool ReadDocx(const Source& source, std::string_view bytes, Bank* bank, Report* report,
               lang::Text* reason) {
-  if (IsLegacyOffice(bytes)) {
-    *reason = lang::Say(lang::Id::kOfficeLegacy, ".doc", ".docx");
-    return false;
-  }
   ZipInput zip(bytes);
-  if (!zip.Open()) {
-    *reason = ZipFaultText(zip, kKind);
-    return false;
-  }
+  if (!OpenOffice(bytes, &zip, ".doc", ".docx", kKind, reason)) return false;
   std::vector<Relationship> rels;
   if (!ReadRelationships(&zip, "_rels/.rels", "", &rels, reason, kKind)) return false;
   std::string main = "word/document.xml";

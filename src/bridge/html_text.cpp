@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bridge/sax_handler.h"
 #include "bridge/text.h"
 #include "common/cp1251.h"
 
@@ -282,7 +283,6 @@ std::string MediaLinkOf(const xmlChar** atts) {
   return std::string();
 }
 
-void Silent(void*, const char*, ...) {}
 
 // Walks the parser's events as they come, so no tree is built: each element opens and closes in
 // order, and an end tag the parser ignores arrives as an error at its place.
@@ -295,7 +295,7 @@ class Converter {
     static std::once_flag init;
     std::call_once(init, [] { xmlInitParser(); });
     // Errors outside a parse (memory, encodings) would go to stderr.
-    xmlSetGenericErrorFunc(nullptr, &Silent);
+    xmlSetGenericErrorFunc(nullptr, &SilentXmlError);
     htmlParserCtxtPtr ctxt = htmlNewParserCtxt();
     if (ctxt == nullptr) return;
     htmlSAXHandler& sax = *ctxt->sax;

@@ -1,5 +1,7 @@
 #include "bridge/office_xml.h"
 
+#include "bridge/sax_handler.h"
+
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -125,7 +127,6 @@ xmlParserInputPtr NoEntity(void*, const xmlChar*, const xmlChar*) {
   return nullptr;
 }
 
-void Silent(void*, const char*, ...) {}
 
 bool Feed(void* context, const char* data, std::size_t size) {
   Parse& p = *static_cast<Parse*>(context);
@@ -157,24 +158,13 @@ lang::Text ZipFaultText(const ZipInput& zip, std::string_view kind) {
 
 bool ParsePart(ZipInput* zip, std::string_view name, const XmlEvents& events, lang::Text* reason,
                std::string_view kind) {
-  xmlSetGenericErrorFunc(nullptr, &Silent);
-  xmlSAXHandler sax;
-  std::memset(&sax, 0, sizeof sax);
-  xmlSAXVersion(&sax, 2);
-  sax.startElement = nullptr;
-  sax.endElement = nullptr;
+  xmlSAXHandler sax = QuietSaxHandler();
   sax.startElementNs = &Start;
   sax.endElementNs = &End;
   sax.characters = &Characters;
   sax.ignorableWhitespace = &Characters;
   sax.cdataBlock = &Characters;
-  sax.comment = nullptr;
-  sax.processingInstruction = nullptr;
   sax.resolveEntity = &NoEntity;
-  sax.externalSubset = nullptr;
-  sax.warning = nullptr;
-  sax.error = nullptr;
-  sax.fatalError = nullptr;
   sax.serror = &Error;
   Parse p;
   p.events = &events;
@@ -265,6 +255,19 @@ bool ReadRelationships(ZipInput* zip, std::string_view rels, std::string_view fo
 
 bool IsLegacyOffice(std::string_view bytes) {
   return bytes.size() >= 4 && bytes.substr(0, 4) == std::string_view("\xD0\xCF\x11\xE0", 4);
+}
+
+bool OpenOffice(std::string_view bytes, ZipInput* zip, const char* legacy, const char* modern,
+                std::string_view kind, lang::Text* reason) {
+  if (IsLegacyOffice(bytes)) {
+    *reason = lang::Say(lang::Id::kOfficeLegacy, legacy, modern);
+    return false;
+  }
+  if (!zip->Open()) {
+    *reason = ZipFaultText(*zip, kind);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace bridge

@@ -75,4 +75,10 @@ bool ReadRelationships(ZipInput* zip, std::string_view rels, std::string_view fo
 // Whether `bytes` begin with the signature of the compound files of the old Office formats.
 bool IsLegacyOffice(std::string_view bytes);
 
+// Opens the zip of a Word document or a spreadsheet (`zip` made over `bytes`). False, with
+// *reason, for a file of the old format (`legacy`, to be saved as `modern`: ".doc", ".docx")
+// or a zip that cannot be read.
+bool OpenOffice(std::string_view bytes, ZipInput* zip, const char* legacy, const char* modern,
+                std::string_view kind, lang::Text* reason);
+
 }  // namespace bridge

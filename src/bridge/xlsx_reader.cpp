@@ -340,15 +340,8 @@ void SheetText(void* c, std::string_view t) {
 
 bool ReadXlsx(const Source& source, std::string_view bytes, Bank* bank, Report* report,
               lang::Text* reason) {
-  if (IsLegacyOffice(bytes)) {
-    *reason = lang::Say(lang::Id::kOfficeLegacy, ".xls", ".xlsx");
-    return false;
-  }
   ZipInput zip(bytes);
-  if (!zip.Open()) {
-    *reason = ZipFaultText(zip, kKind);
-    return false;
-  }
+  if (!OpenOffice(bytes, &zip, ".xls", ".xlsx", kKind, reason)) return false;
   bool ok = true;
   std::string workbookPart = MainPart(&zip, "xl/workbook.xml", reason, &ok);
   if (!ok) return false;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bridge/sax_handler.h"
 #include "bridge/text.h"
 
 namespace bridge {
@@ -219,8 +220,6 @@ xmlParserInputPtr ResolveEntity(void*, const xmlChar*, const xmlChar*) {
   return nullptr;
 }
 
-void Silent(void*, const char*, ...) {}
-
 // Keeps the first fatal error (the first other error until one comes): errors that are not
 // fatal (an entity a DTD outside the file may declare) leave the file well-formed.
 void Error(void* ctx, xmlErrorPtr error) {
@@ -251,27 +250,17 @@ std::string ErrorText(int code, const std::string& message, bool anyElement) {
 bool Pass(const Source& source, std::string_view bytes, bool utf8, XmlInput* out,
           std::vector<Note>* notes, std::string* error, bool* declared) {
   RegisterXmlEncodings();
-  // Errors outside a parse (a converter's) would go to stderr; the parse's own come to Error.
-  xmlSetGenericErrorFunc(nullptr, &Silent);
-  xmlSAXHandler sax;
-  std::memset(&sax, 0, sizeof sax);
-  xmlSAXVersion(&sax, 2);
-  sax.startElement = nullptr;
-  sax.endElement = nullptr;
+  // The parse's errors come to Error.
+  xmlSAXHandler sax = QuietSaxHandler();
   sax.startElementNs = &StartElement;
   sax.endElementNs = &EndElement;
   sax.characters = &Characters;
   sax.ignorableWhitespace = &Characters;
   sax.cdataBlock = &Cdata;
-  sax.comment = nullptr;
-  sax.processingInstruction = nullptr;
   sax.reference = &Reference;
   sax.entityDecl = &EntityDecl;
   sax.externalSubset = &ExternalSubset;
   sax.resolveEntity = &ResolveEntity;
-  sax.warning = nullptr;
-  sax.error = nullptr;
-  sax.fatalError = nullptr;
   sax.serror = &Error;
 
   Writer w;
